@@ -1,0 +1,32 @@
+// The process-wide paths and operating-system label, fixed once at start and only read
+// afterwards.
+#pragma once
+
+#include <string>
+
+namespace kd {
+
+struct AppPaths {
+    std::string StartFolder;  // current directory at start, no trailing "/"
+    std::string IniPath;      // <config folder>/Korvadesk.ini
+    std::string NetListPath;  // <config folder>/Korvadesk.net
+    std::string OsLabel;
+};
+
+inline constexpr const char* kIniFileName = "Korvadesk.ini";
+inline constexpr const char* kNetListFileName = "Korvadesk.net";
+
+const AppPaths& app_paths();
+// Sets the process-wide values; the program calls it once at start, tests for their own files.
+void set_app_paths(AppPaths paths);
+
+// Per-user configuration folder: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config.
+// Either argument may be null. Falls back to `fallback` when neither gives a folder.
+std::string config_folder(const char* xdg_config_home, const char* home,
+                          const std::string& fallback);
+
+// Builds all four values from the environment and the current directory, creating the
+// configuration folder when it is missing.
+AppPaths compute_app_paths();
+
+}  // namespace kd
