@@ -1,0 +1,240 @@
+// One sticky note on the desktop: a frameless top-level window owned by the hidden main
+// window, with a 20-pixel title strip (title, icons, close button) over a rich-text body.
+// The window writes itself back as a NoteRecord only at its save moments, never on move or
+// resize alone.
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "note/note_geometry.h"
+#include "store/note_record.h"
+
+class QLabel;
+class QTextEdit;
+class QTimer;
+
+namespace kd {
+
+class NoteTitleLabel;
+class NoteIcon;
+
+// The body widget. One line to change when the rich-text body class replaces QTextEdit.
+using NoteBodyWidget = QTextEdit;
+
+// Look of the title strip, as the title fields of a NoteRecord hold it.
+struct TitleLook {
+    ColorRef text_colour = 0;
+    ColorRef back_colour = 0;
+    std::string face;
+    std::string style;  // style letters B, I, U, S and one of L, C, R
+    int size = 8;       // points
+    std::uint8_t char_set = 0;
+};
+
+// Default look of the body text, as the body fields of a NoteRecord hold it.
+struct BodyLook {
+    ColorRef text_colour = 0;
+    ColorRef back_colour = 0;
+    std::string face;
+    std::string style;  // B, I, U, S
+    int size = 8;
+    std::uint8_t char_set = 0;
+};
+
+enum class NoteStatus { Received = 0, Sent = 1, SendFailed = 2 };
+
+class NoteWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Child control ids, kept for code that refers to the controls by number.
+    static constexpr int kIdBody = 1001;
+    static constexpr int kIdTitle = 1002;
+    static constexpr int kIdRollDown = 1012;
+    static constexpr int kIdClose = 1013;
+    static constexpr int kIdStatus = 1014;
+    static constexpr int kIdExpiration = 1015;
+    static constexpr int kIdAlarm = 1016;
+
+    // Builds a new note with the default theme and the default title, hidden. `owner` is
+    // the main window (may be null in tests); `number` the NoteID (0 until the main window
+    // numbers it through set_number).
+    NoteWindow(QWidget* owner, int number);
+    ~NoteWindow() override;
+
+    // Fills the window from a stored, received or imported record. Restored notes
+    // (placed_as_new false) are positioned, rolled up, hidden or shown here. Placed-as-new
+    // notes emit placement_requested (connect it directly: the main window numbers, places
+    // and shows the note) and then take the record's size. Returns false when the note
+    // deleted itself during set-up (an expired note).
+    bool create_from_record(const NoteRecord& record, bool placed_as_new, bool imported);
+
+    // Writes the whole state as the note's record into the note store, or appended to the
+    // export file `target_file` when it is not empty. Does nothing once deletion started.
+    // Returns false when the write failed (the store has reported it).
+    bool save_state(const std::string& target_file = {});
+    // The record save_state would write (the number is the note number).
+    NoteRecord to_record() const;
+
+    void roll_up();
+    void roll_down();
+    void toggle_roll();  // saves before and after, as the double click on the title does
+
+    void set_border(bool on);
+    void toggle_border();
+
+    void set_status(NoteStatus kind);
+
+    // Fades the window out on a timer (the UI thread keeps running), then calls `done`.
+    // Without fading for this system the call is immediate.
+    void fade_out(std::function<void()> done = {});
+
+    // Asks (when `ask` and AskBeforeDelete is "Yes"), removes the record, fades and
+    // destroys the window (deleteLater). Returns false when the user said No.
+    bool delete_note(bool ask);
+    void hide_note();
+
+    // "Show all notes" (true) and "Hide all notes" (false) from the main window; it calls
+    // this queued (QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
+    // Q_ARG(bool, show))).
+    Q_INVOKABLE void show_hide_message(bool show);
+
+    void apply_title_font();
+    void set_title_colours(ColorRef text, ColorRef back);
+    void set_title_text(const std::string& text);
+    void set_date_title();
+    void increase_title_size();
+    void decrease_title_size();
+    // Title alignment command: 'L', 'C' or 'R'.
+    void set_title_alignment(char letter);
+
+    void relayout();
+
+    // After start-up, after the settings changed and on "Show all notes": close button by
+    // ShowCloseButton, layout, expiry/alarm texts, fully opaque.
+    void refresh();
+
+    // Expiry and alarm checks of the 20-second timer. check_expiration returns true when it
+    // deleted the note.
+    bool check_expiration();
+    void check_alarm();
+
+    void bring_to_front();
+
+    // Stay on top: not stored in the record.
+    void toggle_stay_on_top();
+    bool is_stay_on_top() const { return stay_on_top_; }
+    // Set when any note released its topmost state; cleared when a note becomes topmost.
+    static bool stay_on_top_released();
+
+    // Accessors.
+    int number() const { return number_; }
+    void set_number(int number) { number_ = number; }
+    bool is_rolled_up() const { return rolled_up_; }
+    bool is_hidden() const { return hidden_; }
+    bool is_deleted() const { return deleted_; }
+    bool has_border() const { return border_; }
+    bool has_status(NoteStatus kind) const;
+    QRect unrolled_rect() const { return unrolled_rect_; }
+    std::string title_text() const;
+    const TitleLook& title_look() const { return title_; }
+    void set_title_look(const TitleLook& look);  // members only; call apply_title_font after
+    const BodyLook& body_look() const { return body_look_; }
+    void set_body_look(const BodyLook& look);  // applies the body's default format
+    NoteBodyWidget* body() const { return body_; }
+    const std::string& expiration() const { return expiration_; }
+    void set_expiration(const std::string& value) { expiration_ = value; }
+    const std::string& alarm() const { return alarm_; }
+    void set_alarm(const std::string& value) { alarm_ = value; }
+    const std::string& reply_address() const { return reply_address_; }
+    void set_reply_address(const std::string& value) { reply_address_ = value; }
+    QWidget* expiration_icon() const;
+    QWidget* alarm_icon() const;
+    // Places the expiration and alarm icons for the current state.
+    void place_reminder_icons();
+
+    // Hook run for a received note after its status is set: derives title and reply
+    // address from the sender. Process-wide; empty by default.
+    static void set_received_hook(std::function<void(NoteWindow&)> hook);
+
+    // Process-wide scroll-bar flag read once at start by the main window (ShowScrollBar).
+    static void set_show_scroll_bar(bool on);
+
+signals:
+    // The user hid this note: the main window enables "Show all notes".
+    void hidden_by_user();
+    // Restored hidden at start: the main window enables "Show all notes".
+    void restored_hidden();
+    // Handing a placed-as-new note to the main window (numbering, placement, show).
+    void placement_requested(kd::NoteWindow* note);
+    // The note started deleting itself (its record is gone); the window follows.
+    void note_deleted(int number);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build_children();
+    void apply_default_title();
+    void apply_taskbar_setting();
+    void apply_body_format();
+    void place_close_button(int x, int y);
+    void show_status_icon_for_first_marker(int x, int y);
+    void set_opacity_percent_level(int level);
+    void show_with_opacity_rule();
+    void fade_step();
+    void on_timer();
+    void begin_drag(const QPoint& global);
+    void begin_resize(HitZone zone, const QPoint& global);
+    void update_cursor(const QPoint& global);
+    QRect work_area() const;
+
+    int number_ = 0;
+    TitleLook title_;
+    BodyLook body_look_;
+    bool rolled_up_ = false;
+    bool border_ = false;
+    bool thin_border_ = false;  // drawn border: the flag, or rolled up
+    bool hidden_ = false;
+    bool deleted_ = false;
+    bool status_[3] = {false, false, false};
+    bool stay_on_top_ = false;
+    QRect unrolled_rect_;
+    std::string expiration_;
+    std::string alarm_;
+    std::string reply_address_;
+
+    NoteTitleLabel* title_label_ = nullptr;
+    NoteBodyWidget* body_ = nullptr;
+    NoteIcon* roll_down_icon_ = nullptr;
+    NoteIcon* close_button_ = nullptr;
+    NoteIcon* status_icon_ = nullptr;
+    NoteIcon* expiration_icon_ = nullptr;
+    NoteIcon* alarm_icon_ = nullptr;
+    QTimer* note_timer_ = nullptr;
+    QTimer* fade_timer_ = nullptr;
+    FadePlan fade_plan_;
+    int fade_frame_ = 0;
+    std::function<void()> fade_done_;
+
+    // Mouse tracking for moving and sizing the frameless window ourselves.
+    enum class Drag { None, Move, Size };
+    Drag drag_ = Drag::None;
+    HitZone drag_zone_ = HitZone::Client;
+    QPoint drag_start_global_;
+    QRect drag_start_rect_;
+};
+
+}  // namespace kd
