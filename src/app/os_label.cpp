@@ -18,13 +18,17 @@ std::string os_label_for_version(int major, int minor) {
     return "";
 }
 
-std::string current_os_label() { return kLabelLinux; }
+std::string current_os_label() {
+    return kLabelLinux;
+}
 
 bool os_uses_transparency(const std::string& label) {
     return label == kLabel2000Xp || label == kLabel78 || label == kLabelLinux;
 }
 
-bool os_uses_fade_on_delete(const std::string& label) { return label != kLabel9x; }
+bool os_uses_fade_on_delete(const std::string& label) {
+    return label != kLabel9x;
+}
 
 bool os_installs_control_restyling(const std::string& label) {
     // Linux keeps the desktop's own widget style.

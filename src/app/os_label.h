@@ -18,9 +18,9 @@ std::string os_label_for_version(int major, int minor);
 std::string current_os_label();
 
 // What each label lets the program use.
-bool os_uses_transparency(const std::string& label);       // transparency on show
-bool os_uses_fade_on_delete(const std::string& label);     // fade-out animation on delete
+bool os_uses_transparency(const std::string& label);    // transparency on show
+bool os_uses_fade_on_delete(const std::string& label);  // fade-out animation on delete
 bool os_installs_control_restyling(const std::string& label);
-bool os_has_console_messaging(const std::string& label);   // "net send"/"msg" fallback
+bool os_has_console_messaging(const std::string& label);  // "net send"/"msg" fallback
 
 }  // namespace kd

@@ -16,9 +16,13 @@ AppPaths& paths_slot() {
 }
 }  // namespace
 
-const AppPaths& app_paths() { return paths_slot(); }
+const AppPaths& app_paths() {
+    return paths_slot();
+}
 
-void set_app_paths(AppPaths paths) { paths_slot() = std::move(paths); }
+void set_app_paths(AppPaths paths) {
+    paths_slot() = std::move(paths);
+}
 
 std::string config_folder(const char* xdg_config_home, const char* home,
                           const std::string& fallback) {

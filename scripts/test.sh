@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds Korvadesk with its tests (installing what it needs), starts a private Xvfb screen of
+# 1280x1024x24 for the window tests, runs the whole suite, then the fuzz targets.
+# Environment: KD_FUZZ_SECONDS (default 60) sets each fuzz target's time; 0 skips them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+scripts/deps.sh test
+
+jobs=$(nproc)
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/test -j "$jobs"
+
+# A private display, so the tests never touch the user's desktop.
+display=99
+while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
+    display=$((display + 1))
+done
+Xvfb ":${display}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+export DISPLAY=":${display}"
+for _ in $(seq 1 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+export QT_QPA_PLATFORM=xcb
+
+status=0
+ctest --test-dir build/test --output-on-failure --timeout 300 || status=$?
+
+fuzz_seconds=${KD_FUZZ_SECONDS:-60}
+if [ "$status" -eq 0 ] && [ "$fuzz_seconds" -gt 0 ] && [ -f tests/fuzz/CMakeLists.txt ]; then
+    CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKORVADESK_FUZZ=ON -DKORVADESK_TESTS=ON -DKORVADESK_BENCH=OFF >/dev/null
+    fuzz_targets=$(sed -n 's/^ *kd_add_fuzz(\([A-Za-z0-9_]*\).*/\1/p' tests/fuzz/CMakeLists.txt)
+    for t in $fuzz_targets; do
+        cmake --build build/fuzz -j "$jobs" --target "$t"
+        corpus="build/fuzz/corpus/$t"
+        mkdir -p "$corpus"
+        seeds="tests/fuzz/seeds/$t"
+        echo "== fuzzing $t for ${fuzz_seconds}s"
+        if ! "build/fuzz/tests/fuzz/$t" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+            "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>"build/fuzz/$t.log"; then
+            tail -n 40 "build/fuzz/$t.log"
+            status=1
+        fi
+        grep -E '^stat::number_of_executed_units|^Done' "build/fuzz/$t.log" || true
+    done
+fi
+exit "$status"

@@ -1,0 +1,31 @@
+// The application object: fixes the paths and label, makes sure one copy runs per user and
+// creates the hidden main window.
+#pragma once
+
+#include <memory>
+
+namespace kd {
+
+class MainWindow;
+class SingleInstance;
+
+class Application {
+public:
+    Application();
+    ~Application();
+
+    // Runs the start-up steps. Returns false when the process must end at once; `exit_code`
+    // tells with which code (0 for a second copy, non-zero for a failure).
+    bool start(int& exit_code);
+
+    MainWindow* main_window() const { return main_window_.get(); }
+
+private:
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<MainWindow> main_window_;
+};
+
+// True when the system lets this process open an IPv4 TCP socket at all.
+bool sockets_available();
+
+}  // namespace kd
