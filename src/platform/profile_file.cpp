@@ -1,1 +1,629 @@
-// Filled in next.
+#include "platform/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace kd {
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\v\f";
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+char lower_ascii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = lower_ascii(c);
+    }
+    return out;
+}
+
+bool equals_nocase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower_ascii(a[i]) != lower_ascii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view trim(std::string_view s) {
+    const auto b = s.find_first_not_of(kBlanks);
+    if (b == std::string_view::npos) {
+        return {};
+    }
+    const auto e = s.find_last_not_of(kBlanks);
+    return s.substr(b, e - b + 1);
+}
+
+bool has_line_end(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// What one line of the file is.
+enum class LineKind { Other, Section, Key };
+
+struct LineInfo {
+    LineKind kind = LineKind::Other;
+    std::string_view name;  // section or key name, trimmed
+};
+
+LineInfo classify(std::string_view line) {
+    const std::string_view t = trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') {
+        return {};
+    }
+    if (t[0] == '[') {
+        std::string_view inner = t.substr(1);
+        const auto close = inner.find(']');
+        if (close != std::string_view::npos) {
+            inner = inner.substr(0, close);
+        }
+        return {LineKind::Section, trim(inner)};
+    }
+    const auto eq = t.find('=');
+    if (eq == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view key = trim(t.substr(0, eq));
+    if (key.empty()) {
+        return {};
+    }
+    return {LineKind::Key, key};
+}
+
+// The value part of a key line: blanks around it and one pair of enclosing quotes removed.
+std::string_view value_of(std::string_view line) {
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos) {
+        return {};
+    }
+    std::string_view v = trim(line.substr(eq + 1));
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        v = v.substr(1, v.size() - 2);
+    }
+    return v;
+}
+
+std::string lookup_key(std::string_view section, std::string_view key) {
+    std::string k = lower(section);
+    k.push_back('\0');
+    k += lower(key);
+    return k;
+}
+
+// One parsed file: its lines (without line ends) and an index of the first occurrence of
+// every section/key pair.
+struct Document {
+    std::vector<std::string> lines;
+    bool crlf = false;
+    bool bom = false;
+    std::unordered_map<std::string, std::size_t> keys;  // lookup_key -> line index
+
+    void parse(std::string_view text) {
+        lines.clear();
+        bom = text.substr(0, kBom.size()) == kBom;
+        if (bom) {
+            text.remove_prefix(kBom.size());
+        }
+        const auto first_lf = text.find('\n');
+        crlf = first_lf != std::string_view::npos && first_lf > 0 && text[first_lf - 1] == '\r';
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            auto lf = text.find('\n', pos);
+            if (lf == std::string_view::npos) {
+                lf = text.size();
+            }
+            std::string_view line = text.substr(pos, lf - pos);
+            if (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+            }
+            lines.emplace_back(line);
+            pos = lf + 1;
+        }
+        index();
+    }
+
+    void index() {
+        keys.clear();
+        std::string section;
+        bool in_section = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const LineInfo info = classify(lines[i]);
+            if (info.kind == LineKind::Section) {
+                section = lower(info.name);
+                in_section = true;
+            } else if (info.kind == LineKind::Key && in_section) {
+                keys.emplace(lookup_key(section, info.name), i);
+            }
+        }
+    }
+
+    std::string_view get(std::string_view section, std::string_view key) const {
+        const auto it = keys.find(lookup_key(section, key));
+        return it == keys.end() ? std::string_view{} : value_of(lines[it->second]);
+    }
+
+    bool has_section(std::string_view section) const {
+        for (const auto& line : lines) {
+            const LineInfo info = classify(line);
+            if (info.kind == LineKind::Section && equals_nocase(info.name, section)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::string serialize() const {
+        const std::string_view eol = crlf ? "\r\n" : "\n";
+        std::string out;
+        std::size_t total = bom ? kBom.size() : 0;
+        for (const auto& l : lines) {
+            total += l.size() + eol.size();
+        }
+        out.reserve(total);
+        if (bom) {
+            out += kBom;
+        }
+        for (const auto& l : lines) {
+            out += l;
+            out += eol;
+        }
+        return out;
+    }
+
+    // Returns whether anything changed.
+    bool set(std::string_view section, std::string_view key, std::string_view value) {
+        const auto it = keys.find(lookup_key(section, key));
+        if (it != keys.end()) {
+            std::string& line = lines[it->second];
+            const std::string replaced =
+                std::string(classify(line).name) + "=" + std::string(value);
+            if (replaced == line) {
+                return false;
+            }
+            line = replaced;
+            return true;
+        }
+        std::string new_line = std::string(key) + "=" + std::string(value);
+        // Append to the end of the first section of that name, before the blank lines that
+        // separate it from the next one.
+        std::optional<std::size_t> last_content;
+        bool in_target = false;
+        bool found = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const LineInfo info = classify(lines[i]);
+            if (info.kind == LineKind::Section) {
+                if (found) {
+                    break;
+                }
+                in_target = equals_nocase(info.name, section);
+                if (in_target) {
+                    found = true;
+                    last_content = i;
+                }
+            } else if (in_target && !trim(lines[i]).empty()) {
+                last_content = i;
+            }
+        }
+        if (found) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*last_content + 1),
+                         std::move(new_line));
+        } else {
+            if (!lines.empty() && !trim(lines.back()).empty()) {
+                lines.emplace_back();
+            }
+            lines.push_back("[" + std::string(section) + "]");
+            lines.push_back(std::move(new_line));
+        }
+        index();
+        return true;
+    }
+
+    bool remove_key(std::string_view section, std::string_view key) {
+        bool in_target = false;
+        bool changed = false;
+        std::vector<std::string> kept;
+        kept.reserve(lines.size());
+        for (auto& line : lines) {
+            const LineInfo info = classify(line);
+            if (info.kind == LineKind::Section) {
+                in_target = equals_nocase(info.name, section);
+            } else if (in_target && info.kind == LineKind::Key && equals_nocase(info.name, key)) {
+                changed = true;
+                continue;
+            }
+            kept.push_back(std::move(line));
+        }
+        lines = std::move(kept);
+        index();
+        return changed;
+    }
+
+    bool remove_section(std::string_view section) {
+        bool in_target = false;
+        bool changed = false;
+        std::vector<std::string> kept;
+        kept.reserve(lines.size());
+        for (auto& line : lines) {
+            const LineInfo info = classify(line);
+            if (info.kind == LineKind::Section) {
+                in_target = equals_nocase(info.name, section);
+            }
+            if (in_target) {
+                changed = true;
+                continue;
+            }
+            kept.push_back(std::move(line));
+        }
+        lines = std::move(kept);
+        index();
+        return changed;
+    }
+};
+
+// Identity of one version of the file on disk.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+
+    static FileStamp of(const struct stat& st) {
+        return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+    bool operator==(const FileStamp& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+               ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+struct CacheEntry {
+    std::mutex mutex;
+    bool valid = false;  // doc and stamp describe the file on disk
+    bool exists = false;
+    FileStamp stamp;
+    Document doc;
+};
+
+std::mutex& registry_mutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::unordered_map<std::string, std::unique_ptr<CacheEntry>>& registry() {
+    static std::unordered_map<std::string, std::unique_ptr<CacheEntry>> r;
+    return r;
+}
+
+// Entries live as long as the process, so a reference stays good after the registry lock.
+CacheEntry& entry_for(const std::string& path) {
+    std::lock_guard lock(registry_mutex());
+    auto& slot = registry()[path];
+    if (!slot) {
+        slot = std::make_unique<CacheEntry>();
+    }
+    return *slot;
+}
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+    int get() const { return fd_; }
+    bool ok() const { return fd_ >= 0; }
+    void reset() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    // Closes and reports whether the close (which may flush) succeeded.
+    bool close_checked() {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool read_all(int fd, std::string& out) {
+    out.clear();
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+}
+
+bool write_all(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+enum class LoadResult { Ok, Missing, Failed };
+
+// Opens and parses the file. Missing means there is no file (an empty document).
+LoadResult load_file(const std::string& path, Document& doc, FileStamp& stamp) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.ok()) {
+        return errno == ENOENT ? LoadResult::Missing : LoadResult::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return LoadResult::Failed;
+    }
+    std::string text;
+    if (!read_all(fd.get(), text)) {
+        return LoadResult::Failed;
+    }
+    doc.parse(text);
+    stamp = FileStamp::of(st);
+    return LoadResult::Ok;
+}
+
+// Brings the cache entry up to date with the file on disk. Call with entry.mutex held.
+// Returns false when the file exists but cannot be read.
+bool refresh(const std::string& path, CacheEntry& entry) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            entry.valid = true;
+            entry.exists = false;
+            entry.doc = Document{};
+            return true;
+        }
+        entry.valid = false;
+        return false;
+    }
+    if (entry.valid && entry.exists && entry.stamp == FileStamp::of(st)) {
+        return true;
+    }
+    Document doc;
+    FileStamp stamp;
+    switch (load_file(path, doc, stamp)) {
+        case LoadResult::Ok:
+            entry.doc = std::move(doc);
+            entry.stamp = stamp;
+            entry.exists = true;
+            entry.valid = true;
+            return true;
+        case LoadResult::Missing:
+            entry.doc = Document{};
+            entry.exists = false;
+            entry.valid = true;
+            return true;
+        case LoadResult::Failed:
+            break;
+    }
+    entry.valid = false;
+    return false;
+}
+
+std::string finish_value(std::string_view value, std::size_t capacity) {
+    if (capacity == 0) {
+        return {};
+    }
+    return cut_at_char_boundary(value, capacity - 1);
+}
+
+std::string folder_of(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes go to the file a symbolic link points at, so the link survives the rename.
+std::string write_target(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
+// Replaces the file with the new text: temporary file, fsync, rename, fsync of the folder.
+bool replace_file(const std::string& path, const std::string& text, bool existed) {
+    const std::string tmp = path + ".tmp";
+    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!fd.ok()) {
+        return false;
+    }
+    bool ok = true;
+    if (existed) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) {
+            ::fchmod(fd.get(), st.st_mode & 07777);
+        }
+    }
+    ok = write_all(fd.get(), text) && ::fsync(fd.get()) == 0;
+    ok = fd.close_checked() && ok;
+    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    Fd dir(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.ok()) {
+        // Some file systems refuse fsync on folders; the rename itself has happened.
+        ::fsync(dir.get());
+    }
+    return true;
+}
+
+// Runs one change of the file under the per-path mutex and the inter-process lock.
+template <typename Change>
+bool modify(const std::string& given_path, Change&& change) {
+    const std::string path = write_target(given_path);
+    CacheEntry& entry = entry_for(given_path);
+    std::lock_guard guard(entry.mutex);
+
+    Fd lock(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (!lock.ok()) {
+        return false;
+    }
+    while (::flock(lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+
+    // Never rewrite a file that could not be read: its content would be lost.
+    if (!refresh(given_path, entry)) {
+        return false;
+    }
+    Document doc = entry.doc;
+    if (!change(doc)) {
+        return true;
+    }
+    const bool existed = entry.exists;
+    entry.valid = false;
+    if (!replace_file(path, doc.serialize(), existed)) {
+        return false;
+    }
+    struct stat st {};
+    if (::stat(given_path.c_str(), &st) == 0) {
+        entry.doc = std::move(doc);
+        entry.stamp = FileStamp::of(st);
+        entry.exists = true;
+        entry.valid = true;
+    }
+    return true;
+}
+
+bool valid_section_name(std::string_view s) {
+    return !s.empty() && trim(s) == s && !has_line_end(s) && s.find(']') == std::string_view::npos;
+}
+
+bool valid_key_name(std::string_view k) {
+    return !k.empty() && trim(k) == k && !has_line_end(k) &&
+           k.find('=') == std::string_view::npos && k[0] != '[' && k[0] != ';' && k[0] != '#';
+}
+
+}  // namespace
+
+std::string cut_at_char_boundary(std::string_view text, std::size_t max_bytes) {
+    if (text.size() <= max_bytes) {
+        return std::string(text);
+    }
+    std::size_t cut = max_bytes;
+    // Walk back over continuation bytes to the lead byte of the character at the cut.
+    std::size_t start = cut;
+    while (start > 0 && cut - start < 3 &&
+           (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
+        --start;
+    }
+    const auto lead = static_cast<unsigned char>(text[start]);
+    std::size_t len = 1;
+    if ((lead & 0xE0) == 0xC0) {
+        len = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+        len = 3;
+    } else if ((lead & 0xF8) == 0xF0) {
+        len = 4;
+    }
+    if (start < cut && start + len > cut) {
+        cut = start;
+    }
+    return std::string(text.substr(0, cut));
+}
+
+std::string ProfileFile::read(const std::string& path, std::string_view section,
+                              std::string_view key, std::size_t capacity) {
+    CacheEntry& entry = entry_for(path);
+    std::lock_guard guard(entry.mutex);
+    if (!refresh(path, entry)) {
+        return {};
+    }
+    return finish_value(entry.doc.get(section, key), capacity);
+}
+
+std::string ProfileFile::read_uncached(const std::string& path, std::string_view section,
+                                       std::string_view key, std::size_t capacity) {
+    Document doc;
+    FileStamp stamp;
+    if (load_file(path, doc, stamp) != LoadResult::Ok) {
+        return {};
+    }
+    return finish_value(doc.get(section, key), capacity);
+}
+
+bool ProfileFile::write(const std::string& path, std::string_view section, std::string_view key,
+                        std::optional<std::string_view> value) {
+    if (!valid_section_name(section) || !valid_key_name(key) || (value && has_line_end(*value))) {
+        return false;
+    }
+    return modify(path, [&](Document& doc) {
+        return value ? doc.set(section, key, *value) : doc.remove_key(section, key);
+    });
+}
+
+bool ProfileFile::delete_section(const std::string& path, std::string_view section) {
+    if (!valid_section_name(section)) {
+        return false;
+    }
+    return modify(path, [&](Document& doc) { return doc.remove_section(section); });
+}
+
+bool ProfileFile::has_section(const std::string& path, std::string_view section) {
+    CacheEntry& entry = entry_for(path);
+    std::lock_guard guard(entry.mutex);
+    return refresh(path, entry) && entry.doc.has_section(section);
+}
+
+void ProfileFile::clear_cache() {
+    std::lock_guard lock(registry_mutex());
+    for (auto& [path, entry] : registry()) {
+        std::lock_guard guard(entry->mutex);
+        entry->valid = false;
+        entry->doc = Document{};
+    }
+}
+
+}  // namespace kd

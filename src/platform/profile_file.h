@@ -1,5 +1,18 @@
 // Access to INI ("profile") files with the semantics programs on Windows expect of the
 // private-profile functions, made crash-safe and safe between threads and processes.
+//
+// File syntax: "[section]" header lines and "key=value" lines; section and key names compare
+// without regard to (ASCII) case; lines starting with ";" or "#", blank lines and any other
+// line are kept as they are but carry no key. Keys before the first section are ignored.
+// Files with CRLF line ends (copies made on Windows) read the same; a rewrite keeps the line
+// end style of the file it found, and new files get LF. A leading UTF-8 byte order mark is
+// skipped and kept.
+//
+// Every write rewrites the whole file into "<path>.tmp", syncs it and renames it over the
+// file, so a crash leaves either the old or the new file. Writers hold an advisory lock on
+// "<path>.lock" (a side file, because the rename replaces the file itself). Readers need no
+// lock: they always see one complete file. The parsed file is cached per path and parsed
+// again when its inode, size, mtime or ctime changed.
 #pragma once
 
 #include <cstddef>
@@ -15,11 +28,21 @@ public:
     // value and one pair of enclosing quotation marks are removed; a longer value is cut to
     // capacity - 1 bytes at a UTF-8 character boundary. Section and key names compare
     // without regard to case.
-    static std::string read(const std::string& path, std::string_view section,
-                            std::string_view key, std::size_t capacity);
+    static std::string read(const std::string& path, std::string_view section, std::string_view key,
+                            std::size_t capacity);
+
+    // Same result as read(), but opens and parses the file for this one call, as the
+    // Windows functions do; used to measure what the cache saves.
+    static std::string read_uncached(const std::string& path, std::string_view section,
+                                     std::string_view key, std::size_t capacity);
 
     // Creates or replaces the key; the file and the section are created when missing.
-    // A value of std::nullopt deletes the key. Returns false when the file cannot be written.
+    // A value of std::nullopt deletes the key. Returns false when the file cannot be written
+    // (missing folder, path is a directory, disk full, ...). A section or key name that
+    // could not be read back (empty section, line ends, "]" in a section, "=" in a key or
+    // blanks around either) and a value holding a line end are refused with false and the
+    // file is left as it was: a line end would split the value and let its tail turn into
+    // keys or sections of its own.
     static bool write(const std::string& path, std::string_view section, std::string_view key,
                       std::optional<std::string_view> value);
 
@@ -28,8 +51,19 @@ public:
         return write(path, section, key, std::nullopt);
     }
 
-    // Removes the whole section with its keys.
+    // Removes the whole section with its keys (every section of that name). Returns true when
+    // the section is gone afterwards, also when there was none.
     static bool delete_section(const std::string& path, std::string_view section);
+
+    // True when the file has a section of this name (with or without keys).
+    static bool has_section(const std::string& path, std::string_view section);
+
+    // Drops every cached file (tests use it to start from a known state).
+    static void clear_cache();
 };
+
+// Cuts text to at most max_bytes bytes without splitting a UTF-8 character; bytes that are
+// not UTF-8 (for example Windows-1252 text) are cut at max_bytes.
+std::string cut_at_char_boundary(std::string_view text, std::size_t max_bytes);
 
 }  // namespace kd
