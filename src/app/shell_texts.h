@@ -1,0 +1,37 @@
+// The fixed texts of the program shell: tray tip, captions and messages.
+#pragma once
+
+#include "app/app_texts.h"
+
+namespace kd {
+
+// kAppName and kVersionLabel joined as "%s %s"; the tray tip holds at most 63 characters.
+inline constexpr const char* kTrayTip = "Korvadesk 5.lan";
+inline constexpr int kTrayTipMax = 63;
+inline constexpr const char* kMainWindowTitle = "Korvadesk";
+
+inline constexpr const char* kCaptionNewNote = "New note          Alt+N";
+inline constexpr const char* kCaptionShowAll = "Show all notes";
+inline constexpr const char* kCaptionHideAll = "Hide all notes";
+inline constexpr const char* kCaptionExport = "Export note(s)";
+inline constexpr const char* kCaptionImport = "Import note(s)";
+inline constexpr const char* kCaptionCheckEmail = "Check for Email notes";
+inline constexpr const char* kCaptionSettings = "Settings";
+inline constexpr const char* kCaptionAbout = "About";
+inline constexpr const char* kCaptionExit = "Exit Korvadesk ...";
+
+inline constexpr const char* kMsgCannotWriteIni =
+    "Sorry but Korvadesk program is not working properly and it will be closed.\n"
+    "Please check if you have rights to write on disk because program can't write data to "
+    "main ini file.";
+inline constexpr const char* kMsgWrongPassword = "Sorry wrong password entered.";
+inline constexpr const char* kMsgAttack =
+    "Possible silent flood or buffer-overflow attack !\n"
+    "Receiving notes is now disabled because of security reasons !\n"
+    "Restart program if you want to enable receiving notes feature.";
+// Said once on standard error where the desktop offers no notification area.
+inline constexpr const char* kMsgNoTray =
+    "Korvadesk: this desktop has no notification area (system tray); the program runs "
+    "without its tray icon. Press Alt+N for a new note.";
+
+}  // namespace kd
