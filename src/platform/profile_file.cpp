@@ -224,17 +224,25 @@ struct Document {
                 last_content = i;
             }
         }
+        std::size_t at = 0;
         if (found) {
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*last_content + 1),
-                         std::move(new_line));
+            // Shift the index instead of rebuilding it: records add many keys in a row.
+            at = *last_content + 1;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(new_line));
+            for (auto& entry : keys) {
+                if (entry.second >= at) {
+                    ++entry.second;
+                }
+            }
         } else {
             if (!lines.empty() && !trim(lines.back()).empty()) {
                 lines.emplace_back();
             }
             lines.push_back("[" + std::string(section) + "]");
+            at = lines.size();
             lines.push_back(std::move(new_line));
         }
-        index();
+        keys.emplace(lookup_key(section, key), at);
         return true;
     }
 
@@ -601,6 +609,25 @@ bool ProfileFile::write(const std::string& path, std::string_view section, std::
     }
     return modify(path, [&](Document& doc) {
         return value ? doc.set(section, key, *value) : doc.remove_key(section, key);
+    });
+}
+
+bool ProfileFile::write_keys(const std::string& path, std::string_view section,
+                             std::span<const KeyValue> entries) {
+    if (!valid_section_name(section)) {
+        return false;
+    }
+    for (const auto& e : entries) {
+        if (!valid_key_name(e.key) || has_line_end(e.value)) {
+            return false;
+        }
+    }
+    return modify(path, [&](Document& doc) {
+        bool changed = false;
+        for (const auto& e : entries) {
+            changed = doc.set(section, e.key, e.value) || changed;
+        }
+        return changed;
     });
 }
 

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,15 @@ public:
     // keys or sections of its own.
     static bool write(const std::string& path, std::string_view section, std::string_view key,
                       std::optional<std::string_view> value);
+
+    struct KeyValue {
+        std::string_view key;
+        std::string_view value;
+    };
+    // Creates or replaces several keys of one section as one change of the file: either all
+    // of them are written or none (same refusals as write()).
+    static bool write_keys(const std::string& path, std::string_view section,
+                           std::span<const KeyValue> entries);
 
     static bool delete_key(const std::string& path, std::string_view section,
                            std::string_view key) {

@@ -1,0 +1,484 @@
+#include "store/note_store.h"
+
+#include <array>
+
+#include "app/paths.h"
+#include "platform/profile_file.h"
+#include "store/error_reporter.h"
+#include "store/value_text.h"
+
+namespace kd {
+
+namespace t = store_texts;
+namespace cap = settings_capacity;
+
+namespace {
+
+// Fixed letters and digits around a scrambled password.
+constexpr std::string_view kPasswordPrefix = "Kq7Rz2";
+constexpr std::string_view kPasswordSuffix = "m4Xw9Tb";
+
+std::string swap_ends(std::string s) {
+    if (s.size() > 1) {
+        std::swap(s.front(), s.back());
+    }
+    return s;
+}
+
+// Read capacities of the record keys (longest read + 1). Positions and sizes get room for a
+// sign and five digits, so that a note far left of a second screen (-1200) comes back whole.
+namespace record_capacity {
+constexpr std::size_t kNoteID = 6;
+constexpr std::size_t kColor = 10;
+constexpr std::size_t kFont = 255;
+constexpr std::size_t kFontType = 10;
+constexpr std::size_t kEditText = 10240;
+constexpr std::size_t kFontSize = 5;
+constexpr std::size_t kCharSet = 5;
+constexpr std::size_t kTitleText = 4096;
+constexpr std::size_t kGeometry = 7;
+constexpr std::size_t kFlag = 5;
+constexpr std::size_t kStamp = 30;
+}  // namespace record_capacity
+
+}  // namespace
+
+std::string scramble_password(std::string_view flag, std::string_view password) {
+    if (flag != t::kYes) {
+        return std::string(password);
+    }
+    return std::string(kPasswordPrefix) + swap_ends(std::string(password)) +
+           std::string(kPasswordSuffix);
+}
+
+std::string unscramble_password(std::string_view stored) {
+    std::string s(stored);
+    s = s.size() > kPasswordSuffix.size() ? s.substr(0, s.size() - kPasswordSuffix.size()) : "";
+    s = s.size() > kPasswordPrefix.size() ? s.substr(kPasswordPrefix.size()) : "";
+    return swap_ends(std::move(s));
+}
+
+// ---- Main section
+
+const std::string& NoteStore::ini() {
+    return app_paths().IniPath;
+}
+
+std::string NoteStore::get(std::string_view key, std::size_t capacity) const {
+    return ProfileFile::read(ini(), t::kMainSection, key, capacity);
+}
+
+bool NoteStore::put(std::string_view key, std::string_view value) const {
+    return ProfileFile::write(ini(), t::kMainSection, key, value);
+}
+
+void NoteStore::put_reported(std::string_view key, std::string_view value) const {
+    if (!put(key, value)) {
+        ErrorReporter::report(std::string(t::kErrorWritingIni));
+    }
+}
+
+int NoteStore::get_number_of_notes() const {
+    return leading_int(get(t::kNumberOfNotes, cap::kNumberOfNotes));
+}
+
+bool NoteStore::set_number_of_notes(int count) const {
+    if (!put(t::kNumberOfNotes, format_int(count))) {
+        ErrorReporter::report(std::string(t::kErrorWritingIni));
+        return false;
+    }
+    return true;
+}
+
+std::string NoteStore::get_default_title() const {
+    return get(t::kDefaultTitle, cap::kDefaultTitle);
+}
+void NoteStore::set_default_title(std::string_view v) const {
+    put_reported(t::kDefaultTitle, v);
+}
+
+std::string NoteStore::get_default_date_format() const {
+    std::string v = get(t::kDefaultDateFormat, cap::kDefaultDateFormat);
+    if (v.empty()) {
+        v = t::kDateFormatDots;
+        set_default_date_format(v);
+    }
+    return v;
+}
+void NoteStore::set_default_date_format(std::string_view v) const {
+    put_reported(t::kDefaultDateFormat, v);
+}
+
+int NoteStore::get_default_width() const {
+    return leading_int(get(t::kDefaultWidth, cap::kDefaultSize));
+}
+int NoteStore::get_default_height() const {
+    return leading_int(get(t::kDefaultHeight, cap::kDefaultSize));
+}
+void NoteStore::set_default_size(std::string_view width, std::string_view height) const {
+    put(t::kDefaultWidth, width);
+    put_reported(t::kDefaultHeight, height);
+}
+
+std::string NoteStore::get_read_network_on_start() const {
+    return get(t::kReadNetworkOnStart, cap::kLong);
+}
+void NoteStore::set_read_network_on_start(std::string_view v) const {
+    put_reported(t::kReadNetworkOnStart, v);
+}
+
+bool NoteStore::set_version(std::string_view v) const {
+    return put(t::kVersion, v);
+}
+
+std::string NoteStore::get_show_scroll_bar() const {
+    return get(t::kShowScrollBar, cap::kShort);
+}
+void NoteStore::set_show_scroll_bar(std::string_view v) const {
+    put_reported(t::kShowScrollBar, v);
+}
+std::string NoteStore::get_show_task_bar() const {
+    return get(t::kShowTaskBar, cap::kShort);
+}
+void NoteStore::set_show_task_bar(std::string_view v) const {
+    put_reported(t::kShowTaskBar, v);
+}
+std::string NoteStore::get_show_close_button() const {
+    return get(t::kShowCloseButton, cap::kShort);
+}
+void NoteStore::set_show_close_button(std::string_view v) const {
+    put_reported(t::kShowCloseButton, v);
+}
+std::string NoteStore::get_after_send() const {
+    return get(t::kAfterSend, cap::kLong);
+}
+void NoteStore::set_after_send(std::string_view v) const {
+    put_reported(t::kAfterSend, v);
+}
+std::string NoteStore::get_sent_from() const {
+    return get(t::kSentFrom, cap::kSentFrom);
+}
+void NoteStore::set_sent_from(std::string_view v) const {
+    put_reported(t::kSentFrom, v);
+}
+std::string NoteStore::get_read_network_interval() const {
+    return get(t::kReadNetworkInterval, cap::kShort);
+}
+void NoteStore::set_read_network_interval(std::string_view v) const {
+    put_reported(t::kReadNetworkInterval, v);
+}
+std::string NoteStore::get_disable_hotkey() const {
+    return get(t::kDisableHotkey, cap::kLong);
+}
+void NoteStore::set_disable_hotkey(std::string_view v) const {
+    put_reported(t::kDisableHotkey, v);
+}
+std::string NoteStore::get_ask_before_delete() const {
+    return get(t::kAskBeforeDelete, cap::kLong);
+}
+void NoteStore::set_ask_before_delete(std::string_view v) const {
+    put_reported(t::kAskBeforeDelete, v);
+}
+std::string NoteStore::get_disable_close_menu() const {
+    return get(t::kDisableCloseMenu, cap::kShort);
+}
+void NoteStore::set_disable_close_menu(std::string_view v) const {
+    put_reported(t::kDisableCloseMenu, v);
+}
+std::string NoteStore::get_show_send_error_message() const {
+    return get(t::kShowSendErrorMessage, cap::kShort);
+}
+void NoteStore::set_show_send_error_message(std::string_view v) const {
+    put_reported(t::kShowSendErrorMessage, v);
+}
+std::string NoteStore::get_ask_when_reply() const {
+    return get(t::kAskWhenReply, cap::kLong);
+}
+void NoteStore::set_ask_when_reply(std::string_view v) const {
+    put_reported(t::kAskWhenReply, v);
+}
+std::string NoteStore::get_ini_update() const {
+    return get(t::kIniUpdate, cap::kLong);
+}
+void NoteStore::set_ini_update(std::string_view v) const {
+    put_reported(t::kIniUpdate, v);
+}
+std::string NoteStore::get_check_email_interval() const {
+    return get(t::kCheckEmailInterval, cap::kShort);
+}
+void NoteStore::set_check_email_interval(std::string_view v) const {
+    put_reported(t::kCheckEmailInterval, v);
+}
+std::string NoteStore::get_default_picture_format() const {
+    return get(t::kDefaultPictureFormat, cap::kLong);
+}
+void NoteStore::set_default_picture_format(std::string_view v) const {
+    put_reported(t::kDefaultPictureFormat, v);
+}
+std::string NoteStore::get_check_email_on_start() const {
+    return get(t::kCheckEmailOnStart, cap::kLong);
+}
+void NoteStore::set_check_email_on_start(std::string_view v) const {
+    put_reported(t::kCheckEmailOnStart, v);
+}
+std::string NoteStore::get_include_picture_attachment() const {
+    return get(t::kIncludePictureAttachment, cap::kShort);
+}
+void NoteStore::set_include_picture_attachment(std::string_view v) const {
+    put_reported(t::kIncludePictureAttachment, v);
+}
+std::string NoteStore::get_random_themes() const {
+    return get(t::kRandomThemes, cap::kShort);
+}
+void NoteStore::set_random_themes(std::string_view v) const {
+    put_reported(t::kRandomThemes, v);
+}
+std::string NoteStore::get_play_sound() const {
+    return get(t::kPlaySound, cap::kShort);
+}
+void NoteStore::set_play_sound(std::string_view v) const {
+    put_reported(t::kPlaySound, v);
+}
+std::string NoteStore::get_on_change_theme() const {
+    return get(t::kOnChangeTheme, cap::kLong);
+}
+void NoteStore::set_on_change_theme(std::string_view v) const {
+    put_reported(t::kOnChangeTheme, v);
+}
+
+std::string NoteStore::get_communication_port_text() const {
+    return get(t::kCommunicationPort, cap::kShort);
+}
+int NoteStore::get_communication_port() const {
+    const std::string v = get_communication_port_text();
+    return v.empty() ? t::kDefaultCommunicationPort : leading_int(v);
+}
+void NoteStore::set_communication_port(std::string_view v) const {
+    put_reported(t::kCommunicationPort, v);
+}
+
+std::string NoteStore::get_show_all_password_yes_no() const {
+    return get(t::kShowAllPasswordYesNo, cap::kLong);
+}
+std::string NoteStore::get_show_all_notes_password() const {
+    return unscramble_password(get(t::kShowAllNotesPassword, cap::kPassword));
+}
+void NoteStore::set_show_all_password(std::string_view flag, std::string_view password) const {
+    put(t::kShowAllPasswordYesNo, flag);
+    put_reported(t::kShowAllNotesPassword, scramble_password(flag, password));
+}
+
+std::string NoteStore::get_last_saved_theme_number() const {
+    std::string v = get(t::kLastSavedThemeNumber, cap::kShort);
+    return v.empty() ? std::string(t::kLastSavedThemeNone) : v;
+}
+void NoteStore::set_last_saved_theme_number(int number) const {
+    put_reported(t::kLastSavedThemeNumber, format_int(number));
+}
+
+std::string NoteStore::get_nmb_of_program_starts() const {
+    return get(t::kNmbOfProgramStarts, cap::kNmbOfProgramStarts);
+}
+void NoteStore::set_nmb_of_program_starts(std::string_view v) const {
+    put_reported(t::kNmbOfProgramStarts, v);
+}
+
+// ---- Note records
+
+std::string body_to_stored(std::string_view body) {
+    std::string out;
+    out.reserve(body.size());
+    for (char c : body) {
+        if (c == '\n') {
+            out.push_back('|');
+        } else if (c != '\r') {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::string body_from_stored(std::string_view stored) {
+    std::string out(stored);
+    for (char& c : out) {
+        if (c == '|') {
+            c = '\n';
+        }
+    }
+    return out;
+}
+
+std::string NoteStore::record_section(int number) {
+    return std::string(t::kRecordSectionPrefix) + format_int(number);
+}
+
+std::string NoteStore::record_section(std::string_view number) {
+    return std::string(t::kRecordSectionPrefix) + std::string(number);
+}
+
+bool NoteStore::write_record(const NoteRecord& r, const std::string& file) const {
+    if (r.NoteID <= 0 || r.NoteID > t::kHighestRecord) {
+        return true;
+    }
+    const std::string& path = file.empty() ? ini() : file;
+    const auto color = [](ColorRef c) { return format_int(static_cast<std::int32_t>(c)); };
+    const std::array<std::string, 24> values = {
+        format_int(r.NoteID),
+        color(r.EditBackColor),
+        color(r.EditTextColor),
+        r.EditFont,
+        r.EditFontType,
+        format_int(r.EditFontSize),
+        format_int(r.EditCharSet),
+        body_to_stored(r.EditText),
+        color(r.TitleBackColor),
+        color(r.TitleTextColor),
+        r.TitleFont,
+        r.TitleFontType,
+        format_int(r.TitleFontSize),
+        r.TitleText,
+        format_int(r.TitleCharSet),
+        format_int(r.Left),
+        format_int(r.Top),
+        format_int(r.Height),
+        format_int(r.Width),
+        r.Minimized,
+        r.Border,
+        r.Hidden,
+        r.Expiration,
+        r.Alarm,
+    };
+    const std::array<std::string_view, 24> keys = {
+        t::kNoteID,         t::kEditBackColor, t::kEditTextColor,
+        t::kEditFont,       t::kEditFontType,  t::kEditFontSize,
+        t::kEditCharSet,    t::kEditText,      t::kTitleBackColor,
+        t::kTitleTextColor, t::kTitleFont,     t::kTitleFontType,
+        t::kTitleFontSize,  t::kTitleText,     t::kTitleCharSet,
+        t::kLeft,           t::kTop,           t::kHeight,
+        t::kWidth,          t::kMinimized,     t::kBorder,
+        t::kHidden,         t::kExpiration,    t::kAlarm,
+    };
+    std::array<ProfileFile::KeyValue, 24> entries;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i] = {keys[i], values[i]};
+    }
+    // One change of the file for the whole record: a crash never leaves half a note, and a
+    // save costs one rewrite instead of 24.
+    if (!ProfileFile::write_keys(path, record_section(r.NoteID), entries)) {
+        ErrorReporter::report(std::string(t::kErrorWritingNote));
+        return false;
+    }
+    return true;
+}
+
+bool NoteStore::read_record(std::string_view number, NoteRecord& record,
+                            const std::string& file) const {
+    namespace rc = record_capacity;
+    const std::string& path = file.empty() ? ini() : file;
+    const std::string section = record_section(number);
+    const auto text = [&](std::string_view key, std::size_t capacity) {
+        return ProfileFile::read(path, section, key, capacity);
+    };
+    const auto number_of = [&](std::string_view key, std::size_t capacity) {
+        return leading_int(text(key, capacity));
+    };
+    const std::string id = text(t::kNoteID, rc::kNoteID);
+    if (id.empty()) {
+        return false;
+    }
+    NoteRecord r;
+    r.NoteID = leading_int(id);
+    r.EditTextColor = static_cast<ColorRef>(number_of(t::kEditTextColor, rc::kColor));
+    r.EditBackColor = static_cast<ColorRef>(number_of(t::kEditBackColor, rc::kColor));
+    r.EditFont = text(t::kEditFont, rc::kFont);
+    r.EditFontType = text(t::kEditFontType, rc::kFontType);
+    r.EditText = body_from_stored(text(t::kEditText, rc::kEditText));
+    r.EditFontSize = number_of(t::kEditFontSize, rc::kFontSize);
+    r.EditCharSet = static_cast<std::uint8_t>(number_of(t::kEditCharSet, rc::kCharSet) & 0xFF);
+    r.TitleTextColor = static_cast<ColorRef>(number_of(t::kTitleTextColor, rc::kColor));
+    r.TitleBackColor = static_cast<ColorRef>(number_of(t::kTitleBackColor, rc::kColor));
+    r.TitleFont = text(t::kTitleFont, rc::kFont);
+    r.TitleFontType = text(t::kTitleFontType, rc::kFontType);
+    r.TitleText = text(t::kTitleText, rc::kTitleText);
+    r.TitleFontSize = number_of(t::kTitleFontSize, rc::kFontSize);
+    r.TitleCharSet = static_cast<std::uint8_t>(number_of(t::kTitleCharSet, rc::kCharSet) & 0xFF);
+    r.Top = number_of(t::kTop, rc::kGeometry);
+    r.Left = number_of(t::kLeft, rc::kGeometry);
+    r.Height = number_of(t::kHeight, rc::kGeometry);
+    r.Width = number_of(t::kWidth, rc::kGeometry);
+    r.Minimized = text(t::kMinimized, rc::kFlag);
+    r.Border = text(t::kBorder, rc::kFlag);
+    r.Hidden = text(t::kHidden, rc::kFlag);
+    r.Expiration = text(t::kExpiration, rc::kStamp);
+    r.Alarm = text(t::kAlarm, rc::kStamp);
+    record = std::move(r);
+    return true;
+}
+
+bool NoteStore::read_record(int number, NoteRecord& record, const std::string& file) const {
+    return read_record(format_int(number), record, file);
+}
+
+bool NoteStore::record_exists(int number, const std::string& file) const {
+    const std::string& path = file.empty() ? ini() : file;
+    return !ProfileFile::read(path, record_section(number), t::kNoteID, record_capacity::kNoteID)
+                .empty();
+}
+
+bool NoteStore::delete_record(int number) const {
+    if (!ProfileFile::delete_section(ini(), record_section(number))) {
+        ErrorReporter::report(std::string(t::kErrorDeletingNote));
+        return false;
+    }
+    return true;
+}
+
+bool NoteStore::delete_records_above(int first, int last) const {
+    for (int i = first + 1; i <= last; ++i) {
+        if (!ProfileFile::delete_section(ini(), record_section(i))) {
+            ErrorReporter::report(std::string(t::kErrorDeletingOldNotes));
+            return false;
+        }
+    }
+    return true;
+}
+
+int NoteStore::count_saved_themes() const {
+    int count = 0;
+    while (t::kFirstSavedThemeRecord + count <= t::kHighestRecord &&
+           record_exists(t::kFirstSavedThemeRecord + count)) {
+        ++count;
+    }
+    return count;
+}
+
+std::string NoteStore::default_border() const {
+    return ProfileFile::read(ini(), record_section(t::kDefaultLookRecord), t::kBorder,
+                             record_capacity::kFlag);
+}
+
+RenumberResult renumber_notes(
+    const std::function<bool(const NoteRecord& record, int new_number)>& open_note) {
+    const NoteStore store;
+    const int old_count = store.get_number_of_notes();
+    RenumberResult result;
+    for (int i = 1; i <= old_count; ++i) {
+        NoteRecord record;
+        if (!store.read_record(i, record)) {
+            continue;
+        }
+        // Record i is only ever rewritten under a number of at most i, so no record that is
+        // still to be read gets overwritten.
+        ++result.count;
+        if (open_note(record, result.count)) {
+            ++result.kept;
+        }
+    }
+    if (result.count < old_count) {
+        store.delete_records_above(result.count, old_count);
+    }
+    store.set_number_of_notes(result.count);
+    return result;
+}
+
+}  // namespace kd
