@@ -165,6 +165,9 @@ public:
     // Process-wide scroll-bar flag read once at start by the main window (ShowScrollBar).
     static void set_show_scroll_bar(bool on);
 
+    // Frames shown by the last fade_out (0 when this system does not fade).
+    int last_fade_frames() const { return last_fade_frames_; }
+
 signals:
     // The user hid this note: the main window enables "Show all notes".
     void hidden_by_user();
@@ -174,6 +177,8 @@ signals:
     void placement_requested(kd::NoteWindow* note);
     // The note started deleting itself (its record is gone); the window follows.
     void note_deleted(int number);
+    // Right button released over the title strip, after the note saved itself.
+    void title_menu_requested(QPoint global_pos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -190,15 +195,23 @@ private:
     void apply_default_title();
     void apply_taskbar_setting();
     void apply_body_format();
+    void rebuild_title_font();
     void place_close_button(int x, int y);
-    void show_status_icon_for_first_marker(int x, int y);
-    void set_opacity_percent_level(int level);
+    void place_child(QWidget* child, int x, int y);
+    int frame_px() const;  // 1 while the thin border is drawn
+    QSize client_size() const;
+    bool any_status() const;
+    void show_status_icon_for_first_marker(bool rolled);
+    static bool uses_transparency();
     void show_with_opacity_rule();
     void fade_step();
+    void cancel_fade();
+    void refresh_reminder_texts();
     void on_timer();
-    void begin_drag(const QPoint& global);
-    void begin_resize(HitZone zone, const QPoint& global);
-    void update_cursor(const QPoint& global);
+    void on_close_clicked();
+    void set_topmost(bool on);
+    HitZone zone_at(const QPoint& global) const;
+    bool in_title_strip(const QPoint& local) const;
     QRect work_area() const;
 
     int number_ = 0;
@@ -209,6 +222,7 @@ private:
     bool thin_border_ = false;  // drawn border: the flag, or rolled up
     bool hidden_ = false;
     bool deleted_ = false;
+    bool destroying_ = false;
     bool status_[3] = {false, false, false};
     bool stay_on_top_ = false;
     QRect unrolled_rect_;
@@ -227,6 +241,7 @@ private:
     QTimer* fade_timer_ = nullptr;
     FadePlan fade_plan_;
     int fade_frame_ = 0;
+    int last_fade_frames_ = 0;
     std::function<void()> fade_done_;
 
     // Mouse tracking for moving and sizing the frameless window ourselves.
