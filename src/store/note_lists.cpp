@@ -1,0 +1,224 @@
+#include "store/note_lists.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/paths.h"
+#include "platform/profile_file.h"
+#include "store/error_reporter.h"
+
+namespace kd {
+
+using namespace lists;
+
+namespace {
+
+constexpr std::size_t kNumberCapacity = 10;
+
+long long leading_number(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long v = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (v < 1000000000000LL) {
+            v = v * 10 + (text[i] - '0');
+        }
+    }
+    return negative ? -v : v;
+}
+
+int to_int(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, -2147483647LL - 1, 2147483647LL));
+}
+
+}  // namespace
+
+std::vector<std::string> split_list(std::string_view list) {
+    std::vector<std::string> out;
+    for (;;) {
+        auto end = list.find(kListSeparator);
+        if (end == std::string_view::npos) {
+            return out;
+        }
+        out.emplace_back(list.substr(0, end));
+        list.remove_prefix(end + 1);
+    }
+}
+
+std::vector<std::string> non_empty_entries(std::string_view list) {
+    auto entries = split_list(list);
+    std::erase_if(entries, [](const std::string& e) { return e.empty(); });
+    return entries;
+}
+
+std::string network_mailbox_key(int slot) {
+    return slot <= 0 ? std::string(kNoteDataKey) : kNoteDataKey + std::to_string(slot);
+}
+
+NoteLists::NoteLists() : NoteLists(app_paths().IniPath, app_paths().NetListPath) {}
+
+NoteLists::NoteLists(std::string ini_path, std::string net_list_path)
+    : ini_path_(std::move(ini_path)), net_list_path_(std::move(net_list_path)) {}
+
+bool NoteLists::write_reported(std::string_view section, std::string_view key,
+                               std::optional<std::string_view> value) const {
+    if (ProfileFile::write(ini_path_, section, key, value)) {
+        return true;
+    }
+    ErrorReporter::report(kListsWriteErrorText);
+    return false;
+}
+
+std::string NoteLists::group_names() const {
+    return ProfileFile::read(ini_path_, kRecipientsSection, kListNamesKey, kListCapacity);
+}
+
+std::string NoteLists::read_group(std::string_view name) const {
+    return ProfileFile::read(ini_path_, kRecipientsSection, name, kListCapacity);
+}
+
+int NoteLists::count_group_members(std::string_view name) const {
+    const std::string members = read_group(name);
+    return static_cast<int>(std::count(members.begin(), members.end(), kListSeparator));
+}
+
+bool NoteLists::save_group(std::string_view name, std::vector<std::string>& members) const {
+    std::string names = group_names();
+    const auto entries = split_list(names);
+    if (std::find(entries.begin(), entries.end(), name) == entries.end()) {
+        names.append(name);
+        names.push_back(kListSeparator);
+    }
+    if (!write_reported(kRecipientsSection, kListNamesKey, names)) {
+        return false;
+    }
+    std::string value;
+    for (const auto& m : members) {
+        value += m;
+    }
+    members.clear();
+    return write_reported(kRecipientsSection, name, value);
+}
+
+void NoteLists::delete_group(std::string_view name) const {
+    if (!ProfileFile::delete_key(ini_path_, kRecipientsSection, name)) {
+        ErrorReporter::report(kDeleteGroupErrorText);
+    }
+    // Whole entries only: removing "ab" must leave "cab" alone.
+    std::string kept;
+    for (const auto& entry : split_list(group_names())) {
+        if (entry != name) {
+            kept += entry;
+            kept.push_back(kListSeparator);
+        }
+    }
+    write_reported(kRecipientsSection, kListNamesKey, kept);
+}
+
+std::string NoteLists::read_network_list() const {
+    return ProfileFile::read(net_list_path_, kNetworkListSection, kNetListKey, kListCapacity);
+}
+
+bool NoteLists::write_network_list(std::string_view list) const {
+    return ProfileFile::write(net_list_path_, kNetworkListSection, kNetListKey, list);
+}
+
+std::string NoteLists::saved_theme_name(int key) const {
+    return ProfileFile::read(ini_path_, kSavedThemesSection, std::to_string(key),
+                             kThemeNameCapacity);
+}
+
+bool NoteLists::write_saved_theme_name(int key, std::string_view name) const {
+    return write_reported(kSavedThemesSection, std::to_string(key), name);
+}
+
+bool NoteLists::delete_saved_theme_name(int key) const {
+    if (ProfileFile::delete_key(ini_path_, kSavedThemesSection, std::to_string(key))) {
+        return true;
+    }
+    ErrorReporter::report(kDeleteThemeNameErrorText);
+    return false;
+}
+
+std::string NoteLists::last_saved_theme_number() const {
+    std::string v =
+        ProfileFile::read(ini_path_, kMainSection, kLastSavedThemeNumberKey, kNumberCapacity);
+    return v.empty() ? std::string("0") : v;
+}
+
+void NoteLists::set_last_saved_theme_number(int value) const {
+    write_reported(kMainSection, kLastSavedThemeNumberKey, std::to_string(value));
+}
+
+int NoteLists::next_saved_theme_number() const {
+    int position = to_int(leading_number(last_saved_theme_number()));
+    // Anything outside the slots (a hand-edited file) starts over at the first slot rather
+    // than writing a record outside the saved-theme range.
+    if (position < 0 || position >= kSavedThemeSlots) {
+        position = 0;
+    }
+    return kFirstSavedThemeNumber + position;
+}
+
+std::string NoteLists::read_network_mailbox(int slot) const {
+    return ProfileFile::read(ini_path_, kNoteReceivedSection, network_mailbox_key(slot),
+                             kMailboxCapacity);
+}
+
+bool NoteLists::write_network_mailbox(std::string_view message, int slot) const {
+    return write_reported(kNoteReceivedSection, network_mailbox_key(slot), message);
+}
+
+bool NoteLists::clear_network_mailbox() const {
+    if (!read_network_mailbox(1).empty()) {
+        // One replace of the file drops every later slot at once.
+        if (!ProfileFile::delete_section(ini_path_, kNoteReceivedSection)) {
+            ErrorReporter::report(kListsWriteErrorText);
+            return false;
+        }
+    }
+    return write_network_mailbox("", 0);
+}
+
+std::string NoteLists::read_email_mailbox() const {
+    return ProfileFile::read(ini_path_, kEmailNoteReceivedSection, kEmailNoteDataKey,
+                             kMailboxCapacity);
+}
+
+bool NoteLists::write_email_mailbox(std::string_view message) const {
+    return write_reported(kEmailNoteReceivedSection, kEmailNoteDataKey, message);
+}
+
+int NoteLists::exported_notes(const std::string& file) {
+    return to_int(
+        leading_number(ProfileFile::read(file, kMainSection, kExportedNotesKey, kNumberCapacity)));
+}
+
+bool NoteLists::set_exported_notes(const std::string& file, int count) {
+    if (ProfileFile::write(file, kMainSection, kExportedNotesKey, std::to_string(count))) {
+        return true;
+    }
+    ErrorReporter::report(kListsWriteErrorText);
+    return false;
+}
+
+std::string NoteLists::read_export_index(const std::string& file, int key) {
+    return ProfileFile::read(file, kMainSection, std::to_string(key), kExportIndexCapacity);
+}
+
+bool NoteLists::write_export_index(const std::string& file, int key, std::string_view entry) {
+    if (ProfileFile::write(file, kMainSection, std::to_string(key), entry)) {
+        return true;
+    }
+    ErrorReporter::report(kListsWriteErrorText);
+    return false;
+}
+
+}  // namespace kd
