@@ -1,0 +1,211 @@
+#include "net/note_receiver.h"
+
+#include <ctime>
+
+#include "platform/profile_file.h"
+
+namespace kd {
+
+namespace {
+
+constexpr const char* kPlaySoundKey = "PlaySound";
+constexpr const char* kCommunicationPortKey = "CommunicationPort";
+constexpr std::size_t kFlagCapacity = 10;
+constexpr std::size_t kPortCapacity = 10;
+
+void replace_all(std::string& text, std::string_view what, std::string_view with) {
+    std::size_t pos = 0;
+    while ((pos = text.find(what, pos)) != std::string::npos) {
+        text.replace(pos, what.size(), with);
+        pos += with.size();
+    }
+}
+
+}  // namespace
+
+ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists) : lists_(std::move(lists)) {}
+
+int ReceivedNoteQueue::first_free_slot() const {
+    // A message in "NoteData" that is not whole is replaced, as it always was.
+    if (!is_complete_message(lists_.read_network_mailbox(0))) {
+        return 0;
+    }
+    int slot = 1;
+    while (!lists_.read_network_mailbox(slot).empty()) {
+        ++slot;
+    }
+    return slot;
+}
+
+bool ReceivedNoteQueue::append(std::string_view message) {
+    std::lock_guard lock(mutex_);
+    if (next_slot_ < 0) {
+        next_slot_ = first_free_slot();
+    }
+    if (!lists_.write_network_mailbox(message, next_slot_)) {
+        next_slot_ = -1;
+        return false;
+    }
+    ++next_slot_;
+    return true;
+}
+
+std::vector<std::string> ReceivedNoteQueue::take_all() {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> found;
+    std::string first = lists_.read_network_mailbox(0);
+    bool any = !first.empty();
+    if (is_complete_message(first)) {
+        found.push_back(std::move(first));
+    }
+    for (int slot = 1;; ++slot) {
+        std::string m = lists_.read_network_mailbox(slot);
+        if (m.empty()) {
+            break;
+        }
+        any = true;
+        if (is_complete_message(m)) {
+            found.push_back(std::move(m));
+        }
+    }
+    if (any) {
+        lists_.clear_network_mailbox();
+    }
+    next_slot_ = 0;
+    return found;
+}
+
+ReceivedNote make_received_note(NoteRecord record) {
+    ReceivedNote note;
+    const std::string& title = record.TitleText;
+    const bool named = !title.starts_with(kNamePrefix);
+    if (named) {
+        auto blank = title.find(' ');
+        if (blank != std::string::npos) {
+            note.reply_address = title.substr(0, blank);
+        }
+    }
+    if (named && !note.reply_address.empty() && note.reply_address != kAnonymousSender) {
+        note.can_reply = true;
+    } else {
+        std::string shown = title;
+        replace_all(shown, std::string(kAnonymousSender) + " ", "");
+        if (!named) {
+            replace_all(shown, kNamePrefix, "");
+        }
+        // Keeps the title off the edge the alignment puts it on.
+        if (record.TitleFontType.find('L') != std::string::npos) {
+            shown.insert(shown.begin(), ' ');
+        } else if (record.TitleFontType.find('R') != std::string::npos) {
+            shown.push_back(' ');
+        }
+        record.TitleText = std::move(shown);
+    }
+    // A received note is new, unrolled and visible, and takes the place of a new note.
+    record.NoteID = 0;
+    record.Minimized.clear();
+    record.Hidden.clear();
+    record.Left = 0;
+    record.Top = 0;
+    note.record = std::move(record);
+    return note;
+}
+
+NoteReceiver::NoteReceiver(NoteLists lists, Options options)
+    : lists_(lists),
+      options_(std::move(options)),
+      queue_(lists),
+      server_(
+          ReceiveServer::Options{options_.bind_address,
+                                 [ini = lists.ini_path()] {
+                                     return communication_port_from_text(
+                                         ProfileFile::read(ini, lists::kMainSection,
+                                                           kCommunicationPortKey, kPortCapacity));
+                                 },
+                                 options_.receive_timeout, kListenBacklog},
+          [this](std::string message) { return queue_.append(message); },
+          [this](const std::string& report) {
+              std::lock_guard lock(error_mutex_);
+              error_pending_ = report;
+          },
+          [this] { attack_pending_ = true; }) {}
+
+NoteReceiver::~NoteReceiver() {
+    server_.stop();
+}
+
+void NoteReceiver::start_server() {
+    server_.start();
+}
+
+void NoteReceiver::stop_server() {
+    server_.stop();
+}
+
+std::optional<ReceivedNote> NoteReceiver::receive(std::string_view message, int hour, int minute,
+                                                  bool& rejected) {
+    ParsedMessage parsed = parse_note_message(decode_received_text(message), hour, minute);
+    if (parsed.rejected()) {
+        // A rejected message makes no note.
+        rejected = true;
+        return std::nullopt;
+    }
+    return make_received_note(std::move(parsed.record));
+}
+
+ReceiveTickResult NoteReceiver::tick() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return tick(local.tm_hour, local.tm_min);
+}
+
+ReceiveTickResult NoteReceiver::tick(int hour, int minute) {
+    ReceiveTickResult result;
+    const std::string play =
+        ProfileFile::read(lists_.ini_path(), lists::kMainSection, kPlaySoundKey, kFlagCapacity);
+    const bool sound_allowed = play == "Yes" || play.empty();
+
+    bool rejected = false;
+    for (const auto& message : queue_.take_all()) {
+        if (auto note = receive(message, hour, minute, rejected)) {
+            result.notes.push_back(std::move(*note));
+        }
+    }
+    // The e-mail reader waits for this mailbox to be empty, so it is emptied whatever it holds.
+    std::string mail = lists_.read_email_mailbox();
+    if (!mail.empty()) {
+        lists_.write_email_mailbox("");
+        if (is_complete_message(mail)) {
+            if (auto note = receive(mail, hour, minute, rejected)) {
+                result.notes.push_back(std::move(*note));
+            }
+        }
+    }
+    result.play_sound = sound_allowed && !result.notes.empty();
+
+    if (rejected) {
+        server_.stop();
+        attack_pending_ = true;
+    }
+    result.attack = attack_pending_.exchange(false);
+    {
+        std::lock_guard lock(error_mutex_);
+        result.network_error = std::move(error_pending_);
+        error_pending_.clear();
+    }
+
+    if (options_.check_email_minutes > 0 &&
+        ++email_ticks_ >= options_.check_email_minutes * kTicksPerMinute) {
+        email_ticks_ = 0;
+        result.start_email_check = true;
+    }
+    if (options_.read_network_minutes > 0 &&
+        ++network_ticks_ >= options_.read_network_minutes * kTicksPerMinute) {
+        network_ticks_ = 0;
+        result.read_network = true;
+    }
+    return result;
+}
+
+}  // namespace kd

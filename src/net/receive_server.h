@@ -1,0 +1,117 @@
+// The receiving server: a background thread that takes one note message per TCP connection,
+// hands each whole message to a sink that keeps it, and then acknowledges it. It never touches
+// a window; it reports through callbacks that the program turns into queued calls.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "platform/socket.h"
+
+namespace kd {
+
+inline constexpr std::uint16_t kDefaultCommunicationPort = 2000;
+inline constexpr int kListenBacklog = 16;
+inline constexpr std::chrono::milliseconds kReceiveTimeout{10000};
+
+inline constexpr const char* kNetworkErrorFormat =
+    "%s\nSorry but network support is not avaiable ...";
+inline constexpr const char* kSocketErrorText =
+    "Error in Server socket() function.\nCan not create TCP/IP stream socket to listen with ...";
+inline constexpr const char* kBindErrorText =
+    "Error in Server bind() function.\nCan not bind the name to the socket ...";
+inline constexpr const char* kListenErrorText =
+    "Error in Server listen() function.\nListening on port failed ...";
+inline constexpr const char* kAcceptErrorText =
+    "Error in Server accept() function.\nError accepting Client data ...";
+
+// The text of the network error report for one failure text.
+std::string network_error_report_text(std::string_view failure);
+
+// The port a `CommunicationPort` value names: 2000 when empty or not a usable port.
+std::uint16_t communication_port_from_text(std::string_view text);
+
+// Process-wide: cleared when the server stops on an error; while clear, sending to other
+// computers is offered greyed.
+bool network_available();
+void set_network_available(bool available);
+
+// What one connection delivered, before anything is kept.
+struct ReceivedBytes {
+    std::string bytes;
+    bool peer_closed = false;
+    bool timed_out = false;
+    bool woken = false;  // the server is stopping
+};
+
+// Receives until 22 separators ending in "~" are in, the peer closes, `limit` bytes are in, the
+// deadline passes or `wake` fires.
+ReceivedBytes receive_message(const Socket& connection, std::size_t limit,
+                              std::chrono::milliseconds timeout, const WakeSignal* wake);
+
+// Received bytes as a message ready to keep: cut at a zero byte, read as UTF-8 or
+// Windows-1252, line ends dropped (a message is one line in the settings file). Empty when
+// the message is not whole.
+std::string whole_message_from_bytes(std::string_view bytes);
+
+class ReceiveServer {
+public:
+    struct Options {
+        std::string bind_address = "0.0.0.0";
+        // Read afresh before every connection; the socket is bound anew when it changes.
+        std::function<std::uint16_t()> port;
+        std::chrono::milliseconds receive_timeout = kReceiveTimeout;
+        int backlog = kListenBacklog;
+    };
+    // Keeps one whole message (server thread). False when it could not be kept: the sender then
+    // gets no acknowledgement and counts the note as not delivered.
+    using Sink = std::function<bool(std::string message)>;
+    // The network error report text (server thread).
+    using ErrorHandler = std::function<void(const std::string& report)>;
+    // A message failed the parser's checks; receiving has stopped (server thread).
+    using AttackHandler = std::function<void()>;
+
+    ReceiveServer(Options options, Sink sink, ErrorHandler on_error, AttackHandler on_attack);
+    ~ReceiveServer();
+    ReceiveServer(const ReceiveServer&) = delete;
+    ReceiveServer& operator=(const ReceiveServer&) = delete;
+
+    // Starts the thread once; later calls do nothing.
+    void start();
+    // Wakes the thread wherever it waits and joins it: never waits for a peer.
+    void stop();
+
+    bool running() const { return running_.load(); }
+    bool attack_suspected() const { return attack_.load(); }
+    // Port of the listening socket, 0 while none is open.
+    std::uint16_t listening_port() const { return listening_port_.load(); }
+    // Connections fully handled (acknowledged or dropped).
+    std::uint64_t connections_handled() const { return handled_.load(); }
+
+private:
+    void run();
+    bool open_listener(std::uint16_t port, Socket& listener);
+    void serve(const Socket& connection, bool& stop_receiving);
+    void fail(const char* text);
+
+    Options options_;
+    Sink sink_;
+    ErrorHandler on_error_;
+    AttackHandler on_attack_;
+    WakeSignal wake_;
+    std::thread thread_;
+    std::mutex start_stop_;
+    bool started_ = false;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> attack_{false};
+    std::atomic<std::uint16_t> listening_port_{0};
+    std::atomic<std::uint64_t> handled_{0};
+};
+
+}  // namespace kd

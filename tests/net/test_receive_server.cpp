@@ -1,0 +1,423 @@
+// The receiving server on real loopback sockets, with the hand-off through a real INI file.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/note_message.h"
+#include "net/note_receiver.h"
+#include "net/receive_server.h"
+#include "platform/profile_file.h"
+#include "platform/socket.h"
+
+namespace kd {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+std::uint16_t free_port() {
+    SocketStatus status;
+    std::string step;
+    Socket s = Socket::listen_tcp("127.0.0.1", 0, 1, status, step);
+    return s.local_port();
+}
+
+template <class Pred>
+bool wait_for(Pred pred, std::chrono::milliseconds limit = 5s) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (pred()) {
+            return true;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return pred();
+}
+
+std::string note_text(const std::string& sender, const std::string& body) {
+    NoteRecord r;
+    r.EditText = body;
+    r.EditFont = "Tahoma";
+    r.TitleText = "T";
+    r.Width = 200;
+    r.Height = 150;
+    return build_note_message(sender, r);
+}
+
+// A sender as Windows copies behave: connect, send, wait for one reply until the peer closes.
+struct Exchange {
+    bool connected = false;
+    std::string reply;
+};
+
+Exchange exchange(std::uint16_t port, const std::vector<std::string>& parts,
+                  std::chrono::milliseconds pause = 0ms, bool close_after_send = false) {
+    Exchange ex;
+    SocketStatus status;
+    Socket s = Socket::connect_tcp("127.0.0.1", port, 2s, status);
+    if (!s.valid()) {
+        return ex;
+    }
+    ex.connected = true;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            std::this_thread::sleep_for(pause);
+        }
+        s.send_all(parts[i]);
+    }
+    if (close_after_send) {
+        ::shutdown(s.fd(), SHUT_WR);
+    }
+    char buf[256];
+    while (s.wait_readable(15s, nullptr) == WaitResult::Ready) {
+        long n = s.receive_some(buf, sizeof buf, status);
+        if (n <= 0) {
+            break;
+        }
+        ex.reply.append(buf, static_cast<std::size_t>(n));
+    }
+    return ex;
+}
+
+class ReceiveServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("kd_net_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        ini_ = (dir_ / "Korvadesk.ini").string();
+        port_ = free_port();
+        set_port(port_);
+        set_network_available(true);
+    }
+    void TearDown() override {
+        receiver_.reset();
+        fs::remove_all(dir_);
+    }
+    void set_port(std::uint16_t port) {
+        ProfileFile::write(ini_, "KORVADESK", "CommunicationPort", std::to_string(port));
+    }
+    NoteLists lists() const { return NoteLists(ini_, (dir_ / "Korvadesk.net").string()); }
+    NoteReceiver& start(std::chrono::milliseconds timeout = kReceiveTimeout) {
+        NoteReceiver::Options o;
+        o.bind_address = "127.0.0.1";
+        o.receive_timeout = timeout;
+        receiver_ = std::make_unique<NoteReceiver>(lists(), o);
+        receiver_->start_server();
+        EXPECT_TRUE(wait_for([&] { return receiver_->listening_port() == port_; }));
+        return *receiver_;
+    }
+
+    fs::path dir_;
+    std::string ini_;
+    std::uint16_t port_ = 0;
+    std::unique_ptr<NoteReceiver> receiver_;
+};
+
+TEST_F(ReceiveServerTest, WholeMessageIsKeptThenAcknowledgedByteExact) {
+    NoteReceiver& r = start();
+    const std::string m = note_text("PC17", "hello");
+    Exchange ex = exchange(port_, {m});
+    ASSERT_TRUE(ex.connected);
+    EXPECT_EQ(ex.reply, "From Server : MESSAGE RECEIVED");
+    EXPECT_EQ(ex.reply.size(), 30u);
+    // Already on disk when the sender read the acknowledgement.
+    EXPECT_EQ(lists().read_network_mailbox(), m);
+
+    ReceiveTickResult t = r.tick(9, 5);
+    ASSERT_EQ(t.notes.size(), 1u);
+    EXPECT_EQ(t.notes[0].record.EditText, "hello");
+    EXPECT_EQ(t.notes[0].record.TitleText, "PC17 09:05");
+    EXPECT_EQ(t.notes[0].reply_address, "PC17");
+    EXPECT_TRUE(t.play_sound);
+    EXPECT_EQ(lists().read_network_mailbox(), "");
+    EXPECT_TRUE(r.tick(9, 5).notes.empty());
+}
+
+TEST_F(ReceiveServerTest, MessageSplitIntoThreeSegmentsArrivesWhole) {
+    NoteReceiver& r = start();
+    const std::string m = note_text("PC1", "a longer body that is split");
+    const std::size_t a = m.size() / 3, b = 2 * m.size() / 3;
+    Exchange ex = exchange(port_, {m.substr(0, a), m.substr(a, b - a), m.substr(b)}, 150ms);
+    EXPECT_EQ(ex.reply, kAcknowledgement);
+    ReceiveTickResult t = r.tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 1u);
+    EXPECT_EQ(t.notes[0].record.EditText, "a longer body that is split");
+}
+
+TEST_F(ReceiveServerTest, EmptyOrCutConnectionIsNotAnsweredAndKeepsTheWaitingNote) {
+    NoteReceiver& r = start();
+    const std::string waiting = note_text("PC1", "waiting");
+    ASSERT_EQ(exchange(port_, {waiting}).reply, kAcknowledgement);
+
+    Exchange empty = exchange(port_, {}, 0ms, true);
+    EXPECT_TRUE(empty.connected);
+    EXPECT_EQ(empty.reply, "");
+    Exchange cut = exchange(port_, {"PC2~body~Tahoma"}, 0ms, true);
+    EXPECT_EQ(cut.reply, "");
+    EXPECT_EQ(lists().read_network_mailbox(), waiting);
+
+    ReceiveTickResult t = r.tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 1u);
+    EXPECT_EQ(t.notes[0].record.EditText, "waiting");
+}
+
+TEST_F(ReceiveServerTest, SilentPeerIsDroppedAfterTheTimeoutAndTheNextIsServed) {
+    NoteReceiver& r = start(300ms);
+    SocketStatus status;
+    Socket silent = Socket::connect_tcp("127.0.0.1", port_, 1s, status);
+    ASSERT_TRUE(silent.valid());
+    // Queued behind the silent one in the backlog.
+    Exchange next = exchange(port_, {note_text("PC2", "after silence")});
+    EXPECT_EQ(next.reply, kAcknowledgement);
+    // The silent peer was closed without an answer.
+    char c;
+    ASSERT_EQ(silent.wait_readable(2s, nullptr), WaitResult::Ready);
+    EXPECT_EQ(silent.receive_some(&c, 1, status), 0);
+    EXPECT_EQ(r.tick(1, 1).notes.size(), 1u);
+}
+
+TEST_F(ReceiveServerTest, PartialMessageOfAStalledPeerIsDropped) {
+    NoteReceiver& r = start(300ms);
+    SocketStatus status;
+    Socket stalled = Socket::connect_tcp("127.0.0.1", port_, 1s, status);
+    ASSERT_TRUE(stalled.valid());
+    stalled.send_all("PC1~body~Tahoma~");
+    char c;
+    ASSERT_EQ(stalled.wait_readable(2s, nullptr), WaitResult::Ready);
+    EXPECT_EQ(stalled.receive_some(&c, 1, status), 0);  // closed unanswered
+    EXPECT_TRUE(r.tick(1, 1).notes.empty());
+    // A short message that the peer ends itself is its whole message.
+    EXPECT_EQ(exchange(port_, {"PC1~body~Tahoma~"}, 0ms, true).reply, kAcknowledgement);
+    EXPECT_EQ(r.tick(1, 1).notes.size(), 1u);
+}
+
+TEST_F(ReceiveServerTest, ConcurrentSendersAreAllAcknowledgedAndNoneLost) {
+    NoteReceiver& r = start();
+    constexpr int kSenders = 5;
+    std::vector<std::thread> senders;
+    std::atomic<int> acknowledged{0};
+    for (int i = 0; i < kSenders; ++i) {
+        senders.emplace_back([&, i] {
+            if (exchange(port_, {note_text("PC" + std::to_string(i), "note " + std::to_string(i))})
+                    .reply == kAcknowledgement) {
+                ++acknowledged;
+            }
+        });
+    }
+    // Ticks run while the notes arrive: the take-and-clear must not lose any.
+    std::set<std::string> bodies;
+    for (auto& s : senders) {
+        s.join();
+    }
+    EXPECT_EQ(acknowledged.load(), kSenders);
+    for (const auto& n : r.tick(1, 1).notes) {
+        bodies.insert(n.record.EditText);
+    }
+    EXPECT_EQ(bodies.size(), static_cast<std::size_t>(kSenders));
+}
+
+TEST_F(ReceiveServerTest, TicksDuringABurstTakeEveryNoteExactlyOnce) {
+    NoteReceiver& r = start();
+    constexpr int kSenders = 24;
+    std::atomic<bool> done{false};
+    std::vector<std::string> seen;
+    std::thread ui([&] {
+        while (!done) {
+            for (auto& n : r.tick(1, 1).notes) {
+                seen.push_back(n.record.EditText);
+            }
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    std::vector<std::thread> senders;
+    std::atomic<int> acknowledged{0};
+    for (int i = 0; i < kSenders; ++i) {
+        senders.emplace_back([&, i] {
+            if (exchange(port_, {note_text("PC", "burst " + std::to_string(i))}).reply ==
+                kAcknowledgement) {
+                ++acknowledged;
+            }
+        });
+    }
+    for (auto& s : senders) {
+        s.join();
+    }
+    done = true;
+    ui.join();
+    for (auto& n : r.tick(1, 1).notes) {
+        seen.push_back(n.record.EditText);
+    }
+    EXPECT_EQ(acknowledged.load(), kSenders);
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kSenders));
+    EXPECT_EQ(std::set<std::string>(seen.begin(), seen.end()).size(), seen.size());
+}
+
+TEST_F(ReceiveServerTest, AcknowledgedNotesWaitInOrderAcrossARestart) {
+    start();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(exchange(port_, {note_text("PC", "n" + std::to_string(i))}).reply,
+                  kAcknowledgement);
+    }
+    receiver_.reset();  // the program ends before its timer ran
+    // The first waits in the one-message mailbox, the others behind it.
+    EXPECT_EQ(lists().read_network_mailbox(0), note_text("PC", "n0"));
+    EXPECT_EQ(lists().read_network_mailbox(2), note_text("PC", "n2"));
+
+    NoteReceiver again(lists(), {});
+    ReceiveTickResult t = again.tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(t.notes[static_cast<std::size_t>(i)].record.EditText, "n" + std::to_string(i));
+    }
+    EXPECT_EQ(lists().read_network_mailbox(1), "");
+}
+
+TEST_F(ReceiveServerTest, RejectedMessageStopsReceivingAndMakesNoNote) {
+    NoteReceiver& r = start();
+    std::string bad = note_text("PC1", "x");
+    bad.replace(bad.find("~x~"), 3, "~ ~");  // blank body
+    EXPECT_EQ(exchange(port_, {bad}).reply, kAcknowledgement);
+    ASSERT_TRUE(wait_for([&] { return !r.server_running(); }));
+    EXPECT_FALSE(exchange(port_, {note_text("PC1", "later")}).connected);
+
+    ReceiveTickResult t = r.tick(1, 1);
+    EXPECT_TRUE(t.attack);
+    EXPECT_TRUE(t.notes.empty());
+    EXPECT_FALSE(r.tick(1, 1).attack);  // reported once
+    EXPECT_TRUE(network_available());
+}
+
+TEST_F(ReceiveServerTest, RejectedMessageWaitingInTheMailboxStopsTheServer) {
+    NoteReceiver& r = start();
+    std::string font(300, 'F');
+    lists().write_network_mailbox("PC1~body~" + font + "~");
+    lists().write_network_mailbox(note_text("PC1", "fine"), 1);
+    ReceiveTickResult t = r.tick(1, 1);
+    EXPECT_TRUE(t.attack);
+    ASSERT_EQ(t.notes.size(), 1u);  // the good note behind it is still shown
+    EXPECT_FALSE(r.server_running());
+    EXPECT_FALSE(exchange(port_, {note_text("PC1", "later")}).connected);
+}
+
+TEST_F(ReceiveServerTest, PortIsReadAfreshAfterEveryConnection) {
+    NoteReceiver& r = start();
+    const std::uint16_t second = free_port();
+    set_port(second);
+    // The socket of the old port waits for one more connection.
+    EXPECT_EQ(exchange(port_, {note_text("PC", "old port")}).reply, kAcknowledgement);
+    ASSERT_TRUE(wait_for([&] { return r.listening_port() == second; }));
+    EXPECT_EQ(exchange(second, {note_text("PC", "new port")}).reply, kAcknowledgement);
+    EXPECT_FALSE(exchange(port_, {note_text("PC", "refused")}).connected);
+    EXPECT_EQ(r.tick(1, 1).notes.size(), 2u);
+}
+
+TEST_F(ReceiveServerTest, StopWhileWaitingInAcceptIsPrompt) {
+    NoteReceiver& r = start();
+    auto before = std::chrono::steady_clock::now();
+    r.stop_server();
+    auto took = std::chrono::steady_clock::now() - before;
+    EXPECT_LT(took, 100ms);
+    EXPECT_FALSE(r.server_running());
+    EXPECT_FALSE(exchange(port_, {note_text("PC", "x")}).connected);
+}
+
+TEST_F(ReceiveServerTest, StopWhileAPeerIsSilentIsPrompt) {
+    NoteReceiver& r = start();
+    SocketStatus status;
+    Socket silent = Socket::connect_tcp("127.0.0.1", port_, 1s, status);
+    ASSERT_TRUE(silent.valid());
+    std::this_thread::sleep_for(50ms);
+    auto before = std::chrono::steady_clock::now();
+    r.stop_server();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 100ms);
+}
+
+TEST_F(ReceiveServerTest, BindFailureIsReportedOnceAndClearsTheNetworkFlag) {
+    SocketStatus status;
+    std::string step;
+    Socket holder = Socket::listen_tcp("127.0.0.1", port_, 1, status, step);
+    ASSERT_TRUE(holder.valid());
+    NoteReceiver::Options o;
+    o.bind_address = "127.0.0.1";
+    NoteReceiver r(lists(), o);
+    r.start_server();
+    ASSERT_TRUE(wait_for([&] { return !r.server_running(); }));
+    ReceiveTickResult t = r.tick(1, 1);
+    EXPECT_EQ(t.network_error,
+              std::string(kBindErrorText) + "\nSorry but network support is not avaiable ...");
+    EXPECT_FALSE(network_available());
+    EXPECT_EQ(r.tick(1, 1).network_error, "");
+}
+
+TEST_F(ReceiveServerTest, WindowsCodePageMessageBecomesUtf8) {
+    NoteReceiver& r = start();
+    std::string m = note_text("PC1", "caf\xE9 \x80");
+    EXPECT_EQ(exchange(port_, {m}).reply, kAcknowledgement);
+    ReceiveTickResult t = r.tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 1u);
+    EXPECT_EQ(t.notes[0].record.EditText, "caf\xC3\xA9 \xE2\x82\xAC");
+}
+
+TEST_F(ReceiveServerTest, LineEndsInAMessageCannotBreakTheSettingsFile) {
+    NoteReceiver& r = start();
+    std::string m = note_text("PC1", "x");
+    m.insert(m.find("~T~") + 1, "\r\n[KORVADESK]\r\nPlaySound=No\r\n");
+    EXPECT_EQ(exchange(port_, {m}).reply, kAcknowledgement);
+    EXPECT_EQ(ProfileFile::read(ini_, "KORVADESK", "PlaySound", 10), "");
+    EXPECT_EQ(r.tick(1, 1).notes.size(), 1u);
+}
+
+TEST_F(ReceiveServerTest, EmailMailboxIsAlwaysEmptiedAndSoundFollowsTheSetting) {
+    NoteReceiver r(lists(), {});
+    lists().write_email_mailbox("cut message");
+    ReceiveTickResult t = r.tick(1, 1);
+    EXPECT_TRUE(t.notes.empty());
+    EXPECT_FALSE(t.play_sound);
+    EXPECT_EQ(lists().read_email_mailbox(), "");
+
+    ProfileFile::write(ini_, "KORVADESK", "PlaySound", "No");
+    lists().write_email_mailbox(note_text("anna@example.com", "mail"));
+    t = r.tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 1u);
+    EXPECT_FALSE(t.play_sound);
+    EXPECT_TRUE(t.notes[0].can_reply);
+}
+
+TEST_F(ReceiveServerTest, IntervalCountersCount120TicksPerMinute) {
+    NoteReceiver::Options o;
+    o.check_email_minutes = 2;
+    o.read_network_minutes = 0;
+    NoteReceiver r(lists(), o);
+    int checks = 0;
+    for (int i = 1; i <= 480; ++i) {
+        ReceiveTickResult t = r.tick(1, 1);
+        EXPECT_FALSE(t.read_network);
+        if (t.start_email_check) {
+            ++checks;
+            EXPECT_EQ(i % 240, 0);
+        }
+    }
+    EXPECT_EQ(checks, 2);
+}
+
+TEST(CommunicationPort, TextToPort) {
+    EXPECT_EQ(communication_port_from_text(""), 2000);
+    EXPECT_EQ(communication_port_from_text("3000x"), 3000);
+    EXPECT_EQ(communication_port_from_text("0"), 2000);
+    EXPECT_EQ(communication_port_from_text("70000"), 2000);
+}
+
+}  // namespace
+}  // namespace kd
