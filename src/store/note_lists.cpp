@@ -147,18 +147,9 @@ bool NoteLists::delete_saved_theme_name(int key) const {
     return false;
 }
 
-std::string NoteLists::last_saved_theme_number() const {
-    std::string v =
-        ProfileFile::read(ini_path_, kMainSection, kLastSavedThemeNumberKey, kNumberCapacity);
-    return v.empty() ? std::string("0") : v;
-}
-
-void NoteLists::set_last_saved_theme_number(int value) const {
-    write_reported(kMainSection, kLastSavedThemeNumberKey, std::to_string(value));
-}
-
 int NoteLists::next_saved_theme_number() const {
-    int position = to_int(leading_number(last_saved_theme_number()));
+    int position = to_int(leading_number(
+        ProfileFile::read(ini_path_, kMainSection, kLastSavedThemeNumberKey, kNumberCapacity)));
     // Anything outside the slots (a hand-edited file) starts over at the first slot rather
     // than writing a record outside the saved-theme range.
     if (position < 0 || position >= kSavedThemeSlots) {

@@ -75,10 +75,8 @@ public:
     std::string saved_theme_name(int key) const;
     bool write_saved_theme_name(int key, std::string_view name) const;
     bool delete_saved_theme_name(int key) const;
-    // "0" when missing.
-    std::string last_saved_theme_number() const;
-    void set_last_saved_theme_number(int value) const;
-    // Record number for the next saved theme: 91001 + the stored position, 20 read as 0.
+    // Record number for the next saved theme: 91001 + `LastSavedThemeNumber`, 20 read as 0.
+    // NoteStore reads and writes `LastSavedThemeNumber` itself.
     int next_saved_theme_number() const;
 
     // Network mailbox. Slot 0 is "NoteData", the one-message mailbox; later slots
