@@ -1,0 +1,371 @@
+#include "richtext/rtf_writer.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "richtext/code_page.h"
+#include "richtext/rtf_document.h"
+
+namespace kd {
+
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr int kSymbolCharset = 2;
+
+struct FontKey {
+    QString face;
+    int charset = 0;
+    bool operator==(const FontKey&) const = default;
+};
+
+// The effective look of one run, every property resolved against the document defaults.
+struct RunLook {
+    int font = 0;
+    int half_points = 20;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int colour = 0;
+    int background = 0;
+};
+
+enum class ListKind { None, Bullet, Decimal };
+
+struct ParaLook {
+    Qt::Alignment align = Qt::AlignLeft;
+    int left = 0;
+    int right = 0;
+    int first = 0;
+    ListKind list = ListKind::None;
+    bool operator==(const ParaLook&) const = default;
+};
+
+class Writer {
+public:
+    Writer(const QTextDocument& doc, const RtfWriteOptions& options)
+        : doc_(doc), options_(options), defaults_(doc.defaultFont()) {
+        fonts_.push_back({defaults_.family(), options.default_charset});
+    }
+
+    std::string run();
+
+private:
+    RunLook look_of(const QTextCharFormat& f);
+    int font_index(const FontKey& key);
+    int colour_index(const QColor& c);
+    ParaLook para_of(const QTextBlock& block) const;
+
+    void word(const char* text, int param);
+    void word(const char* text);
+    void raw(const char* text) {
+        body_ += text;
+        need_space_ = false;
+    }
+    void put_look(const RunLook& look);
+    void put_text(const QString& text, int code_page);
+    void put_paragraph_start(const QTextBlock& block, const ParaLook& para, bool changed);
+    void escape_into(std::string& out, const QString& text, int code_page) const;
+
+    const QTextDocument& doc_;
+    RtfWriteOptions options_;
+    QFont defaults_;
+    std::vector<FontKey> fonts_;
+    std::vector<QColor> colours_;  // table entries after the automatic one
+    int bullet_font_ = -1;
+
+    std::string body_;
+    bool need_space_ = false;  // the last thing written was a control word
+    RunLook current_;
+    bool first_run_ = true;
+};
+
+int Writer::font_index(const FontKey& key) {
+    for (std::size_t i = 0; i < fonts_.size(); ++i) {
+        if (fonts_[i] == key)
+            return int(i);
+    }
+    fonts_.push_back(key);
+    return int(fonts_.size() - 1);
+}
+
+int Writer::colour_index(const QColor& c) {
+    QRgb rgb = c.rgb();
+    for (std::size_t i = 0; i < colours_.size(); ++i) {
+        if (colours_[i].rgb() == rgb)
+            return int(i + 1);
+    }
+    colours_.push_back(c);
+    return int(colours_.size());
+}
+
+RunLook Writer::look_of(const QTextCharFormat& f) {
+    RunLook look;
+    FontKey key{defaults_.family(), options_.default_charset};
+    QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty() && !families.first().isEmpty())
+        key.face = families.first();
+    if (f.hasProperty(kCharsetProperty))
+        key.charset = f.intProperty(kCharsetProperty) & 0xFF;
+    look.font = font_index(key);
+
+    double points =
+        f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : defaults_.pointSizeF();
+    if (points <= 0)
+        points = 10;
+    look.half_points = std::max(1, int(std::lround(points * 2)));
+
+    look.bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold
+                                                       : defaults_.bold();
+    look.italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : defaults_.italic();
+    if (f.hasProperty(QTextFormat::TextUnderlineStyle) || f.hasProperty(QTextFormat::FontUnderline))
+        look.underline = f.fontUnderline();
+    else
+        look.underline = defaults_.underline();
+    look.strike =
+        f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : defaults_.strikeOut();
+    if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
+        look.colour = colour_index(f.foreground().color());
+    if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
+        look.background = colour_index(f.background().color());
+    return look;
+}
+
+ParaLook Writer::para_of(const QTextBlock& block) const {
+    ParaLook p;
+    QTextBlockFormat f = block.blockFormat();
+    Qt::Alignment h = f.alignment() & Qt::AlignHorizontal_Mask;
+    if (h & Qt::AlignHCenter)
+        p.align = Qt::AlignHCenter;
+    else if (h & Qt::AlignJustify)
+        p.align = Qt::AlignJustify;
+    else if (h & (Qt::AlignRight | Qt::AlignTrailing))
+        p.align = Qt::AlignRight;
+    p.left = pixels_to_twips(f.leftMargin());
+    p.right = pixels_to_twips(f.rightMargin());
+    p.first = pixels_to_twips(f.textIndent());
+    if (QTextList* list = block.textList()) {
+        switch (list->format().style()) {
+            case QTextListFormat::ListDisc:
+            case QTextListFormat::ListCircle:
+            case QTextListFormat::ListSquare:
+                p.list = ListKind::Bullet;
+                break;
+            default:
+                p.list = ListKind::Decimal;
+                break;
+        }
+    }
+    return p;
+}
+
+void Writer::word(const char* text, int param) {
+    body_ += '\\';
+    body_ += text;
+    body_ += std::to_string(param);
+    need_space_ = true;
+}
+
+void Writer::word(const char* text) {
+    body_ += '\\';
+    body_ += text;
+    need_space_ = true;
+}
+
+void Writer::put_look(const RunLook& look) {
+    // Same order and the same "only what changed" as a rich-edit control.
+    if (first_run_ ? look.colour != 0 : look.colour != current_.colour)
+        word("cf", look.colour);
+    if (first_run_ ? look.background != 0 : look.background != current_.background)
+        word("highlight", look.background);
+    if (first_run_ ? look.bold : look.bold != current_.bold)
+        look.bold ? word("b") : word("b", 0);
+    if (first_run_ ? look.italic : look.italic != current_.italic)
+        look.italic ? word("i") : word("i", 0);
+    if (first_run_ ? look.underline : look.underline != current_.underline)
+        look.underline ? word("ul") : word("ulnone");
+    if (first_run_ ? look.strike : look.strike != current_.strike)
+        look.strike ? word("strike") : word("strike", 0);
+    if (first_run_ || look.font != current_.font)
+        word("f", look.font);
+    if (first_run_ || look.half_points != current_.half_points)
+        word("fs", look.half_points);
+    current_ = look;
+    first_run_ = false;
+}
+
+void Writer::escape_into(std::string& out, const QString& text, int code_page) const {
+    char buf[16];
+    for (QChar qc : text) {
+        char16_t ch = qc.unicode();
+        if (ch == '\\' || ch == '{' || ch == '}') {
+            out += '\\';
+            out += char(ch);
+        } else if (ch == '|' || ch == '~') {
+            // Separators of the settings file and of the note message.
+            std::snprintf(buf, sizeof buf, "\\'%02x", unsigned(ch));
+            out += buf;
+        } else if (ch >= 0x20 && ch < 0x7F) {
+            out += char(ch);
+        } else if (ch < 0x20 || ch == 0x7F || ch == 0xFFFC) {
+            // Control characters and embedded objects have no place in the text.
+        } else if (auto b = encode_char(code_page, ch)) {
+            std::snprintf(buf, sizeof buf, "\\'%02x", unsigned(*b));
+            out += buf;
+        } else {
+            std::snprintf(buf, sizeof buf, "\\u%d?", int(std::int16_t(ch)));
+            out += buf;
+        }
+    }
+}
+
+void Writer::put_text(const QString& text, int code_page) {
+    QString chunk;
+    auto flush = [&] {
+        if (chunk.isEmpty())
+            return;
+        std::string escaped;
+        escape_into(escaped, chunk, code_page);
+        if (escaped.empty()) {
+            chunk.clear();
+            return;
+        }
+        if (need_space_) {
+            // A space ends a control word; text that starts with anything but a backslash
+            // needs it.
+            if (escaped.front() != '\\')
+                body_ += ' ';
+        }
+        body_ += escaped;
+        need_space_ = false;
+        chunk.clear();
+    };
+    for (QChar c : text) {
+        if (c == QChar('\t')) {
+            flush();
+            word("tab");
+        } else if (c == QChar::LineSeparator || c == QChar(0x2029)) {
+            flush();
+            word("line");
+        } else {
+            chunk += c;
+        }
+    }
+    flush();
+}
+
+void Writer::put_paragraph_start(const QTextBlock& block, const ParaLook& para, bool changed) {
+    if (changed)
+        word("pard");
+    if (para.list == ListKind::Bullet) {
+        raw("{\\pntext\\f");
+        body_ += std::to_string(bullet_font_);
+        body_ += "\\'b7\\tab}";
+    } else if (para.list == ListKind::Decimal) {
+        int number = block.textList()->itemNumber(block) + 1;
+        raw("{\\pntext\\f0 ");
+        body_ += std::to_string(number);
+        body_ += ".\\tab}";
+    }
+    if (!changed)
+        return;
+    if (para.list == ListKind::Bullet) {
+        raw("{\\*\\pn\\pnlvlblt\\pnf");
+        body_ += std::to_string(bullet_font_);
+        body_ += "\\pnindent0{\\pntxtb\\'b7}}";
+    } else if (para.list == ListKind::Decimal) {
+        raw("{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}");
+    }
+    if (para.first != 0)
+        word("fi", para.first);
+    if (para.left != 0)
+        word("li", para.left);
+    if (para.right != 0)
+        word("ri", para.right);
+    if (para.align == Qt::AlignHCenter)
+        word("qc");
+    if (para.align == Qt::AlignRight)
+        word("qr");
+    if (para.align == Qt::AlignJustify)
+        word("qj");
+}
+
+std::string Writer::run() {
+    // The bullet font has to be known before the first paragraph is written.
+    for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
+        if (para_of(b).list == ListKind::Bullet) {
+            bullet_font_ = font_index({QStringLiteral("Symbol"), kSymbolCharset});
+            break;
+        }
+    }
+
+    word("viewkind", 4);
+    word("uc", 1);
+    std::optional<ParaLook> last_para;
+    for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
+        ParaLook para = para_of(block);
+        bool changed = !last_para || !(*last_para == para);
+        put_paragraph_start(block, para, changed);
+        last_para = para;
+
+        bool any_text = false;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            QTextFragment frag = it.fragment();
+            if (!frag.isValid())
+                continue;
+            RunLook look = look_of(frag.charFormat());
+            put_look(look);
+            const FontKey& font = fonts_[std::size_t(look.font)];
+            put_text(frag.text(), code_page_for_charset(font.charset, options_.code_page));
+            any_text = true;
+        }
+        if (!any_text)
+            put_look(look_of(block.charFormat()));
+        word("par");
+        raw(kLineEnd);
+    }
+
+    std::string out = "{\\rtf1\\ansi\\ansicpg" + std::to_string(options_.code_page) +
+                      "\\deff0\\deflang1033{\\fonttbl";
+    for (std::size_t i = 0; i < fonts_.size(); ++i) {
+        out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset" + std::to_string(fonts_[i].charset) +
+               ' ';
+        QString face = fonts_[i].face;
+        face.remove(QChar(';'));  // the entry terminator
+        escape_into(out, face, code_page_for_charset(fonts_[i].charset, options_.code_page));
+        out += ";}";
+    }
+    out += '}';
+    out += kLineEnd;
+    if (!colours_.empty()) {
+        out += "{\\colortbl ;";
+        for (const QColor& c : colours_) {
+            out += "\\red" + std::to_string(c.red()) + "\\green" + std::to_string(c.green()) +
+                   "\\blue" + std::to_string(c.blue()) + ';';
+        }
+        out += '}';
+        out += kLineEnd;
+    }
+    out += body_;
+    out += '}';
+    out += kLineEnd;
+    return out;
+}
+
+}  // namespace
+
+std::string write_rtf(const QTextDocument& doc, const RtfWriteOptions& options) {
+    int code_page =
+        is_supported_code_page(options.code_page) ? options.code_page : kDefaultCodePage;
+    RtfWriteOptions fixed = options;
+    fixed.code_page = code_page;
+    return Writer(doc, fixed).run();
+}
+
+}  // namespace kd
