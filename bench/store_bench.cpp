@@ -1,0 +1,141 @@
+// Reading a settings file of 100 notes: through the parsed-file cache, and re-reading and
+// re-parsing the file for every key as the Windows profile functions do.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/paths.h"
+#include "platform/profile_file.h"
+#include "store/note_store.h"
+
+namespace {
+
+namespace t = kd::store_texts;
+
+constexpr int kRecords = 100;
+
+constexpr std::array<std::string_view, 24> kKeys = {
+    t::kNoteID,       t::kEditBackColor, t::kEditTextColor, t::kEditFont,       t::kEditFontType,
+    t::kEditFontSize, t::kEditCharSet,   t::kEditText,      t::kTitleBackColor, t::kTitleTextColor,
+    t::kTitleFont,    t::kTitleFontType, t::kTitleFontSize, t::kTitleText,      t::kTitleCharSet,
+    t::kLeft,         t::kTop,           t::kHeight,        t::kWidth,          t::kMinimized,
+    t::kBorder,       t::kHidden,        t::kExpiration,    t::kAlarm,
+};
+
+class StoreFile {
+public:
+    StoreFile() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kdbench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        folder_ = pattern;
+        path_ = folder_ + "/Korvadesk.ini";
+        kd::AppPaths paths;
+        paths.IniPath = path_;
+        kd::set_app_paths(paths);
+        const kd::NoteStore store;
+        store.set_number_of_notes(kRecords);
+        for (int i = 1; i <= kRecords; ++i) {
+            kd::NoteRecord r;
+            r.NoteID = i;
+            r.EditFont = "DejaVu Sans";
+            r.EditFontType = "B";
+            r.EditText = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\n\\f0\\fs20 Note " +
+                         std::to_string(i) + " with a line of text\\par\n}";
+            r.EditFontSize = 10;
+            r.TitleFont = "DejaVu Sans";
+            r.TitleFontType = "C";
+            r.TitleText = "Note " + std::to_string(i);
+            r.TitleFontSize = 9;
+            r.Top = 100 + i;
+            r.Left = 200 + i;
+            r.Height = 180;
+            r.Width = 200;
+            r.Minimized = "No";
+            r.Border = "Yes";
+            r.Hidden = "No";
+            store.write_record(r);
+        }
+    }
+    ~StoreFile() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+StoreFile& store_file() {
+    static StoreFile f;
+    return f;
+}
+
+void BM_ReadAllKeysCached(benchmark::State& state) {
+    const std::string& path = store_file().path();
+    for (auto _ : state) {
+        for (int i = 1; i <= kRecords; ++i) {
+            const std::string section = "NOTE_ID_" + std::to_string(i);
+            for (std::string_view key : kKeys) {
+                benchmark::DoNotOptimize(kd::ProfileFile::read(path, section, key, 10240));
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords * kKeys.size());
+}
+BENCHMARK(BM_ReadAllKeysCached)->Unit(benchmark::kMillisecond);
+
+void BM_ReadAllKeysReparsingEachTime(benchmark::State& state) {
+    const std::string& path = store_file().path();
+    for (auto _ : state) {
+        for (int i = 1; i <= kRecords; ++i) {
+            const std::string section = "NOTE_ID_" + std::to_string(i);
+            for (std::string_view key : kKeys) {
+                benchmark::DoNotOptimize(kd::ProfileFile::read_uncached(path, section, key, 10240));
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords * kKeys.size());
+}
+BENCHMARK(BM_ReadAllKeysReparsingEachTime)->Unit(benchmark::kMillisecond);
+
+void BM_ReadAllRecords(benchmark::State& state) {
+    store_file();
+    const kd::NoteStore store;
+    for (auto _ : state) {
+        for (int i = 1; i <= kRecords; ++i) {
+            kd::NoteRecord r;
+            benchmark::DoNotOptimize(store.read_record(i, r));
+        }
+    }
+}
+BENCHMARK(BM_ReadAllRecords)->Unit(benchmark::kMillisecond);
+
+// One note save: the whole file is rewritten, synced and renamed.
+void BM_WriteOneRecord(benchmark::State& state) {
+    store_file();
+    const kd::NoteStore store;
+    kd::NoteRecord r;
+    if (!store.read_record(50, r)) {
+        state.SkipWithError("record 50 missing");
+        return;
+    }
+    int n = 0;
+    for (auto _ : state) {
+        r.Left = ++n % 1000;
+        benchmark::DoNotOptimize(store.write_record(r));
+    }
+}
+BENCHMARK(BM_WriteOneRecord)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
