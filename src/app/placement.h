@@ -10,10 +10,6 @@ namespace kd {
 inline constexpr int kCascadeStep = 40;
 inline constexpr int kCascadeEdgeGap = 20;
 
-// Top-left corner at which a freshly created note starts (its "template position").
-inline constexpr int kNewNoteLeft = 100;
-inline constexpr int kNewNoteTop = 100;
-
 struct ScreenPoint {
     int x = 0;
     int y = 0;

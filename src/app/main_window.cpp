@@ -1,0 +1,609 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QSessionManager>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app/os_label.h"
+#include "app/paths.h"
+#include "note/note_window.h"
+#include "platform/hot_key.h"
+#include "platform/session_end.h"
+#include "store/note_store.h"
+#include "store/store_texts.h"
+#include "store/value_text.h"
+#include "themes/builtin_themes.h"
+
+// Resources of a static library must be registered by hand.
+static void init_app_resources() {
+    Q_INIT_RESOURCE(korvadesk_app);
+}
+
+namespace kd {
+
+namespace {
+
+constexpr int kTimerPeriodMs = 500;
+constexpr int kProgramStartsBeforeCleaning = 100;
+
+bool g_scroll_bar = true;
+int g_network_interval = 0;
+int g_email_interval = 0;
+
+QIcon app_icon() {
+    QIcon icon;
+    for (int size : {16, 22, 32, 48, 64, 128}) {
+        icon.addFile(QStringLiteral(":/app/korvadesk-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+// The small check mark the menu items carry.
+QIcon mark_icon() {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 110, 40), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
+    return QIcon(pm);
+}
+
+}  // namespace
+
+bool scroll_bar_flag() {
+    return g_scroll_bar;
+}
+int read_network_interval() {
+    return g_network_interval;
+}
+int check_email_interval() {
+    return g_email_interval;
+}
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+    init_app_resources();
+    setWindowTitle(kMainWindowTitle);
+    setWindowIcon(app_icon());
+    timer_ = new QTimer(this);
+    timer_->setInterval(kTimerPeriodMs);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::receive_tick);
+    hot_key_ = new GlobalHotKey(this);
+    connect(hot_key_, &GlobalHotKey::activated, this, &MainWindow::on_hot_key);
+    build_tray();
+}
+
+MainWindow::~MainWindow() {
+    // Note windows are children; they go with this window and write nothing on the way.
+    if (tray_ != nullptr) {
+        tray_->hide();
+    }
+}
+
+void MainWindow::build_tray() {
+    menu_ = new QMenu(this);
+    const QIcon mark = mark_icon();
+    for (const TrayMenuItem& item : kTrayMenuItems) {
+        if (item.id == kSeparator) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(QString::fromUtf8(item.caption));
+        action->setData(item.id);
+        action->setIcon(mark);
+        action->setIconVisibleInMenu(true);
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
+        actions_.insert(id, action);
+    }
+    connect(menu_, &QMenu::aboutToShow, this, [this] {
+        if (!prepare_tray_menu()) {
+            // Busy: the menu must not open. It may already be on its way (the platform opens
+            // it), so grey everything and close it at once.
+            for (QAction* a : std::as_const(actions_)) {
+                a->setEnabled(false);
+            }
+            QTimer::singleShot(0, menu_, &QMenu::close);
+        }
+    });
+    tray_ = new QSystemTrayIcon(app_icon(), this);
+    tray_->setToolTip(QString::fromUtf8(kTrayTip).left(kTrayTipMax));
+    tray_->setContextMenu(menu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::on_tray_activated);
+    sync_menu();
+}
+
+bool MainWindow::command_available(int id) const {
+    switch (id) {
+        case kCmdExport:
+            return static_cast<bool>(hooks_.export_notes);
+        case kCmdImport:
+            return static_cast<bool>(hooks_.import_notes);
+        case kCmdCheckEmail:
+            return static_cast<bool>(hooks_.check_email_now);
+        case kCmdSettings:
+            return static_cast<bool>(hooks_.settings);
+        case kCmdAbout:
+            return static_cast<bool>(hooks_.about);
+        default:
+            return true;
+    }
+}
+
+void MainWindow::sync_menu() {
+    static const QIcon mark = mark_icon();
+    for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+        menu_state_.set_available(it.key(), command_available(it.key()));
+        it.value()->setEnabled(menu_state_.enabled(it.key()));
+        it.value()->setIcon(menu_state_.marked(it.key()) ? mark : QIcon());
+    }
+}
+
+// ---- Start-up.
+
+bool MainWindow::start() {
+    // Notes come and go; the program stays until the user exits it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    NoteStore store;
+
+    upgrade_settings_file();
+    // The home-page shortcut is a Windows Internet shortcut file; Linux has none.
+    setWindowTitle(kMainWindowTitle);
+    hide();
+    sync_menu();
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_->show();
+    } else {
+        std::fprintf(stderr, "%s\n", kMsgNoTray);
+    }
+
+    g_scroll_bar = setting_rules::shows_scroll_bar(store.get_show_scroll_bar());
+    NoteWindow::set_show_scroll_bar(g_scroll_bar);
+
+    if (!store.set_version(store_texts::kVersionLabel)) {
+        QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgCannotWriteIni));
+        return false;
+    }
+    if (store.get_ask_before_delete().empty()) {
+        store.set_ask_before_delete(store_texts::kYes);
+    }
+    std::string read_network = store.get_read_network_on_start();
+    if (read_network.empty()) {
+        store.set_read_network_on_start(store_texts::kYes);
+        read_network = store_texts::kYes;
+    }
+    if (read_network == store_texts::kYes && hooks_.read_network) {
+        hooks_.read_network();
+    }
+    g_network_interval = leading_int(store.get_read_network_interval());
+    std::string check_email = store.get_check_email_on_start();
+    if (check_email.empty()) {
+        store.set_check_email_on_start(store_texts::kNo);
+        check_email = store_texts::kNo;
+    }
+    if (check_email == store_texts::kYes && hooks_.start_email_check) {
+        hooks_.start_email_check();
+    }
+    g_email_interval = leading_int(store.get_check_email_interval());
+
+    count_program_start();
+    restore_notes();
+    if (note_count_ == 0) {
+        // First start, or every note was deleted: one empty note.
+        place_note(nullptr, true);
+        store.set_number_of_notes(note_count_);
+    }
+
+    timer_->start();
+    if (hooks_.start_server) {
+        hooks_.start_server();
+    }
+    if (setting_rules::registers_hotkey(store.get_disable_hotkey())) {
+        hot_key_->register_alt_key(kKeysymN);  // a key held by another program stays silent
+    }
+    refresh_visible_notes();
+
+    termination_ = new TerminationSignals(this);
+    connect(termination_, &TerminationSignals::termination_requested, this,
+            [this](int) { close_for_session_end(); });
+    // At logout the session manager first asks for the data, then ends the program.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        save_all_notes();
+        NoteStore().set_number_of_notes(note_count_);
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!closed_) {
+            close_for_session_end();
+        }
+    });
+    return true;
+}
+
+void MainWindow::upgrade_settings_file() {
+    NoteStore store;
+    if (setting_rules::needs_ini_update(store.get_ini_update())) {
+        write_builtin_themes();
+        store.set_ini_update(store_texts::kIniUpdateDone);
+    }
+}
+
+void MainWindow::count_program_start() {
+    NoteStore store;
+    const std::string starts = store.get_nmb_of_program_starts();
+    if (starts.empty()) {
+        store.set_nmb_of_program_starts("0");
+        return;
+    }
+    const int n = leading_int(starts);
+    if (n < kProgramStartsBeforeCleaning) {
+        store.set_nmb_of_program_starts(std::to_string(n + 1));
+        return;
+    }
+    if (hooks_.periodic_cleaning) {
+        hooks_.periodic_cleaning();
+    }
+    store.set_nmb_of_program_starts("0");
+}
+
+void MainWindow::restore_notes() {
+    note_count_ = 0;
+    const RenumberResult result = renumber_notes([this](const NoteRecord& record, int new_number) {
+        auto* note = new NoteWindow(this, new_number);
+        adopt_note(note);
+        note_count_ = new_number - 1;
+        place_note(note, false);
+        if (!note->create_from_record(record, false, false)) {
+            return false;  // expired: it deleted itself
+        }
+        note->save_state();
+        return true;
+    });
+    note_count_ = result.count;
+}
+
+void MainWindow::refresh_visible_notes() {
+    for (NoteWindow* note : notes()) {
+        if (note->isVisible()) {
+            note->refresh();
+        }
+    }
+}
+
+// ---- Notes.
+
+QList<NoteWindow*> MainWindow::notes() const {
+    QList<NoteWindow*> out;
+    for (NoteWindow* note : findChildren<NoteWindow*>(Qt::FindDirectChildrenOnly)) {
+        if (!note->is_deleted()) {
+            out.push_back(note);
+        }
+    }
+    return out;
+}
+
+void MainWindow::adopt_note(NoteWindow* note) {
+    if (note == nullptr || note->property("kd_adopted").toBool()) {
+        return;
+    }
+    note->setProperty("kd_adopted", true);
+    connect(note, &NoteWindow::hidden_by_user, this, &MainWindow::enable_show_all);
+    connect(note, &NoteWindow::restored_hidden, this, &MainWindow::enable_show_all);
+    connect(
+        note, &NoteWindow::placement_requested, this,
+        [this](NoteWindow* n) { place_note(n, true); }, Qt::DirectConnection);
+}
+
+NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
+    NoteStore store;
+    if (show && !busy_ && hooks_.over_size_limit && hooks_.over_size_limit() &&
+        hooks_.maintain_store) {
+        hooks_.maintain_store();
+    }
+    // Bringing this window to the front does nothing visible: it is never shown.
+    ++note_count_;
+    const bool created = note == nullptr;
+    if (created) {
+        note = new NoteWindow(this, note_count_);
+        adopt_note(note);
+    }
+    note->set_number(note_count_);
+    if (!show) {
+        return note;
+    }
+    int default_w = 0;
+    int default_h = 0;
+    if (created) {
+        default_w = store.get_default_width();
+        default_h = store.get_default_height();
+    }
+    const bool use_default_size = default_w != 0 && default_h != 0;
+    // The run must end before the note as it will be shown comes near the screen's edge.
+    const QSize size = use_default_size ? QSize(default_w, default_h) : note->size();
+    QRect screen(0, 0, 1024, 768);
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        screen = primary->geometry();
+    }
+    if (auto target = cascade_place(cascade_, note->x(), note->y(), size.width(), size.height(),
+                                    screen.width(), screen.height(), true)) {
+        note->move(target->x, target->y);
+    }
+    if (os_uses_transparency(app_paths().OsLabel)) {
+        note->setWindowOpacity(0.0);
+    }
+    note->show();
+    if (created) {
+        if (use_default_size) {
+            note->resize(default_w, default_h);
+        } else {
+            const QRect frame = note->frameGeometry();
+            store.set_default_size(std::to_string(frame.width()), std::to_string(frame.height()));
+        }
+        if (setting_rules::random_themes(store.get_random_themes()) && hooks_.random_theme) {
+            hooks_.random_theme(*note);
+        }
+        note->set_border(store.default_border() == store_texts::kYes);
+    }
+    return note;
+}
+
+void MainWindow::enable_show_all() {
+    menu_state_.enable_show_all();
+    sync_menu();
+}
+
+// ---- Commands.
+
+void MainWindow::run_command(int id) {
+    switch (id) {
+        case kCmdNewNote:
+            new_note();
+            break;
+        case kCmdShowAll:
+            show_all();
+            break;
+        case kCmdHideAll:
+            hide_all();
+            break;
+        case kCmdExport:
+            if (hooks_.export_notes) {
+                hooks_.export_notes();
+            }
+            break;
+        case kCmdImport:
+            if (hooks_.import_notes) {
+                hooks_.import_notes();
+            }
+            break;
+        case kCmdCheckEmail:
+            if (hooks_.check_email_now) {
+                hooks_.check_email_now();
+            }
+            break;
+        case kCmdSettings:
+            open_settings();
+            break;
+        case kCmdAbout:
+            about();
+            break;
+        case kCmdExit:
+            request_close();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::new_note() {
+    NoteWindow* note = place_note(nullptr, true);
+    NoteStore().set_number_of_notes(note_count_);
+    menu_state_.enable_hide_all();
+    sync_menu();
+    note->refresh();
+}
+
+void MainWindow::show_all() {
+    NoteStore store;
+    if (setting_rules::show_all_locked(store.get_show_all_password_yes_no()) &&
+        hooks_.show_all_password) {
+        const std::string stored = store.get_show_all_notes_password();
+        std::string typed;
+        const DialogEnd end = hooks_.show_all_password(typed);
+        if (end == DialogEnd::Cancel) {
+            return;
+        }
+        if (end == DialogEnd::Ok && typed != stored) {
+            QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgWrongPassword));
+            return;
+        }
+    }
+    for (NoteWindow* note : notes()) {
+        if (!note->isVisible()) {
+            QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
+                                      Q_ARG(bool, true));
+        }
+    }
+    menu_state_.after_show_all();
+    sync_menu();
+}
+
+void MainWindow::hide_all() {
+    for (NoteWindow* note : notes()) {
+        if (note->isVisible()) {
+            QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
+                                      Q_ARG(bool, false));
+        }
+    }
+    menu_state_.after_hide_all();
+    sync_menu();
+}
+
+void MainWindow::about() {
+    if (!hooks_.about) {
+        return;
+    }
+    menu_state_.set_dialog_open(kCmdAbout, true);
+    sync_menu();
+    hooks_.about();
+    menu_state_.set_dialog_open(kCmdAbout, false);
+    sync_menu();
+}
+
+void MainWindow::open_settings() {
+    if (!hooks_.settings) {
+        return;
+    }
+    menu_state_.set_dialog_open(kCmdSettings, true);
+    sync_menu();
+    const bool saved = hooks_.settings();
+    menu_state_.set_dialog_open(kCmdSettings, false);
+    sync_menu();
+    if (saved) {
+        refresh_visible_notes();
+    }
+}
+
+// ---- Closing.
+
+bool MainWindow::request_close() {
+    if (closed_) {
+        return true;
+    }
+    if (attack_flag_) {
+        attack_flag_ = false;
+        if (hooks_.play_alert_sound) {
+            hooks_.play_alert_sound();
+        }
+        QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgAttack));
+        return false;
+    }
+    finish_close();
+    return true;
+}
+
+void MainWindow::close_for_session_end() {
+    if (closed_) {
+        return;
+    }
+    save_all_notes();
+    finish_close();
+}
+
+void MainWindow::save_all_notes() {
+    for (NoteWindow* note : notes()) {
+        note->save_state();
+    }
+}
+
+void MainWindow::finish_close() {
+    closed_ = true;
+    NoteStore().set_number_of_notes(note_count_);
+    timer_->stop();
+    if (hooks_.stop_server) {
+        hooks_.stop_server();
+    }
+    if (hooks_.close_email_busy_window) {
+        hooks_.close_email_busy_window();
+    }
+    hot_key_->unregister();
+    tray_->hide();
+    delete termination_;
+    termination_ = nullptr;
+    emit program_closing();
+    // quit() would first ask every window to close, and a note may refuse; the program's own
+    // Close has already run, so leave the event loop directly.
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Any request to close the window is the Close command.
+    if (closed_ || request_close()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();  // never closes the window
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QTimer::singleShot(0, this, &QWidget::hide);
+    }
+    QWidget::changeEvent(event);
+}
+
+// ---- Tray, hot key, second copy, timer.
+
+bool MainWindow::prepare_tray_menu() {
+    if (busy_) {
+        return false;
+    }
+    bool any_visible = false;
+    for (NoteWindow* note : notes()) {
+        any_visible = any_visible || note->isVisible();
+    }
+    menu_state_.refresh_on_open(any_visible);
+    sync_menu();
+    return true;
+}
+
+void MainWindow::on_tray_activated(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::DoubleClick:
+            if (!busy_) {
+                new_note();
+            }
+            break;
+        case QSystemTrayIcon::Context:
+            // The platform opens the context menu itself; aboutToShow refreshes it.
+            break;
+        default:
+            break;
+    }
+}
+
+bool MainWindow::hot_key_registered() const {
+    return hot_key_->is_registered();
+}
+
+void MainWindow::on_hot_key() {
+    if (!busy_ && !closed_) {
+        new_note();
+    }
+}
+
+void MainWindow::activate_from_second_copy() {
+    // The main window is never shown; the user started the program again to see their
+    // notes, so bring the visible ones to the front.
+    for (NoteWindow* note : notes()) {
+        if (note->isVisible()) {
+            note->raise();
+        }
+    }
+}
+
+void MainWindow::receive_tick() {
+    if (hooks_.receive_tick) {
+        hooks_.receive_tick();
+    }
+}
+
+}  // namespace kd
