@@ -1,0 +1,500 @@
+// Note windows on a real X server (Xvfb) with real INI files in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/paths.h"
+#include "note/note_geometry.h"
+#include "note/note_window.h"
+#include "platform/profile_file.h"
+#include "store/error_reporter.h"
+#include "store/note_store.h"
+#include "themes/builtin_themes.h"
+
+namespace kd {
+namespace {
+
+class NoteWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        AppPaths paths;
+        paths.StartFolder = dir_.path().toStdString();
+        paths.IniPath = dir_.filePath("Korvadesk.ini").toStdString();
+        paths.NetListPath = dir_.filePath("Korvadesk.net").toStdString();
+        paths.OsLabel = "Linux";
+        set_app_paths(paths);
+        ErrorReporter::set_handler([this](const std::string& m) { errors_.push_back(m); });
+    }
+    void TearDown() override {
+        for (auto& w : windows_)
+            delete w.data();
+        ErrorReporter::set_handler({});
+    }
+
+    NoteWindow* make_note(int number) {
+        auto* w = new NoteWindow(nullptr, number);
+        windows_.push_back(w);
+        return w;
+    }
+
+    void set(const char* key, const char* value) {
+        ASSERT_TRUE(ProfileFile::write(ini(), "KORVADESK", key, std::string_view(value)));
+    }
+    std::string get(const char* key) { return ProfileFile::read(ini(), "KORVADESK", key, 1024); }
+    std::string ini() const { return app_paths().IniPath; }
+
+    bool stored(int number, NoteRecord& out) { return NoteStore().read_record(number, out); }
+
+    static NoteRecord sample_record(int number) {
+        NoteRecord r = builtin_theme_record(builtin_themes()[3]);  // Green
+        r.NoteID = number;
+        r.TitleText = "Shopping";
+        r.TitleFontType = "";
+        r.Left = 300;
+        r.Top = 200;
+        r.Width = 240;
+        r.Height = 180;
+        r.Minimized = "No";
+        r.Border = "No";
+        r.Hidden = "No";
+        return r;
+    }
+
+    // Sends a mouse event with explicit screen coordinates, as the window system would.
+    static void mouse(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButton button,
+                      Qt::MouseButtons buttons) {
+        const QPointF local = w->mapFromGlobal(QPointF(global));
+        QMouseEvent ev(type, local, QPointF(global), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(w, &ev);
+    }
+    static void drag(QWidget* w, QPoint from, QPoint to) {
+        mouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        const QPoint mid = (from + to) / 2;
+        mouse(w, QEvent::MouseMove, mid, Qt::NoButton, Qt::LeftButton);
+        mouse(w, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        mouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    }
+
+    static bool wait_for(const std::function<bool()>& done, int ms = 5000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms)
+                return false;
+            QTest::qWait(10);
+        }
+        return true;
+    }
+
+    // Answers the next message box with `button` and remembers its text.
+    void answer_next_box(QMessageBox::StandardButton button) {
+        QTimer::singleShot(50, [this, button] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    box_text_ = box->text().toStdString();
+                    box_icon_ = box->icon();
+                    box->button(button)->click();
+                    return;
+                }
+            }
+        });
+    }
+
+    QTemporaryDir dir_;
+    std::vector<std::string> errors_;
+    std::vector<QPointer<NoteWindow>> windows_;
+    std::string box_text_;
+    QMessageBox::Icon box_icon_ = QMessageBox::NoIcon;
+};
+
+TEST_F(NoteWindowTest, NewNoteWritesBuiltinThemesAndTakesDefaultLookAndDateTitle) {
+    NoteWindow* w = make_note(1);
+    NoteRecord def;
+    ASSERT_TRUE(NoteStore().read_record(90000, def));
+    NoteRecord dark_blue;
+    ASSERT_TRUE(NoteStore().read_record(90007, dark_blue));
+    EXPECT_EQ(dark_blue.EditBackColor, 0xAF5500u);
+    EXPECT_EQ(w->title_look().back_colour, 0xE28E49u);
+    EXPECT_EQ(w->body_look().face, "Verdana");
+    EXPECT_EQ(w->title_look().style, "C");
+
+    // An empty DefaultTitle gives the date title and is written as "Date"; an empty format
+    // is written as "DD.MM.YYYY".
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    EXPECT_EQ(w->title_text(), format_date_title("DD.MM.YYYY", local.tm_year + 1900,
+                                                 local.tm_mon + 1, local.tm_mday));
+    EXPECT_EQ(get("DefaultTitle"), "Date");
+    EXPECT_EQ(get("DefaultDateFormat"), "DD.MM.YYYY");
+    EXPECT_EQ(w->windowTitle().toStdString(), w->title_text());
+}
+
+TEST_F(NoteWindowTest, DefaultTitleTextAndDateFormats) {
+    set("DefaultTitle", "To do");
+    EXPECT_EQ(make_note(1)->title_text(), "To do");
+
+    set("DefaultTitle", "Date");
+    set("DefaultDateFormat", "YYYY-MM-DD");
+    const std::string iso = make_note(2)->title_text();
+    ASSERT_EQ(iso.size(), 10u);
+    EXPECT_EQ(iso[4], '-');
+    EXPECT_EQ(iso[7], '-');
+
+    set("DefaultDateFormat", "YY/MM");
+    EXPECT_EQ(make_note(3)->title_text(), "");
+    EXPECT_EQ(get("DefaultTitle"), "Date");
+}
+
+TEST_F(NoteWindowTest, ChildrenFollowTheGeometryTable) {
+    NoteWindow* w = make_note(1);
+    w->resize(200, 150);
+    w->show();
+    QWidget* title = w->findChild<QLabel*>();
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->geometry(), QRect(0, 0, 200, 20));
+    EXPECT_EQ(w->body()->geometry(), QRect(2, 20, 196, 128));
+
+    // The thin border takes one pixel on every side; the body then starts at 2 - 1.
+    w->set_border(true);
+    EXPECT_EQ(title->geometry(), QRect(1, 1, 198, 20));
+    EXPECT_EQ(w->body()->geometry(), QRect(1 + 1, 1 + 20, 194, 125));
+    w->set_border(false);
+    EXPECT_EQ(w->body()->geometry(), QRect(2, 20, 196, 128));
+}
+
+TEST_F(NoteWindowTest, RolledUpRecordShowsStripAndSavesUnrolledHeight) {
+    NoteRecord r = sample_record(4);
+    r.Minimized = "Yes";
+    NoteWindow* w = make_note(4);
+    ASSERT_TRUE(w->create_from_record(r, false, false));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->is_rolled_up());
+    EXPECT_EQ(w->size(), QSize(240, 20));
+    EXPECT_EQ(w->pos(), QPoint(300, 200));
+
+    ASSERT_TRUE(w->save_state());
+    NoteRecord saved;
+    ASSERT_TRUE(stored(4, saved));
+    EXPECT_EQ(saved.Height, 180);
+    EXPECT_EQ(saved.Width, 240);
+    EXPECT_EQ(saved.Minimized, "Yes");
+    EXPECT_EQ(saved.Left, 300);
+    EXPECT_EQ(saved.Top, 200);
+    EXPECT_EQ(saved.TitleText, "Shopping");
+
+    w->roll_down();
+    EXPECT_EQ(w->size(), QSize(240, 180));
+    ASSERT_TRUE(w->save_state());
+    ASSERT_TRUE(stored(4, saved));
+    EXPECT_EQ(saved.Minimized, "No");
+    EXPECT_EQ(saved.Height, 180);
+}
+
+TEST_F(NoteWindowTest, RestoredRecordKeepsEverythingItStores) {
+    NoteRecord r = sample_record(2);
+    r.Border = "Yes";
+    r.TitleFontType = "BL";
+    r.TitleFontSize = 10;
+    r.Expiration = "";
+    NoteWindow* w = make_note(2);
+    ASSERT_TRUE(w->create_from_record(r, false, false));
+    ASSERT_TRUE(w->save_state());
+    NoteRecord saved;
+    ASSERT_TRUE(stored(2, saved));
+    // The left alignment pads the shown title with one blank; the file's reader drops
+    // blanks around values, and the next restore pads it again.
+    EXPECT_EQ(w->title_text(), " Shopping");
+    r.EditText = saved.EditText;
+    EXPECT_EQ(saved, r);
+}
+
+TEST_F(NoteWindowTest, RecordBeyondTheScreenComesBackAtTopLeft) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    NoteRecord r = sample_record(1);
+    r.Left = screen.width() - 100;  // Left + Width beyond the screen
+    NoteWindow* w = make_note(1);
+    ASSERT_TRUE(w->create_from_record(r, false, false));
+    EXPECT_EQ(w->pos(), QPoint(0, 0));
+    EXPECT_EQ(w->size(), QSize(240, 180));
+}
+
+TEST_F(NoteWindowTest, HiddenRecordStaysInvisibleAndSignals) {
+    NoteRecord r = sample_record(1);
+    r.Hidden = "Yes";
+    NoteWindow* w = make_note(1);
+    int signalled = 0;
+    QObject::connect(w, &NoteWindow::restored_hidden, [&] { ++signalled; });
+    ASSERT_TRUE(w->create_from_record(r, false, false));
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(w->is_hidden());
+    EXPECT_EQ(signalled, 1);
+
+    // "Show all notes" shows it and the next save stores it visible.
+    w->show_hide_message(true);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->is_hidden());
+    EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
+    // "Hide all notes" saves with Hidden "Yes".
+    w->show_hide_message(false);
+    EXPECT_FALSE(w->isVisible());
+    NoteRecord saved;
+    ASSERT_TRUE(stored(1, saved));
+    EXPECT_EQ(saved.Hidden, "Yes");
+}
+
+TEST_F(NoteWindowTest, TitleStyleLettersGiveFontAndAlignment) {
+    NoteRecord r = sample_record(1);
+    r.TitleFontType = "BCIUS";
+    NoteWindow* w = make_note(1);
+    ASSERT_TRUE(w->create_from_record(r, false, false));
+    auto* title = w->findChild<QLabel*>();
+    EXPECT_TRUE(title->font().bold());
+    EXPECT_TRUE(title->font().italic());
+    EXPECT_TRUE(title->font().underline());
+    EXPECT_TRUE(title->font().strikeOut());
+    EXPECT_TRUE(title->alignment() & Qt::AlignHCenter);
+
+    r.TitleFontType = "R";
+    NoteWindow* w2 = make_note(2);
+    ASSERT_TRUE(w2->create_from_record(r, false, false));
+    auto* title2 = w2->findChild<QLabel*>();
+    EXPECT_FALSE(title2->font().bold());
+    EXPECT_TRUE(title2->alignment() & Qt::AlignRight);
+    EXPECT_EQ(w2->title_text(), "Shopping ");
+
+    w2->set_title_alignment('L');
+    EXPECT_EQ(w2->title_text(), " Shopping");
+    EXPECT_EQ(w2->title_look().style, "L");
+    EXPECT_TRUE(title2->alignment() & Qt::AlignLeft);
+}
+
+TEST_F(NoteWindowTest, TitleSizeStepsStopAtOne) {
+    NoteWindow* w = make_note(1);
+    TitleLook look = w->title_look();
+    look.size = 1;
+    w->set_title_look(look);
+    w->decrease_title_size();
+    EXPECT_EQ(w->title_look().size, 1);
+    for (int i = 0; i < 100; ++i)
+        w->increase_title_size();
+    EXPECT_EQ(w->title_look().size, 101);
+}
+
+TEST_F(NoteWindowTest, MovingAloneDoesNotSaveButFocusLossAndDoubleClickDo) {
+    NoteWindow* w = make_note(3);
+    ASSERT_TRUE(w->create_from_record(sample_record(3), false, false));
+    QApplication::processEvents();
+    NoteRecord saved;
+    EXPECT_FALSE(stored(3, saved));
+
+    // Drag by the title strip: the window moves, nothing is written.
+    const QPoint grab = w->mapToGlobal(QPoint(80, 10));
+    drag(w, grab, grab + QPoint(40, 30));
+    EXPECT_EQ(w->pos(), QPoint(340, 230));
+    w->resize(260, 190);
+    EXPECT_FALSE(stored(3, saved));
+
+    // Text typed and then focus lost is saved.
+    w->activateWindow();
+    w->body()->setFocus();
+    QApplication::processEvents();
+    w->body()->insertPlainText("milk");
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(w->body(), &out);
+    ASSERT_TRUE(stored(3, saved));
+    EXPECT_EQ(saved.Left, 340);
+    EXPECT_EQ(saved.Width, 260);
+    EXPECT_NE(saved.EditText.find("milk"), std::string::npos);
+
+    // A double click on the title strip saves before and after rolling up.
+    w->move(360, 240);
+    const QPoint title = w->mapToGlobal(QPoint(60, 10));
+    mouse(w, QEvent::MouseButtonPress, title, Qt::LeftButton, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, title, Qt::LeftButton, Qt::NoButton);
+    mouse(w, QEvent::MouseButtonDblClick, title, Qt::LeftButton, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, title, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(w->is_rolled_up());
+    ASSERT_TRUE(stored(3, saved));
+    EXPECT_EQ(saved.Left, 360);
+    EXPECT_EQ(saved.Minimized, "Yes");
+    EXPECT_EQ(saved.Height, 190);
+}
+
+TEST_F(NoteWindowTest, DraggingUpSnapsOntoTheWorkAreaTop) {
+    NoteWindow* w = make_note(1);
+    w->setGeometry(300, 200, 200, 150);
+    w->show();
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint grab = w->mapToGlobal(QPoint(100, 10));
+    drag(w, grab, grab + QPoint(-350, work.top() + 6 - 200));
+    EXPECT_EQ(w->pos(), QPoint(-50, work.top()));  // left edge may leave the screen
+}
+
+TEST_F(NoteWindowTest, CornerDragStopsAtMinimumSize) {
+    NoteWindow* w = make_note(1);
+    w->setGeometry(300, 200, 200, 150);
+    w->show();
+    // The bottom-right corner pixel is in the window's margin, outside the body.
+    const QPoint corner = w->mapToGlobal(QPoint(199, 149));
+    drag(w, corner, corner - QPoint(400, 400));
+    EXPECT_EQ(w->geometry(), QRect(300, 200, kMinNoteWidth, kMinNoteHeight));
+    // The left edge zone sizes from the left with the right edge fixed.
+    w->setGeometry(300, 200, 200, 150);
+    const QPoint left = w->mapToGlobal(QPoint(0, 80));
+    drag(w, left, left + QPoint(-50, 0));
+    EXPECT_EQ(w->geometry(), QRect(250, 200, 250, 150));
+}
+
+TEST_F(NoteWindowTest, HideFadesInFramesAndSignals) {
+    NoteWindow* w = make_note(1);
+    w->setGeometry(100, 100, 200, 200);
+    w->show();
+    int hidden_signals = 0;
+    QObject::connect(w, &NoteWindow::hidden_by_user, [&] { ++hidden_signals; });
+    w->hide_note();
+    EXPECT_TRUE(w->is_hidden());
+    EXPECT_TRUE(w->isVisible());  // still fading: the UI thread is not blocked
+    ASSERT_TRUE(wait_for([&] { return !w->isVisible(); }));
+    EXPECT_EQ(w->last_fade_frames(), 126);
+    EXPECT_EQ(hidden_signals, 1);
+    // Hiding does not save by itself.
+    NoteRecord saved;
+    EXPECT_FALSE(stored(1, saved));
+}
+
+TEST_F(NoteWindowTest, DeleteAsksWithTheQuestionAndNoKeepsTheNote) {
+    set("AskBeforeDelete", "Yes");
+    NoteWindow* w = make_note(5);
+    ASSERT_TRUE(w->create_from_record(sample_record(5), false, false));
+    ASSERT_TRUE(w->save_state());
+
+    answer_next_box(QMessageBox::No);
+    EXPECT_FALSE(w->delete_note(true));
+    EXPECT_EQ(box_text_, "Delete note. Are you sure ?   ");
+    EXPECT_EQ(box_icon_, QMessageBox::Question);
+    EXPECT_FALSE(w->is_deleted());
+    NoteRecord saved;
+    EXPECT_TRUE(stored(5, saved));
+
+    answer_next_box(QMessageBox::Yes);
+    QPointer<NoteWindow> guard(w);
+    EXPECT_TRUE(w->delete_note(true));
+    EXPECT_TRUE(w->is_deleted());
+    EXPECT_FALSE(stored(5, saved));
+    // Later saves do nothing.
+    w->save_state();
+    EXPECT_FALSE(stored(5, saved));
+    ASSERT_TRUE(wait_for([&] { return guard.isNull(); }));
+}
+
+TEST_F(NoteWindowTest, DeleteWithoutAskingWhenTheSettingIsNotYes) {
+    set("AskBeforeDelete", "No");
+    NoteWindow* w = make_note(6);
+    ASSERT_TRUE(w->create_from_record(sample_record(6), false, false));
+    ASSERT_TRUE(w->save_state());
+    QPointer<NoteWindow> guard(w);
+    EXPECT_TRUE(w->delete_note(true));  // no box: the test would hang on one
+    NoteRecord saved;
+    EXPECT_FALSE(stored(6, saved));
+    ASSERT_TRUE(wait_for([&] { return guard.isNull(); }));
+}
+
+TEST_F(NoteWindowTest, TaskbarButtonOnlyWithShowTaskBarYes) {
+    EXPECT_EQ(make_note(1)->windowType(), Qt::Tool);
+    set("ShowTaskBar", "No");
+    EXPECT_EQ(make_note(2)->windowType(), Qt::Tool);
+    set("ShowTaskBar", "Yes");
+    NoteWindow* w = make_note(3);
+    EXPECT_EQ(w->windowType(), Qt::Window);
+    EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST_F(NoteWindowTest, RefreshFollowsShowCloseButton) {
+    NoteWindow* w = make_note(1);
+    w->show();
+    auto close_visible = [&] {
+        for (QLabel* l : w->findChildren<QLabel*>()) {
+            if (!l->pixmap().isNull() && l->width() == 10)
+                return l->isVisible();
+        }
+        return false;
+    };
+    EXPECT_TRUE(close_visible());
+    set("ShowCloseButton", "No");
+    w->refresh();
+    EXPECT_FALSE(close_visible());
+    set("ShowCloseButton", "");
+    w->refresh();
+    EXPECT_TRUE(close_visible());
+}
+
+TEST_F(NoteWindowTest, StatusMarkersStayAndMoveWithRolling) {
+    NoteWindow* w = make_note(1);
+    w->setGeometry(100, 100, 200, 150);
+    w->show();
+    w->set_status(NoteStatus::Sent);
+    w->set_status(NoteStatus::SendFailed);
+    EXPECT_TRUE(w->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(w->has_status(NoteStatus::SendFailed));
+    EXPECT_FALSE(w->has_status(NoteStatus::Received));
+    w->set_alarm("07032026-090000");
+    w->place_reminder_icons();
+    EXPECT_TRUE(w->alarm_icon()->isVisible());
+    EXPECT_EQ(w->alarm_icon()->pos(), QPoint(16, 4));
+    w->roll_up();
+    EXPECT_EQ(w->alarm_icon()->pos(), QPoint(1 + 28, 1 + 4));  // inside the thin border
+    w->roll_down();
+    EXPECT_EQ(w->alarm_icon()->pos(), QPoint(16, 4));
+}
+
+TEST_F(NoteWindowTest, ReceivedNoteIsPlacedByTheOwnerAndMarked) {
+    NoteRecord r = sample_record(0);
+    NoteWindow* w = make_note(0);
+    QObject::connect(w, &NoteWindow::placement_requested, [](NoteWindow* n) {
+        n->set_number(9);
+        n->move(50, 60);
+        n->show();
+    });
+    ASSERT_TRUE(w->create_from_record(r, true, false));
+    EXPECT_EQ(w->number(), 9);
+    EXPECT_EQ(w->geometry(), QRect(50, 60, 240, 180));
+    EXPECT_TRUE(w->has_status(NoteStatus::Received));
+
+    // An imported note gets no marker and no expiration.
+    r.Expiration = "07032030-090000";
+    NoteWindow* imported = make_note(10);
+    ASSERT_TRUE(imported->create_from_record(r, true, true));
+    EXPECT_FALSE(imported->has_status(NoteStatus::Received));
+    EXPECT_EQ(imported->expiration(), "");
+}
+
+TEST_F(NoteWindowTest, FailedSaveIsReportedAndStateKept) {
+    NoteWindow* w = make_note(1);
+    AppPaths paths = app_paths();
+    paths.IniPath = dir_.filePath("missing/folder/Korvadesk.ini").toStdString();
+    set_app_paths(paths);
+    EXPECT_FALSE(w->save_state());
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], "Error writing Note information to ini file.");
+}
+
+}  // namespace
+}  // namespace kd
