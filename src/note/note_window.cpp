@@ -19,6 +19,8 @@
 #include "app/paths.h"
 #include "note/note_pictures.h"
 #include "note/note_settings.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 
 namespace kd {
 
@@ -68,12 +70,10 @@ NoteBodyWidget* make_body(QWidget* parent) {
     return new NoteBodyWidget(parent);
 }
 
-std::string body_content(const NoteBodyWidget* body) {
-    return body->toHtml().toStdString();
-}
+std::string body_content(const NoteBodyWidget* body) { return write_rtf(*body->document()); }
 
 void set_body_content(NoteBodyWidget* body, const std::string& content) {
-    body->setHtml(QString::fromStdString(content));
+    read_rtf(content, *body->document());
 }
 
 void apply_body_look(NoteBodyWidget* body, const BodyLook& look, int dpi) {
