@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "store/note_store.h"
+
 namespace kd {
 
 namespace {
@@ -156,6 +158,12 @@ std::string build_note_message(std::string_view sender_identity, const NoteRecor
     append_field(out, r.Expiration);
     append_field(out, r.Alarm);
     return out;
+}
+
+std::string build_stored_note_message(std::string_view sender_identity, int note_number) {
+    NoteRecord record;
+    NoteStore().read_record(note_number, record);
+    return build_note_message(sender_identity, record);
 }
 
 bool is_complete_message(std::string_view text) {

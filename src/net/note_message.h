@@ -68,6 +68,10 @@ std::string wire_sender_identity(std::string_view identity);
 // with kMessageTooBigText and sends it all the same.
 std::string build_note_message(std::string_view sender_identity, const NoteRecord& record);
 
+// Builds the message of the note stored under `note_number`, read afresh from the settings
+// file, so what travels is the stored record and not the window's state.
+std::string build_stored_note_message(std::string_view sender_identity, int note_number);
+
 // True when a message was delivered whole: not empty and ending with the field separator.
 bool is_complete_message(std::string_view text);
 

@@ -3,8 +3,11 @@
 
 #include <string>
 
+#include "app/paths.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"
+#include "platform/temp_dir.h"
+#include "store/note_store.h"
 
 namespace kd {
 namespace {
@@ -51,6 +54,18 @@ TEST(NoteMessage, BuildWritesTheFieldsInWireOrder) {
               "PC17~{\\rtf1 line one|line two}~Tahoma~B~12648447~-1~10~238~Shopping~Verdana~BL~"
               "255~65280~9~0~111~222~180~240~Yes~01022027-101500~~");
     EXPECT_TRUE(is_complete_message(m));
+}
+
+TEST(NoteMessage, BuildReadsTheStoredRecordAfresh) {
+    test::TempDir dir;
+    AppPaths paths;
+    paths.IniPath = dir.file("Korvadesk.ini");
+    set_app_paths(paths);
+    NoteRecord r = sample_record();
+    r.NoteID = 3;
+    ASSERT_TRUE(NoteStore().write_record(r));
+    EXPECT_EQ(build_stored_note_message("PC17", 3), build_note_message("PC17", r));
+    set_app_paths({});
 }
 
 TEST(NoteMessage, BuildDropsCarriageReturns) {
