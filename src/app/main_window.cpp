@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSessionManager>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -163,11 +164,11 @@ bool MainWindow::start() {
     setWindowTitle(kMainWindowTitle);
     hide();
     sync_menu();
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray_->show();
-    } else {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         std::fprintf(stderr, "%s\n", kMsgNoTray);
     }
+    // Shown even without a tray: a panel that starts after us can still take the icon.
+    tray_->show();
 
     g_scroll_bar = setting_rules::shows_scroll_bar(store.get_show_scroll_bar());
     NoteWindow::set_show_scroll_bar(g_scroll_bar);
@@ -522,8 +523,11 @@ void MainWindow::finish_close() {
     termination_ = nullptr;
     emit program_closing();
     // quit() would first ask every window to close, and a note may refuse; the program's own
-    // Close has already run, so leave the event loop directly.
-    QCoreApplication::exit(0);
+    // Close has already run, so leave the event loops directly. Outside any event loop there
+    // is nothing to leave (and exiting would make the next loop end at once).
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
