@@ -478,7 +478,7 @@ std::string write_target(const std::string& path) {
 }
 
 // Replaces the file with the new text: temporary file, fsync, rename, fsync of the folder.
-bool replace_file(const std::string& path, const std::string& text, bool existed) {
+bool replace_file(const std::string& path, const std::string& text, bool existed, int folder_fd) {
     const std::string tmp = path + ".tmp";
     Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd.ok()) {
@@ -497,11 +497,8 @@ bool replace_file(const std::string& path, const std::string& text, bool existed
         ::unlink(tmp.c_str());
         return false;
     }
-    Fd dir(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.ok()) {
-        // Some file systems refuse fsync on folders; the rename itself has happened.
-        ::fsync(dir.get());
-    }
+    // Some file systems refuse fsync on folders; the rename itself has happened.
+    ::fsync(folder_fd);
     return true;
 }
 
@@ -512,7 +509,10 @@ bool modify(const std::string& given_path, Change&& change) {
     CacheEntry& entry = entry_for(given_path);
     std::lock_guard guard(entry.mutex);
 
-    Fd lock(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    // The folder is the lock: it outlives the rename that replaces the file, and locking it
+    // leaves no lock files beside exported notes. Writes to other files of the same folder
+    // wait for each other too, which costs nothing noticeable.
+    Fd lock(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!lock.ok()) {
         return false;
     }
@@ -532,7 +532,7 @@ bool modify(const std::string& given_path, Change&& change) {
     }
     const bool existed = entry.exists;
     entry.valid = false;
-    if (!replace_file(path, doc.serialize(), existed)) {
+    if (!replace_file(path, doc.serialize(), existed, lock.get())) {
         return false;
     }
     struct stat st {};

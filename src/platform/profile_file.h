@@ -9,9 +9,10 @@
 // skipped and kept.
 //
 // Every write rewrites the whole file into "<path>.tmp", syncs it and renames it over the
-// file, so a crash leaves either the old or the new file. Writers hold an advisory lock on
-// "<path>.lock" (a side file, because the rename replaces the file itself). Readers need no
-// lock: they always see one complete file. The parsed file is cached per path and parsed
+// file, so a crash leaves either the old or the new file. Writers hold an advisory lock
+// (flock) on the file's folder, because the rename replaces the file itself; a "<path>.tmp"
+// left by a crash is reused by the next write. Readers need no lock: they always see one
+// complete file. The parsed file is cached per path and parsed
 // again when its inode, size, mtime or ctime changed.
 #pragma once
 

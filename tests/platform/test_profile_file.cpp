@@ -139,6 +139,10 @@ TEST_F(ProfileFileTest, WritesPreserveUnrelatedContent) {
 TEST_F(ProfileFileTest, CreatesFileAndKeepsByteOrderMark) {
     ASSERT_TRUE(ProfileFile::write(ini, "KORVADESK", "Version", "5.lan"));
     EXPECT_EQ(read_text(ini), "[KORVADESK]\nVersion=5.lan\n");
+    // Nothing else is left in the folder.
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()),
+                                       std::filesystem::directory_iterator());
+    EXPECT_EQ(entries, 1);
 
     const std::string bom_file = dir.file("bom.ini");
     write_text(bom_file, "\xEF\xBB\xBF[KORVADESK]\nPlaySound=No\n");
@@ -298,6 +302,7 @@ TEST_F(ProfileFileTest, SurvivesWriterKilledMidWay) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
 
         EXPECT_EQ(ProfileFile::read(ini, "Other", "keep", 10), "me");
+        int new_values = 0;
         for (int k = 0; k < kKeys; ++k) {
             const std::string v = ProfileFile::read(ini, "S", "k" + std::to_string(k), 1024);
             const std::string old_value = "old" + std::to_string(k);
@@ -305,7 +310,9 @@ TEST_F(ProfileFileTest, SurvivesWriterKilledMidWay) {
             const bool is_new = v.rfind(new_prefix, 0) == 0 && v.size() > padding.size() &&
                                 v.compare(v.size() - padding.size(), padding.size(), padding) == 0;
             EXPECT_TRUE(v == old_value || is_new) << "round " << round << " key " << k << ": " << v;
+            new_values += is_new ? 1 : 0;
         }
+        EXPECT_GT(new_values, 0) << "the writer made no progress before it was killed";
         // The next writer is not hindered by whatever the killed one left behind.
         ASSERT_TRUE(ProfileFile::write(ini, "Other", "after", "yes"));
         EXPECT_EQ(ProfileFile::read(ini, "Other", "after", 10), "yes");
