@@ -498,13 +498,18 @@ bool replace_file(const std::string& path, const std::string& text, bool existed
         return false;
     }
     // Some file systems refuse fsync on folders; the rename itself has happened.
-    ::fsync(folder_fd);
+    if (folder_fd >= 0) {
+        ::fsync(folder_fd);
+    }
     return true;
 }
 
 // Runs one change of the file under the per-path mutex and the inter-process lock.
 template <typename Change>
 bool modify(const std::string& given_path, Change&& change) {
+    if (given_path.empty()) {
+        return false;
+    }
     const std::string path = write_target(given_path);
     CacheEntry& entry = entry_for(given_path);
     std::lock_guard guard(entry.mutex);
@@ -513,13 +518,12 @@ bool modify(const std::string& given_path, Change&& change) {
     // leaves no lock files beside exported notes. Writes to other files of the same folder
     // wait for each other too, which costs nothing noticeable.
     Fd lock(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!lock.ok()) {
+    if (!lock.ok() && (errno == ENOENT || errno == ENOTDIR)) {
         return false;
     }
-    while (::flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            return false;
-        }
+    // A folder that cannot be opened or locked (no read right, a file system without flock)
+    // still gets the atomic replace; only the guard against other processes is lost.
+    while (lock.ok() && ::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) {
     }
 
     // Never rewrite a file that could not be read: its content would be lost.

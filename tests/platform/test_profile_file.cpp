@@ -168,6 +168,7 @@ TEST_F(ProfileFileTest, RefusesWhatCouldNotBeReadBack) {
 TEST_F(ProfileFileTest, FailedWritesReturnFalse) {
     EXPECT_FALSE(ProfileFile::write(dir.file("missing/Korvadesk.ini"), "S", "k", "v"));
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+    EXPECT_FALSE(ProfileFile::write("", "S", "k", "v"));
 
     const std::string folder = dir.file("folder.ini");
     std::filesystem::create_directory(folder);
