@@ -38,14 +38,6 @@ TEST_F(SettingsTest, MissingValuesGiveTheirDefaults) {
     EXPECT_FALSE(setting_rules::plays_sound("No"));
     EXPECT_FALSE(setting_rules::plays_sound("yes"));
 
-    EXPECT_TRUE(setting_rules::shows_scroll_bar(""));
-    EXPECT_FALSE(setting_rules::shows_task_bar(""));
-    EXPECT_TRUE(setting_rules::registers_hotkey(""));
-    EXPECT_FALSE(setting_rules::registers_hotkey("Yes"));
-    EXPECT_TRUE(setting_rules::shows_send_errors(""));
-    EXPECT_TRUE(setting_rules::needs_ini_update(""));
-    EXPECT_FALSE(setting_rules::needs_ini_update("0111"));
-
     // Nothing above wrote anything.
     EXPECT_FALSE(std::filesystem::exists(ini));
 
