@@ -20,26 +20,4 @@ int screen_point_size(int points, int dpi) {
     return mul_div(-pixels, 72, dpi);
 }
 
-StyleLetters parse_style_letters(std::string_view letters) {
-    StyleLetters s;
-    s.bold = letters.find('B') != std::string_view::npos;
-    s.italic = letters.find('I') != std::string_view::npos;
-    s.underline = letters.find('U') != std::string_view::npos;
-    s.strike = letters.find('S') != std::string_view::npos;
-    return s;
-}
-
-std::string make_style_letters(const StyleLetters& style) {
-    std::string out;
-    if (style.bold)
-        out += 'B';
-    if (style.italic)
-        out += 'I';
-    if (style.underline)
-        out += 'U';
-    if (style.strike)
-        out += 'S';
-    return out;
-}
-
 }  // namespace kd

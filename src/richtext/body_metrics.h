@@ -1,9 +1,5 @@
-// Arithmetic of the note body's look: the screen-pixel round trip of font sizes and the
-// style letters B, I, U, S of the stored default look.
+// Arithmetic of the note body's look: the screen-pixel round trip of font sizes.
 #pragma once
-
-#include <string>
-#include <string_view>
 
 namespace kd {
 
@@ -18,16 +14,5 @@ int screen_point_size(int points, int dpi);
 inline int decreased_size(int points) {
     return points - 1 < 1 ? 1 : points - 1;
 }
-
-struct StyleLetters {
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strike = false;
-};
-
-// Letters are found anywhere; other letters are ignored.
-StyleLetters parse_style_letters(std::string_view letters);
-std::string make_style_letters(const StyleLetters& style);
 
 }  // namespace kd

@@ -1,4 +1,4 @@
-// Size arithmetic, style letters and web-address detection of the note body.
+// Size arithmetic, code pages and web-address detection of the note body.
 #include <gtest/gtest.h>
 
 #include "richtext/body_metrics.h"
@@ -26,17 +26,6 @@ TEST(BodyMetrics, ScreenSizeRoundTrip) {
     EXPECT_EQ(decreased_size(1), 1);
     EXPECT_EQ(decreased_size(2), 1);
     EXPECT_EQ(decreased_size(10), 9);
-}
-
-TEST(BodyMetrics, StyleLetters) {
-    StyleLetters s = parse_style_letters("xUbB");
-    EXPECT_TRUE(s.bold);
-    EXPECT_FALSE(s.italic);
-    EXPECT_TRUE(s.underline);
-    EXPECT_FALSE(s.strike);
-    EXPECT_EQ(make_style_letters({true, true, true, true}), "BIUS");
-    EXPECT_EQ(make_style_letters(parse_style_letters("SI")), "IS");
-    EXPECT_EQ(make_style_letters({}), "");
 }
 
 TEST(CodePage, DecodeAndEncodeAgree) {

@@ -1,0 +1,208 @@
+// The rich-text body of a note: a QTextEdit that knows the note's default body look, reads
+// and writes its content as RTF, and carries out the body's text and format commands. The
+// note window owns it and connects its signals; the body knows nothing of the window.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QTextEdit>
+#include <QUrl>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/note_record.h"
+
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace kd {
+
+// The modeless find dialog: find only, with whole word, match case and a direction.
+class FindDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit FindDialog(QWidget* parent);
+
+    void set_text(const QString& text);
+    QString text() const;
+    bool whole_word() const;
+    bool match_case() const;
+    bool down() const;
+    void set_down(bool down);
+
+signals:
+    void find_next();
+
+private:
+    QLineEdit* what_;
+    QCheckBox* whole_word_;
+    QCheckBox* match_case_;
+    QRadioButton* up_;
+    QRadioButton* down_;
+};
+
+class NoteBody : public QTextEdit {
+    Q_OBJECT
+
+public:
+    explicit NoteBody(QWidget* parent = nullptr);
+    ~NoteBody() override;
+
+    // ---- Default look of the body (the Edit* fields of the note's record).
+    ColorRef text_colour() const { return text_colour_; }
+    void set_text_colour(ColorRef c) { text_colour_ = c; }
+    ColorRef back_colour() const { return back_colour_; }
+    void set_back_colour(ColorRef c) { back_colour_ = c; }
+    const std::string& face() const { return face_; }
+    void set_face(const std::string& face) { face_ = face; }
+    const std::string& style() const { return style_; }  // letters B, I, U, S
+    void set_style(const std::string& letters) { style_ = letters; }
+    int size() const { return size_; }  // points
+    void set_size(int points) { size_ = points; }
+    std::uint8_t char_set() const { return char_set_; }
+    void set_char_set(std::uint8_t set) { char_set_ = set; }
+
+    // Full mode: the default character format from the members (size through the screen
+    // pixel round trip), then the background; colours-only mode sets the background alone.
+    void apply_default_format(bool colours_only = false);
+
+    // The whole content as RTF in the form a rich-edit control writes, and back. Loading
+    // clears the undo step.
+    std::string get_rtf() const;
+    void set_rtf(const std::string& rtf);
+
+    // ---- Command states.
+    bool redo_available() const { return redo_available_; }
+    bool stay_on_top() const { return stay_on_top_; }
+    void set_stay_on_top(bool on) { stay_on_top_ = on; }
+    bool reply_available() const { return reply_available_; }
+    void set_reply_available(bool on) { reply_available_ = on; }
+    const std::string& reply_address() const { return reply_address_; }
+    void set_reply_address(const std::string& a) { reply_address_ = a; }
+    bool sending() const { return sending_; }
+    void set_sending(bool on) { sending_ = on; }
+    bool ctrl_down() const { return ctrl_down_; }
+
+    // The process-wide scroll-bar flag (false when ShowScrollBar is "No"); setting it
+    // updates every body at once.
+    static void set_scroll_bar_flag(bool show);
+    static bool scroll_bar_flag();
+
+    // Dialog hooks, so tests and later dialogs can stand in for the standard ones. Each
+    // returns nothing on Cancel.
+    using FontChooser = std::function<std::optional<QFont>(const QFont& initial)>;
+    using ColourChooser = std::function<std::optional<QColor>(const QColor& initial)>;
+    using ParagraphEditor =
+        std::function<std::optional<QTextBlockFormat>(const QTextBlockFormat& current)>;
+    void set_font_chooser(FontChooser f) { font_chooser_ = std::move(f); }
+    void set_colour_chooser(ColourChooser f) { colour_chooser_ = std::move(f); }
+    void set_paragraph_editor(ParagraphEditor f) { paragraph_editor_ = std::move(f); }
+    // Opens a detected web address; the desktop's browser by default.
+    void set_url_opener(std::function<void(const QUrl&)> f) { url_opener_ = std::move(f); }
+
+    // Web addresses found in the text: positions in the document and lengths.
+    struct Link {
+        int start = 0;
+        int length = 0;
+        QString address;
+    };
+    const std::vector<Link>& links() const { return links_; }
+
+    FindDialog* find_dialog() const { return find_dialog_; }
+    // One find-next request: direction down searches from the end of the selection to the
+    // end of the text; up takes the first match between the start of the text and the
+    // start of the selection. Returns whether something was found (and selected).
+    bool find_next(const QString& what, bool whole_word, bool match_case, bool down);
+
+public slots:
+    void font_command();
+    void text_colour_command();
+    void note_colour_command();
+    void bold_command();
+    void italic_command();
+    void underline_command();
+    void strikeout_command();
+    void regular_command();
+    void increase_size_command();
+    void decrease_size_command();
+    void left_command();
+    void center_command();
+    void right_command();
+    void paragraph_command();
+    void bullet_command();
+    void uppercase_command();
+    void lowercase_command();
+    void undo_command();
+    void redo_command();
+    void cut_command();
+    void copy_command();
+    void paste_command();
+    void delete_command();
+    void select_all_command();
+    void find_command();
+
+signals:
+    // The body lost the keyboard focus: the note window saves itself.
+    void focus_lost();
+    // The Ctrl key went down or up (or Alt cleared it).
+    void ctrl_changed(bool down);
+    // "Note color" changed the background: the window repaints its margins.
+    void back_colour_changed();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    enum class Effect { Bold, Italic, Underline, Strike };
+    void toggle_effect(Effect effect);
+    bool selection_has(Effect effect) const;
+    QTextCharFormat effective_format_at_selection() const;
+    int selection_points() const;
+    void set_selection_format(const QTextCharFormat& f);
+    void change_case(bool upper);
+    void set_alignment(Qt::Alignment a);
+    void control_undo();
+    int screen_dpi() const;
+    void apply_scroll_bar_flag();
+    void detect_links();
+    const Link* link_at(const QPoint& viewport_pos) const;
+
+    ColorRef text_colour_ = 0;
+    ColorRef back_colour_ = 0xFFFFFF;
+    std::string face_ = "Arial";
+    std::string style_;
+    int size_ = 10;
+    std::uint8_t char_set_ = 0;
+
+    bool redo_available_ = false;
+    bool stay_on_top_ = false;
+    bool reply_available_ = false;
+    std::string reply_address_;
+    bool sending_ = false;
+    bool ctrl_down_ = false;
+    // The control keeps one undo step: true while that step is undone, so the next undo
+    // puts it back.
+    bool step_undone_ = false;
+
+    FontChooser font_chooser_;
+    ColourChooser colour_chooser_;
+    ParagraphEditor paragraph_editor_;
+    std::function<void(const QUrl&)> url_opener_;
+    QPointer<FindDialog> find_dialog_;
+    std::vector<Link> links_;
+    QPoint press_pos_;
+    bool press_on_link_ = false;
+};
+
+}  // namespace kd

@@ -1,0 +1,445 @@
+// The note body's commands, keyboard rules, default look and web addresses, on a real
+// widget under the test display.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextList>
+
+#include "note/note_body.h"
+#include "richtext/body_metrics.h"
+#include "richtext/rtf_document.h"
+
+namespace kd {
+namespace {
+
+class NoteBodyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        body.resize(300, 200);
+        body.set_face("Arial");
+        body.set_size(10);
+        body.set_style("");
+        body.set_text_colour(0x000000);
+        body.set_back_colour(0x80FFFF);
+        body.apply_default_format();
+        body.show();
+        QApplication::setActiveWindow(&body);
+        body.setFocus();
+    }
+
+    void select(int start, int end) {
+        QTextCursor c = body.textCursor();
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        body.setTextCursor(c);
+    }
+    void caret(int pos) { select(pos, pos); }
+    QTextCharFormat format_at(int pos) {
+        QTextCursor c(body.document());
+        c.setPosition(pos + 1);
+        return c.charFormat();
+    }
+    bool bold_at(int pos) {
+        QTextCharFormat f = format_at(pos);
+        return f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold
+                                                      : body.document()->defaultFont().bold();
+    }
+    double points_at(int pos) {
+        QTextCharFormat f = format_at(pos);
+        return f.hasProperty(QTextFormat::FontPointSize)
+                   ? f.fontPointSize()
+                   : body.document()->defaultFont().pointSizeF();
+    }
+
+    NoteBody body;
+};
+
+TEST_F(NoteBodyTest, DefaultFormatFullAndColoursOnly) {
+    body.set_face("Courier New");
+    body.set_size(8);
+    body.set_style("BIUS");
+    body.set_text_colour(0x0000FF);  // red
+    body.apply_default_format();
+    QFont f = body.document()->defaultFont();
+    EXPECT_EQ(f.family(), "Courier New");
+    EXPECT_EQ(f.pointSize(), screen_point_size(8, body.logicalDpiY()));
+    EXPECT_TRUE(f.bold());
+    EXPECT_TRUE(f.italic());
+    EXPECT_TRUE(f.underline());
+    EXPECT_FALSE(f.strikeOut());  // S is stored, but the default look applies B, I and U only
+    EXPECT_EQ(body.palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_EQ(body.palette().color(QPalette::Base), QColor(255, 255, 128));
+
+    body.set_text_colour(0x00FF00);
+    body.set_back_colour(0xFF0000);
+    body.set_size(20);
+    body.apply_default_format(true);
+    EXPECT_EQ(body.palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_EQ(body.palette().color(QPalette::Base), QColor(0, 0, 255));
+    EXPECT_EQ(body.document()->defaultFont().pointSize(), f.pointSize());
+}
+
+TEST_F(NoteBodyTest, FontWithoutSelectionChangesDefaultLookAndUnformattedText) {
+    body.setPlainText("plain own");
+    select(6, 9);
+    QTextCharFormat own;
+    own.setFontFamilies({"Times New Roman"});
+    own.setFontPointSize(20);
+    body.mergeCurrentCharFormat(own);
+    caret(0);
+    QFont seen;
+    body.set_font_chooser([&](const QFont& initial) -> std::optional<QFont> {
+        seen = initial;
+        QFont chosen("Courier New");
+        chosen.setPointSizeF(14.7);
+        chosen.setWeight(QFont::Bold);
+        chosen.setStrikeOut(true);
+        return chosen;
+    });
+    body.font_command();
+    EXPECT_EQ(seen.family(), "Arial");
+    EXPECT_EQ(seen.pointSize(), 10);
+    EXPECT_EQ(body.face(), "Courier New");
+    EXPECT_EQ(body.size(), 14);
+    EXPECT_EQ(body.style(), "BS");
+    EXPECT_EQ(body.document()->defaultFont().family(), "Courier New");
+    EXPECT_TRUE(bold_at(0));
+    // Text with a look of its own keeps it.
+    EXPECT_EQ(format_at(7).fontFamilies().toStringList(), QStringList{"Times New Roman"});
+    EXPECT_EQ(points_at(7), 20);
+}
+
+TEST_F(NoteBodyTest, FontWithSelectionChangesOnlyTheSelection) {
+    body.setPlainText("one two");
+    select(4, 7);
+    body.set_font_chooser([](const QFont& initial) -> std::optional<QFont> {
+        EXPECT_EQ(initial.family(), "Arial");
+        QFont chosen("Courier New");
+        chosen.setPointSize(16);
+        chosen.setWeight(QFont::DemiBold);  // not exactly bold: stays regular
+        chosen.setItalic(true);
+        return chosen;
+    });
+    body.font_command();
+    EXPECT_EQ(body.face(), "Arial");
+    EXPECT_EQ(body.size(), 10);
+    EXPECT_EQ(format_at(5).fontFamilies().toStringList(), QStringList{"Courier New"});
+    EXPECT_EQ(points_at(5), 16);
+    EXPECT_FALSE(bold_at(5));
+    EXPECT_TRUE(format_at(5).fontItalic());
+    EXPECT_FALSE(format_at(1).hasProperty(QTextFormat::FontFamilies));
+
+    // Cancel changes nothing.
+    body.set_font_chooser([](const QFont&) { return std::optional<QFont>(); });
+    std::string before = body.get_rtf();
+    body.font_command();
+    EXPECT_EQ(body.get_rtf(), before);
+}
+
+TEST_F(NoteBodyTest, ColourCommands) {
+    body.setPlainText("abc");
+    QSignalSpy back_changed(&body, &NoteBody::back_colour_changed);
+    body.set_colour_chooser([](const QColor&) { return std::optional<QColor>(QColor(0, 128, 0)); });
+    select(0, 1);
+    body.text_colour_command();
+    EXPECT_EQ(format_at(0).foreground().color(), QColor(0, 128, 0));
+    EXPECT_EQ(body.text_colour(), 0x000000u);
+    caret(3);
+    body.text_colour_command();
+    EXPECT_EQ(body.text_colour(), 0x008000u);
+    EXPECT_EQ(body.palette().color(QPalette::Text), QColor(0, 128, 0));
+    EXPECT_FALSE(format_at(1).hasProperty(QTextFormat::ForegroundBrush));
+
+    body.set_colour_chooser([](const QColor& initial) {
+        EXPECT_EQ(initial, QColor(255, 255, 128));
+        return std::optional<QColor>(QColor(10, 20, 30));
+    });
+    body.note_colour_command();
+    EXPECT_EQ(body.back_colour(), 0x1E140Au);
+    EXPECT_EQ(body.palette().color(QPalette::Base), QColor(10, 20, 30));
+    EXPECT_EQ(body.palette().color(QPalette::Text), QColor(0, 128, 0));  // unchanged
+    EXPECT_EQ(back_changed.count(), 1);
+}
+
+TEST_F(NoteBodyTest, EffectsToggleOnSelectionAndInsertionPoint) {
+    body.setPlainText("abcd");
+    select(0, 2);
+    body.bold_command();
+    EXPECT_TRUE(bold_at(0));
+    EXPECT_TRUE(bold_at(1));
+    EXPECT_FALSE(bold_at(2));
+    body.bold_command();
+    EXPECT_FALSE(bold_at(0));
+    // Partly bold: switched on for all.
+    select(1, 2);
+    body.bold_command();
+    select(0, 3);
+    body.bold_command();
+    EXPECT_TRUE(bold_at(0) && bold_at(1) && bold_at(2));
+
+    select(0, 4);
+    body.italic_command();
+    body.underline_command();
+    body.strikeout_command();
+    EXPECT_TRUE(format_at(3).fontItalic());
+    EXPECT_TRUE(format_at(3).fontUnderline());
+    EXPECT_TRUE(format_at(3).fontStrikeOut());
+    body.regular_command();
+    EXPECT_FALSE(bold_at(0));
+    EXPECT_FALSE(format_at(3).fontItalic() || format_at(3).fontUnderline() ||
+                 format_at(3).fontStrikeOut());
+
+    // No selection: the format of what is typed next.
+    caret(4);
+    body.bold_command();
+    QTest::keyClicks(&body, "x");
+    EXPECT_EQ(body.toPlainText(), "abcdx");
+    EXPECT_TRUE(bold_at(4));
+}
+
+TEST_F(NoteBodyTest, SizeCommands) {
+    body.setPlainText("abc");
+    int dpi = body.logicalDpiY();
+    select(0, 1);
+    body.increase_size_command();
+    EXPECT_EQ(points_at(0), screen_point_size(11, dpi));
+    QTextCharFormat one;
+    one.setFontPointSize(1);
+    select(1, 2);
+    body.mergeCurrentCharFormat(one);
+    body.decrease_size_command();
+    EXPECT_EQ(points_at(1), 1);
+    select(2, 3);
+    body.decrease_size_command();
+    EXPECT_EQ(points_at(2), screen_point_size(9, dpi));
+}
+
+TEST_F(NoteBodyTest, AlignmentBulletsAndParagraph) {
+    body.setPlainText("one\ntwo\nthree");
+    select(0, 5);
+    body.center_command();
+    auto align = [&](int n) {
+        return body.document()->findBlockByNumber(n).blockFormat().alignment() &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(align(0), Qt::AlignHCenter);
+    EXPECT_EQ(align(1), Qt::AlignHCenter);
+    EXPECT_NE(align(2), Qt::AlignHCenter);
+    body.right_command();
+    EXPECT_EQ(align(0), Qt::AlignRight);
+    body.left_command();
+    EXPECT_EQ(align(1), Qt::AlignLeft);
+
+    body.bullet_command();
+    EXPECT_NE(body.document()->findBlockByNumber(0).textList(), nullptr);
+    EXPECT_EQ(body.document()->findBlockByNumber(0).textList(),
+              body.document()->findBlockByNumber(1).textList());
+    EXPECT_EQ(body.document()->findBlockByNumber(2).textList(), nullptr);
+    body.bullet_command();
+    EXPECT_EQ(body.document()->findBlockByNumber(0).textList(), nullptr);
+    EXPECT_EQ(body.document()->findBlockByNumber(1).textList(), nullptr);
+
+    // The paragraph command applies what the editor hands back; Cancel changes nothing.
+    body.set_paragraph_editor([](const QTextBlockFormat& current) {
+        QTextBlockFormat f = current;
+        f.setLeftMargin(30);
+        return std::optional<QTextBlockFormat>(f);
+    });
+    caret(9);
+    body.paragraph_command();
+    EXPECT_EQ(body.document()->findBlockByNumber(2).blockFormat().leftMargin(), 30);
+    body.set_paragraph_editor(
+        [](const QTextBlockFormat&) { return std::optional<QTextBlockFormat>(); });
+    body.paragraph_command();
+    EXPECT_EQ(body.document()->findBlockByNumber(2).blockFormat().leftMargin(), 30);
+}
+
+TEST_F(NoteBodyTest, CaseCommandsAreOneUndoStepAndKeepTheStartFormat) {
+    body.setPlainText("hello World");
+    select(0, 1);
+    body.bold_command();
+    select(0, 11);
+    body.uppercase_command();
+    EXPECT_EQ(body.toPlainText(), "HELLO WORLD");
+    EXPECT_TRUE(bold_at(6));  // the whole replacement takes the format at its start
+    body.undo_command();
+    EXPECT_EQ(body.toPlainText(), "hello World");
+    EXPECT_TRUE(body.redo_available());
+    body.redo_command();
+    EXPECT_EQ(body.toPlainText(), "HELLO WORLD");
+    EXPECT_FALSE(body.redo_available());
+    select(0, 5);
+    body.lowercase_command();
+    EXPECT_EQ(body.toPlainText(), "hello WORLD");
+    caret(2);
+    body.uppercase_command();  // empty selection: nothing
+    EXPECT_EQ(body.toPlainText(), "hello WORLD");
+}
+
+TEST_F(NoteBodyTest, UndoKeepsOneStepAndRedoTakesTheUndoBack) {
+    QTest::keyClicks(&body, "first");
+    QTest::keyClick(&body, Qt::Key_Return);  // a new paragraph closes the typing step
+    caret(body.toPlainText().size());
+    select(0, 5);
+    body.bold_command();  // second step
+    EXPECT_TRUE(bold_at(0));
+    body.undo_command();
+    EXPECT_FALSE(bold_at(0));
+    EXPECT_EQ(body.toPlainText(), "first\n");
+    EXPECT_TRUE(body.redo_available());
+    body.redo_command();
+    EXPECT_TRUE(bold_at(0));
+    EXPECT_FALSE(body.redo_available());
+    // Undo twice: the second puts the step back instead of going further.
+    body.undo_command();
+    body.undo_command();
+    EXPECT_TRUE(bold_at(0));
+    EXPECT_EQ(body.toPlainText(), "first\n");
+    // The same through Ctrl+Z.
+    QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(bold_at(0));
+    QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(bold_at(0));
+}
+
+TEST_F(NoteBodyTest, EditCommands) {
+    body.setPlainText("abc def");
+    select(0, 4);
+    body.cut_command();
+    EXPECT_EQ(body.toPlainText(), "def");
+    caret(3);
+    body.paste_command();
+    EXPECT_EQ(body.toPlainText(), "defabc ");
+    body.select_all_command();
+    body.copy_command();
+    body.delete_command();
+    EXPECT_EQ(body.toPlainText(), "");
+    body.paste_command();
+    EXPECT_EQ(body.toPlainText(), "defabc ");
+}
+
+TEST_F(NoteBodyTest, FindDownAndUp) {
+    body.setPlainText("cat dog cat Cat bird cat");
+    select(12, 15);  // the third "Cat"
+    EXPECT_TRUE(body.find_next("cat", false, false, true));
+    EXPECT_EQ(body.textCursor().selectionStart(), 21);
+    EXPECT_FALSE(body.find_next("cat", false, false, true));  // nothing after: unchanged
+    EXPECT_EQ(body.textCursor().selectionStart(), 21);
+    // Up takes the first occurrence in the text before the selection, not the nearest.
+    EXPECT_TRUE(body.find_next("cat", false, false, false));
+    EXPECT_EQ(body.textCursor().selectionStart(), 0);
+    EXPECT_FALSE(body.find_next("cat", false, false, false));
+    select(16, 16);
+    EXPECT_TRUE(body.find_next("Cat", false, true, false));
+    EXPECT_EQ(body.textCursor().selectionStart(), 12);
+    body.setPlainText("catalog cat");
+    caret(0);
+    EXPECT_TRUE(body.find_next("cat", true, false, true));
+    EXPECT_EQ(body.textCursor().selectionStart(), 8);
+}
+
+TEST_F(NoteBodyTest, FindDialogIsModelessAndPresetFromTheSelection) {
+    body.setPlainText("one two one");
+    select(0, 3);
+    body.find_command();
+    FindDialog* dialog = body.find_dialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->text(), "one");
+    EXPECT_TRUE(dialog->down());
+    emit dialog->find_next();
+    EXPECT_EQ(body.textCursor().selectionStart(), 8);
+    dialog->hide();
+}
+
+TEST_F(NoteBodyTest, KeyboardRules) {
+    QSignalSpy ctrl(&body, &NoteBody::ctrl_changed);
+    QTest::keyClicks(&body, "ab");
+    QTest::keyClick(&body, Qt::Key_Escape);
+    QTest::keyClick(&body, Qt::Key_Tab);
+    EXPECT_EQ(body.toPlainText(), "ab");
+    QTest::keyPress(&body, Qt::Key_Control);
+    EXPECT_TRUE(body.ctrl_down());
+    QTest::keyClick(&body, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(body.toPlainText(), "ab\t");
+    select(0, 2);
+    QTest::keyClick(&body, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(&body, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(&body, Qt::Key_U, Qt::ControlModifier);
+    QTest::keyClick(&body, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(bold_at(0));
+    EXPECT_TRUE(format_at(0).fontItalic());
+    EXPECT_TRUE(format_at(0).fontUnderline());
+    EXPECT_TRUE(format_at(0).fontStrikeOut());
+    QTest::keyRelease(&body, Qt::Key_Control);
+    EXPECT_FALSE(body.ctrl_down());
+    QTest::keyPress(&body, Qt::Key_Control);
+    QTest::keyPress(&body, Qt::Key_Alt, Qt::ControlModifier);
+    EXPECT_FALSE(body.ctrl_down());
+    QTest::keyRelease(&body, Qt::Key_Alt, Qt::ControlModifier);
+    QTest::keyRelease(&body, Qt::Key_Control);
+    ASSERT_GE(ctrl.count(), 4);
+    EXPECT_EQ(ctrl.at(0).at(0).toBool(), true);
+    EXPECT_EQ(ctrl.at(1).at(0).toBool(), false);
+    QTest::keyClick(&body, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_NE(body.find_dialog(), nullptr);
+    EXPECT_TRUE(body.find_dialog()->isVisible());
+    body.find_dialog()->hide();
+}
+
+TEST_F(NoteBodyTest, FocusLossIsSignalled) {
+    QSignalSpy lost(&body, &NoteBody::focus_lost);
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&body);
+    body.setFocus();
+    QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+    QApplication::sendEvent(&body, &out);
+    EXPECT_EQ(lost.count(), 1);
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(&body, &popup);
+    EXPECT_EQ(lost.count(), 1);
+}
+
+TEST_F(NoteBodyTest, ScrollBarFlag) {
+    NoteBody::set_scroll_bar_flag(false);
+    EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    body.move(5, 5);
+    EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    NoteBody::set_scroll_bar_flag(true);
+    EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+}
+
+TEST_F(NoteBodyTest, WebAddressesOpenOnClick) {
+    std::vector<QUrl> opened;
+    body.set_url_opener([&](const QUrl& url) { opened.push_back(url); });
+    body.setPlainText("visit www.example.org today");
+    ASSERT_EQ(body.links().size(), 1u);
+    EXPECT_EQ(body.links()[0].address, "www.example.org");
+    EXPECT_EQ(body.links()[0].start, 6);
+
+    QTextCursor c(body.document());
+    c.setPosition(9);
+    QPoint on_link = body.cursorRect(c).center() + QPoint(2, 0);
+    c.setPosition(2);
+    QPoint off_link = body.cursorRect(c).center() + QPoint(2, 0);
+    QTest::mouseClick(body.viewport(), Qt::LeftButton, Qt::NoModifier, off_link);
+    EXPECT_TRUE(opened.empty());
+    QTest::mouseClick(body.viewport(), Qt::LeftButton, Qt::NoModifier, on_link);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl("http://www.example.org"));
+    QTest::mouseClick(body.viewport(), Qt::LeftButton, Qt::ControlModifier, on_link);
+    EXPECT_EQ(opened.size(), 2u);
+
+    body.setPlainText("no address any more");
+    EXPECT_TRUE(body.links().empty());
+    EXPECT_TRUE(body.extraSelections().isEmpty());
+}
+
+}  // namespace
+}  // namespace kd
