@@ -10,10 +10,18 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+
+#ifdef KD_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
 
 #include "app/os_label.h"
 #include "app/paths.h"
@@ -70,7 +78,9 @@ NoteBodyWidget* make_body(QWidget* parent) {
     return new NoteBodyWidget(parent);
 }
 
-std::string body_content(const NoteBodyWidget* body) { return write_rtf(*body->document()); }
+std::string body_content(const NoteBodyWidget* body) {
+    return write_rtf(*body->document());
+}
 
 void set_body_content(NoteBodyWidget* body, const std::string& content) {
     read_rtf(content, *body->document());
@@ -92,6 +102,37 @@ void apply_body_look(NoteBodyWidget* body, const BodyLook& look, int dpi) {
     pal.setColor(QPalette::Text, to_qcolor(look.text_colour));
     body->setPalette(pal);
     body->viewport()->setPalette(pal);
+}
+
+// Taskbars differ in which window types they list, so a note without a taskbar button also
+// says so in its window state. Set before the window is mapped, where the window manager
+// reads it (the toolkit keeps states it does not manage when it adds its own).
+void mark_skip_taskbar(QWidget* w) {
+#ifdef KD_HAVE_XCB
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return;
+    xcb_connection_t* c = x11->connection();
+    auto intern = [c](const char* name) -> xcb_atom_t {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        if (reply == nullptr)
+            return XCB_ATOM_NONE;
+        const xcb_atom_t atom = reply->atom;
+        std::free(reply);
+        return atom;
+    };
+    const xcb_atom_t state = intern("_NET_WM_STATE");
+    const xcb_atom_t skip[] = {intern("_NET_WM_STATE_SKIP_TASKBAR"),
+                               intern("_NET_WM_STATE_SKIP_PAGER")};
+    if (state == XCB_ATOM_NONE || skip[0] == XCB_ATOM_NONE)
+        return;
+    const auto window = static_cast<xcb_window_t>(w->winId());
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, window, state, XCB_ATOM_ATOM, 32, 2, skip);
+    xcb_flush(c);
+#else
+    (void)w;
+#endif
 }
 
 }  // namespace
@@ -387,6 +428,18 @@ void NoteWindow::relayout() {
         place_child(status_icon_, p.x, p.y);
     }
     update();
+}
+
+void NoteWindow::showEvent(QShowEvent* event) {
+    // The native window exists here and is mapped right after this event.
+    if (windowType() == Qt::Tool && QGuiApplication::platformName() == "xcb") {
+        mark_skip_taskbar(this);
+    }
+    // The owner is never shown; a note stands on its own on the desktop (window managers and
+    // taskbars treat windows kept for another one differently).
+    if (QWindow* handle = windowHandle())
+        handle->setTransientParent(nullptr);
+    QWidget::showEvent(event);
 }
 
 void NoteWindow::resizeEvent(QResizeEvent* event) {

@@ -8,11 +8,14 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -425,6 +428,45 @@ TEST_F(NoteWindowTest, TaskbarButtonOnlyWithShowTaskBarYes) {
     NoteWindow* w = make_note(3);
     EXPECT_EQ(w->windowType(), Qt::Window);
     EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
+}
+
+// What the window manager and the taskbar read from the note's X window.
+std::string window_state(QWidget* w) {
+    QProcess xprop;
+    xprop.start("xprop",
+                {"-id", QString::number(w->winId()), "_NET_WM_STATE", "_NET_WM_WINDOW_TYPE"});
+    if (!xprop.waitForFinished(5000))
+        return "xprop failed";
+    return xprop.readAllStandardOutput().toStdString() + xprop.readAllStandardError().toStdString();
+}
+
+TEST_F(NoteWindowTest, ToolNoteTellsTheTaskbarToSkipIt) {
+    if (QGuiApplication::platformName() != "xcb" ||
+        QStandardPaths::findExecutable("xprop").isEmpty())
+        GTEST_SKIP() << "needs X11 and xprop";
+    NoteWindow* tool = make_note(1);
+    tool->show();
+    QApplication::processEvents();
+    const std::string tool_state = window_state(tool);
+    EXPECT_NE(tool_state.find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos) << tool_state;
+
+    set("ShowTaskBar", "Yes");
+    NoteWindow* listed = make_note(2);
+    listed->set_title_text("Listed");
+    listed->show();
+    QApplication::processEvents();
+    const std::string listed_state = window_state(listed);
+    EXPECT_EQ(listed_state.find("SKIP_TASKBAR"), std::string::npos) << listed_state;
+    EXPECT_EQ(listed->windowTitle(), "Listed");
+
+    // Owned by a main window that has an X window of its own, the note still stands alone.
+    QWidget owner;
+    owner.winId();
+    auto* owned = new NoteWindow(&owner, 3);
+    owned->show();
+    QApplication::processEvents();
+    ASSERT_NE(owned->windowHandle(), nullptr);
+    EXPECT_EQ(owned->windowHandle()->transientParent(), nullptr);
 }
 
 TEST_F(NoteWindowTest, RefreshFollowsShowCloseButton) {
