@@ -75,32 +75,37 @@ std::vector<std::string> ReceivedNoteQueue::take_all() {
     return found;
 }
 
+ReceivedTitle derive_received_title(std::string_view parsed_title,
+                                    std::string_view title_font_type) {
+    ReceivedTitle out;
+    const bool named = !parsed_title.starts_with(kNamePrefix);
+    if (named) {
+        auto blank = parsed_title.find(' ');
+        if (blank != std::string_view::npos) {
+            out.reply_address.assign(parsed_title.substr(0, blank));
+        }
+    }
+    out.title.assign(parsed_title);
+    if (named && !out.reply_address.empty() && out.reply_address != kAnonymousSender) {
+        out.can_reply = true;
+        return out;
+    }
+    replace_all(out.title, std::string(kAnonymousSender) + " ", "");
+    if (!named) {
+        replace_all(out.title, kNamePrefix, "");
+    }
+    // Keeps the title off the edge the alignment puts it on.
+    if (title_font_type.find('L') != std::string_view::npos) {
+        out.title.insert(out.title.begin(), ' ');
+    } else if (title_font_type.find('R') != std::string_view::npos) {
+        out.title.push_back(' ');
+    }
+    return out;
+}
+
 ReceivedNote make_received_note(NoteRecord record) {
     ReceivedNote note;
-    const std::string& title = record.TitleText;
-    const bool named = !title.starts_with(kNamePrefix);
-    if (named) {
-        auto blank = title.find(' ');
-        if (blank != std::string::npos) {
-            note.reply_address = title.substr(0, blank);
-        }
-    }
-    if (named && !note.reply_address.empty() && note.reply_address != kAnonymousSender) {
-        note.can_reply = true;
-    } else {
-        std::string shown = title;
-        replace_all(shown, std::string(kAnonymousSender) + " ", "");
-        if (!named) {
-            replace_all(shown, kNamePrefix, "");
-        }
-        // Keeps the title off the edge the alignment puts it on.
-        if (record.TitleFontType.find('L') != std::string::npos) {
-            shown.insert(shown.begin(), ' ');
-        } else if (record.TitleFontType.find('R') != std::string::npos) {
-            shown.push_back(' ');
-        }
-        record.TitleText = std::move(shown);
-    }
+    note.shown = derive_received_title(record.TitleText, record.TitleFontType);
     // A received note is new, unrolled and visible, and takes the place of a new note.
     record.NoteID = 0;
     record.Minimized.clear();

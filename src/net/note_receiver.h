@@ -45,14 +45,22 @@ private:
     int next_slot_ = -1;  // -1: not known yet, read from the file
 };
 
-// A received note as the note window takes it.
-struct ReceivedNote {
-    NoteRecord record;          // title text is the displayed title; Left/Top unset
+// What the title of a received note shows and where a reply goes, derived from the title the
+// parser formed ("PC17 09:05", "ANONYMOUS Shopping", "Name:Anna 09:05").
+struct ReceivedTitle {
+    std::string title;          // displayed title and window text
     std::string reply_address;  // target of the note's Reply command
     bool can_reply = false;
 };
+ReceivedTitle derive_received_title(std::string_view parsed_title,
+                                    std::string_view title_font_type);
 
-// Reply address and displayed title of a parsed message's record.
+// A received note as the note window takes it.
+struct ReceivedNote {
+    NoteRecord record;  // as parsed: a new note (NoteID 0), unrolled, visible, no Left/Top
+    ReceivedTitle shown;
+};
+
 ReceivedNote make_received_note(NoteRecord record);
 
 struct ReceiveTickResult {

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(parsed.fields_read <= kMessageFieldCount);
     if (!parsed.rejected()) {
         ReceivedNote note = make_received_note(parsed.record);
-        check(!note.can_reply || !note.reply_address.empty());
+        check(!note.shown.can_reply || !note.shown.reply_address.empty());
         // What was received can be sent on again and reads back the same body.
         std::string again = build_note_message("PC", parsed.record);
         check(is_complete_message(again));

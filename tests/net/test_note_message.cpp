@@ -252,14 +252,14 @@ TEST(ReceivedText, InvalidUtf8IsReadAsWindows1252) {
 TEST(ReceivedNote, NamedSenderCanBeRepliedTo) {
     NoteRecord r = parse_note_message(build_note_message("PC17", sample_record()), 9, 5).record;
     ReceivedNote n = make_received_note(r);
-    EXPECT_TRUE(n.can_reply);
-    EXPECT_EQ(n.reply_address, "PC17");
-    EXPECT_EQ(n.record.TitleText, "PC17 09:05");
+    EXPECT_TRUE(n.shown.can_reply);
+    EXPECT_EQ(n.shown.reply_address, "PC17");
+    EXPECT_EQ(n.shown.title, "PC17 09:05");
 
     r = parse_note_message(build_note_message("anna@example.com", sample_record()), 9, 5).record;
     n = make_received_note(r);
-    EXPECT_TRUE(n.can_reply);
-    EXPECT_EQ(n.reply_address, "anna@example.com");
+    EXPECT_TRUE(n.shown.can_reply);
+    EXPECT_EQ(n.shown.reply_address, "anna@example.com");
 }
 
 TEST(ReceivedNote, AnonymousAndNameSendersCannotBeRepliedTo) {
@@ -267,24 +267,24 @@ TEST(ReceivedNote, AnonymousAndNameSendersCannotBeRepliedTo) {
     rec.TitleFontType = "L";
     ReceivedNote n =
         make_received_note(parse_note_message(build_note_message("ANONYMOUS", rec), 9, 5).record);
-    EXPECT_FALSE(n.can_reply);
-    EXPECT_EQ(n.record.TitleText, " Shopping");  // "L" puts a blank in front
+    EXPECT_FALSE(n.shown.can_reply);
+    EXPECT_EQ(n.shown.title, " Shopping");  // "L" puts a blank in front
 
     rec.TitleFontType = "R";
     n = make_received_note(parse_note_message(build_note_message("", rec), 9, 5).record);
-    EXPECT_EQ(n.record.TitleText, "Shopping ");
+    EXPECT_EQ(n.shown.title, "Shopping ");
 
     rec.TitleText = "";
     rec.TitleFontType = "C";
     n = make_received_note(parse_note_message(build_note_message("", rec), 9, 5).record);
-    EXPECT_FALSE(n.can_reply);
-    EXPECT_EQ(n.record.TitleText, "");
+    EXPECT_FALSE(n.shown.can_reply);
+    EXPECT_EQ(n.shown.title, "");
 
     // A "Name:" identity keeps the fixed centred style; the prefix goes from the title.
     n = make_received_note(parse_note_message(build_note_message("Name:Anna", rec), 9, 5).record);
-    EXPECT_FALSE(n.can_reply);
-    EXPECT_EQ(n.reply_address, "");
-    EXPECT_EQ(n.record.TitleText, "Anna 09:05");
+    EXPECT_FALSE(n.shown.can_reply);
+    EXPECT_EQ(n.shown.reply_address, "");
+    EXPECT_EQ(n.shown.title, "Anna 09:05");
 }
 
 }  // namespace

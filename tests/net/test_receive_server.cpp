@@ -139,7 +139,7 @@ TEST_F(ReceiveServerTest, WholeMessageIsKeptThenAcknowledgedByteExact) {
     ASSERT_EQ(t.notes.size(), 1u);
     EXPECT_EQ(t.notes[0].record.EditText, "hello");
     EXPECT_EQ(t.notes[0].record.TitleText, "PC17 09:05");
-    EXPECT_EQ(t.notes[0].reply_address, "PC17");
+    EXPECT_EQ(t.notes[0].shown.reply_address, "PC17");
     EXPECT_TRUE(t.play_sound);
     EXPECT_EQ(lists().read_network_mailbox(), "");
     EXPECT_TRUE(r.tick(9, 5).notes.empty());
@@ -392,7 +392,7 @@ TEST_F(ReceiveServerTest, EmailMailboxIsAlwaysEmptiedAndSoundFollowsTheSetting) 
     t = r.tick(1, 1);
     ASSERT_EQ(t.notes.size(), 1u);
     EXPECT_FALSE(t.play_sound);
-    EXPECT_TRUE(t.notes[0].can_reply);
+    EXPECT_TRUE(t.notes[0].shown.can_reply);
 }
 
 TEST_F(ReceiveServerTest, IntervalCountersCount120TicksPerMinute) {
