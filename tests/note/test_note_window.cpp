@@ -229,6 +229,23 @@ TEST_F(NoteWindowTest, RestoredRecordKeepsEverythingItStores) {
     EXPECT_EQ(saved, r);
 }
 
+TEST_F(NoteWindowTest, BodyTypedBeforeAnExitComesBackAfterARestart) {
+    NoteWindow* w = make_note(7);
+    ASSERT_TRUE(w->create_from_record(sample_record(7), false, false));
+    QTest::keyClicks(w->body(), "Milk | eggs ~ bread");
+    QTest::keyClick(w->body(), Qt::Key_Return);
+    QTest::keyClicks(w->body(), "second line");
+    // What the main window does on a logout or SIGTERM: save every note.
+    ASSERT_TRUE(w->save_state());
+    NoteRecord saved;
+    ASSERT_TRUE(stored(7, saved));
+    EXPECT_EQ(saved.EditText.rfind("{\\rtf1", 0), 0u) << saved.EditText;
+
+    NoteWindow* again = make_note(7);
+    ASSERT_TRUE(again->create_from_record(saved, false, false));
+    EXPECT_EQ(again->body()->toPlainText().toStdString(), "Milk | eggs ~ bread\nsecond line");
+}
+
 TEST_F(NoteWindowTest, RecordBeyondTheScreenComesBackAtTopLeft) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     NoteRecord r = sample_record(1);
