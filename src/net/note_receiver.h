@@ -19,9 +19,6 @@
 
 namespace kd {
 
-inline constexpr const char* kAttackText =
-    "Possible silent flood or buffer-overflow attack !\nReceiving notes is now disabled because "
-    "of security reasons !\nRestart program if you want to enable receiving notes feature.";
 inline constexpr int kTicksPerMinute = 120;
 
 // Messages waiting for the tick, kept in the settings file. append and take_all exclude each

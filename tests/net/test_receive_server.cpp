@@ -173,6 +173,22 @@ TEST_F(ReceiveServerTest, EmptyOrCutConnectionIsNotAnsweredAndKeepsTheWaitingNot
     EXPECT_EQ(t.notes[0].record.EditText, "waiting");
 }
 
+TEST_F(ReceiveServerTest, MessageOfTheFullBufferSizeArrivesAndALongerOneIsRefused) {
+    NoteReceiver& r = start();
+    const std::string base = note_text("PC1", "");
+    const std::string full = note_text("PC1", std::string(kMaxMessageSize - base.size(), 'x'));
+    ASSERT_EQ(full.size(), kMaxMessageSize);
+    EXPECT_EQ(exchange(port_, {full}).reply, kAcknowledgement);
+    ReceiveTickResult t = r.tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 1u);
+    EXPECT_EQ(t.notes[0].record.EditText.size(), kMaxMessageSize - base.size());
+
+    // Cut at the buffer size it has no final "~": the sender is told it was not delivered.
+    const std::string longer = note_text("PC1", std::string(kMaxMessageSize, 'x'));
+    EXPECT_EQ(exchange(port_, {longer}).reply, "");
+    EXPECT_TRUE(r.tick(1, 1).notes.empty());
+}
+
 TEST_F(ReceiveServerTest, SilentPeerIsDroppedAfterTheTimeoutAndTheNextIsServed) {
     NoteReceiver& r = start(300ms);
     SocketStatus status;
