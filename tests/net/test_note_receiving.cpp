@@ -1,0 +1,163 @@
+// Received notes become note windows of the main window: a raw loopback peer sends, the
+// half-second tick makes the window (under Xvfb).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/main_window.h"
+#include "app/paths.h"
+#include "net/note_message.h"
+#include "net/note_receiving.h"
+#include "note/note_window.h"
+#include "platform/profile_file.h"
+#include "platform/socket.h"
+#include "platform/temp_dir.h"
+#include "store/note_store.h"
+
+namespace kd {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string send_note(std::uint16_t port, const std::string& message) {
+    SocketStatus status;
+    Socket s = Socket::connect_tcp("127.0.0.1", port, 2s, status);
+    if (!s.valid()) {
+        return "refused";
+    }
+    s.send_all(message);
+    std::string reply;
+    char buf[64];
+    while (s.wait_readable(5s, nullptr) == WaitResult::Ready) {
+        long n = s.receive_some(buf, sizeof buf, status);
+        if (n <= 0) {
+            break;
+        }
+        reply.append(buf, static_cast<std::size_t>(n));
+    }
+    return reply;
+}
+
+std::string message_from(const std::string& sender, const std::string& title,
+                         const std::string& font_type) {
+    NoteRecord r;
+    r.EditText = "{\\rtf1 Hello}";
+    r.EditFont = "Tahoma";
+    r.EditFontSize = 10;
+    r.TitleText = title;
+    r.TitleFont = "Verdana";
+    r.TitleFontType = font_type;
+    r.TitleFontSize = 9;
+    r.Left = 5;
+    r.Top = 5;
+    r.Width = 260;
+    r.Height = 190;
+    return build_note_message(sender, r);
+}
+
+class NoteReceivingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProfileFile::clear_cache();
+        AppPaths p;
+        p.IniPath = dir_.file("Korvadesk.ini");
+        p.NetListPath = dir_.file("Korvadesk.net");
+        set_app_paths(p);
+        SocketStatus status;
+        std::string step;
+        port_ = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+        ProfileFile::write(p.IniPath, "KORVADESK", "CommunicationPort", std::to_string(port_));
+        main_ = std::make_unique<MainWindow>();
+        NoteReceiver::Options o;
+        o.bind_address = "127.0.0.1";
+        receiving_ = new NoteReceiving(*main_, o);
+        receiving_->install();
+        main_->hooks().play_alert_sound = [this] { ++sounds_; };
+        main_->hooks().start_server();
+        auto end = std::chrono::steady_clock::now() + 5s;
+        while (receiving_->receiver().listening_port() != port_ &&
+               std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(2ms);
+        }
+    }
+    void TearDown() override {
+        main_.reset();
+        NoteWindow::set_received_hook({});
+        set_app_paths({});
+    }
+
+    test::TempDir dir_;
+    std::uint16_t port_ = 0;
+    std::unique_ptr<MainWindow> main_;
+    NoteReceiving* receiving_ = nullptr;  // owned by the main window
+    int sounds_ = 0;
+};
+
+TEST_F(NoteReceivingTest, NamedSenderBecomesARepliableNoteWindow) {
+    ASSERT_EQ(send_note(port_, message_from("PC17", "ignored", "L")), kAcknowledgement);
+    main_->receive_tick();
+    ASSERT_EQ(main_->notes().size(), 1);
+    NoteWindow* note = main_->notes().front();
+    EXPECT_TRUE(note->title_text().starts_with("PC17 "));
+    EXPECT_EQ(note->title_text().size(), 10u);  // "PC17 hh:mm"
+    EXPECT_EQ(note->reply_address(), "PC17");
+    EXPECT_EQ(note->title_look().face, "Arial Narrow");
+    EXPECT_TRUE(note->has_status(NoteStatus::Received));
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->width(), 260);
+    EXPECT_EQ(sounds_, 1);
+    // Counted and stored at once, so closing the program cannot lose it.
+    NoteStore store;
+    EXPECT_EQ(store.get_number_of_notes(), 1);
+    EXPECT_TRUE(store.record_exists(note->number()));
+}
+
+TEST_F(NoteReceivingTest, AnonymousAndNameSendersShowACleanTitleAndCannotBeAnswered) {
+    ProfileFile::write(app_paths().IniPath, "KORVADESK", "PlaySound", "No");
+    ASSERT_EQ(send_note(port_, message_from("ANONYMOUS", "Shopping", "R")), kAcknowledgement);
+    ASSERT_EQ(send_note(port_, message_from("Name:Anna", "x", "")), kAcknowledgement);
+    main_->receive_tick();
+    ASSERT_EQ(main_->notes().size(), 2);
+    NoteWindow* anonymous = main_->notes()[0];
+    NoteWindow* named = main_->notes()[1];
+    // Right alignment pads once when the title font is applied, the received-title rule once
+    // more.
+    EXPECT_EQ(anonymous->title_text(), "Shopping  ");
+    EXPECT_EQ(anonymous->reply_address(), "");
+    EXPECT_TRUE(named->title_text().starts_with("Anna "));
+    EXPECT_EQ(named->reply_address(), "");
+    EXPECT_EQ(sounds_, 0);
+}
+
+TEST_F(NoteReceivingTest, RejectedMessageWarnsOnceAndReceivingStops) {
+    std::string bad = message_from("PC1", "t", "");
+    bad.replace(bad.find("{\\rtf1 Hello}"), 13, "   ");
+    ASSERT_EQ(send_note(port_, bad), kAcknowledgement);
+    int boxes = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++boxes;
+            box->done(QMessageBox::Ok);
+        }
+    });
+    closer.start(20);
+    main_->receive_tick();
+    main_->receive_tick();
+    closer.stop();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(sounds_, 1);  // the warning sound
+    EXPECT_TRUE(main_->notes().isEmpty());
+    EXPECT_FALSE(main_->is_closed());
+    EXPECT_FALSE(main_->attack_flag());
+    EXPECT_EQ(send_note(port_, message_from("PC1", "t", "")), "refused");
+}
+
+}  // namespace
+}  // namespace kd
