@@ -92,6 +92,12 @@ public:
     ReceiveTickResult tick();
     ReceiveTickResult tick(int hour, int minute);
 
+    // The intervals in minutes (0 disables); the main window reads them at start.
+    void set_intervals(int check_email_minutes, int read_network_minutes) {
+        options_.check_email_minutes = check_email_minutes;
+        options_.read_network_minutes = read_network_minutes;
+    }
+
     ReceivedNoteQueue& queue() { return queue_; }
 
 private:

@@ -50,6 +50,7 @@ void NoteReceiving::show_network_error(const std::string& report) {
 
 void NoteReceiving::tick() {
     // Step 1 (closing the e-mail busy window) belongs to the e-mail check.
+    receiver_->set_intervals(check_email_interval(), read_network_interval());
     ReceiveTickResult result = receiver_->tick();
     for (const ReceivedNote& received : result.notes) {
         auto* note = new NoteWindow(&main_, 0);

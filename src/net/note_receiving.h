@@ -21,8 +21,9 @@ void apply_received_title(NoteWindow& note);
 class NoteReceiving : public QObject {
     Q_OBJECT
 public:
-    // `main` must outlive this object. The intervals are the ones the main window read at start.
-    NoteReceiving(MainWindow& main, NoteReceiver::Options options);
+    // Owned by `main`. Create and install it before the main window starts; the tick takes the
+    // e-mail and neighbourhood intervals the main window read at start.
+    NoteReceiving(MainWindow& main, NoteReceiver::Options options = {});
     ~NoteReceiving() override;
 
     // Fills the main window's start_server, stop_server and receive_tick hooks.
