@@ -519,8 +519,11 @@ void MainWindow::finish_close() {
     }
     hot_key_->unregister();
     tray_->hide();
-    delete termination_;
-    termination_ = nullptr;
+    // Close may run from inside the signal notifier's own emission: delete it later.
+    if (termination_ != nullptr) {
+        termination_->deleteLater();
+        termination_ = nullptr;
+    }
     emit program_closing();
     // quit() would first ask every window to close, and a note may refuse; the program's own
     // Close has already run, so leave the event loops directly. Outside any event loop there

@@ -73,18 +73,6 @@ TEST(Cascade, NotesPlacedWithoutShowingNeitherMoveNorAdvance) {
     EXPECT_EQ(s, (CascadeState{3, 1}));
 }
 
-TEST(TrayMenu, ItemsIdsAndCaptionsInOrder) {
-    std::vector<int> ids;
-    for (const TrayMenuItem& item : kTrayMenuItems) {
-        ids.push_back(item.id);
-    }
-    EXPECT_EQ(ids, (std::vector<int>{32772, 0, 32796, 32797, 0, 32957, 32958, 0, 32901, 0, 32877, 0,
-                                     32791, 0, 32773}));
-    EXPECT_STREQ(kTrayMenuItems[0].caption, "New note          Alt+N");
-    EXPECT_STREQ(kTrayMenuItems[14].caption, "Exit Korvadesk ...");
-    EXPECT_STREQ(kTrayTip, "Korvadesk 5.lan");
-}
-
 TEST(TrayMenu, EnableRules) {
     TrayMenuState m;
     EXPECT_FALSE(m.enabled(kCmdShowAll));
