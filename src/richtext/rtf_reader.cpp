@@ -83,6 +83,7 @@ private:
 
     void put_char(char16_t ch);
     void put_text(const QString& text);
+    void flush_text();
     void end_paragraph();
     void finish();
     bool skip_one_unit();
@@ -128,6 +129,10 @@ private:
 
     QTextCharFormat format_;
     bool format_dirty_ = true;
+    int format_version_ = 0;
+    QString pending_text_;
+    QTextCharFormat pending_format_;
+    int pending_version_ = -1;
 };
 
 void Reader::run() {
@@ -479,11 +484,26 @@ void Reader::put_text(const QString& text) {
     if (text.isEmpty())
         return;
     if (pending_break_) {
+        flush_text();
         cursor_.insertBlock(QTextBlockFormat(), char_format());
         pending_break_ = false;
     }
-    cursor_.insertText(text, char_format());
+    const QTextCharFormat& f = char_format();
+    // Text of one look is gathered and put in at once; one insertion per token is slow.
+    if (pending_text_.isEmpty() || format_version_ != pending_version_) {
+        flush_text();
+        pending_format_ = f;
+        pending_version_ = format_version_;
+    }
+    pending_text_ += text;
     paragraph_has_content_ = true;
+}
+
+void Reader::flush_text() {
+    if (pending_text_.isEmpty())
+        return;
+    cursor_.insertText(pending_text_, pending_format_);
+    pending_text_.clear();
 }
 
 QTextBlockFormat Reader::block_format() const {
@@ -499,6 +519,7 @@ QTextBlockFormat Reader::block_format() const {
 }
 
 void Reader::end_paragraph() {
+    flush_text();
     if (pending_break_) {
         // The previous paragraph ended and this one is empty.
         cursor_.insertBlock(QTextBlockFormat(), char_format());
@@ -528,6 +549,7 @@ void Reader::end_paragraph() {
 }
 
 void Reader::finish() {
+    flush_text();
     // Text after the last \par is a paragraph of its own; a final \par adds none.
     if (!pending_break_ && paragraph_has_content_)
         end_paragraph();
@@ -570,7 +592,10 @@ const QTextCharFormat& Reader::char_format() {
         f.setForeground(*c);
     if (auto c = colour(state_.background))
         f.setBackground(*c);
-    format_ = f;
+    if (!(f == format_)) {
+        format_ = f;
+        ++format_version_;
+    }
     return format_;
 }
 

@@ -115,8 +115,12 @@ RunLook Writer::look_of(const QTextCharFormat& f) {
         key.charset = f.intProperty(kCharsetProperty) & 0xFF;
     look.font = font_index(key);
 
-    double points =
-        f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : defaults_.pointSizeF();
+    double points = defaults_.pointSizeF();
+    if (f.hasProperty(QTextFormat::FontPointSize)) {
+        points = f.fontPointSize();
+    } else if (f.hasProperty(QTextFormat::FontPixelSize)) {
+        points = f.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;  // pasted web text
+    }
     if (points <= 0)
         points = 10;
     look.half_points = std::max(1, int(std::lround(points * 2)));
