@@ -146,13 +146,6 @@ int title_size_decreased(int size) {
     return std::max(1, size - 1);
 }
 
-int font_height_for_points(int points, int dpi) {
-    // Multiply-divide with rounding half away from zero.
-    const long long product = static_cast<long long>(points) * dpi;
-    const long long rounded = product >= 0 ? (product + 36) / 72 : -((-product + 36) / 72);
-    return -static_cast<int>(rounded);
-}
-
 StyleLetters parse_style_letters(std::string_view letters) {
     StyleLetters s;
     auto has = [&](char c) { return letters.find(c) != std::string_view::npos; };

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/style_letters.h"  // font_height_for_points
+
 namespace kd {
 
 inline constexpr int kTitleHeight = 20;
@@ -88,9 +90,6 @@ int fade_frame_alpha(const FadePlan& plan, int frame);
 // Title font size commands: +1 point without limit, -1 point but not below 1.
 int title_size_increased(int size);
 int title_size_decreased(int size);
-
-// Font pixel height of a point size: -(size * dpi / 72), multiply-divide rounding.
-int font_height_for_points(int points, int dpi);
 
 // Style letters B, I, U, S (anywhere, any order) and the title alignment L, C, R.
 struct StyleLetters {

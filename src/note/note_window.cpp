@@ -27,8 +27,6 @@
 #include "app/paths.h"
 #include "note/note_pictures.h"
 #include "note/note_settings.h"
-#include "richtext/rtf_reader.h"
-#include "richtext/rtf_writer.h"
 
 namespace kd {
 
@@ -57,7 +55,6 @@ constexpr int kTemplateHeight = 200;
 const QColor kBorderColour(0, 0, 0);
 
 bool g_stay_on_top_released = false;
-bool g_show_scroll_bar = true;
 std::function<void(NoteWindow&)>& received_hook() {
     static std::function<void(NoteWindow&)> hook;
     return hook;
@@ -70,38 +67,6 @@ QColor to_qcolor(ColorRef c) {
 std::string os_label() {
     const std::string& label = app_paths().OsLabel;
     return label.empty() ? current_os_label() : label;
-}
-
-// --- The body seam: the only place that knows the body's concrete class. ---------------
-
-NoteBodyWidget* make_body(QWidget* parent) {
-    return new NoteBodyWidget(parent);
-}
-
-std::string body_content(const NoteBodyWidget* body) {
-    return write_rtf(*body->document());
-}
-
-void set_body_content(NoteBodyWidget* body, const std::string& content) {
-    read_rtf(content, *body->document());
-}
-
-void apply_body_look(NoteBodyWidget* body, const BodyLook& look, int dpi) {
-    const StyleLetters s = parse_style_letters(look.style);
-    QFont font(QString::fromStdString(look.face));
-    // Shown at the nearest size the screen draws in whole pixels.
-    const int px = -font_height_for_points(look.size, dpi);
-    font.setPixelSize(std::max(1, px));
-    font.setBold(s.bold);
-    font.setItalic(s.italic);
-    font.setUnderline(s.underline);
-    body->document()->setDefaultFont(font);
-    QPalette pal = body->palette();
-    pal.setColor(QPalette::Base, to_qcolor(look.back_colour));
-    pal.setColor(QPalette::Window, to_qcolor(look.back_colour));
-    pal.setColor(QPalette::Text, to_qcolor(look.text_colour));
-    body->setPalette(pal);
-    body->viewport()->setPalette(pal);
 }
 
 // Taskbars differ in which window types they list, so a note without a taskbar button also
@@ -186,8 +151,8 @@ private:
 NoteWindow::NoteWindow(QWidget* owner, int number) : QWidget(owner), number_(number) {
     // Construction: default look from the default theme.
     const NoteRecord theme = note_settings::default_theme();
-    body_look_ = {theme.EditTextColor, theme.EditBackColor, theme.EditFont,
-                  theme.EditFontType,  theme.EditFontSize,  theme.EditCharSet};
+    pending_body_look_ = {theme.EditTextColor, theme.EditBackColor, theme.EditFont,
+                          theme.EditFontType,  theme.EditFontSize,  theme.EditCharSet};
     title_ = {theme.TitleTextColor, theme.TitleBackColor, theme.TitleFont,
               theme.TitleFontType,  theme.TitleFontSize,  theme.TitleCharSet};
 
@@ -220,8 +185,10 @@ NoteWindow::NoteWindow(QWidget* owner, int number) : QWidget(owner), number_(num
 
 NoteWindow::~NoteWindow() {
     destroying_ = true;
-    if (body_)
+    if (body_) {
         body_->removeEventFilter(this);
+        body_->disconnect(this);
+    }
 }
 
 void NoteWindow::apply_taskbar_setting() {
@@ -236,15 +203,16 @@ void NoteWindow::build_children() {
     title_label_->setText(kInitialTitle);
     setWindowTitle(kInitialTitle);
 
-    body_ = make_body(this);
+    body_ = new NoteBody(this);
     body_->setObjectName("note_body");
     body_->setFrameShape(QFrame::NoFrame);
     body_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    body_->setVerticalScrollBarPolicy(g_show_scroll_bar ? Qt::ScrollBarAsNeeded
-                                                        : Qt::ScrollBarAlwaysOff);
     body_->setAutoFillBackground(true);
     body_->document()->setDocumentMargin(0);
+    store_body_look(pending_body_look_);
     body_->installEventFilter(this);
+    connect(body_, &NoteBody::focus_lost, this, [this] { save_state(); });
+    connect(body_, &NoteBody::back_colour_changed, this, [this] { update(); });
 
     const QColor ink = to_qcolor(title_.text_colour);
     roll_down_icon_ = new NoteIcon(this, NotePicture::RollDown);
@@ -381,17 +349,40 @@ void NoteWindow::set_title_colours(ColorRef text, ColorRef back) {
 // --- Body -------------------------------------------------------------------------------
 
 void NoteWindow::apply_body_format() {
-    apply_body_look(body_, body_look_, logicalDpiY());
+    body_->apply_default_format(false);
+}
+
+void NoteWindow::store_body_look(const BodyLook& look) {
+    body_->set_text_colour(look.text_colour);
+    body_->set_back_colour(look.back_colour);
+    body_->set_face(look.face);
+    body_->set_style(look.style);
+    body_->set_size(look.size);
+    body_->set_char_set(look.char_set);
+}
+
+BodyLook NoteWindow::body_look() const {
+    return {body_->text_colour(), body_->back_colour(), body_->face(),
+            body_->style(),       body_->size(),        body_->char_set()};
 }
 
 void NoteWindow::set_body_look(const BodyLook& look) {
-    body_look_ = look;
+    store_body_look(look);
     apply_body_format();
     update();
 }
 
 void NoteWindow::set_show_scroll_bar(bool on) {
-    g_show_scroll_bar = on;
+    NoteBody::set_scroll_bar_flag(on);
+}
+
+const std::string& NoteWindow::reply_address() const {
+    return body_->reply_address();
+}
+
+void NoteWindow::set_reply_address(const std::string& value) {
+    body_->set_reply_address(value);
+    body_->set_reply_available(!value.empty());
 }
 
 // --- Layout and painting ------------------------------------------------------------------
@@ -450,7 +441,7 @@ void NoteWindow::resizeEvent(QResizeEvent* event) {
 void NoteWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // The margins around the body take the body colour, so it frames the text.
-    p.fillRect(rect(), to_qcolor(body_look_.back_colour));
+    p.fillRect(rect(), to_qcolor(body_->back_colour()));
     if (thin_border_) {
         p.setPen(kBorderColour);
         p.setBrush(Qt::NoBrush);
@@ -733,10 +724,12 @@ void NoteWindow::toggle_stay_on_top() {
     if (!stay_on_top_) {
         set_topmost(true);
         stay_on_top_ = true;
+        body_->set_stay_on_top(true);
         g_stay_on_top_released = false;
     } else {
         set_topmost(false);
         stay_on_top_ = false;
+        body_->set_stay_on_top(false);
         g_stay_on_top_released = true;
     }
 }
@@ -752,15 +745,15 @@ void NoteWindow::set_received_hook(std::function<void(NoteWindow&)> hook) {
 // --- Records ----------------------------------------------------------------------------------
 
 bool NoteWindow::create_from_record(const NoteRecord& record, bool placed_as_new, bool imported) {
-    body_look_ = {record.EditTextColor, record.EditBackColor, record.EditFont,
-                  record.EditFontType,  record.EditFontSize,  record.EditCharSet};
+    store_body_look({record.EditTextColor, record.EditBackColor, record.EditFont,
+                     record.EditFontType, record.EditFontSize, record.EditCharSet});
     title_ = {record.TitleTextColor, record.TitleBackColor, record.TitleFont,
               record.TitleFontType,  record.TitleFontSize,  record.TitleCharSet};
     set_title_text(record.TitleText);
     apply_body_format();
     set_title_colours(title_.text_colour, title_.back_colour);
     apply_title_font();
-    set_body_content(body_, record.EditText);
+    body_->set_rtf(record.EditText);
 
     if (placed_as_new) {
         emit placement_requested(this);
@@ -809,13 +802,13 @@ bool NoteWindow::create_from_record(const NoteRecord& record, bool placed_as_new
 
 NoteRecord NoteWindow::to_record() const {
     NoteRecord r;
-    r.EditTextColor = body_look_.text_colour;
-    r.EditBackColor = body_look_.back_colour;
-    r.EditFont = body_look_.face;
-    r.EditFontType = body_look_.style;
-    r.EditFontSize = body_look_.size;
-    r.EditCharSet = body_look_.char_set;
-    r.EditText = body_content(body_);
+    r.EditTextColor = body_->text_colour();
+    r.EditBackColor = body_->back_colour();
+    r.EditFont = body_->face();
+    r.EditFontType = body_->style();
+    r.EditFontSize = body_->size();
+    r.EditCharSet = body_->char_set();
+    r.EditText = body_->get_rtf();
     r.TitleTextColor = title_.text_colour;
     r.TitleBackColor = title_.back_colour;
     r.TitleFont = title_.face;
@@ -982,8 +975,6 @@ void NoteWindow::on_close_clicked() {
 
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == body_ && !destroying_) {
-        if (event->type() == QEvent::FocusOut)
-            save_state();
         if (event->type() == QEvent::ContextMenu)
             save_state();
     }

@@ -11,11 +11,10 @@
 #include <functional>
 #include <string>
 
+#include "note/note_body.h"
 #include "note/note_geometry.h"
 #include "store/note_record.h"
 
-class QLabel;
-class QTextEdit;
 class QTimer;
 
 namespace kd {
@@ -23,8 +22,7 @@ namespace kd {
 class NoteTitleLabel;
 class NoteIcon;
 
-// The body widget. One line to change when the rich-text body class replaces QTextEdit.
-using NoteBodyWidget = QTextEdit;
+using NoteBodyWidget = NoteBody;
 
 // Look of the title strip, as the title fields of a NoteRecord hold it.
 struct TitleLook {
@@ -144,15 +142,17 @@ public:
     std::string title_text() const;
     const TitleLook& title_look() const { return title_; }
     void set_title_look(const TitleLook& look);  // members only; call apply_title_font after
-    const BodyLook& body_look() const { return body_look_; }
+    // The body's default look; the body holds it, its commands change it.
+    BodyLook body_look() const;
     void set_body_look(const BodyLook& look);  // applies the body's default format
     NoteBodyWidget* body() const { return body_; }
     const std::string& expiration() const { return expiration_; }
     void set_expiration(const std::string& value) { expiration_ = value; }
     const std::string& alarm() const { return alarm_; }
     void set_alarm(const std::string& value) { alarm_ = value; }
-    const std::string& reply_address() const { return reply_address_; }
-    void set_reply_address(const std::string& value) { reply_address_ = value; }
+    // Sender to reply to; empty when the note cannot be answered.
+    const std::string& reply_address() const;
+    void set_reply_address(const std::string& value);
     QWidget* expiration_icon() const;
     QWidget* alarm_icon() const;
     // Places the expiration and alarm icons for the current state.
@@ -196,6 +196,7 @@ private:
     void apply_default_title();
     void apply_taskbar_setting();
     void apply_body_format();
+    void store_body_look(const BodyLook& look);
     void rebuild_title_font();
     void place_close_button(int x, int y);
     void place_child(QWidget* child, int x, int y);
@@ -217,7 +218,7 @@ private:
 
     int number_ = 0;
     TitleLook title_;
-    BodyLook body_look_;
+    BodyLook pending_body_look_;  // until the body exists
     bool rolled_up_ = false;
     bool border_ = false;
     bool thin_border_ = false;  // drawn border: the flag, or rolled up
@@ -229,7 +230,6 @@ private:
     QRect unrolled_rect_;
     std::string expiration_;
     std::string alarm_;
-    std::string reply_address_;
 
     NoteTitleLabel* title_label_ = nullptr;
     NoteBodyWidget* body_ = nullptr;

@@ -143,13 +143,6 @@ TEST(NoteTitleSize, StepsStopAtOneButNotAbove) {
     EXPECT_EQ(title_size_increased(400), 401);
 }
 
-TEST(NoteTitleFont, HeightFromPoints) {
-    EXPECT_EQ(font_height_for_points(8, 96), -11);  // 10.67
-    EXPECT_EQ(font_height_for_points(9, 96), -12);
-    EXPECT_EQ(font_height_for_points(10, 96), -13);  // 13.33
-    EXPECT_EQ(font_height_for_points(3, 96), -4);
-}
-
 TEST(StyleLetters, AnyOrderOtherLettersIgnored) {
     const StyleLetters bc = parse_style_letters("BC");
     EXPECT_TRUE(bc.bold);
