@@ -36,6 +36,9 @@ constexpr const char* kInitialTitle = "Note Title";
 constexpr const char* kMessageCaption = "Korvadesk";
 constexpr const char* kAlarmTip = "Note alarm icon.";
 constexpr const char* kExpirationTip = "Note expire icon.";
+// Tips on a pale yellow (0xAFFFFF), at most 200 pixels wide.
+constexpr const char* kTipStyle =
+    "QToolTip { background-color: #ffffaf; color: black; max-width: 200px; }";
 
 // Close-button menu items; the ids identify the commands.
 constexpr int kCmdRollUp = 32813;
@@ -231,11 +234,13 @@ void NoteWindow::build_children() {
     expiration_icon_ = new NoteIcon(this, NotePicture::Expiration);
     expiration_icon_->set_ink(ink);
     expiration_icon_->setToolTip(kExpirationTip);
+    expiration_icon_->setStyleSheet(kTipStyle);
     expiration_icon_->hide();
 
     alarm_icon_ = new NoteIcon(this, NotePicture::Alarm);
     alarm_icon_->set_ink(ink);
     alarm_icon_->setToolTip(kAlarmTip);
+    alarm_icon_->setStyleSheet(kTipStyle);
     alarm_icon_->hide();
 }
 
@@ -654,8 +659,14 @@ bool NoteWindow::delete_note(bool ask) {
                         QString::fromStdString(delete_question_text()),
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setDefaultButton(QMessageBox::No);
-        if (box.exec() != QMessageBox::Yes)
+        QPointer<NoteWindow> alive(this);
+        const int answer = box.exec();
+        if (!alive)
+            return true;
+        if (answer != QMessageBox::Yes)
             return false;
+        if (deleted_)
+            return true;  // its expiry removed it while the question was open
     }
     deleted_ = true;
     note_timer_->stop();
@@ -683,8 +694,9 @@ void NoteWindow::refresh() {
     close_button_->setVisible(note_settings::show_close_button());
     relayout();
     refresh_reminder_texts();
-    cancel_fade();
-    setWindowOpacity(1.0);
+    // A note fading out on its way to being hidden or deleted finishes that.
+    if (!fade_timer_->isActive())
+        setWindowOpacity(1.0);
 }
 
 void NoteWindow::refresh_reminder_texts() {

@@ -392,6 +392,9 @@ TEST_F(NoteWindowTest, HideFadesInFramesAndSignals) {
     w->hide_note();
     EXPECT_TRUE(w->is_hidden());
     EXPECT_TRUE(w->isVisible());  // still fading: the UI thread is not blocked
+    // A refresh of the visible notes (settings changed) meanwhile does not stop the fade.
+    QTest::qWait(100);
+    w->refresh();
     ASSERT_TRUE(wait_for([&] { return !w->isVisible(); }));
     EXPECT_EQ(w->last_fade_frames(), 126);
     EXPECT_EQ(hidden_signals, 1);
@@ -432,6 +435,8 @@ TEST_F(NoteWindowTest, DeleteWithoutAskingWhenTheSettingIsNotYes) {
     ASSERT_TRUE(w->save_state());
     QPointer<NoteWindow> guard(w);
     EXPECT_TRUE(w->delete_note(true));  // no box: the test would hang on one
+    w->refresh();
+    w->show_hide_message(true);
     NoteRecord saved;
     EXPECT_FALSE(stored(6, saved));
     ASSERT_TRUE(wait_for([&] { return guard.isNull(); }));
