@@ -159,6 +159,12 @@ bool MainWindow::start() {
     QApplication::setQuitOnLastWindowClosed(false);
     NoteStore store;
 
+    // The version is the first thing written, so a file that cannot be written ends the start
+    // with this one message instead of a failure report for every theme record before it.
+    if (!store.set_version(store_texts::kVersionLabel)) {
+        QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgCannotWriteIni));
+        return false;
+    }
     upgrade_settings_file();
     // The home-page shortcut is a Windows Internet shortcut file; Linux has none.
     setWindowTitle(kMainWindowTitle);
@@ -173,10 +179,6 @@ bool MainWindow::start() {
     g_scroll_bar = setting_rules::shows_scroll_bar(store.get_show_scroll_bar());
     NoteWindow::set_show_scroll_bar(g_scroll_bar);
 
-    if (!store.set_version(store_texts::kVersionLabel)) {
-        QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgCannotWriteIni));
-        return false;
-    }
     if (store.get_ask_before_delete().empty()) {
         store.set_ask_before_delete(store_texts::kYes);
     }
