@@ -58,6 +58,10 @@ constexpr int kTemplateHeight = 200;
 const QColor kBorderColour(0, 0, 0);
 
 bool g_stay_on_top_released = false;
+NoteWindow::ExportWriter& export_writer() {
+    static NoteWindow::ExportWriter writer;
+    return writer;
+}
 std::function<void(NoteWindow&)>& received_hook() {
     static std::function<void(NoteWindow&)> hook;
     return hook;
@@ -844,7 +848,13 @@ NoteRecord NoteWindow::to_record() const {
 bool NoteWindow::save_state(const std::string& target_file) {
     if (deleted_ || destroying_)
         return true;
-    return note_settings::write_note(to_record(), target_file);
+    if (target_file.empty())
+        return note_settings::write_note(to_record(), {});
+    return export_writer() ? export_writer()(to_record(), target_file) : false;
+}
+
+void NoteWindow::set_export_writer(ExportWriter writer) {
+    export_writer() = std::move(writer);
 }
 
 // --- Mouse: moving, sizing, rolling, menus -----------------------------------------------------

@@ -162,6 +162,12 @@ public:
     // address from the sender. Process-wide; empty by default.
     static void set_received_hook(std::function<void(NoteWindow&)> hook);
 
+    // Appends a note's record to an export file (numbering and index entry are the export
+    // file's business). save_state with a target file goes through it; without one set such
+    // a save writes nothing and returns false.
+    using ExportWriter = std::function<bool(const NoteRecord& record, const std::string& file)>;
+    static void set_export_writer(ExportWriter writer);
+
     // Process-wide scroll-bar flag read once at start by the main window (ShowScrollBar).
     static void set_show_scroll_bar(bool on);
 

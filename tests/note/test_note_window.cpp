@@ -550,6 +550,26 @@ TEST_F(NoteWindowTest, ReceivedNoteIsPlacedByTheOwnerAndMarked) {
     EXPECT_EQ(imported->expiration(), "");
 }
 
+TEST_F(NoteWindowTest, ExportSaveGoesToTheExportWriterNotTheStore) {
+    NoteWindow* w = make_note(2);
+    ASSERT_TRUE(w->create_from_record(sample_record(2), false, false));
+    EXPECT_FALSE(w->save_state("/tmp/unused.kvd"));  // no writer: nothing written
+    std::string file;
+    NoteRecord exported;
+    NoteWindow::set_export_writer([&](const NoteRecord& r, const std::string& f) {
+        exported = r;
+        file = f;
+        return true;
+    });
+    EXPECT_TRUE(w->save_state("/tmp/notes.kvd"));
+    NoteWindow::set_export_writer({});
+    EXPECT_EQ(file, "/tmp/notes.kvd");
+    EXPECT_EQ(exported.TitleText, "Shopping");
+    EXPECT_EQ(exported.NoteID, 2);
+    NoteRecord saved;
+    EXPECT_FALSE(stored(2, saved));
+}
+
 TEST_F(NoteWindowTest, FailedSaveIsReportedAndStateKept) {
     NoteWindow* w = make_note(1);
     AppPaths paths = app_paths();
