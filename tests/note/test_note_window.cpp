@@ -183,6 +183,47 @@ TEST_F(NoteWindowTest, ChildrenFollowTheGeometryTable) {
     EXPECT_EQ(w->body()->geometry(), QRect(2, 20, 196, 128));
 }
 
+// The close button (the only 10-pixel picture) and the roll-down icon, at (3, 4) inside
+// the thin border of a rolled-up note.
+struct Icons {
+    QLabel* close = nullptr;
+    QLabel* roll_down = nullptr;
+};
+Icons icons_of(NoteWindow* w) {
+    Icons icons;
+    for (QLabel* l : w->findChildren<QLabel*>()) {
+        if (l->pixmap().isNull())
+            continue;
+        if (l->width() == 10)
+            icons.close = l;
+        else if (l != w->expiration_icon() && l != w->alarm_icon() &&
+                 l->pos() == QPoint(1 + 3, 1 + 4))
+            icons.roll_down = l;
+    }
+    return icons;
+}
+
+TEST_F(NoteWindowTest, CloseButtonAndRollDownIconPositions) {
+    NoteWindow* w = make_note(1);
+    w->resize(200, 150);
+    w->show();
+    Icons icons = icons_of(w);
+    ASSERT_NE(icons.close, nullptr);
+    EXPECT_EQ(icons.close->pos(), QPoint(186, 5));  // (W - 14, 5)
+    w->roll_up();
+    icons = icons_of(w);
+    // Inside the thin border the client is 198 wide: (198 - 15, 4), plus the frame.
+    EXPECT_EQ(icons.close->pos(), QPoint(1 + 183, 1 + 4));
+    ASSERT_NE(icons.roll_down, nullptr);
+    EXPECT_TRUE(icons.roll_down->isVisible());
+    w->set_status(NoteStatus::Received);
+    w->roll_down();
+    EXPECT_FALSE(icons.roll_down->isVisible());
+    EXPECT_EQ(icons.close->pos(), QPoint(186, 5));
+    w->set_border(true);
+    EXPECT_EQ(icons.close->pos(), QPoint(1 + 198 - 14 - 1, 1 + 5 - 1));  // (W - 14 - b, 5 - b)
+}
+
 TEST_F(NoteWindowTest, RolledUpRecordShowsStripAndSavesUnrolledHeight) {
     NoteRecord r = sample_record(4);
     r.Minimized = "Yes";
