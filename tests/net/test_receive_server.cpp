@@ -428,12 +428,5 @@ TEST_F(ReceiveServerTest, IntervalCountersCount120TicksPerMinute) {
     EXPECT_EQ(checks, 2);
 }
 
-TEST(CommunicationPort, TextToPort) {
-    EXPECT_EQ(communication_port_from_text(""), 2000);
-    EXPECT_EQ(communication_port_from_text("3000x"), 3000);
-    EXPECT_EQ(communication_port_from_text("0"), 2000);
-    EXPECT_EQ(communication_port_from_text("70000"), 2000);
-}
-
 }  // namespace
 }  // namespace kd
