@@ -13,6 +13,7 @@
 #include "app/os_label.h"
 #include "app/paths.h"
 #include "app/single_instance.h"
+#include "net/note_receiving.h"
 #include "store/error_reporter.h"
 
 namespace kd {
@@ -72,6 +73,8 @@ bool Application::start(int& exit_code) {
     main_window_ = std::make_unique<MainWindow>();
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
+    receiving_ = std::make_unique<NoteReceiving>(*main_window_);
+    receiving_->install();
     if (!main_window_->start()) {
         exit_code = 1;
         return false;

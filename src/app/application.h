@@ -7,6 +7,7 @@
 namespace kd {
 
 class MainWindow;
+class NoteReceiving;
 class SingleInstance;
 
 class Application {
@@ -23,6 +24,8 @@ public:
 private:
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<MainWindow> main_window_;
+    // Declared after the main window so it goes first: it holds hooks into the window.
+    std::unique_ptr<NoteReceiving> receiving_;
 };
 
 // True when the system lets this process open an IPv4 TCP socket at all.
