@@ -1,0 +1,123 @@
+#include "net/note_sending.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPointer>
+
+#include <functional>
+#include <thread>
+
+#include "app/app_texts.h"
+#include "net/note_message.h"
+#include "net/note_sender.h"
+#include "note/note_window.h"
+#include "store/note_store.h"
+
+namespace kd {
+
+namespace {
+
+// The wait cursor for as long as a send runs; paused while a message box asks for attention.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void show_plain_box(const QString& text, QWidget* parent) {
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox box(QMessageBox::NoIcon, kAppName, text, QMessageBox::Ok, parent);
+    box.exec();
+    QApplication::restoreOverrideCursor();
+}
+
+// Runs the network exchange on a worker thread and keeps the UI painted meanwhile. Input is
+// held back, so the user cannot start a second send or change the note under the first;
+// timers still run, so a note sent to this computer arrives while we wait for its answer.
+std::string run_off_ui_thread(const std::function<std::string()>& work) {
+    std::string result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    return result;
+}
+
+}  // namespace
+
+SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>& recipients,
+                               const std::string& sender_identity) {
+    SendOutcome outcome;
+    QPointer<NoteWindow> guard(&note);
+    // What travels is the stored record: make it the note as it stands.
+    note.save_state();
+    const int number = note.number();
+
+    WaitCursor wait;
+    for (const std::string& recipient : recipients) {
+        if (recipient.empty()) {
+            continue;
+        }
+        if (is_email_address(recipient)) {
+            outcome.email_recipients.push_back(recipient);
+            continue;
+        }
+        // A note deleted meanwhile (its expiry) has no record left to send.
+        if (!guard || guard->is_deleted()) {
+            outcome.note_gone = true;
+            break;
+        }
+        PreparedMessage prepared = prepare_message(number, sender_identity);
+        if (prepared.too_big) {
+            show_plain_box(QString::fromUtf8(kMessageTooBigText), guard);
+        }
+        outcome.error_text += run_off_ui_thread(
+            [&] { return deliver_message(recipient, prepared.port, prepared.message); });
+    }
+    if (!guard || guard->is_deleted()) {
+        outcome.note_gone = true;
+    }
+    return outcome;
+}
+
+void show_send_errors(const std::string& error_text, QWidget* parent) {
+    if (error_text.empty() ||
+        !setting_rules::shows_send_errors(NoteStore().get_show_send_error_message())) {
+        return;
+    }
+    show_plain_box(QString::fromStdString(error_text), parent);
+}
+
+void apply_send_outcome(NoteWindow& note, SendOutcome& outcome) {
+    if (!outcome.sent_without_errors()) {
+        note.set_status(NoteStatus::SendFailed);
+    } else if (setting_rules::deletes_after_send(NoteStore().get_after_send())) {
+        note.delete_note(false);
+        outcome.note_gone = true;
+    } else {
+        note.set_status(NoteStatus::Sent);
+    }
+}
+
+SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+                      const std::string& sender_identity) {
+    QPointer<NoteWindow> guard(&note);
+    SendOutcome outcome = send_to_recipients(note, recipients, sender_identity);
+    if (outcome.note_gone || !guard) {
+        outcome.note_gone = true;
+        show_send_errors(outcome.error_text);
+        return outcome;
+    }
+    apply_send_outcome(*guard, outcome);
+    show_send_errors(outcome.error_text, outcome.note_gone ? nullptr : guard.data());
+    return outcome;
+}
+
+}  // namespace kd
