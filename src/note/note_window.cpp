@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
@@ -25,6 +26,7 @@
 
 #include "app/os_label.h"
 #include "app/paths.h"
+#include "note/note_menus.h"
 #include "note/note_pictures.h"
 #include "note/note_settings.h"
 
@@ -39,15 +41,6 @@ constexpr const char* kExpirationTip = "Note expire icon.";
 // Tips on a pale yellow (0xAFFFFF), at most 200 pixels wide.
 constexpr const char* kTipStyle =
     "QToolTip { background-color: #ffffaf; color: black; max-width: 200px; }";
-
-// Close-button menu items; the ids identify the commands.
-constexpr int kCmdRollUp = 32813;
-constexpr int kCmdHideNote = 32861;
-constexpr int kCmdDeleteNote = 32786;
-constexpr const char* kMenuRollUp = "Roll up";
-constexpr const char* kMenuRollDown = "Roll down";
-constexpr const char* kMenuHideNote = "Hide note";
-constexpr const char* kMenuDeleteNote = "Delete note";
 
 // Where and how big a note is before the main window places and sizes it.
 constexpr int kTemplateLeft = 100;
@@ -170,6 +163,7 @@ NoteWindow::NoteWindow(QWidget* owner, int number) : QWidget(owner), number_(num
     setGeometry(kTemplateLeft, kTemplateTop, kTemplateWidth, kTemplateHeight);
     setMinimumSize(kMinNoteWidth, kMinNoteHeight);
     build_children();
+    menus_ = new NoteMenus(*this);
     apply_body_format();
     set_title_colours(title_.text_colour, title_.back_colour);
     apply_title_font();
@@ -194,6 +188,7 @@ NoteWindow::~NoteWindow() {
     destroying_ = true;
     if (body_) {
         body_->removeEventFilter(this);
+        body_->viewport()->removeEventFilter(this);
         body_->disconnect(this);
     }
 }
@@ -218,6 +213,8 @@ void NoteWindow::build_children() {
     body_->document()->setDocumentMargin(0);
     store_body_look(pending_body_look_);
     body_->installEventFilter(this);
+    // The body menu opens when the right button is released over the text.
+    body_->viewport()->installEventFilter(this);
     connect(body_, &NoteBody::focus_lost, this, [this] { save_state(); });
     connect(body_, &NoteBody::back_colour_changed, this, [this] { update(); });
 
@@ -941,9 +938,11 @@ void NoteWindow::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::RightButton && in_title_strip(event->position().toPoint())) {
-        save_state();
-        emit title_menu_requested(event->globalPosition().toPoint());
+        const QPoint at = event->globalPosition().toPoint();
         event->accept();
+        save_state();
+        emit title_menu_requested(at);
+        menus_->open_title_menu(at);
         return;
     }
     QWidget::mouseReleaseEvent(event);
@@ -962,43 +961,27 @@ void NoteWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 void NoteWindow::on_close_clicked() {
     if (deleted_)
         return;
-    if (note_settings::disable_close_menu()) {
-        delete_note(true);
-        return;
-    }
-    save_state();
-    QMenu menu(this);
-    QAction* roll = menu.addAction(rolled_up_ ? kMenuRollDown : kMenuRollUp);
-    roll->setData(kCmdRollUp);
-    menu.addSeparator();
-    menu.addAction(kMenuHideNote)->setData(kCmdHideNote);
-    menu.addAction(kMenuDeleteNote)->setData(kCmdDeleteNote);
-    QPointer<NoteWindow> self(this);
-    QAction* chosen = menu.exec(QCursor::pos());
-    if (!self || !chosen)
-        return;
-    switch (chosen->data().toInt()) {
-        case kCmdRollUp:
-            if (rolled_up_)
-                roll_down();
-            else
-                roll_up();
-            break;
-        case kCmdHideNote:
-            hide_note();
-            break;
-        case kCmdDeleteNote:
-            delete_note(true);
-            break;
-        default:
-            break;
-    }
+    menus_->close_button_clicked(QCursor::pos());
 }
 
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == body_ && !destroying_) {
-        if (event->type() == QEvent::ContextMenu)
-            save_state();
+    if (destroying_ || body_ == nullptr)
+        return QWidget::eventFilter(watched, event);
+    if (watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            menus_->open_body_menu(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    if (watched == body_ && event->type() == QEvent::ContextMenu) {
+        // The menu key: the menu opens at the text cursor.
+        auto* request = static_cast<QContextMenuEvent*>(event);
+        if (request->reason() == QContextMenuEvent::Keyboard) {
+            menus_->open_body_menu(
+                body_->viewport()->mapToGlobal(body_->cursorRect().bottomLeft()));
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -21,6 +21,7 @@ namespace kd {
 
 class NoteTitleLabel;
 class NoteIcon;
+class NoteMenus;
 
 using NoteBodyWidget = NoteBody;
 
@@ -103,6 +104,8 @@ public:
     Q_INVOKABLE void show_hide_message(bool show);
 
     void apply_title_font();
+    // The title font from the title look's face, size and style letters, repainted.
+    void rebuild_title_font();
     void set_title_colours(ColorRef text, ColorRef back);
     void set_title_text(const std::string& text);
     void set_date_title();
@@ -146,6 +149,8 @@ public:
     BodyLook body_look() const;
     void set_body_look(const BodyLook& look);  // applies the body's default format
     NoteBodyWidget* body() const { return body_; }
+    // The body, title and close-button menus.
+    NoteMenus* menus() const { return menus_; }
     const std::string& expiration() const { return expiration_; }
     void set_expiration(const std::string& value) { expiration_ = value; }
     const std::string& alarm() const { return alarm_; }
@@ -183,7 +188,8 @@ signals:
     void placement_requested(kd::NoteWindow* note);
     // The note started deleting itself (its record is gone); the window follows.
     void note_deleted(int number);
-    // Right button released over the title strip, after the note saved itself.
+    // Right button released over the title strip, after the note saved itself; the title
+    // menu opens right after.
     void title_menu_requested(QPoint global_pos);
 
 protected:
@@ -203,7 +209,6 @@ private:
     void apply_taskbar_setting();
     void apply_body_format();
     void store_body_look(const BodyLook& look);
-    void rebuild_title_font();
     void place_close_button(int x, int y);
     void place_child(QWidget* child, int x, int y);
     int frame_px() const;  // 1 while the thin border is drawn
@@ -244,6 +249,7 @@ private:
     NoteIcon* status_icon_ = nullptr;
     NoteIcon* expiration_icon_ = nullptr;
     NoteIcon* alarm_icon_ = nullptr;
+    NoteMenus* menus_ = nullptr;
     QTimer* note_timer_ = nullptr;
     QTimer* fade_timer_ = nullptr;
     FadePlan fade_plan_;

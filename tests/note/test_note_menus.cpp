@@ -1,0 +1,520 @@
+// The note menus on a real X server (Xvfb) with real INI files: how each menu is prepared
+// when it opens and what its commands do to the note, the settings and the send hooks.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "app/paths.h"
+#include "net/receive_server.h"
+#include "note/note_menus.h"
+#include "note/note_menus_model.h"
+#include "note/note_window.h"
+#include "platform/profile_file.h"
+#include "store/error_reporter.h"
+#include "store/note_store.h"
+#include "themes/builtin_themes.h"
+
+namespace kd {
+namespace {
+
+namespace nm = note_menu;
+
+struct SendCall {
+    int note = 0;
+    std::vector<std::string> recipients;
+    std::string sender;
+};
+
+class NoteMenusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        AppPaths paths;
+        paths.StartFolder = dir_.path().toStdString();
+        paths.IniPath = dir_.filePath("Korvadesk.ini").toStdString();
+        paths.NetListPath = dir_.filePath("Korvadesk.net").toStdString();
+        paths.OsLabel = "Linux";
+        set_app_paths(paths);
+        ErrorReporter::set_handler([this](const std::string& m) { errors_.push_back(m); });
+        saved_hooks_ = note_menu_hooks();
+        note_menu_hooks().send_note = [this](NoteWindow& n, const std::vector<std::string>& r,
+                                             const std::string& s) {
+            sends_.push_back({n.number(), r, s});
+            sending_seen_ = n.body()->sending();
+        };
+        set_network_available(true);
+        nm::set_email_check_running(false);
+    }
+    void TearDown() override {
+        for (auto& w : windows_)
+            delete w.data();
+        note_menu_hooks() = saved_hooks_;
+        set_network_available(true);
+        nm::set_email_check_running(false);
+        ErrorReporter::set_handler({});
+    }
+
+    NoteWindow* make_note(int number, const std::string& title = "Shopping") {
+        NoteRecord r = builtin_theme_record(builtin_themes()[3]);
+        r.NoteID = number;
+        r.TitleText = title;
+        r.TitleFontType = "";
+        r.Left = 300;
+        r.Top = 200;
+        r.Width = 240;
+        r.Height = 180;
+        r.Minimized = "No";
+        r.Border = "No";
+        r.Hidden = "No";
+        auto* w = new NoteWindow(nullptr, number);
+        windows_.push_back(w);
+        EXPECT_TRUE(w->create_from_record(r, false, false));
+        return w;
+    }
+
+    void set(const char* section, const char* key, const std::string& value) {
+        ASSERT_TRUE(ProfileFile::write(app_paths().IniPath, section, key, value));
+    }
+    void setting(const char* key, const std::string& value) { set("KORVADESK", key, value); }
+    std::string setting(const char* key) {
+        return ProfileFile::read(app_paths().IniPath, "KORVADESK", key, 1024);
+    }
+
+    // The non-separator items of the send submenu, as (id, text, enabled).
+    struct Item {
+        int id;
+        std::string text;
+        bool enabled;
+        bool has_icon;
+    };
+    static std::vector<Item> send_items(NoteWindow* w) {
+        std::vector<Item> out;
+        for (QAction* a : w->menus()->send_menu()->actions()) {
+            if (a->isSeparator())
+                continue;
+            out.push_back(
+                {a->data().toInt(), a->text().toStdString(), a->isEnabled(), !a->icon().isNull()});
+        }
+        return out;
+    }
+
+    // Answers the next message box with `button` and remembers its text.
+    void answer_next_box(QMessageBox::StandardButton button) {
+        QTimer::singleShot(50, [this, button] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    box_text_ = box->text().toStdString();
+                    box->button(button)->click();
+                    return;
+                }
+            }
+        });
+    }
+
+    template <class F>
+    bool wait_for(F done, int ms = 3000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms)
+                return false;
+            QTest::qWait(10);
+        }
+        return true;
+    }
+
+    QTemporaryDir dir_;
+    NoteMenuHooks saved_hooks_;
+    std::vector<std::string> errors_;
+    std::vector<QPointer<NoteWindow>> windows_;
+    std::vector<SendCall> sends_;
+    bool sending_seen_ = false;
+    std::string box_text_;
+};
+
+TEST_F(NoteMenusTest, SavedGroupsAreOfferedInOrderWithTheirPictures) {
+    set("RECIPIENTS_LIST", "ListNames", "Office~Home~");
+    set("RECIPIENTS_LIST", "Office", "PC1~");
+    set("RECIPIENTS_LIST", "Home", "PC2~me@example.org~");
+    NoteWindow* w = make_note(1);
+    w->menus()->prepare_body_menu();
+    const auto items = send_items(w);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].id, nm::kSendOther);
+    EXPECT_EQ(items[0].text, "Other ...");
+    EXPECT_EQ(items[1].id, 32863);
+    EXPECT_EQ(items[1].text, "Office");
+    EXPECT_EQ(items[2].id, 32864);
+    EXPECT_EQ(items[2].text, "Home");
+    EXPECT_TRUE(items[1].enabled && items[1].has_icon && items[2].has_icon);
+    // One member and two members have different pictures.
+    const auto actions = w->menus()->send_menu()->actions();
+    EXPECT_NE(w->menus()->body_action(32863)->icon().cacheKey(),
+              w->menus()->body_action(32864)->icon().cacheKey());
+    EXPECT_EQ(w->menus()->body_action(nm::kGroupPlaceholder), nullptr);
+
+    // Opening again rebuilds rather than adds.
+    set("RECIPIENTS_LIST", "ListNames", "Home~");
+    w->menus()->prepare_body_menu();
+    ASSERT_EQ(send_items(w).size(), 2u);
+    EXPECT_EQ(send_items(w)[1].id, 32863);
+    EXPECT_EQ(send_items(w)[1].text, "Home");
+}
+
+TEST_F(NoteMenusTest, TwentyFirstGroupIsNotOffered) {
+    std::string names;
+    for (int i = 1; i <= 21; ++i)
+        names += "Group " + std::to_string(i) + "~";
+    set("RECIPIENTS_LIST", "ListNames", names);
+    NoteWindow* w = make_note(1);
+    w->menus()->prepare_body_menu();
+    const auto items = send_items(w);
+    ASSERT_EQ(items.size(), 21u);  // "Other ..." and twenty groups
+    EXPECT_EQ(items.back().text, "Group 20");
+    EXPECT_EQ(items.back().id, 32949);
+}
+
+TEST_F(NoteMenusTest, NoGroupsShowsGreyedSavedGroupAndOtherFollowsTheNetworkFlag) {
+    NoteWindow* w = make_note(1);
+    note_menu_hooks().send_dialog = [](NoteWindow&) -> std::optional<bool> { return false; };
+    w->menus()->prepare_body_menu();
+    auto items = send_items(w);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[1].id, nm::kGroupPlaceholder);
+    EXPECT_EQ(items[1].text, "Saved group");
+    EXPECT_FALSE(items[1].enabled);
+    EXPECT_TRUE(items[0].enabled);
+
+    set_network_available(false);
+    w->menus()->prepare_body_menu();
+    EXPECT_FALSE(send_items(w)[0].enabled);
+
+    // Without the send dialog the item waits greyed.
+    set_network_available(true);
+    note_menu_hooks().send_dialog = nullptr;
+    w->menus()->prepare_body_menu();
+    EXPECT_FALSE(send_items(w)[0].enabled);
+}
+
+TEST_F(NoteMenusTest, GroupItemSendsToItsMembersWithTheSentFromIdentity) {
+    set("RECIPIENTS_LIST", "ListNames", "Office~Home & Garden~");
+    set("RECIPIENTS_LIST", "Home & Garden", "PC2~~me@example.org~");
+    setting("SentFrom", "Name:Anna");
+    NoteWindow* w = make_note(4);
+    w->menus()->prepare_body_menu();
+    EXPECT_EQ(w->menus()->body_action(32864)->text(), "Home && Garden");
+    w->menus()->run_command(32864);
+    ASSERT_EQ(sends_.size(), 1u);
+    EXPECT_EQ(sends_[0].note, 4);
+    EXPECT_EQ(sends_[0].recipients, (std::vector<std::string>{"PC2", "me@example.org"}));
+    EXPECT_EQ(sends_[0].sender, "Name:Anna");
+    EXPECT_TRUE(sending_seen_);
+    EXPECT_FALSE(w->body()->sending());
+}
+
+TEST_F(NoteMenusTest, ReplyItemOnlyOnReceivedNotesAndGreyedWhileBusy) {
+    NoteWindow* plain = make_note(1);
+    plain->menus()->prepare_body_menu();
+    EXPECT_FALSE(plain->menus()->body_action(nm::kReplyTo)->isVisible());
+
+    NoteWindow* received = make_note(2);
+    received->set_reply_address("PC17");
+    received->menus()->prepare_body_menu();
+    QAction* reply = received->menus()->body_action(nm::kReplyTo);
+    EXPECT_TRUE(reply->isVisible());
+    EXPECT_EQ(reply->text(), "Reply to PC17");
+    EXPECT_TRUE(reply->isEnabled());
+    EXPECT_TRUE(received->menus()->send_menu()->menuAction()->isEnabled());
+
+    received->body()->set_sending(true);
+    received->menus()->prepare_body_menu();
+    EXPECT_FALSE(reply->isEnabled());
+    EXPECT_FALSE(received->menus()->send_menu()->menuAction()->isEnabled());
+
+    received->body()->set_sending(false);
+    nm::set_email_check_running(true);
+    received->menus()->prepare_body_menu();
+    EXPECT_FALSE(reply->isEnabled());
+    EXPECT_FALSE(received->menus()->send_menu()->menuAction()->isEnabled());
+}
+
+TEST_F(NoteMenusTest, ReplyAsksUnlessAskWhenReplyIsNo) {
+    NoteWindow* w = make_note(3);
+    w->set_reply_address("PC17");
+
+    answer_next_box(QMessageBox::No);
+    w->menus()->run_command(nm::kReplyTo);
+    EXPECT_EQ(box_text_,
+              "Reply to option will send this note to : PC17.  \nDo you want to continue ?");
+    EXPECT_TRUE(sends_.empty());
+    EXPECT_FALSE(w->body()->sending());
+
+    answer_next_box(QMessageBox::Yes);
+    w->menus()->run_command(nm::kReplyTo);
+    ASSERT_EQ(sends_.size(), 1u);
+    EXPECT_EQ(sends_[0].recipients, std::vector<std::string>{"PC17"});
+
+    setting("AskWhenReply", "No");
+    box_text_.clear();
+    w->menus()->run_command(nm::kReplyTo);
+    EXPECT_EQ(sends_.size(), 2u);
+    EXPECT_TRUE(box_text_.empty());
+}
+
+TEST_F(NoteMenusTest, OtherAppliesTheDialogOutcome) {
+    NoteWindow* w = make_note(5);
+    note_menu_hooks().send_dialog = [](NoteWindow& n) -> std::optional<bool> {
+        EXPECT_TRUE(n.body()->sending());
+        return false;
+    };
+    w->menus()->run_command(nm::kSendOther);
+    EXPECT_TRUE(w->has_status(NoteStatus::SendFailed));
+    EXPECT_FALSE(w->body()->sending());
+
+    // A cancelled dialog changes nothing; a clean send with DeleteNote removes the note.
+    note_menu_hooks().send_dialog = [](NoteWindow&) -> std::optional<bool> { return {}; };
+    w->menus()->run_command(nm::kSendOther);
+    EXPECT_FALSE(w->has_status(NoteStatus::Sent));
+    setting("AfterSend", "DeleteNote");
+    note_menu_hooks().send_dialog = [](NoteWindow&) -> std::optional<bool> { return true; };
+    w->menus()->run_command(nm::kSendOther);
+    EXPECT_TRUE(w->is_deleted());
+    EXPECT_FALSE(NoteStore().record_exists(5));
+}
+
+TEST_F(NoteMenusTest, CloseButtonDeletesWithTheQuestionWhenItsMenuIsDisabled) {
+    setting("DisableCloseMenu", "Yes");
+    setting("AskBeforeDelete", "Yes");
+    NoteWindow* w = make_note(6);
+    ASSERT_TRUE(w->save_state());
+    answer_next_box(QMessageBox::No);
+    w->menus()->close_button_clicked(w->geometry().topRight());
+    EXPECT_EQ(box_text_, "Delete note. Are you sure ?   ");
+    EXPECT_FALSE(w->is_deleted());
+    EXPECT_FALSE(w->menus()->close_menu()->isVisible());
+
+    answer_next_box(QMessageBox::Yes);
+    w->menus()->close_button_clicked(w->geometry().topRight());
+    EXPECT_TRUE(w->is_deleted());
+    EXPECT_FALSE(NoteStore().record_exists(6));
+}
+
+TEST_F(NoteMenusTest, CloseMenuRollsAndNamesTheRollDirection) {
+    NoteWindow* w = make_note(7);
+    // A real click on the close button opens the menu, saved first.
+    QTimer::singleShot(200, [w] {
+        QMenu* menu = w->menus()->close_menu();
+        EXPECT_TRUE(menu->isVisible());
+        EXPECT_EQ(w->menus()->close_action(nm::kRollUp)->text(), "Roll up");
+        menu->activeAction();
+        menu->setActiveAction(w->menus()->close_action(nm::kRollUp));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QWidget* close = w->childAt(w->width() - 8, 8);
+    ASSERT_NE(close, nullptr);
+    QTest::mouseClick(close, Qt::LeftButton);
+    ASSERT_TRUE(wait_for([w] { return w->is_rolled_up(); }));
+    w->menus()->prepare_close_menu();
+    EXPECT_EQ(w->menus()->close_action(nm::kRollUp)->text(), "Roll down");
+    w->menus()->prepare_title_menu();
+    EXPECT_EQ(w->menus()->title_action(nm::kRollUp)->text(), "Roll down");
+    w->menus()->run_command(nm::kRollUp);
+    EXPECT_FALSE(w->is_rolled_up());
+}
+
+TEST_F(NoteMenusTest, TitleAlignmentBlankRules) {
+    NoteWindow* w = make_note(8, " Shopping ");
+    w->menus()->run_command(nm::kTitleLeft);
+    EXPECT_EQ(w->title_text(), " Shopping");
+    EXPECT_EQ(w->title_look().style, "L");
+    w->menus()->run_command(nm::kTitleRight);
+    EXPECT_EQ(w->title_text(), "Shopping ");
+    EXPECT_EQ(w->title_look().style, "R");
+    w->menus()->run_command(nm::kTitleCenter);
+    EXPECT_EQ(w->title_text(), "Shopping");
+    EXPECT_EQ(w->title_look().style, "C");
+
+    // The title change is stored at the next save.
+    ASSERT_TRUE(w->save_state());
+    NoteRecord saved;
+    ASSERT_TRUE(NoteStore().read_record(8, saved));
+    EXPECT_EQ(saved.TitleText, "Shopping");
+    EXPECT_EQ(saved.TitleFontType, "C");
+}
+
+TEST_F(NoteMenusTest, TitleStylesFontCaseAndEdit) {
+    NoteWindow* w = make_note(9, "Shopping");
+    w->menus()->run_command(nm::kTitleRight);
+    w->menus()->run_command(nm::kTitleBold);
+    w->menus()->run_command(nm::kTitleUnderline);
+    EXPECT_EQ(w->title_look().style, "RBU");
+    w->menus()->run_command(nm::kTitleBold);
+    EXPECT_EQ(w->title_look().style, "RU");
+    w->menus()->run_command(nm::kTitleRegular);
+    EXPECT_EQ(w->title_look().style, "R");
+
+    note_menu_hooks().choose_font = [](QWidget*, const QFont& initial) -> std::optional<QFont> {
+        QFont f(initial);
+        f.setFamily("DejaVu Serif");
+        f.setPointSizeF(12.5);
+        f.setWeight(QFont::Bold);
+        f.setItalic(true);
+        return f;
+    };
+    w->menus()->run_command(nm::kTitleFont);
+    EXPECT_EQ(w->title_look().face, "DejaVu Serif");
+    EXPECT_EQ(w->title_look().size, 12);
+    EXPECT_EQ(w->title_look().style, "RBI");
+
+    w->menus()->run_command(nm::kTitleUppercase);
+    EXPECT_EQ(w->title_text(), "SHOPPING ");
+
+    std::string offered;
+    note_menu_hooks().edit_title = [&](QWidget*, const std::string& initial) {
+        offered = initial;
+        return std::optional<std::string>("Groceries");
+    };
+    w->menus()->run_command(nm::kEditTitle);
+    EXPECT_EQ(offered, "SHOPPING");
+    EXPECT_EQ(w->title_text(), "Groceries ");
+    EXPECT_EQ(w->windowTitle(), "Groceries ");
+
+    // Cancelled dialogs change nothing.
+    note_menu_hooks().edit_title = [](QWidget*, const std::string&) {
+        return std::optional<std::string>();
+    };
+    note_menu_hooks().choose_colour = [](QWidget*, const QColor&) {
+        return std::optional<QColor>();
+    };
+    const ColorRef before = w->title_look().back_colour;
+    w->menus()->run_command(nm::kEditTitle);
+    w->menus()->run_command(nm::kTitleColor);
+    EXPECT_EQ(w->title_text(), "Groceries ");
+    EXPECT_EQ(w->title_look().back_colour, before);
+    note_menu_hooks().choose_colour = [](QWidget*, const QColor&) {
+        return std::optional<QColor>(QColor(0x11, 0x22, 0x33));
+    };
+    w->menus()->run_command(nm::kTitleColor);
+    EXPECT_EQ(w->title_look().back_colour, 0x332211u);
+}
+
+TEST_F(NoteMenusTest, BodyItemsFollowSelectionBorderBulletAndUndo) {
+    NoteWindow* w = make_note(10);
+    NoteMenus* m = w->menus();
+    w->body()->setPlainText("milk and bread");
+    m->prepare_body_menu();
+    EXPECT_EQ(m->body_action(nm::kFont)->text(), "Font");
+    EXPECT_EQ(m->body_action(nm::kTextColor)->text(), "Text color");
+    EXPECT_FALSE(m->body_action(nm::kCut)->isEnabled());
+    EXPECT_FALSE(m->body_action(nm::kUppercase)->isEnabled());
+    EXPECT_FALSE(m->body_action(nm::kRedo)->isEnabled());
+    EXPECT_EQ(m->body_action(nm::kSetBorder)->text(), "Set border");
+    EXPECT_EQ(m->body_action(nm::kBulletStyle)->text(), "Bullet style");
+
+    QTextCursor c = w->body()->textCursor();
+    c.setPosition(0);
+    c.setPosition(4, QTextCursor::KeepAnchor);
+    w->body()->setTextCursor(c);
+    m->run_command(nm::kUppercase);
+    EXPECT_EQ(w->body()->toPlainText().toStdString(), "MILK and bread");
+    m->run_command(nm::kSetBorder);
+    m->run_command(nm::kBulletStyle);
+    c = w->body()->textCursor();
+    c.setPosition(5);
+    c.setPosition(8, QTextCursor::KeepAnchor);
+    w->body()->setTextCursor(c);
+    m->prepare_body_menu();
+    EXPECT_EQ(m->body_action(nm::kFont)->text(), "Selected Font");
+    EXPECT_EQ(m->body_action(nm::kTextColor)->text(), "Selected Text color");
+    EXPECT_TRUE(m->body_action(nm::kCut)->isEnabled());
+    EXPECT_TRUE(m->body_action(nm::kUndo)->isEnabled());
+    EXPECT_EQ(m->body_action(nm::kSetBorder)->text(), "Remove border");
+    EXPECT_TRUE(m->body_action(nm::kSetBorder)->isChecked());
+    EXPECT_EQ(m->body_action(nm::kBulletStyle)->text(), "Remove bullet style");
+    EXPECT_TRUE(m->body_action(nm::kBulletStyle)->isChecked());
+
+    m->run_command(nm::kUndo);
+    m->prepare_body_menu();
+    EXPECT_TRUE(m->body_action(nm::kRedo)->isEnabled());
+
+    // Opening the menu saved the note with its border.
+    NoteRecord saved;
+    ASSERT_TRUE(NoteStore().read_record(10, saved));
+    EXPECT_EQ(saved.Border, "Yes");
+}
+
+TEST_F(NoteMenusTest, StayOnTopTickShowsTheNotesOwnState) {
+    NoteWindow* a = make_note(11);
+    NoteWindow* b = make_note(12);
+    a->menus()->run_command(nm::kStayOnTop);
+    b->menus()->run_command(nm::kStayOnTop);
+    b->menus()->run_command(nm::kStayOnTop);  // b released: the program-wide flag is set
+    a->menus()->prepare_body_menu();
+    EXPECT_TRUE(a->menus()->body_action(nm::kStayOnTop)->isChecked());
+    EXPECT_TRUE(a->is_stay_on_top());
+    b->menus()->prepare_body_menu();
+    EXPECT_FALSE(b->menus()->body_action(nm::kStayOnTop)->isChecked());
+}
+
+TEST_F(NoteMenusTest, LaterFeaturesWaitGreyedUntilTheirHookArrives) {
+    NoteWindow* w = make_note(13);
+    w->menus()->prepare_body_menu();
+    for (int id : {nm::kPrintNote, nm::kSetAlarm, nm::kSetExpiration, nm::kOpenFile, nm::kThemePink,
+                   nm::kSavedThemeFirst, nm::kOrganizeThemes}) {
+        EXPECT_FALSE(w->menus()->body_action(id)->isEnabled()) << id;
+    }
+    int printed = 0;
+    note_menu_hooks().commands[nm::kPrintNote] = [&](NoteWindow& n) {
+        EXPECT_EQ(&n, w);
+        ++printed;
+    };
+    w->menus()->prepare_body_menu();
+    EXPECT_TRUE(w->menus()->body_action(nm::kPrintNote)->isEnabled());
+    w->menus()->run_command(nm::kPrintNote);
+    EXPECT_EQ(printed, 1);
+}
+
+TEST_F(NoteMenusTest, SaveSizeAsDefaultWritesTheWindowSize) {
+    NoteWindow* w = make_note(14);
+    w->resize(260, 190);
+    w->menus()->run_command(nm::kSaveSizeAsDefault);
+    EXPECT_EQ(setting("DefaultWidth"), "260");
+    EXPECT_EQ(setting("DefaultHeight"), "190");
+}
+
+TEST_F(NoteMenusTest, RightButtonReleasedOverTheBodyOpensTheBodyMenuAndHideWorks) {
+    NoteWindow* w = make_note(15);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QPointer<QMenu> seen;
+    QTimer::singleShot(200, [&] {
+        QMenu* menu = w->menus()->body_menu();
+        if (menu->isVisible())
+            seen = menu;
+        menu->setActiveAction(w->menus()->body_action(nm::kHideNote));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QWidget* viewport = w->body()->viewport();
+    QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(20, 20));
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(20, 20));
+    EXPECT_FALSE(seen.isNull());
+    EXPECT_TRUE(w->is_hidden());
+}
+
+}  // namespace
+}  // namespace kd
