@@ -1,0 +1,239 @@
+// Sending a note from a note window under Xvfb: recipients in order, the marks, the error
+// report, AfterSend, and a note sent to this same process's receiving server.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/paths.h"
+#include "net/loopback_peer.h"
+#include "net/note_receiving.h"
+#include "net/note_sending.h"
+#include "note/note_window.h"
+#include "platform/profile_file.h"
+#include "platform/temp_dir.h"
+#include "store/error_reporter.h"
+#include "store/note_store.h"
+
+namespace kd {
+namespace {
+
+using namespace std::chrono_literals;
+using test::RawServer;
+using test::read_message;
+
+// Answers every message box that opens and keeps its text.
+class BoxWatcher {
+public:
+    BoxWatcher() {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    texts.push_back(box->text().toStdString());
+                    box->done(QMessageBox::Ok);
+                }
+            }
+        });
+        timer_.start();
+    }
+    std::vector<std::string> texts;
+
+private:
+    QTimer timer_;
+};
+
+RawServer::Serve acknowledging(std::chrono::milliseconds delay = 0ms) {
+    return [delay](const Socket& c) {
+        read_message(c);
+        std::this_thread::sleep_for(delay);
+        c.send_all(kAcknowledgement);
+    };
+}
+
+class NoteSendingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProfileFile::clear_cache();
+        AppPaths p;
+        p.StartFolder = dir_.path();
+        p.IniPath = dir_.file("Korvadesk.ini");
+        p.NetListPath = dir_.file("Korvadesk.net");
+        p.OsLabel = "Linux";
+        set_app_paths(p);
+        ErrorReporter::set_handler([this](const std::string& m) { store_errors_.push_back(m); });
+    }
+    void TearDown() override {
+        for (auto& w : notes_) {
+            delete w.data();
+        }
+        ErrorReporter::set_handler({});
+        set_app_paths({});
+    }
+
+    NoteWindow* make_note(int number) {
+        auto* w = new NoteWindow(nullptr, number);
+        NoteRecord r;
+        r.NoteID = number;
+        r.EditText = "{\\rtf1 Milk}";
+        r.EditFont = "Tahoma";
+        r.EditFontSize = 10;
+        r.TitleText = "Shopping";
+        r.TitleFont = "Tahoma";
+        r.TitleFontSize = 8;
+        r.Left = 100;
+        r.Top = 100;
+        r.Width = 240;
+        r.Height = 180;
+        r.Minimized = "No";
+        r.Hidden = "No";
+        r.Border = "No";
+        w->create_from_record(r, false, false);
+        w->save_state();
+        notes_.push_back(w);
+        return w;
+    }
+    void set(const char* key, const std::string& value) {
+        ASSERT_TRUE(ProfileFile::write(app_paths().IniPath, "KORVADESK", key, value));
+    }
+
+    test::TempDir dir_;
+    std::vector<QPointer<NoteWindow>> notes_;
+    std::vector<std::string> store_errors_;
+};
+
+TEST_F(NoteSendingTest, EveryRecipientIsTriedAndOnlyTheFailingOneIsReported) {
+    RawServer server(acknowledging());
+    set("CommunicationPort", std::to_string(server.port()));
+    NoteWindow* note = make_note(1);
+    BoxWatcher boxes;
+    SendOutcome out = send_note(*note, {"127.0.0.1", "no-such-host.invalid", "localhost"}, "pc17");
+    const std::string line =
+        "NO-SUCH-HOST.INVALID : Can't find computer with that name or IP address.\n";
+    EXPECT_EQ(out.error_text, line);
+    EXPECT_EQ(server.connections(), 2);
+    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+    EXPECT_FALSE(note->has_status(NoteStatus::Sent));
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{line});
+}
+
+TEST_F(NoteSendingTest, FailureWithoutReportStillMarksTheNote) {
+    set("ShowSendErrorMessage", "No");
+    std::uint16_t closed_port;
+    {
+        RawServer gone([](const Socket&) {});
+        closed_port = gone.port();
+    }
+    set("CommunicationPort", std::to_string(closed_port));
+    NoteWindow* note = make_note(1);
+    BoxWatcher boxes;
+    SendOutcome out = send_note(*note, {"localhost"}, "");
+    EXPECT_EQ(out.error_text,
+              "LOCALHOST : Korvadesk program must be installed and started on computer.\n");
+    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+    QApplication::processEvents();
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndEmailRecipientsWaitForTheEmailStep) {
+    RawServer server(acknowledging());
+    set("CommunicationPort", std::to_string(server.port()));
+    NoteWindow* note = make_note(1);
+    SendOutcome out = send_note(*note, {"anna@example.org", "", "127.0.0.1"}, "");
+    EXPECT_TRUE(out.sent_without_errors());
+    EXPECT_EQ(out.email_recipients, std::vector<std::string>{"anna@example.org"});
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+
+    SendOutcome mail_only = send_note(*note, {"anna@example.org", "bob@example.com"}, "");
+    EXPECT_TRUE(mail_only.sent_without_errors());
+    EXPECT_EQ(mail_only.email_recipients.size(), 2u);
+    EXPECT_EQ(server.connections(), 1);
+}
+
+TEST_F(NoteSendingTest, DeleteAfterSendAsksNothing) {
+    RawServer server(acknowledging());
+    set("CommunicationPort", std::to_string(server.port()));
+    set("AfterSend", "DeleteNote");
+    set("AskBeforeDelete", "Yes");
+    NoteWindow* note = make_note(1);
+    ASSERT_TRUE(NoteStore().record_exists(1));
+    BoxWatcher boxes;
+    QPointer<NoteWindow> guard(note);
+    SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
+    EXPECT_TRUE(out.note_gone);
+    EXPECT_TRUE(!guard || guard->is_deleted());
+    EXPECT_FALSE(NoteStore().record_exists(1));
+    QApplication::processEvents();
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST_F(NoteSendingTest, UiKeepsRunningWithTheWaitCursorWhileAPeerIsSlow) {
+    RawServer server(acknowledging(400ms));
+    set("CommunicationPort", std::to_string(server.port()));
+    NoteWindow* note = make_note(1);
+    int ticks = 0;
+    bool waiting_cursor = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        const QCursor* c = QApplication::overrideCursor();
+        waiting_cursor = waiting_cursor || (c && c->shape() == Qt::WaitCursor);
+    });
+    timer.start(20);
+    SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
+    EXPECT_TRUE(out.sent_without_errors());
+    EXPECT_GE(ticks, 5);
+    EXPECT_TRUE(waiting_cursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
+    SocketStatus status;
+    std::string step;
+    const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+    set("CommunicationPort", std::to_string(port));
+    auto main = std::make_unique<MainWindow>();
+    NoteReceiver::Options o;
+    o.bind_address = "127.0.0.1";
+    auto* receiving = new NoteReceiving(*main, o);  // owned by the main window
+    receiving->install();
+    main->hooks().play_alert_sound = [] {};
+    main->hooks().start_server();
+    for (int i = 0; i < 500 && receiving->receiver().listening_port() != port; ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+
+    NoteWindow* note = main->place_note(nullptr, true);
+    note->body()->set_rtf("{\\rtf1 Round trip}");
+    note->resize(250, 190);
+    SendOutcome out = send_note(*note, {"localhost"}, "Name:Tester");
+    EXPECT_TRUE(out.sent_without_errors()) << out.error_text;
+    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+
+    main->receive_tick();
+    ASSERT_EQ(main->notes().size(), 2);
+    NoteWindow* got = main->notes()[1];
+    EXPECT_TRUE(got->has_status(NoteStatus::Received));
+    EXPECT_EQ(got->body()->toPlainText().toStdString(), "Round trip");
+    EXPECT_EQ(got->width(), 250);
+    EXPECT_EQ(got->height(), 190);
+    EXPECT_EQ(got->body_look().back_colour, note->body_look().back_colour);
+    // A typed name keeps its case and cannot be answered.
+    EXPECT_TRUE(got->title_text().starts_with("Tester ")) << got->title_text();
+    main->hooks().stop_server();
+    main.reset();
+    NoteWindow::set_received_hook({});
+}
+
+}  // namespace
+}  // namespace kd
