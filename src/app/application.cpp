@@ -14,6 +14,7 @@
 #include "app/paths.h"
 #include "app/single_instance.h"
 #include "net/note_receiving.h"
+#include "net/note_sending.h"
 #include "store/error_reporter.h"
 
 namespace kd {
@@ -75,6 +76,7 @@ bool Application::start(int& exit_code) {
                      &MainWindow::activate_from_second_copy);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_);
     receiving_->install();
+    install_note_sending();
     if (!main_window_->start()) {
         exit_code = 1;
         return false;

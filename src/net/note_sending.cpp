@@ -12,6 +12,7 @@
 #include "app/app_texts.h"
 #include "net/note_message.h"
 #include "net/note_sender.h"
+#include "note/note_menus.h"
 #include "note/note_window.h"
 #include "store/note_store.h"
 
@@ -118,6 +119,13 @@ SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipien
     apply_send_outcome(*guard, outcome);
     show_send_errors(outcome.error_text, outcome.note_gone ? nullptr : guard.data());
     return outcome;
+}
+
+void install_note_sending() {
+    note_menu_hooks().send_note = [](NoteWindow& note, const std::vector<std::string>& recipients,
+                                     const std::string& sender) {
+        send_note(note, recipients, sender);
+    };
 }
 
 }  // namespace kd

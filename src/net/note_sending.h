@@ -44,6 +44,9 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
 // empty.
 void show_send_errors(const std::string& error_text, QWidget* parent = nullptr);
 
+// Points the note menus' group send and Reply at send_note. Installed once for the program.
+void install_note_sending();
+
 // Marks the note send-failed or sent, or deletes it without a question when the send was clean
 // and `AfterSend` is "DeleteNote". Sets outcome.note_gone when it deleted the note.
 void apply_send_outcome(NoteWindow& note, SendOutcome& outcome);

@@ -18,6 +18,7 @@
 #include "net/loopback_peer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
+#include "note/note_menus.h"
 #include "note/note_window.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
@@ -153,6 +154,13 @@ TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndEmailRecipientsWaitForTheEmailSt
     EXPECT_EQ(out.email_recipients, std::vector<std::string>{"anna@example.org"});
     EXPECT_EQ(server.connections(), 1);
     EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+
+    // The note menus' group send and Reply go through the same procedure.
+    install_note_sending();
+    BoxWatcher boxes;
+    note_menu_hooks().send_note(*note, {"no-such-host.invalid"}, "");
+    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+    note_menu_hooks().send_note = nullptr;
 
     SendOutcome mail_only = send_note(*note, {"anna@example.org", "bob@example.com"}, "");
     EXPECT_TRUE(mail_only.sent_without_errors());
