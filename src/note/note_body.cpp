@@ -228,7 +228,10 @@ std::string NoteBody::get_rtf() const {
 }
 
 void NoteBody::set_rtf(const std::string& rtf) {
+    // One look for addresses after the load, not one per piece of text put in.
+    loading_ = true;
     read_rtf(rtf, *document(), {char_set_});
+    loading_ = false;
     document()->clearUndoRedoStacks();
     step_undone_ = false;
     redo_available_ = false;
@@ -689,14 +692,33 @@ void NoteBody::resizeEvent(QResizeEvent* e) {
 // ---- Web addresses --------------------------------------------------------------------
 
 void NoteBody::detect_links() {
+    if (loading_)
+        return;
     QString text = document()->toRawText();
     std::u16string_view view(reinterpret_cast<const char16_t*>(text.utf16()),
                              std::size_t(text.size()));
     links_.clear();
-    QList<ExtraSelection> marks;
     for (const WebAddress& a : find_web_addresses(view)) {
-        Link link{int(a.start), int(a.length), text.mid(qsizetype(a.start), qsizetype(a.length))};
-        links_.push_back(link);
+        links_.push_back(
+            {int(a.start), int(a.length), text.mid(qsizetype(a.start), qsizetype(a.length))});
+    }
+    // The marks are text cursors of the edit control. Replacing them from inside a change of
+    // the document frees cursors that QTextDocument::clear() still holds and restores
+    // afterwards, so they are replaced once the change is over.
+    if (!marks_pending_) {
+        marks_pending_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { update_link_marks(); }, Qt::QueuedConnection);
+    }
+}
+
+void NoteBody::update_link_marks() {
+    marks_pending_ = false;
+    QList<ExtraSelection> marks;
+    const int end = document()->characterCount();
+    for (const Link& link : links_) {
+        if (link.start + link.length >= end)
+            continue;
         ExtraSelection mark;
         mark.cursor = QTextCursor(document());
         mark.cursor.setPosition(link.start);

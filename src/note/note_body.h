@@ -176,6 +176,7 @@ private:
     int screen_dpi() const;
     void apply_scroll_bar_flag();
     void detect_links();
+    void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
 
     ColorRef text_colour_ = 0;
@@ -201,6 +202,8 @@ private:
     std::function<void(const QUrl&)> url_opener_;
     QPointer<FindDialog> find_dialog_;
     std::vector<Link> links_;
+    bool loading_ = false;        // set_rtf is filling the document
+    bool marks_pending_ = false;  // the address marks wait for the change to end
     QPoint press_pos_;
     bool press_on_link_ = false;
 };
