@@ -1,0 +1,112 @@
+// Sending one note to our own receiving server over loopback: the whole send to one computer
+// (port and record read afresh from the settings file, message built, lookup, connect, send,
+// acknowledgement) and the network exchange alone.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/paths.h"
+#include "net/note_message.h"
+#include "net/note_receiver.h"
+#include "net/note_sender.h"
+#include "platform/profile_file.h"
+#include "platform/socket.h"
+#include "store/note_store.h"
+
+namespace {
+
+using namespace kd;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+struct Setup {
+    fs::path dir;
+    std::uint16_t port = 0;
+    std::unique_ptr<NoteReceiver> receiver;
+
+    Setup() {
+        dir = fs::temp_directory_path() / ("kd_bench_send_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        AppPaths paths;
+        paths.IniPath = (dir / "Korvadesk.ini").string();
+        paths.NetListPath = (dir / "Korvadesk.net").string();
+        set_app_paths(paths);
+        SocketStatus status;
+        std::string step;
+        port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+        ProfileFile::write(paths.IniPath, "KORVADESK", "CommunicationPort", std::to_string(port));
+        NoteRecord r;
+        r.NoteID = 1;
+        r.EditText =
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\f0\\fs20 A note with a line\\par "
+            "and another\\par}";
+        r.EditFont = "Tahoma";
+        r.TitleText = "Bench";
+        r.Width = 240;
+        r.Height = 180;
+        NoteStore().write_record(r);
+        NoteReceiver::Options o;
+        o.bind_address = "127.0.0.1";
+        receiver = std::make_unique<NoteReceiver>(NoteLists(), o);
+        receiver->start_server();
+        while (receiver->listening_port() != port) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    ~Setup() {
+        receiver.reset();
+        set_app_paths({});
+        fs::remove_all(dir);
+    }
+};
+
+void BM_SendToComputer(benchmark::State& state) {
+    Setup setup;
+    int failures = 0;
+    int sent = 0;
+    for (auto _ : state) {
+        failures += send_to_computer("127.0.0.1", 1, "PC17").empty() ? 0 : 1;
+        if (++sent % 8 == 0) {
+            state.PauseTiming();
+            setup.receiver->tick(1, 1);  // keep the waiting list as short as the timer would
+            state.ResumeTiming();
+        }
+    }
+    state.counters["failures"] = failures;
+}
+BENCHMARK(BM_SendToComputer)->Iterations(300)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void BM_DeliverMessage(benchmark::State& state) {
+    Setup setup;
+    const std::string message = build_stored_note_message("PC17", 1);
+    int failures = 0;
+    int sent = 0;
+    for (auto _ : state) {
+        failures += deliver_message("127.0.0.1", setup.port, message).empty() ? 0 : 1;
+        if (++sent % 8 == 0) {
+            state.PauseTiming();
+            setup.receiver->tick(1, 1);
+            state.ResumeTiming();
+        }
+    }
+    state.counters["failures"] = failures;
+}
+BENCHMARK(BM_DeliverMessage)->Iterations(300)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void BM_PrepareMessage(benchmark::State& state) {
+    Setup setup;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(prepare_message(1, "PC17"));
+    }
+}
+BENCHMARK(BM_PrepareMessage)->Iterations(300)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
