@@ -168,6 +168,23 @@ TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndEmailRecipientsWaitForTheEmailSt
     EXPECT_EQ(server.connections(), 1);
 }
 
+TEST_F(NoteSendingTest, OverlongNoteIsWarnedAboutAndSentWhole) {
+    std::string received;
+    RawServer server([&](const Socket& c) {
+        received = read_message(c);
+        c.send_all(kAcknowledgement);
+    });
+    set("CommunicationPort", std::to_string(server.port()));
+    NoteWindow* note = make_note(1);
+    note->body()->set_rtf("{\\rtf1 " + std::string(12000, 'w') + "}");
+    BoxWatcher boxes;
+    SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
+    EXPECT_TRUE(out.sent_without_errors());
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{kMessageTooBigText});
+    EXPECT_GT(received.size(), kMaxMessageSize);
+    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+}
+
 TEST_F(NoteSendingTest, DeleteAfterSendAsksNothing) {
     RawServer server(acknowledging());
     set("CommunicationPort", std::to_string(server.port()));
