@@ -1,0 +1,311 @@
+// Two real korvadesk programs, each in a network namespace of its own joined by a veth pair
+// that only this test uses, both listening on the default port: a group send from the first
+// program's note menu makes a note appear on the second with the sender's computer name and
+// the time in its title, and "Reply to" on that note sends a note back. Each program also
+// has its own host name (a UTS namespace) and its own configuration and runtime folders; the
+// X display is reached through its socket file, which namespaces do not hide. The menus are
+// driven with real mouse clicks and key presses through the X server.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/profile_file.h"
+
+namespace kd {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kProgram = std::string(KD_BINARY_DIR) + "/korvadesk";
+
+// Addresses on the test's own veth pair, nowhere else.
+constexpr const char* kAddressA = "10.213.0.1";
+constexpr const char* kAddressB = "10.213.0.2";
+constexpr const char* kHostA = "kdhosta";
+constexpr const char* kHostB = "kdhostb";
+
+std::string run_output(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+bool run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+Geometry window_geometry(const std::string& window) {
+    Geometry g;
+    const std::string out = run_output("xdotool getwindowgeometry " + window + " 2>/dev/null");
+    std::smatch m;
+    if (std::regex_search(out, m, std::regex(R"(Position: (-?\d+),(-?\d+))"))) {
+        g.x = std::stoi(m[1]);
+        g.y = std::stoi(m[2]);
+    }
+    if (std::regex_search(out, m, std::regex(R"(Geometry: (\d+)x(\d+))"))) {
+        g.width = std::stoi(m[1]);
+        g.height = std::stoi(m[2]);
+    }
+    return g;
+}
+
+std::vector<std::string> split_words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;)
+        out.push_back(w);
+    return out;
+}
+
+// One korvadesk in its own namespace, with its own folders and host name.
+struct Peer {
+    std::string netns, host, address, root, config, runtime, ini;
+    pid_t pid = -1;
+};
+
+class SendEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr)
+            GTEST_SKIP() << "needs an X display (run under Xvfb)";
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "needs root to make network namespaces";
+        if (!run("command -v xdotool") || !run("command -v unshare") || !run("ip netns list"))
+            GTEST_SKIP() << "needs xdotool, unshare and iproute2 with 'ip netns'";
+
+        const std::string tag = std::to_string(::getpid());
+        a_.netns = "kdm" + tag + "a";
+        a_.host = kHostA;
+        a_.address = kAddressA;
+        b_.netns = "kdm" + tag + "b";
+        b_.host = kHostB;
+        b_.address = kAddressB;
+        veth_a_ = "kdm" + tag + "va";
+        veth_b_ = "kdm" + tag + "vb";
+        made_namespaces_ = true;
+        ASSERT_TRUE(run("ip netns add " + a_.netns));
+        ASSERT_TRUE(run("ip netns add " + b_.netns));
+        ASSERT_TRUE(run("ip link add " + veth_a_ + " type veth peer name " + veth_b_));
+        for (auto [peer, veth] : {std::pair{&a_, veth_a_}, std::pair{&b_, veth_b_}}) {
+            const std::string in = "ip -n " + peer->netns + " ";
+            ASSERT_TRUE(run("ip link set " + veth + " netns " + peer->netns));
+            ASSERT_TRUE(run(in + "addr add " + peer->address + "/24 dev " + veth));
+            ASSERT_TRUE(run(in + "link set " + veth + " up"));
+            ASSERT_TRUE(run(in + "link set lo up"));
+            // Name resolution inside the namespace: `ip netns exec` puts this file over
+            // /etc/hosts, so each program finds the other by its computer name.
+            const fs::path etc = fs::path("/etc/netns") / peer->netns;
+            fs::create_directories(etc);
+            std::ofstream(etc / "hosts") << "127.0.0.1 localhost\n"
+                                         << kAddressA << " " << kHostA << "\n"
+                                         << kAddressB << " " << kHostB << "\n";
+            make_folders(*peer);
+        }
+        // The display's cookie names this host; under their own host names the programs
+        // need it for any host.
+        if (const char* auth = std::getenv("XAUTHORITY"); auth != nullptr && *auth != 0) {
+            xauthority_ = a_.root + "/xauthority";
+            ASSERT_TRUE(run(std::string("xauth -f '") + auth + "' nlist \"$DISPLAY\" | " +
+                            "sed -e 's/^..../ffff/' | xauth -f '" + xauthority_ + "' nmerge -"));
+        }
+    }
+
+    void TearDown() override {
+        for (Peer* p : {&a_, &b_}) {
+            if (p->pid > 0 && ::kill(p->pid, 0) == 0) {
+                ::kill(p->pid, SIGKILL);
+                ::waitpid(p->pid, nullptr, 0);
+            }
+            std::error_code ec;
+            if (!p->root.empty())
+                fs::remove_all(p->root, ec);
+            if (made_namespaces_ && !p->netns.empty()) {
+                run("ip netns del " + p->netns);
+                fs::remove_all(fs::path("/etc/netns") / p->netns, ec);
+            }
+        }
+        // Deleting a namespace takes its end of the pair and with it the other end.
+        if (!veth_a_.empty())
+            run("ip link del " + veth_a_);
+    }
+
+    static void make_folders(Peer& p) {
+        char tmpl[] = "/tmp/kd-send-e2e-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        p.root = tmpl;
+        p.config = p.root + "/config";
+        p.runtime = p.root + "/runtime";
+        fs::create_directories(p.config);
+        fs::create_directories(p.runtime);
+        fs::permissions(p.runtime, fs::perms::owner_all);
+        p.ini = p.config + "/Korvadesk.ini";
+    }
+
+    void launch(Peer& p) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("XDG_CONFIG_HOME", p.config.c_str(), 1);
+            ::setenv("XDG_RUNTIME_DIR", p.runtime.c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+            if (!xauthority_.empty())
+                ::setenv("XAUTHORITY", xauthority_.c_str(), 1);
+            if (::chdir(p.root.c_str()) != 0)
+                ::_exit(126);
+            const std::string script = "hostname " + p.host + " && exec \"$0\"";
+            // `ip netns exec` and `unshare` both exec in place, so the pid stays korvadesk's.
+            ::execlp("ip", "ip", "netns", "exec", p.netns.c_str(), "unshare", "--uts", "sh", "-c",
+                     script.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        p.pid = pid;
+    }
+
+    static std::vector<std::string> visible_windows(const Peer& p, const std::string& name = {}) {
+        std::string command = "xdotool search --onlyvisible --pid " + std::to_string(p.pid);
+        if (!name.empty())
+            command += " --name '" + name + "'";
+        return split_words(run_output(command + " 2>/dev/null"));
+    }
+
+    template <class F>
+    static bool wait_for(F done, std::chrono::milliseconds limit = 15s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            if (done())
+                return true;
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+
+    static std::string window_name(const std::string& window) {
+        std::string name = run_output("xdotool getwindowname " + window + " 2>/dev/null");
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\r'))
+            name.pop_back();
+        return name;
+    }
+
+    // Right button released over the note's body, then keys through the menu's grab.
+    static void body_menu_keys(const std::string& window, const std::string& keys) {
+        const Geometry g = window_geometry(window);
+        ASSERT_GT(g.width, 0);
+        const std::string at = std::to_string(g.x + g.width / 2) + " " +
+                               std::to_string(g.y + 20 + (g.height - 20) / 2);
+        ASSERT_TRUE(run("xdotool mousemove --sync " + at + " click 3"));
+        std::this_thread::sleep_for(600ms);
+        ASSERT_TRUE(run("xdotool key --delay 150 " + keys));
+    }
+
+    static std::string key(const Peer& p, const std::string& section, const char* name) {
+        return ProfileFile::read(p.ini, section, name, 1024);
+    }
+
+    // Title of the newest received note in the program's file (its records are written at
+    // once on arrival).
+    static std::string received_title(const Peer& p, const std::string& host) {
+        for (int n = 1; n <= 10; ++n) {
+            const std::string section = "NOTE_ID_" + std::to_string(n);
+            const std::string title = key(p, section, "TitleText");
+            if (title.rfind(host, 0) == 0)
+                return title;
+        }
+        return {};
+    }
+
+    Peer a_, b_;
+    std::string veth_a_, veth_b_;
+    std::string xauthority_;
+    bool made_namespaces_ = false;
+};
+
+TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
+    // A knows B as a saved group of one.
+    ASSERT_TRUE(ProfileFile::write(a_.ini, "RECIPIENTS_LIST", "ListNames", "Neighbour~"));
+    ASSERT_TRUE(
+        ProfileFile::write(a_.ini, "RECIPIENTS_LIST", "Neighbour", std::string(kAddressB) + "~"));
+
+    launch(b_);
+    ASSERT_TRUE(wait_for([&] { return visible_windows(b_).size() == 1; }))
+        << "B starts with one empty note";
+    launch(a_);
+    ASSERT_TRUE(wait_for([&] { return visible_windows(a_).size() == 1; }))
+        << "A starts with one empty note";
+    std::this_thread::sleep_for(500ms);
+
+    // A: body menu, up past "Delete note", "Hide note" and the greyed "Print note" to
+    // "Send note to"; right opens it on its first usable item, the group ("Other ..." waits
+    // for its dialog).
+    body_menu_keys(visible_windows(a_).front(), "Up Up Up Right Return");
+
+    const std::regex from_a(std::string("^") + "KDHOSTA" + R"( \d\d:\d\d$)");
+    std::string title_on_b;
+    ASSERT_TRUE(wait_for([&] {
+        for (const std::string& w : visible_windows(b_, "KDHOSTA")) {
+            title_on_b = window_name(w);
+        }
+        return std::regex_match(title_on_b, from_a);
+    })) << "B shows a note from KDHOSTA with the time; last title seen: '"
+        << title_on_b << "'";
+    EXPECT_TRUE(std::regex_match(received_title(b_, "KDHOSTA"), from_a));
+    EXPECT_EQ(visible_windows(b_).size(), 2u);
+
+    // A marked its note sent and shows no error box.
+    EXPECT_EQ(visible_windows(a_).size(), 1u);
+
+    // B: "Reply to KDHOSTA" sits above the greyed "Print note"; the question is answered Yes.
+    const std::string received = visible_windows(b_, "KDHOSTA").front();
+    body_menu_keys(received, "Up Up Up Return");
+    std::string box;
+    ASSERT_TRUE(wait_for([&] {
+        for (const std::string& w : visible_windows(b_)) {
+            if (window_name(w) == "Korvadesk")
+                box = w;
+        }
+        return !box.empty();
+    })) << "B asks before replying";
+    run("xdotool windowfocus --sync " + box);
+    ASSERT_TRUE(run("xdotool key Return"));
+
+    const std::regex from_b(std::string("^") + "KDHOSTB" + R"( \d\d:\d\d$)");
+    std::string title_on_a;
+    ASSERT_TRUE(wait_for([&] {
+        for (const std::string& w : visible_windows(a_, "KDHOSTB"))
+            title_on_a = window_name(w);
+        return std::regex_match(title_on_a, from_b);
+    })) << "A shows the reply from KDHOSTB; last title seen: '"
+        << title_on_a << "'";
+
+    for (Peer* p : {&a_, &b_}) {
+        ::kill(p->pid, SIGTERM);
+        int status = 0;
+        EXPECT_TRUE(wait_for([&] { return ::waitpid(p->pid, &status, WNOHANG) == p->pid; }, 10s));
+        p->pid = -1;
+    }
+}
+
+}  // namespace
+}  // namespace kd
