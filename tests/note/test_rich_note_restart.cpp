@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextList>
 #include <chrono>
 #include <cstdio>
@@ -382,6 +383,22 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
         QApplication::processEvents();
         EXPECT_EQ(body->verticalScrollBar()->isVisible(), shown);
     }
+}
+
+// Disabled while the note window's layout shrinks the document below the body's width
+// (QTextDocument::adjustSize after placing the body): a new note then breaks typed text at
+// every word, and a centred line sits left of the middle of the note.
+TEST_F(RichNote, DISABLED_TextLaysOutAtTheFullWidthOfTheBody) {
+    NoteWindow note(nullptr, 4);
+    ASSERT_TRUE(note.create_from_record(sample_record(4), false, false));
+    NoteBody* body = note.body();
+    QTest::keyClicks(body, "hello world this is a note");
+    QApplication::processEvents();
+    EXPECT_EQ(body->document()->textWidth(), body->viewport()->width());
+    EXPECT_EQ(body->document()->firstBlock().layout()->lineCount(), 1);
+    note.resize(note.width() + 40, note.height());
+    QApplication::processEvents();
+    EXPECT_EQ(body->document()->textWidth(), body->viewport()->width());
 }
 
 }  // namespace
