@@ -1,7 +1,9 @@
 // The sending client against real loopback peers: our own receiving server, and raw servers
 // that answer wrongly, late or not at all.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -110,6 +112,25 @@ TEST(NoteSenderTest, UnreachableRecipientsGiveTheirLinesInUpperCase) {
               "LOCALHOST : Korvadesk program must be installed and started on computer.\n");
     EXPECT_EQ(deliver_message("no-such-host.invalid", closed_port, sample_message(), kQuick),
               "NO-SUCH-HOST.INVALID : Can't find computer with that name or IP address.\n");
+}
+
+TEST(NoteSenderTest, NoSocketLeftGivesTheSocketLine) {
+    // Every descriptor the process may open is taken, so socket() fails.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> taken;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) {
+        taken.push_back(fd);
+    }
+    const std::string line = deliver_message("127.0.0.1", 9, sample_message(), kQuick);
+    for (int fd : taken) {
+        ::close(fd);
+    }
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_EQ(line, "127.0.0.1 : Can't create TCP/IP stream socket with computer.\n");
 }
 
 TEST(NoteSenderTest, ConnectThatHangsEndsAtOurTimeout) {
