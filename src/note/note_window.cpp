@@ -940,9 +940,8 @@ void NoteWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton && in_title_strip(event->position().toPoint())) {
         const QPoint at = event->globalPosition().toPoint();
         event->accept();
-        save_state();
         emit title_menu_requested(at);
-        menus_->open_title_menu(at);
+        menus_->open_title_menu(at);  // saves the note first
         return;
     }
     QWidget::mouseReleaseEvent(event);

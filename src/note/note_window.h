@@ -188,8 +188,8 @@ signals:
     void placement_requested(kd::NoteWindow* note);
     // The note started deleting itself (its record is gone); the window follows.
     void note_deleted(int number);
-    // Right button released over the title strip, after the note saved itself; the title
-    // menu opens right after.
+    // Right button released over the title strip; the title menu opens next, and the note
+    // saves itself as it does.
     void title_menu_requested(QPoint global_pos);
 
 protected:

@@ -337,6 +337,28 @@ TEST_F(NoteMenusTest, CloseMenuRollsAndNamesTheRollDirection) {
     EXPECT_FALSE(w->is_rolled_up());
 }
 
+TEST_F(NoteMenusTest, RightButtonReleasedOverTheTitleOpensTheSavedTitleMenu) {
+    NoteWindow* w = make_note(16);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    bool signalled = false;
+    QObject::connect(w, &NoteWindow::title_menu_requested, [&] { signalled = true; });
+    bool seen = false;
+    QTimer::singleShot(200, [&] {
+        QMenu* menu = w->menus()->title_menu();
+        seen = menu->isVisible();
+        menu->setActiveAction(w->menus()->title_action(nm::kSetDateTitle));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QTest::mouseRelease(w, Qt::RightButton, {}, QPoint(40, 8));
+    EXPECT_TRUE(signalled);
+    EXPECT_TRUE(seen);
+    EXPECT_NE(w->title_text(), "Shopping");  // the date title
+    NoteRecord saved;
+    ASSERT_TRUE(NoteStore().read_record(16, saved));
+    EXPECT_EQ(saved.TitleText, "Shopping");  // saved as the menu opened, before the command
+}
+
 TEST_F(NoteMenusTest, TitleAlignmentBlankRules) {
     NoteWindow* w = make_note(8, " Shopping ");
     w->menus()->run_command(nm::kTitleLeft);
