@@ -41,11 +41,8 @@ QString item_text(const std::string& text) {
     return QString::fromStdString(text).replace('&', QStringLiteral("&&"));
 }
 
-std::string name_from_item_text(const QString& text) {
-    QString plain = text;
-    plain.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    return nm::group_name_from_item(plain.toStdString());
-}
+// The whole group name rides on the item: its text would be cut for long names.
+constexpr const char* kGroupNameProperty = "kd_group_name";
 
 NoteMenuHooks make_default_hooks() {
     NoteMenuHooks h;
@@ -342,6 +339,7 @@ void NoteMenus::rebuild_group_items() {
     for (const nm::GroupItem& g : nm::offered_groups(names)) {
         auto* item = new QAction(item_text(g.name), send_menu_);
         item->setData(g.id);
+        item->setProperty(kGroupNameProperty, QString::fromStdString(g.name));
         item->setEnabled(can_send);
         switch (nm::group_picture(lists.count_group_members(g.name))) {
             case nm::GroupPicture::OnePerson:
@@ -419,7 +417,7 @@ void NoteMenus::run_command(int id) {
         return;
     if (is_group_item(id)) {
         if (QAction* item = body_.value(id, nullptr))
-            send_to_group(name_from_item_text(item->text()));
+            send_to_group(item->property(kGroupNameProperty).toString().toStdString());
         return;
     }
     if (is_hooked_command(id)) {

@@ -82,8 +82,8 @@ public:
     // Left click on the close button.
     void close_button_clicked(const QPoint& global_pos);
 
-    // Carries out one command of any of the three menus. Group items take their group name
-    // from the item's text, as prepared by the last prepare_body_menu.
+    // Carries out one command of any of the three menus. Group items send to the group they
+    // were given by the last prepare_body_menu.
     void run_command(int id);
 
 private:

@@ -63,10 +63,6 @@ GroupPicture group_picture(int member_count) {
     return GroupPicture::None;
 }
 
-std::string group_name_from_item(std::string_view text) {
-    return std::string(text.substr(0, kGroupNameCapacity - 1));
-}
-
 std::string reply_item_text(std::string_view address) {
     return std::string(kTextReplyToPrefix) + std::string(address);
 }

@@ -95,8 +95,6 @@ inline constexpr std::array<int, kMaxGroups> kGroupItemIds = {
     32863, 32864, 32865, 32866, 32867, 32868, 32869, 32870, 32871, 32872,
     32875, 32941, 32942, 32943, 32944, 32945, 32946, 32947, 32948, 32949};
 inline constexpr int kGroupPlaceholder = 32950;
-// Longest group name read back from a menu item.
-inline constexpr std::size_t kGroupNameCapacity = 256;
 
 // ---- Texts ("&&" in the menu resource shows as "&"; Qt wants it written "&&").
 inline constexpr const char* kTextFont = "Font";
@@ -204,8 +202,6 @@ std::vector<GroupItem> offered_groups(std::string_view list_names);
 // "Saved group".
 bool has_saved_groups(std::string_view list_names);
 GroupPicture group_picture(int member_count);
-// A menu item's text as a group name (cut to what the item can hold).
-std::string group_name_from_item(std::string_view text);
 
 // ---- Reply.
 std::string reply_item_text(std::string_view address);

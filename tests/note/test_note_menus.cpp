@@ -223,6 +223,15 @@ TEST_F(NoteMenusTest, GroupItemSendsToItsMembersWithTheSentFromIdentity) {
     EXPECT_EQ(sends_[0].sender, "Name:Anna");
     EXPECT_TRUE(sending_seen_);
     EXPECT_FALSE(w->body()->sending());
+
+    // A long group name is used whole, not cut to what a menu text once held.
+    const std::string long_name(300, 'g');
+    set("RECIPIENTS_LIST", "ListNames", long_name + "~");
+    set("RECIPIENTS_LIST", long_name.c_str(), "PC9~");
+    w->menus()->prepare_body_menu();
+    w->menus()->run_command(32863);
+    ASSERT_EQ(sends_.size(), 2u);
+    EXPECT_EQ(sends_[1].recipients, std::vector<std::string>{"PC9"});
 }
 
 TEST_F(NoteMenusTest, ReplyItemOnlyOnReceivedNotesAndGreyedWhileBusy) {

@@ -50,7 +50,6 @@ TEST(NoteMenuGroups, PictureByMemberCount) {
     EXPECT_EQ(group_picture(0), GroupPicture::None);
     EXPECT_EQ(group_picture(1), GroupPicture::OnePerson);
     EXPECT_EQ(group_picture(2), GroupPicture::Group);
-    EXPECT_EQ(group_name_from_item(std::string(400, 'x')).size(), 255u);
 }
 
 TEST(NoteMenuReply, ItemAndQuestionNameTheAddress) {
