@@ -291,6 +291,10 @@ void NoteMenus::prepare_body_menu() {
     }
 
     rebuild_group_items();
+    for (auto it = body_.cbegin(); it != body_.cend(); ++it) {
+        if (is_hooked_command(it.key()))
+            it.value()->setEnabled(hooks.commands.count(it.key()) != 0);
+    }
     for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot)
         body_[nm::kSavedThemeFirst + slot]->setVisible(false);
     if (hooks.prepare_theme_items)
@@ -311,11 +315,6 @@ void NoteMenus::prepare_body_menu() {
     bullets->setChecked(bullet);
 
     body_[nm::kSendOther]->setEnabled(network_available() && hooks.send_dialog != nullptr);
-
-    for (auto it = body_.cbegin(); it != body_.cend(); ++it) {
-        if (is_hooked_command(it.key()))
-            it.value()->setEnabled(hooks.commands.count(it.key()) != 0);
-    }
 }
 
 void NoteMenus::rebuild_group_items() {

@@ -36,9 +36,12 @@ struct NoteMenuHooks {
     // The send dialog for this note ("Other ..."): nothing when cancelled, else whether every
     // recipient got the note.
     std::function<std::optional<bool>(NoteWindow& note)> send_dialog;
-    // Commands carried out elsewhere (themes, alarm, expiration, files, printing), by id.
+    // Commands carried out elsewhere (themes, alarm, expiration, files, printing), by id;
+    // an item is enabled while its id has one. The saved-theme items 32919.. run through here
+    // too.
     std::map<int, std::function<void(NoteWindow& note)>> commands;
-    // Puts the saved themes into the "Theme" submenu each time the body menu opens.
+    // Puts the saved themes into the "Theme" submenu each time the body menu opens (their
+    // placeholders are hidden before); it has the last word on those items.
     std::function<void(NoteWindow& note, QMenu& theme_menu)> prepare_theme_items;
 
     // Dialogs, replaceable so tests can answer them. Each gives nothing on Cancel.
