@@ -113,6 +113,7 @@ protected:
         veth_a_ = "kdm" + tag + "va";
         veth_b_ = "kdm" + tag + "vb";
         made_namespaces_ = true;
+        made_netns_folder_ = !fs::exists("/etc/netns");
         ASSERT_TRUE(run("ip netns add " + a_.netns));
         ASSERT_TRUE(run("ip netns add " + b_.netns));
         ASSERT_TRUE(run("ip link add " + veth_a_ + " type veth peer name " + veth_b_));
@@ -157,6 +158,10 @@ protected:
         // Deleting a namespace takes its end of the pair and with it the other end.
         if (!veth_a_.empty())
             run("ip link del " + veth_a_);
+        if (made_netns_folder_) {
+            std::error_code ec;
+            fs::remove("/etc/netns", ec);  // only while empty
+        }
     }
 
     static void make_folders(Peer& p) {
@@ -246,6 +251,7 @@ protected:
     std::string veth_a_, veth_b_;
     std::string xauthority_;
     bool made_namespaces_ = false;
+    bool made_netns_folder_ = false;
 };
 
 TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
