@@ -46,29 +46,11 @@ TEST(NoteMenuGroups, NoSeparatorMeansNoSavedGroup) {
     EXPECT_TRUE(offered_groups("Office").empty());
 }
 
-TEST(NoteMenuGroups, PictureByMemberCount) {
-    EXPECT_EQ(group_picture(0), GroupPicture::None);
-    EXPECT_EQ(group_picture(1), GroupPicture::OnePerson);
-    EXPECT_EQ(group_picture(2), GroupPicture::Group);
-}
-
-TEST(NoteMenuReply, ItemAndQuestionNameTheAddress) {
-    EXPECT_EQ(reply_item_text("PC17"), "Reply to PC17");
-    EXPECT_EQ(reply_question("PC17"),
-              "Reply to option will send this note to : PC17.  \nDo you want to continue ?");
-}
-
 TEST(NoteMenuTitle, FontDialogReplacesEffectsAndKeepsAlignment) {
     EXPECT_EQ(title_style_from_font("BUR", 700, true, false, false), "RBI");
     // Only a weight of exactly 700 is bold.
     EXPECT_EQ(title_style_from_font("C", 600, false, false, true), "CS");
     EXPECT_EQ(title_style_from_font("BIUSL", 400, false, false, false), "L");
-}
-
-TEST(NoteMenuTitle, TogglesAndRegular) {
-    EXPECT_EQ(toggle_style_letter("L", 'B'), "LB");
-    EXPECT_EQ(toggle_style_letter("LBI", 'B'), "LI");
-    EXPECT_EQ(regular_style("BIUSC"), "C");
 }
 
 TEST(NoteMenuTitle, EditedTitleGetsTheAlignmentBlank) {
