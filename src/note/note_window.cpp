@@ -408,7 +408,6 @@ void NoteWindow::relayout() {
                            std::max(0, layout.body.width()), std::max(0, layout.body.height()));
         // The formatting rectangle starts 2 - b pixels into the body.
         body_->setContentsMargins(layout.format_rect.left, 0, 0, 0);
-        body_->document()->adjustSize();
         place_close_button(layout.close.x, layout.close.y);
     } else {
         const NotePoint close = close_pos_rolled_up(client.width());

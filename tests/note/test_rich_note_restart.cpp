@@ -386,7 +386,7 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
 // Disabled while the note window's layout shrinks the document below the body's width
 // (QTextDocument::adjustSize after placing the body): a new note then breaks typed text at
 // every word, and a centred line sits left of the middle of the note.
-TEST_F(RichNote, DISABLED_TextLaysOutAtTheFullWidthOfTheBody) {
+TEST_F(RichNote, TextLaysOutAtTheFullWidthOfTheBody) {
     NoteWindow note(nullptr, 4);
     ASSERT_TRUE(note.create_from_record(sample_record(4), false, false));
     NoteBody* body = note.body();
