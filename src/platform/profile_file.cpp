@@ -247,26 +247,19 @@ struct Document {
     }
 
     bool remove_key(std::string_view section, std::string_view key) {
-        bool in_target = false;
-        bool changed = false;
-        std::vector<std::string> kept;
-        kept.reserve(lines.size());
-        for (auto& line : lines) {
-            const LineInfo info = classify(line);
-            if (info.kind == LineKind::Section) {
-                in_target = equals_nocase(info.name, section);
-            } else if (in_target && info.kind == LineKind::Key && equals_nocase(info.name, key)) {
-                changed = true;
-                continue;
-            }
-            kept.push_back(std::move(line));
-        }
-        lines = std::move(kept);
-        index();
-        return changed;
+        return remove_lines(section, [key](const LineInfo& info) {
+            return info.kind == LineKind::Key && equals_nocase(info.name, key);
+        });
     }
 
     bool remove_section(std::string_view section) {
+        return remove_lines(section, [](const LineInfo&) { return true; });
+    }
+
+private:
+    // Drops each line of `section`, its header line too, that `drop` picks; true when any went.
+    template <class Drop>
+    bool remove_lines(std::string_view section, Drop drop) {
         bool in_target = false;
         bool changed = false;
         std::vector<std::string> kept;
@@ -276,7 +269,7 @@ struct Document {
             if (info.kind == LineKind::Section) {
                 in_target = equals_nocase(info.name, section);
             }
-            if (in_target) {
+            if (in_target && drop(info)) {
                 changed = true;
                 continue;
             }
