@@ -4,113 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/profile_file.h"
+#include "support/program_runner.h"
 
 namespace kd {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::visible_windows;
+using test::wait_exit;
 
-const std::string kProgram = std::string(KD_BINARY_DIR) + "/korvadesk";
-
-std::string run_output(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[512];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) {
-            out.append(buf, n);
-        }
-        ::pclose(p);
-    }
-    return out;
-}
-
-class ProgramRun : public ::testing::Test {
+class ProgramRun : public test::ProgramTest {
 protected:
-    void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "needs an X display (run under Xvfb)";
-        }
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) {
-            GTEST_SKIP() << "needs xdotool";
-        }
-        char tmpl[] = "/tmp/kd-e2e-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        config_ = root_ + "/config";
-        runtime_ = root_ + "/runtime";
-        fs::create_directories(config_);
-        fs::create_directories(runtime_);
-        fs::permissions(runtime_, fs::perms::owner_all);
-        ini_ = config_ + "/Korvadesk.ini";
-    }
-    void TearDown() override {
-        for (pid_t pid : started_) {
-            if (::kill(pid, 0) == 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-            }
-        }
-        if (!root_.empty()) {
-            std::error_code ec;
-            fs::remove_all(root_, ec);
-        }
-    }
-
-    pid_t launch() {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
-            ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-            if (::chdir(root_.c_str()) != 0) {
-                ::_exit(126);
-            }
-            ::execl(kProgram.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        started_.push_back(pid);
-        return pid;
-    }
-
-    // Exit status of the process, or -1 when it did not end within the time.
-    static int wait_exit(pid_t pid, std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            const pid_t r = ::waitpid(pid, &status, WNOHANG);
-            if (r == pid) {
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return -1;
-    }
-
-    // Visible windows of the process (note windows; the main window is never shown).
-    static std::vector<std::string> visible_windows(pid_t pid) {
-        std::istringstream in(run_output("xdotool search --onlyvisible --pid " +
-                                         std::to_string(pid) + " 2>/dev/null"));
-        std::vector<std::string> ids;
-        for (std::string id; in >> id;) {
-            ids.push_back(id);
-        }
-        return ids;
-    }
+    ProgramRun() : ProgramTest("/tmp/kd-e2e-XXXXXX", true) {}
 
     static bool wait_windows(pid_t pid, size_t count) {
         for (int i = 0; i < 200; ++i) {
@@ -123,15 +36,12 @@ protected:
     }
 
     static std::string geometry(const std::string& window) {
-        return run_output("xdotool getwindowgeometry " + window + " 2>/dev/null");
+        return test::run_output("xdotool getwindowgeometry " + window + " 2>/dev/null");
     }
 
     std::string key(const char* section, const char* name) {
-        return ProfileFile::read(ini_, section, name, 256);
+        return ProfileFile::read(dirs_.ini, section, name, 256);
     }
-
-    std::string root_, config_, runtime_, ini_;
-    std::vector<pid_t> started_;
 };
 
 TEST_F(ProgramRun, HotKeyNoteSurvivesSigtermAndASecondCopyLeavesTheFirstRunning) {

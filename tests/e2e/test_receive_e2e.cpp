@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -15,43 +13,23 @@
 #include <QScreen>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "net/note_message.h"
 #include "note/note_geometry.h"
 #include "note/note_pictures.h"
 #include "platform/profile_file.h"
 #include "platform/socket.h"
+#include "support/program_runner.h"
 
 namespace kd {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-const std::string kProgram = std::string(KD_BINARY_DIR) + "/korvadesk";
-
-std::string run_output(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[512];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) {
-            out.append(buf, n);
-        }
-        ::pclose(p);
-    }
-    return out;
-}
-
-std::string first_line(const std::string& text) {
-    return text.substr(0, text.find('\n'));
-}
+using test::run_output;
 
 // Colours as the settings file holds them: 0x00BBGGRR.
 constexpr ColorRef kRed = 0x000000FF;
@@ -78,58 +56,17 @@ int pixels_near(const QImage& image, const QRect& area, const QColor& colour) {
     return count;
 }
 
-class ReceiveEndToEnd : public ::testing::Test {
+class ReceiveEndToEnd : public test::ProgramTest {
 protected:
-    void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "needs an X display (run under Xvfb)";
-        }
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) {
-            GTEST_SKIP() << "needs xdotool";
-        }
-        char tmpl[] = "/tmp/kd-e2e-receive-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        config_ = root_ + "/config";
-        runtime_ = root_ + "/runtime";
-        fs::create_directories(config_);
-        fs::create_directories(runtime_);
-        fs::permissions(runtime_, fs::perms::owner_all);
-        ini_ = config_ + "/Korvadesk.ini";
-    }
-    void TearDown() override {
-        if (pid_ > 0 && ::kill(pid_, 0) == 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (!root_.empty()) {
-            std::error_code ec;
-            fs::remove_all(root_, ec);
-        }
-    }
-
-    void launch() {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
-            ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-            if (::chdir(root_.c_str()) != 0) {
-                ::_exit(126);
-            }
-            ::execl(kProgram.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
+    ReceiveEndToEnd() : ProgramTest("/tmp/kd-e2e-receive-XXXXXX", true) {}
 
     // The program's first visible window whose name matches `pattern`, "" when none.
     std::string window_named(const std::string& pattern) {
-        return first_line(run_output("xdotool search --all --onlyvisible --pid " +
-                                     std::to_string(pid_) + " --name '" + pattern +
-                                     "' 2>/dev/null"));
+        const std::vector<std::string> found =
+            test::visible_windows(pid_, pattern, test::NameMatch::All);
+        return found.empty() ? std::string() : found.front();
     }
 
-    std::string root_, config_, runtime_, ini_;
     pid_t pid_ = -1;
 };
 
@@ -154,9 +91,10 @@ TEST_F(ReceiveEndToEnd, NoteFromARawPeerBecomesAStoredNoteWindowWithinASecond) {
     SocketStatus status;
     std::string step;
     const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
-    ASSERT_TRUE(ProfileFile::write(ini_, "KORVADESK", "CommunicationPort", std::to_string(port)));
-    ASSERT_TRUE(ProfileFile::write(ini_, "KORVADESK", "PlaySound", "No"));
-    launch();
+    ASSERT_TRUE(
+        ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port)));
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "PlaySound", "No"));
+    pid_ = launch();
 
     // The program listens once it has started; the first start shows one empty note.
     Socket peer;
@@ -215,16 +153,13 @@ TEST_F(ReceiveEndToEnd, NoteFromARawPeerBecomesAStoredNoteWindowWithinASecond) {
     EXPECT_GT(pixels_near(shot, body, colour_of(kBlue)), 20) << "the body text is drawn";
 
     // Stored at once: the first note and the received one.
-    EXPECT_EQ(ProfileFile::read(ini_, "KORVADESK", "NumberOfNotes", 16), "2");
-    EXPECT_NE(ProfileFile::read(ini_, "NOTE_ID_2", "EditText", 4096).find("Hello from PC17"),
+    EXPECT_EQ(ProfileFile::read(dirs_.ini, "KORVADESK", "NumberOfNotes", 16), "2");
+    EXPECT_NE(ProfileFile::read(dirs_.ini, "NOTE_ID_2", "EditText", 4096).find("Hello from PC17"),
               std::string::npos);
-    EXPECT_EQ(ProfileFile::read(ini_, "NOTE_ID_2", "Width", 16), "260");
+    EXPECT_EQ(ProfileFile::read(dirs_.ini, "NOTE_ID_2", "Width", 16), "260");
 
     ::kill(pid_, SIGTERM);
-    int exit_status = 0;
-    for (int i = 0; i < 200 && ::waitpid(pid_, &exit_status, WNOHANG) == 0; ++i) {
-        std::this_thread::sleep_for(50ms);
-    }
+    test::wait_exit(pid_, 10s);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,12 +15,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/profile_file.h"
+#include "support/program_runner.h"
 
 namespace kd {
 namespace {
@@ -29,25 +28,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-const std::string kProgram = std::string(KD_BINARY_DIR) + "/korvadesk";
+using test::run_output;
 
 // Addresses on the test's own veth pair, nowhere else.
 constexpr const char* kAddressA = "10.213.0.1";
 constexpr const char* kAddressB = "10.213.0.2";
 constexpr const char* kHostA = "kdhosta";
 constexpr const char* kHostB = "kdhostb";
-
-std::string run_output(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[512];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
 
 bool run(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -79,17 +66,9 @@ bool is_sender_and_time(const std::string& title, const std::string& sender) {
     return digit(time[0]) && digit(time[1]) && time[2] == ':' && digit(time[3]) && digit(time[4]);
 }
 
-std::vector<std::string> split_words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;)
-        out.push_back(w);
-    return out;
-}
-
 // One korvadesk in its own namespace, with its own folders and host name.
-struct Peer {
-    std::string netns, host, address, root, config, runtime, ini;
+struct Peer : test::ProgramFolders {
+    std::string netns, host, address;
     pid_t pid = -1;
 };
 
@@ -130,7 +109,7 @@ protected:
             std::ofstream(etc / "hosts") << "127.0.0.1 localhost\n"
                                          << kAddressA << " " << kHostA << "\n"
                                          << kAddressB << " " << kHostB << "\n";
-            make_folders(*peer);
+            ASSERT_TRUE(test::make_program_folders("/tmp/kd-send-e2e-XXXXXX", *peer));
         }
         // The display's cookie names this host; under their own host names the programs
         // need it for any host.
@@ -143,13 +122,9 @@ protected:
 
     void TearDown() override {
         for (Peer* p : {&a_, &b_}) {
-            if (p->pid > 0 && ::kill(p->pid, 0) == 0) {
-                ::kill(p->pid, SIGKILL);
-                ::waitpid(p->pid, nullptr, 0);
-            }
+            test::kill_program(p->pid);
+            test::remove_program_folders(*p);
             std::error_code ec;
-            if (!p->root.empty())
-                fs::remove_all(p->root, ec);
             if (made_namespaces_ && !p->netns.empty()) {
                 run("ip netns del " + p->netns);
                 fs::remove_all(fs::path("/etc/netns") / p->netns, ec);
@@ -164,42 +139,24 @@ protected:
         }
     }
 
-    static void make_folders(Peer& p) {
-        char tmpl[] = "/tmp/kd-send-e2e-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        p.root = tmpl;
-        p.config = p.root + "/config";
-        p.runtime = p.root + "/runtime";
-        fs::create_directories(p.config);
-        fs::create_directories(p.runtime);
-        fs::permissions(p.runtime, fs::perms::owner_all);
-        p.ini = p.config + "/Korvadesk.ini";
-    }
-
     void launch(Peer& p) {
         const pid_t pid = ::fork();
         if (pid == 0) {
-            ::setenv("XDG_CONFIG_HOME", p.config.c_str(), 1);
-            ::setenv("XDG_RUNTIME_DIR", p.runtime.c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+            if (!test::enter_program_folders(p))
+                ::_exit(126);
             if (!xauthority_.empty())
                 ::setenv("XAUTHORITY", xauthority_.c_str(), 1);
-            if (::chdir(p.root.c_str()) != 0)
-                ::_exit(126);
             const std::string script = "hostname " + p.host + " && exec \"$0\"";
             // `ip netns exec` and `unshare` both exec in place, so the pid stays korvadesk's.
             ::execlp("ip", "ip", "netns", "exec", p.netns.c_str(), "unshare", "--uts", "sh", "-c",
-                     script.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
+                     script.c_str(), test::program_path().c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         p.pid = pid;
     }
 
     static std::vector<std::string> visible_windows(const Peer& p, const std::string& name = {}) {
-        std::string command = "xdotool search --onlyvisible --pid " + std::to_string(p.pid);
-        if (!name.empty())
-            command += " --name '" + name + "'";
-        return split_words(run_output(command + " 2>/dev/null"));
+        return test::visible_windows(p.pid, name);
     }
 
     template <class F>
@@ -311,8 +268,7 @@ TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
 
     for (Peer* p : {&a_, &b_}) {
         ::kill(p->pid, SIGTERM);
-        int status = 0;
-        EXPECT_TRUE(wait_for([&] { return ::waitpid(p->pid, &status, WNOHANG) == p->pid; }, 10s));
+        EXPECT_NE(test::wait_exit(p->pid, 10s), -1);
         p->pid = -1;
     }
 }

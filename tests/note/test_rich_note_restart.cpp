@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,9 +15,7 @@
 #include <QTextLayout>
 #include <QTextList>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -32,15 +28,13 @@
 #include "richtext/rtf_test_support.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "support/program_runner.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-const std::string kProgram = std::string(KD_BINARY_DIR) + "/korvadesk";
 
 bool wait_for(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer t;
@@ -122,82 +116,30 @@ std::string rtf_of(const char* text) {
     return std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 ") + text + "\\par}";
 }
 
-class RichNote : public ::testing::Test {
+class RichNote : public test::ProgramTest {
 protected:
+    RichNote() : ProgramTest("/tmp/kd-rich-XXXXXX", false) {}
+
     void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr)
-            GTEST_SKIP() << "needs an X display (run under Xvfb)";
-        char tmpl[] = "/tmp/kd-rich-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        config_ = root_ + "/config";
-        runtime_ = root_ + "/runtime";
-        fs::create_directories(config_);
-        fs::create_directories(runtime_);
-        fs::permissions(runtime_, fs::perms::owner_all);
-        ini_ = config_ + "/Korvadesk.ini";
-        set_app_paths(AppPaths{root_, ini_, config_ + "/Korvadesk.net", "Linux"});
+        ProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        set_app_paths(AppPaths{dirs_.root, dirs_.ini, dirs_.config + "/Korvadesk.net", "Linux"});
         ErrorReporter::set_handler([this](const std::string& m) { reports_.push_back(m); });
     }
     void TearDown() override {
-        for (pid_t pid : started_) {
-            if (::kill(pid, 0) == 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-            }
-        }
         ErrorReporter::set_handler({});
-        if (!root_.empty()) {
-            std::error_code ec;
-            fs::remove_all(root_, ec);
-        }
-    }
-
-    pid_t launch() {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
-            ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-            if (::chdir(root_.c_str()) != 0)
-                ::_exit(126);
-            ::execl(kProgram.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        started_.push_back(pid);
-        return pid;
-    }
-
-    static int wait_exit(pid_t pid, std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            std::this_thread::sleep_for(50ms);
-        }
-        return -1;
+        ProgramTest::TearDown();
     }
 
     // Visible windows of the process: its notes (the main window is never shown).
     static int visible_windows(pid_t pid) {
-        const std::string command =
-            "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null";
-        int count = 0;
-        if (FILE* p = ::popen(command.c_str(), "r")) {
-            char line[64];
-            while (std::fgets(line, sizeof line, p) != nullptr)
-                ++count;
-            ::pclose(p);
-        }
-        return count;
+        return static_cast<int>(test::visible_windows(pid).size());
     }
 
     // The record as the program left it in the settings file, or false when it is missing.
     bool stored(int number, NoteRecord& out) { return NoteStore().read_record(number, out); }
 
-    std::string root_, config_, runtime_, ini_;
-    std::vector<pid_t> started_;
     std::vector<std::string> reports_;
 };
 
@@ -242,7 +184,7 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
         EXPECT_TRUE(shot.save(out)) << out;
     }
     ::kill(program, SIGTERM);
-    ASSERT_EQ(wait_exit(program, 10s), 0);
+    ASSERT_EQ(test::wait_exit(program, 10s), 0);
 
     // What the program wrote back is what it read: the same RTF, the same document.
     NoteRecord back;
@@ -367,7 +309,7 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
 
     for (const char* setting : {"No", "Yes"}) {
         SCOPED_TRACE(setting);
-        ASSERT_TRUE(ProfileFile::write(ini_, "KORVADESK", "ShowScrollBar", setting));
+        ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "ShowScrollBar", setting));
         MainWindow main;
         ASSERT_TRUE(main.start());
         ASSERT_EQ(main.notes().size(), 1);

@@ -1,0 +1,139 @@
+#include "support/program_runner.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+namespace kd::test {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string& program_path() {
+    static const std::string path = std::string(KD_BINARY_DIR) + "/korvadesk";
+    return path;
+}
+
+std::string run_output(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) {
+            out.append(buf, n);
+        }
+        ::pclose(p);
+    }
+    return out;
+}
+
+bool make_program_folders(const std::string& tmpl, ProgramFolders& out) {
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    if (::mkdtemp(name.data()) == nullptr) {
+        return false;
+    }
+    out.root = name.data();
+    out.config = out.root + "/config";
+    out.runtime = out.root + "/runtime";
+    fs::create_directories(out.config);
+    fs::create_directories(out.runtime);
+    // The program refuses a runtime folder others can enter.
+    fs::permissions(out.runtime, fs::perms::owner_all);
+    out.ini = out.config + "/Korvadesk.ini";
+    return true;
+}
+
+void remove_program_folders(const ProgramFolders& folders) {
+    if (!folders.root.empty()) {
+        std::error_code ec;
+        fs::remove_all(folders.root, ec);
+    }
+}
+
+bool enter_program_folders(const ProgramFolders& folders) {
+    ::setenv("XDG_CONFIG_HOME", folders.config.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", folders.runtime.c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return ::chdir(folders.root.c_str()) == 0;
+}
+
+pid_t launch_program(const ProgramFolders& folders) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (!enter_program_folders(folders)) {
+            ::_exit(126);
+        }
+        const std::string& program = program_path();
+        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+int wait_exit(pid_t pid, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return -1;
+}
+
+void kill_program(pid_t pid) {
+    if (pid > 0 && ::kill(pid, 0) == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
+std::vector<std::string> visible_windows(pid_t pid, const std::string& name, NameMatch match) {
+    std::string command = "xdotool search ";
+    if (match == NameMatch::All) {
+        command += "--all ";
+    }
+    command += "--onlyvisible --pid " + std::to_string(pid);
+    if (!name.empty()) {
+        command += " --name '" + name + "'";
+    }
+    std::istringstream in(run_output(command + " 2>/dev/null"));
+    std::vector<std::string> ids;
+    for (std::string id; in >> id;) {
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+void ProgramTest::SetUp() {
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "needs an X display (run under Xvfb)";
+    }
+    if (needs_xdotool_ && std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "needs xdotool";
+    }
+    ASSERT_TRUE(make_program_folders(folder_template_, dirs_));
+}
+
+void ProgramTest::TearDown() {
+    for (pid_t pid : started_) {
+        kill_program(pid);
+    }
+    remove_program_folders(dirs_);
+}
+
+pid_t ProgramTest::launch() {
+    const pid_t pid = launch_program(dirs_);
+    started_.push_back(pid);
+    return pid;
+}
+
+}  // namespace kd::test

@@ -1,0 +1,69 @@
+// Running the real korvadesk binary from a test: private configuration and runtime folders,
+// start and end of the process, and the X tools that look at its windows.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace kd::test {
+
+// The korvadesk binary of this build.
+const std::string& program_path();
+
+// Everything the command writes to standard output ("" when it cannot run).
+std::string run_output(const std::string& command);
+
+// A program's own folders: XDG_CONFIG_HOME, XDG_RUNTIME_DIR, and the settings file in them.
+struct ProgramFolders {
+    std::string root, config, runtime, ini;
+};
+
+// Makes a new root from `tmpl` (a mkdtemp template) with config/ and a private runtime/.
+bool make_program_folders(const std::string& tmpl, ProgramFolders& out);
+void remove_program_folders(const ProgramFolders& folders);
+
+// For a forked child before exec: the folders as the program's environment and working
+// folder; false when the working folder cannot be entered.
+bool enter_program_folders(const ProgramFolders& folders);
+
+// Forks and execs korvadesk in the folders.
+pid_t launch_program(const ProgramFolders& folders);
+
+// Exit status of the process, or -1 when it did not end within the time.
+int wait_exit(pid_t pid, std::chrono::milliseconds limit);
+
+// Kills and reaps the process when it still runs.
+void kill_program(pid_t pid);
+
+enum class NameMatch { Any, All };
+
+// Visible windows of the process, optionally only those whose name matches `name`;
+// NameMatch::All asks xdotool for windows that meet every condition.
+std::vector<std::string> visible_windows(pid_t pid, const std::string& name = {},
+                                         NameMatch match = NameMatch::Any);
+
+// A test that starts korvadesk in folders of its own, on the test's X display. Every program
+// it launched is killed and the folders removed at the end.
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest(std::string folder_template, bool needs_xdotool)
+        : folder_template_(std::move(folder_template)), needs_xdotool_(needs_xdotool) {}
+
+    void SetUp() override;
+    void TearDown() override;
+
+    pid_t launch();
+
+    ProgramFolders dirs_;
+    std::vector<pid_t> started_;
+
+private:
+    std::string folder_template_;
+    bool needs_xdotool_;
+};
+
+}  // namespace kd::test
