@@ -24,30 +24,13 @@
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
+#include "support/box_answerer.h"
 
 namespace kd {
 namespace {
 
-// Answers every message box that opens while it lives, remembering its text.
-class BoxAnswerer {
-public:
-    BoxAnswerer() {
-        timer_.setInterval(20);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    texts.push_back(box->text().toStdString());
-                    box->done(QMessageBox::Ok);
-                }
-            }
-        });
-        timer_.start();
-    }
-    std::vector<std::string> texts;
-
-private:
-    QTimer timer_;
-};
+using test::BoxAnswerer;
 
 NoteRecord sample_record(int number, const std::string& title) {
     NoteRecord r;
@@ -76,7 +59,7 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         folder_ = dir_.path().toStdString();
         ini_ = folder_ + "/Korvadesk.ini";
-        set_app_paths(AppPaths{folder_, ini_, folder_ + "/Korvadesk.net", "Linux"});
+        set_app_paths(test::app_paths_in(folder_));
         ErrorReporter::set_handler([this](const std::string& m) { reports_.push_back(m); });
     }
     void TearDown() override {

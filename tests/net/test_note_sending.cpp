@@ -24,6 +24,8 @@
 #include "platform/temp_dir.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
+#include "support/box_answerer.h"
 
 namespace kd {
 namespace {
@@ -32,26 +34,7 @@ using namespace std::chrono_literals;
 using test::RawServer;
 using test::read_message;
 
-// Answers every message box that opens and keeps its text.
-class BoxWatcher {
-public:
-    BoxWatcher() {
-        timer_.setInterval(20);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    texts.push_back(box->text().toStdString());
-                    box->done(QMessageBox::Ok);
-                }
-            }
-        });
-        timer_.start();
-    }
-    std::vector<std::string> texts;
-
-private:
-    QTimer timer_;
-};
+using test::BoxAnswerer;
 
 RawServer::Serve acknowledging(std::chrono::milliseconds delay = 0ms) {
     return [delay](const Socket& c) {
@@ -65,12 +48,7 @@ class NoteSendingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ProfileFile::clear_cache();
-        AppPaths p;
-        p.StartFolder = dir_.path();
-        p.IniPath = dir_.file("Korvadesk.ini");
-        p.NetListPath = dir_.file("Korvadesk.net");
-        p.OsLabel = "Linux";
-        set_app_paths(p);
+        set_app_paths(test::app_paths_in(dir_.path()));
         ErrorReporter::set_handler([this](const std::string& m) { store_errors_.push_back(m); });
     }
     void TearDown() override {
@@ -116,7 +94,7 @@ TEST_F(NoteSendingTest, EveryRecipientIsTriedAndOnlyTheFailingOneIsReported) {
     RawServer server(acknowledging());
     set("CommunicationPort", std::to_string(server.port()));
     NoteWindow* note = make_note(1);
-    BoxWatcher boxes;
+    BoxAnswerer boxes;
     SendOutcome out = send_note(*note, {"127.0.0.1", "no-such-host.invalid", "localhost"}, "pc17");
     const std::string line =
         "NO-SUCH-HOST.INVALID : Can't find computer with that name or IP address.\n";
@@ -136,7 +114,7 @@ TEST_F(NoteSendingTest, FailureWithoutReportStillMarksTheNote) {
     }
     set("CommunicationPort", std::to_string(closed_port));
     NoteWindow* note = make_note(1);
-    BoxWatcher boxes;
+    BoxAnswerer boxes;
     SendOutcome out = send_note(*note, {"localhost"}, "");
     EXPECT_EQ(out.error_text,
               "LOCALHOST : Korvadesk program must be installed and started on computer.\n");
@@ -157,7 +135,7 @@ TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndEmailRecipientsWaitForTheEmailSt
 
     // The note menus' group send and Reply go through the same procedure.
     install_note_sending();
-    BoxWatcher boxes;
+    BoxAnswerer boxes;
     note_menu_hooks().send_note(*note, {"no-such-host.invalid"}, "");
     EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
     note_menu_hooks().send_note = nullptr;
@@ -177,7 +155,7 @@ TEST_F(NoteSendingTest, OverlongNoteIsWarnedAboutAndSentWhole) {
     set("CommunicationPort", std::to_string(server.port()));
     NoteWindow* note = make_note(1);
     note->body()->set_rtf("{\\rtf1 " + std::string(12000, 'w') + "}");
-    BoxWatcher boxes;
+    BoxAnswerer boxes;
     SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
     EXPECT_TRUE(out.sent_without_errors());
     EXPECT_EQ(boxes.texts, std::vector<std::string>{kMessageTooBigText});
@@ -192,7 +170,7 @@ TEST_F(NoteSendingTest, DeleteAfterSendAsksNothing) {
     set("AskBeforeDelete", "Yes");
     NoteWindow* note = make_note(1);
     ASSERT_TRUE(NoteStore().record_exists(1));
-    BoxWatcher boxes;
+    BoxAnswerer boxes;
     QPointer<NoteWindow> guard(note);
     SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
     EXPECT_TRUE(out.note_gone);

@@ -13,6 +13,7 @@
 #include "app/paths.h"
 #include "note/note_window.h"
 #include "store/note_record.h"
+#include "support/app_paths_in.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -37,12 +38,7 @@ TEST(NoteScreenshot, ThreeNotesOneRolledUp) {
     if (out == nullptr)
         GTEST_SKIP() << "KD_NOTE_SCREENSHOT not set";
     QTemporaryDir dir;
-    AppPaths paths;
-    paths.StartFolder = dir.path().toStdString();
-    paths.IniPath = dir.filePath("Korvadesk.ini").toStdString();
-    paths.NetListPath = dir.filePath("Korvadesk.net").toStdString();
-    paths.OsLabel = "Linux";
-    set_app_paths(paths);
+    set_app_paths(test::app_paths_in(dir.path().toStdString()));
 
     QWidget desk;  // a plain backdrop so the notes stand out
     desk.setWindowFlags(Qt::FramelessWindowHint);

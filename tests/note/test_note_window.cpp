@@ -28,6 +28,7 @@
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -37,12 +38,7 @@ class NoteWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        AppPaths paths;
-        paths.StartFolder = dir_.path().toStdString();
-        paths.IniPath = dir_.filePath("Korvadesk.ini").toStdString();
-        paths.NetListPath = dir_.filePath("Korvadesk.net").toStdString();
-        paths.OsLabel = "Linux";
-        set_app_paths(paths);
+        set_app_paths(test::app_paths_in(dir_.path().toStdString()));
         ErrorReporter::set_handler([this](const std::string& m) { errors_.push_back(m); });
     }
     void TearDown() override {

@@ -8,6 +8,7 @@
 
 #include "app/paths.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -20,12 +21,7 @@ protected:
                ("kd_themes_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
-        AppPaths paths;
-        paths.StartFolder = dir_.string();
-        paths.IniPath = (dir_ / "Korvadesk.ini").string();
-        paths.NetListPath = (dir_ / "Korvadesk.net").string();
-        paths.OsLabel = "Linux";
-        set_app_paths(paths);
+        set_app_paths(test::app_paths_in(dir_.string()));
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
     std::filesystem::path dir_;
