@@ -1,54 +1,26 @@
 // Receiving notes over loopback: connect-to-acknowledgement latency of one sender, and how long
 // a burst of concurrent senders takes until every note is acknowledged and taken by the tick.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "loopback_receiver.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"
-#include "platform/profile_file.h"
 #include "platform/socket.h"
 
 namespace {
 
 using namespace kd;
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
-struct Setup {
-    fs::path dir;
-    std::uint16_t port = 0;
-    std::unique_ptr<NoteReceiver> receiver;
-
-    Setup() {
-        dir = fs::temp_directory_path() / ("kd_bench_net_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        SocketStatus status;
-        std::string step;
-        port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
-        const std::string ini = (dir / "Korvadesk.ini").string();
-        ProfileFile::write(ini, "KORVADESK", "CommunicationPort", std::to_string(port));
-        NoteReceiver::Options o;
-        o.bind_address = "127.0.0.1";
-        receiver = std::make_unique<NoteReceiver>(NoteLists(ini, (dir / "n.net").string()), o);
-        receiver->start_server();
-        while (receiver->listening_port() != port) {
-            std::this_thread::sleep_for(1ms);
-        }
-    }
-    ~Setup() {
-        receiver.reset();
-        fs::remove_all(dir);
-    }
+struct Setup : bench::LoopbackReceiver {
+    Setup() : LoopbackReceiver("kd_bench_net_") { start(); }
 };
 
 std::string sample_message(int i) {

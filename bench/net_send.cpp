@@ -2,45 +2,27 @@
 // (port and record read afresh from the settings file, message built, lookup, connect, send,
 // acknowledgement) and the network exchange alone.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <filesystem>
-#include <memory>
 #include <string>
-#include <thread>
 
 #include "app/paths.h"
+#include "loopback_receiver.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"
 #include "net/note_sender.h"
-#include "platform/profile_file.h"
-#include "platform/socket.h"
 #include "store/note_store.h"
 
 namespace {
 
 using namespace kd;
-using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
-struct Setup {
-    fs::path dir;
-    std::uint16_t port = 0;
-    std::unique_ptr<NoteReceiver> receiver;
-
-    Setup() {
-        dir = fs::temp_directory_path() / ("kd_bench_send_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+// The record and port are read through the process-wide paths, as the program's send does.
+struct Setup : bench::LoopbackReceiver {
+    Setup() : LoopbackReceiver("kd_bench_send_") {
         AppPaths paths;
-        paths.IniPath = (dir / "Korvadesk.ini").string();
-        paths.NetListPath = (dir / "Korvadesk.net").string();
+        paths.IniPath = ini;
+        paths.NetListPath = net_list;
         set_app_paths(paths);
-        SocketStatus status;
-        std::string step;
-        port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
-        ProfileFile::write(paths.IniPath, "KORVADESK", "CommunicationPort", std::to_string(port));
         NoteRecord r;
         r.NoteID = 1;
         r.EditText =
@@ -51,19 +33,9 @@ struct Setup {
         r.Width = 240;
         r.Height = 180;
         NoteStore().write_record(r);
-        NoteReceiver::Options o;
-        o.bind_address = "127.0.0.1";
-        receiver = std::make_unique<NoteReceiver>(NoteLists(), o);
-        receiver->start_server();
-        while (receiver->listening_port() != port) {
-            std::this_thread::sleep_for(1ms);
-        }
+        start();
     }
-    ~Setup() {
-        receiver.reset();
-        set_app_paths({});
-        fs::remove_all(dir);
-    }
+    ~Setup() { set_app_paths({}); }
 };
 
 void BM_SendToComputer(benchmark::State& state) {
