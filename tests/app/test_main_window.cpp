@@ -22,10 +22,10 @@
 #include "app/tray_menu.h"
 #include "note/note_window.h"
 #include "platform/profile_file.h"
-#include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -60,12 +60,10 @@ protected:
         folder_ = dir_.path().toStdString();
         ini_ = folder_ + "/Korvadesk.ini";
         set_app_paths(test::app_paths_in(folder_));
-        ErrorReporter::set_handler([this](const std::string& m) { reports_.push_back(m); });
     }
     void TearDown() override {
         window_.reset();
         QApplication::processEvents();
-        ErrorReporter::set_handler({});
     }
 
     MainWindow& start() {
@@ -88,7 +86,7 @@ protected:
     QTemporaryDir dir_;
     std::string folder_;
     std::string ini_;
-    std::vector<std::string> reports_;
+    test::ErrorRecorder reports_;
     std::unique_ptr<MainWindow> window_;
 };
 
@@ -111,7 +109,7 @@ TEST_F(MainWindowTest, FirstStartCreatesTheFileAndShowsOneEmptyNote) {
     EXPECT_EQ(note->number(), 1);
     EXPECT_EQ(store.get_default_width(), note->width());
     EXPECT_EQ(store.get_default_height(), note->height());
-    EXPECT_TRUE(reports_.empty());
+    EXPECT_TRUE(reports_.messages.empty());
 }
 
 TEST_F(MainWindowTest, NewNotesCascadeFromTheFirstNote) {
@@ -352,7 +350,7 @@ TEST_F(MainWindowTest, VersionThatCannotBeWrittenEndsTheStart) {
     // One message, not a failure report per theme record before it.
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("Sorry but Korvadesk program is not working properly", 0), 0u);
-    EXPECT_TRUE(reports_.empty());
+    EXPECT_TRUE(reports_.messages.empty());
 }
 
 }  // namespace

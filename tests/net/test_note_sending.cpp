@@ -22,10 +22,10 @@
 #include "note/note_window.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
-#include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -49,13 +49,11 @@ protected:
     void SetUp() override {
         ProfileFile::clear_cache();
         set_app_paths(test::app_paths_in(dir_.path()));
-        ErrorReporter::set_handler([this](const std::string& m) { store_errors_.push_back(m); });
     }
     void TearDown() override {
         for (auto& w : notes_) {
             delete w.data();
         }
-        ErrorReporter::set_handler({});
         set_app_paths({});
     }
 
@@ -87,7 +85,7 @@ protected:
 
     test::TempDir dir_;
     std::vector<QPointer<NoteWindow>> notes_;
-    std::vector<std::string> store_errors_;
+    test::ErrorRecorder store_errors_;
 };
 
 TEST_F(NoteSendingTest, EveryRecipientIsTriedAndOnlyTheFailingOneIsReported) {

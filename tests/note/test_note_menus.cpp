@@ -23,9 +23,9 @@
 #include "note/note_menus_model.h"
 #include "note/note_window.h"
 #include "platform/profile_file.h"
-#include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -44,7 +44,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         set_app_paths(test::app_paths_in(dir_.path().toStdString()));
-        ErrorReporter::set_handler([this](const std::string& m) { errors_.push_back(m); });
         saved_hooks_ = note_menu_hooks();
         note_menu_hooks().send_note = [this](NoteWindow& n, const std::vector<std::string>& r,
                                              const std::string& s) {
@@ -60,7 +59,6 @@ protected:
         note_menu_hooks() = saved_hooks_;
         set_network_available(true);
         nm::set_email_check_running(false);
-        ErrorReporter::set_handler({});
     }
 
     NoteWindow* make_note(int number, const std::string& title = "Shopping") {
@@ -134,7 +132,7 @@ protected:
 
     QTemporaryDir dir_;
     NoteMenuHooks saved_hooks_;
-    std::vector<std::string> errors_;
+    test::ErrorRecorder errors_;
     std::vector<QPointer<NoteWindow>> windows_;
     std::vector<SendCall> sends_;
     bool sending_seen_ = false;

@@ -26,9 +26,9 @@
 #include "note/note_geometry.h"
 #include "note/note_window.h"
 #include "platform/profile_file.h"
-#include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -39,12 +39,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         set_app_paths(test::app_paths_in(dir_.path().toStdString()));
-        ErrorReporter::set_handler([this](const std::string& m) { errors_.push_back(m); });
     }
     void TearDown() override {
         for (auto& w : windows_)
             delete w.data();
-        ErrorReporter::set_handler({});
     }
 
     NoteWindow* make_note(int number) {
@@ -117,7 +115,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    std::vector<std::string> errors_;
+    test::ErrorRecorder errors_;
     std::vector<QPointer<NoteWindow>> windows_;
     std::string box_text_;
     QMessageBox::Icon box_icon_ = QMessageBox::NoIcon;
@@ -613,8 +611,8 @@ TEST_F(NoteWindowTest, FailedSaveIsReportedAndStateKept) {
     paths.IniPath = dir_.filePath("missing/folder/Korvadesk.ini").toStdString();
     set_app_paths(paths);
     EXPECT_FALSE(w->save_state());
-    ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0], "Error writing Note information to ini file.");
+    ASSERT_EQ(errors_.messages.size(), 1u);
+    EXPECT_EQ(errors_.messages[0], "Error writing Note information to ini file.");
 }
 
 }  // namespace

@@ -26,8 +26,8 @@
 #include "note/note_window.h"
 #include "platform/profile_file.h"
 #include "richtext/rtf_test_support.h"
-#include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "themes/builtin_themes.h"
 
@@ -125,11 +125,6 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         set_app_paths(AppPaths{dirs_.root, dirs_.ini, dirs_.config + "/Korvadesk.net", "Linux"});
-        ErrorReporter::set_handler([this](const std::string& m) { reports_.push_back(m); });
-    }
-    void TearDown() override {
-        ErrorReporter::set_handler({});
-        ProgramTest::TearDown();
     }
 
     // Visible windows of the process: its notes (the main window is never shown).
@@ -140,7 +135,7 @@ protected:
     // The record as the program left it in the settings file, or false when it is missing.
     bool stored(int number, NoteRecord& out) { return NoteStore().read_record(number, out); }
 
-    std::vector<std::string> reports_;
+    test::ErrorRecorder reports_;
 };
 
 TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
@@ -215,7 +210,7 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
     EXPECT_NE(original_look.find("fg#0000c8"), std::string::npos) << original_look;
     EXPECT_NE(original_look.find(" S"), std::string::npos) << original_look;
     EXPECT_NE(original_look.find(" I"), std::string::npos) << original_look;
-    EXPECT_TRUE(reports_.empty());
+    EXPECT_TRUE(reports_.messages.empty());
 }
 
 TEST_F(RichNote, TypedTextAndShortcutsAreSavedWhenTheFocusGoesToAnotherWindow) {
@@ -256,7 +251,7 @@ TEST_F(RichNote, TypedTextAndShortcutsAreSavedWhenTheFocusGoesToAnotherWindow) {
     EXPECT_TRUE(c.charFormat().fontUnderline());
     c.setPosition(5);
     EXPECT_FALSE(c.charFormat().fontUnderline());
-    EXPECT_TRUE(reports_.empty());
+    EXPECT_TRUE(reports_.messages.empty());
 }
 
 TEST_F(RichNote, WebAddressOfARestoredNoteOpensOnAClickAndFollowsAReload) {

@@ -9,23 +9,9 @@
 #include "app/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
-#include "store/error_reporter.h"
+#include "support/error_recorder.h"
 
 namespace kd::test {
-
-class ErrorRecorder {
-public:
-    ErrorRecorder() {
-        ErrorReporter::set_handler([this](const std::string& m) { messages.push_back(m); });
-    }
-    ~ErrorRecorder() { ErrorReporter::set_handler({}); }
-    ErrorRecorder(const ErrorRecorder&) = delete;
-    ErrorRecorder& operator=(const ErrorRecorder&) = delete;
-
-    std::vector<std::string> take() { return std::exchange(messages, {}); }
-
-    std::vector<std::string> messages;
-};
 
 class StoreTest : public ::testing::Test {
 protected:
