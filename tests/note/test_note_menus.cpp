@@ -25,6 +25,7 @@
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/box_answerer.h"
 #include "support/error_recorder.h"
 #include "themes/builtin_themes.h"
 
@@ -107,15 +108,8 @@ protected:
 
     // Answers the next message box with `button` and remembers its text.
     void answer_next_box(QMessageBox::StandardButton button) {
-        QTimer::singleShot(50, [this, button] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    box_text_ = box->text().toStdString();
-                    box->button(button)->click();
-                    return;
-                }
-            }
-        });
+        test::answer_next_box(
+            button, [this](const QMessageBox& box) { box_text_ = box.text().toStdString(); });
     }
 
     template <class F>
