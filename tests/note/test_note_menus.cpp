@@ -27,6 +27,7 @@
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
+#include "support/sample_note.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -63,17 +64,7 @@ protected:
     }
 
     NoteWindow* make_note(int number, const std::string& title = "Shopping") {
-        NoteRecord r = builtin_theme_record(builtin_themes()[3]);
-        r.NoteID = number;
-        r.TitleText = title;
-        r.TitleFontType = "";
-        r.Left = 300;
-        r.Top = 200;
-        r.Width = 240;
-        r.Height = 180;
-        r.Minimized = "No";
-        r.Border = "No";
-        r.Hidden = "No";
+        const NoteRecord r = test::sample_note_record(number, title);
         auto* w = new NoteWindow(nullptr, number);
         windows_.push_back(w);
         EXPECT_TRUE(w->create_from_record(r, false, false));

@@ -30,6 +30,7 @@
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
+#include "support/sample_note.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -60,20 +61,7 @@ protected:
 
     bool stored(int number, NoteRecord& out) { return NoteStore().read_record(number, out); }
 
-    static NoteRecord sample_record(int number) {
-        NoteRecord r = builtin_theme_record(builtin_themes()[3]);  // Green
-        r.NoteID = number;
-        r.TitleText = "Shopping";
-        r.TitleFontType = "";
-        r.Left = 300;
-        r.Top = 200;
-        r.Width = 240;
-        r.Height = 180;
-        r.Minimized = "No";
-        r.Border = "No";
-        r.Hidden = "No";
-        return r;
-    }
+    static NoteRecord sample_record(int number) { return test::sample_note_record(number); }
 
     // Sends a mouse event with explicit screen coordinates, as the window system would.
     static void mouse(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButton button,
