@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -246,14 +248,64 @@ struct Document {
         return true;
     }
 
+    // Sets several keys of one section. A section the file lacks is appended whole, which
+    // saves a scan of the file for every key of a new record.
+    bool set_many(std::string_view section,
+                  std::span<const std::pair<std::string_view, std::string_view>> entries) {
+        if (entries.empty()) {
+            return false;
+        }
+        if (has_section(section)) {
+            bool changed = false;
+            for (const auto& [key, value] : entries) {
+                changed = set(section, key, value) || changed;
+            }
+            return changed;
+        }
+        if (!lines.empty() && !trim(lines.back()).empty()) {
+            lines.emplace_back();
+        }
+        lines.push_back("[" + std::string(section) + "]");
+        for (const auto& [key, value] : entries) {
+            const auto it = keys.find(lookup_key(section, key));
+            if (it != keys.end()) {
+                lines[it->second] = std::string(key) + "=" + std::string(value);
+                continue;
+            }
+            keys.emplace(lookup_key(section, key), lines.size());
+            lines.push_back(std::string(key) + "=" + std::string(value));
+        }
+        return true;
+    }
+
     bool remove_key(std::string_view section, std::string_view key) {
         return remove_lines(section, [key](const LineInfo& info) {
             return info.kind == LineKind::Key && equals_nocase(info.name, key);
         });
     }
 
-    bool remove_section(std::string_view section) {
-        return remove_lines(section, [](const LineInfo&) { return true; });
+    bool remove_section(std::string_view section) { return remove_sections({lower(section)}); }
+
+    // Removes every section whose lower-case name is in `names`, in one pass.
+    bool remove_sections(const std::unordered_set<std::string>& names) {
+        bool in_target = false;
+        bool changed = false;
+        std::vector<std::string> kept;
+        kept.reserve(lines.size());
+        for (auto& line : lines) {
+            const LineInfo info = classify(line);
+            if (info.kind == LineKind::Section) {
+                in_target = names.contains(lower(info.name));
+            }
+            if (in_target) {
+                changed = true;
+                continue;
+            }
+            kept.push_back(std::move(line));
+        }
+        lines = std::move(kept);
+        index();
+        return changed;
     }
 
 private:
@@ -470,6 +522,21 @@ std::string write_target(const std::string& path) {
     return path;
 }
 
+std::atomic<std::uint64_t> g_replaces{0};
+
+// A file marked read-only is refused, as Windows refuses to write a read-only file; the
+// rename would otherwise replace it whatever its mode (and root may write anything).
+bool file_refuses_writes(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return false;  // missing: the folder decides
+    }
+    if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return true;
+    }
+    return ::access(path.c_str(), W_OK) != 0;
+}
+
 // Replaces the file with the new text: temporary file, fsync, rename, fsync of the folder.
 bool replace_file(const std::string& path, const std::string& text, bool existed, int folder_fd) {
     const std::string tmp = path + ".tmp";
@@ -490,6 +557,7 @@ bool replace_file(const std::string& path, const std::string& text, bool existed
         ::unlink(tmp.c_str());
         return false;
     }
+    g_replaces.fetch_add(1, std::memory_order_relaxed);
     // Some file systems refuse fsync on folders; the rename itself has happened.
     if (folder_fd >= 0) {
         ::fsync(folder_fd);
@@ -520,7 +588,7 @@ bool modify(const std::string& given_path, Change&& change) {
     }
 
     // Never rewrite a file that could not be read: its content would be lost.
-    if (!refresh(given_path, entry)) {
+    if (!refresh(given_path, entry) || file_refuses_writes(path)) {
         return false;
     }
     Document doc = entry.doc;
@@ -551,7 +619,27 @@ bool valid_key_name(std::string_view k) {
            k.find('=') == std::string_view::npos && k[0] != '[' && k[0] != ';' && k[0] != '#';
 }
 
+bool valid_change_names(std::string_view section, std::string_view key, bool with_key) {
+    return valid_section_name(section) && (!with_key || valid_key_name(key));
+}
+
 }  // namespace
+
+void ProfileEdit::set(std::string_view section, std::string_view key, std::string_view value) {
+    changes_.push_back({Op::Set, std::string(section), std::string(key), std::string(value)});
+}
+
+void ProfileEdit::remove_key(std::string_view section, std::string_view key) {
+    changes_.push_back({Op::RemoveKey, std::string(section), std::string(key), {}});
+}
+
+void ProfileEdit::remove_section(std::string_view section) {
+    changes_.push_back({Op::RemoveSection, std::string(section), {}, {}});
+}
+
+void ProfileEdit::append(const ProfileEdit& other) {
+    changes_.insert(changes_.end(), other.changes_.begin(), other.changes_.end());
+}
 
 std::string cut_at_char_boundary(std::string_view text, std::size_t max_bytes) {
     if (text.size() <= max_bytes) {
@@ -614,18 +702,105 @@ bool ProfileFile::write_keys(const std::string& path, std::string_view section,
     if (!valid_section_name(section)) {
         return false;
     }
+    ProfileEdit edit;
     for (const auto& e : entries) {
-        if (!valid_key_name(e.key) || has_line_end(e.value)) {
+        edit.set(section, e.key, e.value);
+    }
+    return apply(path, edit);
+}
+
+bool ProfileFile::apply(const std::string& path, const ProfileEdit& edit) {
+    using Op = ProfileEdit::Op;
+    for (const auto& c : edit.changes_) {
+        if (!valid_change_names(c.section, c.key, c.op != Op::RemoveSection) ||
+            (c.op == Op::Set && has_line_end(c.value))) {
             return false;
         }
     }
+    if (edit.empty()) {
+        return true;
+    }
     return modify(path, [&](Document& doc) {
         bool changed = false;
-        for (const auto& e : entries) {
-            changed = doc.set(section, e.key, e.value) || changed;
+        std::vector<std::pair<std::string_view, std::string_view>> run;
+        const auto& changes = edit.changes_;
+        for (std::size_t i = 0; i < changes.size();) {
+            const auto& c = changes[i];
+            if (c.op == Op::Set) {
+                // A run of keys of one section (a record) goes in together.
+                run.clear();
+                std::size_t j = i;
+                while (j < changes.size() && changes[j].op == Op::Set &&
+                       equals_nocase(changes[j].section, c.section)) {
+                    run.emplace_back(changes[j].key, changes[j].value);
+                    ++j;
+                }
+                changed = doc.set_many(c.section, run) || changed;
+                i = j;
+                continue;
+            }
+            if (c.op == Op::RemoveKey) {
+                changed = doc.remove_key(c.section, c.key) || changed;
+                ++i;
+                continue;
+            }
+            // A run of removed sections (old records) costs one pass over the file.
+            std::unordered_set<std::string> names;
+            for (; i < changes.size() && changes[i].op == Op::RemoveSection; ++i) {
+                names.insert(lower(changes[i].section));
+            }
+            changed = doc.remove_sections(names) || changed;
         }
         return changed;
     });
+}
+
+bool ProfileFile::writable(const std::string& given_path) {
+    if (given_path.empty()) {
+        return false;
+    }
+    const std::string path = write_target(given_path);
+    if (file_refuses_writes(path)) {
+        return false;
+    }
+    // A file of our own beside it shows whether the folder takes new files (the replace
+    // needs one); a read-only mount refuses even root here.
+    const std::string probe = path + ".probe." + std::to_string(::getpid());
+    Fd fd(::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.ok()) {
+        return false;
+    }
+    fd.reset();
+    ::unlink(probe.c_str());
+    return true;
+}
+
+std::vector<std::string> ProfileFile::keys(const std::string& path, std::string_view section) {
+    std::vector<std::string> out;
+    CacheEntry& entry = entry_for(path);
+    std::lock_guard guard(entry.mutex);
+    if (!refresh(path, entry)) {
+        return out;
+    }
+    bool in_target = false;
+    bool seen = false;
+    for (const auto& line : entry.doc.lines) {
+        const LineInfo info = classify(line);
+        if (info.kind == LineKind::Section) {
+            if (seen) {
+                break;
+            }
+            in_target = equals_nocase(info.name, section);
+            seen = in_target;
+        } else if (in_target && info.kind == LineKind::Key) {
+            out.emplace_back(info.name);
+        }
+    }
+    return out;
+}
+
+std::uint64_t ProfileFile::replace_count() {
+    return g_replaces.load(std::memory_order_relaxed);
 }
 
 bool ProfileFile::delete_section(const std::string& path, std::string_view section) {

@@ -17,12 +17,39 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kd {
+
+// A set of changes to one profile file (keys set or removed, sections removed, in any
+// sections), applied by ProfileFile::apply as one replace of the file: all of it or nothing.
+class ProfileEdit {
+public:
+    void set(std::string_view section, std::string_view key, std::string_view value);
+    void remove_key(std::string_view section, std::string_view key);
+    void remove_section(std::string_view section);
+
+    bool empty() const { return changes_.empty(); }
+    std::size_t size() const { return changes_.size(); }
+    // Appends the other edit's changes after this one's.
+    void append(const ProfileEdit& other);
+
+private:
+    friend class ProfileFile;
+    enum class Op { Set, RemoveKey, RemoveSection };
+    struct Change {
+        Op op;
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    std::vector<Change> changes_;
+};
 
 class ProfileFile {
 public:
@@ -62,6 +89,19 @@ public:
         return write(path, section, key, std::nullopt);
     }
 
+    // Applies every change of the edit, in order, as one replace of the file. Refused as a
+    // whole (false, file untouched) when any change would be refused by write() or
+    // delete_section(). An empty edit, or one that changes nothing, writes nothing.
+    static bool apply(const std::string& path, const ProfileEdit& edit);
+
+    // Whether the file can be written: a file marked read-only (no write bit) is refused,
+    // as Windows refuses a read-only file, and so is a folder in which no new file can be
+    // made (read-only mount, no right). Writes nothing that stays.
+    static bool writable(const std::string& path);
+
+    // Names of the keys of a section in file order (first section of that name).
+    static std::vector<std::string> keys(const std::string& path, std::string_view section);
+
     // Removes the whole section with its keys (every section of that name). Returns true when
     // the section is gone afterwards, also when there was none.
     static bool delete_section(const std::string& path, std::string_view section);
@@ -71,6 +111,9 @@ public:
 
     // Drops every cached file (tests use it to start from a known state).
     static void clear_cache();
+
+    // Replaces of files done by this process so far (benchmarks and tests count them).
+    static std::uint64_t replace_count();
 };
 
 // Cuts text to at most max_bytes bytes without splitting a UTF-8 character; bytes that are

@@ -1,5 +1,6 @@
 #include "store/note_store.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/paths.h"
@@ -316,59 +317,55 @@ std::string NoteStore::record_section(std::string_view number) {
     return std::string(t::kRecordSectionPrefix) + std::string(number);
 }
 
-bool NoteStore::write_record(const NoteRecord& r, const std::string& file) const {
-    if (r.NoteID <= 0 || r.NoteID > t::kHighestRecord) {
-        return true;
-    }
-    const std::string& path = file.empty() ? ini() : file;
+namespace {
+
+// The record's 24 keys in the order the file has always had them.
+void add_record(ProfileEdit& edit, const NoteRecord& r) {
     const auto color = [](ColorRef c) { return format_int(static_cast<std::int32_t>(c)); };
-    const std::array<std::string, 24> values = {
-        format_int(r.NoteID),
-        color(r.EditBackColor),
-        color(r.EditTextColor),
-        r.EditFont,
-        r.EditFontType,
-        format_int(r.EditFontSize),
-        format_int(r.EditCharSet),
-        body_to_stored(r.EditText),
-        color(r.TitleBackColor),
-        color(r.TitleTextColor),
-        r.TitleFont,
-        r.TitleFontType,
-        format_int(r.TitleFontSize),
-        r.TitleText,
-        format_int(r.TitleCharSet),
-        format_int(r.Left),
-        format_int(r.Top),
-        format_int(r.Height),
-        format_int(r.Width),
-        r.Minimized,
-        r.Border,
-        r.Hidden,
-        r.Expiration,
-        r.Alarm,
-    };
-    const std::array<std::string_view, 24> keys = {
-        t::kNoteID,         t::kEditBackColor, t::kEditTextColor,
-        t::kEditFont,       t::kEditFontType,  t::kEditFontSize,
-        t::kEditCharSet,    t::kEditText,      t::kTitleBackColor,
-        t::kTitleTextColor, t::kTitleFont,     t::kTitleFontType,
-        t::kTitleFontSize,  t::kTitleText,     t::kTitleCharSet,
-        t::kLeft,           t::kTop,           t::kHeight,
-        t::kWidth,          t::kMinimized,     t::kBorder,
-        t::kHidden,         t::kExpiration,    t::kAlarm,
-    };
-    std::array<ProfileFile::KeyValue, 24> entries;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        entries[i] = {keys[i], values[i]};
+    const std::string section = NoteStore::record_section(r.NoteID);
+    const std::array<std::pair<std::string_view, std::string>, 24> entries = {{
+        {t::kNoteID, format_int(r.NoteID)},
+        {t::kEditBackColor, color(r.EditBackColor)},
+        {t::kEditTextColor, color(r.EditTextColor)},
+        {t::kEditFont, r.EditFont},
+        {t::kEditFontType, r.EditFontType},
+        {t::kEditFontSize, format_int(r.EditFontSize)},
+        {t::kEditCharSet, format_int(r.EditCharSet)},
+        {t::kEditText, body_to_stored(r.EditText)},
+        {t::kTitleBackColor, color(r.TitleBackColor)},
+        {t::kTitleTextColor, color(r.TitleTextColor)},
+        {t::kTitleFont, r.TitleFont},
+        {t::kTitleFontType, r.TitleFontType},
+        {t::kTitleFontSize, format_int(r.TitleFontSize)},
+        {t::kTitleText, r.TitleText},
+        {t::kTitleCharSet, format_int(r.TitleCharSet)},
+        {t::kLeft, format_int(r.Left)},
+        {t::kTop, format_int(r.Top)},
+        {t::kHeight, format_int(r.Height)},
+        {t::kWidth, format_int(r.Width)},
+        {t::kMinimized, r.Minimized},
+        {t::kBorder, r.Border},
+        {t::kHidden, r.Hidden},
+        {t::kExpiration, r.Expiration},
+        {t::kAlarm, r.Alarm},
+    }};
+    for (const auto& [key, value] : entries) {
+        edit.set(section, key, value);
     }
+}
+
+bool storable_number(int number) {
+    return number > 0 && number <= t::kHighestRecord;
+}
+
+}  // namespace
+
+bool NoteStore::write_record(const NoteRecord& r, const std::string& file) const {
     // One change of the file for the whole record: a crash never leaves half a note, and a
     // save costs one rewrite instead of 24.
-    if (!ProfileFile::write_keys(path, record_section(r.NoteID), entries)) {
-        ErrorReporter::report(std::string(t::kErrorWritingNote));
-        return false;
-    }
-    return true;
+    StoreTransaction tx(file);
+    tx.write_record(r);
+    return tx.commit(t::kErrorWritingNote);
 }
 
 bool NoteStore::read_record(std::string_view number, NoteRecord& record,
@@ -434,13 +431,9 @@ bool NoteStore::delete_record(int number) const {
 }
 
 bool NoteStore::delete_records_above(int first, int last) const {
-    for (int i = first + 1; i <= last; ++i) {
-        if (!ProfileFile::delete_section(ini(), record_section(i))) {
-            ErrorReporter::report(std::string(t::kErrorDeletingOldNotes));
-            return false;
-        }
-    }
-    return true;
+    StoreTransaction tx;
+    tx.delete_records_above(first, last);
+    return tx.commit(t::kErrorDeletingOldNotes);
 }
 
 int NoteStore::count_saved_themes() const {
@@ -457,27 +450,76 @@ std::string NoteStore::default_border() const {
                              record_capacity::kFlag);
 }
 
+// ---- Transactions
+
+StoreTransaction::StoreTransaction(std::string file)
+    : file_(file.empty() ? app_paths().IniPath : std::move(file)) {}
+
+void StoreTransaction::write_record(const NoteRecord& record) {
+    if (storable_number(record.NoteID)) {
+        add_record(edit_, record);
+    }
+}
+
+void StoreTransaction::delete_record(int number) {
+    edit_.remove_section(NoteStore::record_section(number));
+}
+
+void StoreTransaction::delete_records_above(int first, int last) {
+    for (int i = std::max(first, 0) + 1; i <= std::min(last, t::kHighestRecord); ++i) {
+        delete_record(i);
+    }
+}
+
+void StoreTransaction::set_number_of_notes(int count) {
+    set(t::kMainSection, t::kNumberOfNotes, format_int(count));
+}
+
+void StoreTransaction::set(std::string_view section, std::string_view key,
+                           std::optional<std::string_view> value) {
+    if (value) {
+        edit_.set(section, key, *value);
+    } else {
+        edit_.remove_key(section, key);
+    }
+}
+
+bool StoreTransaction::commit(std::string_view error_text) {
+    if (!ProfileFile::apply(file_, edit_)) {
+        if (!error_text.empty()) {
+            ErrorReporter::report(std::string(error_text));
+        }
+        return false;
+    }
+    edit_ = ProfileEdit{};
+    return true;
+}
+
 RenumberResult renumber_notes(
-    const std::function<bool(const NoteRecord& record, int new_number)>& open_note) {
+    const std::function<std::optional<NoteRecord>(const NoteRecord& record, int new_number)>&
+        open_note,
+    StoreTransaction& tx) {
     const NoteStore store;
     const int old_count = store.get_number_of_notes();
     RenumberResult result;
-    for (int i = 1; i <= old_count; ++i) {
+    for (int i = 1; i <= old_count && i <= t::kHighestRecord; ++i) {
         NoteRecord record;
         if (!store.read_record(i, record)) {
             continue;
         }
-        // Record i is only ever rewritten under a number of at most i, so no record that is
-        // still to be read gets overwritten.
         ++result.count;
-        if (open_note(record, result.count)) {
+        if (auto kept = open_note(record, result.count)) {
+            kept->NoteID = result.count;
+            tx.write_record(*kept);
             ++result.kept;
+        } else {
+            tx.delete_record(result.count);
         }
     }
     if (result.count < old_count) {
-        store.delete_records_above(result.count, old_count);
+        tx.delete_records_above(result.count, old_count);
     }
-    store.set_number_of_notes(result.count);
+    tx.set_number_of_notes(result.count);
     return result;
 }
 

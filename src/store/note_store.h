@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/profile_file.h"
 #include "store/note_record.h"
 #include "store/store_texts.h"
 
@@ -211,6 +213,36 @@ private:
     void put_reported(std::string_view key, std::string_view value) const;
 };
 
+// Many changes of the settings file (records written or deleted, main-section keys, list
+// values) gathered and then written as one replace of the file: after a crash the file holds
+// all of them or none. Use it wherever one event writes many keys.
+class StoreTransaction {
+public:
+    // `file` empty means IniPath.
+    explicit StoreTransaction(std::string file = {});
+
+    // The 24 keys of the record; a NoteID of 0 or outside 1 to 99999 adds nothing.
+    void write_record(const NoteRecord& record);
+    void delete_record(int number);
+    // Records first + 1 to last.
+    void delete_records_above(int first, int last);
+    void set_number_of_notes(int count);
+    // Any key of any section (lists, mailboxes); nullopt removes the key.
+    void set(std::string_view section, std::string_view key, std::optional<std::string_view> value);
+
+    bool empty() const { return edit_.empty(); }
+    const std::string& file() const { return file_; }
+
+    // Writes everything as one replace and empties the transaction. On failure nothing of it
+    // is written, `error_text` is reported (unless empty) and false returned; the changes stay
+    // for another try.
+    bool commit(std::string_view error_text = {});
+
+private:
+    std::string file_;
+    ProfileEdit edit_;
+};
+
 // One line of EditText in the file: line feeds become "|", carriage returns are dropped.
 std::string body_to_stored(std::string_view body);
 // And back: every "|" becomes a line feed.
@@ -218,15 +250,18 @@ std::string body_from_stored(std::string_view stored);
 
 // Renumbering at start. Reads records 1 to NumberOfNotes in increasing order; for each one that
 // exists calls open_note(record, new_number) with new numbers 1, 2, 3, ... The callback opens
-// the note and writes it under new_number (it returns whether the note was kept, false when
-// for example its expiry deleted it). Every existing record takes its number whether kept or
-// not, so a deletion of the dropped note's section can never hit another note. Afterwards
-// deletes the records above the new count up to the old one and writes NumberOfNotes.
+// the note and returns the record to store under new_number, or nothing when the note is gone
+// (for example its expiry deleted it): its new number stays taken and its section is removed.
+// Every write goes into `tx`: the records under their new numbers, the records above the new
+// count up to the old one removed, and NumberOfNotes. Commit it once, so that a crash leaves
+// either the old numbering or the new one and never a note in two sections.
 struct RenumberResult {
     int count = 0;  // the note count to go on with
     int kept = 0;   // notes the callback kept
 };
 RenumberResult renumber_notes(
-    const std::function<bool(const NoteRecord& record, int new_number)>& open_note);
+    const std::function<std::optional<NoteRecord>(const NoteRecord& record, int new_number)>&
+        open_note,
+    StoreTransaction& tx);
 
 }  // namespace kd

@@ -184,6 +184,66 @@ TEST_F(ProfileFileTest, FailedWritesReturnFalse) {
     EXPECT_EQ(ProfileFile::read(ini, "S", "k", 10), "v");
 }
 
+TEST_F(ProfileFileTest, EditsAcrossSectionsAreOneReplaceOrNothing) {
+    write_text(ini,
+               "[KORVADESK]\nNumberOfNotes=3\n\n[NOTE_ID_2]\nNoteID=2\n\n[NOTE_ID_3]\n"
+               "NoteID=3\n\n[NOTE_RECEIVED]\nNoteData=a~\nNoteData1=b~\n");
+    ProfileEdit edit;
+    edit.set("NOTE_ID_1", "NoteID", "1");
+    edit.set("NOTE_ID_1", "TitleText", "moved");
+    edit.remove_section("note_id_2");
+    edit.remove_section("NOTE_ID_3");
+    edit.remove_key("NOTE_RECEIVED", "NoteData");
+    edit.set("korvadesk", "NumberOfNotes", "1");
+    const auto before = ProfileFile::replace_count();
+    ASSERT_TRUE(ProfileFile::apply(ini, edit));
+    EXPECT_EQ(ProfileFile::replace_count() - before, 1u);
+    EXPECT_EQ(read_text(ini),
+              "[KORVADESK]\nNumberOfNotes=1\n\n[NOTE_RECEIVED]\nNoteData1=b~\n\n"
+              "[NOTE_ID_1]\nNoteID=1\nTitleText=moved\n");
+    EXPECT_EQ(ProfileFile::keys(ini, "note_received"), std::vector<std::string>{"NoteData1"});
+
+    // One refused change refuses the whole edit.
+    const std::string kept = read_text(ini);
+    ProfileEdit bad;
+    bad.set("KORVADESK", "NumberOfNotes", "9");
+    bad.set("KORVADESK", "Split", "line\nNOTE_ID_9=x");
+    EXPECT_FALSE(ProfileFile::apply(ini, bad));
+    EXPECT_EQ(read_text(ini), kept);
+    // Nothing changed: nothing written.
+    ProfileEdit same;
+    same.set("KORVADESK", "NumberOfNotes", "1");
+    EXPECT_TRUE(ProfileFile::apply(ini, same));
+    EXPECT_TRUE(ProfileFile::apply(ini, ProfileEdit{}));
+    EXPECT_EQ(ProfileFile::replace_count() - before, 1u);
+}
+
+TEST_F(ProfileFileTest, ReadOnlyFilesAndFoldersAreRefused) {
+    ASSERT_TRUE(ProfileFile::write(ini, "S", "k", "v"));
+    EXPECT_TRUE(ProfileFile::writable(ini));
+    EXPECT_TRUE(ProfileFile::writable(dir.file("new.ini")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new.ini")));
+    // The probe leaves nothing behind: the folder holds the settings file alone.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    // Marked read-only: refused even for root, and the file keeps its mode and content.
+    ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
+    EXPECT_FALSE(ProfileFile::writable(ini));
+    EXPECT_FALSE(ProfileFile::write(ini, "S", "k", "w"));
+    EXPECT_FALSE(ProfileFile::delete_section(ini, "S"));
+    struct stat st {};
+    ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(read_text(ini), "[S]\nk=v\n");
+
+    // A folder that takes no new file (a missing one here; read-only mounts are tried on the
+    // real program).
+    EXPECT_FALSE(ProfileFile::writable(dir.file("missing/Korvadesk.ini")));
+    EXPECT_FALSE(ProfileFile::writable(""));
+}
+
 TEST_F(ProfileFileTest, WritesThroughSymbolicLink) {
     const std::string real = dir.file("real.ini");
     write_text(real, "[S]\nk=1\n");

@@ -225,13 +225,6 @@ TEST_F(RecordTest, FailuresAreReportedWithTheirTexts) {
     EXPECT_EQ(errors.take(), Messages{std::string(t::kErrorWritingNote)});
 }
 
-// The callback the main window uses: the record is written under its new number.
-bool write_under(const NoteRecord& record, int number) {
-    NoteRecord moved = record;
-    moved.NoteID = number;
-    return NoteStore().write_record(moved);
-}
-
 TEST_F(RecordTest, RenumberingClosesGapsInOrder) {
     for (int id : {1, 3, 4}) {
         ASSERT_TRUE(store.write_record(sample(id, "note " + std::to_string(id))));
@@ -239,10 +232,20 @@ TEST_F(RecordTest, RenumberingClosesGapsInOrder) {
     ASSERT_TRUE(store.set_number_of_notes(4));
 
     std::vector<std::pair<std::string, int>> opened;
-    const RenumberResult result = renumber_notes([&](const NoteRecord& r, int number) {
-        opened.emplace_back(r.TitleText, number);
-        return write_under(r, number);
-    });
+    StoreTransaction tx;
+    const RenumberResult result = renumber_notes(
+        [&](const NoteRecord& r, int number) -> std::optional<NoteRecord> {
+            opened.emplace_back(r.TitleText, number);
+            return r;
+        },
+        tx);
+    // Nothing reaches the file before the commit, and the commit is one replace: a crash
+    // leaves the old numbering or the new one, never a note in two sections.
+    EXPECT_TRUE(store.record_exists(4));
+    EXPECT_EQ(store.get_number_of_notes(), 4);
+    const auto replaces = ProfileFile::replace_count();
+    ASSERT_TRUE(tx.commit());
+    EXPECT_EQ(ProfileFile::replace_count() - replaces, 1u);
     EXPECT_EQ(result.count, 3);
     EXPECT_EQ(result.kept, 3);
     const std::vector<std::pair<std::string, int>> expected = {
@@ -266,14 +269,17 @@ TEST_F(RecordTest, RenumberingKeepsTheNumberOfADroppedNote) {
         ASSERT_TRUE(store.write_record(sample(id, "note " + std::to_string(id))));
     }
     ASSERT_TRUE(store.set_number_of_notes(6));
-    // The second note expires while it is set up: it deletes itself and is not written.
-    const RenumberResult result = renumber_notes([&](const NoteRecord& r, int number) {
-        if (r.TitleText == "note 3") {
-            NoteStore().delete_record(number);
-            return false;
-        }
-        return write_under(r, number);
-    });
+    // The second note expires while it is set up: it is gone and is not written.
+    StoreTransaction tx;
+    const RenumberResult result = renumber_notes(
+        [&](const NoteRecord& r, int) -> std::optional<NoteRecord> {
+            if (r.TitleText == "note 3") {
+                return std::nullopt;
+            }
+            return r;
+        },
+        tx);
+    ASSERT_TRUE(tx.commit());
     EXPECT_EQ(result.count, 3);
     EXPECT_EQ(result.kept, 2);
     NoteRecord r;
