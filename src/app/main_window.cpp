@@ -21,7 +21,9 @@
 #include "app/paths.h"
 #include "note/note_window.h"
 #include "platform/hot_key.h"
+#include "platform/profile_file.h"
 #include "platform/session_end.h"
+#include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "store/store_texts.h"
 #include "store/value_text.h"
@@ -160,8 +162,11 @@ bool MainWindow::start() {
     NoteStore store;
 
     // The version is the first thing written, so a file that cannot be written ends the start
-    // with this one message instead of a failure report for every theme record before it.
-    if (!store.set_version(store_texts::kVersionLabel)) {
+    // with this one message instead of a failure report for every theme record before it. An
+    // unchanged version is not written again, so the file and its folder are also tested for
+    // writing: a read-only store would otherwise only show up as lost notes.
+    if (!ProfileFile::writable(app_paths().IniPath) ||
+        !store.set_version(store_texts::kVersionLabel)) {
         QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgCannotWriteIni));
         return false;
     }
@@ -222,10 +227,8 @@ bool MainWindow::start() {
     connect(termination_, &TerminationSignals::termination_requested, this,
             [this](int) { close_for_session_end(); });
     // At logout the session manager first asks for the data, then ends the program.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-        save_all_notes();
-        NoteStore().set_number_of_notes(note_count_);
-    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { save_all_notes(ErrorDisplay::StandardError); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!closed_) {
             close_for_session_end();
@@ -262,18 +265,23 @@ void MainWindow::count_program_start() {
 
 void MainWindow::restore_notes() {
     note_count_ = 0;
-    const RenumberResult result = renumber_notes([this](const NoteRecord& record, int new_number) {
-        auto* note = new NoteWindow(this, new_number);
-        adopt_note(note);
-        note_count_ = new_number - 1;
-        place_note(note, false);
-        if (!note->create_from_record(record, false, false)) {
-            return false;  // expired: it deleted itself
-        }
-        note->save_state();
-        return true;
-    });
+    // Every note is written under its new number in one replace of the file, together with
+    // the removal of the old numbers and the new count.
+    StoreTransaction tx;
+    const RenumberResult result = renumber_notes(
+        [this](const NoteRecord& record, int new_number) -> std::optional<NoteRecord> {
+            auto* note = new NoteWindow(this, new_number);
+            adopt_note(note);
+            note_count_ = new_number - 1;
+            place_note(note, false);
+            if (!note->create_from_record(record, false, false)) {
+                return std::nullopt;  // expired: it deleted itself
+            }
+            return note->to_record();
+        },
+        tx);
     note_count_ = result.count;
+    tx.commit(store_texts::kErrorWritingNote);
 }
 
 void MainWindow::refresh_visible_notes() {
@@ -442,12 +450,17 @@ void MainWindow::show_all() {
 }
 
 void MainWindow::hide_all() {
+    // Each note saves its hidden state; all of them go to the file in one replace.
+    StoreTransaction tx;
     for (NoteWindow* note : notes()) {
         if (note->isVisible()) {
-            QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
-                                      Q_ARG(bool, false));
+            note->set_shown(false);
+            if (note->saves_state()) {
+                tx.write_record(note->to_record());
+            }
         }
     }
+    tx.commit(store_texts::kErrorWritingNote);
     menu_state_.after_hide_all();
     sync_menu();
 }
@@ -491,7 +504,7 @@ bool MainWindow::request_close() {
         QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgAttack));
         return false;
     }
-    finish_close();
+    finish_close(ErrorDisplay::MessageBox);
     return true;
 }
 
@@ -499,20 +512,35 @@ void MainWindow::close_for_session_end() {
     if (closed_) {
         return;
     }
-    save_all_notes();
-    finish_close();
+    // Nobody may be there to click a message box away: a failure goes to standard error.
+    finish_close(ErrorDisplay::StandardError);
 }
 
-void MainWindow::save_all_notes() {
+bool MainWindow::save_all_notes(ErrorDisplay errors) {
+    // Every note and the note count in one replace: text typed just before the end is kept
+    // even when no save moment came (a focus change to a popup menu saves nothing).
+    StoreTransaction tx;
     for (NoteWindow* note : notes()) {
-        note->save_state();
+        if (note->saves_state()) {
+            tx.write_record(note->to_record());
+        }
     }
+    tx.set_number_of_notes(note_count_);
+    if (tx.commit()) {
+        return true;
+    }
+    if (errors == ErrorDisplay::MessageBox) {
+        ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
+    } else {
+        std::fprintf(stderr, "%s: %s\n", kAppName, store_texts::kErrorWritingNote.data());
+    }
+    return false;
 }
 
-void MainWindow::finish_close() {
+void MainWindow::finish_close(ErrorDisplay errors) {
     closed_ = true;
-    NoteStore().set_number_of_notes(note_count_);
     timer_->stop();
+    save_all_notes(errors);
     if (hooks_.stop_server) {
         hooks_.stop_server();
     }

@@ -142,8 +142,10 @@ private:
     void count_program_start();
     void restore_notes();
     void refresh_visible_notes();
-    void save_all_notes();
-    void finish_close();
+    // Where a store failure met while ending is shown.
+    enum class ErrorDisplay { MessageBox, StandardError };
+    bool save_all_notes(ErrorDisplay errors);
+    void finish_close(ErrorDisplay errors);
 
     MainWindowHooks hooks_;
     TrayMenuState menu_state_;

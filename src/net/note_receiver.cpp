@@ -10,8 +10,8 @@ namespace {
 
 constexpr const char* kPlaySoundKey = "PlaySound";
 constexpr const char* kCommunicationPortKey = "CommunicationPort";
-constexpr std::size_t kFlagCapacity = 10;
-constexpr std::size_t kPortCapacity = 10;
+constexpr std::size_t kFlagCapacity = settings_capacity::kShort;
+constexpr std::size_t kPortCapacity = settings_capacity::kShort;
 
 void replace_all(std::string& text, std::string_view what, std::string_view with) {
     std::size_t pos = 0;
@@ -25,54 +25,35 @@ void replace_all(std::string& text, std::string_view what, std::string_view with
 
 ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists) : lists_(std::move(lists)) {}
 
-int ReceivedNoteQueue::first_free_slot() const {
-    // A message in "NoteData" that is not whole is replaced, as it always was.
-    if (!is_complete_message(lists_.read_network_mailbox(0))) {
-        return 0;
-    }
-    int slot = 1;
-    while (!lists_.read_network_mailbox(slot).empty()) {
-        ++slot;
-    }
-    return slot;
-}
-
 bool ReceivedNoteQueue::append(std::string_view message) {
     std::lock_guard lock(mutex_);
-    if (next_slot_ < 0) {
-        next_slot_ = first_free_slot();
-    }
-    if (!lists_.write_network_mailbox(message, next_slot_)) {
-        next_slot_ = -1;
+    // Behind the last waiting message, never into a slot that holds one: a slot the tick has
+    // shown as a note is emptied by its commit, which must not take a newer message with it.
+    const std::vector<int> slots = lists_.network_mailbox_slots();
+    const int slot = slots.empty() ? 0 : slots.back() + 1;
+    if (slot > kHighestMailboxSlot) {
         return false;
     }
-    ++next_slot_;
-    return true;
+    return lists_.write_network_mailbox(message, slot);
 }
 
-std::vector<std::string> ReceivedNoteQueue::take_all() {
+std::vector<QueuedMessage> ReceivedNoteQueue::peek(const std::set<int>& skip) {
     std::lock_guard lock(mutex_);
-    std::vector<std::string> found;
-    std::string first = lists_.read_network_mailbox(0);
-    bool any = !first.empty();
-    if (is_complete_message(first)) {
-        found.push_back(std::move(first));
-    }
-    for (int slot = 1;; ++slot) {
-        std::string m = lists_.read_network_mailbox(slot);
-        if (m.empty()) {
-            break;
-        }
-        any = true;
-        if (is_complete_message(m)) {
-            found.push_back(std::move(m));
+    std::vector<QueuedMessage> out;
+    for (int slot : lists_.network_mailbox_slots()) {
+        if (!skip.contains(slot)) {
+            out.push_back({slot, lists_.read_network_mailbox(slot)});
         }
     }
-    if (any) {
-        lists_.clear_network_mailbox();
+    return out;
+}
+
+bool ReceivedNoteQueue::commit(StoreTransaction& tx, const std::set<int>& slots) {
+    std::lock_guard lock(mutex_);
+    for (int slot : slots) {
+        lists_.take_network_mailbox(slot, tx);
     }
-    next_slot_ = 0;
-    return found;
+    return tx.commit();
 }
 
 ReceivedTitle derive_received_title(std::string_view parsed_title,
@@ -106,6 +87,7 @@ ReceivedTitle derive_received_title(std::string_view parsed_title,
 ReceivedNote make_received_note(NoteRecord record) {
     ReceivedNote note;
     note.shown = derive_received_title(record.TitleText, record.TitleFontType);
+    record.TitleText = note.shown.title;
     // A received note is new, unrolled and visible, and takes the place of a new note.
     record.NoteID = 0;
     record.Minimized.clear();
@@ -158,34 +140,56 @@ std::optional<ReceivedNote> NoteReceiver::receive(std::string_view message, int 
     return make_received_note(std::move(parsed.record));
 }
 
-ReceiveTickResult NoteReceiver::tick() {
+ReceiveTickResult NoteReceiver::tick(const NoteMaker& make_notes) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return tick(local.tm_hour, local.tm_min);
+    return tick(local.tm_hour, local.tm_min, make_notes);
 }
 
-ReceiveTickResult NoteReceiver::tick(int hour, int minute) {
+ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make_notes) {
     ReceiveTickResult result;
-    const std::string play =
-        ProfileFile::read(lists_.ini_path(), lists::kMainSection, kPlaySoundKey, kFlagCapacity);
-    const bool sound_allowed = play == "Yes" || play.empty();
+    const bool sound_allowed = setting_rules::plays_sound(
+        ProfileFile::read(lists_.ini_path(), lists::kMainSection, kPlaySoundKey, kFlagCapacity));
 
     bool rejected = false;
-    for (const auto& message : queue_.take_all()) {
-        if (auto note = receive(message, hour, minute, rejected)) {
+    std::set<int> taking = in_flight_;
+    for (const QueuedMessage& queued : queue_.peek(in_flight_)) {
+        taking.insert(queued.slot);
+        // A message that is not whole (left by an older version) is dropped.
+        if (!is_complete_message(queued.message)) {
+            continue;
+        }
+        if (auto note = receive(queued.message, hour, minute, rejected)) {
             result.notes.push_back(std::move(*note));
         }
     }
     // The e-mail reader waits for this mailbox to be empty, so it is emptied whatever it holds.
-    std::string mail = lists_.read_email_mailbox();
-    if (!mail.empty()) {
-        lists_.write_email_mailbox("");
+    bool take_email = email_in_flight_;
+    if (!email_in_flight_) {
+        const std::string mail = lists_.read_email_mailbox();
+        take_email = !mail.empty();
         if (is_complete_message(mail)) {
             if (auto note = receive(mail, hour, minute, rejected)) {
                 result.notes.push_back(std::move(*note));
             }
         }
+    }
+    if (!taking.empty() || take_email) {
+        // The notes and the emptied mailboxes reach the file in one replace.
+        StoreTransaction tx(lists_.ini_path());
+        if (make_notes) {
+            make_notes(result.notes, tx);
+        }
+        if (take_email) {
+            lists_.take_email_mailbox(tx);
+        }
+        const bool stored = queue_.commit(tx, taking);
+        // Not stored: the messages stay queued and are not shown again in this run; the next
+        // tick tries the commit again.
+        in_flight_ = stored ? std::set<int>{} : taking;
+        email_in_flight_ = !stored && take_email;
+        result.store_failed = !stored;
     }
     result.play_sound = sound_allowed && !result.notes.empty();
 

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,13 +18,21 @@
 #include "net/receive_server.h"
 #include "store/note_lists.h"
 #include "store/note_record.h"
+#include "store/note_store.h"
 
 namespace kd {
 
 inline constexpr int kTicksPerMinute = 120;
 
-// Messages waiting for the tick, kept in the settings file. append and take_all exclude each
-// other, so a message written while the tick takes is either taken now or waits for the next.
+// One message waiting in the settings file, with its mailbox slot.
+struct QueuedMessage {
+    int slot = 0;
+    std::string message;
+};
+
+// Messages waiting for the tick, kept in the settings file. A message leaves the queue only
+// in the same replace of the file that stores its note, so after a crash at any instant every
+// acknowledged message is either a note record or still waiting.
 class ReceivedNoteQueue {
 public:
     explicit ReceivedNoteQueue(NoteLists lists);
@@ -30,16 +40,15 @@ public:
     // Server thread: keeps one whole message behind those waiting. False when it could not be
     // written.
     bool append(std::string_view message);
-    // Tick: every waiting message in arrival order, and the mailbox emptied. A message that
-    // is not whole (left by an older version) is dropped.
-    std::vector<std::string> take_all();
+    // Tick: every waiting message in arrival order, except the slots in `skip`.
+    std::vector<QueuedMessage> peek(const std::set<int>& skip);
+    // Adds the emptying of `slots` to `tx` and commits it. The queue's lock is held for the
+    // commit, so a message appended meanwhile never takes a slot that is being emptied.
+    bool commit(StoreTransaction& tx, const std::set<int>& slots);
 
 private:
-    int first_free_slot() const;
-
     std::mutex mutex_;
     NoteLists lists_;
-    int next_slot_ = -1;  // -1: not known yet, read from the file
 };
 
 // What the title of a received note shows and where a reply goes, derived from the title the
@@ -54,7 +63,9 @@ ReceivedTitle derive_received_title(std::string_view parsed_title,
 
 // A received note as the note window takes it.
 struct ReceivedNote {
-    NoteRecord record;  // as parsed: a new note (NoteID 0), unrolled, visible, no Left/Top
+    // As parsed: a new note (NoteID 0), unrolled, visible, no Left/Top; its TitleText is the
+    // title to show (shown.title).
+    NoteRecord record;
     ReceivedTitle shown;
 };
 
@@ -67,6 +78,7 @@ struct ReceiveTickResult {
     std::string network_error;        // a network error report to show, once
     bool start_email_check = false;
     bool read_network = false;
+    bool store_failed = false;  // the notes could not be stored; they stay queued
 };
 
 // The receiving side of the main window: server thread, waiting messages and the tick.
@@ -87,10 +99,16 @@ public:
     bool server_running() const { return server_.running(); }
     std::uint16_t listening_port() const { return server_.listening_port(); }
 
+    // Called by the tick with the new notes (possibly none) and the transaction that takes
+    // them from the mailboxes: it makes the note windows and adds their records (and the note
+    // count) to the transaction. Notes of an earlier tick whose store failed are not given
+    // again; the caller adds their records itself.
+    using NoteMaker = std::function<void(std::vector<ReceivedNote>& notes, StoreTransaction& tx)>;
+
     // The tick of the main window's 500 ms timer (UI thread); the clock gives received titles
-    // their time.
-    ReceiveTickResult tick();
-    ReceiveTickResult tick(int hour, int minute);
+    // their time. Without a maker the messages are only parsed and taken.
+    ReceiveTickResult tick(const NoteMaker& make_notes = {});
+    ReceiveTickResult tick(int hour, int minute, const NoteMaker& make_notes = {});
 
     // The intervals in minutes (0 disables); the main window reads them at start.
     void set_intervals(int check_email_minutes, int read_network_minutes) {
@@ -107,6 +125,8 @@ private:
     NoteLists lists_;
     Options options_;
     ReceivedNoteQueue queue_;
+    std::set<int> in_flight_;  // slots shown as notes but not yet taken from the file
+    bool email_in_flight_ = false;
     std::atomic<bool> attack_pending_{false};
     std::mutex error_mutex_;
     std::string error_pending_;

@@ -6,22 +6,10 @@
 #include "app/main_window.h"
 #include "net/arrival_sound.h"
 #include "note/note_window.h"
+#include "store/error_reporter.h"
 #include "store/note_store.h"
 
 namespace kd {
-
-void apply_received_title(NoteWindow& note) {
-    const ReceivedTitle shown = derive_received_title(note.title_text(), note.title_look().style);
-    // An empty reply address is what tells the Reply command that the note cannot be answered.
-    note.set_reply_address(shown.can_reply ? shown.reply_address : std::string());
-    if (!shown.can_reply) {
-        note.set_title_text(shown.title);
-    }
-}
-
-void install_received_note_hook() {
-    NoteWindow::set_received_hook(apply_received_title);
-}
 
 NoteReceiving::NoteReceiving(MainWindow& main, NoteReceiver::Options options)
     : QObject(&main),
@@ -33,7 +21,6 @@ NoteReceiving::~NoteReceiving() {
 }
 
 void NoteReceiving::install() {
-    install_received_note_hook();
     MainWindowHooks& hooks = main_.hooks();
     hooks.start_server = [this] { receiver_->start_server(); };
     hooks.stop_server = [this] { receiver_->stop_server(); };
@@ -41,6 +28,29 @@ void NoteReceiving::install() {
     if (!hooks.play_alert_sound) {
         hooks.play_alert_sound = play_arrival_sound;
     }
+}
+
+void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx) {
+    for (const ReceivedNote& received : notes) {
+        auto* note = new NoteWindow(&main_, 0);
+        main_.adopt_note(note);
+        // Placement, bring to front and the received mark happen inside; the record carries
+        // the title to show.
+        if (!note->create_from_record(received.record, true, false)) {
+            continue;
+        }
+        // An empty reply address is what tells the Reply command that the note cannot be
+        // answered.
+        note->set_reply_address(received.shown.can_reply ? received.shown.reply_address
+                                                         : std::string());
+        unsaved_.push_back(note);
+    }
+    for (const QPointer<NoteWindow>& note : unsaved_) {
+        if (note && note->saves_state()) {
+            tx.write_record(note->to_record());
+        }
+    }
+    tx.set_number_of_notes(main_.note_count());
 }
 
 void NoteReceiving::show_network_error(const std::string& report) {
@@ -51,20 +61,21 @@ void NoteReceiving::show_network_error(const std::string& report) {
 void NoteReceiving::tick() {
     // Step 1 (closing the e-mail busy window) belongs to the e-mail check.
     receiver_->set_intervals(check_email_interval(), read_network_interval());
-    ReceiveTickResult result = receiver_->tick();
-    for (const ReceivedNote& received : result.notes) {
-        auto* note = new NoteWindow(&main_, 0);
-        main_.adopt_note(note);
-        // Placement, bring to front, received mark, title and reply address happen inside.
-        if (note->create_from_record(received.record, true, false)) {
-            note->save_state();
+    const ReceiveTickResult result = receiver_->tick(
+        [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
+    if (result.store_failed) {
+        // Reported once; the notes stay on screen and in the queue, and every tick tries
+        // again to store them.
+        if (!store_error_shown_) {
+            store_error_shown_ = true;
+            ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
         }
+    } else {
+        unsaved_.clear();
+        store_error_shown_ = false;
     }
-    if (!result.notes.empty()) {
-        if (result.play_sound && main_.hooks().play_alert_sound) {
-            main_.hooks().play_alert_sound();
-        }
-        NoteStore().set_number_of_notes(main_.note_count());
+    if (!result.notes.empty() && result.play_sound && main_.hooks().play_alert_sound) {
+        main_.hooks().play_alert_sound();
     }
     if (!result.network_error.empty()) {
         show_network_error(result.network_error);

@@ -2,21 +2,18 @@
 // the main window, and turns each received message into a note window.
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
 #include "net/note_receiver.h"
+#include "note/note_window.h"
 
 namespace kd {
 
 class MainWindow;
-class NoteWindow;
-
-// Derives the title and reply address of a received note window from the title its record
-// gave it. Installed once for the whole program.
-void install_received_note_hook();
-void apply_received_title(NoteWindow& note);
 
 class NoteReceiving : public QObject {
     Q_OBJECT
@@ -35,7 +32,13 @@ public:
     NoteReceiver& receiver() { return *receiver_; }
 
 private:
+    // Note windows for the received notes; their records, and those of notes an earlier tick
+    // could not store, go into `tx`.
+    void make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx);
     void show_network_error(const std::string& report);
+
+    QList<QPointer<NoteWindow>> unsaved_;
+    bool store_error_shown_ = false;
 
     MainWindow& main_;
     std::unique_ptr<NoteReceiver> receiver_;

@@ -55,10 +55,6 @@ NoteWindow::ExportWriter& export_writer() {
     static NoteWindow::ExportWriter writer;
     return writer;
 }
-std::function<void(NoteWindow&)>& received_hook() {
-    static std::function<void(NoteWindow&)> hook;
-    return hook;
-}
 
 QColor to_qcolor(ColorRef c) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
@@ -622,6 +618,14 @@ void NoteWindow::cancel_fade() {
 void NoteWindow::show_hide_message(bool show) {
     if (deleted_)
         return;
+    set_shown(show);
+    if (!show)
+        save_state();
+}
+
+void NoteWindow::set_shown(bool show) {
+    if (deleted_)
+        return;
     if (show) {
         cancel_fade();
         if (uses_transparency())
@@ -631,7 +635,6 @@ void NoteWindow::show_hide_message(bool show) {
         refresh();
     } else {
         hidden_ = true;
-        save_state();
         hide();
     }
 }
@@ -750,10 +753,6 @@ bool NoteWindow::stay_on_top_released() {
     return g_stay_on_top_released;
 }
 
-void NoteWindow::set_received_hook(std::function<void(NoteWindow&)> hook) {
-    received_hook() = std::move(hook);
-}
-
 // --- Records ----------------------------------------------------------------------------------
 
 bool NoteWindow::create_from_record(const NoteRecord& record, bool placed_as_new, bool imported) {
@@ -796,8 +795,6 @@ bool NoteWindow::create_from_record(const NoteRecord& record, bool placed_as_new
     } else {
         if (placed_as_new) {
             bring_to_front();
-            if (received_hook())
-                received_hook()(*this);
             set_status(NoteStatus::Received);
             setWindowOpacity(1.0);
         }
@@ -842,7 +839,7 @@ NoteRecord NoteWindow::to_record() const {
 }
 
 bool NoteWindow::save_state(const std::string& target_file) {
-    if (deleted_ || destroying_)
+    if (!saves_state())
         return true;
     if (target_file.empty())
         return note_settings::write_note(to_record(), {});

@@ -79,6 +79,8 @@ public:
     bool save_state(const std::string& target_file = {});
     // The record save_state would write (the number is the note number).
     NoteRecord to_record() const;
+    // False once deletion started: the note writes nothing any more.
+    bool saves_state() const { return !deleted_ && !destroying_; }
 
     void roll_up();
     void roll_down();
@@ -102,6 +104,8 @@ public:
     // this queued (QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
     // Q_ARG(bool, show))).
     Q_INVOKABLE void show_hide_message(bool show);
+    // The same without the save, for callers that save many notes at once.
+    void set_shown(bool show);
 
     void apply_title_font();
     // The title font from the title look's face, size and style letters, repainted.
@@ -162,10 +166,6 @@ public:
     QWidget* alarm_icon() const;
     // Places the expiration and alarm icons for the current state.
     void place_reminder_icons();
-
-    // Hook run for a received note after its status is set: derives title and reply
-    // address from the sender. Process-wide; empty by default.
-    static void set_received_hook(std::function<void(NoteWindow&)> hook);
 
     // Appends a note's record to an export file (numbering and index entry are the export
     // file's business). save_state with a target file goes through it; without one set such

@@ -1,11 +1,13 @@
 #include "store/note_lists.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 
 #include "app/paths.h"
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
+#include "store/note_store.h"
 
 namespace kd {
 
@@ -60,6 +62,34 @@ std::vector<std::string> non_empty_entries(std::string_view list) {
 
 std::string network_mailbox_key(int slot) {
     return slot <= 0 ? std::string(kNoteDataKey) : kNoteDataKey + std::to_string(slot);
+}
+
+std::optional<int> network_mailbox_slot(std::string_view key) {
+    const std::string_view base = kNoteDataKey;
+    if (key.size() < base.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < base.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(key[i])) !=
+            std::tolower(static_cast<unsigned char>(base[i]))) {
+            return std::nullopt;
+        }
+    }
+    const std::string_view digits = key.substr(base.size());
+    if (digits.empty()) {
+        return 0;
+    }
+    if (digits.size() > 8 || digits.front() == '0') {
+        return std::nullopt;
+    }
+    int slot = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        slot = slot * 10 + (c - '0');
+    }
+    return slot <= kHighestMailboxSlot ? std::optional<int>(slot) : std::nullopt;
 }
 
 NoteLists::NoteLists() : NoteLists(app_paths().IniPath, app_paths().NetListPath) {}
@@ -176,6 +206,31 @@ bool NoteLists::clear_network_mailbox() const {
         }
     }
     return write_network_mailbox("", 0);
+}
+
+std::vector<int> NoteLists::network_mailbox_slots() const {
+    std::vector<int> slots;
+    for (const std::string& key : ProfileFile::keys(ini_path_, kNoteReceivedSection)) {
+        const auto slot = network_mailbox_slot(key);
+        if (slot && !read_network_mailbox(*slot).empty()) {
+            slots.push_back(*slot);
+        }
+    }
+    std::sort(slots.begin(), slots.end());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    return slots;
+}
+
+void NoteLists::take_network_mailbox(int slot, StoreTransaction& tx) const {
+    if (slot == 0) {
+        tx.set(kNoteReceivedSection, kNoteDataKey, "");
+    } else {
+        tx.set(kNoteReceivedSection, network_mailbox_key(slot), std::nullopt);
+    }
+}
+
+void NoteLists::take_email_mailbox(StoreTransaction& tx) const {
+    tx.set(kEmailNoteReceivedSection, kEmailNoteDataKey, "");
 }
 
 std::string NoteLists::read_email_mailbox() const {

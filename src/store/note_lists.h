@@ -11,6 +11,8 @@
 
 namespace kd {
 
+class StoreTransaction;
+
 // File layout of the lists; in their own namespace so they cannot clash with the settings keys.
 namespace lists {
 
@@ -85,6 +87,11 @@ public:
     bool write_network_mailbox(std::string_view message, int slot = 0) const;
     // Empties "NoteData" and removes every later slot.
     bool clear_network_mailbox() const;
+    // Slots that hold something, in increasing order (arrival order).
+    std::vector<int> network_mailbox_slots() const;
+    // Adds the emptying of one slot to a transaction ("NoteData" stays as an empty key).
+    void take_network_mailbox(int slot, StoreTransaction& tx) const;
+    void take_email_mailbox(StoreTransaction& tx) const;
 
     // E-mail mailbox.
     std::string read_email_mailbox() const;
@@ -106,5 +113,9 @@ private:
 
 // Key of a network-mailbox slot.
 std::string network_mailbox_key(int slot);
+// Slot of a key ("NoteData" 0, "NoteData7" 7, any case); nothing for other keys and for
+// numbers beyond kHighestMailboxSlot.
+std::optional<int> network_mailbox_slot(std::string_view key);
+inline constexpr int kHighestMailboxSlot = 99999999;
 
 }  // namespace kd

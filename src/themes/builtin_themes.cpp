@@ -63,14 +63,11 @@ std::vector<int> builtin_theme_write_order() {
 }
 
 bool write_builtin_themes(const std::string& file) {
-    NoteStore store;
-    bool ok = true;
-    for (int number : builtin_theme_write_order()) {
-        const BuiltinTheme& theme = kThemes[number - kDefaultThemeNumber];
-        if (!store.write_record(builtin_theme_record(theme), file))
-            ok = false;
-    }
-    return ok;
+    // All twelve records as one replace of the file.
+    StoreTransaction tx(file);
+    for (int number : builtin_theme_write_order())
+        tx.write_record(builtin_theme_record(kThemes[number - kDefaultThemeNumber]));
+    return tx.commit(store_texts::kErrorWritingNote);
 }
 
 }  // namespace kd

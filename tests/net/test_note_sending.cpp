@@ -233,7 +233,6 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     EXPECT_TRUE(got->title_text().starts_with("Tester ")) << got->title_text();
     main->hooks().stop_server();
     main.reset();
-    NoteWindow::set_received_hook({});
 }
 
 }  // namespace
