@@ -11,6 +11,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <fstream>
 #include <memory>
@@ -26,6 +28,7 @@
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
+#include "themes/builtin_themes.h"
 
 namespace kd {
 namespace {
@@ -351,6 +354,82 @@ TEST_F(MainWindowTest, VersionThatCannotBeWrittenEndsTheStart) {
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("Sorry but Korvadesk program is not working properly", 0), 0u);
     EXPECT_TRUE(reports_.messages.empty());
+}
+
+TEST_F(MainWindowTest, TextTypedBeforeExitFromTheTrayMenuIsSaved) {
+    MainWindow& w = start();
+    NoteWindow* note = w.notes().front();
+    note->activateWindow();
+    note->body()->setFocus();
+    QApplication::processEvents();
+    QTest::keyClicks(note->body(), "typed before exit");
+    // Opening the tray menu takes the focus as a popup, which is no save moment.
+    w.tray_menu()->popup(QPoint(400, 400));
+    QApplication::processEvents();
+    NoteRecord r;
+    EXPECT_FALSE(NoteStore().read_record(1, r) &&
+                 r.EditText.find("typed before exit") != std::string::npos);
+    ASSERT_TRUE(w.tray_action(kCmdExit)->isEnabled());
+    w.tray_action(kCmdExit)->trigger();
+    EXPECT_TRUE(w.is_closed());
+    ASSERT_TRUE(NoteStore().read_record(1, r));
+    EXPECT_NE(r.EditText.find("typed before exit"), std::string::npos);
+    EXPECT_TRUE(reports_.messages.empty());
+}
+
+TEST_F(MainWindowTest, StartWithAHundredNotesAndHideAllEachReplaceTheFileOnce) {
+    // A settings file as any earlier start leaves it.
+    NoteStore store;
+    write_builtin_themes();
+    store.set_ini_update("0111");
+    store.set_default_title("Date");
+    store.set_default_date_format("DD.MM.YYYY");
+    store.set_version("5.lan");
+    store.set_ask_before_delete("Yes");
+    store.set_read_network_on_start("No");
+    store.set_check_email_on_start("No");
+    {
+        StoreTransaction tx;
+        // Every other number, so that restoring renumbers all of them.
+        for (int i = 1; i <= 100; ++i) {
+            tx.write_record(sample_record(2 * i, "note " + std::to_string(i)));
+        }
+        tx.set_number_of_notes(200);
+        ASSERT_TRUE(tx.commit());
+    }
+    const auto before = ProfileFile::replace_count();
+    MainWindow& w = start();
+    // The start count and the renumbered notes with their count: two replaces in all.
+    EXPECT_EQ(ProfileFile::replace_count() - before, 2u);
+    ASSERT_EQ(w.notes().size(), 100);
+    EXPECT_EQ(main_key("NumberOfNotes"), "100");
+    NoteRecord r;
+    ASSERT_TRUE(store.read_record(100, r));
+    EXPECT_EQ(r.TitleText, "note 100");
+    EXPECT_FALSE(store.record_exists(101));
+    EXPECT_FALSE(store.record_exists(200));
+
+    const auto shown = ProfileFile::replace_count();
+    w.hide_all();
+    EXPECT_EQ(ProfileFile::replace_count() - shown, 1u);
+    ASSERT_TRUE(store.read_record(57, r));
+    EXPECT_EQ(r.Hidden, "Yes");
+    EXPECT_TRUE(reports_.messages.empty());
+}
+
+TEST_F(MainWindowTest, ReadOnlySettingsFileEndsTheStartAndIsNotReplaced) {
+    NoteStore().set_version("5.lan");
+    ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
+    const std::string before = ProfileFile::read(ini_, "KORVADESK", "Version", 20);
+    BoxAnswerer boxes;
+    window_ = std::make_unique<MainWindow>();
+    EXPECT_FALSE(window_->start());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("Sorry but Korvadesk program is not working properly", 0), 0u);
+    struct stat st {};
+    ASSERT_EQ(::stat(ini_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(ProfileFile::read(ini_, "KORVADESK", "IniUpdate", 20), "");
 }
 
 }  // namespace
