@@ -167,6 +167,8 @@ bool MainWindow::start() {
     // writing: a read-only store would otherwise only show up as lost notes.
     if (!ProfileFile::writable(app_paths().IniPath) ||
         !store.set_version(store_texts::kVersionLabel)) {
+        // Also on standard error, for whoever started the program from a terminal.
+        std::fprintf(stderr, "%s\n", kMsgCannotWriteIni);
         QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgCannotWriteIni));
         return false;
     }

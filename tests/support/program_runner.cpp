@@ -1,5 +1,6 @@
 #include "support/program_runner.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,17 +65,33 @@ bool enter_program_folders(const ProgramFolders& folders) {
     return ::chdir(folders.root.c_str()) == 0;
 }
 
-pid_t launch_program(const ProgramFolders& folders) {
+pid_t launch_command(const ProgramFolders& folders, const std::vector<std::string>& argv,
+                     const std::string& stderr_path) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (!enter_program_folders(folders)) {
             ::_exit(126);
         }
-        const std::string& program = program_path();
-        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        if (!stderr_path.empty()) {
+            const int fd = ::open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            if (fd >= 0) {
+                ::dup2(fd, 2);
+                ::close(fd);
+            }
+        }
+        ::execvp(args[0], args.data());
         ::_exit(127);
     }
     return pid;
+}
+
+pid_t launch_program(const ProgramFolders& folders, const std::string& stderr_path) {
+    return launch_command(folders, {program_path()}, stderr_path);
 }
 
 int wait_exit(pid_t pid, std::chrono::milliseconds limit) {
@@ -130,8 +147,8 @@ void ProgramTest::TearDown() {
     remove_program_folders(dirs_);
 }
 
-pid_t ProgramTest::launch() {
-    const pid_t pid = launch_program(dirs_);
+pid_t ProgramTest::launch(const std::string& stderr_path) {
+    const pid_t pid = launch_program(dirs_, stderr_path);
     started_.push_back(pid);
     return pid;
 }

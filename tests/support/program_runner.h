@@ -30,8 +30,14 @@ void remove_program_folders(const ProgramFolders& folders);
 // folder; false when the working folder cannot be entered.
 bool enter_program_folders(const ProgramFolders& folders);
 
-// Forks and execs korvadesk in the folders.
-pid_t launch_program(const ProgramFolders& folders);
+// Forks and execs korvadesk in the folders; with `stderr_path` its standard error goes to that
+// file.
+pid_t launch_program(const ProgramFolders& folders, const std::string& stderr_path = {});
+
+// The same for any command line (argv[0] searched in PATH), for example korvadesk under a
+// wrapper.
+pid_t launch_command(const ProgramFolders& folders, const std::vector<std::string>& argv,
+                     const std::string& stderr_path = {});
 
 // Exit status of the process, or -1 when it did not end within the time.
 int wait_exit(pid_t pid, std::chrono::milliseconds limit);
@@ -56,7 +62,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    pid_t launch();
+    pid_t launch(const std::string& stderr_path = {});
 
     ProgramFolders dirs_;
     std::vector<pid_t> started_;

@@ -1,0 +1,306 @@
+// The real korvadesk program under the ways a store can fail from outside: killed with SIGKILL
+// at random moments while a peer sends notes or while it renumbers its notes at start, a
+// settings file or folder that cannot be written, and SIGTERM while an error box is open.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/note_message.h"
+#include "platform/profile_file.h"
+#include "platform/socket.h"
+#include "platform/temp_dir.h"
+#include "store/note_lists.h"
+#include "support/program_runner.h"
+
+namespace kd {
+namespace {
+
+using namespace std::chrono_literals;
+using test::read_text;
+using test::write_text;
+
+constexpr const char* kMain = "KORVADESK";
+constexpr std::size_t kBig = 20000;
+
+std::string marker(int n) {
+    return "MARK" + std::to_string(n) + "X";
+}
+
+// Sends one message and returns the reply ("" when the program is not there).
+std::string send_one(std::uint16_t port, const std::string& message) {
+    SocketStatus status;
+    Socket peer = Socket::connect_tcp("127.0.0.1", port, 300ms, status);
+    if (!peer.valid() || !peer.send_all(message).ok()) {
+        return {};
+    }
+    std::string reply;
+    char buf[64];
+    while (reply.size() < kAcknowledgement.size() &&
+           peer.wait_readable(5s, nullptr) == WaitResult::Ready) {
+        const long n = peer.receive_some(buf, sizeof buf, status);
+        if (n <= 0) {
+            break;
+        }
+        reply.append(buf, static_cast<std::size_t>(n));
+    }
+    return reply;
+}
+
+std::string note_message(int n) {
+    NoteRecord r;
+    r.EditText = "{\\rtf1\\ansi " + marker(n) + "}";
+    r.EditFont = "Arial";
+    r.EditFontSize = 10;
+    r.EditBackColor = 0x00C0FFFF;
+    r.TitleText = "t";
+    r.Width = 200;
+    r.Height = 120;
+    return build_note_message("PEER", r);
+}
+
+// How often each marker stands in the bodies of the records the next start reads.
+std::map<int, int> markers_in_records(const std::string& ini, int highest_marker) {
+    std::map<int, int> found;
+    const int count = std::atoi(ProfileFile::read(ini, kMain, "NumberOfNotes", 16).c_str());
+    for (int i = 1; i <= count; ++i) {
+        const std::string section = "NOTE_ID_" + std::to_string(i);
+        if (ProfileFile::read(ini, section, "NoteID", 16).empty()) {
+            continue;
+        }
+        const std::string body = ProfileFile::read(ini, section, "EditText", kBig) + "|" +
+                                 ProfileFile::read(ini, section, "TitleText", kBig);
+        for (int n = 0; n <= highest_marker; ++n) {
+            if (body.find(marker(n)) != std::string::npos) {
+                ++found[n];
+            }
+        }
+    }
+    return found;
+}
+
+void write_first_start_keys(const std::string& ini, std::uint16_t port) {
+    ProfileEdit edit;
+    edit.set(kMain, "CommunicationPort", std::to_string(port));
+    edit.set(kMain, "PlaySound", "No");
+    edit.set(kMain, "ReadNetworkOnStart", "No");
+    edit.set(kMain, "DisableHotkey", "Yes");
+    ASSERT_TRUE(ProfileFile::apply(ini, edit));
+}
+
+std::uint16_t free_port() {
+    SocketStatus status;
+    std::string step;
+    return Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+}
+
+bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+class StoreDurability : public test::ProgramTest {
+protected:
+    StoreDurability() : ProgramTest("/tmp/kd-e2e-durable-XXXXXX", true) {}
+
+    void kill_now(pid_t pid) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
+TEST_F(StoreDurability, EveryAcknowledgedNoteIsStoredExactlyOnceAfterRandomKills) {
+    const std::uint16_t port = free_port();
+    write_first_start_keys(dirs_.ini, port);
+
+    // A peer sends notes at about 40 a second for the whole test, whether the program is up
+    // or not; only acknowledged ones must survive.
+    std::atomic<bool> stop{false};
+    std::atomic<int> sent{0};
+    std::mutex mutex;
+    std::vector<int> acknowledged;
+    std::thread peer([&] {
+        while (!stop) {
+            const int n = sent.fetch_add(1);
+            if (send_one(port, note_message(n)) == kAcknowledgement) {
+                std::lock_guard lock(mutex);
+                acknowledged.push_back(n);
+            }
+            std::this_thread::sleep_for(25ms);
+        }
+    });
+
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> delay_ms(200, 2000);
+    for (int round = 0; round < 10; ++round) {
+        const pid_t pid = launch();
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms(random)));
+        kill_now(pid);
+    }
+    stop = true;
+    peer.join();
+
+    // A last start takes what is still queued; then the program is ended normally.
+    const pid_t pid = launch();
+    const NoteLists lists(dirs_.ini, {});
+    EXPECT_TRUE(wait_for(
+        [&] {
+            return ProfileFile::has_section(dirs_.ini, "KORVADESK") &&
+                   lists.network_mailbox_slots().empty() && test::visible_windows(pid).size() > 0;
+        },
+        30s));
+    std::this_thread::sleep_for(1s);
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+
+    ASSERT_GT(acknowledged.size(), 50u) << "too few notes went through to prove anything";
+    const std::map<int, int> found = markers_in_records(dirs_.ini, sent.load());
+    int lost = 0;
+    int twice = 0;
+    for (int n : acknowledged) {
+        const auto it = found.find(n);
+        lost += it == found.end() ? 1 : 0;
+        twice += it != found.end() && it->second > 1 ? 1 : 0;
+    }
+    for (const auto& [n, count] : found) {
+        EXPECT_EQ(count, 1) << "note " << n << " is stored " << count << " times";
+    }
+    EXPECT_EQ(lost, 0) << "of " << acknowledged.size() << " acknowledged notes";
+    EXPECT_EQ(twice, 0);
+    EXPECT_TRUE(lists.network_mailbox_slots().empty());
+}
+
+TEST_F(StoreDurability, RenumberingKilledAtRandomNeverLeavesANoteTwice) {
+    write_first_start_keys(dirs_.ini, free_port());
+    // Eighty notes at every other number: the start renumbers every one of them.
+    {
+        ProfileEdit edit;
+        for (int i = 1; i <= 80; ++i) {
+            const std::string section = "NOTE_ID_" + std::to_string(2 * i);
+            edit.set(section, "NoteID", std::to_string(2 * i));
+            edit.set(section, "EditText", "{\\rtf1\\ansi " + marker(i) + "}");
+            edit.set(section, "TitleText", "note");
+            edit.set(section, "Left", std::to_string(10 + 3 * i));
+            edit.set(section, "Top", std::to_string(10 + 2 * i));
+            edit.set(section, "Width", "150");
+            edit.set(section, "Height", "100");
+        }
+        edit.set(kMain, "NumberOfNotes", "160");
+        ASSERT_TRUE(ProfileFile::apply(dirs_.ini, edit));
+    }
+    const std::string spread = read_text(dirs_.ini);
+
+    std::mt19937 random(8122026);
+    std::uniform_int_distribution<int> delay_ms(20, 1500);
+    int renumbered = 0;
+    for (int round = 0; round < 12; ++round) {
+        write_text(dirs_.ini, spread);
+        const pid_t pid = launch();
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms(random)));
+        kill_now(pid);
+        const std::map<int, int> found = markers_in_records(dirs_.ini, 80);
+        for (int i = 1; i <= 80; ++i) {
+            const auto it = found.find(i);
+            ASSERT_TRUE(it != found.end()) << "round " << round << ": note " << i << " lost";
+            ASSERT_EQ(it->second, 1) << "round " << round << ": note " << i << " twice";
+        }
+        renumbered += ProfileFile::read(dirs_.ini, kMain, "NumberOfNotes", 16) == "80" ? 1 : 0;
+    }
+    // The kills fell both before and after the renumbering was written.
+    EXPECT_GT(renumbered, 0);
+    EXPECT_LT(renumbered, 12);
+}
+
+TEST_F(StoreDurability, ReadOnlyConfigFolderShowsTheStartMessageAndEnds) {
+    if (::geteuid() != 0 || std::system("unshare -m true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "needs root and mount namespaces for a read-only mount";
+    }
+    write_first_start_keys(dirs_.ini, free_port());
+    const std::string before = read_text(dirs_.ini);
+    const std::string errors = dirs_.root + "/stderr.txt";
+    // The configuration folder is mounted read-only for the program alone.
+    const std::string script =
+        "mount --bind \"$XDG_CONFIG_HOME\" \"$XDG_CONFIG_HOME\" && "
+        "mount -o remount,bind,ro \"$XDG_CONFIG_HOME\" && exec \"$0\"";
+    const pid_t pid = test::launch_command(
+        dirs_, {"unshare", "-m", "sh", "-c", script, test::program_path()}, errors);
+    started_.push_back(pid);
+
+    std::vector<std::string> boxes;
+    ASSERT_TRUE(wait_for(
+        [&] {
+            boxes = test::visible_windows(pid, "^Korvadesk$");
+            return !boxes.empty();
+        },
+        10s))
+        << read_text(errors);
+    EXPECT_NE(read_text(errors).find("Sorry but Korvadesk program is not working properly and it "
+                                     "will be closed.\nPlease check if you have rights to write "
+                                     "on disk because program can't write data to main ini file."),
+              std::string::npos)
+        << read_text(errors);
+    // No note was shown: the program ends when the message is answered.
+    EXPECT_EQ(test::visible_windows(pid).size(), 1u);
+    test::run_output("xdotool key --window " + boxes.front() + " Return");
+    EXPECT_EQ(test::wait_exit(pid, 5s), 1);
+    EXPECT_EQ(read_text(dirs_.ini), before);
+}
+
+TEST_F(StoreDurability, ReadOnlyFileIsReportedKeptAndSigtermEndsBehindTheOpenBox) {
+    write_first_start_keys(dirs_.ini, free_port());
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, kMain, "DisableHotkey", "No"));
+    const std::string errors = dirs_.root + "/stderr.txt";
+    const pid_t pid = launch(errors);
+    ASSERT_TRUE(wait_for([&] { return test::visible_windows(pid).size() == 1; }, 10s));
+    std::this_thread::sleep_for(300ms);
+
+    // The file is marked read-only behind the program's back; a new note (Alt+N) cannot be
+    // counted in it, which is reported in a box.
+    ASSERT_EQ(::chmod(dirs_.ini.c_str(), 0444), 0);
+    const std::string before = read_text(dirs_.ini);
+    test::run_output("xdotool key alt+n");
+    std::vector<std::string> boxes;
+    ASSERT_TRUE(wait_for(
+        [&] {
+            boxes = test::visible_windows(pid, "^Korvadesk$");
+            return !boxes.empty();
+        },
+        5s));
+
+    // A termination request while the box waits for an answer ends the program at once, the
+    // failure to save the notes going to standard error.
+    const auto asked = std::chrono::steady_clock::now();
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 2s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
+    EXPECT_NE(read_text(errors).find("Error writing Note information to ini file."),
+              std::string::npos)
+        << read_text(errors);
+    struct stat st {};
+    ASSERT_EQ(::stat(dirs_.ini.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(read_text(dirs_.ini), before);
+}
+
+}  // namespace
+}  // namespace kd
