@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QHash>
 #include <QIcon>
 #include <QInputDialog>
 #include <QMenu>
@@ -23,8 +24,14 @@ namespace nm = note_menu;
 namespace {
 
 // Item pictures, compiled in from resources/menu.
+// Every note builds its menus; the pictures are read from the resources once.
 QIcon menu_icon(const char* name) {
-    return QIcon(QStringLiteral(":/menu/%1.xpm").arg(QLatin1String(name)));
+    static QHash<QString, QIcon> loaded;
+    const QString key = QLatin1String(name);
+    auto it = loaded.find(key);
+    if (it == loaded.end())
+        it = loaded.insert(key, QIcon(QStringLiteral(":/menu/%1.xpm").arg(key)));
+    return *it;
 }
 
 QColor to_qcolor(ColorRef c) {
@@ -117,10 +124,17 @@ NoteMenuHooks& note_menu_hooks() {
     return hooks;
 }
 
-NoteMenus::NoteMenus(NoteWindow& note) : QObject(&note), note_(note) {
-    build_body_menu();
-    build_title_menu();
-    build_close_menu();
+NoteMenus::NoteMenus(NoteWindow& note) : QObject(&note), note_(note) {}
+
+const NoteMenus& NoteMenus::built() const {
+    if (!built_) {
+        auto& self = const_cast<NoteMenus&>(*this);
+        self.built_ = true;
+        self.build_body_menu();
+        self.build_title_menu();
+        self.build_close_menu();
+    }
+    return *this;
 }
 
 NoteMenus::~NoteMenus() = default;
@@ -252,18 +266,19 @@ void NoteMenus::build_close_menu() {
 }
 
 QAction* NoteMenus::body_action(int id) const {
-    return body_.value(id, nullptr);
+    return built().body_.value(id, nullptr);
 }
 QAction* NoteMenus::title_action(int id) const {
-    return title_.value(id, nullptr);
+    return built().title_.value(id, nullptr);
 }
 QAction* NoteMenus::close_action(int id) const {
-    return close_.value(id, nullptr);
+    return built().close_.value(id, nullptr);
 }
 
 // ---- Preparing ---------------------------------------------------------------------------
 
 void NoteMenus::prepare_body_menu() {
+    built();
     const NoteMenuHooks& hooks = note_menu_hooks();
     NoteBody* body = note_.body();
     note_.save_state();
@@ -364,11 +379,13 @@ void NoteMenus::prepare_roll_item(QAction* item) {
 }
 
 void NoteMenus::prepare_title_menu() {
+    built();
     note_.save_state();
     prepare_roll_item(title_[nm::kRollUp]);
 }
 
 void NoteMenus::prepare_close_menu() {
+    built();
     note_.save_state();
     prepare_roll_item(close_[nm::kRollUp]);
 }
@@ -412,6 +429,7 @@ void NoteMenus::close_button_clicked(const QPoint& global_pos) {
 // ---- Commands ----------------------------------------------------------------------------
 
 void NoteMenus::run_command(int id) {
+    built();
     if (note_.is_deleted())
         return;
     if (is_group_item(id)) {

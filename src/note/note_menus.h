@@ -63,11 +63,11 @@ public:
     explicit NoteMenus(NoteWindow& note);
     ~NoteMenus() override;
 
-    QMenu* body_menu() const { return body_menu_; }
-    QMenu* title_menu() const { return title_menu_; }
-    QMenu* close_menu() const { return close_menu_; }
-    QMenu* send_menu() const { return send_menu_; }
-    QMenu* theme_menu() const { return theme_menu_; }
+    QMenu* body_menu() const { return built().body_menu_; }
+    QMenu* title_menu() const { return built().title_menu_; }
+    QMenu* close_menu() const { return built().close_menu_; }
+    QMenu* send_menu() const { return built().send_menu_; }
+    QMenu* theme_menu() const { return built().theme_menu_; }
 
     // The action of a command id in one menu; null when the menu does not hold it now.
     QAction* body_action(int id) const;
@@ -90,6 +90,8 @@ public:
     void run_command(int id);
 
 private:
+    // The menus are built when first needed: a start with many notes builds none.
+    const NoteMenus& built() const;
     void build_body_menu();
     void build_title_menu();
     void build_close_menu();
@@ -121,6 +123,7 @@ private:
     QHash<int, QAction*> body_;
     QHash<int, QAction*> title_;
     QHash<int, QAction*> close_;
+    bool built_ = false;
 };
 
 }  // namespace kd

@@ -1,5 +1,6 @@
 #include "note/note_pictures.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -100,7 +101,23 @@ void draw_alarm(QPainter& p, const QColor& ink, int s) {
 
 }  // namespace
 
+static QPixmap draw_note_picture(NotePicture which, const QColor& ink);
+
 QPixmap note_picture(NotePicture which, const QColor& ink) {
+    // Every note draws the same few pictures in its title colour; drawing them once per
+    // colour keeps the start with many notes short. Pictures are made on the UI thread only.
+    static QHash<quint64, QPixmap> drawn;
+    const quint64 key = (quint64(static_cast<int>(which)) << 32) | ink.rgba();
+    if (const auto it = drawn.constFind(key); it != drawn.constEnd())
+        return *it;
+    if (drawn.size() > 256)
+        drawn.clear();
+    const QPixmap pm = draw_note_picture(which, ink);
+    drawn.insert(key, pm);
+    return pm;
+}
+
+static QPixmap draw_note_picture(NotePicture which, const QColor& ink) {
     const int s = which == NotePicture::Close ? kCloseButtonSize : kNoteIconSize;
     QPixmap pm(s, s);
     pm.fill(Qt::transparent);
