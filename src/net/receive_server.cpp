@@ -276,30 +276,34 @@ void ReceiveServer::run() {
         if (stop_receiving) {
             break;
         }
-        if ((fds[1].revents & POLLIN) != 0) {
+        // Every connection waiting is taken now, so a burst never overflows the backlog.
+        bool accept_failed = false;
+        for (std::size_t taken = 0;
+             (fds[1].revents & POLLIN) != 0 && taken < options_.max_connections; ++taken) {
             SocketStatus status;
             Socket connection = listener.accept(status);
             if (!connection.valid()) {
-                if (!transient_accept_error(status.error)) {
-                    fail(kAcceptErrorText);
-                    break;
-                }
-            } else {
-                if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
-                    // The peer silent the longest goes, unanswered, to make room.
-                    auto idle = std::min_element(open.begin(), open.end(),
-                                                 [](const Connection& a, const Connection& b) {
-                                                     return a.last_heard < b.last_heard;
-                                                 });
-                    open.erase(idle);
-                    ++handled_;
-                }
-                Connection c;
-                c.socket = std::move(connection);
-                c.deadline = now + options_.receive_timeout;
-                c.last_heard = now;
-                open.push_back(std::move(c));
+                accept_failed = !transient_accept_error(status.error);
+                break;
             }
+            if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
+                // The peer silent the longest goes, unanswered, to make room.
+                auto idle = std::min_element(open.begin(), open.end(),
+                                             [](const Connection& a, const Connection& b) {
+                                                 return a.last_heard < b.last_heard;
+                                             });
+                open.erase(idle);
+                ++handled_;
+            }
+            Connection c;
+            c.socket = std::move(connection);
+            c.deadline = now + options_.receive_timeout;
+            c.last_heard = now;
+            open.push_back(std::move(c));
+        }
+        if (accept_failed) {
+            fail(kAcceptErrorText);
+            break;
         }
         open_ = open.size();
     }

@@ -18,7 +18,8 @@
 namespace kd {
 
 inline constexpr std::uint16_t kDefaultCommunicationPort = 2000;
-inline constexpr int kListenBacklog = 16;
+// As many as are served at once, so a burst of peers waits in the queue instead of retrying.
+inline constexpr int kListenBacklog = 64;
 // Each connection has this long to deliver its message, counted from its accept.
 inline constexpr std::chrono::milliseconds kReceiveTimeout{10000};
 // Connections served at once; beyond that the one silent the longest is dropped.
