@@ -1,4 +1,5 @@
-// Receiving notes over loopback: connect-to-acknowledgement latency of one sender, and how long
+// Receiving notes over loopback: connect-to-acknowledgement latency of one sender, alone and
+// beside 50 idle peers that hold their connections open, and how long
 // a burst of concurrent senders takes until every note is acknowledged and taken by the tick.
 #include <benchmark/benchmark.h>
 
@@ -53,8 +54,14 @@ bool send_one(std::uint16_t port, const std::string& message) {
     return reply == kAcknowledgement;
 }
 
+// Argument: idle peers that connect first and never send a byte.
 void BM_ConnectToAcknowledgement(benchmark::State& state) {
     Setup setup;
+    std::vector<Socket> idle;
+    for (int i = 0; i < state.range(0); ++i) {
+        SocketStatus status;
+        idle.push_back(Socket::connect_tcp("127.0.0.1", setup.port, 5s, status));
+    }
     const std::string message = sample_message(1);
     std::vector<double> micros;
     int failures = 0;
@@ -79,6 +86,9 @@ void BM_ConnectToAcknowledgement(benchmark::State& state) {
     state.counters["failures"] = failures;
 }
 BENCHMARK(BM_ConnectToAcknowledgement)
+    ->Arg(0)
+    ->Arg(50)
+    ->ArgName("idle_peers")
     ->Iterations(400)
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);

@@ -86,6 +86,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     hot_key_ = new GlobalHotKey(this);
     connect(hot_key_, &GlobalHotKey::activated, this, &MainWindow::on_hot_key);
     build_tray();
+    connect(qApp, &QGuiApplication::screenRemoved, this,
+            [this](QScreen* screen) { keep_notes_on_screens(screen); });
+    connect(qApp, &QGuiApplication::screenAdded, this,
+            [this](QScreen*) { keep_notes_on_screens(); });
 }
 
 MainWindow::~MainWindow() {
@@ -316,6 +320,37 @@ void MainWindow::adopt_note(NoteWindow* note) {
     connect(
         note, &NoteWindow::placement_requested, this,
         [this](NoteWindow* n) { place_note(n, true); }, Qt::DirectConnection);
+    connect(note, &NoteWindow::off_screen, this, &MainWindow::show_off_screen_note,
+            Qt::DirectConnection);
+}
+
+void MainWindow::show_off_screen_note(NoteWindow* note) {
+    QRect screen(0, 0, 1024, 768);
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == leaving_screen_) {
+        for (QScreen* s : QGuiApplication::screens()) {
+            if (s != leaving_screen_) {
+                primary = s;
+                break;
+            }
+        }
+    }
+    if (primary != nullptr && primary != leaving_screen_) {
+        screen = primary->geometry();
+    }
+    const QSize size = note->is_rolled_up() ? note->unrolled_rect().size() : note->size();
+    const ScreenPoint at = cascade_place_on_screen(cascade_, kNoteTemplateLeft, kNoteTemplateTop,
+                                                   size.width(), size.height(), screen.x(),
+                                                   screen.y(), screen.width(), screen.height());
+    note->move(at.x, at.y);
+}
+
+void MainWindow::keep_notes_on_screens(const QScreen* leaving) {
+    leaving_screen_ = leaving;
+    for (NoteWindow* note : notes()) {
+        note->keep_on_current_screens(leaving);
+    }
+    leaving_screen_ = nullptr;
 }
 
 NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {

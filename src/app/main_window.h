@@ -18,6 +18,7 @@
 
 class QAction;
 class QMenu;
+class QScreen;
 class QTimer;
 
 namespace kd {
@@ -80,6 +81,11 @@ public:
     // Connects a note window made elsewhere (received, imported) to this window; create it
     // with this window as owner and adopt it before create_from_record.
     void adopt_note(NoteWindow* note);
+    // Shows a note that lies on no current screen where new notes go, on the primary screen.
+    void show_off_screen_note(NoteWindow* note);
+    // Screens came or went: notes left on none move where new notes go, and notes whose own
+    // place is on a screen again return there. `leaving` is a screen being removed.
+    void keep_notes_on_screens(const QScreen* leaving = nullptr);
     // The live note windows (deleted ones excluded).
     QList<NoteWindow*> notes() const;
     int note_count() const { return note_count_; }
@@ -150,6 +156,7 @@ private:
     MainWindowHooks hooks_;
     TrayMenuState menu_state_;
     CascadeState cascade_;
+    const QScreen* leaving_screen_ = nullptr;
     int note_count_ = 0;
     bool busy_ = false;
     bool attack_flag_ = false;

@@ -24,4 +24,11 @@ std::optional<ScreenPoint> cascade_place(CascadeState& state, int left, int top,
     return target;
 }
 
+ScreenPoint cascade_place_on_screen(CascadeState& state, int left, int top, int width, int height,
+                                    int screen_left, int screen_top, int screen_w, int screen_h) {
+    const ScreenPoint at = cascade_place(state, left, top, width, height, screen_w, screen_h, true)
+                               .value_or(ScreenPoint{left, top});
+    return {screen_left + at.x, screen_top + at.y};
+}
+
 }  // namespace kd

@@ -30,4 +30,9 @@ struct CascadeState {
 std::optional<ScreenPoint> cascade_place(CascadeState& state, int left, int top, int width,
                                          int height, int screen_w, int screen_h, bool show);
 
+// The same cascade on a screen whose top-left corner need not be the origin: the template
+// position is taken relative to that corner. Always returns where the note goes.
+ScreenPoint cascade_place_on_screen(CascadeState& state, int left, int top, int width, int height,
+                                    int screen_left, int screen_top, int screen_w, int screen_h);
+
 }  // namespace kd

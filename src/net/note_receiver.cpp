@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "note/note_bounds.h"
 #include "platform/profile_file.h"
 
 namespace kd {
@@ -94,7 +95,8 @@ ReceivedNote make_received_note(NoteRecord record) {
     record.Hidden.clear();
     record.Left = 0;
     record.Top = 0;
-    note.record = std::move(record);
+    // A peer chooses every number: bounded before anything is sized or stored from them.
+    note.record = bounded_note_record(std::move(record), kLargestDesktop);
     return note;
 }
 

@@ -24,6 +24,10 @@ inline constexpr const char* kCantSendFormat = "%s : Can't send note to computer
 inline constexpr const char* kReplyErrorFormat = "%s : Error receiving reply from computer.";
 inline constexpr const char* kBadReplyFormat =
     "%s : Computer didn't reply correctly. Possible error occurred in receiving note.";
+// An e-mail recipient while this program cannot send note e-mails: "%s" is the address as
+// typed.
+inline constexpr const char* kEmailNotSentFormat =
+    "%s : Sending notes by e-mail is not available, so the note was not sent to this address.";
 
 // Host name of this computer when the system will not tell it.
 inline constexpr std::string_view kUnknownComputerName = "MYCOMPUTER";

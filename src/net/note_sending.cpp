@@ -82,6 +82,11 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
         outcome.error_text += run_off_ui_thread(
             [&] { return deliver_message(recipient, prepared.port, prepared.message); });
     }
+    // Nothing sends note e-mails yet: such a recipient is one not reached, never one served,
+    // so the note is neither marked sent nor deleted after the send.
+    for (const std::string& address : outcome.email_recipients) {
+        outcome.error_text += send_error_line(kEmailNotSentFormat, address);
+    }
     if (!guard || guard->is_deleted()) {
         outcome.note_gone = true;
     }

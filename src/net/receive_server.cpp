@@ -1,7 +1,11 @@
 #include "net/receive_server.h"
 
+#include <fcntl.h>
+#include <poll.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <vector>
 
 #include "net/note_message.h"
@@ -174,74 +178,170 @@ bool ReceiveServer::open_listener(std::uint16_t port, Socket& listener) {
                               : kListenErrorText);
         return false;
     }
+    // A peer that gives up between the wake-up and the accept must not block the loop.
+    ::fcntl(s.fd(), F_SETFL, ::fcntl(s.fd(), F_GETFL) | O_NONBLOCK);
     listener = std::move(s);
     listening_port_ = listener.local_port();
     return true;
 }
 
+// One peer being served: its socket, what it sent so far and its deadline.
+struct ReceiveServer::Connection {
+    Socket socket;
+    std::string bytes;
+    int separators = 0;
+    std::chrono::steady_clock::time_point deadline;
+    std::chrono::steady_clock::time_point last_heard;
+};
+
 void ReceiveServer::run() {
+    using Clock = std::chrono::steady_clock;
     Socket listener;
     std::uint16_t bound_port = 0;
-    for (;;) {
-        if (wake_.signalled()) {
-            break;
-        }
-        const std::uint16_t port = options_.port();
-        if (!listener.valid() || port != bound_port) {
-            if (!open_listener(port, listener)) {
-                break;
+    std::vector<Connection> open;
+    std::vector<pollfd> fds;
+    bool stop_receiving = false;
+    while (!stop_receiving && !wake_.signalled()) {
+        // The port is read afresh whenever no peer is being served, and the socket is bound
+        // anew when it changed.
+        if (open.empty()) {
+            const std::uint16_t port = options_.port();
+            if (!listener.valid() || port != bound_port) {
+                if (!open_listener(port, listener)) {
+                    break;
+                }
+                bound_port = port;
             }
-            bound_port = port;
         }
-        WaitResult w = listener.wait_readable(std::chrono::milliseconds(-1), &wake_);
-        if (w == WaitResult::Woken) {
-            break;
+        auto now = Clock::now();
+        int wait_ms = -1;
+        for (const Connection& c : open) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(c.deadline - now).count();
+            const int ms = left > 0 ? static_cast<int>(std::min<long long>(left, INT32_MAX)) : 0;
+            wait_ms = wait_ms < 0 ? ms : std::min(wait_ms, ms);
         }
-        if (w != WaitResult::Ready) {
-            fail(kAcceptErrorText);
-            break;
+        fds.clear();
+        fds.push_back({wake_.wait_fd(), POLLIN, 0});
+        fds.push_back({listener.fd(), POLLIN, 0});
+        for (const Connection& c : open) {
+            fds.push_back({c.socket.fd(), POLLIN, 0});
         }
-        SocketStatus status;
-        Socket connection = listener.accept(status);
-        if (!connection.valid()) {
-            if (transient_accept_error(status.error)) {
+        const int n = ::poll(fds.data(), fds.size(), wait_ms);
+        if (n < 0) {
+            if (errno == EINTR) {
                 continue;
             }
             fail(kAcceptErrorText);
             break;
         }
-        bool stop_receiving = false;
-        serve(connection, stop_receiving);
-        connection.close();
-        ++handled_;
+        if (fds[0].revents != 0) {
+            break;
+        }
+        if ((fds[1].revents & (POLLERR | POLLNVAL)) != 0) {
+            fail(kAcceptErrorText);
+            break;
+        }
+        // Peers first, in the order they came; the listener after, so a full table makes room
+        // only for connections that are really waiting.
+        now = Clock::now();
+        std::vector<bool> done(open.size(), false);
+        for (std::size_t i = 0; i < open.size() && !stop_receiving; ++i) {
+            Connection& c = open[i];
+            bool finished = false;
+            bool timed_out = false;
+            if (fds[i + 2].revents != 0) {
+                finished = read_some(c);
+                c.last_heard = now;
+            }
+            if (!finished && now >= c.deadline) {
+                finished = true;
+                timed_out = true;
+            }
+            if (finished) {
+                finish(c, timed_out, stop_receiving);
+                done[i] = true;
+            }
+        }
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < open.size(); ++i) {
+            if (!done[i]) {
+                if (kept != i) {
+                    open[kept] = std::move(open[i]);
+                }
+                ++kept;
+            }
+        }
+        open.resize(kept);
         if (stop_receiving) {
             break;
         }
+        // Every connection waiting is taken now, so a burst never overflows the backlog.
+        bool accept_failed = false;
+        for (std::size_t taken = 0;
+             (fds[1].revents & POLLIN) != 0 && taken < options_.max_connections; ++taken) {
+            SocketStatus status;
+            Socket connection = listener.accept(status);
+            if (!connection.valid()) {
+                accept_failed = !transient_accept_error(status.error);
+                break;
+            }
+            if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
+                // The peer silent the longest goes, unanswered, to make room.
+                auto idle = std::min_element(open.begin(), open.end(),
+                                             [](const Connection& a, const Connection& b) {
+                                                 return a.last_heard < b.last_heard;
+                                             });
+                open.erase(idle);
+                ++handled_;
+            }
+            Connection c;
+            c.socket = std::move(connection);
+            c.deadline = now + options_.receive_timeout;
+            c.last_heard = now;
+            open.push_back(std::move(c));
+        }
+        if (accept_failed) {
+            fail(kAcceptErrorText);
+            break;
+        }
+        open_ = open.size();
     }
+    open.clear();
+    open_ = 0;
     listener.close();
     listening_port_ = 0;
     running_ = false;
 }
 
-void ReceiveServer::serve(const Socket& connection, bool& stop_receiving) {
-    ReceivedBytes got =
-        receive_message(connection, kMaxMessageSize, options_.receive_timeout, &wake_);
-    if (got.woken) {
-        stop_receiving = true;
-        return;
+bool ReceiveServer::read_some(Connection& c) {
+    char buffer[4096];
+    const std::size_t room = std::min(sizeof buffer, kMaxMessageSize - c.bytes.size());
+    SocketStatus status;
+    const long n = c.socket.receive_some(buffer, room, status);
+    if (n <= 0) {
+        // A reset or an orderly close: what came so far is all there is.
+        return true;
     }
-    if (got.timed_out &&
-        std::count(got.bytes.begin(), got.bytes.end(), kFieldSeparator) < kMessageFieldCount) {
+    c.separators += static_cast<int>(std::count(buffer, buffer + n, kFieldSeparator));
+    c.bytes.append(buffer, static_cast<std::size_t>(n));
+    return c.bytes.size() >= kMaxMessageSize ||
+           (c.separators >= kMessageFieldCount && c.bytes.back() == kFieldSeparator);
+}
+
+void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) {
+    ++handled_;
+    if (timed_out && c.separators < kMessageFieldCount) {
         // The sender stopped half-way and is not waiting for an answer that makes sense.
         return;
     }
-    std::string message = whole_message_from_bytes(got.bytes);
+    std::string message = whole_message_from_bytes(c.bytes);
     if (message.empty()) {
         // Nothing whole arrived: no note, no acknowledgement, and a waiting note stays.
         return;
     }
     if (parse_note_message(message, 0, 0).rejected()) {
-        connection.send_all(kAcknowledgement);
+        c.socket.send_all(kAcknowledgement);
         attack_ = true;
         stop_receiving = true;
         if (on_attack_) {
@@ -249,9 +349,10 @@ void ReceiveServer::serve(const Socket& connection, bool& stop_receiving) {
         }
         return;
     }
-    // Kept first, acknowledged after: an acknowledged note survives a crash.
+    // Kept first, acknowledged after: an acknowledged note survives a crash. The sink sees one
+    // message at a time, always from this thread.
     if (sink_ && sink_(std::move(message))) {
-        connection.send_all(kAcknowledgement);
+        c.socket.send_all(kAcknowledgement);
     }
 }
 

@@ -11,14 +11,19 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "platform/socket.h"
 
 namespace kd {
 
 inline constexpr std::uint16_t kDefaultCommunicationPort = 2000;
-inline constexpr int kListenBacklog = 16;
+// As many as are served at once, so a burst of peers waits in the queue instead of retrying.
+inline constexpr int kListenBacklog = 64;
+// Each connection has this long to deliver its message, counted from its accept.
 inline constexpr std::chrono::milliseconds kReceiveTimeout{10000};
+// Connections served at once; beyond that the one silent the longest is dropped.
+inline constexpr std::size_t kMaxOpenConnections = 64;
 
 inline constexpr const char* kNetworkErrorFormat =
     "%s\nSorry but network support is not avaiable ...";
@@ -68,6 +73,7 @@ public:
         std::function<std::uint16_t()> port;
         std::chrono::milliseconds receive_timeout = kReceiveTimeout;
         int backlog = kListenBacklog;
+        std::size_t max_connections = kMaxOpenConnections;
     };
     // Keeps one whole message (server thread). False when it could not be kept: the sender then
     // gets no acknowledgement and counts the note as not delivered.
@@ -93,11 +99,18 @@ public:
     std::uint16_t listening_port() const { return listening_port_.load(); }
     // Connections fully handled (acknowledged or dropped).
     std::uint64_t connections_handled() const { return handled_.load(); }
+    // Connections open at the moment.
+    std::size_t connections_open() const { return open_.load(); }
 
 private:
+    struct Connection;
+
     void run();
     bool open_listener(std::uint16_t port, Socket& listener);
-    void serve(const Socket& connection, bool& stop_receiving);
+    // Reads what a readable connection has; true when its message is complete or it ended.
+    static bool read_some(Connection& c);
+    // What a finished connection delivered: kept and acknowledged, or dropped.
+    void finish(Connection& c, bool timed_out, bool& stop_receiving);
     void fail(const char* text);
 
     Options options_;
@@ -112,6 +125,7 @@ private:
     std::atomic<bool> attack_{false};
     std::atomic<std::uint16_t> listening_port_{0};
     std::atomic<std::uint64_t> handled_{0};
+    std::atomic<std::size_t> open_{0};
 };
 
 }  // namespace kd

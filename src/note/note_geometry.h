@@ -14,6 +14,9 @@ inline constexpr int kTitleHeight = 20;
 inline constexpr int kMinNoteWidth = 60;
 inline constexpr int kMinNoteHeight = 30;
 inline constexpr int kNoteTimerMs = 20000;
+// Where a note stands before it is placed: the first note of the cascade.
+inline constexpr int kNoteTemplateLeft = 100;
+inline constexpr int kNoteTemplateTop = 100;
 
 // Edges are exclusive on the right and bottom, as window rectangles are.
 struct NoteRect {

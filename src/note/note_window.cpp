@@ -26,6 +26,7 @@
 
 #include "app/os_label.h"
 #include "app/paths.h"
+#include "note/note_bounds.h"
 #include "note/note_menus.h"
 #include "note/note_pictures.h"
 #include "note/note_settings.h"
@@ -43,8 +44,8 @@ constexpr const char* kTipStyle =
     "QToolTip { background-color: #ffffaf; color: black; max-width: 200px; }";
 
 // Where and how big a note is before the main window places and sizes it.
-constexpr int kTemplateLeft = 100;
-constexpr int kTemplateTop = 100;
+constexpr int kTemplateLeft = kNoteTemplateLeft;
+constexpr int kTemplateTop = kNoteTemplateTop;
 constexpr int kTemplateWidth = 200;
 constexpr int kTemplateHeight = 200;
 
@@ -755,7 +756,9 @@ bool NoteWindow::stay_on_top_released() {
 
 // --- Records ----------------------------------------------------------------------------------
 
-bool NoteWindow::create_from_record(const NoteRecord& record, bool placed_as_new, bool imported) {
+bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, bool imported) {
+    // Whatever the record came from, the window is built from numbers it can hold.
+    const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
     store_body_look({record.EditTextColor, record.EditBackColor, record.EditFont,
                      record.EditFontType, record.EditFontSize, record.EditCharSet});
     title_ = {record.TitleTextColor, record.TitleBackColor, record.TitleFont,
@@ -771,12 +774,9 @@ bool NoteWindow::create_from_record(const NoteRecord& record, bool placed_as_new
         if (record.Width > 0 && record.Height > 0)
             resize(record.Width, record.Height);
     } else {
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        const NotePoint at = restored_position(record.Left, record.Top, record.Width, record.Height,
-                                               screen.width(), screen.height());
-        move(at.x, at.y);
-        if (record.Width > 0 && record.Height > 0)
-            resize(record.Width, record.Height);
+        move(record.Left, record.Top);
+        resize(record.Width, record.Height);
+        keep_on_current_screens();
         if (record.Minimized == note_settings::kYes)
             roll_up();
         if (record.Hidden == note_settings::kYes) {
@@ -826,8 +826,10 @@ NoteRecord NoteWindow::to_record() const {
     r.TitleCharSet = title_.char_set;
     r.TitleText = title_text();
     r.NoteID = number_;
-    r.Top = y();
-    r.Left = x();
+    // A note shown away from its place (its screen is gone) keeps that place until moved.
+    const QPoint at = kept_position_.value_or(pos());
+    r.Top = at.y();
+    r.Left = at.x();
     r.Width = width();
     r.Height = rolled_up_ ? unrolled_rect_.height() : height();
     r.Minimized = rolled_up_ ? note_settings::kYes : note_settings::kNo;
@@ -884,6 +886,34 @@ HitZone NoteWindow::zone_at(const QPoint& global) const {
     return note_hit_test(to_note_rect(geometry()), {global.x(), global.y()}, rolled_up_);
 }
 
+std::vector<NoteRect> current_screen_rects(const QScreen* leaving) {
+    std::vector<NoteRect> out;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s != leaving) {
+            out.push_back(to_note_rect(s->geometry()));
+        }
+    }
+    return out;
+}
+
+void NoteWindow::keep_on_current_screens(const QScreen* leaving) {
+    const std::vector<NoteRect> screens = current_screen_rects(leaving);
+    const QSize size = rolled_up_ ? unrolled_rect_.size() : this->size();
+    if (kept_position_) {
+        // Its own place is back on a screen: return there.
+        const QRect home(*kept_position_, size);
+        if (note_reachable(to_note_rect(home), screens)) {
+            move(*kept_position_);
+            kept_position_.reset();
+        }
+        return;
+    }
+    if (!note_reachable(to_note_rect(QRect(pos(), size)), screens)) {
+        kept_position_ = pos();
+        emit off_screen(this);
+    }
+}
+
 QRect NoteWindow::work_area() const {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     return s->availableGeometry();
@@ -915,6 +945,8 @@ void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
     }
     const QPoint delta = global - drag_start_global_;
     if (drag_ == Drag::Move) {
+        if (!delta.isNull())
+            kept_position_.reset();  // the user chose a new place
         const NoteRect proposed = to_note_rect(drag_start_rect_.translated(delta));
         const NoteRect snapped =
             snap_moving_rect(proposed, to_note_rect(geometry()), to_note_rect(work_area()));
@@ -922,6 +954,8 @@ void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
     } else {
         const NoteRect r =
             resize_rect(to_note_rect(drag_start_rect_), drag_zone_, delta.x(), delta.y());
+        if (r.left != drag_start_rect_.left() || r.top != drag_start_rect_.top())
+            kept_position_.reset();
         setGeometry(r.left, r.top, r.width(), r.height());
     }
     event->accept();

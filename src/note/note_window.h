@@ -9,12 +9,15 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "note/note_body.h"
 #include "note/note_geometry.h"
 #include "store/note_record.h"
 
+class QScreen;
 class QTimer;
 
 namespace kd {
@@ -81,6 +84,13 @@ public:
     NoteRecord to_record() const;
     // False once deletion started: the note writes nothing any more.
     bool saves_state() const { return !deleted_ && !destroying_; }
+
+    // A note that no current screen shows (its monitor is away) keeps its place for the record
+    // and asks to be shown where new notes go (off_screen); one whose kept place is on a screen
+    // again goes back there. `leaving` is a screen on its way out.
+    void keep_on_current_screens(const QScreen* leaving = nullptr);
+    // The place the record keeps while the note is shown elsewhere.
+    std::optional<QPoint> kept_position() const { return kept_position_; }
 
     void roll_up();
     void roll_down();
@@ -191,6 +201,8 @@ signals:
     // Right button released over the title strip; the title menu opens next, and the note
     // saves itself as it does.
     void title_menu_requested(QPoint global_pos);
+    // The note lies on no current screen: the main window shows it where new notes go.
+    void off_screen(kd::NoteWindow* note);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -263,6 +275,11 @@ private:
     HitZone drag_zone_ = HitZone::Client;
     QPoint drag_start_global_;
     QRect drag_start_rect_;
+
+    std::optional<QPoint> kept_position_;
 };
+
+// The rectangles of the screens there are now, without `leaving`.
+std::vector<NoteRect> current_screen_rects(const QScreen* leaving = nullptr);
 
 }  // namespace kd

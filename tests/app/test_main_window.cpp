@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -22,6 +23,7 @@
 #include "app/main_window.h"
 #include "app/paths.h"
 #include "app/tray_menu.h"
+#include "note/note_geometry.h"
 #include "note/note_window.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
@@ -158,23 +160,42 @@ TEST_F(MainWindowTest, RestoreClosesGapsAndKeepsOrder) {
     EXPECT_EQ(w.notes()[0]->size(), QSize(220, 180));
 }
 
-TEST_F(MainWindowTest, NoteBeyondTheScreenComesBackAtTheCornerANegativeOneStays) {
+TEST_F(MainWindowTest, NotesOnNoScreenShowInTheCascadeAndKeepTheirStoredPlace) {
     NoteStore store;
     store.set_ini_update("0111");
     NoteRecord beyond = sample_record(1, "beyond");
     beyond.Left = 5000;
     beyond.Top = 40;
     NoteRecord negative = sample_record(2, "negative");
-    negative.Left = -50;
+    negative.Left = -50;  // partly off the left edge: its title strip is still there to grab
     negative.Top = 30;
+    NoteRecord hidden_away = sample_record(3, "hidden away");
+    hidden_away.Left = -3000;
+    hidden_away.Top = 700;
+    hidden_away.Hidden = "Yes";
     store.write_record(beyond);
     store.write_record(negative);
-    store.set_number_of_notes(2);
+    store.write_record(hidden_away);
+    store.set_number_of_notes(3);
 
     MainWindow& w = start();
-    ASSERT_EQ(w.notes().size(), 2);
-    EXPECT_EQ(w.notes()[0]->pos(), QPoint(0, 0));
+    ASSERT_EQ(w.notes().size(), 3);
+    // Spread where new notes go on the primary screen, not piled at one corner.
+    const QPoint origin = QGuiApplication::primaryScreen()->geometry().topLeft();
+    EXPECT_EQ(w.notes()[0]->pos(), origin + QPoint(kNoteTemplateLeft, kNoteTemplateTop));
     EXPECT_EQ(w.notes()[1]->pos(), QPoint(-50, 30));
+    EXPECT_EQ(w.notes()[2]->pos(), origin + QPoint(kNoteTemplateLeft + 40, kNoteTemplateTop + 40));
+    EXPECT_FALSE(w.notes()[2]->isVisible());
+
+    // The start saves every note: their own places stay in the file.
+    NoteRecord stored;
+    ASSERT_TRUE(store.read_record(1, stored));
+    EXPECT_EQ(stored.Left, 5000);
+    EXPECT_EQ(stored.Top, 40);
+    ASSERT_TRUE(store.read_record(3, stored));
+    EXPECT_EQ(stored.Left, -3000);
+    EXPECT_EQ(stored.Top, 700);
+    EXPECT_EQ(stored.Hidden, "Yes");
 }
 
 TEST_F(MainWindowTest, HiddenNotesEnableShowAllAndShowAllBringsThemBack) {

@@ -73,6 +73,19 @@ TEST(Cascade, NotesPlacedWithoutShowingNeitherMoveNorAdvance) {
     EXPECT_EQ(s, (CascadeState{3, 1}));
 }
 
+TEST(Cascade, OnAScreenAwayFromTheOriginTheRunIsRelativeToItsCorner) {
+    CascadeState s;
+    EXPECT_EQ(cascade_place_on_screen(s, 100, 100, 200, 200, 1280, 0, 1280, 1024),
+              (ScreenPoint{1380, 100}));
+    EXPECT_EQ(cascade_place_on_screen(s, 100, 100, 200, 200, 1280, 0, 1280, 1024),
+              (ScreenPoint{1420, 140}));
+    // The run ends before the screen's own bottom edge, not the desktop's.
+    CascadeState low;
+    low.index = 20;
+    EXPECT_EQ(cascade_place_on_screen(low, 100, 100, 200, 200, 0, 500, 1280, 600),
+              (ScreenPoint{140, 600}));
+}
+
 TEST(TrayMenu, EnableRules) {
     TrayMenuState m;
     EXPECT_FALSE(m.enabled(kCmdShowAll));

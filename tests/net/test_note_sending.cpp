@@ -121,13 +121,12 @@ TEST_F(NoteSendingTest, FailureWithoutReportStillMarksTheNote) {
     EXPECT_TRUE(boxes.texts.empty());
 }
 
-TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndEmailRecipientsWaitForTheEmailStep) {
+TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndTheGroupSendGoesTheSameWay) {
     RawServer server(acknowledging());
     set("CommunicationPort", std::to_string(server.port()));
     NoteWindow* note = make_note(1);
-    SendOutcome out = send_note(*note, {"anna@example.org", "", "127.0.0.1"}, "");
+    SendOutcome out = send_note(*note, {"", "127.0.0.1"}, "");
     EXPECT_TRUE(out.sent_without_errors());
-    EXPECT_EQ(out.email_recipients, std::vector<std::string>{"anna@example.org"});
     EXPECT_EQ(server.connections(), 1);
     EXPECT_TRUE(note->has_status(NoteStatus::Sent));
 
@@ -137,11 +136,38 @@ TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndEmailRecipientsWaitForTheEmailSt
     note_menu_hooks().send_note(*note, {"no-such-host.invalid"}, "");
     EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
     note_menu_hooks().send_note = nullptr;
+}
 
-    SendOutcome mail_only = send_note(*note, {"anna@example.org", "bob@example.com"}, "");
-    EXPECT_TRUE(mail_only.sent_without_errors());
+TEST_F(NoteSendingTest, EmailRecipientsAreReportedNotReachedAndTheNoteStaysUnsent) {
+    RawServer server(acknowledging());
+    set("CommunicationPort", std::to_string(server.port()));
+    set("AfterSend", "DeleteNote");
+    NoteWindow* note = make_note(1);
+    QPointer<NoteWindow> guard(note);
+    BoxAnswerer boxes;
+    const std::string anna =
+        "anna@example.org : Sending notes by e-mail is not available, so the note was not sent "
+        "to this address.\n";
+    const std::string bob =
+        "Bob@Example.com : Sending notes by e-mail is not available, so the note was not sent to "
+        "this address.\n";
+
+    SendOutcome mail_only = send_note(*note, {"anna@example.org", "Bob@Example.com"}, "");
+    EXPECT_EQ(mail_only.error_text, anna + bob);
     EXPECT_EQ(mail_only.email_recipients.size(), 2u);
+    EXPECT_EQ(server.connections(), 0) << "no TCP connection for e-mail addresses";
+    ASSERT_TRUE(guard && !guard->is_deleted()) << "not deleted although AfterSend says so";
+    EXPECT_TRUE(NoteStore().record_exists(1));
+    EXPECT_FALSE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{anna + bob});
+
+    // Mixed with a computer that acknowledges: that one gets it, the address is still named.
+    SendOutcome mixed = send_note(*note, {"anna@example.org", "127.0.0.1"}, "");
+    EXPECT_EQ(mixed.error_text, anna);
     EXPECT_EQ(server.connections(), 1);
+    EXPECT_TRUE(guard && !guard->is_deleted());
+    EXPECT_FALSE(note->has_status(NoteStatus::Sent));
 }
 
 TEST_F(NoteSendingTest, OverlongNoteIsWarnedAboutAndSentWhole) {

@@ -204,6 +204,41 @@ TEST_F(ReceiveServerTest, SilentPeerIsDroppedAfterTheTimeoutAndTheNextIsServed) 
     EXPECT_EQ(r.tick(1, 1).notes.size(), 1u);
 }
 
+TEST_F(ReceiveServerTest, IdlePeersDoNotDelayAGoodOneAndTheLongestSilentMakesRoom) {
+    NoteReceiver& r = start();
+    SocketStatus status;
+    std::vector<Socket> idle;
+    for (std::size_t i = 0; i < kMaxOpenConnections; ++i) {
+        idle.push_back(Socket::connect_tcp("127.0.0.1", port_, 2s, status));
+        ASSERT_TRUE(idle.back().valid()) << i << " " << status.message();
+    }
+    // Every peer but the first has been heard from since: the first is the one to go when the
+    // table is full, and the second is half-way through its message.
+    const std::string slow = note_text("PC1", "sent in two halves");
+    std::this_thread::sleep_for(50ms);
+    idle[1].send_all(slow.substr(0, 10));
+    for (std::size_t i = 2; i < idle.size(); ++i) {
+        idle[i].send_all("x");
+    }
+    std::this_thread::sleep_for(100ms);
+
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(exchange(port_, {note_text("PC2", "through the crowd")}).reply, kAcknowledgement);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s) << "held up by the idle peers";
+    char c;
+    ASSERT_EQ(idle[0].wait_readable(2s, nullptr), WaitResult::Ready);
+    EXPECT_EQ(idle[0].receive_some(&c, 1, status), 0) << "dropped unanswered";
+    EXPECT_EQ(idle[1].wait_readable(50ms, nullptr), WaitResult::TimedOut) << "still served";
+
+    idle[1].send_all(slow.substr(10));
+    std::string reply(kAcknowledgement.size(), '\0');
+    ASSERT_EQ(idle[1].wait_readable(2s, nullptr), WaitResult::Ready);
+    reply.resize(static_cast<std::size_t>(
+        std::max(0L, idle[1].receive_some(reply.data(), reply.size(), status))));
+    EXPECT_EQ(reply, kAcknowledgement);
+    EXPECT_EQ(r.tick(1, 1).notes.size(), 2u);
+}
+
 TEST_F(ReceiveServerTest, PartialMessageOfAStalledPeerIsDropped) {
     NoteReceiver& r = start(300ms);
     SocketStatus status;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/paths.h"
+#include "note/note_bounds.h"
 #include "note/note_geometry.h"
 #include "note/note_window.h"
 #include "platform/profile_file.h"
@@ -264,14 +265,70 @@ TEST_F(NoteWindowTest, BodyTypedBeforeAnExitComesBackAfterARestart) {
     EXPECT_EQ(again->body()->toPlainText().toStdString(), "Milk | eggs ~ bread\nsecond line");
 }
 
-TEST_F(NoteWindowTest, RecordBeyondTheScreenComesBackAtTopLeft) {
+TEST_F(NoteWindowTest, RecordOnNoScreenAsksToBeShownElsewhereAndKeepsItsPlaceUntilMoved) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // Partly past the right edge (as a user may drag it): still within reach, left there.
+    NoteRecord partly = sample_record(1);
+    partly.Left = screen.width() - 100;
+    NoteWindow* p = make_note(1);
+    ASSERT_TRUE(p->create_from_record(partly, false, false));
+    EXPECT_EQ(p->pos(), QPoint(screen.width() - 100, 200));
+    EXPECT_FALSE(p->kept_position());
+
+    // On a monitor that is not there now: the owner is asked to show it elsewhere.
+    NoteRecord away = sample_record(2);
+    away.Left = screen.width() + 300;
+    away.Top = 150;
+    NoteWindow* w = make_note(2);
+    int asked = 0;
+    QObject::connect(w, &NoteWindow::off_screen, [&](NoteWindow* n) {
+        ++asked;
+        n->move(120, 130);
+    });
+    ASSERT_TRUE(w->create_from_record(away, false, false));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(w->pos(), QPoint(120, 130));
+    EXPECT_EQ(w->size(), QSize(240, 180));
+    // Saving keeps the place it has on its own monitor.
+    NoteRecord saved = w->to_record();
+    EXPECT_EQ(saved.Left, screen.width() + 300);
+    EXPECT_EQ(saved.Top, 150);
+
+    // Once the user moves it, where it stands is its place.
+    drag(w, QPoint(150, 135), QPoint(200, 185));
+    EXPECT_EQ(w->pos(), QPoint(170, 180));
+    saved = w->to_record();
+    EXPECT_EQ(saved.Left, 170);
+    EXPECT_EQ(saved.Top, 180);
+}
+
+TEST_F(NoteWindowTest, RecordWithHugeOrWrappingNumbersIsBuiltWithinTheDesktop) {
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
     NoteRecord r = sample_record(1);
-    r.Left = screen.width() - 100;  // Left + Width beyond the screen
+    r.Width = 99999;
+    r.Height = 99999;
+    r.Left = -99999;
+    r.EditFontSize = 99999;
+    r.TitleFontSize = -5;
+    r.TitleBackColor = 0xFF00FF00;
     NoteWindow* w = make_note(1);
     ASSERT_TRUE(w->create_from_record(r, false, false));
-    EXPECT_EQ(w->pos(), QPoint(0, 0));
-    EXPECT_EQ(w->size(), QSize(240, 180));
+    EXPECT_EQ(w->size(), desktop.size());
+    const NoteRecord saved = w->to_record();
+    EXPECT_EQ(saved.Width, desktop.width());
+    EXPECT_EQ(saved.Height, desktop.height());
+    EXPECT_EQ(saved.Left, -kMaxNoteCoordinate) << "kept, bounded, not wrapped";
+    EXPECT_EQ(saved.EditFontSize, kMaxFontPoints);
+    EXPECT_EQ(saved.TitleFontSize, kMinFontPoints);
+    EXPECT_EQ(saved.TitleBackColor, 0x0000FF00u);
+
+    // A received note is sized within the desktop too.
+    NoteRecord received = sample_record(0);
+    received.Width = 2147483647;
+    received.Height = 2147483647;
+    NoteWindow* n = make_note(2);
+    ASSERT_TRUE(n->create_from_record(received, true, false));
+    EXPECT_EQ(n->size(), desktop.size());
 }
 
 TEST_F(NoteWindowTest, HiddenRecordStaysInvisibleAndSignals) {

@@ -1,0 +1,315 @@
+// The real korvadesk program against input from outside that must not hurt it: a raw LAN peer
+// sending absurd sizes, a settings file with absurd sizes and places, a crowd of idle
+// connections, and notes stored on a screen that is not there now.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <climits>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/note_message.h"
+#include "note/note_bounds.h"
+#include "platform/profile_file.h"
+#include "platform/socket.h"
+#include "store/note_store.h"
+#include "support/program_runner.h"
+
+namespace kd {
+namespace {
+
+using namespace std::chrono_literals;
+using test::run_output;
+
+constexpr long kResidentLimitKb = 200 * 1024;
+
+long resident_kb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+struct Size {
+    int w = 0;
+    int h = 0;
+};
+
+Size display_size() {
+    std::istringstream in(run_output("xdotool getdisplaygeometry 2>/dev/null"));
+    Size s;
+    in >> s.w >> s.h;
+    return s;
+}
+
+// "Position: X,Y (screen: 0)" and "Geometry: WxH" of a window.
+struct WindowBox {
+    int x = INT_MIN, y = INT_MIN, w = 0, h = 0;
+};
+
+WindowBox window_box(const std::string& window) {
+    const std::string out = run_output("xdotool getwindowgeometry " + window + " 2>/dev/null");
+    WindowBox b;
+    const auto at = out.find("Position: ");
+    const auto size = out.find("Geometry: ");
+    if (at != std::string::npos) {
+        std::sscanf(out.c_str() + at, "Position: %d,%d", &b.x, &b.y);
+    }
+    if (size != std::string::npos) {
+        std::sscanf(out.c_str() + size, "Geometry: %dx%d", &b.w, &b.h);
+    }
+    return b;
+}
+
+std::string message_sized(int width, int height, int left, int top) {
+    NoteRecord r;
+    r.EditText = "{\\rtf1\\ansi Hostile sizes}";
+    r.EditFont = "Tahoma";
+    r.EditFontSize = INT_MAX;
+    r.TitleText = "T";
+    r.Width = width;
+    r.Height = height;
+    r.Left = left;
+    r.Top = top;
+    return build_note_message("PEER", r);
+}
+
+class HostileInput : public test::ProgramTest {
+protected:
+    HostileInput() : ProgramTest("/tmp/kd-e2e-hostile-XXXXXX", true) {}
+
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        SocketStatus status;
+        std::string step;
+        port_ = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+        ASSERT_TRUE(
+            ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port_)));
+        ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "PlaySound", "No"));
+    }
+
+    std::string key(const std::string& section, const char* name) {
+        return ProfileFile::read(dirs_.ini, section, name, 64);
+    }
+    static int leading(const std::string& text) { return text.empty() ? 0 : std::stoi(text); }
+
+    Socket connect_when_listening() {
+        SocketStatus status;
+        Socket peer;
+        for (int i = 0; i < 200 && !peer.valid(); ++i) {
+            peer = Socket::connect_tcp("127.0.0.1", port_, 200ms, status);
+            if (!peer.valid()) {
+                std::this_thread::sleep_for(50ms);
+            }
+        }
+        return peer;
+    }
+
+    static std::string reply_of(const Socket& peer, std::chrono::milliseconds limit) {
+        std::string reply;
+        char buf[64];
+        SocketStatus status;
+        while (reply.size() < kAcknowledgement.size() &&
+               peer.wait_readable(limit, nullptr) == WaitResult::Ready) {
+            const long n = peer.receive_some(buf, sizeof buf, status);
+            if (n <= 0) {
+                break;
+            }
+            reply.append(buf, static_cast<std::size_t>(n));
+        }
+        return reply;
+    }
+
+    bool wait_for_notes(int count) {
+        for (int i = 0; i < 200; ++i) {
+            if (key("KORVADESK", "NumberOfNotes") == std::to_string(count)) {
+                return true;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+
+    std::uint16_t port_ = 0;
+};
+
+TEST_F(HostileInput, PeerSendingHugeSizesCannotBloatOrCrashTheProgram) {
+    const pid_t pid = launch();
+    const Size display = display_size();
+    ASSERT_GT(display.w, 0);
+    const std::vector<std::string> messages = {
+        message_sized(2147483647, 2147483647, 0, 0),
+        message_sized(-2147483647, -2147483647, 0, 0),
+        message_sized(99999, 99999, 2147483647, -2147483647),
+    };
+    for (const std::string& m : messages) {
+        Socket peer = connect_when_listening();
+        ASSERT_TRUE(peer.valid());
+        ASSERT_TRUE(peer.send_all(m).ok());
+        EXPECT_EQ(reply_of(peer, 5s), kAcknowledgement);
+    }
+    ASSERT_TRUE(wait_for_notes(4)) << "the first empty note and three received ones";
+    std::this_thread::sleep_for(500ms);  // painted meanwhile
+
+    ASSERT_EQ(::kill(pid, 0), 0) << "the program is still running";
+    const long rss = resident_kb(pid);
+    EXPECT_GT(rss, 0);
+    EXPECT_LT(rss, kResidentLimitKb) << "resident size in kB";
+    for (int n = 2; n <= 4; ++n) {
+        const std::string section = "NOTE_ID_" + std::to_string(n);
+        SCOPED_TRACE(section);
+        const int w = leading(key(section, "Width"));
+        const int h = leading(key(section, "Height"));
+        EXPECT_GE(w, kMinNoteWidth);
+        EXPECT_LE(w, display.w);
+        EXPECT_GE(h, kMinNoteHeight);
+        EXPECT_LE(h, display.h);
+        EXPECT_LE(leading(key(section, "EditFontSize")), kMaxFontPoints);
+    }
+    EXPECT_EQ(leading(key("NOTE_ID_2", "Width")), display.w);
+    EXPECT_EQ(leading(key("NOTE_ID_3", "Width")), kMissingNoteWidth);
+
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+}
+
+TEST_F(HostileInput, StoredHugeSizesAndPlacesRestoreWithinTheDesktop) {
+    NoteRecord r;
+    r.NoteID = 1;
+    r.EditText = "{\\rtf1 Huge}";
+    r.EditFont = "Tahoma";
+    r.EditFontSize = 10;
+    r.TitleText = "Huge";
+    r.TitleFont = "Tahoma";
+    r.TitleFontSize = 8;
+    r.Width = 99999;
+    r.Height = 99999;
+    r.Left = -99999;
+    r.Top = 99999;
+    r.Minimized = "No";
+    r.Hidden = "No";
+    r.Border = "No";
+    ASSERT_TRUE(NoteStore().write_record(r, dirs_.ini));
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "NumberOfNotes", "1"));
+
+    const pid_t pid = launch();
+    const Size display = display_size();
+    std::vector<std::string> windows;
+    for (int i = 0; i < 200 && windows.empty(); ++i) {
+        windows = test::visible_windows(pid, "^Huge$", test::NameMatch::All);
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_EQ(windows.size(), 1u);
+    std::this_thread::sleep_for(300ms);
+    const WindowBox box = window_box(windows.front());
+    EXPECT_EQ(box.w, display.w);
+    EXPECT_EQ(box.h, display.h);
+    // On no screen at the stored place: shown where new notes go, not wrapped by X.
+    EXPECT_EQ(box.x, kNoteTemplateLeft);
+    EXPECT_EQ(box.y, kNoteTemplateTop);
+    EXPECT_LT(resident_kb(pid), kResidentLimitKb);
+
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+    EXPECT_EQ(leading(key("NOTE_ID_1", "Width")), display.w);
+    EXPECT_EQ(leading(key("NOTE_ID_1", "Height")), display.h);
+    EXPECT_EQ(leading(key("NOTE_ID_1", "Left")), -kMaxNoteCoordinate);
+    EXPECT_EQ(leading(key("NOTE_ID_1", "Top")), kMaxNoteCoordinate);
+}
+
+TEST_F(HostileInput, FiftyIdlePeersDoNotDelayAGoodNote) {
+    const pid_t pid = launch();
+    Socket first = connect_when_listening();
+    ASSERT_TRUE(first.valid());
+    std::vector<Socket> idle;
+    idle.push_back(std::move(first));
+    SocketStatus status;
+    while (idle.size() < 50) {
+        idle.push_back(Socket::connect_tcp("127.0.0.1", port_, 2s, status));
+        ASSERT_TRUE(idle.back().valid()) << status.message();
+    }
+    std::this_thread::sleep_for(200ms);
+
+    Socket good = Socket::connect_tcp("127.0.0.1", port_, 2s, status);
+    ASSERT_TRUE(good.valid());
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(good.send_all(message_sized(240, 180, 0, 0)).ok());
+    EXPECT_EQ(reply_of(good, 1s), kAcknowledgement);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    EXPECT_TRUE(wait_for_notes(2));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+}
+
+TEST_F(HostileInput, NotesFromAScreenThatIsAwayShowOnThisOneAndKeepTheirPlace) {
+    const Size display = display_size();
+    ASSERT_GT(display.w, 0);
+    // Stored on a monitor right of this one; one of them hidden. A third lies on this screen.
+    auto record = [](int id, const char* title, int left, int top, const char* hidden) {
+        NoteRecord r;
+        r.NoteID = id;
+        r.EditText = "{\\rtf1 x}";
+        r.EditFont = "Tahoma";
+        r.EditFontSize = 10;
+        r.TitleText = title;
+        r.TitleFont = "Tahoma";
+        r.TitleFontSize = 8;
+        r.Width = 200;
+        r.Height = 150;
+        r.Left = left;
+        r.Top = top;
+        r.Minimized = "No";
+        r.Hidden = hidden;
+        r.Border = "No";
+        return r;
+    };
+    NoteStore store;
+    ASSERT_TRUE(store.write_record(record(1, "Away", display.w + 580, 148, "No"), dirs_.ini));
+    ASSERT_TRUE(
+        store.write_record(record(2, "AwayHidden", display.w + 730, 490, "Yes"), dirs_.ini));
+    ASSERT_TRUE(store.write_record(record(3, "Here", 580, 148, "No"), dirs_.ini));
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "NumberOfNotes", "3"));
+
+    const pid_t pid = launch();
+    std::vector<std::string> away;
+    for (int i = 0; i < 200 && away.empty(); ++i) {
+        away = test::visible_windows(pid, "^Away$", test::NameMatch::All);
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_EQ(away.size(), 1u);
+    std::this_thread::sleep_for(300ms);
+    const WindowBox a = window_box(away.front());
+    EXPECT_EQ(a.x, kNoteTemplateLeft);
+    EXPECT_EQ(a.y, kNoteTemplateTop);
+    const std::vector<std::string> here =
+        test::visible_windows(pid, "^Here$", test::NameMatch::All);
+    ASSERT_EQ(here.size(), 1u);
+    const WindowBox h = window_box(here.front());
+    EXPECT_EQ(h.x, 580);
+    EXPECT_EQ(h.y, 148);
+    EXPECT_TRUE(test::visible_windows(pid, "^AwayHidden$", test::NameMatch::All).empty());
+
+    // Saved on the way out (SIGTERM saves every note): the places on the other monitor stay.
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+    EXPECT_EQ(leading(key("NOTE_ID_1", "Left")), display.w + 580);
+    EXPECT_EQ(leading(key("NOTE_ID_1", "Top")), 148);
+    EXPECT_EQ(leading(key("NOTE_ID_2", "Left")), display.w + 730);
+    EXPECT_EQ(leading(key("NOTE_ID_2", "Top")), 490);
+    EXPECT_EQ(key("NOTE_ID_2", "Hidden"), "Yes");
+    EXPECT_EQ(leading(key("NOTE_ID_3", "Left")), 580);
+}
+
+}  // namespace
+}  // namespace kd
