@@ -177,14 +177,18 @@ protected:
         return name;
     }
 
-    // Right button released over the note's body, then keys through the menu's grab.
-    static void body_menu_keys(const std::string& window, const std::string& keys) {
+    // Right button released over the note's body, then, once the menu is on the screen, keys
+    // through its grab. A fixed pause was too short on a loaded machine.
+    static void body_menu_keys(const Peer& p, const std::string& window, const std::string& keys) {
         const Geometry g = window_geometry(window);
         ASSERT_GT(g.width, 0);
         const std::string at = std::to_string(g.x + g.width / 2) + " " +
                                std::to_string(g.y + 20 + (g.height - 20) / 2);
+        const std::size_t before = visible_windows(p).size();
         ASSERT_TRUE(run("xdotool mousemove --sync " + at + " click 3"));
-        std::this_thread::sleep_for(600ms);
+        ASSERT_TRUE(wait_for([&] { return visible_windows(p).size() > before; }, 5s))
+            << "the body menu did not open";
+        std::this_thread::sleep_for(200ms);
         ASSERT_TRUE(run("xdotool key --delay 150 " + keys));
     }
 
@@ -228,7 +232,7 @@ TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
     // A: body menu, up past "Delete note", "Hide note" and the greyed "Print note" to
     // "Send note to"; right opens it on its first usable item, the group ("Other ..." waits
     // for its dialog).
-    body_menu_keys(visible_windows(a_).front(), "Up Up Up Right Return");
+    body_menu_keys(a_, visible_windows(a_).front(), "Up Up Up Right Return");
 
     std::string title_on_b;
     ASSERT_TRUE(wait_for([&] {
@@ -246,7 +250,7 @@ TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
 
     // B: "Reply to KDHOSTA" sits above the greyed "Print note"; the question is answered Yes.
     const std::string received = visible_windows(b_, "KDHOSTA").front();
-    body_menu_keys(received, "Up Up Up Return");
+    body_menu_keys(b_, received, "Up Up Up Return");
     std::string box;
     ASSERT_TRUE(wait_for([&] {
         for (const std::string& w : visible_windows(b_)) {
