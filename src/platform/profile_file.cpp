@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text_encoding.h"
+
 namespace kd {
 
 namespace {
@@ -446,7 +448,9 @@ std::string finish_value(std::string_view value, std::size_t capacity) {
     if (capacity == 0) {
         return {};
     }
-    return cut_at_char_boundary(value, capacity - 1);
+    // Windows copies store Windows-1252: cut as they would read it, then made UTF-8.
+    return is_valid_utf8(value) ? cut_at_char_boundary(value, capacity - 1)
+                                : windows_1252_to_utf8(value.substr(0, capacity - 1));
 }
 
 std::string folder_of(const std::string& path) {

@@ -81,9 +81,11 @@ TEST_F(ProfileFileTest, CutsLongValuesAtCharacterBoundary) {
     EXPECT_EQ(ProfileFile::read(ini, "S", "Utf8", 9), "a\xC3\xA9\xE2\x82\xAC");  // inside 😀
     EXPECT_EQ(ProfileFile::read(ini, "S", "Utf8", 11), mixed);
 
-    // Windows-1252 bytes are not UTF-8 and are cut where the capacity says.
+    // Windows-1252 bytes are not UTF-8: cut where the capacity says, then read as UTF-8.
     ASSERT_TRUE(ProfileFile::write(ini, "S", "Latin", "caf\xE9s\xE9"));
-    EXPECT_EQ(ProfileFile::read(ini, "S", "Latin", 5), "caf\xE9");
+    EXPECT_EQ(ProfileFile::read(ini, "S", "Latin", 5), "caf\xC3\xA9");
+    // A value of capacity - 1 Windows-1252 bytes is kept whole though it grows as UTF-8.
+    EXPECT_EQ(ProfileFile::read(ini, "S", "Latin", 7), "caf\xC3\xA9s\xC3\xA9");
     EXPECT_EQ(cut_at_char_boundary("\x80\x80\x80\x80\x80", 2), "\x80\x80");
 }
 
