@@ -108,7 +108,7 @@ std::string_view value_of(std::string_view line) {
 std::string lookup_key(std::string_view section, std::string_view key) {
     std::string k = lower(section);
     k.push_back('\0');
-    k += lower(key);
+    k += lower(text_as_utf8(key));  // a key a Windows copy wrote in Windows-1252 (a group name)
     return k;
 }
 

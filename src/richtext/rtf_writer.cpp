@@ -234,7 +234,15 @@ void Writer::escape_into(std::string& out, const QString& text, int code_page) c
             // Control characters and embedded objects have no place in the text.
         } else if (auto b = encode_in_code_page(code_page, ch)) {
             for (int i = 0; i < b->size; ++i) {
-                std::snprintf(buf, sizeof buf, "\\'%02x", unsigned(b->bytes[i]));
+                auto byte = b->bytes[i];
+                // A second byte in the ASCII letters and digits goes as itself, as office
+                // suites write it: a quarter of the size.
+                if (i == 1 && ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+                               (byte >= 'a' && byte <= 'z'))) {
+                    out += char(byte);
+                    continue;
+                }
+                std::snprintf(buf, sizeof buf, "\\'%02x", unsigned(byte));
                 out += buf;
             }
         } else {
@@ -253,27 +261,50 @@ bool page_neutral(char16_t ch) {
     return ch < 0x80 || ch == 0xFFFC || (ch >= 0xD800 && ch <= 0xDFFF);
 }
 
-// The page that holds the longest stretch of `chunk` from `from` on; on a tie the run's own
-// page, then the document's, then the most used. Nothing when no page holds chunk[from].
+// The page to write chunk[from] in when the current one lacks it: the run's own page, the
+// document's, or the first single-byte page that has it; a character only double-byte pages
+// have goes to the one that holds the longest stretch from there (Japanese, Chinese and
+// Korean share many characters). Nothing when no page has it.
 std::optional<int> Writer::best_page_from(QStringView chunk, qsizetype from) const {
+    const char16_t ch = chunk[from].unicode();
+    auto usable = [&](int page) {
+        // Charset 0 means the document's page, so 1252 is only reachable when that is it.
+        return (page != 1252 || options_.code_page == 1252) &&
+               encode_in_code_page(page, ch).has_value();
+    };
+    const int own = page_of_font(run_font_);
+    if (usable(own))
+        return own;
+    if (usable(options_.code_page))
+        return options_.code_page;
+    for (int page : fallback_code_pages()) {
+        if (!is_double_byte_code_page(page) && usable(page))
+            return page;
+    }
+    // Kana are Japanese and Hangul Korean, though the Chinese and Korean pages hold kana too.
+    auto hangul = [](char16_t c) {
+        return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) ||
+               (c >= 0x3130 && c <= 0x318F);
+    };
+    if (ch >= 0x3040 && ch <= 0x30FF && usable(932))
+        return 932;
+    if (hangul(ch) && usable(949))
+        return 949;
     std::optional<int> best;
     qsizetype best_length = 0;
-    auto consider = [&](int page) {
-        if (page == 1252 && options_.code_page != 1252)
-            return;  // charset 0 would mean the document's page instead
+    for (int page : fallback_code_pages()) {
+        if (!is_double_byte_code_page(page))
+            continue;
+        // Ideographs are weighed up to the next Hangul, which settles the page by itself.
         qsizetype i = from;
-        while (i < chunk.size() &&
+        while (i < chunk.size() && !hangul(chunk[i].unicode()) &&
                (page_neutral(chunk[i].unicode()) || encode_in_code_page(page, chunk[i].unicode())))
             ++i;
         if (i - from > best_length) {
             best_length = i - from;
             best = page;
         }
-    };
-    consider(page_of_font(run_font_));
-    consider(options_.code_page);
-    for (int page : fallback_code_pages())
-        consider(page);
+    }
     return best;
 }
 
