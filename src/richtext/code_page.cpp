@@ -1,5 +1,7 @@
 #include "richtext/code_page.h"
 
+#include <memory>
+
 namespace kd {
 
 namespace {
@@ -34,6 +36,40 @@ const char16_t* table_for(int code_page) {
 const char16_t* table_or_default(int code_page) {
     const char16_t* table = table_for(code_page);
     return table != nullptr ? table : detail::kCp1252High;
+}
+
+// Byte of every UTF-16 code unit in a page (0: none), built on first use: the writer looks
+// up every character it writes, often in more than one page.
+std::unique_ptr<std::uint8_t[]> build_reverse(const char16_t* table) {
+    auto bytes = std::make_unique<std::uint8_t[]>(0x10000);
+    for (int i = 0; i < 128; ++i) {
+        if (table[i] != 0 && bytes[table[i]] == 0)
+            bytes[table[i]] = std::uint8_t(0x80 + i);
+    }
+    return bytes;
+}
+
+const std::uint8_t* reverse_of(int code_page) {
+#define KD_REVERSE(page, table)                         \
+    case page: {                                        \
+        static const auto bytes = build_reverse(table); \
+        return bytes.get();                             \
+    }
+    switch (code_page) {
+        KD_REVERSE(874, detail::kCp874High)
+        KD_REVERSE(1250, detail::kCp1250High)
+        KD_REVERSE(1251, detail::kCp1251High)
+        KD_REVERSE(1253, detail::kCp1253High)
+        KD_REVERSE(1254, detail::kCp1254High)
+        KD_REVERSE(1255, detail::kCp1255High)
+        KD_REVERSE(1256, detail::kCp1256High)
+        KD_REVERSE(1257, detail::kCp1257High)
+        KD_REVERSE(1258, detail::kCp1258High)
+        KD_REVERSE(1252, detail::kCp1252High)
+        default:
+            return reverse_of(1252);
+    }
+#undef KD_REVERSE
 }
 
 }  // namespace
@@ -162,12 +198,8 @@ char16_t decode_byte(int code_page, std::uint8_t byte) {
 std::optional<std::uint8_t> encode_char(int code_page, char16_t ch) {
     if (ch < 0x80)
         return std::uint8_t(ch);
-    const char16_t* table = table_or_default(code_page);
-    for (int i = 0; i < 128; ++i) {
-        if (table[i] == ch)
-            return std::uint8_t(0x80 + i);
-    }
-    return std::nullopt;
+    std::uint8_t byte = reverse_of(code_page)[ch];
+    return byte != 0 ? std::optional<std::uint8_t>(byte) : std::nullopt;
 }
 
 }  // namespace kd

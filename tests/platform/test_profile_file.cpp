@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/temp_dir.h"
+#include "platform/text_encoding.h"
 
 namespace kd {
 namespace {
@@ -320,6 +321,28 @@ TEST_F(ProfileFileTest, SurvivesWriterKilledMidWay) {
         ASSERT_TRUE(ProfileFile::write(ini, "Other", "after", "yes"));
         EXPECT_EQ(ProfileFile::read(ini, "Other", "after", 10), "yes");
     }
+}
+
+}  // namespace
+}  // namespace kd
+
+namespace kd {
+namespace {
+
+TEST(TextEncoding, ValidUtf8StaysAndEverythingElseIsWindows1252) {
+    EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(is_valid_utf8("caf\xE9"));
+    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(is_valid_utf8("\xF4\x90\x80\x80"));  // past U+10FFFF
+    EXPECT_FALSE(is_valid_utf8("\xE2\x82"));          // cut short
+    EXPECT_EQ(text_as_utf8("caf\xC3\xA9"), "caf\xC3\xA9");
+    // Every byte of the upper half has a character; the five unused ones keep their value.
+    EXPECT_EQ(text_as_utf8("\x80\x81\x9F\xA0\xFF"), "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xBF");
+    std::string all;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        all += char(b);
+    EXPECT_TRUE(is_valid_utf8(windows_1252_to_utf8(all)));
 }
 
 }  // namespace
