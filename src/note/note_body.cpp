@@ -257,14 +257,19 @@ void NoteBody::set_rtf(const std::string& rtf) {
     detect_links();
     // A body cut short in the file loads as far as it goes and is the new point to go back to.
     fitting_rtf_ = get_rtf();
+    fitting_size_ = body_to_stored(fitting_rtf_).size();
     fitting_caret_ = 0;
 }
 
 void NoteBody::check_capacity() {
     capacity_check_pending_ = false;
     std::string rtf = get_rtf();
-    if (body_to_stored(rtf).size() <= kLongestStoredBody) {
+    const std::size_t size = body_to_stored(rtf).size();
+    // A body that came in longer (a received note) may still be changed, as long as the
+    // change does not make it longer.
+    if (size <= std::max(kLongestStoredBody, fitting_size_)) {
         fitting_rtf_ = std::move(rtf);
+        fitting_size_ = size;
         fitting_caret_ = textCursor().position();
         return;
     }

@@ -211,6 +211,7 @@ private:
     // The last content whose stored form fits the record, and where the caret was in it: a
     // change that does not fit goes back to it.
     std::string fitting_rtf_;
+    std::size_t fitting_size_ = 0;  // its stored size
     int fitting_caret_ = 0;
     bool capacity_check_pending_ = false;
     QPointer<FindDialog> find_dialog_;

@@ -441,8 +441,18 @@ std::string Writer::run() {
             RunLook look = look_of(format);
             put_look(look);
             if (format.objectType() == kHiddenTextObject) {
-                for (qsizetype n = 0; n < frag.text().size(); ++n)
-                    put_hidden(format);
+                // Text typed next to hidden text may take its format; only the object
+                // characters stand for the hidden text.
+                const QString text = frag.text();
+                qsizetype start = 0;
+                for (qsizetype n = 0; n <= text.size(); ++n) {
+                    if (n < text.size() && text[n] != QChar::ObjectReplacementCharacter)
+                        continue;
+                    put_text(text.mid(start, n - start));
+                    if (n < text.size())
+                        put_hidden(format);
+                    start = n + 1;
+                }
             } else {
                 put_text(frag.text());
             }

@@ -200,6 +200,24 @@ TEST_F(NoteBodyScriptsTest, ChangeThatWouldNotFitIsTakenBackWithOneMessage) {
     EXPECT_EQ(body.toPlainText(), start + "ok");
 }
 
+TEST_F(NoteBodyScriptsTest, BodyThatCameInTooLongMayShrinkButNotGrow) {
+    std::vector<QString> told;
+    NoteBody body;
+    body.set_notifier([&](const QString& text) { told.push_back(text); });
+    body.set_rtf("{\\rtf1 " + std::string(12000, 'w') + "}");
+    QTextCursor c = body.textCursor();
+    c.movePosition(QTextCursor::End);
+    c.deletePreviousChar();
+    body.setTextCursor(c);
+    QApplication::processEvents();
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(body.toPlainText().size(), 11999);
+    body.insertPlainText("ab");
+    QApplication::processEvents();
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(body.toPlainText().size(), 11999);
+}
+
 TEST_F(NoteBodyScriptsTest, BodyCutInTheFileLoadsAsFarAsItGoes) {
     std::string rtf = unicode_form(scripts()[0]);
     NoteBody body;

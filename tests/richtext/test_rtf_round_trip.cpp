@@ -253,6 +253,20 @@ TEST(RtfRoundTrip, HiddenTextAndSuperAndSubscriptAreKept) {
     }
 }
 
+TEST(RtfRoundTrip, TextTypedNextToHiddenTextStaysVisible) {
+    QTextDocument doc;
+    read_rtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 a{\\v secret}\\par}", doc);
+    QTextCursor c(&doc);
+    c.movePosition(QTextCursor::EndOfBlock);
+    c.insertText("typed");  // with the format of the character before: the hidden object
+    std::string rtf = write_rtf(doc);
+    EXPECT_NE(rtf.find("a{\\v secret}typed\\par"), std::string::npos) << rtf;
+    QTextDocument back;
+    read_rtf(rtf, back);
+    EXPECT_EQ(back.toPlainText(),
+              QString("a%1typed").arg(QChar(QChar::ObjectReplacementCharacter)));
+}
+
 TEST(RtfReader, DoubleByteCodePages) {
     auto read = [](const std::string& body, int charset, int ansi) {
         QTextDocument doc;
