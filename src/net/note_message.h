@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_encoding.h"  // is_valid_utf8
 #include "store/note_record.h"
 
 namespace kd {
@@ -92,7 +93,6 @@ ParsedMessage parse_note_message(std::string_view text);
 // Received bytes as UTF-8: valid UTF-8 stays as it is, anything else (a Windows copy writes its
 // ANSI code page) is read as Windows-1252.
 std::string decode_received_text(std::string_view bytes);
-bool is_valid_utf8(std::string_view bytes);
 
 // Leading decimal integer as the receiver reads it: blanks skipped, optional sign, digits up to
 // the first non-digit, 0 when there are none; saturates instead of overflowing.

@@ -13,6 +13,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextList>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -29,6 +32,7 @@
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/web_address.h"
+#include "store/note_store.h"
 #include "store/style_letters.h"
 
 namespace kd {
@@ -45,6 +49,10 @@ constexpr const char* kUp = "&Up";
 constexpr const char* kDown = "&Down";
 constexpr const char* kFindNext = "&Find Next";
 constexpr const char* kCancel = "Cancel";
+constexpr const char* kNoteFull =
+    "This note is full: it cannot hold more text. The last change was taken back.";
+constexpr const char* kPicturesNotKept =
+    "Pictures are not kept in notes: only the text was pasted.";
 }  // namespace texts
 
 constexpr int kAnsiCodePage = 1252;
@@ -190,9 +198,20 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
         return current;
     };
     url_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    notifier_ = [this](const QString& text) {
+        QMessageBox::information(this, QApplication::applicationName(), text);
+    };
 
     connect(document(), &QTextDocument::undoCommandAdded, this, [this] { step_undone_ = false; });
     connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::detect_links);
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        // Measured once the change is over: going back replaces the whole document.
+        if (loading_ || capacity_check_pending_)
+            return;
+        capacity_check_pending_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { check_capacity(); }, Qt::QueuedConnection);
+    });
 
     apply_default_format();
     apply_scroll_bar_flag();
@@ -236,6 +255,37 @@ void NoteBody::set_rtf(const std::string& rtf) {
     step_undone_ = false;
     redo_available_ = false;
     detect_links();
+    // A body cut short in the file loads as far as it goes and is the new point to go back to.
+    fitting_rtf_ = get_rtf();
+    fitting_size_ = body_to_stored(fitting_rtf_).size();
+    fitting_caret_ = 0;
+}
+
+void NoteBody::check_capacity() {
+    capacity_check_pending_ = false;
+    std::string rtf = get_rtf();
+    const std::size_t size = body_to_stored(rtf).size();
+    // A body that came in longer (a received note) may still be changed, as long as the
+    // change does not make it longer.
+    if (size <= std::max(kLongestStoredBody, fitting_size_)) {
+        fitting_rtf_ = std::move(rtf);
+        fitting_size_ = size;
+        fitting_caret_ = textCursor().position();
+        return;
+    }
+    // The stored form would be cut at the next start: take the change back, whole, and say
+    // so once.
+    loading_ = true;
+    read_rtf(fitting_rtf_, *document(), {char_set_});
+    loading_ = false;
+    document()->clearUndoRedoStacks();
+    step_undone_ = false;
+    redo_available_ = false;
+    detect_links();
+    QTextCursor c(document());
+    c.setPosition(std::clamp(fitting_caret_, 0, document()->characterCount() - 1));
+    setTextCursor(c);
+    notifier_(QString::fromUtf8(texts::kNoteFull));
 }
 
 // ---- Formatting helpers ---------------------------------------------------------------
@@ -764,6 +814,39 @@ void NoteBody::mouseReleaseEvent(QMouseEvent* e) {
         return;
     if (const Link* link = link_at(pos))
         url_opener_(QUrl::fromUserInput(link->address));
+}
+
+// ---- Paste ----------------------------------------------------------------------------
+
+bool NoteBody::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText() || source->hasHtml() || source->hasImage() ||
+           QTextEdit::canInsertFromMimeData(source);
+}
+
+void NoteBody::insertFromMimeData(const QMimeData* source) {
+    // A picture cannot fit the record (a body is at most ten kilobytes): the text of the
+    // paste goes in, and the user hears once that the pictures were left out.
+    bool pictures = source->hasImage();
+    QString html = source->hasHtml() ? source->html() : QString();
+    if (!pictures && !html.contains(QLatin1String("<img"), Qt::CaseInsensitive)) {
+        QTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QTextCursor c = textCursor();
+    if (!html.isEmpty()) {
+        QTextDocument pasted;
+        pasted.setHtml(html);
+        QTextCursor find(&pasted);
+        while (!(find = pasted.find(QString(QChar::ObjectReplacementCharacter), find)).isNull()) {
+            if (find.charFormat().isImageFormat())
+                find.removeSelectedText();
+        }
+        c.insertFragment(QTextDocumentFragment(&pasted));
+    } else if (source->hasText()) {
+        c.insertText(source->text());
+    }
+    setTextCursor(c);
+    notifier_(QString::fromUtf8(texts::kPicturesNotKept));
 }
 
 void NoteBody::mouseMoveEvent(QMouseEvent* e) {

@@ -15,6 +15,7 @@
 #include "store/note_record.h"
 
 class QCheckBox;
+class QMimeData;
 class QLineEdit;
 class QRadioButton;
 
@@ -101,6 +102,9 @@ public:
     void set_font_chooser(FontChooser f) { font_chooser_ = std::move(f); }
     void set_colour_chooser(ColourChooser f) { colour_chooser_ = std::move(f); }
     void set_paragraph_editor(ParagraphEditor f) { paragraph_editor_ = std::move(f); }
+    // Tells the user something (a body that is full, pictures left out of a paste); a message
+    // box by default.
+    void set_notifier(std::function<void(const QString&)> f) { notifier_ = std::move(f); }
     // Opens a detected web address; the desktop's browser by default.
     void set_url_opener(std::function<void(const QUrl&)> f) { url_opener_ = std::move(f); }
 
@@ -162,6 +166,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     enum class Effect { Bold, Italic, Underline, Strike };
@@ -178,6 +184,7 @@ private:
     void detect_links();
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
+    void check_capacity();
 
     ColorRef text_colour_ = 0;
     ColorRef back_colour_ = 0xFFFFFF;
@@ -200,6 +207,13 @@ private:
     ColourChooser colour_chooser_;
     ParagraphEditor paragraph_editor_;
     std::function<void(const QUrl&)> url_opener_;
+    std::function<void(const QString&)> notifier_;
+    // The last content whose stored form fits the record, and where the caret was in it: a
+    // change that does not fit goes back to it.
+    std::string fitting_rtf_;
+    std::size_t fitting_size_ = 0;  // its stored size
+    int fitting_caret_ = 0;
+    bool capacity_check_pending_ = false;
     QPointer<FindDialog> find_dialog_;
     std::vector<Link> links_;
     bool loading_ = false;        // set_rtf is filling the document

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text_encoding.h"
+
 namespace kd {
 
 namespace {
@@ -108,7 +110,7 @@ std::string_view value_of(std::string_view line) {
 std::string lookup_key(std::string_view section, std::string_view key) {
     std::string k = lower(section);
     k.push_back('\0');
-    k += lower(key);
+    k += lower(text_as_utf8(key));  // a key a Windows copy wrote in Windows-1252 (a group name)
     return k;
 }
 
@@ -498,7 +500,9 @@ std::string finish_value(std::string_view value, std::size_t capacity) {
     if (capacity == 0) {
         return {};
     }
-    return cut_at_char_boundary(value, capacity - 1);
+    // Windows copies store Windows-1252: cut as they would read it, then made UTF-8.
+    return is_valid_utf8(value) ? cut_at_char_boundary(value, capacity - 1)
+                                : windows_1252_to_utf8(value.substr(0, capacity - 1));
 }
 
 std::string folder_of(const std::string& path) {

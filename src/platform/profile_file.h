@@ -55,8 +55,9 @@ class ProfileFile {
 public:
     // The stored value, or "" when the file, section or key is missing. Blanks around the
     // value and one pair of enclosing quotation marks are removed; a longer value is cut to
-    // capacity - 1 bytes at a UTF-8 character boundary. Section and key names compare
-    // without regard to case.
+    // capacity - 1 bytes at a UTF-8 character boundary. A value that is not UTF-8 (Windows
+    // copies write Windows-1252) is cut to capacity - 1 bytes and then read as Windows-1252,
+    // so it comes back as UTF-8. Section and key names compare without regard to case.
     static std::string read(const std::string& path, std::string_view section, std::string_view key,
                             std::size_t capacity);
 

@@ -13,6 +13,11 @@ namespace kd {
 // the run's set differs from the document's default set.
 inline constexpr int kCharsetProperty = QTextFormat::UserProperty + 1;
 
+// Hidden text (\v) is one object character that takes no room on screen; the text it hides
+// is a property of its format, so it is written back as it came.
+inline constexpr int kHiddenTextObject = QTextFormat::UserObject + 1;
+inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 2;
+
 // Indents: RTF counts twips, the document lays out in pixels at 96 per inch (15 twips each).
 inline constexpr double kTwipsPerPixel = 15.0;
 

@@ -49,7 +49,9 @@ struct CharState {
     bool strike = false;
     int colour = 0;      // colour table index; 0 automatic
     int background = 0;  // colour table index; 0 none
-    int uc = 1;          // characters that stand in for each \uN
+    bool hidden = false;
+    int valign = 0;  // 0 normal, 1 superscript, 2 subscript
+    int uc = 1;      // characters that stand in for each \uN
     Dest dest = Dest::Main;
 };
 
@@ -78,6 +80,8 @@ private:
     void handle_symbol(char symbol);
     void handle_text(std::string_view bytes);
     void handle_byte(std::uint8_t byte);
+    char16_t decode(std::uint8_t byte, int code_page, bool& complete);
+    void put_hidden_object();
     void open_group();
     void close_group();
 
@@ -125,7 +129,12 @@ private:
     bool paragraph_has_content_ = false;
     QTextList* list_ = nullptr;
     ListKind list_kind_ = ListKind::None;
-    int skip_ = 0;  // fallback characters still to skip after \uN
+    int skip_ = 0;        // fallback characters still to skip after \uN
+    int lead_byte_ = -1;  // first byte of a double-byte character, waiting for its second
+
+    QString hidden_text_;  // hidden text read since the last visible text
+    QTextCharFormat hidden_format_;
+    int hidden_version_ = -1;
 
     QTextCharFormat format_;
     bool format_dirty_ = true;
@@ -155,6 +164,8 @@ void Reader::run() {
             skip_ = 0;
         }
 
+        if (t.kind != RtfTokenKind::HexByte && t.kind != RtfTokenKind::Text)
+            lead_byte_ = -1;  // a double-byte character cut by a control word is dropped
         bool was_fresh = group_fresh_;
         group_fresh_ = false;
         switch (t.kind) {
@@ -335,6 +346,14 @@ void Reader::handle_word(const RtfToken& t) {
         set(&CharState::underline, false);
     } else if (w == "strike" || w == "striked") {
         set(&CharState::strike, on);
+    } else if (w == "v") {
+        set(&CharState::hidden, on);
+    } else if (w == "super") {
+        set(&CharState::valign, on ? 1 : 0);
+    } else if (w == "sub") {
+        set(&CharState::valign, on ? 2 : 0);
+    } else if (w == "nosupersub") {
+        set(&CharState::valign, 0);
     } else if (w == "fs" && t.has_param) {
         set(&CharState::half_points, std::clamp(p, 1, kMaxHalfPoints));
     } else if (w == "f" && t.has_param) {
@@ -422,31 +441,70 @@ void Reader::handle_symbol(char symbol) {
     }
 }
 
+// One byte of text in the page: sets `complete` when it finished a character (a single
+// byte or the second of a pair).
+char16_t Reader::decode(std::uint8_t byte, int code_page, bool& complete) {
+    complete = true;
+    if (lead_byte_ >= 0) {
+        auto lead = std::uint8_t(lead_byte_);
+        lead_byte_ = -1;
+        if (auto ch = decode_pair(code_page, lead, byte))
+            return *ch;
+        // Not a pair of the page: the lead byte stands alone and this one starts afresh.
+        put_char(decode_byte(code_page, lead));
+        return decode(byte, code_page, complete);
+    }
+    if (byte >= 0x80 && is_lead_byte(code_page, byte)) {
+        lead_byte_ = byte;
+        complete = false;
+        return 0;
+    }
+    return decode_byte(code_page, byte);
+}
+
 void Reader::handle_byte(std::uint8_t byte) {
     if (state_.dest == Dest::ColorTable)
         return;
-    put_char(decode_byte(current_code_page(), byte));
+    bool complete = false;
+    char16_t ch = decode(byte, current_code_page(), complete);
+    if (complete)
+        put_char(ch);
 }
 
 void Reader::handle_text(std::string_view bytes) {
     switch (state_.dest) {
         case Dest::Main: {
-            QString text;
-            text.reserve(qsizetype(bytes.size()));
             int cp = current_code_page();
-            for (char c : bytes)
-                text += QChar(decode_byte(cp, std::uint8_t(c)));
+            if (lead_byte_ < 0 && !is_double_byte_code_page(cp)) {
+                QString text;
+                text.reserve(qsizetype(bytes.size()));
+                for (char c : bytes)
+                    text += QChar(decode_byte(cp, std::uint8_t(c)));
+                put_text(text);
+                return;
+            }
+            // A double-byte page: a pair's second byte may come as plain text.
+            QString text;
+            for (char c : bytes) {
+                bool complete = false;
+                char16_t ch = decode(std::uint8_t(c), cp, complete);
+                if (complete)
+                    text += QChar(ch);
+            }
             put_text(text);
             return;
         }
         case Dest::FontTable: {
             int cp = current_code_page();
             for (char c : bytes) {
-                if (c == ';') {
+                if (c == ';' && lead_byte_ < 0) {
                     fonts_[font_entry_].face = font_name_.trimmed();
                     font_name_.clear();
                 } else {
-                    font_name_ += QChar(decode_byte(cp, std::uint8_t(c)));
+                    bool complete = false;
+                    char16_t ch = decode(std::uint8_t(c), cp, complete);
+                    if (complete)
+                        font_name_ += QChar(ch);
                 }
             }
             return;
@@ -483,6 +541,18 @@ void Reader::put_char(char16_t ch) {
 void Reader::put_text(const QString& text) {
     if (text.isEmpty())
         return;
+    if (state_.hidden) {
+        const QTextCharFormat& f = char_format();
+        if (!hidden_text_.isEmpty() && hidden_version_ != format_version_)
+            put_hidden_object();  // hidden text of another look is an object of its own
+        if (hidden_text_.isEmpty()) {
+            hidden_format_ = f;
+            hidden_version_ = format_version_;
+        }
+        hidden_text_ += text;
+        return;
+    }
+    put_hidden_object();
     if (pending_break_) {
         flush_text();
         cursor_.insertBlock(QTextBlockFormat(), char_format());
@@ -496,6 +566,23 @@ void Reader::put_text(const QString& text) {
         pending_version_ = format_version_;
     }
     pending_text_ += text;
+    paragraph_has_content_ = true;
+}
+
+void Reader::put_hidden_object() {
+    if (hidden_text_.isEmpty())
+        return;
+    QTextCharFormat f = hidden_format_;
+    f.setObjectType(kHiddenTextObject);
+    f.setProperty(kHiddenTextProperty, hidden_text_);
+    hidden_text_.clear();
+    if (pending_break_) {
+        flush_text();
+        cursor_.insertBlock(QTextBlockFormat(), char_format());
+        pending_break_ = false;
+    }
+    flush_text();
+    cursor_.insertText(QString(QChar::ObjectReplacementCharacter), f);
     paragraph_has_content_ = true;
 }
 
@@ -519,6 +606,7 @@ QTextBlockFormat Reader::block_format() const {
 }
 
 void Reader::end_paragraph() {
+    put_hidden_object();
     flush_text();
     if (pending_break_) {
         // The previous paragraph ended and this one is empty.
@@ -549,6 +637,7 @@ void Reader::end_paragraph() {
 }
 
 void Reader::finish() {
+    put_hidden_object();
     flush_text();
     // Text after the last \par is a paragraph of its own; a final \par adds none.
     if (!pending_break_ && paragraph_has_content_)
@@ -583,6 +672,10 @@ const QTextCharFormat& Reader::char_format() {
         f.setFontUnderline(state_.underline);
     if (state_.strike != defaults_.strikeOut())
         f.setFontStrikeOut(state_.strike);
+    if (state_.valign == 1)
+        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (state_.valign == 2)
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     auto colour = [&](int index) -> std::optional<QColor> {
         if (index <= 0 || std::size_t(index) >= colours_.size())
             return std::nullopt;

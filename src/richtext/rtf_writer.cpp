@@ -34,6 +34,7 @@ struct RunLook {
     bool strike = false;
     int colour = 0;
     int background = 0;
+    int valign = 0;  // 0 normal, 1 superscript, 2 subscript
 };
 
 enum class ListKind { None, Bullet, Decimal };
@@ -69,7 +70,11 @@ private:
         need_space_ = false;
     }
     void put_look(const RunLook& look);
-    void put_text(const QString& text, int code_page);
+    void put_text(const QString& text);
+    void put_chunk(QStringView chunk);
+    void put_hidden(const QTextCharFormat& f);
+    int page_of_font(int font) const;
+    std::optional<int> best_page_from(QStringView chunk, qsizetype from) const;
     void put_paragraph_start(const QTextBlock& block, const ParaLook& para, bool changed);
     void escape_into(std::string& out, const QString& text, int code_page) const;
 
@@ -83,6 +88,7 @@ private:
     std::string body_;
     bool need_space_ = false;  // the last thing written was a control word
     RunLook current_;
+    int run_font_ = 0;  // the font of the run being written, before any change of code page
     bool first_run_ = true;
 };
 
@@ -138,6 +144,10 @@ RunLook Writer::look_of(const QTextCharFormat& f) {
         look.colour = colour_index(f.foreground().color());
     if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
         look.background = colour_index(f.background().color());
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        look.valign = 1;
+    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        look.valign = 2;
     return look;
 }
 
@@ -196,11 +206,14 @@ void Writer::put_look(const RunLook& look) {
         look.underline ? word("ul") : word("ulnone");
     if (first_run_ ? look.strike : look.strike != current_.strike)
         look.strike ? word("strike") : word("strike", 0);
+    if (first_run_ ? look.valign != 0 : look.valign != current_.valign)
+        word(look.valign == 1 ? "super" : look.valign == 2 ? "sub" : "nosupersub");
     if (first_run_ || look.font != current_.font)
         word("f", look.font);
     if (first_run_ || look.half_points != current_.half_points)
         word("fs", look.half_points);
     current_ = look;
+    run_font_ = look.font;
     first_run_ = false;
 }
 
@@ -219,9 +232,19 @@ void Writer::escape_into(std::string& out, const QString& text, int code_page) c
             out += char(ch);
         } else if (ch < 0x20 || ch == 0x7F || ch == 0xFFFC) {
             // Control characters and embedded objects have no place in the text.
-        } else if (auto b = encode_char(code_page, ch)) {
-            std::snprintf(buf, sizeof buf, "\\'%02x", unsigned(*b));
-            out += buf;
+        } else if (auto b = encode_in_code_page(code_page, ch)) {
+            for (int i = 0; i < b->size; ++i) {
+                auto byte = b->bytes[i];
+                // A second byte in the ASCII letters and digits goes as itself, as office
+                // suites write it: a quarter of the size.
+                if (i == 1 && ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+                               (byte >= 'a' && byte <= 'z'))) {
+                    out += char(byte);
+                    continue;
+                }
+                std::snprintf(buf, sizeof buf, "\\'%02x", unsigned(byte));
+                out += buf;
+            }
         } else {
             std::snprintf(buf, sizeof buf, "\\u%d?", int(std::int16_t(ch)));
             out += buf;
@@ -229,39 +252,130 @@ void Writer::escape_into(std::string& out, const QString& text, int code_page) c
     }
 }
 
-void Writer::put_text(const QString& text, int code_page) {
-    QString chunk;
-    auto flush = [&] {
-        if (chunk.isEmpty())
-            return;
-        std::string escaped;
-        escape_into(escaped, chunk, code_page);
-        if (escaped.empty()) {
-            chunk.clear();
-            return;
-        }
-        if (need_space_) {
-            // A space ends a control word; text that starts with anything but a backslash
-            // needs it.
-            if (escaped.front() != '\\')
-                body_ += ' ';
-        }
-        body_ += escaped;
-        need_space_ = false;
-        chunk.clear();
+int Writer::page_of_font(int font) const {
+    return code_page_for_charset(fonts_[std::size_t(font)].charset, options_.code_page);
+}
+
+// Characters that any page writes the same way, or that are not written as text at all.
+bool page_neutral(char16_t ch) {
+    return ch < 0x80 || ch == 0xFFFC || (ch >= 0xD800 && ch <= 0xDFFF);
+}
+
+// The page to write chunk[from] in when the current one lacks it: the run's own page, the
+// document's, or the first single-byte page that has it; a character only double-byte pages
+// have goes to the one that holds the longest stretch from there (Japanese, Chinese and
+// Korean share many characters). Nothing when no page has it.
+std::optional<int> Writer::best_page_from(QStringView chunk, qsizetype from) const {
+    const char16_t ch = chunk[from].unicode();
+    auto usable = [&](int page) {
+        // Charset 0 means the document's page, so 1252 is only reachable when that is it.
+        return (page != 1252 || options_.code_page == 1252) &&
+               encode_in_code_page(page, ch).has_value();
     };
-    for (QChar c : text) {
-        if (c == QChar('\t')) {
-            flush();
-            word("tab");
-        } else if (c == QChar::LineSeparator || c == QChar(0x2029)) {
-            flush();
-            word("line");
-        } else {
-            chunk += c;
+    const int own = page_of_font(run_font_);
+    if (usable(own))
+        return own;
+    if (usable(options_.code_page))
+        return options_.code_page;
+    for (int page : fallback_code_pages()) {
+        if (!is_double_byte_code_page(page) && usable(page))
+            return page;
+    }
+    // Kana are Japanese and Hangul Korean, though the Chinese and Korean pages hold kana too.
+    auto hangul = [](char16_t c) {
+        return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) ||
+               (c >= 0x3130 && c <= 0x318F);
+    };
+    if (ch >= 0x3040 && ch <= 0x30FF && usable(932))
+        return 932;
+    if (hangul(ch) && usable(949))
+        return 949;
+    std::optional<int> best;
+    qsizetype best_length = 0;
+    for (int page : fallback_code_pages()) {
+        if (!is_double_byte_code_page(page))
+            continue;
+        // Ideographs are weighed up to the next Hangul, which settles the page by itself.
+        qsizetype i = from;
+        while (i < chunk.size() && !hangul(chunk[i].unicode()) &&
+               (page_neutral(chunk[i].unicode()) || encode_in_code_page(page, chunk[i].unicode())))
+            ++i;
+        if (i - from > best_length) {
+            best_length = i - from;
+            best = page;
         }
     }
+    return best;
+}
+
+void Writer::put_chunk(QStringView chunk) {
+    std::string escaped;
+    auto flush = [&] {
+        if (escaped.empty())
+            return;
+        // A space ends a control word; text that starts with anything but a backslash needs
+        // it.
+        if (need_space_ && escaped.front() != '\\')
+            body_ += ' ';
+        body_ += escaped;
+        need_space_ = false;
+        escaped.clear();
+    };
+    qsizetype start = 0;  // first character not yet escaped
+    int page = page_of_font(current_.font);
+    for (qsizetype i = 0; i < chunk.size(); ++i) {
+        char16_t ch = chunk[i].unicode();
+        if (page_neutral(ch) || encode_in_code_page(page, ch))
+            continue;
+        // The current page lacks the character: the text so far goes out in it, and the run
+        // moves to the font entry of a page that has it, so it is written as bytes and not
+        // as \uN (four to seven times the size).
+        escape_into(escaped, chunk.mid(start, i - start).toString(), page);
+        start = i;
+        std::optional<int> best = best_page_from(chunk, i);
+        if (!best)
+            continue;  // no page has it: \uN
+        flush();
+        FontKey key{fonts_[std::size_t(run_font_)].face, charset_for_code_page(*best)};
+        current_.font = font_index(key);
+        word("f", current_.font);
+        page = *best;
+    }
+    escape_into(escaped, chunk.mid(start).toString(), page);
     flush();
+}
+
+void Writer::put_text(const QString& text) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        QChar c = i < text.size() ? text[i] : QChar();
+        bool tab = c == QChar('\t');
+        bool line = c == QChar::LineSeparator || c == QChar(0x2029);
+        if (!tab && !line && i < text.size())
+            continue;
+        if (i > start)
+            put_chunk(QStringView(text).mid(start, i - start));
+        if (tab)
+            word("tab");
+        if (line)
+            word("line");
+        start = i + 1;
+    }
+}
+
+void Writer::put_hidden(const QTextCharFormat& f) {
+    QString text = f.property(kHiddenTextProperty).toString();
+    if (text.isEmpty())
+        return;
+    // The group ends the hidden look, and every change of font inside it with it.
+    RunLook outside = current_;
+    int run_font = run_font_;
+    raw("{");
+    word("v");
+    put_text(text);
+    raw("}");
+    current_ = outside;
+    run_font_ = run_font;
 }
 
 void Writer::put_paragraph_start(const QTextBlock& block, const ParaLook& para, bool changed) {
@@ -323,10 +437,25 @@ std::string Writer::run() {
             QTextFragment frag = it.fragment();
             if (!frag.isValid())
                 continue;
-            RunLook look = look_of(frag.charFormat());
+            QTextCharFormat format = frag.charFormat();
+            RunLook look = look_of(format);
             put_look(look);
-            const FontKey& font = fonts_[std::size_t(look.font)];
-            put_text(frag.text(), code_page_for_charset(font.charset, options_.code_page));
+            if (format.objectType() == kHiddenTextObject) {
+                // Text typed next to hidden text may take its format; only the object
+                // characters stand for the hidden text.
+                const QString text = frag.text();
+                qsizetype start = 0;
+                for (qsizetype n = 0; n <= text.size(); ++n) {
+                    if (n < text.size() && text[n] != QChar::ObjectReplacementCharacter)
+                        continue;
+                    put_text(text.mid(start, n - start));
+                    if (n < text.size())
+                        put_hidden(format);
+                    start = n + 1;
+                }
+            } else {
+                put_text(frag.text());
+            }
             any_text = true;
         }
         if (!any_text)

@@ -245,6 +245,8 @@ private:
 
 // One line of EditText in the file: line feeds become "|", carriage returns are dropped.
 std::string body_to_stored(std::string_view body);
+// The longest EditText that reads back whole (its read capacity less one).
+inline constexpr std::size_t kLongestStoredBody = 10239;
 // And back: every "|" becomes a line feed.
 std::string body_from_stored(std::string_view stored);
 

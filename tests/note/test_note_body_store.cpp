@@ -81,6 +81,20 @@ protected:
         type("end ~ of note");
     }
 
+    // The Cyrillic letter comes back in a run of its own that carries the Cyrillic character
+    // set: the writer gave it that font so it is stored as one byte, not as \uN.
+    static std::string with_cyrillic_run(std::string described, int points) {
+        const std::string size = std::to_string(points);
+        const std::string typed = "  \" \xD0\xB6\" Arial cs0 " + size + " fg#c80000\n";
+        const std::string read = "  \" \" Arial cs0 " + size +
+                                 " fg#c80000\n  \"\xD0\xB6\" Arial cs204 " + size + " fg#c80000\n";
+        auto at = described.find(typed);
+        EXPECT_NE(at, std::string::npos) << described;
+        if (at != std::string::npos)
+            described.replace(at, typed.size(), read);
+        return described;
+    }
+
     QTemporaryDir dir;
 };
 
@@ -117,7 +131,8 @@ TEST_F(NoteBodyStoreTest, MixedNoteSurvivesARestartUnchanged) {
     after.set_rtf(back.EditText);
     EXPECT_EQ(after.toPlainText(), before.toPlainText());
     EXPECT_TRUE(after.toPlainText().contains("pipe|tilde~both|~"));
-    EXPECT_EQ(test::describe(*after.document()), test::describe(*before.document()));
+    EXPECT_EQ(test::describe(*after.document()),
+              with_cyrillic_run(test::describe(*before.document()), 11));
     EXPECT_EQ(after.get_rtf(), before.get_rtf());
 }
 
@@ -141,7 +156,8 @@ TEST_F(NoteBodyStoreTest, MixedNoteSurvivesASend) {
     set_look(after, parsed.record);
     after.set_rtf(parsed.record.EditText);
     EXPECT_EQ(after.toPlainText(), before.toPlainText());
-    EXPECT_EQ(test::describe(*after.document()), test::describe(*before.document()));
+    EXPECT_EQ(test::describe(*after.document()),
+              with_cyrillic_run(test::describe(*before.document()), 12));
 }
 
 }  // namespace

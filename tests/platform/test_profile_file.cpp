@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/temp_dir.h"
+#include "platform/text_encoding.h"
 
 namespace kd {
 namespace {
@@ -81,9 +82,11 @@ TEST_F(ProfileFileTest, CutsLongValuesAtCharacterBoundary) {
     EXPECT_EQ(ProfileFile::read(ini, "S", "Utf8", 9), "a\xC3\xA9\xE2\x82\xAC");  // inside 😀
     EXPECT_EQ(ProfileFile::read(ini, "S", "Utf8", 11), mixed);
 
-    // Windows-1252 bytes are not UTF-8 and are cut where the capacity says.
+    // Windows-1252 bytes are not UTF-8: cut where the capacity says, then read as UTF-8.
     ASSERT_TRUE(ProfileFile::write(ini, "S", "Latin", "caf\xE9s\xE9"));
-    EXPECT_EQ(ProfileFile::read(ini, "S", "Latin", 5), "caf\xE9");
+    EXPECT_EQ(ProfileFile::read(ini, "S", "Latin", 5), "caf\xC3\xA9");
+    // A value of capacity - 1 Windows-1252 bytes is kept whole though it grows as UTF-8.
+    EXPECT_EQ(ProfileFile::read(ini, "S", "Latin", 7), "caf\xC3\xA9s\xC3\xA9");
     EXPECT_EQ(cut_at_char_boundary("\x80\x80\x80\x80\x80", 2), "\x80\x80");
 }
 
@@ -378,6 +381,28 @@ TEST_F(ProfileFileTest, SurvivesWriterKilledMidWay) {
         ASSERT_TRUE(ProfileFile::write(ini, "Other", "after", "yes"));
         EXPECT_EQ(ProfileFile::read(ini, "Other", "after", 10), "yes");
     }
+}
+
+}  // namespace
+}  // namespace kd
+
+namespace kd {
+namespace {
+
+TEST(TextEncoding, ValidUtf8StaysAndEverythingElseIsWindows1252) {
+    EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(is_valid_utf8("caf\xE9"));
+    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(is_valid_utf8("\xF4\x90\x80\x80"));  // past U+10FFFF
+    EXPECT_FALSE(is_valid_utf8("\xE2\x82"));          // cut short
+    EXPECT_EQ(text_as_utf8("caf\xC3\xA9"), "caf\xC3\xA9");
+    // Every byte of the upper half has a character; the five unused ones keep their value.
+    EXPECT_EQ(text_as_utf8("\x80\x81\x9F\xA0\xFF"), "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xBF");
+    std::string all;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        all += char(b);
+    EXPECT_TRUE(is_valid_utf8(windows_1252_to_utf8(all)));
 }
 
 }  // namespace

@@ -135,7 +135,12 @@ TEST(RtfRoundTrip, SpecialCharactersAndSeparators) {
     c.insertText(QString::fromUtf8("a|b~c \\ {braces} tab\there"));
     c.insertText(QString(QChar::LineSeparator) + "next line");
     c.insertBlock();
-    c.insertText(QString::fromUtf8("café naïve €5 „quotes“ – 日本語 \U0001F600 ±"));
+    c.insertText(QString::fromUtf8("café naïve €5 „quotes“ – "));
+    // Text outside the document's code page is read back with the character set of the font
+    // entry the writer gave it.
+    QTextCharFormat japanese;
+    japanese.setProperty(kCharsetProperty, 128);
+    c.insertText(QString::fromUtf8("日本語 \U0001F600 ±"), japanese);
     c.insertBlock();
     c.insertText("");  // trailing empty paragraph
     expect_round_trip(*doc);
@@ -195,7 +200,9 @@ TEST(RtfWriter, OutputIsSevenBitAndFreeOfSeparators) {
         EXPECT_NE(ch, '|') << rtf;
         EXPECT_NE(ch, '~') << rtf;
     }
-    EXPECT_NE(rtf.find("x\\'7cy\\'7ez \\'e9 \\u1078? \\u20013? \\u-10179?\\u-8704?"),
+    // Characters of other code pages go out as their bytes in a font entry of that page.
+    EXPECT_NE(rtf.find("x\\'7cy\\'7ez \\'e9 \\f1\\'e6 \\f2\\'92\\'86 \\u-10179?\\u-8704? "
+                       "\\'7c\\'7c\\'7e\\'7e"),
               std::string::npos)
         << rtf;
 }
@@ -210,6 +217,102 @@ TEST(RtfWriter, CyrillicFontWritesItsOwnCodePage) {
     std::string rtf = write_rtf(*doc);
     EXPECT_NE(rtf.find("{\\f1\\fnil\\fcharset204 Arial CYR;}"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("\\'c6\\'e6"), std::string::npos) << rtf;
+}
+
+TEST(RtfRoundTrip, HiddenTextAndSuperAndSubscriptAreKept) {
+    const std::string in =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}"
+        "\\f0\\fs20 E = mc\\super 2\\nosupersub , H\\sub 2\\sub0 O{\\v secret|note}shown"
+        "\\v  also hidden\\v0  end\\par}";
+    std::string source = in;
+    for (int pass = 1; pass <= 3; ++pass) {
+        SCOPED_TRACE(pass);
+        QTextDocument doc;
+        doc.setDefaultFont(make_doc()->defaultFont());
+        read_rtf(source, doc);
+        QString text = doc.toPlainText();
+        // Hidden text takes one object place each and shows nothing.
+        EXPECT_EQ(
+            text,
+            QString("E = mc2, H2O%1shown%1 end").arg(QChar(QChar::ObjectReplacementCharacter)));
+        QTextCursor c(&doc);
+        c.setPosition(text.indexOf('2') + 1);
+        EXPECT_EQ(c.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        c.setPosition(text.lastIndexOf('2') + 1);
+        EXPECT_EQ(c.charFormat().verticalAlignment(), QTextCharFormat::AlignSubScript);
+        c.setPosition(text.indexOf(QChar::ObjectReplacementCharacter) + 1);
+        EXPECT_EQ(c.charFormat().objectType(), kHiddenTextObject);
+        EXPECT_EQ(c.charFormat().property(kHiddenTextProperty).toString(), "secret|note");
+
+        source = write_rtf(doc);
+        EXPECT_NE(
+            source.find("mc\\super 2\\nosupersub , H\\sub 2\\nosupersub O{\\v secret\\'7cnote}"
+                        "shown{\\v  also hidden} end"),
+            std::string::npos)
+            << source;
+    }
+}
+
+TEST(RtfRoundTrip, TextTypedNextToHiddenTextStaysVisible) {
+    QTextDocument doc;
+    read_rtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 a{\\v secret}\\par}", doc);
+    QTextCursor c(&doc);
+    c.movePosition(QTextCursor::EndOfBlock);
+    c.insertText("typed");  // with the format of the character before: the hidden object
+    std::string rtf = write_rtf(doc);
+    EXPECT_NE(rtf.find("a{\\v secret}typed\\par"), std::string::npos) << rtf;
+    QTextDocument back;
+    read_rtf(rtf, back);
+    EXPECT_EQ(back.toPlainText(),
+              QString("a%1typed").arg(QChar(QChar::ObjectReplacementCharacter)));
+}
+
+TEST(RtfReader, DoubleByteCodePages) {
+    auto read = [](const std::string& body, int charset, int ansi) {
+        QTextDocument doc;
+        read_rtf("{\\rtf1\\ansi\\ansicpg" + std::to_string(ansi) +
+                     "\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fnil\\fcharset" +
+                     std::to_string(charset) + " X;}}\\f1 " + body + "\\par}",
+                 doc);
+        return doc.toPlainText();
+    };
+    // Shift_JIS, second bytes as hex and as plain text (\'83e is "te").
+    EXPECT_EQ(read("\\'82\\'a0\\'83e\\'93\\'fa\\'96\\'7b", 128, 1252),
+              QString::fromUtf8("あテ日本"));
+    // By the document's code page when the font says ANSI.
+    EXPECT_EQ(read("\\'d6\\'d0\\'ce\\'c4", 0, 936), QString::fromUtf8("中文"));
+    EXPECT_EQ(read("\\'c7\\'d1\\'b1\\'db", 129, 1252), QString::fromUtf8("한글"));
+    EXPECT_EQ(read("\\'a4\\'a4\\'a4\\'e5", 136, 1252), QString::fromUtf8("中文"));
+    // Half-width katakana are single bytes; a lead byte cut off by a control word is dropped.
+    EXPECT_EQ(read("\\'b1\\'82\\b x", 128, 1252), QString::fromUtf8("ｱx"));
+}
+
+TEST(RtfWriter, OtherScriptsTakeOneFontEntryPerCodePage) {
+    auto doc = make_doc();
+    QTextCursor c(doc.get());
+    c.insertText(
+        QString::fromUtf8("abc Привет мир, café Ελλάδα 日本語です 한글 中文们 \U0001F600 x"));
+    std::string rtf = write_rtf(*doc);
+    // Spaces and punctuation stay in the page they follow; the text only changes font where
+    // the page lacks a character.
+    EXPECT_NE(
+        rtf.find("\\fs20 abc \\f1\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2 \\'ec\\'e8\\'f0, caf\\f0\\'e9 "
+                 "\\f2\\'c5\\'eb\\'eb\\'dc\\'e4\\'e1 \\f3"),
+        std::string::npos)
+        << rtf;
+    EXPECT_NE(rtf.find("{\\f1\\fnil\\fcharset204 Arial;}{\\f2\\fnil\\fcharset161 Arial;}"),
+              std::string::npos)
+        << rtf;
+    EXPECT_NE(rtf.find("\\fcharset128 Arial;"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\fcharset134 Arial;"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\fcharset129 Arial;"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\u-10179?\\u-8704? x"), std::string::npos) << rtf;
+
+    QTextDocument back;
+    back.setDefaultFont(doc->defaultFont());
+    read_rtf(rtf, back);
+    EXPECT_EQ(back.toPlainText(), doc->toPlainText());
+    EXPECT_EQ(write_rtf(back), rtf);
 }
 
 }  // namespace

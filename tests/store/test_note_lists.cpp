@@ -126,3 +126,47 @@ TEST_F(NoteListsTest, ExportFileCountAndIndexKeys) {
 
 }  // namespace
 }  // namespace kd
+
+namespace kd {
+namespace {
+
+// A settings file copied from a Windows copy: CRLF line ends and names in Windows-1252.
+TEST_F(NoteListsTest, WindowsCopyFileShowsItsLettersAndIsSavedAsUtf8) {
+    test::write_text(ini,
+                     "[NOTE_ID_1]\r\n"
+                     "NoteID=1\r\n"
+                     "TitleText=Caf\xE9 \xC4pfel \x80 \x93quoted\x94\r\n"
+                     "EditFont=Cour\xEE"
+                     "er \xDC"
+                     "ber\r\n"
+                     "EditText={\\rtf1 x}\r\n"
+                     "\r\n"
+                     "[RECIPIENTS_LIST]\r\n"
+                     "ListNames=B\xFCro~\r\n"
+                     "B\xFCro=PC1~PC2~\r\n");
+    NoteStore store;
+    NoteRecord r;
+    ASSERT_TRUE(store.read_record(1, r));
+    EXPECT_EQ(r.TitleText, "Café Äpfel € “quoted”");
+    EXPECT_EQ(r.EditFont, "Courîer Über");
+    EXPECT_EQ(lists.group_names(), "Büro~");
+    EXPECT_EQ(lists.read_group("Büro"), "PC1~PC2~");
+    EXPECT_EQ(lists.count_group_members("Büro"), 2);
+
+    // Saved back, the letters are UTF-8 and nothing became U+FFFD.
+    ASSERT_TRUE(store.write_record(r));
+    std::vector<std::string> members = {"PC3~"};
+    ASSERT_TRUE(lists.save_group("Büro", members));
+    const std::string text = test::read_text(ini);
+    EXPECT_NE(text.find("TitleText=Café Äpfel € “quoted”\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("EditFont=Courîer Über\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("ListNames=Büro~\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << text;
+    ProfileFile::clear_cache();
+    ASSERT_TRUE(store.read_record(1, r));
+    EXPECT_EQ(r.TitleText, "Café Äpfel € “quoted”");
+    EXPECT_EQ(lists.read_group("Büro"), "PC3~");
+}
+
+}  // namespace
+}  // namespace kd

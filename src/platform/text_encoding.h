@@ -1,0 +1,21 @@
+// Text that comes from Windows copies of the program: they write their ANSI code page
+// (Windows-1252) where we write UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kd {
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool is_valid_utf8(std::string_view bytes);
+
+// Every byte read as Windows-1252 and written as UTF-8. The five bytes the code page leaves
+// unused keep their own value (U+0081, ...), as Windows does, so nothing is dropped.
+std::string windows_1252_to_utf8(std::string_view bytes);
+
+// Valid UTF-8 stays as it is; anything else is read as Windows-1252.
+std::string text_as_utf8(std::string_view bytes);
+
+}  // namespace kd
