@@ -1,10 +1,10 @@
 // Fixed texts of the application object.
 #pragma once
 
+#include "platform/app_identity.h"
+
 namespace kd {
 
-inline constexpr const char* kAppName = "Korvadesk";
-inline constexpr const char* kVersionLabel = "5.lan";
 inline constexpr const char* kSocketsInitFailed = "Windows sockets initialization failed.";
 
 }  // namespace kd

@@ -10,29 +10,30 @@
 
 #include "app/app_texts.h"
 #include "app/main_window.h"
-#include "app/os_label.h"
-#include "app/paths.h"
 #include "app/single_instance.h"
+#include "app/wiring.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
+#include "note/note_services.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/os_label.h"
+#include "platform/paths.h"
 #include "store/error_reporter.h"
 
 namespace kd {
 
 namespace {
 
-void show_error_box(const QString& text) {
-    QMessageBox::warning(nullptr, kAppName, text);
-}
-
 // Store failures may come from the receiving thread; the box always opens on the UI thread.
-void report_on_ui_thread(const std::string& message) {
+void report_on_ui_thread(MessageBoxes& boxes, const std::string& message) {
     const QString text = QString::fromStdString(message);
     if (QThread::currentThread() == qApp->thread()) {
-        show_error_box(text);
+        boxes.tell(nullptr, QMessageBox::Warning, text);
     } else {
         QMetaObject::invokeMethod(
-            qApp, [text] { show_error_box(text); }, Qt::QueuedConnection);
+            qApp, [&boxes, text] { boxes.tell(nullptr, QMessageBox::Warning, text); },
+            Qt::QueuedConnection);
     }
 }
 
@@ -51,14 +52,21 @@ Application::Application() = default;
 
 Application::~Application() = default;
 
+void Application::connect_modules() {
+    QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
+                     &MainWindow::activate_from_second_copy);
+    connect_receiving(*main_window_, *receiving_);
+}
+
 bool Application::start(int& exit_code) {
     QApplication::setApplicationName(kAppName);
     QApplication::setQuitOnLastWindowClosed(false);
 
     set_app_paths(compute_app_paths());
 
+    boxes_ = std::make_unique<MessageBoxes>();
     if (!sockets_available()) {
-        QMessageBox::critical(nullptr, kAppName, kSocketsInitFailed);
+        boxes_->tell(nullptr, QMessageBox::Critical, kSocketsInitFailed);
         exit_code = 1;
         return false;
     }
@@ -69,14 +77,16 @@ bool Application::start(int& exit_code) {
         return false;
     }
 
-    ErrorReporter::set_handler(report_on_ui_thread);
+    ErrorReporter::set_handler([boxes = boxes_.get()](const std::string& message) {
+        report_on_ui_thread(*boxes, message);
+    });
 
-    main_window_ = std::make_unique<MainWindow>();
-    QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
-                     &MainWindow::activate_from_second_copy);
-    receiving_ = std::make_unique<NoteReceiving>(*main_window_);
-    receiving_->install();
-    install_note_sending();
+    services_ = std::make_unique<NoteServices>(Clock::system(), *boxes_);
+    sending_ = std::make_unique<NetworkNoteSending>();
+    services_->set_sending(sending_.get());
+    main_window_ = std::make_unique<MainWindow>(*services_);
+    receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
+    connect_modules();
     if (!main_window_->start()) {
         exit_code = 1;
         return false;

@@ -1,5 +1,5 @@
-// The application object: fixes the paths and label, makes sure one copy runs per user and
-// creates the hidden main window.
+// The application object: fixes the paths and label, makes sure one copy runs per user, makes
+// the shared services, the hidden main window and the receiving side, and connects them.
 #pragma once
 
 #include <memory>
@@ -7,7 +7,10 @@
 namespace kd {
 
 class MainWindow;
+class MessageBoxes;
+class NetworkNoteSending;
 class NoteReceiving;
+class NoteServices;
 class SingleInstance;
 
 class Application {
@@ -22,9 +25,14 @@ public:
     MainWindow* main_window() const { return main_window_.get(); }
 
 private:
+    void connect_modules();
+
     std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<MessageBoxes> boxes_;
+    std::unique_ptr<NoteServices> services_;
+    std::unique_ptr<NetworkNoteSending> sending_;
     std::unique_ptr<MainWindow> main_window_;
-    // Declared after the main window so it goes first: it holds hooks into the window.
+    // Declared after the main window so it goes first: it makes notes of the window.
     std::unique_ptr<NoteReceiving> receiving_;
 };
 

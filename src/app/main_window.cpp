@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -17,10 +18,11 @@
 
 #include <cstdio>
 
-#include "app/os_label.h"
-#include "app/paths.h"
 #include "note/note_window.h"
 #include "platform/hot_key.h"
+#include "platform/message_boxes.h"
+#include "platform/os_label.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/session_end.h"
 #include "store/error_reporter.h"
@@ -40,10 +42,6 @@ namespace {
 
 constexpr int kTimerPeriodMs = 500;
 constexpr int kProgramStartsBeforeCleaning = 100;
-
-bool g_scroll_bar = true;
-int g_network_interval = 0;
-int g_email_interval = 0;
 
 QIcon app_icon() {
     QIcon icon;
@@ -66,23 +64,14 @@ QIcon mark_icon() {
 
 }  // namespace
 
-bool scroll_bar_flag() {
-    return g_scroll_bar;
-}
-int read_network_interval() {
-    return g_network_interval;
-}
-int check_email_interval() {
-    return g_email_interval;
-}
-
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+MainWindow::MainWindow(NoteServices& services, QWidget* parent)
+    : QWidget(parent), services_(services) {
     init_app_resources();
     setWindowTitle(kMainWindowTitle);
     setWindowIcon(app_icon());
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerPeriodMs);
-    connect(timer_, &QTimer::timeout, this, &MainWindow::receive_tick);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
     hot_key_ = new GlobalHotKey(this);
     connect(hot_key_, &GlobalHotKey::activated, this, &MainWindow::on_hot_key);
     build_tray();
@@ -135,18 +124,19 @@ void MainWindow::build_tray() {
 bool MainWindow::command_available(int id) const {
     switch (id) {
         case kCmdExport:
-            return static_cast<bool>(hooks_.export_notes);
         case kCmdImport:
-            return static_cast<bool>(hooks_.import_notes);
         case kCmdCheckEmail:
-            return static_cast<bool>(hooks_.check_email_now);
         case kCmdSettings:
-            return static_cast<bool>(hooks_.settings);
         case kCmdAbout:
-            return static_cast<bool>(hooks_.about);
+            return available_.value(id, false);
         default:
             return true;
     }
+}
+
+void MainWindow::set_command_available(int id, bool available) {
+    available_[id] = available;
+    sync_menu();
 }
 
 void MainWindow::sync_menu() {
@@ -173,7 +163,8 @@ bool MainWindow::start() {
         !store.set_version(store_texts::kVersionLabel)) {
         // Also on standard error, for whoever started the program from a terminal.
         std::fprintf(stderr, "%s\n", kMsgCannotWriteIni);
-        QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgCannotWriteIni));
+        services_.boxes().tell(nullptr, QMessageBox::Critical,
+                               QString::fromUtf8(kMsgCannotWriteIni));
         return false;
     }
     upgrade_settings_file();
@@ -187,8 +178,7 @@ bool MainWindow::start() {
     // Shown even without a tray: a panel that starts after us can still take the icon.
     tray_->show();
 
-    g_scroll_bar = setting_rules::shows_scroll_bar(store.get_show_scroll_bar());
-    NoteWindow::set_show_scroll_bar(g_scroll_bar);
+    services_.set_show_scroll_bar(setting_rules::shows_scroll_bar(store.get_show_scroll_bar()));
 
     if (store.get_ask_before_delete().empty()) {
         store.set_ask_before_delete(store_texts::kYes);
@@ -198,19 +188,19 @@ bool MainWindow::start() {
         store.set_read_network_on_start(store_texts::kYes);
         read_network = store_texts::kYes;
     }
-    if (read_network == store_texts::kYes && hooks_.read_network) {
-        hooks_.read_network();
+    if (read_network == store_texts::kYes) {
+        emit network_read_requested();
     }
-    g_network_interval = leading_int(store.get_read_network_interval());
+    network_interval_ = leading_int(store.get_read_network_interval());
     std::string check_email = store.get_check_email_on_start();
     if (check_email.empty()) {
         store.set_check_email_on_start(store_texts::kNo);
         check_email = store_texts::kNo;
     }
-    if (check_email == store_texts::kYes && hooks_.start_email_check) {
-        hooks_.start_email_check();
+    if (check_email == store_texts::kYes) {
+        emit email_check_due();
     }
-    g_email_interval = leading_int(store.get_check_email_interval());
+    email_interval_ = leading_int(store.get_check_email_interval());
 
     count_program_start();
     restore_notes();
@@ -221,9 +211,7 @@ bool MainWindow::start() {
     }
 
     timer_->start();
-    if (hooks_.start_server) {
-        hooks_.start_server();
-    }
+    emit started();
     if (setting_rules::registers_hotkey(store.get_disable_hotkey())) {
         hot_key_->register_alt_key(kKeysymN);  // a key held by another program stays silent
     }
@@ -263,9 +251,7 @@ void MainWindow::count_program_start() {
         store.set_nmb_of_program_starts(std::to_string(n + 1));
         return;
     }
-    if (hooks_.periodic_cleaning) {
-        hooks_.periodic_cleaning();
-    }
+    emit periodic_cleaning_due();
     store.set_nmb_of_program_starts("0");
 }
 
@@ -276,7 +262,7 @@ void MainWindow::restore_notes() {
     StoreTransaction tx;
     const RenumberResult result = renumber_notes(
         [this](const NoteRecord& record, int new_number) -> std::optional<NoteRecord> {
-            auto* note = new NoteWindow(this, new_number);
+            auto* note = new NoteWindow(this, new_number, services_);
             adopt_note(note);
             note_count_ = new_number - 1;
             place_note(note, false);
@@ -308,6 +294,12 @@ QList<NoteWindow*> MainWindow::notes() const {
         }
     }
     return out;
+}
+
+NoteWindow* MainWindow::create_note() {
+    auto* note = new NoteWindow(this, 0, services_);
+    adopt_note(note);
+    return note;
 }
 
 void MainWindow::adopt_note(NoteWindow* note) {
@@ -355,15 +347,14 @@ void MainWindow::keep_notes_on_screens(const QScreen* leaving) {
 
 NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
     NoteStore store;
-    if (show && !busy_ && hooks_.over_size_limit && hooks_.over_size_limit() &&
-        hooks_.maintain_store) {
-        hooks_.maintain_store();
+    if (show && !busy_) {
+        emit new_note_placing();
     }
     // Bringing this window to the front does nothing visible: it is never shown.
     ++note_count_;
     const bool created = note == nullptr;
     if (created) {
-        note = new NoteWindow(this, note_count_);
+        note = new NoteWindow(this, note_count_, services_);
         adopt_note(note);
     }
     note->set_number(note_count_);
@@ -398,8 +389,8 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
             const QRect frame = note->frameGeometry();
             store.set_default_size(std::to_string(frame.width()), std::to_string(frame.height()));
         }
-        if (setting_rules::random_themes(store.get_random_themes()) && hooks_.random_theme) {
-            hooks_.random_theme(*note);
+        if (setting_rules::random_themes(store.get_random_themes())) {
+            emit random_theme_wanted(note);
         }
         note->set_border(store.default_border() == store_texts::kYes);
     }
@@ -425,18 +416,18 @@ void MainWindow::run_command(int id) {
             hide_all();
             break;
         case kCmdExport:
-            if (hooks_.export_notes) {
-                hooks_.export_notes();
+            if (command_available(id)) {
+                emit export_requested();
             }
             break;
         case kCmdImport:
-            if (hooks_.import_notes) {
-                hooks_.import_notes();
+            if (command_available(id)) {
+                emit import_requested();
             }
             break;
         case kCmdCheckEmail:
-            if (hooks_.check_email_now) {
-                hooks_.check_email_now();
+            if (command_available(id)) {
+                emit check_email_requested();
             }
             break;
         case kCmdSettings:
@@ -464,15 +455,17 @@ void MainWindow::new_note() {
 void MainWindow::show_all() {
     NoteStore store;
     if (setting_rules::show_all_locked(store.get_show_all_password_yes_no()) &&
-        hooks_.show_all_password) {
+        isSignalConnected(QMetaMethod::fromSignal(&MainWindow::show_all_password_requested))) {
         const std::string stored = store.get_show_all_notes_password();
         std::string typed;
-        const DialogEnd end = hooks_.show_all_password(typed);
+        DialogEnd end = DialogEnd::Cancel;
+        emit show_all_password_requested(&end, &typed);
         if (end == DialogEnd::Cancel) {
             return;
         }
         if (end == DialogEnd::Ok && typed != stored) {
-            QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgWrongPassword));
+            services_.boxes().tell(nullptr, QMessageBox::Critical,
+                                   QString::fromUtf8(kMsgWrongPassword));
             return;
         }
     }
@@ -503,28 +496,26 @@ void MainWindow::hide_all() {
 }
 
 void MainWindow::about() {
-    if (!hooks_.about) {
+    if (!command_available(kCmdAbout)) {
         return;
     }
     menu_state_.set_dialog_open(kCmdAbout, true);
     sync_menu();
-    hooks_.about();
+    emit about_requested();
     menu_state_.set_dialog_open(kCmdAbout, false);
     sync_menu();
 }
 
 void MainWindow::open_settings() {
-    if (!hooks_.settings) {
+    if (!command_available(kCmdSettings)) {
         return;
     }
     menu_state_.set_dialog_open(kCmdSettings, true);
     sync_menu();
-    const bool saved = hooks_.settings();
+    // The settings dialog refreshes the visible notes when it ends with its save button.
+    emit settings_requested();
     menu_state_.set_dialog_open(kCmdSettings, false);
     sync_menu();
-    if (saved) {
-        refresh_visible_notes();
-    }
 }
 
 // ---- Closing.
@@ -535,10 +526,8 @@ bool MainWindow::request_close() {
     }
     if (attack_flag_) {
         attack_flag_ = false;
-        if (hooks_.play_alert_sound) {
-            hooks_.play_alert_sound();
-        }
-        QMessageBox::critical(nullptr, kAppName, QString::fromUtf8(kMsgAttack));
+        emit alert_sound_requested();
+        services_.boxes().tell(nullptr, QMessageBox::Critical, QString::fromUtf8(kMsgAttack));
         return false;
     }
     finish_close(ErrorDisplay::MessageBox);
@@ -578,12 +567,7 @@ void MainWindow::finish_close(ErrorDisplay errors) {
     closed_ = true;
     timer_->stop();
     save_all_notes(errors);
-    if (hooks_.stop_server) {
-        hooks_.stop_server();
-    }
-    if (hooks_.close_email_busy_window) {
-        hooks_.close_email_busy_window();
-    }
+    emit closing();
     hot_key_->unregister();
     tray_->hide();
     // Close may run from inside the signal notifier's own emission: delete it later.
@@ -674,10 +658,10 @@ void MainWindow::activate_from_second_copy() {
     }
 }
 
-void MainWindow::receive_tick() {
-    if (hooks_.receive_tick) {
-        hooks_.receive_tick();
-    }
+void MainWindow::report_attack() {
+    // The close request sees the flag, warns with the sound and stays open.
+    attack_flag_ = true;
+    request_close();
 }
 
 }  // namespace kd

@@ -15,6 +15,7 @@
 
 #include "app/placement.h"
 #include "app/tray_menu.h"
+#include "note/note_services.h"
 
 class QAction;
 class QMenu;
@@ -29,42 +30,12 @@ class TerminationSignals;
 
 enum class DialogEnd { Ok, Cancel, Other };
 
-// The places where features of other parts of the program plug into the main window. An
-// empty hook means the feature is not there: its tray item is greyed, its step is skipped.
-struct MainWindowHooks {
-    // Start-up and the half-second timer.
-    std::function<void()> read_network;       // read the network neighbourhood
-    std::function<void()> start_email_check;  // start an inbox check
-    std::function<void()> receive_tick;       // empties the mailboxes, interval refreshes
-    std::function<void()> start_server;       // the receiving server
-    std::function<void()> stop_server;
-    std::function<void()> close_email_busy_window;
-    std::function<void()> play_alert_sound;
-
-    // Store size limit: the test, the maintenance that brings the file under it, and the
-    // periodic cleaning pass run every 101st start.
-    std::function<bool()> over_size_limit;
-    std::function<void()> maintain_store;
-    std::function<void()> periodic_cleaning;
-
-    // New notes take a random theme when RandomThemes is "Yes".
-    std::function<void(NoteWindow&)> random_theme;
-
-    // Show-all lock: the password dialog in its checking mode; fills `typed`.
-    std::function<DialogEnd(std::string& typed)> show_all_password;
-
-    // Tray menu features.
-    std::function<void()> export_notes;
-    std::function<void()> import_notes;
-    std::function<void()> check_email_now;
-    std::function<bool()> settings;  // modal; true when it ended with its save button
-    std::function<void()> about;     // modal
-};
-
-class MainWindow : public QWidget {
+// The parts of the program that plug into the main window connect to its signals; a tray item
+// whose feature is missing stays greyed until set_command_available enables it.
+class MainWindow : public QWidget, public NoteHost {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(NoteServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Finishes the program's start (settings upgrade, version, start-up settings, restoring
@@ -72,7 +43,14 @@ public:
     // has been told why.
     bool start();
 
-    MainWindowHooks& hooks() { return hooks_; }
+    NoteServices& services() const { return services_; }
+    // Export, import, check for e-mail notes, settings and About are offered once a part of
+    // the program carries them out.
+    void set_command_available(int id, bool available);
+
+    // The refresh and check intervals in minutes read at start (0 disables).
+    int read_network_interval() const { return network_interval_; }
+    int check_email_interval() const { return email_interval_; }
 
     // ---- Notes.
     // Numbers a note (a new one is created when `note` is null) and, with `show`, places it in
@@ -81,6 +59,7 @@ public:
     // Connects a note window made elsewhere (received, imported) to this window; create it
     // with this window as owner and adopt it before create_from_record.
     void adopt_note(NoteWindow* note);
+    NoteWindow* create_note() override;
     // Shows a note that lies on no current screen where new notes go, on the primary screen.
     void show_off_screen_note(NoteWindow* note);
     // Screens came or went: notes left on none move where new notes go, and notes whose own
@@ -88,7 +67,7 @@ public:
     void keep_notes_on_screens(const QScreen* leaving = nullptr);
     // The live note windows (deleted ones excluded).
     QList<NoteWindow*> notes() const;
-    int note_count() const { return note_count_; }
+    int note_count() const override { return note_count_; }
     void set_note_count(int count) { note_count_ = count; }
 
     // ---- Flags other parts set.
@@ -125,15 +104,44 @@ public:
     // The hot key was pressed.
     void on_hot_key();
 
+    // A received message was rejected as an attack: the next close request reports it.
+    void report_attack();
+
 public slots:
     // A second copy of the program was started.
     void activate_from_second_copy();
-    // The half-second timer.
-    void receive_tick();
+    // After start-up, and after the settings were saved: close button, layout, reminder
+    // texts and full opacity of every visible note.
+    void refresh_visible_notes();
 
 signals:
+    // Start-up has restored the notes and set the timer: the receiving server may start.
+    void started();
+    // The half-second timer.
+    void tick();
+    // Close: the receiving server stops, an e-mail busy window closes.
+    void closing();
     // Close has run; the event loop is being left.
     void program_closing();
+
+    void network_read_requested();  // ReadNetworkOnStart at start
+    void email_check_due();         // CheckEmailOnStart at start
+    void periodic_cleaning_due();   // every 101st start
+    // A new note is about to be placed and shown (the store's size limit is checked here).
+    void new_note_placing();
+    // A new note was shown and RandomThemes is "Yes".
+    void random_theme_wanted(kd::NoteWindow* note);
+    void alert_sound_requested();
+    // The Show-all lock: the password dialog in its checking mode fills both.
+    void show_all_password_requested(kd::DialogEnd* end, std::string* typed);
+
+    // Tray commands carried out elsewhere; About and Settings are modal, greyed while their
+    // receiver runs.
+    void export_requested();
+    void import_requested();
+    void check_email_requested();
+    void settings_requested();
+    void about_requested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -147,13 +155,15 @@ private:
     void upgrade_settings_file();
     void count_program_start();
     void restore_notes();
-    void refresh_visible_notes();
     // Where a store failure met while ending is shown.
     enum class ErrorDisplay { MessageBox, StandardError };
     bool save_all_notes(ErrorDisplay errors);
     void finish_close(ErrorDisplay errors);
 
-    MainWindowHooks hooks_;
+    NoteServices& services_;
+    QMap<int, bool> available_;
+    int network_interval_ = 0;
+    int email_interval_ = 0;
     TrayMenuState menu_state_;
     CascadeState cascade_;
     const QScreen* leaving_screen_ = nullptr;
@@ -169,11 +179,5 @@ private:
     GlobalHotKey* hot_key_ = nullptr;
     TerminationSignals* termination_ = nullptr;
 };
-
-// Whether the note body shows its scroll bar (ShowScrollBar, read once at start).
-bool scroll_bar_flag();
-// The refresh and check intervals in minutes read at start (0 disables).
-int read_network_interval();
-int check_email_interval();
 
 }  // namespace kd

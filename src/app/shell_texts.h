@@ -8,7 +8,8 @@ namespace kd {
 // kAppName and kVersionLabel joined as "%s %s"; the tray tip holds at most 63 characters.
 inline constexpr const char* kTrayTip = "Korvadesk 5.lan";
 inline constexpr int kTrayTipMax = 63;
-inline constexpr const char* kMainWindowTitle = "Korvadesk";
+// The title by which a second copy finds this one.
+inline constexpr const char* kMainWindowTitle = kAppName;
 
 inline constexpr const char* kCaptionNewNote = "New note          Alt+N";
 inline constexpr const char* kCaptionShowAll = "Show all notes";

@@ -100,9 +100,10 @@ ReceivedNote make_received_note(NoteRecord record) {
     return note;
 }
 
-NoteReceiver::NoteReceiver(NoteLists lists, Options options)
+NoteReceiver::NoteReceiver(NoteLists lists, Options options, const Clock& clock)
     : lists_(lists),
       options_(std::move(options)),
+      clock_(clock),
       queue_(lists),
       server_(
           ReceiveServer::Options{options_.bind_address,
@@ -114,6 +115,7 @@ NoteReceiver::NoteReceiver(NoteLists lists, Options options)
                                  options_.receive_timeout, kListenBacklog},
           [this](std::string message) { return queue_.append(message); },
           [this](const std::string& report) {
+              network_available_ = false;
               std::lock_guard lock(error_mutex_);
               error_pending_ = report;
           },
@@ -143,9 +145,7 @@ std::optional<ReceivedNote> NoteReceiver::receive(std::string_view message, int 
 }
 
 ReceiveTickResult NoteReceiver::tick(const NoteMaker& make_notes) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = clock_.local_now();
     return tick(local.tm_hour, local.tm_min, make_notes);
 }
 

@@ -16,6 +16,7 @@
 
 #include "net/note_message.h"
 #include "net/receive_server.h"
+#include "platform/clock.h"
 #include "store/note_lists.h"
 #include "store/note_record.h"
 #include "store/note_store.h"
@@ -91,12 +92,15 @@ public:
         int read_network_minutes = 0;  // `ReadNetworkInterval` read at start
     };
 
-    NoteReceiver(NoteLists lists, Options options);
+    NoteReceiver(NoteLists lists, Options options, const Clock& clock = Clock::system());
     ~NoteReceiver();
 
     void start_server();
     void stop_server();
     bool server_running() const { return server_.running(); }
+    // Cleared when the server stops on an error; while clear, sending to other computers is
+    // offered greyed.
+    bool network_available() const { return network_available_; }
     std::uint16_t listening_port() const { return server_.listening_port(); }
 
     // Called by the tick with the new notes (possibly none) and the transaction that takes
@@ -124,10 +128,12 @@ private:
 
     NoteLists lists_;
     Options options_;
+    const Clock& clock_;
     ReceivedNoteQueue queue_;
     std::set<int> in_flight_;  // slots shown as notes but not yet taken from the file
     bool email_in_flight_ = false;
     std::atomic<bool> attack_pending_{false};
+    std::atomic<bool> network_available_{true};
     std::mutex error_mutex_;
     std::string error_pending_;
     ReceiveServer server_;

@@ -1,39 +1,37 @@
 #include "net/note_receiving.h"
 
-#include <QMessageBox>
-
-#include "app/app_texts.h"
-#include "app/main_window.h"
-#include "net/arrival_sound.h"
-#include "note/note_window.h"
+#include "platform/message_boxes.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
 
 namespace kd {
 
-NoteReceiving::NoteReceiving(MainWindow& main, NoteReceiver::Options options)
-    : QObject(&main),
-      main_(main),
-      receiver_(std::make_unique<NoteReceiver>(NoteLists(), options)) {}
+NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceiver::Options options,
+                             QObject* parent)
+    : QObject(parent),
+      host_(host),
+      services_(services),
+      receiver_(std::make_unique<NoteReceiver>(NoteLists(), options, services.clock())) {}
 
 NoteReceiving::~NoteReceiving() {
     receiver_->stop_server();
 }
 
-void NoteReceiving::install() {
-    MainWindowHooks& hooks = main_.hooks();
-    hooks.start_server = [this] { receiver_->start_server(); };
-    hooks.stop_server = [this] { receiver_->stop_server(); };
-    hooks.receive_tick = [this] { tick(); };
-    if (!hooks.play_alert_sound) {
-        hooks.play_alert_sound = play_arrival_sound;
-    }
+void NoteReceiving::start_server() {
+    receiver_->start_server();
+}
+
+void NoteReceiving::stop_server() {
+    receiver_->stop_server();
+}
+
+void NoteReceiving::set_intervals(int check_email_minutes, int read_network_minutes) {
+    receiver_->set_intervals(check_email_minutes, read_network_minutes);
 }
 
 void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx) {
     for (const ReceivedNote& received : notes) {
-        auto* note = new NoteWindow(&main_, 0);
-        main_.adopt_note(note);
+        NoteWindow* note = host_.create_note();
         // Placement, bring to front and the received mark happen inside; the record carries
         // the title to show.
         if (!note->create_from_record(received.record, true, false)) {
@@ -50,17 +48,11 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
             tx.write_record(note->to_record());
         }
     }
-    tx.set_number_of_notes(main_.note_count());
-}
-
-void NoteReceiving::show_network_error(const std::string& report) {
-    QMessageBox box(QMessageBox::NoIcon, kAppName, QString::fromStdString(report), QMessageBox::Ok);
-    box.exec();
+    tx.set_number_of_notes(host_.note_count());
 }
 
 void NoteReceiving::tick() {
     // Step 1 (closing the e-mail busy window) belongs to the e-mail check.
-    receiver_->set_intervals(check_email_interval(), read_network_interval());
     const ReceiveTickResult result = receiver_->tick(
         [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
     if (result.store_failed) {
@@ -74,22 +66,23 @@ void NoteReceiving::tick() {
         unsaved_.clear();
         store_error_shown_ = false;
     }
-    if (!result.notes.empty() && result.play_sound && main_.hooks().play_alert_sound) {
-        main_.hooks().play_alert_sound();
+    if (!result.notes.empty() && result.play_sound) {
+        emit arrival_sound_wanted();
     }
     if (!result.network_error.empty()) {
-        show_network_error(result.network_error);
+        // The server has failed: "Other ..." stays greyed from now on.
+        services_.set_network_available(false);
+        services_.boxes().tell(nullptr, QMessageBox::NoIcon,
+                               QString::fromStdString(result.network_error));
     }
     if (result.attack) {
-        // The close request sees the flag, warns with the sound and stays open.
-        main_.set_attack_flag(true);
-        main_.request_close();
+        emit attack_detected();
     }
-    if (result.start_email_check && main_.hooks().start_email_check) {
-        main_.hooks().start_email_check();
+    if (result.start_email_check) {
+        emit email_check_due();
     }
-    if (result.read_network && main_.hooks().read_network) {
-        main_.hooks().read_network();
+    if (result.read_network) {
+        emit network_read_due();
     }
 }
 

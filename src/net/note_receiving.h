@@ -1,5 +1,5 @@
-// The window side of receiving notes: plugs the receiving server and the half-second tick into
-// the main window, and turns each received message into a note window.
+// The window side of receiving notes: runs the receiving server and, on each tick of the main
+// window's half-second timer, turns the waiting messages into note windows of the note host.
 #pragma once
 
 #include <QList>
@@ -9,39 +9,46 @@
 #include <memory>
 
 #include "net/note_receiver.h"
+#include "note/note_services.h"
 #include "note/note_window.h"
 
 namespace kd {
 
-class MainWindow;
-
 class NoteReceiving : public QObject {
     Q_OBJECT
 public:
-    // Owned by `main`. Create and install it before the main window starts; the tick takes the
-    // e-mail and neighbourhood intervals the main window read at start.
-    NoteReceiving(MainWindow& main, NoteReceiver::Options options = {});
+    NoteReceiving(NoteHost& host, NoteServices& services, NoteReceiver::Options options = {},
+                  QObject* parent = nullptr);
     ~NoteReceiving() override;
 
-    // Fills the main window's start_server, stop_server and receive_tick hooks.
-    void install();
+    NoteReceiver& receiver() { return *receiver_; }
 
+public slots:
+    void start_server();
+    void stop_server();
+    // The refresh and check intervals in minutes (0 disables).
+    void set_intervals(int check_email_minutes, int read_network_minutes);
     // The tick of the half-second timer: steps 2 to 6 of the hand-off.
     void tick();
 
-    NoteReceiver& receiver() { return *receiver_; }
+signals:
+    // New notes arrived and `PlaySound` allows the arrival sound.
+    void arrival_sound_wanted();
+    // A message was rejected as an attack; receiving has stopped.
+    void attack_detected();
+    void email_check_due();
+    void network_read_due();
 
 private:
     // Note windows for the received notes; their records, and those of notes an earlier tick
     // could not store, go into `tx`.
     void make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx);
-    void show_network_error(const std::string& report);
 
+    NoteHost& host_;
+    NoteServices& services_;
+    std::unique_ptr<NoteReceiver> receiver_;
     QList<QPointer<NoteWindow>> unsaved_;
     bool store_error_shown_ = false;
-
-    MainWindow& main_;
-    std::unique_ptr<NoteReceiver> receiver_;
 };
 
 }  // namespace kd

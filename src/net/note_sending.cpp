@@ -9,11 +9,10 @@
 #include <functional>
 #include <thread>
 
-#include "app/app_texts.h"
 #include "net/note_message.h"
 #include "net/note_sender.h"
-#include "note/note_menus.h"
 #include "note/note_window.h"
+#include "platform/message_boxes.h"
 #include "store/note_store.h"
 
 namespace kd {
@@ -29,10 +28,9 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-void show_plain_box(const QString& text, QWidget* parent) {
+void show_plain_box(MessageBoxes& boxes, const QString& text, QWidget* parent) {
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    QMessageBox box(QMessageBox::NoIcon, kAppName, text, QMessageBox::Ok, parent);
-    box.exec();
+    boxes.tell(parent, QMessageBox::NoIcon, text);
     QApplication::restoreOverrideCursor();
 }
 
@@ -49,6 +47,10 @@ std::string run_off_ui_thread(const std::function<std::string()>& work) {
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();
     return result;
+}
+
+MessageBoxes& note_boxes(NoteWindow& note) {
+    return note.services().boxes();
 }
 
 }  // namespace
@@ -77,7 +79,7 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
         }
         PreparedMessage prepared = prepare_message(number, sender_identity);
         if (prepared.too_big) {
-            show_plain_box(QString::fromUtf8(kMessageTooBigText), guard);
+            show_plain_box(note_boxes(note), QString::fromUtf8(kMessageTooBigText), guard);
         }
         outcome.error_text += run_off_ui_thread(
             [&] { return deliver_message(recipient, prepared.port, prepared.message); });
@@ -93,12 +95,12 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
     return outcome;
 }
 
-void show_send_errors(const std::string& error_text, QWidget* parent) {
+void show_send_errors(MessageBoxes& boxes, const std::string& error_text, QWidget* parent) {
     if (error_text.empty() ||
         !setting_rules::shows_send_errors(NoteStore().get_show_send_error_message())) {
         return;
     }
-    show_plain_box(QString::fromStdString(error_text), parent);
+    show_plain_box(boxes, QString::fromStdString(error_text), parent);
 }
 
 void apply_send_outcome(NoteWindow& note, SendOutcome& outcome) {
@@ -115,22 +117,22 @@ void apply_send_outcome(NoteWindow& note, SendOutcome& outcome) {
 SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipients,
                       const std::string& sender_identity) {
     QPointer<NoteWindow> guard(&note);
+    // The services outlive every note, so the report can still be shown after the note went.
+    MessageBoxes& boxes = note_boxes(note);
     SendOutcome outcome = send_to_recipients(note, recipients, sender_identity);
     if (outcome.note_gone || !guard) {
         outcome.note_gone = true;
-        show_send_errors(outcome.error_text);
+        show_send_errors(boxes, outcome.error_text);
         return outcome;
     }
     apply_send_outcome(*guard, outcome);
-    show_send_errors(outcome.error_text, outcome.note_gone ? nullptr : guard.data());
+    show_send_errors(boxes, outcome.error_text, outcome.note_gone ? nullptr : guard.data());
     return outcome;
 }
 
-void install_note_sending() {
-    note_menu_hooks().send_note = [](NoteWindow& note, const std::vector<std::string>& recipients,
-                                     const std::string& sender) {
-        send_note(note, recipients, sender);
-    };
+void NetworkNoteSending::send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+                                   const std::string& sender) {
+    kd::send_note(note, recipients, sender);
 }
 
 }  // namespace kd

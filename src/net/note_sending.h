@@ -9,11 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "note/note_services.h"
+
 class QWidget;
 
 namespace kd {
 
+class MessageBoxes;
 class NoteWindow;
+
+// Sending notes to computers, as the note menus ask for it.
+class NetworkNoteSending : public NoteSendingService {
+public:
+    void send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+                   const std::string& sender) override;
+};
 
 struct SendOutcome {
     // One line per problem, each ending in a line feed; empty when every computer acknowledged.
@@ -43,10 +53,8 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
 
 // Shows the error text in a message box unless `ShowSendErrorMessage` is "No" or the text is
 // empty.
-void show_send_errors(const std::string& error_text, QWidget* parent = nullptr);
-
-// Points the note menus' group send and Reply at send_note. Installed once for the program.
-void install_note_sending();
+void show_send_errors(MessageBoxes& boxes, const std::string& error_text,
+                      QWidget* parent = nullptr);
 
 // Marks the note send-failed or sent, or deletes it without a question when the send was clean
 // and `AfterSend` is "DeleteNote". Sets outcome.note_gone when it deleted the note.

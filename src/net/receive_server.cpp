@@ -14,11 +14,6 @@ namespace kd {
 
 namespace {
 
-std::atomic<bool>& network_flag() {
-    static std::atomic<bool> flag{true};
-    return flag;
-}
-
 // Failures that concern one connection only; the next accept may well succeed.
 bool transient_accept_error(int error) {
     switch (error) {
@@ -60,14 +55,6 @@ std::uint16_t communication_port_from_text(std::string_view text) {
         return kDefaultCommunicationPort;
     }
     return static_cast<std::uint16_t>(v);
-}
-
-bool network_available() {
-    return network_flag().load();
-}
-
-void set_network_available(bool available) {
-    network_flag().store(available);
 }
 
 ReceivedBytes receive_message(const Socket& connection, std::size_t limit,
@@ -160,7 +147,6 @@ void ReceiveServer::stop() {
 }
 
 void ReceiveServer::fail(const char* text) {
-    set_network_available(false);
     if (on_error_) {
         on_error_(network_error_report_text(text));
     }

@@ -42,11 +42,6 @@ std::string network_error_report_text(std::string_view failure);
 // The port a `CommunicationPort` value names: 2000 when empty or not a usable port.
 std::uint16_t communication_port_from_text(std::string_view text);
 
-// Process-wide: cleared when the server stops on an error; while clear, sending to other
-// computers is offered greyed.
-bool network_available();
-void set_network_available(bool available);
-
 // What one connection delivered, before anything is kept.
 struct ReceivedBytes {
     std::string bytes;

@@ -58,8 +58,6 @@ constexpr const char* kPicturesNotKept =
 constexpr int kAnsiCodePage = 1252;
 const QColor kLinkColour(0, 0, 255);
 
-bool scroll_bar_flag_value = true;
-
 bool effective_bold(const QTextCharFormat& f, const QFont& d) {
     return f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold : d.bold();
 }
@@ -713,20 +711,12 @@ void NoteBody::focusOutEvent(QFocusEvent* e) {
 }
 
 void NoteBody::set_scroll_bar_flag(bool show) {
-    scroll_bar_flag_value = show;
-    for (QWidget* w : QApplication::allWidgets()) {
-        if (auto* body = qobject_cast<NoteBody*>(w))
-            body->apply_scroll_bar_flag();
-    }
-}
-
-bool NoteBody::scroll_bar_flag() {
-    return scroll_bar_flag_value;
+    scroll_bar_flag_ = show;
+    apply_scroll_bar_flag();
 }
 
 void NoteBody::apply_scroll_bar_flag() {
-    setVerticalScrollBarPolicy(scroll_bar_flag_value ? Qt::ScrollBarAsNeeded
-                                                     : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(scroll_bar_flag_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
 void NoteBody::moveEvent(QMoveEvent* e) {

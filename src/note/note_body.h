@@ -90,8 +90,9 @@ public:
 
     // The process-wide scroll-bar flag (false when ShowScrollBar is "No"); setting it
     // updates every body at once.
-    static void set_scroll_bar_flag(bool show);
-    static bool scroll_bar_flag();
+    // ShowScrollBar: the vertical scroll bar shows when needed, or never.
+    void set_scroll_bar_flag(bool show);
+    bool scroll_bar_flag() const { return scroll_bar_flag_; }
 
     // Dialog hooks, so tests and later dialogs can stand in for the standard ones. Each
     // returns nothing on Cancel.
@@ -195,6 +196,7 @@ private:
 
     bool redo_available_ = false;
     bool stay_on_top_ = false;
+    bool scroll_bar_flag_ = true;
     bool reply_available_ = false;
     std::string reply_address_;
     bool sending_ = false;

@@ -1,19 +1,16 @@
 #include "note/note_menus.h"
 
 #include <QAction>
-#include <QColorDialog>
-#include <QFontDialog>
 #include <QHash>
 #include <QIcon>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 
-#include "net/receive_server.h"
 #include "note/note_geometry.h"
 #include "note/note_menus_model.h"
 #include "note/note_window.h"
+#include "platform/message_boxes.h"
 #include "store/note_lists.h"
 #include "store/note_store.h"
 
@@ -51,39 +48,6 @@ QString item_text(const std::string& text) {
 // The whole group name rides on the item: its text would be cut for long names.
 constexpr const char* kGroupNameProperty = "kd_group_name";
 
-NoteMenuHooks make_default_hooks() {
-    NoteMenuHooks h;
-    h.choose_font = [](QWidget* parent, const QFont& initial) -> std::optional<QFont> {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, initial, parent);
-        return ok ? std::optional<QFont>(chosen) : std::nullopt;
-    };
-    h.choose_colour = [](QWidget* parent, const QColor& initial) -> std::optional<QColor> {
-        const QColor chosen = QColorDialog::getColor(initial, parent);
-        return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
-    };
-    // Until the program's own text-entry dialog exists: the same caption, OK only with text.
-    h.edit_title = [](QWidget* parent, const std::string& initial) -> std::optional<std::string> {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(parent, nm::kEditTitleCaption, QString(), QLineEdit::Normal,
-                                  QString::fromStdString(initial), &ok);
-        if (!ok)
-            return std::nullopt;
-        const std::string entered = nm::trimmed(text.toStdString());
-        if (entered.empty())
-            return std::nullopt;
-        return entered;
-    };
-    h.ask = [](QWidget* parent, const QString& question) {
-        QMessageBox box(QMessageBox::Question, nm::kMessageCaption, question,
-                        QMessageBox::Yes | QMessageBox::No, parent);
-        box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes;
-    };
-    return h;
-}
-
 // Items whose work is done elsewhere: greyed until a hook carries them out.
 bool is_hooked_command(int id) {
     switch (id) {
@@ -118,11 +82,6 @@ bool is_group_item(int id) {
 }
 
 }  // namespace
-
-NoteMenuHooks& note_menu_hooks() {
-    static NoteMenuHooks hooks = make_default_hooks();
-    return hooks;
-}
 
 NoteMenus::NoteMenus(NoteWindow& note) : QObject(&note), note_(note) {}
 
@@ -279,7 +238,7 @@ QAction* NoteMenus::close_action(int id) const {
 
 void NoteMenus::prepare_body_menu() {
     built();
-    const NoteMenuHooks& hooks = note_menu_hooks();
+    NoteServices& services = note_.services();
     NoteBody* body = note_.body();
     note_.save_state();
 
@@ -296,24 +255,23 @@ void NoteMenus::prepare_body_menu() {
     body_[nm::kTextColor]->setText(selection ? nm::kTextSelectedTextColor : nm::kTextTextColor);
 
     const bool sending = body->sending();
-    const bool checking_email = nm::email_check_running();
+    const bool checking_email = services.email_check_running();
     QAction* reply = body_[nm::kReplyTo];
     const bool can_reply = body->reply_available() && !body->reply_address().empty();
     reply->setVisible(can_reply);
     if (can_reply) {
         reply->setText(item_text(nm::reply_item_text(body->reply_address())));
-        reply->setEnabled(!sending && !checking_email && hooks.send_note != nullptr);
+        reply->setEnabled(!sending && !checking_email && services.sending() != nullptr);
     }
 
     rebuild_group_items();
     for (auto it = body_.cbegin(); it != body_.cend(); ++it) {
         if (is_hooked_command(it.key()))
-            it.value()->setEnabled(hooks.commands.count(it.key()) != 0);
+            it.value()->setEnabled(services.command_enabled(it.key()));
     }
     for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot)
         body_[nm::kSavedThemeFirst + slot]->setVisible(false);
-    if (hooks.prepare_theme_items)
-        hooks.prepare_theme_items(note_, *theme_menu_);
+    emit services.theme_menu_preparing(&note_, theme_menu_);
     send_menu_->menuAction()->setEnabled(!sending && !checking_email);
 
     body_[nm::kUndo]->setEnabled(body->document()->isUndoAvailable() ||
@@ -329,7 +287,8 @@ void NoteMenus::prepare_body_menu() {
     bullets->setText(bullet ? nm::kTextRemoveBulletStyle : nm::kTextBulletStyle);
     bullets->setChecked(bullet);
 
-    body_[nm::kSendOther]->setEnabled(network_available() && hooks.send_dialog != nullptr);
+    body_[nm::kSendOther]->setEnabled(services.network_available() && services.sending() &&
+                                      services.sending()->has_send_dialog());
 }
 
 void NoteMenus::rebuild_group_items() {
@@ -349,7 +308,7 @@ void NoteMenus::rebuild_group_items() {
         placeholder->setEnabled(false);
         return;
     }
-    const bool can_send = note_menu_hooks().send_note != nullptr;
+    const bool can_send = note_.services().sending() != nullptr;
     for (const nm::GroupItem& g : nm::offered_groups(names)) {
         auto* item = new QAction(item_text(g.name), send_menu_);
         item->setData(g.id);
@@ -438,9 +397,8 @@ void NoteMenus::run_command(int id) {
         return;
     }
     if (is_hooked_command(id)) {
-        const auto& commands = note_menu_hooks().commands;
-        if (auto it = commands.find(id); it != commands.end() && it->second)
-            it->second(note_);
+        if (note_.services().command_enabled(id))
+            emit note_.services().command_requested(id, &note_);
         return;
     }
     if (dispatch_body_command(id))
@@ -613,13 +571,13 @@ bool NoteMenus::dispatch_title_command(int id) {
 }
 
 void NoteMenus::send_to_group(const std::string& name) {
-    const NoteMenuHooks& hooks = note_menu_hooks();
-    if (!hooks.send_note)
+    NoteSendingService* sending = note_.services().sending();
+    if (sending == nullptr)
         return;
     const std::vector<std::string> members = non_empty_entries(NoteLists().read_group(name));
     QPointer<NoteWindow> note(&note_);
     note_.body()->set_sending(true);
-    hooks.send_note(note_, members, NoteStore().get_sent_from());
+    sending->send_note(note_, members, NoteStore().get_sent_from());
     if (!note)
         return;
     note->body()->set_sending(false);
@@ -627,12 +585,12 @@ void NoteMenus::send_to_group(const std::string& name) {
 }
 
 void NoteMenus::send_other() {
-    const NoteMenuHooks& hooks = note_menu_hooks();
-    if (!hooks.send_dialog)
+    NoteSendingService* sending = note_.services().sending();
+    if (sending == nullptr || !sending->has_send_dialog())
         return;
     QPointer<NoteWindow> note(&note_);
     note_.body()->set_sending(true);
-    const std::optional<bool> sent = hooks.send_dialog(note_);
+    const std::optional<bool> sent = sending->send_dialog(note_);
     if (!note)
         return;
     if (sent.has_value()) {
@@ -648,14 +606,15 @@ void NoteMenus::send_other() {
 }
 
 void NoteMenus::reply() {
-    const NoteMenuHooks& hooks = note_menu_hooks();
+    NoteSendingService* sending = note_.services().sending();
     const std::string address = note_.reply_address();
-    if (address.empty() || !hooks.send_note)
+    if (address.empty() || sending == nullptr)
         return;
     QPointer<NoteWindow> note(&note_);
     note_.body()->set_sending(true);
     if (setting_rules::asks_when_reply(NoteStore().get_ask_when_reply())) {
-        const bool yes = hooks.ask(&note_, QString::fromStdString(nm::reply_question(address)));
+        const bool yes = note_.services().boxes().ask(
+            &note_, QMessageBox::Question, QString::fromStdString(nm::reply_question(address)));
         if (!note)
             return;
         if (!yes) {
@@ -663,7 +622,7 @@ void NoteMenus::reply() {
             return;
         }
     }
-    hooks.send_note(note_, {address}, NoteStore().get_sent_from());
+    sending->send_note(note_, {address}, NoteStore().get_sent_from());
     if (!note)
         return;
     note->body()->set_sending(false);
@@ -686,7 +645,7 @@ void NoteMenus::title_font() {
     initial.setItalic(s.italic);
     initial.setUnderline(s.underline);
     initial.setStrikeOut(s.strikeout);
-    const std::optional<QFont> chosen = note_menu_hooks().choose_font(&note_, initial);
+    const std::optional<QFont> chosen = note_.services().dialogs().choose_font(&note_, initial);
     if (!chosen)
         return;
     look.face = chosen->family().toStdString();
@@ -703,7 +662,7 @@ void NoteMenus::title_font() {
 void NoteMenus::title_text_colour() {
     const TitleLook& look = note_.title_look();
     const std::optional<QColor> chosen =
-        note_menu_hooks().choose_colour(&note_, to_qcolor(look.text_colour));
+        note_.services().dialogs().choose_colour(&note_, to_qcolor(look.text_colour));
     if (chosen)
         note_.set_title_colours(to_colorref(*chosen), note_.title_look().back_colour);
 }
@@ -711,7 +670,7 @@ void NoteMenus::title_text_colour() {
 void NoteMenus::title_back_colour() {
     const TitleLook& look = note_.title_look();
     const std::optional<QColor> chosen =
-        note_menu_hooks().choose_colour(&note_, to_qcolor(look.back_colour));
+        note_.services().dialogs().choose_colour(&note_, to_qcolor(look.back_colour));
     if (chosen)
         note_.set_title_colours(note_.title_look().text_colour, to_colorref(*chosen));
 }
@@ -738,7 +697,7 @@ void NoteMenus::title_case(bool upper) {
 void NoteMenus::edit_title() {
     QPointer<NoteWindow> note(&note_);
     const std::optional<std::string> entered =
-        note_menu_hooks().edit_title(&note_, nm::trimmed(note_.title_text()));
+        note_.services().dialogs().edit_title(&note_, nm::trimmed(note_.title_text()));
     if (!note || !entered)
         return;
     note->set_title_text(nm::edited_title_text(*entered, note->title_look().style));

@@ -25,37 +25,6 @@ namespace kd {
 
 class NoteWindow;
 
-// What other parts of the program do for the note menus, set once for the whole program. An
-// empty hook leaves its items greyed.
-struct NoteMenuHooks {
-    // The common sending procedure: it marks the note, applies AfterSend and reports errors.
-    // `sender` is the SentFrom setting as stored.
-    std::function<void(NoteWindow& note, const std::vector<std::string>& recipients,
-                       const std::string& sender)>
-        send_note;
-    // The send dialog for this note ("Other ..."): nothing when cancelled, else whether every
-    // recipient got the note.
-    std::function<std::optional<bool>(NoteWindow& note)> send_dialog;
-    // Commands carried out elsewhere (themes, alarm, expiration, files, printing), by id;
-    // an item is enabled while its id has one. The saved-theme items 32919.. run through here
-    // too.
-    std::map<int, std::function<void(NoteWindow& note)>> commands;
-    // Puts the saved themes into the "Theme" submenu each time the body menu opens (their
-    // placeholders are hidden before); it has the last word on those items.
-    std::function<void(NoteWindow& note, QMenu& theme_menu)> prepare_theme_items;
-
-    // Dialogs, replaceable so tests can answer them. Each gives nothing on Cancel.
-    std::function<std::optional<QFont>(QWidget* parent, const QFont& initial)> choose_font;
-    std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> choose_colour;
-    std::function<std::optional<std::string>(QWidget* parent, const std::string& initial)>
-        edit_title;
-    // A Yes/No question; true for Yes.
-    std::function<bool(QWidget* parent, const QString& question)> ask;
-};
-
-// The process-wide hooks, with the standard dialogs filled in.
-NoteMenuHooks& note_menu_hooks();
-
 class NoteMenus : public QObject {
     Q_OBJECT
 

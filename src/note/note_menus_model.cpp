@@ -1,13 +1,10 @@
 #include "note/note_menus_model.h"
 
-#include <atomic>
 #include <cstdio>
 
 namespace kd::note_menu {
 
 namespace {
-
-std::atomic<bool> g_email_check_running{false};
 
 bool is_effect_letter(char c) {
     return c == 'B' || c == 'I' || c == 'U' || c == 'S';
@@ -117,14 +114,6 @@ std::string edited_title_text(std::string_view entered, std::string_view letters
     if (has_letter(letters, 'R'))
         out += ' ';
     return out;
-}
-
-bool email_check_running() {
-    return g_email_check_running.load();
-}
-
-void set_email_check_running(bool running) {
-    g_email_check_running.store(running);
 }
 
 }  // namespace kd::note_menu

@@ -176,7 +176,6 @@ inline constexpr std::array<ThemeItem, 12> kBuiltinThemeItems = {{
 }};
 
 // Caption of message boxes and of the title text entry.
-inline constexpr const char* kMessageCaption = "Korvadesk";
 inline constexpr const char* kEditTitleCaption = "Edit title text";
 inline constexpr const char* kReplyQuestionFormat =
     "Reply to option will send this note to : %s.  \nDo you want to continue ?";
@@ -223,7 +222,5 @@ std::string edited_title_text(std::string_view entered, std::string_view letters
 std::string trimmed(std::string_view text);
 
 // ---- E-mail check in progress: set by the inbox check, read when a note menu opens.
-bool email_check_running();
-void set_email_check_running(bool running);
 
 }  // namespace kd::note_menu

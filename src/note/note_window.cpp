@@ -24,19 +24,20 @@
 #include <xcb/xcb.h>
 #endif
 
-#include "app/os_label.h"
-#include "app/paths.h"
 #include "note/note_bounds.h"
 #include "note/note_menus.h"
 #include "note/note_pictures.h"
 #include "note/note_settings.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/os_label.h"
+#include "platform/paths.h"
 
 namespace kd {
 
 namespace {
 
 constexpr const char* kInitialTitle = "Note Title";
-constexpr const char* kMessageCaption = "Korvadesk";
 constexpr const char* kAlarmTip = "Note alarm icon.";
 constexpr const char* kExpirationTip = "Note expire icon.";
 // Tips on a pale yellow (0xAFFFFF), at most 200 pixels wide.
@@ -50,12 +51,6 @@ constexpr int kTemplateWidth = 200;
 constexpr int kTemplateHeight = 200;
 
 const QColor kBorderColour(0, 0, 0);
-
-bool g_stay_on_top_released = false;
-NoteWindow::ExportWriter& export_writer() {
-    static NoteWindow::ExportWriter writer;
-    return writer;
-}
 
 QColor to_qcolor(ColorRef c) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
@@ -145,7 +140,8 @@ private:
     NotePicture picture_;
 };
 
-NoteWindow::NoteWindow(QWidget* owner, int number) : QWidget(owner), number_(number) {
+NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
+    : QWidget(owner), number_(number), services_(services) {
     // Construction: default look from the default theme.
     const NoteRecord theme = note_settings::default_theme();
     pending_body_look_ = {theme.EditTextColor, theme.EditBackColor, theme.EditFont,
@@ -208,6 +204,9 @@ void NoteWindow::build_children() {
     body_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     body_->setAutoFillBackground(true);
     body_->document()->setDocumentMargin(0);
+    body_->set_scroll_bar_flag(services_.show_scroll_bar());
+    connect(&services_, &NoteServices::show_scroll_bar_changed, body_,
+            &NoteBody::set_scroll_bar_flag);
     store_body_look(pending_body_look_);
     body_->installEventFilter(this);
     // The body menu opens when the right button is released over the text.
@@ -270,9 +269,7 @@ void NoteWindow::apply_default_title() {
 
 void NoteWindow::set_date_title() {
     const std::string format = note_settings::date_format_or_default();
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = services_.clock().local_now();
     set_title_text(
         format_date_title(format, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
 }
@@ -373,10 +370,6 @@ void NoteWindow::set_body_look(const BodyLook& look) {
     store_body_look(look);
     apply_body_format();
     update();
-}
-
-void NoteWindow::set_show_scroll_bar(bool on) {
-    NoteBody::set_scroll_bar_flag(on);
 }
 
 const std::string& NoteWindow::reply_address() const {
@@ -659,15 +652,13 @@ bool NoteWindow::delete_note(bool ask) {
     if (deleted_)
         return true;
     if (ask && note_settings::ask_before_delete()) {
-        QMessageBox box(QMessageBox::Question, kMessageCaption,
-                        QString::fromStdString(delete_question_text()),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setDefaultButton(QMessageBox::No);
         QPointer<NoteWindow> alive(this);
-        const int answer = box.exec();
+        const bool yes =
+            services_.boxes().ask(this, QMessageBox::Question,
+                                  QString::fromStdString(delete_question_text()), QMessageBox::No);
         if (!alive)
             return true;
-        if (answer != QMessageBox::Yes)
+        if (!yes)
             return false;
         if (deleted_)
             return true;  // its expiry removed it while the question was open
@@ -741,17 +732,17 @@ void NoteWindow::toggle_stay_on_top() {
         set_topmost(true);
         stay_on_top_ = true;
         body_->set_stay_on_top(true);
-        g_stay_on_top_released = false;
+        services_.set_stay_on_top_released(false);
     } else {
         set_topmost(false);
         stay_on_top_ = false;
         body_->set_stay_on_top(false);
-        g_stay_on_top_released = true;
+        services_.set_stay_on_top_released(true);
     }
 }
 
-bool NoteWindow::stay_on_top_released() {
-    return g_stay_on_top_released;
+bool NoteWindow::stay_on_top_released() const {
+    return services_.stay_on_top_released();
 }
 
 // --- Records ----------------------------------------------------------------------------------
@@ -845,11 +836,8 @@ bool NoteWindow::save_state(const std::string& target_file) {
         return true;
     if (target_file.empty())
         return note_settings::write_note(to_record(), {});
-    return export_writer() ? export_writer()(to_record(), target_file) : false;
-}
-
-void NoteWindow::set_export_writer(ExportWriter writer) {
-    export_writer() = std::move(writer);
+    NoteExportWriter* writer = services_.export_writer();
+    return writer != nullptr && writer->write(to_record(), target_file);
 }
 
 // --- Mouse: moving, sizing, rolling, menus -----------------------------------------------------

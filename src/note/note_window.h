@@ -15,6 +15,7 @@
 
 #include "note/note_body.h"
 #include "note/note_geometry.h"
+#include "note/note_services.h"
 #include "store/note_record.h"
 
 class QScreen;
@@ -66,7 +67,7 @@ public:
     // Builds a new note with the default theme and the default title, hidden. `owner` is
     // the main window (may be null in tests); `number` the NoteID (0 until the main window
     // numbers it through set_number).
-    NoteWindow(QWidget* owner, int number);
+    NoteWindow(QWidget* owner, int number, NoteServices& services);
     ~NoteWindow() override;
 
     // Fills the window from a stored, received or imported record. Restored notes
@@ -145,7 +146,7 @@ public:
     void toggle_stay_on_top();
     bool is_stay_on_top() const { return stay_on_top_; }
     // Set when any note released its topmost state; cleared when a note becomes topmost.
-    static bool stay_on_top_released();
+    bool stay_on_top_released() const;
 
     // Accessors.
     int number() const { return number_; }
@@ -177,14 +178,7 @@ public:
     // Places the expiration and alarm icons for the current state.
     void place_reminder_icons();
 
-    // Appends a note's record to an export file (numbering and index entry are the export
-    // file's business). save_state with a target file goes through it; without one set such
-    // a save writes nothing and returns false.
-    using ExportWriter = std::function<bool(const NoteRecord& record, const std::string& file)>;
-    static void set_export_writer(ExportWriter writer);
-
-    // Process-wide scroll-bar flag read once at start by the main window (ShowScrollBar).
-    static void set_show_scroll_bar(bool on);
+    NoteServices& services() const { return services_; }
 
     // Frames shown by the last fade_out (0 when this system does not fade).
     int last_fade_frames() const { return last_fade_frames_; }
@@ -240,6 +234,7 @@ private:
     QRect work_area() const;
 
     int number_ = 0;
+    NoteServices& services_;
     TitleLook title_;
     BodyLook pending_body_look_;  // until the body exists
     bool rolled_up_ = false;

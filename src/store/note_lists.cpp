@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"

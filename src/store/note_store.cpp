@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/value_text.h"

@@ -21,15 +21,16 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/paths.h"
 #include "app/tray_menu.h"
 #include "note/note_geometry.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
+#include "support/test_services.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -72,7 +73,7 @@ protected:
     }
 
     MainWindow& start() {
-        window_ = std::make_unique<MainWindow>();
+        window_ = std::make_unique<MainWindow>(ts_.services);
         EXPECT_TRUE(window_->start());
         QApplication::processEvents();
         return *window_;
@@ -89,6 +90,7 @@ protected:
     }
 
     QTemporaryDir dir_;
+    test::TestServices ts_;
     std::string folder_;
     std::string ini_;
     test::ErrorRecorder reports_;
@@ -239,10 +241,11 @@ TEST_F(MainWindowTest, ShowAllLockCancelLeavesNotesHiddenAndWrongPasswordIsRefus
     MainWindow& w = start();
     DialogEnd end = DialogEnd::Cancel;
     std::string typed;
-    w.hooks().show_all_password = [&](std::string& out) {
-        out = typed;
-        return end;
-    };
+    QObject::connect(&w, &MainWindow::show_all_password_requested,
+                     [&](DialogEnd* out_end, std::string* out) {
+                         *out = typed;
+                         *out_end = end;
+                     });
     w.show_all();
     QApplication::processEvents();
     EXPECT_FALSE(w.notes()[0]->isVisible());
@@ -285,7 +288,7 @@ TEST_F(MainWindowTest, TrayMenuItemsIdsAndEnableStates) {
     EXPECT_TRUE(w.tray_action(kCmdExit)->isEnabled());
 
     // Export and Hide all follow the visible notes when the menu opens.
-    w.hooks().export_notes = [] {};
+    w.set_command_available(kCmdExport, true);
     ASSERT_TRUE(w.prepare_tray_menu());
     EXPECT_TRUE(w.tray_action(kCmdHideAll)->isEnabled());
     EXPECT_TRUE(w.tray_action(kCmdExport)->isEnabled());
@@ -297,7 +300,9 @@ TEST_F(MainWindowTest, TrayMenuItemsIdsAndEnableStates) {
 
     // About is greyed while its box is open.
     bool was_enabled = true;
-    w.hooks().about = [&] { was_enabled = w.tray_action(kCmdAbout)->isEnabled(); };
+    w.set_command_available(kCmdAbout, true);
+    QObject::connect(&w, &MainWindow::about_requested,
+                     [&] { was_enabled = w.tray_action(kCmdAbout)->isEnabled(); });
     ASSERT_TRUE(w.prepare_tray_menu());
     w.tray_action(kCmdAbout)->trigger();
     EXPECT_FALSE(was_enabled);
@@ -319,7 +324,7 @@ TEST_F(MainWindowTest, CloseWithTheAttackFlagReportsFirstAndClosesOnTheSecondReq
     w.new_note();
     w.set_note_count(7);
     bool stopped = false;
-    w.hooks().stop_server = [&] { stopped = true; };
+    QObject::connect(&w, &MainWindow::closing, [&] { stopped = true; });
     w.set_attack_flag(true);
     {
         BoxAnswerer boxes;
@@ -369,7 +374,7 @@ TEST_F(MainWindowTest, VersionThatCannotBeWrittenEndsTheStart) {
     set_app_paths(
         AppPaths{folder_, blocker + "/Korvadesk.ini", blocker + "/Korvadesk.net", "Linux"});
     BoxAnswerer boxes;
-    window_ = std::make_unique<MainWindow>();
+    window_ = std::make_unique<MainWindow>(ts_.services);
     EXPECT_FALSE(window_->start());
     // One message, not a failure report per theme record before it.
     ASSERT_EQ(boxes.texts.size(), 1u);
@@ -443,7 +448,7 @@ TEST_F(MainWindowTest, ReadOnlySettingsFileEndsTheStartAndIsNotReplaced) {
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
     const std::string before = ProfileFile::read(ini_, "KORVADESK", "Version", 20);
     BoxAnswerer boxes;
-    window_ = std::make_unique<MainWindow>();
+    window_ = std::make_unique<MainWindow>(ts_.services);
     EXPECT_FALSE(window_->start());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("Sorry but Korvadesk program is not working properly", 0), 0u);

@@ -13,14 +13,21 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/paths.h"
 #include "note/note_geometry.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "support/app_paths_in.h"
 #include "support/sample_note.h"
+#include "support/test_services.h"
 
 namespace kd {
 namespace {
+
+// The notes of this file share one set of services; none of its tests changes them.
+NoteServices& services() {
+    static test::TestServices shared;
+    return shared.services;
+}
 
 TEST(NoteScreens, NotesOnTheSecondMonitorStayAndMoveToTheFirstWhenItGoes) {
     QTemporaryDir dir;
@@ -30,9 +37,9 @@ TEST(NoteScreens, NotesOnTheSecondMonitorStayAndMoveToTheFirstWhenItGoes) {
     QScreen* second = QGuiApplication::screens()[1];
     ASSERT_EQ(second->geometry(), QRect(1280, 0, 1280, 1024));
 
-    MainWindow main;
+    MainWindow main(services());
     auto restore = [&](int number, int left, int top) {
-        auto* note = new NoteWindow(&main, number);
+        auto* note = new NoteWindow(&main, number, services());
         main.adopt_note(note);
         NoteRecord r = test::sample_note_record(number);
         r.Left = left;

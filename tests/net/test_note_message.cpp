@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/paths.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"
+#include "platform/paths.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 

@@ -11,14 +11,16 @@
 #include <thread>
 
 #include "app/main_window.h"
-#include "app/paths.h"
+#include "app/wiring.h"
 #include "net/note_message.h"
 #include "net/note_receiving.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/socket.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
+#include "support/test_services.h"
 
 namespace kd {
 namespace {
@@ -73,13 +75,17 @@ protected:
         std::string step;
         port_ = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
         ProfileFile::write(p.IniPath, "KORVADESK", "CommunicationPort", std::to_string(port_));
-        main_ = std::make_unique<MainWindow>();
+        main_ = std::make_unique<MainWindow>(ts_.services);
         NoteReceiver::Options o;
         o.bind_address = "127.0.0.1";
-        receiving_ = new NoteReceiving(*main_, o);
-        receiving_->install();
-        main_->hooks().play_alert_sound = [this] { ++sounds_; };
-        main_->hooks().start_server();
+        receiving_ = new NoteReceiving(*main_, ts_.services, o, main_.get());
+        connect_receiving(*main_, *receiving_);
+        // The sounds are counted instead of played.
+        QObject::disconnect(receiving_, &NoteReceiving::arrival_sound_wanted, nullptr, nullptr);
+        QObject::disconnect(main_.get(), &MainWindow::alert_sound_requested, nullptr, nullptr);
+        QObject::connect(receiving_, &NoteReceiving::arrival_sound_wanted, [this] { ++sounds_; });
+        QObject::connect(main_.get(), &MainWindow::alert_sound_requested, [this] { ++sounds_; });
+        receiving_->start_server();
         auto end = std::chrono::steady_clock::now() + 5s;
         while (receiving_->receiver().listening_port() != port_ &&
                std::chrono::steady_clock::now() < end) {
@@ -92,6 +98,7 @@ protected:
     }
 
     test::TempDir dir_;
+    test::TestServices ts_;
     std::uint16_t port_ = 0;
     std::unique_ptr<MainWindow> main_;
     NoteReceiving* receiving_ = nullptr;  // owned by the main window
@@ -100,7 +107,7 @@ protected:
 
 TEST_F(NoteReceivingTest, NamedSenderBecomesARepliableNoteWindow) {
     ASSERT_EQ(send_note(port_, message_from("PC17", "ignored", "L")), kAcknowledgement);
-    main_->receive_tick();
+    emit main_->tick();
     ASSERT_EQ(main_->notes().size(), 1);
     NoteWindow* note = main_->notes().front();
     EXPECT_TRUE(note->title_text().starts_with("PC17 "));
@@ -121,7 +128,7 @@ TEST_F(NoteReceivingTest, AnonymousAndNameSendersShowACleanTitleAndCannotBeAnswe
     ProfileFile::write(app_paths().IniPath, "KORVADESK", "PlaySound", "No");
     ASSERT_EQ(send_note(port_, message_from("ANONYMOUS", "Shopping", "R")), kAcknowledgement);
     ASSERT_EQ(send_note(port_, message_from("Name:Anna", "x", "")), kAcknowledgement);
-    main_->receive_tick();
+    emit main_->tick();
     ASSERT_EQ(main_->notes().size(), 2);
     NoteWindow* anonymous = main_->notes()[0];
     NoteWindow* named = main_->notes()[1];
@@ -147,8 +154,8 @@ TEST_F(NoteReceivingTest, RejectedMessageWarnsOnceAndReceivingStops) {
         }
     });
     closer.start(20);
-    main_->receive_tick();
-    main_->receive_tick();
+    emit main_->tick();
+    emit main_->tick();
     closer.stop();
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(sounds_, 1);  // the warning sound

@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/paths.h"
 #include "net/loopback_peer.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"
 #include "net/note_sender.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/socket.h"
 #include "platform/temp_dir.h"

@@ -14,18 +14,20 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/paths.h"
+#include "app/wiring.h"
 #include "net/loopback_peer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/note_menus.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
+#include "support/test_services.h"
 
 namespace kd {
 namespace {
@@ -58,7 +60,7 @@ protected:
     }
 
     NoteWindow* make_note(int number) {
-        auto* w = new NoteWindow(nullptr, number);
+        auto* w = new NoteWindow(nullptr, number, ts_.services);
         NoteRecord r;
         r.NoteID = number;
         r.EditText = "{\\rtf1 Milk}";
@@ -84,6 +86,7 @@ protected:
     }
 
     test::TempDir dir_;
+    test::TestServices ts_;
     std::vector<QPointer<NoteWindow>> notes_;
     test::ErrorRecorder store_errors_;
 };
@@ -131,11 +134,10 @@ TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndTheGroupSendGoesTheSameWay) {
     EXPECT_TRUE(note->has_status(NoteStatus::Sent));
 
     // The note menus' group send and Reply go through the same procedure.
-    install_note_sending();
+    NetworkNoteSending sending;
     BoxAnswerer boxes;
-    note_menu_hooks().send_note(*note, {"no-such-host.invalid"}, "");
+    sending.send_note(*note, {"no-such-host.invalid"}, "");
     EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
-    note_menu_hooks().send_note = nullptr;
 }
 
 TEST_F(NoteSendingTest, EmailRecipientsAreReportedNotReachedAndTheNoteStaysUnsent) {
@@ -229,13 +231,13 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     std::string step;
     const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
     set("CommunicationPort", std::to_string(port));
-    auto main = std::make_unique<MainWindow>();
+    set("PlaySound", "No");
+    auto main = std::make_unique<MainWindow>(ts_.services);
     NoteReceiver::Options o;
     o.bind_address = "127.0.0.1";
-    auto* receiving = new NoteReceiving(*main, o);  // owned by the main window
-    receiving->install();
-    main->hooks().play_alert_sound = [] {};
-    main->hooks().start_server();
+    auto* receiving = new NoteReceiving(*main, ts_.services, o, main.get());
+    connect_receiving(*main, *receiving);
+    receiving->start_server();
     for (int i = 0; i < 500 && receiving->receiver().listening_port() != port; ++i) {
         std::this_thread::sleep_for(5ms);
     }
@@ -247,7 +249,7 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     EXPECT_TRUE(out.sent_without_errors()) << out.error_text;
     EXPECT_TRUE(note->has_status(NoteStatus::Sent));
 
-    main->receive_tick();
+    emit main->tick();
     ASSERT_EQ(main->notes().size(), 2);
     NoteWindow* got = main->notes()[1];
     EXPECT_TRUE(got->has_status(NoteStatus::Received));
@@ -257,7 +259,7 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     EXPECT_EQ(got->body_look().back_colour, note->body_look().back_colour);
     // A typed name keeps its case and cannot be answered.
     EXPECT_TRUE(got->title_text().starts_with("Tester ")) << got->title_text();
-    main->hooks().stop_server();
+    receiving->stop_server();
     main.reset();
 }
 

@@ -407,11 +407,11 @@ TEST_F(NoteBodyTest, FocusLossIsSignalled) {
 }
 
 TEST_F(NoteBodyTest, ScrollBarFlag) {
-    NoteBody::set_scroll_bar_flag(false);
+    body.set_scroll_bar_flag(false);
     EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     body.move(5, 5);
     EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    NoteBody::set_scroll_bar_flag(true);
+    body.set_scroll_bar_flag(true);
     EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 

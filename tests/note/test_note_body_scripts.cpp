@@ -11,8 +11,8 @@
 #include <QTest>
 #include <QTextCursor>
 
-#include "app/paths.h"
 #include "note/note_body.h"
+#include "platform/paths.h"
 #include "store/note_store.h"
 
 namespace kd {

@@ -7,9 +7,9 @@
 #include <QTextCursor>
 #include <QTextList>
 
-#include "app/paths.h"
 #include "net/note_message.h"
 #include "note/note_body.h"
+#include "platform/paths.h"
 #include "richtext/rtf_test_support.h"
 #include "store/note_store.h"
 

@@ -17,17 +17,18 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
 #include "net/receive_server.h"
 #include "note/note_menus.h"
 #include "note/note_menus_model.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
 #include "support/sample_note.h"
+#include "support/test_services.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -46,26 +47,24 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         set_app_paths(test::app_paths_in(dir_.path().toStdString()));
-        saved_hooks_ = note_menu_hooks();
-        note_menu_hooks().send_note = [this](NoteWindow& n, const std::vector<std::string>& r,
-                                             const std::string& s) {
+        sending_.on_send = [this](NoteWindow& n, const std::vector<std::string>& r,
+                                  const std::string& s) {
             sends_.push_back({n.number(), r, s});
             sending_seen_ = n.body()->sending();
         };
-        set_network_available(true);
-        nm::set_email_check_running(false);
+        ts_.services.set_sending(&sending_);
+        auto dialogs = std::make_unique<test::ScriptedDialogs>();
+        dialogs_ = dialogs.get();
+        ts_.services.set_dialogs(std::move(dialogs));
     }
     void TearDown() override {
         for (auto& w : windows_)
             delete w.data();
-        note_menu_hooks() = saved_hooks_;
-        set_network_available(true);
-        nm::set_email_check_running(false);
     }
 
     NoteWindow* make_note(int number, const std::string& title = "Shopping") {
         const NoteRecord r = test::sample_note_record(number, title);
-        auto* w = new NoteWindow(nullptr, number);
+        auto* w = new NoteWindow(nullptr, number, ts_.services);
         windows_.push_back(w);
         EXPECT_TRUE(w->create_from_record(r, false, false));
         return w;
@@ -116,7 +115,9 @@ protected:
     }
 
     QTemporaryDir dir_;
-    NoteMenuHooks saved_hooks_;
+    test::TestServices ts_;
+    test::ScriptedSending sending_;
+    test::ScriptedDialogs* dialogs_ = nullptr;
     test::ErrorRecorder errors_;
     std::vector<QPointer<NoteWindow>> windows_;
     std::vector<SendCall> sends_;
@@ -168,7 +169,7 @@ TEST_F(NoteMenusTest, TwentyFirstGroupIsNotOffered) {
 
 TEST_F(NoteMenusTest, NoGroupsShowsGreyedSavedGroupAndOtherFollowsTheNetworkFlag) {
     NoteWindow* w = make_note(1);
-    note_menu_hooks().send_dialog = [](NoteWindow&) -> std::optional<bool> { return false; };
+    sending_.on_dialog = [](NoteWindow&) -> std::optional<bool> { return false; };
     w->menus()->prepare_body_menu();
     auto items = send_items(w);
     ASSERT_EQ(items.size(), 2u);
@@ -177,13 +178,13 @@ TEST_F(NoteMenusTest, NoGroupsShowsGreyedSavedGroupAndOtherFollowsTheNetworkFlag
     EXPECT_FALSE(items[1].enabled);
     EXPECT_TRUE(items[0].enabled);
 
-    set_network_available(false);
+    ts_.services.set_network_available(false);
     w->menus()->prepare_body_menu();
     EXPECT_FALSE(send_items(w)[0].enabled);
 
     // Without the send dialog the item waits greyed.
-    set_network_available(true);
-    note_menu_hooks().send_dialog = nullptr;
+    ts_.services.set_network_available(true);
+    sending_.on_dialog = nullptr;
     w->menus()->prepare_body_menu();
     EXPECT_FALSE(send_items(w)[0].enabled);
 }
@@ -233,7 +234,7 @@ TEST_F(NoteMenusTest, ReplyItemOnlyOnReceivedNotesAndGreyedWhileBusy) {
     EXPECT_FALSE(received->menus()->send_menu()->menuAction()->isEnabled());
 
     received->body()->set_sending(false);
-    nm::set_email_check_running(true);
+    ts_.services.set_email_check_running(true);
     received->menus()->prepare_body_menu();
     EXPECT_FALSE(reply->isEnabled());
     EXPECT_FALSE(received->menus()->send_menu()->menuAction()->isEnabled());
@@ -264,7 +265,7 @@ TEST_F(NoteMenusTest, ReplyAsksUnlessAskWhenReplyIsNo) {
 
 TEST_F(NoteMenusTest, OtherAppliesTheDialogOutcome) {
     NoteWindow* w = make_note(5);
-    note_menu_hooks().send_dialog = [](NoteWindow& n) -> std::optional<bool> {
+    sending_.on_dialog = [](NoteWindow& n) -> std::optional<bool> {
         EXPECT_TRUE(n.body()->sending());
         return false;
     };
@@ -273,11 +274,11 @@ TEST_F(NoteMenusTest, OtherAppliesTheDialogOutcome) {
     EXPECT_FALSE(w->body()->sending());
 
     // A cancelled dialog changes nothing; a clean send with DeleteNote removes the note.
-    note_menu_hooks().send_dialog = [](NoteWindow&) -> std::optional<bool> { return {}; };
+    sending_.on_dialog = [](NoteWindow&) -> std::optional<bool> { return {}; };
     w->menus()->run_command(nm::kSendOther);
     EXPECT_FALSE(w->has_status(NoteStatus::Sent));
     setting("AfterSend", "DeleteNote");
-    note_menu_hooks().send_dialog = [](NoteWindow&) -> std::optional<bool> { return true; };
+    sending_.on_dialog = [](NoteWindow&) -> std::optional<bool> { return true; };
     w->menus()->run_command(nm::kSendOther);
     EXPECT_TRUE(w->is_deleted());
     EXPECT_FALSE(NoteStore().record_exists(5));
@@ -378,7 +379,7 @@ TEST_F(NoteMenusTest, TitleStylesFontCaseAndEdit) {
     w->menus()->run_command(nm::kTitleRegular);
     EXPECT_EQ(w->title_look().style, "R");
 
-    note_menu_hooks().choose_font = [](QWidget*, const QFont& initial) -> std::optional<QFont> {
+    dialogs_->font = [](QWidget*, const QFont& initial) -> std::optional<QFont> {
         QFont f(initial);
         f.setFamily("DejaVu Serif");
         f.setPointSizeF(12.5);
@@ -395,7 +396,7 @@ TEST_F(NoteMenusTest, TitleStylesFontCaseAndEdit) {
     EXPECT_EQ(w->title_text(), "SHOPPING ");
 
     std::string offered;
-    note_menu_hooks().edit_title = [&](QWidget*, const std::string& initial) {
+    dialogs_->title = [&](QWidget*, const std::string& initial) {
         offered = initial;
         return std::optional<std::string>("Groceries");
     };
@@ -405,18 +406,14 @@ TEST_F(NoteMenusTest, TitleStylesFontCaseAndEdit) {
     EXPECT_EQ(w->windowTitle(), "Groceries ");
 
     // Cancelled dialogs change nothing.
-    note_menu_hooks().edit_title = [](QWidget*, const std::string&) {
-        return std::optional<std::string>();
-    };
-    note_menu_hooks().choose_colour = [](QWidget*, const QColor&) {
-        return std::optional<QColor>();
-    };
+    dialogs_->title = [](QWidget*, const std::string&) { return std::optional<std::string>(); };
+    dialogs_->colour = [](QWidget*, const QColor&) { return std::optional<QColor>(); };
     const ColorRef before = w->title_look().back_colour;
     w->menus()->run_command(nm::kEditTitle);
     w->menus()->run_command(nm::kTitleColor);
     EXPECT_EQ(w->title_text(), "Groceries ");
     EXPECT_EQ(w->title_look().back_colour, before);
-    note_menu_hooks().choose_colour = [](QWidget*, const QColor&) {
+    dialogs_->colour = [](QWidget*, const QColor&) {
         return std::optional<QColor>(QColor(0x11, 0x22, 0x33));
     };
     w->menus()->run_command(nm::kTitleColor);
@@ -489,10 +486,12 @@ TEST_F(NoteMenusTest, LaterFeaturesWaitGreyedUntilTheirHookArrives) {
         EXPECT_FALSE(w->menus()->body_action(id)->isEnabled()) << id;
     }
     int printed = 0;
-    note_menu_hooks().commands[nm::kPrintNote] = [&](NoteWindow& n) {
-        EXPECT_EQ(&n, w);
+    ts_.services.set_command_enabled(nm::kPrintNote, true);
+    QObject::connect(&ts_.services, &NoteServices::command_requested, [&](int id, NoteWindow* n) {
+        EXPECT_EQ(id, nm::kPrintNote);
+        EXPECT_EQ(n, w);
         ++printed;
-    };
+    });
     w->menus()->prepare_body_menu();
     EXPECT_TRUE(w->menus()->body_action(nm::kPrintNote)->isEnabled());
     w->menus()->run_command(nm::kPrintNote);

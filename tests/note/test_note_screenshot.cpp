@@ -10,14 +10,21 @@
 #include <QTextEdit>
 #include <cstdlib>
 
-#include "app/paths.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "store/note_record.h"
 #include "support/app_paths_in.h"
+#include "support/test_services.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
 namespace {
+
+// The notes of this file share one set of services; none of its tests changes them.
+NoteServices& services() {
+    static test::TestServices shared;
+    return shared.services;
+}
 
 NoteRecord note(int theme, int number, const char* title, const char* rtf, int left, int top, int w,
                 int h) {
@@ -46,7 +53,7 @@ TEST(NoteScreenshot, ThreeNotesOneRolledUp) {
     desk.setGeometry(0, 0, 560, 340);
     desk.show();
 
-    NoteWindow a(nullptr, 1), b(nullptr, 2), c(nullptr, 3);
+    NoteWindow a(nullptr, 1, services()), b(nullptr, 2, services()), c(nullptr, 3, services());
     a.create_from_record(
         note(0, 1, "Shopping",
              R"({\rtf1\ansi{\fonttbl{\f0 Verdana;}}\f0\fs16 Milk\par {\b Bread}\par Apples\par})",

@@ -22,16 +22,17 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
 #include "note/note_bounds.h"
 #include "note/note_geometry.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
 #include "support/sample_note.h"
+#include "support/test_services.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -49,7 +50,7 @@ protected:
     }
 
     NoteWindow* make_note(int number) {
-        auto* w = new NoteWindow(nullptr, number);
+        auto* w = new NoteWindow(nullptr, number, ts_.services);
         windows_.push_back(w);
         return w;
     }
@@ -99,6 +100,7 @@ protected:
     }
 
     QTemporaryDir dir_;
+    test::TestServices ts_;
     test::ErrorRecorder errors_;
     std::vector<QPointer<NoteWindow>> windows_;
     std::string box_text_;
@@ -559,7 +561,7 @@ TEST_F(NoteWindowTest, ToolNoteTellsTheTaskbarToSkipIt) {
     // Owned by a main window that has an X window of its own, the note still stands alone.
     QWidget owner;
     owner.winId();
-    auto* owned = new NoteWindow(&owner, 3);
+    auto* owned = new NoteWindow(&owner, 3, ts_.services);
     owned->show();
     QApplication::processEvents();
     ASSERT_NE(owned->windowHandle(), nullptr);
@@ -631,13 +633,19 @@ TEST_F(NoteWindowTest, ExportSaveGoesToTheExportWriterNotTheStore) {
     EXPECT_FALSE(w->save_state("/tmp/unused.kvd"));  // no writer: nothing written
     std::string file;
     NoteRecord exported;
-    NoteWindow::set_export_writer([&](const NoteRecord& r, const std::string& f) {
-        exported = r;
-        file = f;
-        return true;
-    });
+    struct Writer : NoteExportWriter {
+        NoteRecord& exported;
+        std::string& file;
+        Writer(NoteRecord& r, std::string& f) : exported(r), file(f) {}
+        bool write(const NoteRecord& r, const std::string& f) override {
+            exported = r;
+            file = f;
+            return true;
+        }
+    } writer(exported, file);
+    ts_.services.set_export_writer(&writer);
     EXPECT_TRUE(w->save_state("/tmp/notes.kvd"));
-    NoteWindow::set_export_writer({});
+    ts_.services.set_export_writer(nullptr);
     EXPECT_EQ(file, "/tmp/notes.kvd");
     EXPECT_EQ(exported.TitleText, "Shopping");
     EXPECT_EQ(exported.NoteID, 2);

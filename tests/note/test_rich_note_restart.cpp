@@ -22,17 +22,24 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/paths.h"
 #include "note/note_window.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "richtext/rtf_test_support.h"
 #include "store/note_store.h"
 #include "support/error_recorder.h"
 #include "support/program_runner.h"
+#include "support/test_services.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
 namespace {
+
+// The notes of this file share one set of services; none of its tests changes them.
+NoteServices& services() {
+    static test::TestServices shared;
+    return shared.services;
+}
 
 using namespace std::chrono_literals;
 
@@ -143,7 +150,7 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
     std::string original_rtf, original_look, stored_rtf;
     QString original_text;
     {
-        NoteWindow note(nullptr, 1);
+        NoteWindow note(nullptr, 1, services());
         ASSERT_TRUE(note.create_from_record(record, false, false));
         write_mixed_note(*note.body());
         ASSERT_TRUE(note.save_state());
@@ -185,7 +192,7 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
     NoteRecord back;
     ASSERT_TRUE(stored(1, back));
     EXPECT_EQ(back.EditText, stored_rtf);
-    NoteWindow again(nullptr, 1);
+    NoteWindow again(nullptr, 1, services());
     ASSERT_TRUE(again.create_from_record(back, false, false));
     const QTextDocument& doc = *again.body()->document();
     EXPECT_EQ(again.body()->toPlainText(), original_text);
@@ -214,7 +221,7 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
 }
 
 TEST_F(RichNote, TypedTextAndShortcutsAreSavedWhenTheFocusGoesToAnotherWindow) {
-    NoteWindow note(nullptr, 2);
+    NoteWindow note(nullptr, 2, services());
     ASSERT_TRUE(note.create_from_record(sample_record(2), false, false));
     NoteBody* body = note.body();
     note.activateWindow();
@@ -242,7 +249,7 @@ TEST_F(RichNote, TypedTextAndShortcutsAreSavedWhenTheFocusGoesToAnotherWindow) {
     ASSERT_TRUE(wait_for([&] { return stored(2, saved); })) << "focus loss saves the note";
     EXPECT_NE(saved.EditText.find(" \\'7c milk \\'7e sugar"), std::string::npos) << saved.EditText;
 
-    NoteWindow again(nullptr, 2);
+    NoteWindow again(nullptr, 2, services());
     ASSERT_TRUE(again.create_from_record(saved, false, false));
     EXPECT_EQ(again.body()->toPlainText(), "Tea | milk ~ sugar");
     QTextCursor c(again.body()->document());
@@ -257,7 +264,7 @@ TEST_F(RichNote, TypedTextAndShortcutsAreSavedWhenTheFocusGoesToAnotherWindow) {
 TEST_F(RichNote, WebAddressOfARestoredNoteOpensOnAClickAndFollowsAReload) {
     NoteRecord record = sample_record(3);
     record.EditText = rtf_of("Recipe: www.example.org/cake is good");
-    NoteWindow note(nullptr, 3);
+    NoteWindow note(nullptr, 3, services());
     ASSERT_TRUE(note.create_from_record(record, false, false));
     NoteBody* body = note.body();
     std::vector<QUrl> opened;
@@ -305,7 +312,7 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
     for (const char* setting : {"No", "Yes"}) {
         SCOPED_TRACE(setting);
         ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "ShowScrollBar", setting));
-        MainWindow main;
+        MainWindow main(services());
         ASSERT_TRUE(main.start());
         ASSERT_EQ(main.notes().size(), 1);
         NoteWindow* note = main.notes().first();
@@ -324,7 +331,7 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
 // (QTextDocument::adjustSize after placing the body): a new note then breaks typed text at
 // every word, and a centred line sits left of the middle of the note.
 TEST_F(RichNote, TextLaysOutAtTheFullWidthOfTheBody) {
-    NoteWindow note(nullptr, 4);
+    NoteWindow note(nullptr, 4, services());
     ASSERT_TRUE(note.create_from_record(sample_record(4), false, false));
     NoteBody* body = note.body();
     QTest::keyClicks(body, "hello world this is a note");

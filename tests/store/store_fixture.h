@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
 #include "support/error_recorder.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace kd::test {
 

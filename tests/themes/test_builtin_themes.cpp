@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "themes/builtin_themes.h"

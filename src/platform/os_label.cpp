@@ -1,4 +1,4 @@
-#include "app/os_label.h"
+#include "platform/os_label.h"
 
 namespace kd {
 

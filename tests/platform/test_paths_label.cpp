@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/os_label.h"
-#include "app/paths.h"
+#include "platform/os_label.h"
+#include "platform/paths.h"
 
 namespace kd {
 namespace {

@@ -1,11 +1,11 @@
-#include "app/paths.h"
+#include "platform/paths.h"
 
 #include <unistd.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/os_label.h"
+#include "platform/os_label.h"
 
 namespace kd {
 

@@ -1,0 +1,22 @@
+#include "app/wiring.h"
+
+#include "app/main_window.h"
+#include "net/arrival_sound.h"
+#include "net/note_receiving.h"
+
+namespace kd {
+
+void connect_receiving(MainWindow& main, NoteReceiving& receiving) {
+    QObject::connect(&main, &MainWindow::started, &receiving, [&main, &receiving] {
+        receiving.set_intervals(main.check_email_interval(), main.read_network_interval());
+        receiving.start_server();
+    });
+    QObject::connect(&main, &MainWindow::closing, &receiving, &NoteReceiving::stop_server);
+    QObject::connect(&main, &MainWindow::tick, &receiving, &NoteReceiving::tick);
+    QObject::connect(&main, &MainWindow::alert_sound_requested, &main, &play_arrival_sound);
+    QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &main, &play_arrival_sound);
+    QObject::connect(&receiving, &NoteReceiving::attack_detected, &main,
+                     &MainWindow::report_attack);
+}
+
+}  // namespace kd

@@ -1,0 +1,15 @@
+// How the program's modules are connected to the main window; the application uses it, and
+// tests that run the main window with receiving use the same connections.
+#pragma once
+
+namespace kd {
+
+class MainWindow;
+class NoteReceiving;
+
+// The server starts once the notes are restored and the timer runs, with the intervals the
+// main window read at start; it stops when the program closes. Each timer tick hands the
+// waiting notes over; arrivals play the sound, and an attack is reported at the next close.
+void connect_receiving(MainWindow& main, NoteReceiving& receiving);
+
+}  // namespace kd

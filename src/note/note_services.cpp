@@ -1,0 +1,57 @@
+#include "note/note_services.h"
+
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+
+#include "note/note_menus_model.h"
+
+namespace kd {
+
+std::optional<QFont> NoteDialogs::choose_font(QWidget* parent, const QFont& initial) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, parent);
+    return ok ? std::optional<QFont>(chosen) : std::nullopt;
+}
+
+std::optional<QColor> NoteDialogs::choose_colour(QWidget* parent, const QColor& initial) {
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
+}
+
+// Until the program's own text-entry dialog exists: the same caption, OK only with text.
+std::optional<std::string> NoteDialogs::edit_title(QWidget* parent, const std::string& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, note_menu::kEditTitleCaption, QString(), QLineEdit::Normal,
+                              QString::fromStdString(initial), &ok);
+    if (!ok)
+        return std::nullopt;
+    const std::string entered = note_menu::trimmed(text.toStdString());
+    if (entered.empty())
+        return std::nullopt;
+    return entered;
+}
+
+NoteServices::NoteServices(const Clock& clock, MessageBoxes& boxes, QObject* parent)
+    : QObject(parent), clock_(clock), boxes_(boxes), dialogs_(std::make_unique<NoteDialogs>()) {}
+
+NoteServices::~NoteServices() = default;
+
+void NoteServices::set_dialogs(std::unique_ptr<NoteDialogs> dialogs) {
+    dialogs_ = dialogs ? std::move(dialogs) : std::make_unique<NoteDialogs>();
+}
+
+void NoteServices::set_command_enabled(int id, bool enabled) {
+    if (enabled)
+        commands_.insert(id);
+    else
+        commands_.remove(id);
+}
+
+void NoteServices::set_show_scroll_bar(bool show) {
+    show_scroll_bar_ = show;
+    emit show_scroll_bar_changed(show);
+}
+
+}  // namespace kd

@@ -1,0 +1,131 @@
+// What note windows need from the rest of the program, in one object that the application
+// makes once and hands to every note: the clock, the message boxes, the dialogs the note
+// menus open, the sending side, the commands other parts carry out, and the few settings and
+// states that all notes share. Parts above the notes (net, files, themes, ...) plug in here;
+// nothing in it is process-wide, so every test makes its own.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QObject>
+#include <QSet>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/note_record.h"
+
+class QMenu;
+class QWidget;
+
+namespace kd {
+
+class Clock;
+class MessageBoxes;
+class NoteWindow;
+
+// The dialogs of the note menus; the standard ones unless a test gives its own. Each gives
+// nothing on Cancel.
+class NoteDialogs {
+public:
+    virtual ~NoteDialogs() = default;
+    virtual std::optional<QFont> choose_font(QWidget* parent, const QFont& initial);
+    virtual std::optional<QColor> choose_colour(QWidget* parent, const QColor& initial);
+    // The title text; nothing for Cancel or for a text of blanks only.
+    virtual std::optional<std::string> edit_title(QWidget* parent, const std::string& initial);
+};
+
+// The sending side, which lives above the notes.
+class NoteSendingService {
+public:
+    virtual ~NoteSendingService() = default;
+    // The common sending procedure: marks the note, applies AfterSend and reports errors.
+    // `sender` is the SentFrom setting as stored.
+    virtual void send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+                           const std::string& sender) = 0;
+    // The send dialog for this note ("Other ..."): nothing when cancelled or missing, else
+    // whether every recipient got the note.
+    virtual bool has_send_dialog() const { return false; }
+    virtual std::optional<bool> send_dialog(NoteWindow&) { return std::nullopt; }
+};
+
+// Appends a note's record to an export file (numbering and index entry are the export
+// file's business).
+class NoteExportWriter {
+public:
+    virtual ~NoteExportWriter() = default;
+    virtual bool write(const NoteRecord& record, const std::string& file) = 0;
+};
+
+class NoteServices : public QObject {
+    Q_OBJECT
+public:
+    NoteServices(const Clock& clock, MessageBoxes& boxes, QObject* parent = nullptr);
+    ~NoteServices() override;
+
+    const Clock& clock() const { return clock_; }
+    MessageBoxes& boxes() const { return boxes_; }
+
+    NoteDialogs& dialogs() const { return *dialogs_; }
+    void set_dialogs(std::unique_ptr<NoteDialogs> dialogs);
+
+    // Null while nothing sends notes.
+    NoteSendingService* sending() const { return sending_; }
+    void set_sending(NoteSendingService* sending) { sending_ = sending; }
+
+    // Null while there is no export.
+    NoteExportWriter* export_writer() const { return export_writer_; }
+    void set_export_writer(NoteExportWriter* writer) { export_writer_ = writer; }
+
+    // Menu commands carried out elsewhere (themes, alarm, expiration, files, printing), by
+    // id: the item is enabled while its command is, and choosing it emits command_requested.
+    void set_command_enabled(int id, bool enabled);
+    bool command_enabled(int id) const { return commands_.contains(id); }
+
+    // Shared states. The network is available until the receiving server fails.
+    bool network_available() const { return network_available_; }
+    void set_network_available(bool available) { network_available_ = available; }
+    bool email_check_running() const { return email_check_running_; }
+    void set_email_check_running(bool running) { email_check_running_ = running; }
+    // ShowScrollBar as read at start; a change reaches every note body.
+    bool show_scroll_bar() const { return show_scroll_bar_; }
+    void set_show_scroll_bar(bool show);
+    // Set when any note released its topmost state; cleared when a note becomes topmost.
+    bool stay_on_top_released() const { return stay_on_top_released_; }
+    void set_stay_on_top_released(bool released) { stay_on_top_released_ = released; }
+
+signals:
+    void command_requested(int id, kd::NoteWindow* note);
+    // The body menu of `note` opens: the saved-theme items of `theme_menu` are filled here
+    // (their placeholders are hidden before); a receiver has the last word on those items.
+    void theme_menu_preparing(kd::NoteWindow* note, QMenu* theme_menu);
+    void show_scroll_bar_changed(bool show);
+
+private:
+    const Clock& clock_;
+    MessageBoxes& boxes_;
+    std::unique_ptr<NoteDialogs> dialogs_;
+    NoteSendingService* sending_ = nullptr;
+    NoteExportWriter* export_writer_ = nullptr;
+    QSet<int> commands_;
+    bool network_available_ = true;
+    bool email_check_running_ = false;
+    bool show_scroll_bar_ = true;
+    bool stay_on_top_released_ = false;
+};
+
+// The main window as the notes and the parts that make notes see it: it owns, numbers and
+// places every note window.
+class NoteHost {
+public:
+    virtual ~NoteHost() = default;
+    // A new note window owned by the host and connected to it, not yet numbered or shown;
+    // fill it with create_from_record (placed as new).
+    virtual NoteWindow* create_note() = 0;
+    // The highest note number handed out.
+    virtual int note_count() const = 0;
+};
+
+}  // namespace kd
