@@ -44,16 +44,6 @@ TEST_F(Values, WeekdayFromTheCalendar) {
     EXPECT_EQ(stamp_weekday({31, 12, 9999}), 5);  // Friday
 }
 
-TEST_F(Values, DisplayDateByEachFormat) {
-    const NoteStamp d{7, 3, 2026, 9, 5};
-    EXPECT_EQ(format_display_date("DD.MM.YYYY", d), "07.03.2026");
-    EXPECT_EQ(format_display_date("DD-MM-YYYY", d), "07-03-2026");
-    EXPECT_EQ(format_display_date("YYYY-MM-DD", d), "2026-03-07");
-    EXPECT_EQ(format_display_date("MM/DD/YYYY", d), "03/07/2026");
-    EXPECT_EQ(format_display_date("", d), "");
-    EXPECT_EQ(format_display_date("dd.mm.yyyy", d), "");
-}
-
 TEST_F(Values, AlarmValueExactStringAndBack) {
     const NoteAlarm weekly{{7, 3, 2026, 9, 5, 42}, AlarmRepeat::Weekly, true};
     const std::string v = make_alarm_value(weekly);
