@@ -302,13 +302,6 @@ ParsedMessage parse_note_message(std::string_view text, int hour, int minute) {
     return result;
 }
 
-ParsedMessage parse_note_message(std::string_view text) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return parse_note_message(text, local.tm_hour, local.tm_min);
-}
-
 std::string decode_received_text(std::string_view bytes) {
     return text_as_utf8(bytes);
 }

@@ -87,8 +87,6 @@ struct ParsedMessage {
 // Parses a message into a received-note record; `hour` and `minute` are the local time the
 // title of a named sender shows. Text past the last "~" is ignored, fields past 22 too.
 ParsedMessage parse_note_message(std::string_view text, int hour, int minute);
-// Same, with the local clock.
-ParsedMessage parse_note_message(std::string_view text);
 
 // Received bytes as UTF-8: valid UTF-8 stays as it is, anything else (a Windows copy writes its
 // ANSI code page) is read as Windows-1252.

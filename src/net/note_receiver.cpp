@@ -9,8 +9,9 @@ namespace kd {
 
 namespace {
 
-constexpr const char* kPlaySoundKey = "PlaySound";
-constexpr const char* kCommunicationPortKey = "CommunicationPort";
+// Read here with the lists' file rather than through NoteStore, which works on IniPath.
+constexpr std::string_view kPlaySoundKey = store_texts::kPlaySound;
+constexpr std::string_view kCommunicationPortKey = store_texts::kCommunicationPort;
 constexpr std::size_t kFlagCapacity = settings_capacity::kShort;
 constexpr std::size_t kPortCapacity = settings_capacity::kShort;
 

@@ -4,11 +4,12 @@
 #include <string>
 
 #include "store/note_record.h"
+#include "store/store_texts.h"
 
 namespace kd::note_settings {
 
-inline constexpr const char* kYes = "Yes";
-inline constexpr const char* kNo = "No";
+inline constexpr std::string_view kYes = store_texts::kYes;
+inline constexpr std::string_view kNo = store_texts::kNo;
 inline constexpr const char* kDateTitleWord = "Date";
 
 bool show_task_bar();       // only "Yes" gives a taskbar button

@@ -35,6 +35,7 @@ MessageBoxes::Button MessageBoxes::show(QWidget* parent, QMessageBox::Icon icon,
                 default_button != QMessageBox::NoButton ? default_button : first_button(buttons);
         }
         texts_.push_back(text.toStdString());
+        last_icon_ = icon;
         return answer;
     }
     return exec_box(parent, icon, caption.isEmpty() ? QString::fromUtf8(kAppName) : caption, text,

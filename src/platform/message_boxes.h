@@ -42,9 +42,15 @@ public:
     // Every box from now on is answered without being shown: with `answer`, or with its
     // default button (else its first one) when `answer` is NoButton.
     void answer_all(Button answer = QMessageBox::NoButton) { all_ = answer; }
-    // Texts of the boxes answered without being shown, in order.
+    // Shows boxes again (after answer_all).
+    void stop_answering() {
+        all_.reset();
+        next_.clear();
+    }
+    // Texts of the boxes answered without being shown, in order, and the icon of the last.
     const std::vector<std::string>& answered_texts() const { return texts_; }
     std::vector<std::string> take_answered_texts();
+    QMessageBox::Icon last_answered_icon() const { return last_icon_; }
 
 protected:
     // Shows the box; tests of this class may replace it.
@@ -55,6 +61,7 @@ private:
     std::deque<Button> next_;
     std::optional<Button> all_;
     std::vector<std::string> texts_;
+    QMessageBox::Icon last_icon_ = QMessageBox::NoIcon;
 };
 
 }  // namespace kd

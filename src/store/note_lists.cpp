@@ -8,6 +8,7 @@
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "store/value_text.h"
 
 namespace kd {
 
@@ -16,29 +17,6 @@ using namespace lists;
 namespace {
 
 constexpr std::size_t kNumberCapacity = 10;
-
-long long leading_number(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long v = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (v < 1000000000000LL) {
-            v = v * 10 + (text[i] - '0');
-        }
-    }
-    return negative ? -v : v;
-}
-
-int to_int(long long v) {
-    return static_cast<int>(std::clamp<long long>(v, -2147483647LL - 1, 2147483647LL));
-}
 
 }  // namespace
 
@@ -178,8 +156,8 @@ bool NoteLists::delete_saved_theme_name(int key) const {
 }
 
 int NoteLists::next_saved_theme_number() const {
-    int position = to_int(leading_number(
-        ProfileFile::read(ini_path_, kMainSection, kLastSavedThemeNumberKey, kNumberCapacity)));
+    int position = leading_int(
+        ProfileFile::read(ini_path_, kMainSection, kLastSavedThemeNumberKey, kNumberCapacity));
     // Anything outside the slots (a hand-edited file) starts over at the first slot rather
     // than writing a record outside the saved-theme range.
     if (position < 0 || position >= kSavedThemeSlots) {
@@ -243,8 +221,7 @@ bool NoteLists::write_email_mailbox(std::string_view message) const {
 }
 
 int NoteLists::exported_notes(const std::string& file) {
-    return to_int(
-        leading_number(ProfileFile::read(file, kMainSection, kExportedNotesKey, kNumberCapacity)));
+    return leading_int(ProfileFile::read(file, kMainSection, kExportedNotesKey, kNumberCapacity));
 }
 
 bool NoteLists::set_exported_notes(const std::string& file, int count) {

@@ -9,8 +9,8 @@ namespace {
 constexpr const char* kThemeFace = "Verdana";
 constexpr int kThemeFontSize = 8;
 constexpr const char* kThemeTitleStyle = "C";
-constexpr const char* kYes = "Yes";
-constexpr const char* kNo = "No";
+constexpr std::string_view kYes = store_texts::kYes;
+constexpr std::string_view kNo = store_texts::kNo;
 
 constexpr ColorRef kBlack = 0x000000;
 constexpr ColorRef kWhite = 0xFFFFFF;

@@ -250,7 +250,7 @@ TEST_F(MainWindowTest, ShowAllLockCancelLeavesNotesHiddenAndWrongPasswordIsRefus
     QApplication::processEvents();
     EXPECT_FALSE(w.notes()[0]->isVisible());
 
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     end = DialogEnd::Ok;
     typed = "Secret";
     w.show_all();
@@ -327,7 +327,7 @@ TEST_F(MainWindowTest, CloseWithTheAttackFlagReportsFirstAndClosesOnTheSecondReq
     QObject::connect(&w, &MainWindow::closing, [&] { stopped = true; });
     w.set_attack_flag(true);
     {
-        BoxAnswerer boxes;
+        BoxAnswerer boxes(ts_.boxes);
         EXPECT_FALSE(w.request_close());
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_EQ(boxes.texts[0].rfind("Possible silent flood or buffer-overflow attack !\n", 0),
@@ -373,7 +373,7 @@ TEST_F(MainWindowTest, VersionThatCannotBeWrittenEndsTheStart) {
     std::ofstream(blocker) << "x";
     set_app_paths(
         AppPaths{folder_, blocker + "/Korvadesk.ini", blocker + "/Korvadesk.net", "Linux"});
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     window_ = std::make_unique<MainWindow>(ts_.services);
     EXPECT_FALSE(window_->start());
     // One message, not a failure report per theme record before it.
@@ -447,7 +447,7 @@ TEST_F(MainWindowTest, ReadOnlySettingsFileEndsTheStartAndIsNotReplaced) {
     NoteStore().set_version("5.lan");
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
     const std::string before = ProfileFile::read(ini_, "KORVADESK", "Version", 20);
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     window_ = std::make_unique<MainWindow>(ts_.services);
     EXPECT_FALSE(window_->start());
     ASSERT_EQ(boxes.texts.size(), 1u);

@@ -95,7 +95,7 @@ TEST_F(NoteSendingTest, EveryRecipientIsTriedAndOnlyTheFailingOneIsReported) {
     RawServer server(acknowledging());
     set("CommunicationPort", std::to_string(server.port()));
     NoteWindow* note = make_note(1);
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     SendOutcome out = send_note(*note, {"127.0.0.1", "no-such-host.invalid", "localhost"}, "pc17");
     const std::string line =
         "NO-SUCH-HOST.INVALID : Can't find computer with that name or IP address.\n";
@@ -115,7 +115,7 @@ TEST_F(NoteSendingTest, FailureWithoutReportStillMarksTheNote) {
     }
     set("CommunicationPort", std::to_string(closed_port));
     NoteWindow* note = make_note(1);
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     SendOutcome out = send_note(*note, {"localhost"}, "");
     EXPECT_EQ(out.error_text,
               "LOCALHOST : Korvadesk program must be installed and started on computer.\n");
@@ -135,7 +135,7 @@ TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndTheGroupSendGoesTheSameWay) {
 
     // The note menus' group send and Reply go through the same procedure.
     NetworkNoteSending sending;
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     sending.send_note(*note, {"no-such-host.invalid"}, "");
     EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
 }
@@ -146,7 +146,7 @@ TEST_F(NoteSendingTest, EmailRecipientsAreReportedNotReachedAndTheNoteStaysUnsen
     set("AfterSend", "DeleteNote");
     NoteWindow* note = make_note(1);
     QPointer<NoteWindow> guard(note);
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     const std::string anna =
         "anna@example.org : Sending notes by e-mail is not available, so the note was not sent "
         "to this address.\n";
@@ -181,7 +181,7 @@ TEST_F(NoteSendingTest, OverlongNoteIsWarnedAboutAndSentWhole) {
     set("CommunicationPort", std::to_string(server.port()));
     NoteWindow* note = make_note(1);
     note->body()->set_rtf("{\\rtf1 " + std::string(12000, 'w') + "}");
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
     EXPECT_TRUE(out.sent_without_errors());
     EXPECT_EQ(boxes.texts, std::vector<std::string>{kMessageTooBigText});
@@ -196,7 +196,7 @@ TEST_F(NoteSendingTest, DeleteAfterSendAsksNothing) {
     set("AskBeforeDelete", "Yes");
     NoteWindow* note = make_note(1);
     ASSERT_TRUE(NoteStore().record_exists(1));
-    BoxAnswerer boxes;
+    BoxAnswerer boxes(ts_.boxes);
     QPointer<NoteWindow> guard(note);
     SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
     EXPECT_TRUE(out.note_gone);

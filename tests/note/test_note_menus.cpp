@@ -97,9 +97,10 @@ protected:
     }
 
     // Answers the next message box with `button` and remembers its text.
-    void answer_next_box(QMessageBox::StandardButton button) {
-        test::answer_next_box(
-            button, [this](const QMessageBox& box) { box_text_ = box.text().toStdString(); });
+    void answer_next_box(QMessageBox::StandardButton button) { ts_.boxes.set_next_answer(button); }
+    std::string box_text() const {
+        const auto& texts = ts_.boxes.answered_texts();
+        return texts.empty() ? std::string() : texts.back();
     }
 
     template <class F>
@@ -122,7 +123,6 @@ protected:
     std::vector<QPointer<NoteWindow>> windows_;
     std::vector<SendCall> sends_;
     bool sending_seen_ = false;
-    std::string box_text_;
 };
 
 TEST_F(NoteMenusTest, SavedGroupsAreOfferedInOrderWithTheirPictures) {
@@ -246,7 +246,7 @@ TEST_F(NoteMenusTest, ReplyAsksUnlessAskWhenReplyIsNo) {
 
     answer_next_box(QMessageBox::No);
     w->menus()->run_command(nm::kReplyTo);
-    EXPECT_EQ(box_text_,
+    EXPECT_EQ(box_text(),
               "Reply to option will send this note to : PC17.  \nDo you want to continue ?");
     EXPECT_TRUE(sends_.empty());
     EXPECT_FALSE(w->body()->sending());
@@ -257,10 +257,10 @@ TEST_F(NoteMenusTest, ReplyAsksUnlessAskWhenReplyIsNo) {
     EXPECT_EQ(sends_[0].recipients, std::vector<std::string>{"PC17"});
 
     setting("AskWhenReply", "No");
-    box_text_.clear();
+    ts_.boxes.take_answered_texts();
     w->menus()->run_command(nm::kReplyTo);
     EXPECT_EQ(sends_.size(), 2u);
-    EXPECT_TRUE(box_text_.empty());
+    EXPECT_TRUE(box_text().empty());
 }
 
 TEST_F(NoteMenusTest, OtherAppliesTheDialogOutcome) {
@@ -291,7 +291,7 @@ TEST_F(NoteMenusTest, CloseButtonDeletesWithTheQuestionWhenItsMenuIsDisabled) {
     ASSERT_TRUE(w->save_state());
     answer_next_box(QMessageBox::No);
     w->menus()->close_button_clicked(w->geometry().topRight());
-    EXPECT_EQ(box_text_, "Delete note. Are you sure ?   ");
+    EXPECT_EQ(box_text(), "Delete note. Are you sure ?   ");
     EXPECT_FALSE(w->is_deleted());
     EXPECT_FALSE(w->menus()->close_menu()->isVisible());
 

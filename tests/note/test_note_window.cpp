@@ -92,19 +92,16 @@ protected:
     }
 
     // Answers the next message box with `button` and remembers its text.
-    void answer_next_box(QMessageBox::StandardButton button) {
-        test::answer_next_box(button, [this](const QMessageBox& box) {
-            box_text_ = box.text().toStdString();
-            box_icon_ = box.icon();
-        });
+    void answer_next_box(QMessageBox::StandardButton button) { ts_.boxes.set_next_answer(button); }
+    std::string box_text() const {
+        const auto& texts = ts_.boxes.answered_texts();
+        return texts.empty() ? std::string() : texts.back();
     }
 
     QTemporaryDir dir_;
     test::TestServices ts_;
     test::ErrorRecorder errors_;
     std::vector<QPointer<NoteWindow>> windows_;
-    std::string box_text_;
-    QMessageBox::Icon box_icon_ = QMessageBox::NoIcon;
 };
 
 TEST_F(NoteWindowTest, NewNoteWritesBuiltinThemesAndTakesDefaultLookAndDateTitle) {
@@ -488,8 +485,8 @@ TEST_F(NoteWindowTest, DeleteAsksWithTheQuestionAndNoKeepsTheNote) {
 
     answer_next_box(QMessageBox::No);
     EXPECT_FALSE(w->delete_note(true));
-    EXPECT_EQ(box_text_, "Delete note. Are you sure ?   ");
-    EXPECT_EQ(box_icon_, QMessageBox::Question);
+    EXPECT_EQ(box_text(), "Delete note. Are you sure ?   ");
+    EXPECT_EQ(ts_.boxes.last_answered_icon(), QMessageBox::Question);
     EXPECT_FALSE(w->is_deleted());
     NoteRecord saved;
     EXPECT_TRUE(stored(5, saved));

@@ -1,52 +1,30 @@
-// Answering the program's message boxes from a test.
+// Answering the program's message boxes from a test: while a BoxAnswerer lives, every box of
+// its MessageBoxes is answered with OK without being shown, and its text kept.
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-#include <QObject>
-#include <QTimer>
-
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/message_boxes.h"
 
 namespace kd::test {
 
-// Answers every message box that opens while it lives, remembering its text.
 class BoxAnswerer {
 public:
-    BoxAnswerer() {
-        timer_.setInterval(20);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    texts.push_back(box->text().toStdString());
-                    box->done(QMessageBox::Ok);
-                }
-            }
-        });
-        timer_.start();
+    explicit BoxAnswerer(MessageBoxes& boxes) : boxes_(boxes), texts(boxes.answered_texts()) {
+        boxes_.take_answered_texts();
+        boxes_.answer_all(QMessageBox::Ok);
     }
-    std::vector<std::string> texts;
+    ~BoxAnswerer() { boxes_.stop_answering(); }
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
 private:
-    QTimer timer_;
-};
+    MessageBoxes& boxes_;
 
-// Shortly after, clicks `button` on the message box then open, showing the box to `seen` first.
-inline void answer_next_box(QMessageBox::StandardButton button,
-                            std::function<void(const QMessageBox&)> seen) {
-    QTimer::singleShot(50, [button, seen = std::move(seen)] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                seen(*box);
-                box->button(button)->click();
-                return;
-            }
-        }
-    });
-}
+public:
+    // The texts of the boxes answered so far.
+    const std::vector<std::string>& texts;
+};
 
 }  // namespace kd::test
