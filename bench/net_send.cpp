@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "app/paths.h"
 #include "loopback_receiver.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"
 #include "net/note_sender.h"
+#include "platform/paths.h"
 #include "store/note_store.h"
 
 namespace {
