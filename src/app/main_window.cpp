@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -674,7 +676,15 @@ void MainWindow::activate_from_second_copy() {
     }
 }
 
+// Time between ticks, off unless QT_LOGGING_RULES="korvadesk.tick.debug=true" (load tests).
+Q_LOGGING_CATEGORY(lcTick, "korvadesk.tick", QtWarningMsg)
+
 void MainWindow::receive_tick() {
+    static QElapsedTimer since_last;
+    if (lcTick().isDebugEnabled()) {
+        qCDebug(lcTick, "%lld ms",
+                since_last.isValid() ? since_last.restart() : (since_last.start(), 0LL));
+    }
     if (hooks_.receive_tick) {
         hooks_.receive_tick();
     }
