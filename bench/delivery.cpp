@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -98,7 +99,11 @@ void BM_DeliveryToRunningProgram(benchmark::State& state) {
     r.Width = 200;
     r.Height = 150;
     const std::string message = kd::build_note_message("PEER", r);
+    std::minstd_rand random(17);
     for (auto _ : state) {
+        // A send right after the note shown would always meet the tick at the same phase:
+        // a random pause spreads the sends over the half second, as real peers are.
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 500));
         watcher.drain();
         const auto begin = Clock::now();
         const int fd = connect_loopback(port);
