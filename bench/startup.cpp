@@ -5,165 +5,26 @@
 //
 // Each run is timed from fork to the 100th MapNotify on the root window, seen through xcb.
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <xcb/xcb.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/paths.h"
-#include "platform/profile_file.h"
-#include "store/note_store.h"
-#include "themes/builtin_themes.h"
+#include "program_start.h"
 
 namespace {
 
+using kd::bench::MapWatcher;
+using kd::bench::StoredNotes;
+
 constexpr int kNotes = 100;
 double g_floor_seconds = 0;
-
-// A settings file as a user's earlier starts leave it, with 100 notes.
-class StoredNotes {
-public:
-    StoredNotes() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kdstart-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        root_ = pattern;
-        config_ = root_ + "/config";
-        runtime_ = root_ + "/runtime";
-        std::filesystem::create_directories(config_);
-        std::filesystem::create_directories(runtime_);
-        std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
-        kd::AppPaths paths;
-        paths.StartFolder = root_;
-        paths.IniPath = config_ + "/Korvadesk.ini";
-        paths.NetListPath = config_ + "/Korvadesk.net";
-        paths.OsLabel = "Linux";
-        kd::set_app_paths(paths);
-        kd::write_builtin_themes();
-        kd::StoreTransaction tx;
-        for (int i = 1; i <= kNotes; ++i) {
-            kd::NoteRecord r;
-            r.NoteID = i;
-            r.EditBackColor = 0xC0FFFF;
-            r.TitleBackColor = 0x80E0E0;
-            r.EditFont = "Tahoma";
-            r.TitleFont = "Tahoma";
-            r.EditFontSize = 9;
-            r.TitleFontSize = 8;
-            r.TitleFontType = "C";
-            r.TitleText = "Note " + std::to_string(i);
-            r.EditText =
-                "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}"
-                "\\viewkind4\\uc1\\pard\\f0\\fs18 Shopping list " +
-                std::to_string(i) + "\\par\\b milk\\b0 , bread, \\i apples\\i0\\par}";
-            r.Left = 10 + 9 * i;
-            r.Top = 10 + 7 * i;
-            r.Width = 200;
-            r.Height = 150;
-            r.Minimized = "No";
-            r.Border = "No";
-            r.Hidden = "No";
-            tx.write_record(r);
-        }
-        tx.set_number_of_notes(kNotes);
-        const char* keys[][2] = {{"IniUpdate", "0111"},       {"Version", "5.lan"},
-                                 {"AskBeforeDelete", "Yes"},  {"ReadNetworkOnStart", "No"},
-                                 {"CheckEmailOnStart", "No"}, {"NmbOfProgramStarts", "1"},
-                                 {"DefaultTitle", "Date"},    {"DefaultDateFormat", "DD.MM.YYYY"},
-                                 {"DefaultWidth", "200"},     {"DefaultHeight", "150"},
-                                 {"CommunicationPort", "0"},  {"DisableHotkey", "Yes"},
-                                 {"PlaySound", "No"}};
-        for (const auto& kv : keys) {
-            tx.set(kd::store_texts::kMainSection, kv[0], kv[1]);
-        }
-        if (!tx.commit()) {
-            std::abort();
-        }
-    }
-    ~StoredNotes() { std::filesystem::remove_all(root_); }
-
-    const std::string& config() const { return config_; }
-    const std::string& runtime() const { return runtime_; }
-    const std::string& root() const { return root_; }
-
-private:
-    std::string root_, config_, runtime_;
-};
-
-// Watches the root window for maps of new windows.
-class MapWatcher {
-public:
-    MapWatcher() {
-        conn_ = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(conn_) != 0) {
-            return;
-        }
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
-        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(conn_, root_, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(conn_);
-        ok_ = true;
-    }
-    ~MapWatcher() { xcb_disconnect(conn_); }
-    bool ok() const { return ok_; }
-
-    void drain() {
-        while (xcb_generic_event_t* e = xcb_poll_for_event(conn_)) {
-            std::free(e);
-        }
-    }
-    // Waits until `count` windows were mapped (not counting override-redirect popups).
-    bool wait_maps(int count) {
-        int seen = 0;
-        while (seen < count) {
-            xcb_generic_event_t* e = xcb_wait_for_event(conn_);
-            if (e == nullptr) {
-                return false;
-            }
-            if ((e->response_type & 0x7F) == XCB_MAP_NOTIFY &&
-                !reinterpret_cast<xcb_map_notify_event_t*>(e)->override_redirect) {
-                ++seen;
-            }
-            std::free(e);
-        }
-        return true;
-    }
-
-private:
-    xcb_connection_t* conn_ = nullptr;
-    xcb_window_t root_ = 0;
-    bool ok_ = false;
-};
-
-pid_t start(const std::string& program, const StoredNotes& folders) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("XDG_CONFIG_HOME", folders.config().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", folders.runtime().c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        if (chdir(folders.root().c_str()) != 0) {
-            _exit(126);
-        }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return pid;
-}
 
 void time_start(benchmark::State& state, const std::string& program) {
     if (std::getenv("DISPLAY") == nullptr) {
         state.SkipWithError("needs DISPLAY (an X server)");
         return;
     }
-    StoredNotes folders;
+    StoredNotes folders(kNotes);
     MapWatcher watcher;
     if (!watcher.ok()) {
         state.SkipWithError("cannot connect to the X server");
@@ -173,7 +34,7 @@ void time_start(benchmark::State& state, const std::string& program) {
     for (auto _ : state) {
         watcher.drain();
         const auto begin = std::chrono::steady_clock::now();
-        const pid_t pid = start(program, folders);
+        const pid_t pid = kd::bench::start(program, folders);
         const bool shown = watcher.wait_maps(kNotes);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();

@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaMethod>
@@ -71,7 +73,7 @@ MainWindow::MainWindow(NoteServices& services, QWidget* parent)
     setWindowIcon(app_icon());
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerPeriodMs);
-    connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::on_timer);
     hot_key_ = new GlobalHotKey(this);
     connect(hot_key_, &GlobalHotKey::activated, this, &MainWindow::on_hot_key);
     build_tray();
@@ -662,6 +664,17 @@ void MainWindow::report_attack() {
     // The close request sees the flag, warns with the sound and stays open.
     attack_flag_ = true;
     request_close();
+}
+
+// Time between ticks, off unless QT_LOGGING_RULES="korvadesk.tick.debug=true" (load tests).
+Q_LOGGING_CATEGORY(lcTick, "korvadesk.tick", QtWarningMsg)
+
+void MainWindow::on_timer() {
+    if (lcTick().isDebugEnabled()) {
+        qCDebug(lcTick, "%lld ms",
+                tick_clock_.isValid() ? tick_clock_.restart() : (tick_clock_.start(), 0LL));
+    }
+    emit tick();
 }
 
 }  // namespace kd

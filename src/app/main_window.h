@@ -3,6 +3,7 @@
 // start and closes the program in order.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 #include <QPointer>
@@ -149,6 +150,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void on_timer();
     void build_tray();
     void sync_menu();
     bool command_available(int id) const;
@@ -176,6 +178,7 @@ private:
     QMenu* menu_ = nullptr;
     QMap<int, QAction*> actions_;
     QTimer* timer_ = nullptr;
+    QElapsedTimer tick_clock_;
     GlobalHotKey* hot_key_ = nullptr;
     TerminationSignals* termination_ = nullptr;
 };

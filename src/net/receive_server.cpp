@@ -176,6 +176,7 @@ struct ReceiveServer::Connection {
     Socket socket;
     std::string bytes;
     int separators = 0;
+    bool reset = false;
     std::chrono::steady_clock::time_point deadline;
     std::chrono::steady_clock::time_point last_heard;
 };
@@ -307,6 +308,7 @@ bool ReceiveServer::read_some(Connection& c) {
     const long n = c.socket.receive_some(buffer, room, status);
     if (n <= 0) {
         // A reset or an orderly close: what came so far is all there is.
+        c.reset = n < 0;
         return true;
     }
     c.separators += static_cast<int>(std::count(buffer, buffer + n, kFieldSeparator));
@@ -317,8 +319,9 @@ bool ReceiveServer::read_some(Connection& c) {
 
 void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) {
     ++handled_;
-    if (timed_out && c.separators < kMessageFieldCount) {
-        // The sender stopped half-way and is not waiting for an answer that makes sense.
+    if ((timed_out || c.reset) && c.separators < kMessageFieldCount) {
+        // The sender stopped half-way and is not waiting for an answer that makes sense; a
+        // sender that gave up sends the note again, so keeping the part would bring it twice.
         return;
     }
     std::string message = whole_message_from_bytes(c.bytes);

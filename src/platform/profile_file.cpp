@@ -288,6 +288,39 @@ struct Document {
 
     bool remove_section(std::string_view section) { return remove_sections({lower(section)}); }
 
+    // The name remove_keys() looks for: section and key compared as remove_key() does.
+    static std::string removal_name(std::string_view section, std::string_view key) {
+        std::string name = lower(section);
+        name.push_back('\0');
+        name += lower(key);
+        return name;
+    }
+
+    // Removes every key named in `names` (removal_name()), in one pass: taking a long queue
+    // of received notes removes a key per note, and a pass each made that quadratic.
+    bool remove_keys(const std::unordered_set<std::string>& names) {
+        std::string section;
+        bool in_section = false;
+        bool changed = false;
+        std::vector<std::string> kept;
+        kept.reserve(lines.size());
+        for (auto& line : lines) {
+            const LineInfo info = classify(line);
+            if (info.kind == LineKind::Section) {
+                section = info.name;
+                in_section = true;
+            } else if (in_section && info.kind == LineKind::Key &&
+                       names.contains(removal_name(section, info.name))) {
+                changed = true;
+                continue;
+            }
+            kept.push_back(std::move(line));
+        }
+        lines = std::move(kept);
+        index();
+        return changed;
+    }
+
     // Removes every section whose lower-case name is in `names`, in one pass.
     bool remove_sections(const std::unordered_set<std::string>& names) {
         bool in_target = false;
@@ -744,8 +777,12 @@ bool ProfileFile::apply(const std::string& path, const ProfileEdit& edit) {
                 continue;
             }
             if (c.op == Op::RemoveKey) {
-                changed = doc.remove_key(c.section, c.key) || changed;
-                ++i;
+                // A run of removed keys (taken mailbox slots) costs one pass over the file.
+                std::unordered_set<std::string> names;
+                for (; i < changes.size() && changes[i].op == Op::RemoveKey; ++i) {
+                    names.insert(Document::removal_name(changes[i].section, changes[i].key));
+                }
+                changed = doc.remove_keys(names) || changed;
                 continue;
             }
             // A run of removed sections (old records) costs one pass over the file.

@@ -253,6 +253,24 @@ TEST_F(ReceiveServerTest, PartialMessageOfAStalledPeerIsDropped) {
     EXPECT_EQ(r.tick(1, 1).notes.size(), 1u);
 }
 
+TEST_F(ReceiveServerTest, PartOfAMessageEndedByAResetIsDropped) {
+    NoteReceiver& r = start();
+    SocketStatus status;
+    Socket peer = Socket::connect_tcp("127.0.0.1", port_, 1s, status);
+    ASSERT_TRUE(peer.valid());
+    // Ends with "~" like a whole message, but the sender gave up and will send it again.
+    peer.send_all("PC1~body~Tahoma~");
+    std::this_thread::sleep_for(50ms);
+    linger hard{1, 0};
+    ::setsockopt(peer.fd(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    peer.close();
+    // The reset is handled before the next peer is, so one tick sees both outcomes.
+    EXPECT_EQ(exchange(port_, {note_text("PC1", "next")}).reply, kAcknowledgement);
+    ReceiveTickResult t = r.tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 1u);
+    EXPECT_EQ(t.notes[0].record.EditText, "next");
+}
+
 TEST_F(ReceiveServerTest, ConcurrentSendersAreAllAcknowledgedAndNoneLost) {
     NoteReceiver& r = start();
     constexpr int kSenders = 5;

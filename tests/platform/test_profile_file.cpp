@@ -221,6 +221,24 @@ TEST_F(ProfileFileTest, EditsAcrossSectionsAreOneReplaceOrNothing) {
     EXPECT_EQ(ProfileFile::replace_count() - before, 1u);
 }
 
+TEST_F(ProfileFileTest, RunOfRemovedKeysActsAsEachOneAlone) {
+    // Duplicates, both sections of a name, any case; the same key elsewhere and keys before
+    // the first section stay.
+    write_text(ini,
+               "NoteData=before\n[NOTE_RECEIVED]\nNoteData=a~\nNoteData1=b~\nnotedata=dup~\n"
+               "NoteData2=c~\n\n[OTHER]\nNoteData=other\n\n[note_received]\nNOTEDATA1=d~\n");
+    ProfileEdit edit;
+    edit.remove_key("NOTE_RECEIVED", "NoteData");
+    edit.remove_key("Note_Received", "notedata1");
+    edit.remove_key("NOTE_RECEIVED", "Missing");
+    edit.set("NOTE_RECEIVED", "NoteData3", "e~");
+    edit.remove_key("NOTE_RECEIVED", "NoteData2");
+    ASSERT_TRUE(ProfileFile::apply(ini, edit));
+    EXPECT_EQ(read_text(ini),
+              "NoteData=before\n[NOTE_RECEIVED]\nNoteData3=e~\n\n[OTHER]\nNoteData=other\n\n"
+              "[note_received]\n");
+}
+
 TEST_F(ProfileFileTest, ReadOnlyFilesAndFoldersAreRefused) {
     ASSERT_TRUE(ProfileFile::write(ini, "S", "k", "v"));
     EXPECT_TRUE(ProfileFile::writable(ini));

@@ -1,0 +1,97 @@
+// Resident memory of the real korvadesk with 100 stored notes against none (a fresh start
+// shows one empty note), read from /proc/<pid>/status (VmRSS) once the X server has mapped
+// every note window and the program had a second to paint them. Our floor program with 100
+// plain windows runs in the same benchmark run for scale.
+//
+// Counters: rss_mb per program; on the 100-note run per_note_kb (the growth over the empty
+// start divided by the 99 notes more; target under 1024) and x_floor (against the floor).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "program_start.h"
+
+namespace {
+
+using kd::bench::MapWatcher;
+using kd::bench::StoredNotes;
+
+double g_floor_kb = 0;
+double g_empty_kb = 0;
+
+long resident_kb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+// Mean resident size in kB over the iterations, 0 when it could not be measured.
+double measure(benchmark::State& state, const std::string& program, int notes, int windows) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        state.SkipWithError("needs DISPLAY (an X server)");
+        return 0;
+    }
+    StoredNotes folders(notes);
+    MapWatcher watcher;
+    if (!watcher.ok()) {
+        state.SkipWithError("cannot connect to the X server");
+        return 0;
+    }
+    double total_kb = 0;
+    for (auto _ : state) {
+        watcher.drain();
+        const pid_t pid = kd::bench::start(program, folders);
+        const bool shown = watcher.wait_maps(windows);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const long kb = resident_kb(pid);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        if (!shown || kb <= 0) {
+            state.SkipWithError("the windows were not shown");
+            return 0;
+        }
+        total_kb += static_cast<double>(kb);
+    }
+    const double mean = total_kb / static_cast<double>(state.iterations());
+    state.counters["rss_mb"] = mean / 1024.0;
+    return mean;
+}
+
+void BM_FloorResident100PlainWindows(benchmark::State& state) {
+    g_floor_kb = measure(state, std::string(KD_BENCH_DIR) + "/bench_startup_floor", 0, 100);
+}
+void BM_KorvadeskResidentNoStoredNotes(benchmark::State& state) {
+    g_empty_kb = measure(state, std::string(KD_BINARY_DIR) + "/korvadesk", 0, 1);
+}
+void BM_KorvadeskResident100StoredNotes(benchmark::State& state) {
+    const double kb = measure(state, std::string(KD_BINARY_DIR) + "/korvadesk", 100, 100);
+    if (kb > 0 && g_empty_kb > 0) {
+        state.counters["per_note_kb"] = (kb - g_empty_kb) / 99.0;
+    }
+    if (kb > 0 && g_floor_kb > 0) {
+        state.counters["x_floor"] = kb / g_floor_kb;
+    }
+}
+
+// In this order: the last one divides by the first two.
+BENCHMARK(BM_FloorResident100PlainWindows)->Iterations(3)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_KorvadeskResidentNoStoredNotes)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_KorvadeskResident100StoredNotes)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

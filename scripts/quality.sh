@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The long quality run: the whole test suite with every fuzz target for 30 minutes, the load
+# test (64 senders x 20 notes against the running program) repeated, and every benchmark in
+# bench/, each reporting its figure against its floor. Everything lands in build/quality/;
+# docs/quality.md says what the figures mean and where the program stands.
+# Environment: KD_FUZZ_SECONDS (default 1800) per fuzz target; KD_LOAD_RUNS (default 10)
+# repetitions of the load test; KD_QUALITY_SKIP_SUITE=1 goes straight to load and benchmarks.
+# Takes about two hours with the defaults. Only ever talks to 127.0.0.1.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=build/quality
+mkdir -p "$out"
+fuzz_seconds=${KD_FUZZ_SECONDS:-1800}
+load_runs=${KD_LOAD_RUNS:-10}
+status=0
+
+if [ "${KD_QUALITY_SKIP_SUITE:-0}" != 1 ]; then
+    echo "== test suite, then fuzzing ${fuzz_seconds}s per target (log: $out/suite.log)"
+    KD_FUZZ_SECONDS="$fuzz_seconds" scripts/test.sh >"$out/suite.log" 2>&1 || status=1
+    grep -E 'tests passed|tests failed|^== fuzzing|^stat::number_of_executed_units|^Done' \
+        "$out/suite.log" || true
+fi
+
+build=build/test
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)" --target korvadesk test_receive_load_e2e \
+    bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send
+
+# A private display, as in scripts/test.sh.
+display=99
+while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
+    display=$((display + 1))
+done
+Xvfb ":${display}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+export DISPLAY=":${display}" QT_QPA_PLATFORM=xcb
+for _ in $(seq 1 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+echo "== load: 64 senders x 20 notes, ${load_runs} runs (log: $out/load.log)"
+: >"$out/load.log"
+for run in $(seq 1 "$load_runs"); do
+    if ! KD_LOAD_SENDERS=64 KD_LOAD_NOTES=20 KD_LOAD_TICK_CHECK=1 "$build/tests/e2e/test_receive_load_e2e" \
+        >>"$out/load.log" 2>&1; then
+        echo "load run $run failed"
+        status=1
+    fi
+done
+grep '^load:' "$out/load.log" || true
+
+echo "== benchmarks (results: $out/bench_*.json)"
+for b in bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send; do
+    if ! "$build/bench/$b" --benchmark_out="$out/$b.json" --benchmark_out_format=json \
+        >"$out/$b.txt" 2>&1; then
+        echo "$b failed"
+        status=1
+    fi
+    cat "$out/$b.txt"
+done
+echo "== measured on $(date -u +%Y-%m-%d) on $(uname -n): $(nproc) cores," \
+    "$(awk '/MemTotal/ {printf "%.0f GB", $2 / 1048576}' /proc/meminfo)" | tee "$out/machine.txt"
+exit "$status"
