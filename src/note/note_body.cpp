@@ -18,7 +18,8 @@
 #include <algorithm>
 
 #include "richtext/body_metrics.h"
-#include "richtext/rtf_document.h"
+#include "richtext/code_page.h"
+#include "richtext/qt_colour.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/web_address.h"
@@ -36,7 +37,6 @@ constexpr const char* kPicturesNotKept =
     "Pictures are not kept in notes: only the text was pasted.";
 }  // namespace texts
 
-constexpr int kAnsiCodePage = 1252;
 const QColor kLinkColour(0, 0, 255);
 
 bool scroll_bar_flag_value = true;
@@ -106,18 +106,26 @@ void NoteBody::apply_default_format(bool colours_only) {
         // The widget font feeds the document's default font, also on later style changes.
         setFont(f);
         document()->setDefaultFont(f);
-        pal.setColor(QPalette::Text, colour_from_ref(text_colour_));
+        pal.setColor(QPalette::Text, to_qcolor(text_colour_));
     }
-    pal.setColor(QPalette::Base, colour_from_ref(back_colour_));
+    pal.setColor(QPalette::Base, to_qcolor(back_colour_));
     setPalette(pal);
 }
 
 std::string NoteBody::get_rtf() const {
-    return write_rtf(*document(), {char_set_, kAnsiCodePage});
+    return write_rtf(*document(), {char_set_, kDefaultCodePage});
 }
 
 void NoteBody::set_rtf(const std::string& rtf) {
-    // One look for addresses after the load, not one per piece of text put in.
+    load_document(rtf);
+    // A body cut short in the file loads as far as it goes and is the new point to go back to.
+    fitting_rtf_ = get_rtf();
+    fitting_size_ = body_to_stored(fitting_rtf_).size();
+    fitting_caret_ = 0;
+}
+
+// Fills the document without undo history; addresses are looked for once, at the end.
+void NoteBody::load_document(const std::string& rtf) {
     loading_ = true;
     read_rtf(rtf, *document(), {char_set_});
     loading_ = false;
@@ -125,10 +133,6 @@ void NoteBody::set_rtf(const std::string& rtf) {
     step_undone_ = false;
     redo_available_ = false;
     detect_links();
-    // A body cut short in the file loads as far as it goes and is the new point to go back to.
-    fitting_rtf_ = get_rtf();
-    fitting_size_ = body_to_stored(fitting_rtf_).size();
-    fitting_caret_ = 0;
 }
 
 void NoteBody::check_capacity() {
@@ -145,13 +149,7 @@ void NoteBody::check_capacity() {
     }
     // The stored form would be cut at the next start: take the change back, whole, and say
     // so once.
-    loading_ = true;
-    read_rtf(fitting_rtf_, *document(), {char_set_});
-    loading_ = false;
-    document()->clearUndoRedoStacks();
-    step_undone_ = false;
-    redo_available_ = false;
-    detect_links();
+    load_document(fitting_rtf_);
     QTextCursor c(document());
     c.setPosition(std::clamp(fitting_caret_, 0, document()->characterCount() - 1));
     setTextCursor(c);

@@ -160,6 +160,7 @@ private:
     void detect_links();
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
+    void load_document(const std::string& rtf);
     void check_capacity();
 
     ColorRef text_colour_ = 0;

@@ -8,6 +8,8 @@
 
 #include "note/note_body.h"
 #include "richtext/body_metrics.h"
+#include "richtext/char_look.h"
+#include "richtext/qt_colour.h"
 #include "richtext/rtf_document.h"
 #include "store/style_letters.h"
 
@@ -15,29 +17,9 @@ namespace kd {
 
 namespace {
 
-bool effective_bold(const QTextCharFormat& f, const QFont& d) {
-    return f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold : d.bold();
-}
-bool effective_italic(const QTextCharFormat& f, const QFont& d) {
-    return f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : d.italic();
-}
-bool effective_underline(const QTextCharFormat& f, const QFont& d) {
-    return (f.hasProperty(QTextFormat::TextUnderlineStyle) ||
-            f.hasProperty(QTextFormat::FontUnderline))
-               ? f.fontUnderline()
-               : d.underline();
-}
-bool effective_strike(const QTextCharFormat& f, const QFont& d) {
-    return f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : d.strikeOut();
-}
 double effective_points(const QTextCharFormat& f, const QFont& d) {
     return f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : d.pointSizeF();
 }
-QString effective_family(const QTextCharFormat& f, const QFont& d) {
-    QStringList families = f.fontFamilies().toStringList();
-    return families.isEmpty() || families.first().isEmpty() ? d.family() : families.first();
-}
-
 // Calls `visit` with the format of every piece of text between `start` and `end`.
 template <typename Visit>
 void for_each_format(const QTextDocument& doc, int start, int end, Visit&& visit) {
@@ -182,9 +164,8 @@ void NoteBody::font_command() {
 void NoteBody::text_colour_command() {
     if (textCursor().hasSelection()) {
         QTextCharFormat cur = effective_format_at_selection();
-        QColor initial = cur.hasProperty(QTextFormat::ForegroundBrush)
-                             ? cur.foreground().color()
-                             : colour_from_ref(text_colour_);
+        QColor initial = cur.hasProperty(QTextFormat::ForegroundBrush) ? cur.foreground().color()
+                                                                       : to_qcolor(text_colour_);
         auto chosen = colour_chooser_(initial);
         if (!chosen)
             return;
@@ -193,18 +174,18 @@ void NoteBody::text_colour_command() {
         set_selection_format(f);
         return;
     }
-    auto chosen = colour_chooser_(colour_from_ref(text_colour_));
+    auto chosen = colour_chooser_(to_qcolor(text_colour_));
     if (!chosen)
         return;
-    text_colour_ = ref_from_colour(*chosen);
+    text_colour_ = to_colorref(*chosen);
     apply_default_format(false);
 }
 
 void NoteBody::note_colour_command() {
-    auto chosen = colour_chooser_(colour_from_ref(back_colour_));
+    auto chosen = colour_chooser_(to_qcolor(back_colour_));
     if (!chosen)
         return;
-    back_colour_ = ref_from_colour(*chosen);
+    back_colour_ = to_colorref(*chosen);
     apply_default_format(true);
     emit back_colour_changed();
 }

@@ -317,17 +317,17 @@ void Reader::end_paragraph() {
     if (!paragraph_has_content_)
         cursor_.setBlockCharFormat(char_format());
 
-    ListKind kind = para_.list;
-    if (kind == ListKind::None && pntext_seen_)
-        kind = ListKind::Bullet;
-    if (kind == ListKind::None) {
+    RtfListKind kind = para_.list;
+    if (kind == RtfListKind::None && pntext_seen_)
+        kind = RtfListKind::Bullet;
+    if (kind == RtfListKind::None) {
         list_ = nullptr;
     } else if (list_ != nullptr && list_kind_ == kind) {
         list_->add(cursor_.block());
     } else {
         QTextListFormat lf;
-        lf.setStyle(kind == ListKind::Bullet ? QTextListFormat::ListDisc
-                                             : QTextListFormat::ListDecimal);
+        lf.setStyle(kind == RtfListKind::Bullet ? QTextListFormat::ListDisc
+                                                : QTextListFormat::ListDecimal);
         list_ = cursor_.createList(lf);
         list_kind_ = kind;
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "richtext/code_page.h"
+#include "richtext/rtf_document.h"
 #include "richtext/rtf_lexer.h"
 #include "richtext/rtf_reader.h"
 
@@ -23,7 +24,6 @@ class QTextList;
 namespace kd::rtf_read {
 
 enum class Dest { Main, FontTable, ColorTable, Pn, Skip };
-enum class ListKind { None, Bullet, Decimal };
 
 struct CharState {
     int font = -1;        // font table number; -1 the default font
@@ -38,14 +38,6 @@ struct CharState {
     int valign = 0;  // 0 normal, 1 superscript, 2 subscript
     int uc = 1;      // characters that stand in for each \uN
     Dest dest = Dest::Main;
-};
-
-struct ParaState {
-    Qt::Alignment align = Qt::AlignLeft;
-    int left = 0;
-    int right = 0;
-    int first = 0;
-    ListKind list = ListKind::None;
 };
 
 struct FontEntry {
@@ -125,12 +117,12 @@ private:
     int red_ = 0, green_ = 0, blue_ = 0;
     bool colour_set_ = false;
 
-    ParaState para_;
+    RtfParagraphLook para_;
     bool pntext_seen_ = false;  // this paragraph carries a bullet text of its own
     bool pending_break_ = false;
     bool paragraph_has_content_ = false;
     QTextList* list_ = nullptr;
-    ListKind list_kind_ = ListKind::None;
+    RtfListKind list_kind_ = RtfListKind::None;
     int skip_ = 0;        // fallback characters still to skip after \uN
     int lead_byte_ = -1;  // first byte of a double-byte character, waiting for its second
 

@@ -62,7 +62,7 @@ bool Reader::open_destination(std::string_view word) {
         starred_ = false;
         if (word == "pn" && state_.dest == Dest::Main) {
             state_.dest = Dest::Pn;
-            para_.list = ListKind::Bullet;  // refined by \pnlvl... below
+            para_.list = RtfListKind::Bullet;  // refined by \pnlvl... below
         } else {
             state_.dest = Dest::Skip;
         }
@@ -143,11 +143,11 @@ void Reader::colour_table_word(const RtfToken& t) {
 
 void Reader::numbering_word(const RtfToken& t) {
     if (t.word == "pnlvlblt")
-        para_.list = ListKind::Bullet;
+        para_.list = RtfListKind::Bullet;
     if (t.word == "pnlvlbody" || t.word == "pndec")
-        para_.list = ListKind::Decimal;
+        para_.list = RtfListKind::Decimal;
     if (t.word == "pnlvlcont")
-        para_.list = ListKind::None;
+        para_.list = RtfListKind::None;
 }
 
 // The document header: code page, default font, and the tables.
@@ -219,7 +219,7 @@ bool Reader::paragraph_word(const RtfToken& t) {
     if (w == "par" || w == "sect" || w == "page" || w == "row") {
         end_paragraph();
     } else if (w == "pard") {
-        para_ = ParaState{};
+        para_ = RtfParagraphLook{};
     } else if (w == "ql") {
         para_.align = Qt::AlignLeft;
     } else if (w == "qc") {
@@ -235,7 +235,7 @@ bool Reader::paragraph_word(const RtfToken& t) {
     } else if (w == "fi" && t.has_param) {
         para_.first = clamp_twips(t.param);
     } else if (w == "ls" && t.has_param && t.param > 0) {
-        para_.list = ListKind::Bullet;  // list tables are not read; show the item as bulleted
+        para_.list = RtfListKind::Bullet;  // list tables are not read; show the item as bulleted
     } else {
         return false;
     }
