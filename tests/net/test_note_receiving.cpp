@@ -19,6 +19,7 @@
 #include "platform/socket.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -80,11 +81,8 @@ protected:
         receiving_->install();
         main_->hooks().play_alert_sound = [this] { ++sounds_; };
         main_->hooks().start_server();
-        auto end = std::chrono::steady_clock::now() + 5s;
-        while (receiving_->receiver().listening_port() != port_ &&
-               std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(2ms);
-        }
+        test::wait_for([this] { return receiving_->receiver().listening_port() == port_; }, 5s,
+                       2ms);
     }
     void TearDown() override {
         main_.reset();

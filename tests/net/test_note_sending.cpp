@@ -26,6 +26,7 @@
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -236,9 +237,7 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     receiving->install();
     main->hooks().play_alert_sound = [] {};
     main->hooks().start_server();
-    for (int i = 0; i < 500 && receiving->receiver().listening_port() != port; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
+    test::wait_for([&] { return receiving->receiver().listening_port() == port; }, 2500ms, 5ms);
 
     NoteWindow* note = main->place_note(nullptr, true);
     note->body()->set_rtf("{\\rtf1 Round trip}");

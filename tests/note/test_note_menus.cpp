@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -101,18 +100,6 @@ protected:
     void answer_next_box(QMessageBox::StandardButton button) {
         test::answer_next_box(
             button, [this](const QMessageBox& box) { box_text_ = box.text().toStdString(); });
-    }
-
-    template <class F>
-    bool wait_for(F done, int ms = 3000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
     }
 
     QTemporaryDir dir_;
@@ -316,7 +303,7 @@ TEST_F(NoteMenusTest, CloseMenuRollsAndNamesTheRollDirection) {
     QWidget* close = w->childAt(w->width() - 8, 8);
     ASSERT_NE(close, nullptr);
     QTest::mouseClick(close, Qt::LeftButton);
-    ASSERT_TRUE(wait_for([w] { return w->is_rolled_up(); }));
+    ASSERT_TRUE(QTest::qWaitFor([w] { return w->is_rolled_up(); }, 3000));
     w->menus()->prepare_close_menu();
     EXPECT_EQ(w->menus()->close_action(nm::kRollUp)->text(), "Roll down");
     w->menus()->prepare_title_menu();
