@@ -2,33 +2,24 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QCheckBox>
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QDialog>
 #include <QFocusEvent>
 #include <QFontDialog>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-#include <QTextList>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "richtext/body_metrics.h"
-#include "richtext/rtf_document.h"
+#include "richtext/code_page.h"
+#include "richtext/qt_colour.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/web_address.h"
@@ -40,136 +31,16 @@ namespace kd {
 namespace {
 
 namespace texts {
-constexpr const char* kFindTitle = "Find";
-constexpr const char* kFindWhat = "Fi&nd what:";
-constexpr const char* kWholeWord = "Match &whole word only";
-constexpr const char* kMatchCase = "Match &case";
-constexpr const char* kDirection = "Direction";
-constexpr const char* kUp = "&Up";
-constexpr const char* kDown = "&Down";
-constexpr const char* kFindNext = "&Find Next";
-constexpr const char* kCancel = "Cancel";
 constexpr const char* kNoteFull =
     "This note is full: it cannot hold more text. The last change was taken back.";
 constexpr const char* kPicturesNotKept =
     "Pictures are not kept in notes: only the text was pasted.";
 }  // namespace texts
 
-constexpr int kAnsiCodePage = 1252;
 const QColor kLinkColour(0, 0, 255);
 
-bool effective_bold(const QTextCharFormat& f, const QFont& d) {
-    return f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold : d.bold();
-}
-bool effective_italic(const QTextCharFormat& f, const QFont& d) {
-    return f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : d.italic();
-}
-bool effective_underline(const QTextCharFormat& f, const QFont& d) {
-    return (f.hasProperty(QTextFormat::TextUnderlineStyle) ||
-            f.hasProperty(QTextFormat::FontUnderline))
-               ? f.fontUnderline()
-               : d.underline();
-}
-bool effective_strike(const QTextCharFormat& f, const QFont& d) {
-    return f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : d.strikeOut();
-}
-double effective_points(const QTextCharFormat& f, const QFont& d) {
-    return f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : d.pointSizeF();
-}
-QString effective_family(const QTextCharFormat& f, const QFont& d) {
-    QStringList families = f.fontFamilies().toStringList();
-    return families.isEmpty() || families.first().isEmpty() ? d.family() : families.first();
-}
-
-// Calls `visit` with the format of every piece of text between `start` and `end`.
-template <typename Visit>
-void for_each_format(const QTextDocument& doc, int start, int end, Visit&& visit) {
-    for (QTextBlock b = doc.findBlock(start); b.isValid() && b.position() < end; b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            QTextFragment frag = it.fragment();
-            int fs = frag.position();
-            int fe = fs + frag.length();
-            if (fe <= start || fs >= end)
-                continue;
-            if (!visit(frag.charFormat()))
-                return;
-        }
-    }
-}
 
 }  // namespace
-
-// ---------------------------------------------------------------------------------------
-// FindDialog
-
-FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(texts::kFindTitle);
-    setModal(false);
-
-    auto* label = new QLabel(texts::kFindWhat, this);
-    what_ = new QLineEdit(this);
-    label->setBuddy(what_);
-    whole_word_ = new QCheckBox(texts::kWholeWord, this);
-    match_case_ = new QCheckBox(texts::kMatchCase, this);
-    auto* direction = new QGroupBox(texts::kDirection, this);
-    up_ = new QRadioButton(texts::kUp, direction);
-    down_ = new QRadioButton(texts::kDown, direction);
-    down_->setChecked(true);
-    auto* dir_layout = new QHBoxLayout(direction);
-    dir_layout->addWidget(up_);
-    dir_layout->addWidget(down_);
-
-    auto* find_next_button = new QPushButton(texts::kFindNext, this);
-    find_next_button->setDefault(true);
-    auto* cancel = new QPushButton(texts::kCancel, this);
-
-    auto* left = new QVBoxLayout;
-    auto* what_row = new QHBoxLayout;
-    what_row->addWidget(label);
-    what_row->addWidget(what_);
-    left->addLayout(what_row);
-    auto* options = new QHBoxLayout;
-    auto* checks = new QVBoxLayout;
-    checks->addWidget(whole_word_);
-    checks->addWidget(match_case_);
-    options->addLayout(checks);
-    options->addWidget(direction);
-    left->addLayout(options);
-    auto* right = new QVBoxLayout;
-    right->addWidget(find_next_button);
-    right->addWidget(cancel);
-    right->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addLayout(right);
-
-    connect(find_next_button, &QPushButton::clicked, this, &FindDialog::find_next);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
-    auto enable = [this, find_next_button] {
-        find_next_button->setEnabled(!what_->text().isEmpty());
-    };
-    connect(what_, &QLineEdit::textChanged, this, enable);
-    enable();
-}
-
-void FindDialog::set_text(const QString& text) {
-    what_->setText(text);
-}
-QString FindDialog::text() const {
-    return what_->text();
-}
-bool FindDialog::whole_word() const {
-    return whole_word_->isChecked();
-}
-bool FindDialog::match_case() const {
-    return match_case_->isChecked();
-}
-bool FindDialog::down() const {
-    return down_->isChecked();
-}
-void FindDialog::set_down(bool down) {
-    (down ? down_ : up_)->setChecked(true);
-}
 
 // ---------------------------------------------------------------------------------------
 // NoteBody
@@ -234,18 +105,26 @@ void NoteBody::apply_default_format(bool colours_only) {
         // The widget font feeds the document's default font, also on later style changes.
         setFont(f);
         document()->setDefaultFont(f);
-        pal.setColor(QPalette::Text, colour_from_ref(text_colour_));
+        pal.setColor(QPalette::Text, to_qcolor(text_colour_));
     }
-    pal.setColor(QPalette::Base, colour_from_ref(back_colour_));
+    pal.setColor(QPalette::Base, to_qcolor(back_colour_));
     setPalette(pal);
 }
 
 std::string NoteBody::get_rtf() const {
-    return write_rtf(*document(), {char_set_, kAnsiCodePage});
+    return write_rtf(*document(), {char_set_, kDefaultCodePage});
 }
 
 void NoteBody::set_rtf(const std::string& rtf) {
-    // One look for addresses after the load, not one per piece of text put in.
+    load_document(rtf);
+    // A body cut short in the file loads as far as it goes and is the new point to go back to.
+    fitting_rtf_ = get_rtf();
+    fitting_size_ = body_to_stored(fitting_rtf_).size();
+    fitting_caret_ = 0;
+}
+
+// Fills the document without undo history; addresses are looked for once, at the end.
+void NoteBody::load_document(const std::string& rtf) {
     loading_ = true;
     read_rtf(rtf, *document(), {char_set_});
     loading_ = false;
@@ -253,10 +132,6 @@ void NoteBody::set_rtf(const std::string& rtf) {
     step_undone_ = false;
     redo_available_ = false;
     detect_links();
-    // A body cut short in the file loads as far as it goes and is the new point to go back to.
-    fitting_rtf_ = get_rtf();
-    fitting_size_ = body_to_stored(fitting_rtf_).size();
-    fitting_caret_ = 0;
 }
 
 void NoteBody::check_capacity() {
@@ -273,269 +148,14 @@ void NoteBody::check_capacity() {
     }
     // The stored form would be cut at the next start: take the change back, whole, and say
     // so once.
-    loading_ = true;
-    read_rtf(fitting_rtf_, *document(), {char_set_});
-    loading_ = false;
-    document()->clearUndoRedoStacks();
-    step_undone_ = false;
-    redo_available_ = false;
-    detect_links();
+    load_document(fitting_rtf_);
     QTextCursor c(document());
     c.setPosition(std::clamp(fitting_caret_, 0, document()->characterCount() - 1));
     setTextCursor(c);
     notifier_(QString::fromUtf8(texts::kNoteFull));
 }
 
-// ---- Formatting helpers ---------------------------------------------------------------
-
-QTextCharFormat NoteBody::effective_format_at_selection() const {
-    QTextCursor c = textCursor();
-    if (!c.hasSelection())
-        return currentCharFormat();
-    // The format of the first selected character.
-    QTextCursor first(document());
-    first.setPosition(c.selectionStart());
-    first.movePosition(QTextCursor::NextCharacter);
-    return first.charFormat();
-}
-
-bool NoteBody::selection_has(Effect effect) const {
-    const QFont d = document()->defaultFont();
-    auto has = [&](const QTextCharFormat& f) {
-        switch (effect) {
-            case Effect::Bold:
-                return effective_bold(f, d);
-            case Effect::Italic:
-                return effective_italic(f, d);
-            case Effect::Underline:
-                return effective_underline(f, d);
-            case Effect::Strike:
-                return effective_strike(f, d);
-        }
-        return false;
-    };
-    QTextCursor c = textCursor();
-    if (!c.hasSelection())
-        return has(currentCharFormat());
-    bool all = true;
-    for_each_format(*document(), c.selectionStart(), c.selectionEnd(),
-                    [&](const QTextCharFormat& f) {
-                        all = has(f);
-                        return all;
-                    });
-    return all;
-}
-
-void NoteBody::set_selection_format(const QTextCharFormat& f) {
-    // With a selection this formats the selection, without one the insertion point.
-    mergeCurrentCharFormat(f);
-}
-
-void NoteBody::toggle_effect(Effect effect) {
-    bool on = !selection_has(effect);
-    QTextCharFormat f;
-    switch (effect) {
-        case Effect::Bold:
-            f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-            break;
-        case Effect::Italic:
-            f.setFontItalic(on);
-            break;
-        case Effect::Underline:
-            f.setFontUnderline(on);
-            break;
-        case Effect::Strike:
-            f.setFontStrikeOut(on);
-            break;
-    }
-    set_selection_format(f);
-}
-
-int NoteBody::selection_points() const {
-    return int(effective_points(effective_format_at_selection(), document()->defaultFont()));
-}
-
-void NoteBody::set_alignment(Qt::Alignment a) {
-    QTextCursor c = textCursor();
-    QTextBlockFormat f;
-    f.setAlignment(a);
-    c.mergeBlockFormat(f);
-}
-
-// ---- Commands -------------------------------------------------------------------------
-
-void NoteBody::font_command() {
-    const QFont d = document()->defaultFont();
-    if (textCursor().hasSelection()) {
-        QTextCharFormat cur = effective_format_at_selection();
-        QFont initial(effective_family(cur, d));
-        initial.setPointSizeF(std::max(1.0, effective_points(cur, d)));
-        initial.setBold(effective_bold(cur, d));
-        initial.setItalic(effective_italic(cur, d));
-        initial.setUnderline(effective_underline(cur, d));
-        initial.setStrikeOut(effective_strike(cur, d));
-        auto chosen = font_chooser_(initial);
-        if (!chosen)
-            return;
-        QTextCharFormat f;
-        f.setFontFamilies({chosen->family()});
-        // The chosen size is taken in whole points, as the dialog hands back tenths.
-        f.setFontPointSize(std::max(1, int(chosen->pointSizeF() * 10) / 10));
-        f.setProperty(kCharsetProperty, int(char_set_));
-        f.setFontWeight(chosen->weight() == QFont::Bold ? QFont::Bold : QFont::Normal);
-        f.setFontItalic(chosen->italic());
-        f.setFontUnderline(chosen->underline());
-        f.setFontStrikeOut(chosen->strikeOut());
-        set_selection_format(f);
-        return;
-    }
-    FontStyle st = parse_font_style(style_);
-    QFont initial(QString::fromStdString(face_));
-    initial.setPointSize(std::max(1, size_));
-    initial.setBold(st.bold);
-    initial.setItalic(st.italic);
-    initial.setUnderline(st.underline);
-    initial.setStrikeOut(st.strikeout);
-    auto chosen = font_chooser_(initial);
-    if (!chosen)
-        return;
-    face_ = chosen->family().toStdString();
-    size_ = std::max(1, int(chosen->pointSizeF()));
-    st.bold = chosen->weight() == QFont::Bold;
-    st.italic = chosen->italic();
-    st.underline = chosen->underline();
-    st.strikeout = chosen->strikeOut();
-    style_ = font_style_letters(st);
-    apply_default_format(false);
-}
-
-void NoteBody::text_colour_command() {
-    if (textCursor().hasSelection()) {
-        QTextCharFormat cur = effective_format_at_selection();
-        QColor initial = cur.hasProperty(QTextFormat::ForegroundBrush)
-                             ? cur.foreground().color()
-                             : colour_from_ref(text_colour_);
-        auto chosen = colour_chooser_(initial);
-        if (!chosen)
-            return;
-        QTextCharFormat f;
-        f.setForeground(*chosen);
-        set_selection_format(f);
-        return;
-    }
-    auto chosen = colour_chooser_(colour_from_ref(text_colour_));
-    if (!chosen)
-        return;
-    text_colour_ = ref_from_colour(*chosen);
-    apply_default_format(false);
-}
-
-void NoteBody::note_colour_command() {
-    auto chosen = colour_chooser_(colour_from_ref(back_colour_));
-    if (!chosen)
-        return;
-    back_colour_ = ref_from_colour(*chosen);
-    apply_default_format(true);
-    emit back_colour_changed();
-}
-
-void NoteBody::bold_command() {
-    toggle_effect(Effect::Bold);
-}
-void NoteBody::italic_command() {
-    toggle_effect(Effect::Italic);
-}
-void NoteBody::underline_command() {
-    toggle_effect(Effect::Underline);
-}
-void NoteBody::strikeout_command() {
-    toggle_effect(Effect::Strike);
-}
-
-void NoteBody::regular_command() {
-    QTextCharFormat f;
-    f.setFontWeight(QFont::Normal);
-    f.setFontItalic(false);
-    f.setFontUnderline(false);
-    f.setFontStrikeOut(false);
-    set_selection_format(f);
-}
-
-void NoteBody::increase_size_command() {
-    QTextCharFormat f;
-    f.setFontPointSize(std::max(1, screen_point_size(selection_points() + 1, screen_dpi())));
-    set_selection_format(f);
-}
-
-void NoteBody::decrease_size_command() {
-    QTextCharFormat f;
-    int points = decreased_size(selection_points());
-    f.setFontPointSize(std::max(1, screen_point_size(points, screen_dpi())));
-    set_selection_format(f);
-}
-
-void NoteBody::left_command() {
-    set_alignment(Qt::AlignLeft);
-}
-void NoteBody::center_command() {
-    set_alignment(Qt::AlignHCenter);
-}
-void NoteBody::right_command() {
-    set_alignment(Qt::AlignRight);
-}
-
-void NoteBody::paragraph_command() {
-    QTextCursor c = textCursor();
-    auto edited = paragraph_editor_(c.blockFormat());
-    if (!edited)
-        return;
-    c.mergeBlockFormat(*edited);
-}
-
-void NoteBody::bullet_command() {
-    QTextCursor c = textCursor();
-    QTextList* list = c.currentList();
-    bool is_bullet = list != nullptr && list->format().style() == QTextListFormat::ListDisc;
-    c.beginEditBlock();
-    if (is_bullet) {
-        QTextBlock last = document()->findBlock(c.selectionEnd());
-        for (QTextBlock b = document()->findBlock(c.selectionStart()); b.isValid(); b = b.next()) {
-            if (QTextList* l = b.textList())
-                l->remove(b);
-            QTextBlockFormat f = b.blockFormat();
-            f.setIndent(0);
-            QTextCursor bc(b);
-            bc.setBlockFormat(f);
-            if (b == last)
-                break;
-        }
-    } else {
-        QTextListFormat f;
-        f.setStyle(QTextListFormat::ListDisc);
-        c.createList(f);
-    }
-    c.endEditBlock();
-}
-
-void NoteBody::change_case(bool upper) {
-    QTextCursor c = textCursor();
-    QString text = c.selectedText();
-    if (text.isEmpty())
-        return;
-    QTextCharFormat start_format = effective_format_at_selection();
-    QString converted = upper ? text.toUpper() : text.toLower();
-    c.beginEditBlock();
-    c.insertText(converted, start_format);
-    c.endEditBlock();
-    setTextCursor(c);
-}
-
-void NoteBody::uppercase_command() {
-    change_case(true);
-}
-void NoteBody::lowercase_command() {
-    change_case(false);
-}
+// ---- Edit commands ------------------------------------------------------------------
 
 void NoteBody::control_undo() {
     // One undo step, as the control keeps: undoing twice puts the step back.
@@ -623,17 +243,7 @@ bool NoteBody::find_next(const QString& what, bool whole_word, bool match_case, 
 
 void NoteBody::keyPressEvent(QKeyEvent* e) {
     const int key = e->key();
-    if (key == Qt::Key_Control) {
-        if (!ctrl_down_) {
-            ctrl_down_ = true;
-            emit ctrl_changed(true);
-        }
-    } else if (key == Qt::Key_Alt) {
-        if (ctrl_down_) {
-            ctrl_down_ = false;
-            emit ctrl_changed(false);
-        }
-    }
+    track_ctrl_key(key);
     if (key == Qt::Key_Escape) {
         e->accept();
         return;
@@ -647,65 +257,80 @@ void NoteBody::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
-    if (ctrl) {
-        switch (key) {
-            case Qt::Key_B:
-                bold_command();
-                e->accept();
-                return;
-            case Qt::Key_I:
-                italic_command();
-                e->accept();
-                return;
-            case Qt::Key_U:
-                underline_command();
-                e->accept();
-                return;
-            case Qt::Key_S:
-                strikeout_command();
-                e->accept();
-                return;
-            case Qt::Key_F:
-                if (ctrl_down_) {
-                    ctrl_down_ = false;
-                    emit ctrl_changed(false);
-                }
-                find_command();
-                e->accept();
-                return;
-            default:
-                break;
-        }
-    }
-    if (e->matches(QKeySequence::Undo)) {
-        control_undo();
-        e->accept();
-        return;
-    }
-    if (e->matches(QKeySequence::Redo)) {
-        if (step_undone_)
-            control_undo();
+    if ((ctrl && ctrl_shortcut(key)) || undo_key(e)) {
         e->accept();
         return;
     }
     QTextEdit::keyPressEvent(e);
 }
 
-void NoteBody::keyReleaseEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Control && ctrl_down_) {
+// Ctrl down is remembered for the window; Alt clears it.
+void NoteBody::track_ctrl_key(int key) {
+    if (key == Qt::Key_Control) {
+        if (!ctrl_down_) {
+            ctrl_down_ = true;
+            emit ctrl_changed(true);
+        }
+    } else if (key == Qt::Key_Alt) {
+        release_ctrl();
+    }
+}
+
+void NoteBody::release_ctrl() {
+    if (ctrl_down_) {
         ctrl_down_ = false;
         emit ctrl_changed(false);
     }
+}
+
+// The body's own Ctrl+letter commands; true when the key was one.
+bool NoteBody::ctrl_shortcut(int key) {
+    switch (key) {
+        case Qt::Key_B:
+            bold_command();
+            return true;
+        case Qt::Key_I:
+            italic_command();
+            return true;
+        case Qt::Key_U:
+            underline_command();
+            return true;
+        case Qt::Key_S:
+            strikeout_command();
+            return true;
+        case Qt::Key_F:
+            release_ctrl();
+            find_command();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Undo and redo keys follow the control's single undo step; true when the key was one.
+bool NoteBody::undo_key(QKeyEvent* e) {
+    if (e->matches(QKeySequence::Undo)) {
+        control_undo();
+        return true;
+    }
+    if (e->matches(QKeySequence::Redo)) {
+        if (step_undone_)
+            control_undo();
+        return true;
+    }
+    return false;
+}
+
+void NoteBody::keyReleaseEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Control)
+        release_ctrl();
     QTextEdit::keyReleaseEvent(e);
 }
 
 void NoteBody::focusOutEvent(QFocusEvent* e) {
     QTextEdit::focusOutEvent(e);
     // The key release goes elsewhere once the focus has left.
-    if (ctrl_down_) {
-        ctrl_down_ = false;
-        emit ctrl_changed(false);
-    }
+    release_ctrl();
     if (e->reason() != Qt::PopupFocusReason)
         emit focus_lost();
 }

@@ -3,7 +3,6 @@
 // note window owns it and connects its signals; the body knows nothing of the window.
 #pragma once
 
-#include <QDialog>
 #include <QPointer>
 #include <QTextEdit>
 #include <QUrl>
@@ -12,39 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "note/find_dialog.h"
 #include "store/note_record.h"
 
-class QCheckBox;
 class QMimeData;
-class QLineEdit;
-class QRadioButton;
 
 namespace kd {
-
-// The modeless find dialog: find only, with whole word, match case and a direction.
-class FindDialog : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit FindDialog(QWidget* parent);
-
-    void set_text(const QString& text);
-    QString text() const;
-    bool whole_word() const;
-    bool match_case() const;
-    bool down() const;
-    void set_down(bool down);
-
-signals:
-    void find_next();
-
-private:
-    QLineEdit* what_;
-    QCheckBox* whole_word_;
-    QCheckBox* match_case_;
-    QRadioButton* up_;
-    QRadioButton* down_;
-};
 
 class NoteBody : public QTextEdit {
     Q_OBJECT
@@ -180,11 +152,16 @@ private:
     void change_case(bool upper);
     void set_alignment(Qt::Alignment a);
     void control_undo();
+    void track_ctrl_key(int key);
+    void release_ctrl();
+    bool ctrl_shortcut(int key);
+    bool undo_key(QKeyEvent* e);
     int screen_dpi() const;
     void apply_scroll_bar_flag();
     void detect_links();
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
+    void load_document(const std::string& rtf);
     void check_capacity();
 
     ColorRef text_colour_ = 0;

@@ -1,11 +1,9 @@
 // What the RTF reader and writer agree on about a QTextDocument: where a run keeps its font
-// character set, how twips become layout pixels, and the 0x00BBGGRR colour values.
+// character set, how twips become layout pixels, and the paragraph properties RTF carries.
 #pragma once
 
-#include <QColor>
 #include <QTextFormat>
 #include <cmath>
-#include <cstdint>
 
 namespace kd {
 
@@ -28,13 +26,16 @@ inline int pixels_to_twips(double pixels) {
     return int(std::lround(pixels * kTwipsPerPixel));
 }
 
-// Colours as the settings file stores them: 0x00BBGGRR.
-inline QColor colour_from_ref(std::uint32_t ref) {
-    return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
-}
-inline std::uint32_t ref_from_colour(const QColor& c) {
-    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) |
-           (std::uint32_t(c.blue()) << 16);
-}
+enum class RtfListKind { None, Bullet, Decimal };
+
+// A paragraph's look as RTF states it: alignment, indents in twips, and its list.
+struct RtfParagraphLook {
+    Qt::Alignment align = Qt::AlignLeft;
+    int left = 0;
+    int right = 0;
+    int first = 0;
+    RtfListKind list = RtfListKind::None;
+    bool operator==(const RtfParagraphLook&) const = default;
+};
 
 }  // namespace kd

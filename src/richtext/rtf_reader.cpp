@@ -6,219 +6,90 @@
 #include <QTextDocument>
 #include <QTextList>
 #include <algorithm>
-#include <iterator>
-#include <map>
-#include <optional>
-#include <vector>
 
 #include "richtext/code_page.h"
 #include "richtext/rtf_document.h"
 #include "richtext/rtf_lexer.h"
+#include "richtext/rtf_reader_state.h"
 
 namespace kd {
+
+namespace rtf_read {
 
 namespace {
 
 // Deeper nesting than this is flattened: its braces are counted but keep the state.
 constexpr std::size_t kMaxDepth = 200;
-// RTF's own limits: font sizes up to 1638 points, indents up to 22 inches.
-constexpr int kMaxHalfPoints = 3276;
-constexpr int kMaxTwips = 31680;
-constexpr int kMaxUnicodeSkip = 16;
 
-enum class Dest { Main, FontTable, ColorTable, Pn, Skip };
-enum class ListKind { None, Bullet, Decimal };
+}  // namespace
 
-// Groups that hold no document text and are skipped even without \*.
-constexpr std::string_view kSkippedDestinations[] = {
-    "stylesheet", "info",         "pict",      "objclass",  "header",    "headerl",
-    "headerr",    "headerf",      "footer",    "footerl",   "footerr",   "footerf",
-    "footnote",   "annotation",   "atnid",     "atnauthor", "listtable", "listoverridetable",
-    "revtbl",     "rsidtbl",      "generator", "xmlnstbl",  "themedata", "colorschememapping",
-    "datastore",  "latentstyles", "filetbl",   "fldinst",   "bkmkstart", "bkmkend",
-    "txe",        "xe",           "tc",        "template",  "author",    "title",
-    "subject",    "operator",     "keywords",  "comment",   "doccomm",   "company",
-    "nonshppict", "pgdsctbl",     "pntxta",    "pntxtb",    "listtext",  "pntext"};
-
-struct CharState {
-    int font = -1;        // font table number; -1 the default font
-    int half_points = 0;  // 0: the document's default size
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strike = false;
-    int colour = 0;      // colour table index; 0 automatic
-    int background = 0;  // colour table index; 0 none
-    bool hidden = false;
-    int valign = 0;  // 0 normal, 1 superscript, 2 subscript
-    int uc = 1;      // characters that stand in for each \uN
-    Dest dest = Dest::Main;
-};
-
-struct ParaState {
-    Qt::Alignment align = Qt::AlignLeft;
-    int left = 0;
-    int right = 0;
-    int first = 0;
-    ListKind list = ListKind::None;
-};
-
-struct FontEntry {
-    QString face;
-    int charset = 0;
-};
-
-class Reader {
-public:
-    Reader(std::string_view rtf, QTextDocument& doc, const RtfReadOptions& options)
-        : lexer_(rtf), doc_(doc), cursor_(&doc), options_(options), defaults_(doc.defaultFont()) {}
-
-    void run();
-
-private:
-    void handle_word(const RtfToken& t);
-    void handle_symbol(char symbol);
-    void handle_text(std::string_view bytes);
-    void handle_byte(std::uint8_t byte);
-    char16_t decode(std::uint8_t byte, int code_page, bool& complete);
-    void put_hidden_object();
-    void open_group();
-    void close_group();
-
-    void put_char(char16_t ch);
-    void put_text(const QString& text);
-    void flush_text();
-    void end_paragraph();
-    void finish();
-    bool skip_one_unit();
-
-    int current_code_page() const;
-    const QTextCharFormat& char_format();
-    QTextBlockFormat block_format() const;
-    template <typename T, typename V>
-    void set(T CharState::*member, V value) {
-        state_.*member = value;
-        format_dirty_ = true;
-    }
-
-    RtfLexer lexer_;
-    QTextDocument& doc_;
-    QTextCursor cursor_;
-    RtfReadOptions options_;
-    QFont defaults_;
-
-    CharState state_;
-    std::vector<CharState> stack_;
-    std::size_t overflow_ = 0;
-    bool group_fresh_ = false;  // nothing read yet in the group just opened
-    bool starred_ = false;      // the fresh group began with \*
-    bool done_ = false;
-
-    int ansi_code_page_ = kDefaultCodePage;
-    int default_font_ = 0;
-    std::map<int, FontEntry> fonts_;
-    int font_entry_ = 0;  // number of the font table entry being read
-    QString font_name_;
-    std::vector<std::optional<QColor>> colours_;
-    int red_ = 0, green_ = 0, blue_ = 0;
-    bool colour_set_ = false;
-
-    ParaState para_;
-    bool pntext_seen_ = false;  // this paragraph carries a bullet text of its own
-    bool pending_break_ = false;
-    bool paragraph_has_content_ = false;
-    QTextList* list_ = nullptr;
-    ListKind list_kind_ = ListKind::None;
-    int skip_ = 0;        // fallback characters still to skip after \uN
-    int lead_byte_ = -1;  // first byte of a double-byte character, waiting for its second
-
-    QString hidden_text_;  // hidden text read since the last visible text
-    QTextCharFormat hidden_format_;
-    int hidden_version_ = -1;
-
-    QTextCharFormat format_;
-    bool format_dirty_ = true;
-    int format_version_ = 0;
-    QString pending_text_;
-    QTextCharFormat pending_format_;
-    int pending_version_ = -1;
-};
+Reader::Reader(std::string_view rtf, QTextDocument& doc, const RtfReadOptions& options)
+    : lexer_(rtf), doc_(doc), cursor_(&doc), options_(options), defaults_(doc.defaultFont()) {}
 
 void Reader::run() {
     while (!done_) {
         RtfToken t = lexer_.next();
         if (t.kind == RtfTokenKind::End)
             break;
-        if (skip_ > 0 && t.kind != RtfTokenKind::GroupOpen && t.kind != RtfTokenKind::GroupClose) {
-            if (t.kind == RtfTokenKind::Text) {
-                std::size_t n = std::min<std::size_t>(std::size_t(skip_), t.word.size());
-                skip_ -= int(n);
-                t.word.remove_prefix(n);
-                if (t.word.empty())
-                    continue;
-            } else {
-                --skip_;
-                continue;
-            }
-        } else if (t.kind == RtfTokenKind::GroupOpen || t.kind == RtfTokenKind::GroupClose) {
-            skip_ = 0;
-        }
-
+        if (skip_fallback(t))
+            continue;
         if (t.kind != RtfTokenKind::HexByte && t.kind != RtfTokenKind::Text)
             lead_byte_ = -1;  // a double-byte character cut by a control word is dropped
         bool was_fresh = group_fresh_;
         group_fresh_ = false;
-        switch (t.kind) {
-            case RtfTokenKind::GroupOpen:
-                open_group();
-                break;
-            case RtfTokenKind::GroupClose:
-                close_group();
-                break;
-            case RtfTokenKind::Word:
-                if (was_fresh && state_.dest != Dest::Skip) {
-                    if (starred_) {
-                        starred_ = false;
-                        if (t.word == "pn" && state_.dest == Dest::Main) {
-                            state_.dest = Dest::Pn;
-                            para_.list = ListKind::Bullet;  // refined by \pnlvl... below
-                        } else {
-                            state_.dest = Dest::Skip;
-                        }
-                        break;
-                    }
-                    if (t.word == "pntext" || t.word == "listtext") {
-                        pntext_seen_ = true;
-                        state_.dest = Dest::Skip;
-                        break;
-                    }
-                    if (std::find(std::begin(kSkippedDestinations), std::end(kSkippedDestinations),
-                                  t.word) != std::end(kSkippedDestinations)) {
-                        state_.dest = Dest::Skip;
-                        break;
-                    }
-                }
-                handle_word(t);
-                break;
-            case RtfTokenKind::Symbol:
-                if (was_fresh && t.symbol == '*') {
-                    starred_ = true;
-                    group_fresh_ = true;  // the destination word still follows
-                    break;
-                }
-                handle_symbol(t.symbol);
-                break;
-            case RtfTokenKind::HexByte:
-                handle_byte(t.byte);
-                break;
-            case RtfTokenKind::Text:
-                handle_text(t.word);
-                break;
-            case RtfTokenKind::End:
-                break;
-        }
+        dispatch(t, was_fresh);
     }
     finish();
+}
+
+// Steps over the fallback characters that follow \uN; true when the whole token went.
+bool Reader::skip_fallback(RtfToken& t) {
+    if (t.kind == RtfTokenKind::GroupOpen || t.kind == RtfTokenKind::GroupClose) {
+        skip_ = 0;
+        return false;
+    }
+    if (skip_ <= 0)
+        return false;
+    if (t.kind != RtfTokenKind::Text) {
+        --skip_;
+        return true;
+    }
+    std::size_t n = std::min<std::size_t>(std::size_t(skip_), t.word.size());
+    skip_ -= int(n);
+    t.word.remove_prefix(n);
+    return t.word.empty();
+}
+
+void Reader::dispatch(const RtfToken& t, bool was_fresh) {
+    switch (t.kind) {
+        case RtfTokenKind::GroupOpen:
+            open_group();
+            break;
+        case RtfTokenKind::GroupClose:
+            close_group();
+            break;
+        case RtfTokenKind::Word:
+            if (was_fresh && state_.dest != Dest::Skip && open_destination(t.word))
+                break;
+            handle_word(t);
+            break;
+        case RtfTokenKind::Symbol:
+            if (was_fresh && t.symbol == '*') {
+                starred_ = true;
+                group_fresh_ = true;  // the destination word still follows
+                break;
+            }
+            handle_symbol(t.symbol);
+            break;
+        case RtfTokenKind::HexByte:
+            handle_byte(t.byte);
+            break;
+        case RtfTokenKind::Text:
+            handle_text(t.word);
+            break;
+        case RtfTokenKind::End:
+            break;
+    }
 }
 
 void Reader::open_group() {
@@ -263,184 +134,6 @@ int Reader::current_code_page() const {
     return code_page_for_charset(it->second.charset, ansi_code_page_);
 }
 
-void Reader::handle_word(const RtfToken& t) {
-    const std::string_view w = t.word;
-    const int p = t.param;
-    const bool on = !t.has_param || p != 0;
-
-    // Words that mean the same in every destination.
-    if (w == "uc") {
-        state_.uc = std::clamp(p, 0, kMaxUnicodeSkip);
-        return;
-    }
-    if (w == "u" && t.has_param) {
-        // Negative values stand for the upper half of the 16-bit range.
-        if (p >= -32768 && p <= 65535 && p != 0)
-            put_char(char16_t(p < 0 ? p + 65536 : p));
-        skip_ = state_.uc;
-        return;
-    }
-
-    switch (state_.dest) {
-        case Dest::Skip:
-            return;
-        case Dest::FontTable:
-            if (w == "f" && t.has_param) {
-                font_entry_ = p;
-                font_name_.clear();
-                fonts_[font_entry_];
-            } else if (w == "fcharset" && t.has_param) {
-                fonts_[font_entry_].charset = std::clamp(p, 0, 255);
-            }
-            return;
-        case Dest::ColorTable:
-            if (w == "red")
-                red_ = std::clamp(p, 0, 255), colour_set_ = true;
-            if (w == "green")
-                green_ = std::clamp(p, 0, 255), colour_set_ = true;
-            if (w == "blue")
-                blue_ = std::clamp(p, 0, 255), colour_set_ = true;
-            return;
-        case Dest::Pn:
-            if (w == "pnlvlblt")
-                para_.list = ListKind::Bullet;
-            if (w == "pnlvlbody" || w == "pndec")
-                para_.list = ListKind::Decimal;
-            if (w == "pnlvlcont")
-                para_.list = ListKind::None;
-            return;
-        case Dest::Main:
-            break;
-    }
-
-    // Header and tables.
-    if (w == "ansicpg" && t.has_param) {
-        ansi_code_page_ = is_supported_code_page(p) ? p : kDefaultCodePage;
-    } else if (w == "deff" && t.has_param) {
-        default_font_ = p;
-    } else if (w == "fonttbl") {
-        state_.dest = Dest::FontTable;
-        font_entry_ = 0;
-        font_name_.clear();
-    } else if (w == "colortbl") {
-        state_.dest = Dest::ColorTable;
-        colours_.clear();
-        red_ = green_ = blue_ = 0;
-        colour_set_ = false;
-    }
-    // Character formatting.
-    else if (w == "plain") {
-        CharState fresh;
-        fresh.uc = state_.uc;
-        fresh.dest = state_.dest;
-        state_ = fresh;
-        format_dirty_ = true;
-    } else if (w == "b") {
-        set(&CharState::bold, on);
-    } else if (w == "i") {
-        set(&CharState::italic, on);
-    } else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" ||
-               w == "ulth" || w == "ulwave") {
-        set(&CharState::underline, on);
-    } else if (w == "ulnone") {
-        set(&CharState::underline, false);
-    } else if (w == "strike" || w == "striked") {
-        set(&CharState::strike, on);
-    } else if (w == "v") {
-        set(&CharState::hidden, on);
-    } else if (w == "super") {
-        set(&CharState::valign, on ? 1 : 0);
-    } else if (w == "sub") {
-        set(&CharState::valign, on ? 2 : 0);
-    } else if (w == "nosupersub") {
-        set(&CharState::valign, 0);
-    } else if (w == "fs" && t.has_param) {
-        set(&CharState::half_points, std::clamp(p, 1, kMaxHalfPoints));
-    } else if (w == "f" && t.has_param) {
-        set(&CharState::font, p);
-    } else if (w == "cf" && t.has_param) {
-        set(&CharState::colour, p);
-    } else if ((w == "highlight" || w == "cb" || w == "chcbpat") && t.has_param) {
-        set(&CharState::background, p);
-    }
-    // Paragraphs.
-    else if (w == "par" || w == "sect" || w == "page" || w == "row") {
-        end_paragraph();
-    } else if (w == "pard") {
-        para_ = ParaState{};
-    } else if (w == "ql") {
-        para_.align = Qt::AlignLeft;
-    } else if (w == "qc") {
-        para_.align = Qt::AlignHCenter;
-    } else if (w == "qr") {
-        para_.align = Qt::AlignRight;
-    } else if (w == "qj") {
-        para_.align = Qt::AlignJustify;
-    } else if (w == "li" && t.has_param) {
-        para_.left = std::clamp(p, -kMaxTwips, kMaxTwips);
-    } else if (w == "ri" && t.has_param) {
-        para_.right = std::clamp(p, -kMaxTwips, kMaxTwips);
-    } else if (w == "fi" && t.has_param) {
-        para_.first = std::clamp(p, -kMaxTwips, kMaxTwips);
-    } else if (w == "ls" && t.has_param && p > 0) {
-        para_.list = ListKind::Bullet;  // list tables are not read; show the item as bulleted
-    }
-    // Special characters.
-    else if (w == "tab" || w == "cell") {
-        put_char(u'\t');
-    } else if (w == "line") {
-        put_char(char16_t(0x2028));
-    } else if (w == "emdash") {
-        put_char(char16_t(0x2014));
-    } else if (w == "endash") {
-        put_char(char16_t(0x2013));
-    } else if (w == "emspace") {
-        put_char(char16_t(0x2003));
-    } else if (w == "enspace") {
-        put_char(char16_t(0x2002));
-    } else if (w == "qmspace") {
-        put_char(char16_t(0x2005));
-    } else if (w == "bullet") {
-        put_char(char16_t(0x2022));
-    } else if (w == "lquote") {
-        put_char(char16_t(0x2018));
-    } else if (w == "rquote") {
-        put_char(char16_t(0x2019));
-    } else if (w == "ldblquote") {
-        put_char(char16_t(0x201C));
-    } else if (w == "rdblquote") {
-        put_char(char16_t(0x201D));
-    }
-}
-
-void Reader::handle_symbol(char symbol) {
-    switch (symbol) {
-        case '\\':
-        case '{':
-        case '}':
-            if (state_.dest == Dest::Main)
-                put_char(char16_t(symbol));
-            if (state_.dest == Dest::FontTable)
-                font_name_ += QChar(symbol);
-            break;
-        case '~':
-            put_char(char16_t(0x00A0));
-            break;
-        case '_':
-            put_char(char16_t(0x2011));
-            break;
-        case '-':
-            put_char(char16_t(0x00AD));
-            break;
-        case '\n':
-            if (state_.dest == Dest::Main)
-                end_paragraph();
-            break;
-        default:
-            break;  // \* out of place, \|, \:, a broken \' ...
-    }
-}
-
 // One byte of text in the page: sets `complete` when it finished a character (a single
 // byte or the second of a pair).
 char16_t Reader::decode(std::uint8_t byte, int code_page, bool& complete) {
@@ -473,58 +166,68 @@ void Reader::handle_byte(std::uint8_t byte) {
 
 void Reader::handle_text(std::string_view bytes) {
     switch (state_.dest) {
-        case Dest::Main: {
-            int cp = current_code_page();
-            if (lead_byte_ < 0 && !is_double_byte_code_page(cp)) {
-                QString text;
-                text.reserve(qsizetype(bytes.size()));
-                for (char c : bytes)
-                    text += QChar(decode_byte(cp, std::uint8_t(c)));
-                put_text(text);
-                return;
-            }
-            // A double-byte page: a pair's second byte may come as plain text.
-            QString text;
-            for (char c : bytes) {
-                bool complete = false;
-                char16_t ch = decode(std::uint8_t(c), cp, complete);
-                if (complete)
-                    text += QChar(ch);
-            }
-            put_text(text);
+        case Dest::Main:
+            put_main_text(bytes);
             return;
-        }
-        case Dest::FontTable: {
-            int cp = current_code_page();
-            for (char c : bytes) {
-                if (c == ';' && lead_byte_ < 0) {
-                    fonts_[font_entry_].face = font_name_.trimmed();
-                    font_name_.clear();
-                } else {
-                    bool complete = false;
-                    char16_t ch = decode(std::uint8_t(c), cp, complete);
-                    if (complete)
-                        font_name_ += QChar(ch);
-                }
-            }
+        case Dest::FontTable:
+            read_font_names(bytes);
             return;
-        }
         case Dest::ColorTable:
-            for (char c : bytes) {
-                if (c != ';')
-                    continue;
-                if (colour_set_) {
-                    colours_.push_back(QColor(red_, green_, blue_));
-                } else {
-                    colours_.push_back(std::nullopt);  // the automatic colour
-                }
-                red_ = green_ = blue_ = 0;
-                colour_set_ = false;
-            }
+            read_colour_entries(bytes);
             return;
         case Dest::Pn:
         case Dest::Skip:
             return;
+    }
+}
+
+void Reader::put_main_text(std::string_view bytes) {
+    int cp = current_code_page();
+    if (lead_byte_ < 0 && !is_double_byte_code_page(cp)) {
+        QString text;
+        text.reserve(qsizetype(bytes.size()));
+        for (char c : bytes)
+            text += QChar(decode_byte(cp, std::uint8_t(c)));
+        put_text(text);
+        return;
+    }
+    // A double-byte page: a pair's second byte may come as plain text.
+    QString text;
+    for (char c : bytes) {
+        bool complete = false;
+        char16_t ch = decode(std::uint8_t(c), cp, complete);
+        if (complete)
+            text += QChar(ch);
+    }
+    put_text(text);
+}
+
+void Reader::read_font_names(std::string_view bytes) {
+    int cp = current_code_page();
+    for (char c : bytes) {
+        if (c == ';' && lead_byte_ < 0) {
+            fonts_[font_entry_].face = font_name_.trimmed();
+            font_name_.clear();
+        } else {
+            bool complete = false;
+            char16_t ch = decode(std::uint8_t(c), cp, complete);
+            if (complete)
+                font_name_ += QChar(ch);
+        }
+    }
+}
+
+void Reader::read_colour_entries(std::string_view bytes) {
+    for (char c : bytes) {
+        if (c != ';')
+            continue;
+        if (colour_set_) {
+            colours_.push_back(QColor(red_, green_, blue_));
+        } else {
+            colours_.push_back(std::nullopt);  // the automatic colour
+        }
+        red_ = green_ = blue_ = 0;
+        colour_set_ = false;
     }
 }
 
@@ -553,11 +256,7 @@ void Reader::put_text(const QString& text) {
         return;
     }
     put_hidden_object();
-    if (pending_break_) {
-        flush_text();
-        cursor_.insertBlock(QTextBlockFormat(), char_format());
-        pending_break_ = false;
-    }
+    open_pending_block();
     const QTextCharFormat& f = char_format();
     // Text of one look is gathered and put in at once; one insertion per token is slow.
     if (pending_text_.isEmpty() || format_version_ != pending_version_) {
@@ -576,14 +275,19 @@ void Reader::put_hidden_object() {
     f.setObjectType(kHiddenTextObject);
     f.setProperty(kHiddenTextProperty, hidden_text_);
     hidden_text_.clear();
-    if (pending_break_) {
-        flush_text();
-        cursor_.insertBlock(QTextBlockFormat(), char_format());
-        pending_break_ = false;
-    }
+    open_pending_block();
     flush_text();
     cursor_.insertText(QString(QChar::ObjectReplacementCharacter), f);
     paragraph_has_content_ = true;
+}
+
+// The paragraph break read last is put in once something follows it.
+void Reader::open_pending_block() {
+    if (!pending_break_)
+        return;
+    flush_text();
+    cursor_.insertBlock(QTextBlockFormat(), char_format());
+    pending_break_ = false;
 }
 
 void Reader::flush_text() {
@@ -608,26 +312,22 @@ QTextBlockFormat Reader::block_format() const {
 void Reader::end_paragraph() {
     put_hidden_object();
     flush_text();
-    if (pending_break_) {
-        // The previous paragraph ended and this one is empty.
-        cursor_.insertBlock(QTextBlockFormat(), char_format());
-        pending_break_ = false;
-    }
+    open_pending_block();  // the previous paragraph ended and this one may be empty
     cursor_.setBlockFormat(block_format());
     if (!paragraph_has_content_)
         cursor_.setBlockCharFormat(char_format());
 
-    ListKind kind = para_.list;
-    if (kind == ListKind::None && pntext_seen_)
-        kind = ListKind::Bullet;
-    if (kind == ListKind::None) {
+    RtfListKind kind = para_.list;
+    if (kind == RtfListKind::None && pntext_seen_)
+        kind = RtfListKind::Bullet;
+    if (kind == RtfListKind::None) {
         list_ = nullptr;
     } else if (list_ != nullptr && list_kind_ == kind) {
         list_->add(cursor_.block());
     } else {
         QTextListFormat lf;
-        lf.setStyle(kind == ListKind::Bullet ? QTextListFormat::ListDisc
-                                             : QTextListFormat::ListDecimal);
+        lf.setStyle(kind == RtfListKind::Bullet ? QTextListFormat::ListDisc
+                                                : QTextListFormat::ListDecimal);
         list_ = cursor_.createList(lf);
         list_kind_ = kind;
     }
@@ -692,6 +392,10 @@ const QTextCharFormat& Reader::char_format() {
     return format_;
 }
 
+}  // namespace rtf_read
+
+namespace {
+
 bool looks_like_rtf(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() &&
@@ -708,7 +412,7 @@ bool read_rtf(std::string_view rtf, QTextDocument& doc, const RtfReadOptions& op
     doc.clear();
     bool is_rtf = looks_like_rtf(rtf);
     if (is_rtf) {
-        Reader(rtf, doc, options).run();
+        rtf_read::Reader(rtf, doc, options).run();
     } else {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = utf8(QByteArrayView(rtf.data(), qsizetype(rtf.size())));

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "richtext/char_look.h"
 #include "richtext/code_page.h"
 #include "richtext/rtf_document.h"
 
@@ -37,17 +38,6 @@ struct RunLook {
     int valign = 0;  // 0 normal, 1 superscript, 2 subscript
 };
 
-enum class ListKind { None, Bullet, Decimal };
-
-struct ParaLook {
-    Qt::Alignment align = Qt::AlignLeft;
-    int left = 0;
-    int right = 0;
-    int first = 0;
-    ListKind list = ListKind::None;
-    bool operator==(const ParaLook&) const = default;
-};
-
 class Writer {
 public:
     Writer(const QTextDocument& doc, const RtfWriteOptions& options)
@@ -61,7 +51,7 @@ private:
     RunLook look_of(const QTextCharFormat& f);
     int font_index(const FontKey& key);
     int colour_index(const QColor& c);
-    ParaLook para_of(const QTextBlock& block) const;
+    RtfParagraphLook para_of(const QTextBlock& block) const;
 
     void word(const char* text, int param);
     void word(const char* text);
@@ -75,7 +65,11 @@ private:
     void put_hidden(const QTextCharFormat& f);
     int page_of_font(int font) const;
     std::optional<int> best_page_from(QStringView chunk, qsizetype from) const;
-    void put_paragraph_start(const QTextBlock& block, const ParaLook& para, bool changed);
+    void put_paragraph_start(const QTextBlock& block, const RtfParagraphLook& para, bool changed);
+    void choose_bullet_font();
+    void put_block_text(const QTextBlock& block);
+    void put_hidden_run(const QString& text, const QTextCharFormat& format);
+    std::string header() const;
     void escape_into(std::string& out, const QString& text, int code_page) const;
 
     const QTextDocument& doc_;
@@ -113,10 +107,7 @@ int Writer::colour_index(const QColor& c) {
 
 RunLook Writer::look_of(const QTextCharFormat& f) {
     RunLook look;
-    FontKey key{defaults_.family(), options_.default_charset};
-    QStringList families = f.fontFamilies().toStringList();
-    if (!families.isEmpty() && !families.first().isEmpty())
-        key.face = families.first();
+    FontKey key{effective_family(f, defaults_), options_.default_charset};
     if (f.hasProperty(kCharsetProperty))
         key.charset = f.intProperty(kCharsetProperty) & 0xFF;
     look.font = font_index(key);
@@ -131,15 +122,10 @@ RunLook Writer::look_of(const QTextCharFormat& f) {
         points = 10;
     look.half_points = std::max(1, int(std::lround(points * 2)));
 
-    look.bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold
-                                                       : defaults_.bold();
-    look.italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : defaults_.italic();
-    if (f.hasProperty(QTextFormat::TextUnderlineStyle) || f.hasProperty(QTextFormat::FontUnderline))
-        look.underline = f.fontUnderline();
-    else
-        look.underline = defaults_.underline();
-    look.strike =
-        f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : defaults_.strikeOut();
+    look.bold = effective_bold(f, defaults_);
+    look.italic = effective_italic(f, defaults_);
+    look.underline = effective_underline(f, defaults_);
+    look.strike = effective_strike(f, defaults_);
     if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
         look.colour = colour_index(f.foreground().color());
     if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
@@ -151,8 +137,8 @@ RunLook Writer::look_of(const QTextCharFormat& f) {
     return look;
 }
 
-ParaLook Writer::para_of(const QTextBlock& block) const {
-    ParaLook p;
+RtfParagraphLook Writer::para_of(const QTextBlock& block) const {
+    RtfParagraphLook p;
     QTextBlockFormat f = block.blockFormat();
     Qt::Alignment h = f.alignment() & Qt::AlignHorizontal_Mask;
     if (h & Qt::AlignHCenter)
@@ -169,10 +155,10 @@ ParaLook Writer::para_of(const QTextBlock& block) const {
             case QTextListFormat::ListDisc:
             case QTextListFormat::ListCircle:
             case QTextListFormat::ListSquare:
-                p.list = ListKind::Bullet;
+                p.list = RtfListKind::Bullet;
                 break;
             default:
-                p.list = ListKind::Decimal;
+                p.list = RtfListKind::Decimal;
                 break;
         }
     }
@@ -378,14 +364,15 @@ void Writer::put_hidden(const QTextCharFormat& f) {
     run_font_ = run_font;
 }
 
-void Writer::put_paragraph_start(const QTextBlock& block, const ParaLook& para, bool changed) {
+void Writer::put_paragraph_start(const QTextBlock& block, const RtfParagraphLook& para,
+                                 bool changed) {
     if (changed)
         word("pard");
-    if (para.list == ListKind::Bullet) {
+    if (para.list == RtfListKind::Bullet) {
         raw("{\\pntext\\f");
         body_ += std::to_string(bullet_font_);
         body_ += "\\'b7\\tab}";
-    } else if (para.list == ListKind::Decimal) {
+    } else if (para.list == RtfListKind::Decimal) {
         int number = block.textList()->itemNumber(block) + 1;
         raw("{\\pntext\\f0 ");
         body_ += std::to_string(number);
@@ -393,11 +380,11 @@ void Writer::put_paragraph_start(const QTextBlock& block, const ParaLook& para, 
     }
     if (!changed)
         return;
-    if (para.list == ListKind::Bullet) {
+    if (para.list == RtfListKind::Bullet) {
         raw("{\\*\\pn\\pnlvlblt\\pnf");
         body_ += std::to_string(bullet_font_);
         body_ += "\\pnindent0{\\pntxtb\\'b7}}";
-    } else if (para.list == ListKind::Decimal) {
+    } else if (para.list == RtfListKind::Decimal) {
         raw("{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}");
     }
     if (para.first != 0)
@@ -415,55 +402,67 @@ void Writer::put_paragraph_start(const QTextBlock& block, const ParaLook& para, 
 }
 
 std::string Writer::run() {
-    // The bullet font has to be known before the first paragraph is written.
+    choose_bullet_font();
+    word("viewkind", 4);
+    word("uc", 1);
+    std::optional<RtfParagraphLook> last_para;
+    for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
+        RtfParagraphLook para = para_of(block);
+        bool changed = !last_para || !(*last_para == para);
+        put_paragraph_start(block, para, changed);
+        last_para = para;
+        put_block_text(block);
+        word("par");
+        raw(kLineEnd);
+    }
+    return header() + body_ + '}' + kLineEnd;
+}
+
+// The bullet font has to be known before the first paragraph is written.
+void Writer::choose_bullet_font() {
     for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
-        if (para_of(b).list == ListKind::Bullet) {
+        if (para_of(b).list == RtfListKind::Bullet) {
             bullet_font_ = font_index({QStringLiteral("Symbol"), kSymbolCharset});
             break;
         }
     }
+}
 
-    word("viewkind", 4);
-    word("uc", 1);
-    std::optional<ParaLook> last_para;
-    for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
-        ParaLook para = para_of(block);
-        bool changed = !last_para || !(*last_para == para);
-        put_paragraph_start(block, para, changed);
-        last_para = para;
-
-        bool any_text = false;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            QTextFragment frag = it.fragment();
-            if (!frag.isValid())
-                continue;
-            QTextCharFormat format = frag.charFormat();
-            RunLook look = look_of(format);
-            put_look(look);
-            if (format.objectType() == kHiddenTextObject) {
-                // Text typed next to hidden text may take its format; only the object
-                // characters stand for the hidden text.
-                const QString text = frag.text();
-                qsizetype start = 0;
-                for (qsizetype n = 0; n <= text.size(); ++n) {
-                    if (n < text.size() && text[n] != QChar::ObjectReplacementCharacter)
-                        continue;
-                    put_text(text.mid(start, n - start));
-                    if (n < text.size())
-                        put_hidden(format);
-                    start = n + 1;
-                }
-            } else {
-                put_text(frag.text());
-            }
-            any_text = true;
-        }
-        if (!any_text)
-            put_look(look_of(block.charFormat()));
-        word("par");
-        raw(kLineEnd);
+void Writer::put_block_text(const QTextBlock& block) {
+    bool any_text = false;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        QTextFragment frag = it.fragment();
+        if (!frag.isValid())
+            continue;
+        QTextCharFormat format = frag.charFormat();
+        RunLook look = look_of(format);
+        put_look(look);
+        if (format.objectType() == kHiddenTextObject)
+            put_hidden_run(frag.text(), format);
+        else
+            put_text(frag.text());
+        any_text = true;
     }
+    if (!any_text)
+        put_look(look_of(block.charFormat()));
+}
 
+// Text typed next to hidden text may take its format; only the object characters stand for
+// the hidden text.
+void Writer::put_hidden_run(const QString& text, const QTextCharFormat& format) {
+    qsizetype start = 0;
+    for (qsizetype n = 0; n <= text.size(); ++n) {
+        if (n < text.size() && text[n] != QChar::ObjectReplacementCharacter)
+            continue;
+        put_text(text.mid(start, n - start));
+        if (n < text.size())
+            put_hidden(format);
+        start = n + 1;
+    }
+}
+
+// The document header with the font and colour tables, known once the body is written.
+std::string Writer::header() const {
     std::string out = "{\\rtf1\\ansi\\ansicpg" + std::to_string(options_.code_page) +
                       "\\deff0\\deflang1033{\\fonttbl";
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
@@ -485,9 +484,6 @@ std::string Writer::run() {
         out += '}';
         out += kLineEnd;
     }
-    out += body_;
-    out += '}';
-    out += kLineEnd;
     return out;
 }
 

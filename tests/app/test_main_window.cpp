@@ -349,10 +349,7 @@ TEST_F(MainWindowTest, TerminationSignalSavesTypedTextAndCloses) {
     bool closing = false;
     QObject::connect(&w, &MainWindow::program_closing, [&] { closing = true; });
     std::raise(SIGTERM);
-    for (int i = 0; i < 50 && !closing; ++i) {
-        QTest::qWait(10);
-    }
-    ASSERT_TRUE(closing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing; }, 1000));
     NoteRecord r;
     ASSERT_TRUE(NoteStore().read_record(1, r));
     EXPECT_NE(r.EditText.find("typed just before logout"), std::string::npos);

@@ -62,15 +62,6 @@ protected:
         ProgramTest::TearDown();
         set_app_paths({});
     }
-
-    static bool wait_windows(pid_t pid, std::size_t count) {
-        for (int i = 0; i < 200; ++i) {
-            if (test::visible_windows(pid).size() == count)
-                return true;
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
-    }
 };
 
 TEST_F(BodyCapacityRun, WindowsTitleAndFullCyrillicBodyTypingPastTheCapacity) {
@@ -104,7 +95,7 @@ TEST_F(BodyCapacityRun, WindowsTitleAndFullCyrillicBodyTypingPastTheCapacity) {
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "NOTE_ID_1", "TitleText", "Caf\xE9 \xC4pfel"));
 
     const pid_t pid = launch();
-    ASSERT_TRUE(wait_windows(pid, 1)) << "the note comes back";
+    ASSERT_TRUE(test::wait_windows(pid, 1)) << "the note comes back";
     const std::string note = test::visible_windows(pid).front();
     std::this_thread::sleep_for(500ms);
     // No window manager on the test display: a click gives the note the focus.
@@ -117,12 +108,9 @@ TEST_F(BodyCapacityRun, WindowsTitleAndFullCyrillicBodyTypingPastTheCapacity) {
     bool shown = false;
     for (int i = 0; i < 40 && !shown; ++i) {
         ASSERT_EQ(std::system("xdotool type x"), 0);
-        for (int wait = 0; wait < 6 && !shown; ++wait) {
-            std::this_thread::sleep_for(50ms);
-            shown = test::visible_windows(pid).size() == 2;
-        }
+        shown = test::wait_windows(pid, 2, 300ms);
     }
-    ASSERT_TRUE(shown || wait_windows(pid, 2)) << "the message is shown";
+    ASSERT_TRUE(shown || test::wait_windows(pid, 2)) << "the message is shown";
     if (const char* shot = std::getenv("KD_SHOT"))
         std::system(("import -window root " + std::string(shot)).c_str());
     // Without a window manager the box may not hold the keyboard focus: give it the focus,
@@ -133,7 +121,7 @@ TEST_F(BodyCapacityRun, WindowsTitleAndFullCyrillicBodyTypingPastTheCapacity) {
             box = w;
     ASSERT_FALSE(box.empty());
     ASSERT_EQ(std::system(("xdotool windowfocus --sync " + box + " key Return").c_str()), 0);
-    if (!wait_windows(pid, 1)) {
+    if (!test::wait_windows(pid, 1)) {
         std::system("import -window root /tmp/kd-capacity-fail.png");
         for (const std::string& w : test::visible_windows(pid))
             std::fprintf(stderr, "window %s: %s\n", w.c_str(),

@@ -19,6 +19,7 @@
 #include "platform/socket.h"
 #include "store/note_store.h"
 #include "support/program_runner.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -107,12 +108,12 @@ protected:
     Socket connect_when_listening() {
         SocketStatus status;
         Socket peer;
-        for (int i = 0; i < 200 && !peer.valid(); ++i) {
-            peer = Socket::connect_tcp("127.0.0.1", port_, 200ms, status);
-            if (!peer.valid()) {
-                std::this_thread::sleep_for(50ms);
-            }
-        }
+        test::wait_for(
+            [&] {
+                peer = Socket::connect_tcp("127.0.0.1", port_, 200ms, status);
+                return peer.valid();
+            },
+            10s);
         return peer;
     }
 
@@ -132,13 +133,8 @@ protected:
     }
 
     bool wait_for_notes(int count) {
-        for (int i = 0; i < 200; ++i) {
-            if (key("KORVADESK", "NumberOfNotes") == std::to_string(count)) {
-                return true;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
+        return test::wait_for(
+            [&] { return key("KORVADESK", "NumberOfNotes") == std::to_string(count); }, 10s);
     }
 
     std::uint16_t port_ = 0;
@@ -206,10 +202,12 @@ TEST_F(HostileInput, StoredHugeSizesAndPlacesRestoreWithinTheDesktop) {
     const pid_t pid = launch();
     const Size display = display_size();
     std::vector<std::string> windows;
-    for (int i = 0; i < 200 && windows.empty(); ++i) {
-        windows = test::visible_windows(pid, "^Huge$", test::NameMatch::All);
-        std::this_thread::sleep_for(50ms);
-    }
+    test::wait_for(
+        [&] {
+            windows = test::visible_windows(pid, "^Huge$", test::NameMatch::All);
+            return !windows.empty();
+        },
+        10s);
     ASSERT_EQ(windows.size(), 1u);
     std::this_thread::sleep_for(300ms);
     const WindowBox box = window_box(windows.front());
@@ -283,10 +281,12 @@ TEST_F(HostileInput, NotesFromAScreenThatIsAwayShowOnThisOneAndKeepTheirPlace) {
 
     const pid_t pid = launch();
     std::vector<std::string> away;
-    for (int i = 0; i < 200 && away.empty(); ++i) {
-        away = test::visible_windows(pid, "^Away$", test::NameMatch::All);
-        std::this_thread::sleep_for(50ms);
-    }
+    test::wait_for(
+        [&] {
+            away = test::visible_windows(pid, "^Away$", test::NameMatch::All);
+            return !away.empty();
+        },
+        10s);
     ASSERT_EQ(away.size(), 1u);
     std::this_thread::sleep_for(300ms);
     const WindowBox a = window_box(away.front());

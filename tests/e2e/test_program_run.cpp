@@ -20,20 +20,11 @@ namespace {
 using namespace std::chrono_literals;
 using test::visible_windows;
 using test::wait_exit;
+using test::wait_windows;
 
 class ProgramRun : public test::ProgramTest {
 protected:
     ProgramRun() : ProgramTest("/tmp/kd-e2e-XXXXXX", true) {}
-
-    static bool wait_windows(pid_t pid, size_t count) {
-        for (int i = 0; i < 200; ++i) {
-            if (visible_windows(pid).size() == count) {
-                return true;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
-    }
 
     static std::string geometry(const std::string& window) {
         return test::run_output("xdotool getwindowgeometry " + window + " 2>/dev/null");

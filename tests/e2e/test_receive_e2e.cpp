@@ -24,6 +24,7 @@
 #include "platform/profile_file.h"
 #include "platform/socket.h"
 #include "support/program_runner.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -98,12 +99,12 @@ TEST_F(ReceiveEndToEnd, NoteFromARawPeerBecomesAStoredNoteWindowWithinASecond) {
 
     // The program listens once it has started; the first start shows one empty note.
     Socket peer;
-    for (int i = 0; i < 200 && !peer.valid(); ++i) {
-        peer = Socket::connect_tcp("127.0.0.1", port, 200ms, status);
-        if (!peer.valid()) {
-            std::this_thread::sleep_for(50ms);
-        }
-    }
+    test::wait_for(
+        [&] {
+            peer = Socket::connect_tcp("127.0.0.1", port, 200ms, status);
+            return peer.valid();
+        },
+        10s);
     ASSERT_TRUE(peer.valid()) << "the program does not listen on port " << port;
     ASSERT_TRUE(peer.send_all(sent_note()).ok());
     std::string reply;
@@ -121,12 +122,14 @@ TEST_F(ReceiveEndToEnd, NoteFromARawPeerBecomesAStoredNoteWindowWithinASecond) {
 
     const std::string title_pattern = "^PC17 [0-2][0-9]:[0-5][0-9]$";
     std::string window;
-    while (window.empty() && std::chrono::steady_clock::now() - acknowledged < 1s) {
-        window = window_named(title_pattern);
-        if (window.empty()) {
-            std::this_thread::sleep_for(30ms);
-        }
-    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        1s - (std::chrono::steady_clock::now() - acknowledged));
+    test::wait_for(
+        [&] {
+            window = window_named(title_pattern);
+            return !window.empty();
+        },
+        left, 30ms);
     ASSERT_FALSE(window.empty()) << "no note titled with the sender and the time within 1 s";
     const std::string wm_name = run_output("xprop -id " + window + " WM_NAME 2>/dev/null");
     EXPECT_TRUE(QString::fromStdString(wm_name).contains(

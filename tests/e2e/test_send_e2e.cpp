@@ -21,12 +21,17 @@
 
 #include "platform/profile_file.h"
 #include "support/program_runner.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::wait_for;
+
+// Each program runs in a network namespace of its own; starting and answering take a while.
+constexpr auto kPeerLimit = 15s;
 
 using test::run_output;
 
@@ -159,17 +164,6 @@ protected:
         return test::visible_windows(p.pid, name);
     }
 
-    template <class F>
-    static bool wait_for(F done, std::chrono::milliseconds limit = 15s) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            if (done())
-                return true;
-            std::this_thread::sleep_for(100ms);
-        }
-        return false;
-    }
-
     static std::string window_name(const std::string& window) {
         std::string name = run_output("xdotool getwindowname " + window + " 2>/dev/null");
         while (!name.empty() && (name.back() == '\n' || name.back() == '\r'))
@@ -222,10 +216,10 @@ TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
         ProfileFile::write(a_.ini, "RECIPIENTS_LIST", "Neighbour", std::string(kAddressB) + "~"));
 
     launch(b_);
-    ASSERT_TRUE(wait_for([&] { return visible_windows(b_).size() == 1; }))
+    ASSERT_TRUE(wait_for([&] { return visible_windows(b_).size() == 1; }, kPeerLimit))
         << "B starts with one empty note";
     launch(a_);
-    ASSERT_TRUE(wait_for([&] { return visible_windows(a_).size() == 1; }))
+    ASSERT_TRUE(wait_for([&] { return visible_windows(a_).size() == 1; }, kPeerLimit))
         << "A starts with one empty note";
     std::this_thread::sleep_for(500ms);
 
@@ -235,13 +229,15 @@ TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
     body_menu_keys(a_, visible_windows(a_).front(), "Up Up Up Right Return");
 
     std::string title_on_b;
-    ASSERT_TRUE(wait_for([&] {
-        for (const std::string& w : visible_windows(b_, "KDHOSTA")) {
-            title_on_b = window_name(w);
-        }
-        return is_sender_and_time(title_on_b, "KDHOSTA");
-    })) << "B shows a note from KDHOSTA with the time; last title seen: '"
-        << title_on_b << "'";
+    ASSERT_TRUE(wait_for(
+        [&] {
+            for (const std::string& w : visible_windows(b_, "KDHOSTA")) {
+                title_on_b = window_name(w);
+            }
+            return is_sender_and_time(title_on_b, "KDHOSTA");
+        },
+        kPeerLimit))
+        << "B shows a note from KDHOSTA with the time; last title seen: '" << title_on_b << "'";
     EXPECT_TRUE(is_sender_and_time(received_title(b_, "KDHOSTA"), "KDHOSTA"));
     EXPECT_EQ(visible_windows(b_).size(), 2u);
 
@@ -252,23 +248,28 @@ TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
     const std::string received = visible_windows(b_, "KDHOSTA").front();
     body_menu_keys(b_, received, "Up Up Up Return");
     std::string box;
-    ASSERT_TRUE(wait_for([&] {
-        for (const std::string& w : visible_windows(b_)) {
-            if (window_name(w) == "Korvadesk")
-                box = w;
-        }
-        return !box.empty();
-    })) << "B asks before replying";
+    ASSERT_TRUE(wait_for(
+        [&] {
+            for (const std::string& w : visible_windows(b_)) {
+                if (window_name(w) == "Korvadesk")
+                    box = w;
+            }
+            return !box.empty();
+        },
+        kPeerLimit))
+        << "B asks before replying";
     run("xdotool windowfocus --sync " + box);
     ASSERT_TRUE(run("xdotool key Return"));
 
     std::string title_on_a;
-    ASSERT_TRUE(wait_for([&] {
-        for (const std::string& w : visible_windows(a_, "KDHOSTB"))
-            title_on_a = window_name(w);
-        return is_sender_and_time(title_on_a, "KDHOSTB");
-    })) << "A shows the reply from KDHOSTB; last title seen: '"
-        << title_on_a << "'";
+    ASSERT_TRUE(wait_for(
+        [&] {
+            for (const std::string& w : visible_windows(a_, "KDHOSTB"))
+                title_on_a = window_name(w);
+            return is_sender_and_time(title_on_a, "KDHOSTB");
+        },
+        kPeerLimit))
+        << "A shows the reply from KDHOSTB; last title seen: '" << title_on_a << "'";
 
     for (Peer* p : {&a_, &b_}) {
         ::kill(p->pid, SIGTERM);

@@ -26,12 +26,14 @@
 #include "platform/temp_dir.h"
 #include "store/note_lists.h"
 #include "support/program_runner.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
 
 using namespace std::chrono_literals;
 using test::read_text;
+using test::wait_for;
 using test::write_text;
 
 constexpr const char* kMain = "KORVADESK";
@@ -106,17 +108,6 @@ std::uint16_t free_port() {
     SocketStatus status;
     std::string step;
     return Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
-}
-
-bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
 }
 
 class StoreDurability : public test::ProgramTest {

@@ -21,6 +21,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "support/test_services.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -86,11 +87,8 @@ protected:
         QObject::connect(receiving_, &NoteReceiving::arrival_sound_wanted, [this] { ++sounds_; });
         QObject::connect(main_.get(), &MainWindow::alert_sound_requested, [this] { ++sounds_; });
         receiving_->start_server();
-        auto end = std::chrono::steady_clock::now() + 5s;
-        while (receiving_->receiver().listening_port() != port_ &&
-               std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(2ms);
-        }
+        test::wait_for([this] { return receiving_->receiver().listening_port() == port_; }, 5s,
+                       2ms);
     }
     void TearDown() override {
         main_.reset();

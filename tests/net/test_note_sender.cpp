@@ -24,6 +24,7 @@
 #include "platform/socket.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -225,9 +226,7 @@ TEST_F(StoredNoteSendTest, RoundTripThroughOurReceivingServer) {
     const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
     set_port(port);
     receiver.start_server();
-    for (int i = 0; i < 500 && receiver.listening_port() != port; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
+    test::wait_for([&] { return receiver.listening_port() == port; }, 2500ms, 5ms);
 
     EXPECT_EQ(send_to_computer("127.0.0.1", 1, "pc17"), "");
     ReceiveTickResult tick = receiver.tick(9, 5);

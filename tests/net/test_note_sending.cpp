@@ -28,6 +28,7 @@
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
 #include "support/test_services.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -238,9 +239,7 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     auto* receiving = new NoteReceiving(*main, ts_.services, o, main.get());
     connect_receiving(*main, *receiving);
     receiving->start_server();
-    for (int i = 0; i < 500 && receiving->receiver().listening_port() != port; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
+    test::wait_for([&] { return receiving->receiver().listening_port() == port; }, 2500ms, 5ms);
 
     NoteWindow* note = main->place_note(nullptr, true);
     note->body()->set_rtf("{\\rtf1 Round trip}");

@@ -17,6 +17,7 @@
 #include "net/receive_server.h"
 #include "platform/profile_file.h"
 #include "platform/socket.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
@@ -29,18 +30,6 @@ std::uint16_t free_port() {
     std::string step;
     Socket s = Socket::listen_tcp("127.0.0.1", 0, 1, status, step);
     return s.local_port();
-}
-
-template <class Pred>
-bool wait_for(Pred pred, std::chrono::milliseconds limit = 5s) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (pred()) {
-            return true;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return pred();
 }
 
 std::string note_text(const std::string& sender, const std::string& body) {
@@ -114,7 +103,7 @@ protected:
         o.receive_timeout = timeout;
         receiver_ = std::make_unique<NoteReceiver>(lists(), o);
         receiver_->start_server();
-        EXPECT_TRUE(wait_for([&] { return receiver_->listening_port() == port_; }));
+        EXPECT_TRUE(test::wait_for([&] { return receiver_->listening_port() == port_; }, 5s, 5ms));
         return *receiver_;
     }
 
@@ -357,7 +346,7 @@ TEST_F(ReceiveServerTest, RejectedMessageStopsReceivingAndMakesNoNote) {
     std::string bad = note_text("PC1", "x");
     bad.replace(bad.find("~x~"), 3, "~ ~");  // blank body
     EXPECT_EQ(exchange(port_, {bad}).reply, kAcknowledgement);
-    ASSERT_TRUE(wait_for([&] { return !r.server_running(); }));
+    ASSERT_TRUE(test::wait_for([&] { return !r.server_running(); }, 5s, 5ms));
     EXPECT_FALSE(exchange(port_, {note_text("PC1", "later")}).connected);
 
     ReceiveTickResult t = r.tick(1, 1);
@@ -385,7 +374,7 @@ TEST_F(ReceiveServerTest, PortIsReadAfreshAfterEveryConnection) {
     set_port(second);
     // The socket of the old port waits for one more connection.
     EXPECT_EQ(exchange(port_, {note_text("PC", "old port")}).reply, kAcknowledgement);
-    ASSERT_TRUE(wait_for([&] { return r.listening_port() == second; }));
+    ASSERT_TRUE(test::wait_for([&] { return r.listening_port() == second; }, 5s, 5ms));
     EXPECT_EQ(exchange(second, {note_text("PC", "new port")}).reply, kAcknowledgement);
     EXPECT_FALSE(exchange(port_, {note_text("PC", "refused")}).connected);
     EXPECT_EQ(r.tick(1, 1).notes.size(), 2u);
@@ -421,7 +410,7 @@ TEST_F(ReceiveServerTest, BindFailureIsReportedOnceAndClearsTheNetworkFlag) {
     o.bind_address = "127.0.0.1";
     NoteReceiver r(lists(), o);
     r.start_server();
-    ASSERT_TRUE(wait_for([&] { return !r.server_running(); }));
+    ASSERT_TRUE(test::wait_for([&] { return !r.server_running(); }, 5s, 5ms));
     ReceiveTickResult t = r.tick(1, 1);
     EXPECT_EQ(t.network_error,
               std::string(kBindErrorText) + "\nSorry but network support is not avaiable ...");

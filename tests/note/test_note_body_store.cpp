@@ -10,8 +10,8 @@
 #include "net/note_message.h"
 #include "note/note_body.h"
 #include "platform/paths.h"
-#include "richtext/rtf_test_support.h"
 #include "store/note_store.h"
+#include "support/rtf_test_support.h"
 
 namespace kd {
 namespace {

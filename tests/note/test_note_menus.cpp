@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -101,18 +100,6 @@ protected:
     std::string box_text() const {
         const auto& texts = ts_.boxes.answered_texts();
         return texts.empty() ? std::string() : texts.back();
-    }
-
-    template <class F>
-    bool wait_for(F done, int ms = 3000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
     }
 
     QTemporaryDir dir_;
@@ -317,7 +304,7 @@ TEST_F(NoteMenusTest, CloseMenuRollsAndNamesTheRollDirection) {
     QWidget* close = w->childAt(w->width() - 8, 8);
     ASSERT_NE(close, nullptr);
     QTest::mouseClick(close, Qt::LeftButton);
-    ASSERT_TRUE(wait_for([w] { return w->is_rolled_up(); }));
+    ASSERT_TRUE(QTest::qWaitFor([w] { return w->is_rolled_up(); }, 3000));
     w->menus()->prepare_close_menu();
     EXPECT_EQ(w->menus()->close_action(nm::kRollUp)->text(), "Roll down");
     w->menus()->prepare_title_menu();

@@ -3,7 +3,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -78,17 +77,6 @@ protected:
         mouse(w, QEvent::MouseMove, mid, Qt::NoButton, Qt::LeftButton);
         mouse(w, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
         mouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    }
-
-    static bool wait_for(const std::function<bool()>& done, int ms = 5000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
     }
 
     // Answers the next message box with `button` and remembers its text.
@@ -469,7 +457,7 @@ TEST_F(NoteWindowTest, HideFadesInFramesAndSignals) {
     // A refresh of the visible notes (settings changed) meanwhile does not stop the fade.
     QTest::qWait(100);
     w->refresh();
-    ASSERT_TRUE(wait_for([&] { return !w->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }));
     EXPECT_EQ(w->last_fade_frames(), 126);
     EXPECT_EQ(hidden_signals, 1);
     // Hiding does not save by itself.
@@ -499,7 +487,7 @@ TEST_F(NoteWindowTest, DeleteAsksWithTheQuestionAndNoKeepsTheNote) {
     // Later saves do nothing.
     w->save_state();
     EXPECT_FALSE(stored(5, saved));
-    ASSERT_TRUE(wait_for([&] { return guard.isNull(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }));
 }
 
 TEST_F(NoteWindowTest, DeleteWithoutAskingWhenTheSettingIsNotYes) {
@@ -513,7 +501,7 @@ TEST_F(NoteWindowTest, DeleteWithoutAskingWhenTheSettingIsNotYes) {
     w->show_hide_message(true);
     NoteRecord saved;
     EXPECT_FALSE(stored(6, saved));
-    ASSERT_TRUE(wait_for([&] { return guard.isNull(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }));
 }
 
 TEST_F(NoteWindowTest, TaskbarButtonOnlyWithShowTaskBarYes) {

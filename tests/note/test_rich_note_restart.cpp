@@ -6,7 +6,6 @@
 #include <signal.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
@@ -25,10 +24,10 @@
 #include "note/note_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
-#include "richtext/rtf_test_support.h"
 #include "store/note_store.h"
 #include "support/error_recorder.h"
 #include "support/program_runner.h"
+#include "support/rtf_test_support.h"
 #include "support/test_services.h"
 #include "themes/builtin_themes.h"
 
@@ -42,17 +41,6 @@ NoteServices& services() {
 }
 
 using namespace std::chrono_literals;
-
-bool wait_for(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 NoteRecord sample_record(int number) {
     NoteRecord r = builtin_theme_record(builtin_themes()[0]);
@@ -134,11 +122,6 @@ protected:
         set_app_paths(AppPaths{dirs_.root, dirs_.ini, dirs_.config + "/Korvadesk.net", "Linux"});
     }
 
-    // Visible windows of the process: its notes (the main window is never shown).
-    static int visible_windows(pid_t pid) {
-        return static_cast<int>(test::visible_windows(pid).size());
-    }
-
     // The record as the program left it in the settings file, or false when it is missing.
     bool stored(int number, NoteRecord& out) { return NoteStore().read_record(number, out); }
 
@@ -176,8 +159,7 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
 
     // Start the program on the stored note, look at it, end it the way a logout does.
     const pid_t program = launch();
-    ASSERT_TRUE(wait_for([&] { return visible_windows(program) == 1; }, 10000))
-        << "the program shows the stored note";
+    ASSERT_TRUE(test::wait_windows(program, 1, 10s)) << "the program shows the stored note";
     QTest::qWait(1500);  // let the window map and paint
     if (const char* out = std::getenv("KD_RICH_NOTE_SCREENSHOT")) {
         const QRect area(record.Left - 20, record.Top - 20, record.Width + 40, record.Height + 40);
@@ -225,9 +207,9 @@ TEST_F(RichNote, TypedTextAndShortcutsAreSavedWhenTheFocusGoesToAnotherWindow) {
     ASSERT_TRUE(note.create_from_record(sample_record(2), false, false));
     NoteBody* body = note.body();
     note.activateWindow();
-    ASSERT_TRUE(wait_for([&] { return QApplication::activeWindow() == &note; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &note; }));
     body->setFocus();
-    ASSERT_TRUE(wait_for([&] { return body->hasFocus(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return body->hasFocus(); }));
 
     QTest::keyClicks(body, "Tea | milk ~ sugar");
     QTest::keyClick(body, Qt::Key_Escape);  // swallowed, as is a Tab without Ctrl
@@ -245,8 +227,8 @@ TEST_F(RichNote, TypedTextAndShortcutsAreSavedWhenTheFocusGoesToAnotherWindow) {
     other.setGeometry(700, 500, 120, 80);
     other.show();
     other.activateWindow();
-    ASSERT_TRUE(wait_for([&] { return !body->hasFocus(); }));
-    ASSERT_TRUE(wait_for([&] { return stored(2, saved); })) << "focus loss saves the note";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !body->hasFocus(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stored(2, saved); })) << "focus loss saves the note";
     EXPECT_NE(saved.EditText.find(" \\'7c milk \\'7e sugar"), std::string::npos) << saved.EditText;
 
     NoteWindow again(nullptr, 2, services());

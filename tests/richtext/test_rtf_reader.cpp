@@ -8,7 +8,7 @@
 
 #include "richtext/rtf_document.h"
 #include "richtext/rtf_reader.h"
-#include "richtext/rtf_test_support.h"
+#include "support/rtf_test_support.h"
 
 namespace kd {
 namespace {

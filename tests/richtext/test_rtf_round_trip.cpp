@@ -9,8 +9,8 @@
 
 #include "richtext/rtf_document.h"
 #include "richtext/rtf_reader.h"
-#include "richtext/rtf_test_support.h"
 #include "richtext/rtf_writer.h"
+#include "support/rtf_test_support.h"
 
 namespace kd {
 namespace {

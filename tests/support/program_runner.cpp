@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
-#include <thread>
+
+#include "support/wait_for.h"
 
 namespace kd::test {
 
@@ -95,15 +96,10 @@ pid_t launch_program(const ProgramFolders& folders, const std::string& stderr_pa
 }
 
 int wait_exit(pid_t pid, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return -1;
+    int status = 0;
+    if (!wait_for([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit))
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 void kill_program(pid_t pid) {
@@ -128,6 +124,10 @@ std::vector<std::string> visible_windows(pid_t pid, const std::string& name, Nam
         ids.push_back(id);
     }
     return ids;
+}
+
+bool wait_windows(pid_t pid, std::size_t count, std::chrono::milliseconds limit) {
+    return wait_for([&] { return visible_windows(pid).size() == count; }, limit);
 }
 
 void ProgramTest::SetUp() {

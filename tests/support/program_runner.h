@@ -52,6 +52,10 @@ enum class NameMatch { Any, All };
 std::vector<std::string> visible_windows(pid_t pid, const std::string& name = {},
                                          NameMatch match = NameMatch::Any);
 
+// Waits until the process shows exactly `count` visible windows.
+bool wait_windows(pid_t pid, std::size_t count,
+                  std::chrono::milliseconds limit = std::chrono::seconds(10));
+
 // A test that starts korvadesk in folders of its own, on the test's X display. Every program
 // it launched is killed and the folders removed at the end.
 class ProgramTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "richtext/rtf_test_support.h"
+#include "support/rtf_test_support.h"
 
 #include <QTextBlock>
 #include <QTextList>

@@ -1,0 +1,15 @@
+// Waiting in a test until something outside it has happened: another process, a server
+// thread, a file. Checks, then sleeps `step`, until `limit` is over; no event loop runs.
+// Tests that wait for their own widgets use QTest::qWaitFor, which does run it.
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+namespace kd::test {
+
+// True as soon as `condition` holds; false when it still does not once `limit` is over.
+bool wait_for(const std::function<bool()>& condition, std::chrono::milliseconds limit,
+              std::chrono::milliseconds step = std::chrono::milliseconds(50));
+
+}  // namespace kd::test
