@@ -38,6 +38,17 @@ namespace {
 constexpr int kTimerPeriodMs = 500;
 constexpr int kProgramStartsBeforeCleaning = 100;
 
+// A "Yes"/"No" setting read at start; an empty one is first written with its default.
+bool start_switch_on(NoteStore& store, std::string (NoteStore::*get)() const,
+                     void (NoteStore::*set)(std::string_view) const, std::string_view fallback) {
+    std::string value = (store.*get)();
+    if (value.empty()) {
+        (store.*set)(fallback);
+        value = fallback;
+    }
+    return value == store_texts::kYes;
+}
+
 QIcon app_icon() {
     QIcon icon;
     for (int size : {16, 22, 32, 48, 64, 128}) {
@@ -132,21 +143,13 @@ void MainWindow::read_start_settings(NoteStore& store) {
     if (store.get_ask_before_delete().empty()) {
         store.set_ask_before_delete(store_texts::kYes);
     }
-    std::string read_network = store.get_read_network_on_start();
-    if (read_network.empty()) {
-        store.set_read_network_on_start(store_texts::kYes);
-        read_network = store_texts::kYes;
-    }
-    if (read_network == store_texts::kYes) {
+    if (start_switch_on(store, &NoteStore::get_read_network_on_start,
+                        &NoteStore::set_read_network_on_start, store_texts::kYes)) {
         emit network_read_requested();
     }
     network_interval_ = leading_int(store.get_read_network_interval());
-    std::string check_email = store.get_check_email_on_start();
-    if (check_email.empty()) {
-        store.set_check_email_on_start(store_texts::kNo);
-        check_email = store_texts::kNo;
-    }
-    if (check_email == store_texts::kYes) {
+    if (start_switch_on(store, &NoteStore::get_check_email_on_start,
+                        &NoteStore::set_check_email_on_start, store_texts::kNo)) {
         emit email_check_due();
     }
     email_interval_ = leading_int(store.get_check_email_interval());

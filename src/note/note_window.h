@@ -2,6 +2,12 @@
 // window, with a 20-pixel title strip (title, icons, close button) over a rich-text body.
 // The window writes itself back as a NoteRecord only at its save moments, never on move or
 // resize alone.
+//
+// The class is written in several files, one concern each: note_window.cpp (building, layout,
+// painting, rolling, status, showing, hiding, deleting), note_title_strip.cpp (the title),
+// note_window_frame.cpp (moving and sizing with the mouse, screens, the menus' mouse input),
+// note_window_fade.cpp (the opacity rule; NoteFade does the fading) and
+// note_window_record.cpp (the record round trip).
 #pragma once
 
 #include <QPointer>
