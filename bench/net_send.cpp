@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "loopback_receiver.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "themes/builtin_themes.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 
