@@ -2,20 +2,15 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaMethod>
-#include <QPainter>
-#include <QPixmap>
 #include <QScreen>
 #include <QSessionManager>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -45,23 +40,23 @@ namespace {
 constexpr int kTimerPeriodMs = 500;
 constexpr int kProgramStartsBeforeCleaning = 100;
 
+// A "Yes"/"No" setting read at start; an empty one is first written with its default.
+bool start_switch_on(NoteStore& store, std::string (NoteStore::*get)() const,
+                     void (NoteStore::*set)(std::string_view) const, std::string_view fallback) {
+    std::string value = (store.*get)();
+    if (value.empty()) {
+        (store.*set)(fallback);
+        value = fallback;
+    }
+    return value == store_texts::kYes;
+}
+
 QIcon app_icon() {
     QIcon icon;
     for (int size : {16, 22, 32, 48, 64, 128}) {
         icon.addFile(QStringLiteral(":/app/korvadesk-%1.png").arg(size), QSize(size, size));
     }
     return icon;
-}
-
-// The small check mark the menu items carry.
-QIcon mark_icon() {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 110, 40), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
-    return QIcon(pm);
 }
 
 }  // namespace
@@ -90,83 +85,12 @@ MainWindow::~MainWindow() {
     }
 }
 
-void MainWindow::build_tray() {
-    menu_ = new QMenu(this);
-    const QIcon mark = mark_icon();
-    for (const TrayMenuItem& item : kTrayMenuItems) {
-        if (item.id == kSeparator) {
-            menu_->addSeparator();
-            continue;
-        }
-        QAction* action = menu_->addAction(QString::fromUtf8(item.caption));
-        action->setData(item.id);
-        action->setIcon(mark);
-        action->setIconVisibleInMenu(true);
-        const int id = item.id;
-        connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
-        actions_.insert(id, action);
-    }
-    connect(menu_, &QMenu::aboutToShow, this, [this] {
-        if (!prepare_tray_menu()) {
-            // Busy: the menu must not open. It may already be on its way (the platform opens
-            // it), so grey everything and close it at once.
-            for (QAction* a : std::as_const(actions_)) {
-                a->setEnabled(false);
-            }
-            QTimer::singleShot(0, menu_, &QMenu::close);
-        }
-    });
-    tray_ = new QSystemTrayIcon(app_icon(), this);
-    tray_->setToolTip(QString::fromUtf8(kTrayTip).left(kTrayTipMax));
-    tray_->setContextMenu(menu_);
-    connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::on_tray_activated);
-    sync_menu();
-}
-
-bool MainWindow::command_available(int id) const {
-    switch (id) {
-        case kCmdExport:
-        case kCmdImport:
-        case kCmdCheckEmail:
-        case kCmdSettings:
-        case kCmdAbout:
-            return available_.value(id, false);
-        default:
-            return true;
-    }
-}
-
-void MainWindow::set_command_available(int id, bool available) {
-    available_[id] = available;
-    sync_menu();
-}
-
-void MainWindow::sync_menu() {
-    static const QIcon mark = mark_icon();
-    for (auto it = actions_.begin(); it != actions_.end(); ++it) {
-        menu_state_.set_available(it.key(), command_available(it.key()));
-        it.value()->setEnabled(menu_state_.enabled(it.key()));
-        it.value()->setIcon(menu_state_.marked(it.key()) ? mark : QIcon());
-    }
-}
-
 // ---- Start-up.
 
 bool MainWindow::start() {
     // Notes come and go; the program stays until the user exits it.
     QApplication::setQuitOnLastWindowClosed(false);
-    NoteStore store;
-
-    // The version is the first thing written, so a file that cannot be written ends the start
-    // with this one message instead of a failure report for every theme record before it. An
-    // unchanged version is not written again, so the file and its folder are also tested for
-    // writing: a read-only store would otherwise only show up as lost notes.
-    if (!ProfileFile::writable(app_paths().IniPath) ||
-        !store.set_version(store_texts::kVersionLabel)) {
-        // Also on standard error, for whoever started the program from a terminal.
-        std::fprintf(stderr, "%s\n", kMsgCannotWriteIni);
-        services_.boxes().tell(nullptr, QMessageBox::Critical,
-                               QString::fromUtf8(kMsgCannotWriteIni));
+    if (!claim_settings_file()) {
         return false;
     }
     upgrade_settings_file();
@@ -180,30 +104,8 @@ bool MainWindow::start() {
     // Shown even without a tray: a panel that starts after us can still take the icon.
     tray_->show();
 
-    services_.set_show_scroll_bar(setting_rules::shows_scroll_bar(store.get_show_scroll_bar()));
-
-    if (store.get_ask_before_delete().empty()) {
-        store.set_ask_before_delete(store_texts::kYes);
-    }
-    std::string read_network = store.get_read_network_on_start();
-    if (read_network.empty()) {
-        store.set_read_network_on_start(store_texts::kYes);
-        read_network = store_texts::kYes;
-    }
-    if (read_network == store_texts::kYes) {
-        emit network_read_requested();
-    }
-    network_interval_ = leading_int(store.get_read_network_interval());
-    std::string check_email = store.get_check_email_on_start();
-    if (check_email.empty()) {
-        store.set_check_email_on_start(store_texts::kNo);
-        check_email = store_texts::kNo;
-    }
-    if (check_email == store_texts::kYes) {
-        emit email_check_due();
-    }
-    email_interval_ = leading_int(store.get_check_email_interval());
-
+    NoteStore store;
+    read_start_settings(store);
     count_program_start();
     restore_notes();
     if (note_count_ == 0) {
@@ -218,7 +120,44 @@ bool MainWindow::start() {
         hot_key_->register_alt_key(kKeysymN);  // a key held by another program stays silent
     }
     refresh_visible_notes();
+    watch_session_end();
+    return true;
+}
 
+bool MainWindow::claim_settings_file() {
+    // The version is the first thing written, so a file that cannot be written ends the start
+    // with this one message instead of a failure report for every theme record before it. An
+    // unchanged version is not written again, so the file and its folder are also tested for
+    // writing: a read-only store would otherwise only show up as lost notes.
+    if (ProfileFile::writable(app_paths().IniPath) &&
+        NoteStore().set_version(store_texts::kVersionLabel)) {
+        return true;
+    }
+    // Also on standard error, for whoever started the program from a terminal.
+    std::fprintf(stderr, "%s\n", kMsgCannotWriteIni);
+    services_.boxes().tell(nullptr, QMessageBox::Critical, QString::fromUtf8(kMsgCannotWriteIni));
+    return false;
+}
+
+void MainWindow::read_start_settings(NoteStore& store) {
+    services_.set_show_scroll_bar(setting_rules::shows_scroll_bar(store.get_show_scroll_bar()));
+
+    if (store.get_ask_before_delete().empty()) {
+        store.set_ask_before_delete(store_texts::kYes);
+    }
+    if (start_switch_on(store, &NoteStore::get_read_network_on_start,
+                        &NoteStore::set_read_network_on_start, store_texts::kYes)) {
+        emit network_read_requested();
+    }
+    network_interval_ = leading_int(store.get_read_network_interval());
+    if (start_switch_on(store, &NoteStore::get_check_email_on_start,
+                        &NoteStore::set_check_email_on_start, store_texts::kNo)) {
+        emit email_check_due();
+    }
+    email_interval_ = leading_int(store.get_check_email_interval());
+}
+
+void MainWindow::watch_session_end() {
     termination_ = new TerminationSignals(this);
     connect(termination_, &TerminationSignals::termination_requested, this,
             [this](int) { close_for_session_end(); });
@@ -230,7 +169,6 @@ bool MainWindow::start() {
             close_for_session_end();
         }
     });
-    return true;
 }
 
 void MainWindow::upgrade_settings_file() {
@@ -406,44 +344,24 @@ void MainWindow::enable_show_all() {
 
 // ---- Commands.
 
-void MainWindow::run_command(int id) {
-    switch (id) {
-        case kCmdNewNote:
-            new_note();
-            break;
-        case kCmdShowAll:
-            show_all();
-            break;
-        case kCmdHideAll:
-            hide_all();
-            break;
-        case kCmdExport:
-            if (command_available(id)) {
-                emit export_requested();
-            }
-            break;
-        case kCmdImport:
-            if (command_available(id)) {
-                emit import_requested();
-            }
-            break;
-        case kCmdCheckEmail:
-            if (command_available(id)) {
-                emit check_email_requested();
-            }
-            break;
-        case kCmdSettings:
-            open_settings();
-            break;
-        case kCmdAbout:
-            about();
-            break;
-        case kCmdExit:
-            request_close();
-            break;
-        default:
-            break;
+void MainWindow::run_modal_command(int id, void (MainWindow::*request)()) {
+    if (!command_available(id)) {
+        return;
     }
+    menu_state_.set_dialog_open(id, true);
+    sync_menu();
+    emit(this->*request)();
+    menu_state_.set_dialog_open(id, false);
+    sync_menu();
+}
+
+void MainWindow::about() {
+    run_modal_command(kCmdAbout, &MainWindow::about_requested);
+}
+
+void MainWindow::open_settings() {
+    // The settings dialog refreshes the visible notes when it ends with its save button.
+    run_modal_command(kCmdSettings, &MainWindow::settings_requested);
 }
 
 void MainWindow::new_note() {
@@ -497,148 +415,7 @@ void MainWindow::hide_all() {
     sync_menu();
 }
 
-void MainWindow::about() {
-    if (!command_available(kCmdAbout)) {
-        return;
-    }
-    menu_state_.set_dialog_open(kCmdAbout, true);
-    sync_menu();
-    emit about_requested();
-    menu_state_.set_dialog_open(kCmdAbout, false);
-    sync_menu();
-}
-
-void MainWindow::open_settings() {
-    if (!command_available(kCmdSettings)) {
-        return;
-    }
-    menu_state_.set_dialog_open(kCmdSettings, true);
-    sync_menu();
-    // The settings dialog refreshes the visible notes when it ends with its save button.
-    emit settings_requested();
-    menu_state_.set_dialog_open(kCmdSettings, false);
-    sync_menu();
-}
-
-// ---- Closing.
-
-bool MainWindow::request_close() {
-    if (closed_) {
-        return true;
-    }
-    if (attack_flag_) {
-        attack_flag_ = false;
-        emit alert_sound_requested();
-        services_.boxes().tell(nullptr, QMessageBox::Critical, QString::fromUtf8(kMsgAttack));
-        return false;
-    }
-    finish_close(ErrorDisplay::MessageBox);
-    return true;
-}
-
-void MainWindow::close_for_session_end() {
-    if (closed_) {
-        return;
-    }
-    // Nobody may be there to click a message box away: a failure goes to standard error.
-    finish_close(ErrorDisplay::StandardError);
-}
-
-bool MainWindow::save_all_notes(ErrorDisplay errors) {
-    // Every note and the note count in one replace: text typed just before the end is kept
-    // even when no save moment came (a focus change to a popup menu saves nothing).
-    StoreTransaction tx;
-    for (NoteWindow* note : notes()) {
-        if (note->saves_state()) {
-            tx.write_record(note->to_record());
-        }
-    }
-    tx.set_number_of_notes(note_count_);
-    if (tx.commit()) {
-        return true;
-    }
-    if (errors == ErrorDisplay::MessageBox) {
-        ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
-    } else {
-        std::fprintf(stderr, "%s: %s\n", kAppName, store_texts::kErrorWritingNote.data());
-    }
-    return false;
-}
-
-void MainWindow::finish_close(ErrorDisplay errors) {
-    closed_ = true;
-    timer_->stop();
-    save_all_notes(errors);
-    emit closing();
-    hot_key_->unregister();
-    tray_->hide();
-    // Close may run from inside the signal notifier's own emission: delete it later.
-    if (termination_ != nullptr) {
-        termination_->deleteLater();
-        termination_ = nullptr;
-    }
-    emit program_closing();
-    // quit() would first ask every window to close, and a note may refuse; the program's own
-    // Close has already run, so leave the event loops directly. Outside any event loop there
-    // is nothing to leave (and exiting would make the next loop end at once).
-    if (QThread::currentThread()->loopLevel() > 0) {
-        QCoreApplication::exit(0);
-    }
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-    // Any request to close the window is the Close command.
-    if (closed_ || request_close()) {
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();  // never closes the window
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        QTimer::singleShot(0, this, &QWidget::hide);
-    }
-    QWidget::changeEvent(event);
-}
-
 // ---- Tray, hot key, second copy, timer.
-
-bool MainWindow::prepare_tray_menu() {
-    if (busy_) {
-        return false;
-    }
-    bool any_visible = false;
-    for (NoteWindow* note : notes()) {
-        any_visible = any_visible || note->isVisible();
-    }
-    menu_state_.refresh_on_open(any_visible);
-    sync_menu();
-    return true;
-}
-
-void MainWindow::on_tray_activated(QSystemTrayIcon::ActivationReason reason) {
-    switch (reason) {
-        case QSystemTrayIcon::DoubleClick:
-            if (!busy_) {
-                new_note();
-            }
-            break;
-        case QSystemTrayIcon::Context:
-            // The platform opens the context menu itself; aboutToShow refreshes it.
-            break;
-        default:
-            break;
-    }
-}
 
 bool MainWindow::hot_key_registered() const {
     return hot_key_->is_registered();
@@ -658,12 +435,6 @@ void MainWindow::activate_from_second_copy() {
             note->raise();
         }
     }
-}
-
-void MainWindow::report_attack() {
-    // The close request sees the flag, warns with the sound and stays open.
-    attack_flag_ = true;
-    request_close();
 }
 
 // Time between ticks, off unless QT_LOGGING_RULES="korvadesk.tick.debug=true" (load tests).

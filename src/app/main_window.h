@@ -26,6 +26,7 @@ class QTimer;
 namespace kd {
 
 class GlobalHotKey;
+class NoteStore;
 class NoteWindow;
 class TerminationSignals;
 
@@ -154,9 +155,15 @@ private:
     void build_tray();
     void sync_menu();
     bool command_available(int id) const;
+    // Start-up steps.
+    bool claim_settings_file();
+    void read_start_settings(NoteStore& store);
+    void watch_session_end();
     void upgrade_settings_file();
     void count_program_start();
     void restore_notes();
+    // About and Settings: greyed while their receiver runs.
+    void run_modal_command(int id, void (MainWindow::*request)());
     // Where a store failure met while ending is shown.
     enum class ErrorDisplay { MessageBox, StandardError };
     bool save_all_notes(ErrorDisplay errors);

@@ -39,7 +39,6 @@ constexpr const char* kPicturesNotKept =
 
 const QColor kLinkColour(0, 0, 255);
 
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------

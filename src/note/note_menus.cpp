@@ -31,15 +31,6 @@ QIcon menu_icon(const char* name) {
     return *it;
 }
 
-QColor to_qcolor(ColorRef c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
-ColorRef to_colorref(const QColor& c) {
-    return static_cast<ColorRef>(c.red()) | (static_cast<ColorRef>(c.green()) << 8) |
-           (static_cast<ColorRef>(c.blue()) << 16);
-}
-
 // Menu texts show "&" only when written "&&"; the resource texts carry none of their own.
 QString item_text(const std::string& text) {
     return QString::fromStdString(text).replace('&', QStringLiteral("&&"));
@@ -105,63 +96,58 @@ QAction* NoteMenus::add(QMenu* menu, QHash<int, QAction*>& table, int id, const 
     return a;
 }
 
+void NoteMenus::add_items(QMenu* menu, QHash<int, QAction*>& table,
+                          std::initializer_list<MenuEntry> entries) {
+    for (const MenuEntry& e : entries) {
+        if (e.id == kSeparatorEntry)
+            menu->addSeparator();
+        else
+            add(menu, table, e.id, e.text);
+    }
+}
+
 void NoteMenus::build_body_menu() {
     body_menu_ = new QMenu(&note_);
     QMenu* m = body_menu_;
     add(m, body_, nm::kFont, nm::kTextFont)->setIcon(menu_icon("font"));
     add(m, body_, nm::kTextColor, nm::kTextTextColor)->setIcon(menu_icon("colour"));
     add(m, body_, nm::kNoteColor, nm::kTextNoteColor);
-
-    QMenu* file = m->addMenu(nm::kTextFileMenu);
-    add(file, body_, nm::kOpenFile, nm::kTextOpenFile);
-    add(file, body_, nm::kSaveNoteAs, nm::kTextSaveNoteAs);
-    add(file, body_, nm::kSaveAsPicture, nm::kTextSaveAsPicture);
-    file->addSeparator();
-    add(file, body_, nm::kExportNote, nm::kTextExportNote);
-    add(file, body_, nm::kImportNote, nm::kTextImportNote);
-
-    QMenu* edit = m->addMenu(nm::kTextEditMenu);
-    add(edit, body_, nm::kUndo, nm::kTextUndo);
-    add(edit, body_, nm::kRedo, nm::kTextRedo);
-    edit->addSeparator();
-    add(edit, body_, nm::kCut, nm::kTextCut);
-    add(edit, body_, nm::kCopy, nm::kTextCopy);
-    add(edit, body_, nm::kPaste, nm::kTextPaste);
-    add(edit, body_, nm::kDelete, nm::kTextDelete);
-    edit->addSeparator();
-    add(edit, body_, nm::kSelectAll, nm::kTextSelectAll);
-    add(edit, body_, nm::kFind, nm::kTextFind);
-
-    QMenu* format = m->addMenu(nm::kTextFormatMenu);
-    add(format, body_, nm::kBold, nm::kTextBold);
-    add(format, body_, nm::kItalic, nm::kTextItalic);
-    add(format, body_, nm::kUnderline, nm::kTextUnderline);
-    add(format, body_, nm::kRegular, nm::kTextRegular);
-    format->addSeparator();
-    add(format, body_, nm::kIncreaseSize, nm::kTextIncreaseSize);
-    add(format, body_, nm::kDecreaseSize, nm::kTextDecreaseSize);
-    format->addSeparator();
-    add(format, body_, nm::kAlignLeft, nm::kTextLeft);
-    add(format, body_, nm::kAlignCenter, nm::kTextCenter);
-    add(format, body_, nm::kAlignRight, nm::kTextRight);
-    add(format, body_, nm::kParagraph, nm::kTextParagraph);
-    add(format, body_, nm::kBulletStyle, nm::kTextBulletStyle);
-    format->addSeparator();
-    add(format, body_, nm::kUppercase, nm::kTextUppercase);
-    add(format, body_, nm::kLowercase, nm::kTextLowercase);
-
-    theme_menu_ = m->addMenu(nm::kTextThemeMenu);
-    for (const nm::ThemeItem& t : nm::kBuiltinThemeItems)
-        add(theme_menu_, body_, t.id, t.text);
-    theme_menu_->addSeparator();
-    for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot) {
-        const std::string text = nm::saved_theme_placeholder_text(slot + 1);
-        add(theme_menu_, body_, nm::kSavedThemeFirst + slot, text.c_str());
-    }
-    theme_menu_->addSeparator();
-    add(theme_menu_, body_, nm::kSaveThemeAs, nm::kTextSaveThemeAs);
-    add(theme_menu_, body_, nm::kSaveThemeAsDefault, nm::kTextSaveThemeAsDefault);
-    add(theme_menu_, body_, nm::kOrganizeThemes, nm::kTextOrganizeThemes);
+    add_items(m->addMenu(nm::kTextFileMenu), body_,
+              {{nm::kOpenFile, nm::kTextOpenFile},
+               {nm::kSaveNoteAs, nm::kTextSaveNoteAs},
+               {nm::kSaveAsPicture, nm::kTextSaveAsPicture},
+               {kSeparatorEntry, nullptr},
+               {nm::kExportNote, nm::kTextExportNote},
+               {nm::kImportNote, nm::kTextImportNote}});
+    add_items(m->addMenu(nm::kTextEditMenu), body_,
+              {{nm::kUndo, nm::kTextUndo},
+               {nm::kRedo, nm::kTextRedo},
+               {kSeparatorEntry, nullptr},
+               {nm::kCut, nm::kTextCut},
+               {nm::kCopy, nm::kTextCopy},
+               {nm::kPaste, nm::kTextPaste},
+               {nm::kDelete, nm::kTextDelete},
+               {kSeparatorEntry, nullptr},
+               {nm::kSelectAll, nm::kTextSelectAll},
+               {nm::kFind, nm::kTextFind}});
+    add_items(m->addMenu(nm::kTextFormatMenu), body_,
+              {{nm::kBold, nm::kTextBold},
+               {nm::kItalic, nm::kTextItalic},
+               {nm::kUnderline, nm::kTextUnderline},
+               {nm::kRegular, nm::kTextRegular},
+               {kSeparatorEntry, nullptr},
+               {nm::kIncreaseSize, nm::kTextIncreaseSize},
+               {nm::kDecreaseSize, nm::kTextDecreaseSize},
+               {kSeparatorEntry, nullptr},
+               {nm::kAlignLeft, nm::kTextLeft},
+               {nm::kAlignCenter, nm::kTextCenter},
+               {nm::kAlignRight, nm::kTextRight},
+               {nm::kParagraph, nm::kTextParagraph},
+               {nm::kBulletStyle, nm::kTextBulletStyle},
+               {kSeparatorEntry, nullptr},
+               {nm::kUppercase, nm::kTextUppercase},
+               {nm::kLowercase, nm::kTextLowercase}});
+    build_theme_menu(m);
 
     m->addSeparator();
     add(m, body_, nm::kSaveSizeAsDefault, nm::kTextSaveSizeAsDefault);
@@ -171,8 +157,32 @@ void NoteMenus::build_body_menu() {
     add(m, body_, nm::kSetAlarm, nm::kTextSetAlarm)->setIcon(menu_icon("alarm"));
     add(m, body_, nm::kSetExpiration, nm::kTextSetExpiration)->setIcon(menu_icon("expiration"));
     m->addSeparator();
+    build_send_menu(m);
+    add(m, body_, nm::kReplyTo, nm::kTextReplyTo)->setIcon(menu_icon("reply"));
+    m->addSeparator();
+    add(m, body_, nm::kPrintNote, nm::kTextPrintNote)->setIcon(menu_icon("print"));
+    add(m, body_, nm::kHideNote, nm::kTextHideNote)->setIcon(menu_icon("hide"));
+    add(m, body_, nm::kDeleteNote, nm::kTextDeleteNote)->setIcon(menu_icon("delete"));
+}
 
-    send_menu_ = m->addMenu(nm::kTextSendMenu);
+void NoteMenus::build_theme_menu(QMenu* body_menu) {
+    theme_menu_ = body_menu->addMenu(nm::kTextThemeMenu);
+    for (const nm::ThemeItem& t : nm::kBuiltinThemeItems)
+        add(theme_menu_, body_, t.id, t.text);
+    theme_menu_->addSeparator();
+    for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot) {
+        const std::string text = nm::saved_theme_placeholder_text(slot + 1);
+        add(theme_menu_, body_, nm::kSavedThemeFirst + slot, text.c_str());
+    }
+    add_items(theme_menu_, body_,
+              {{kSeparatorEntry, nullptr},
+               {nm::kSaveThemeAs, nm::kTextSaveThemeAs},
+               {nm::kSaveThemeAsDefault, nm::kTextSaveThemeAsDefault},
+               {nm::kOrganizeThemes, nm::kTextOrganizeThemes}});
+}
+
+void NoteMenus::build_send_menu(QMenu* body_menu) {
+    send_menu_ = body_menu->addMenu(nm::kTextSendMenu);
     send_menu_->menuAction()->setIcon(menu_icon("send"));
     add(send_menu_, body_, nm::kSendOther, nm::kTextSendOther);
     send_menu_->addSeparator();
@@ -181,11 +191,6 @@ void NoteMenus::build_body_menu() {
         add(send_menu_, body_, nm::kGroupItemIds[static_cast<std::size_t>(position)], text.c_str());
     }
     add(send_menu_, body_, nm::kGroupPlaceholder, nm::group_placeholder_text(21).c_str());
-    add(m, body_, nm::kReplyTo, nm::kTextReplyTo)->setIcon(menu_icon("reply"));
-    m->addSeparator();
-    add(m, body_, nm::kPrintNote, nm::kTextPrintNote)->setIcon(menu_icon("print"));
-    add(m, body_, nm::kHideNote, nm::kTextHideNote)->setIcon(menu_icon("hide"));
-    add(m, body_, nm::kDeleteNote, nm::kTextDeleteNote)->setIcon(menu_icon("delete"));
 }
 
 void NoteMenus::build_title_menu() {
@@ -194,26 +199,27 @@ void NoteMenus::build_title_menu() {
     add(m, title_, nm::kTitleFont, nm::kTextFont)->setIcon(menu_icon("font"));
     add(m, title_, nm::kTitleTextColor, nm::kTextTextColor)->setIcon(menu_icon("colour"));
     add(m, title_, nm::kTitleColor, nm::kTextTitleColor);
-    QMenu* format = m->addMenu(nm::kTextFormatMenu);
-    add(format, title_, nm::kTitleBold, nm::kTextBold);
-    add(format, title_, nm::kTitleItalic, nm::kTextItalic);
-    add(format, title_, nm::kTitleUnderline, nm::kTextUnderline);
-    add(format, title_, nm::kTitleRegular, nm::kTextRegular);
-    format->addSeparator();
-    add(format, title_, nm::kTitleIncreaseSize, nm::kTextIncreaseSize);
-    add(format, title_, nm::kTitleDecreaseSize, nm::kTextDecreaseSize);
-    format->addSeparator();
-    add(format, title_, nm::kTitleLeft, nm::kTextLeft);
-    add(format, title_, nm::kTitleCenter, nm::kTextCenter);
-    add(format, title_, nm::kTitleRight, nm::kTextRight);
-    format->addSeparator();
-    add(format, title_, nm::kTitleUppercase, nm::kTextUppercase);
-    add(format, title_, nm::kTitleLowercase, nm::kTextLowercase);
-    m->addSeparator();
-    add(m, title_, nm::kEditTitle, nm::kTextEditTitle);
-    add(m, title_, nm::kSetDateTitle, nm::kTextSetDateTitle);
-    m->addSeparator();
-    add(m, title_, nm::kRollUp, nm::kTextRollUp);
+    add_items(m->addMenu(nm::kTextFormatMenu), title_,
+              {{nm::kTitleBold, nm::kTextBold},
+               {nm::kTitleItalic, nm::kTextItalic},
+               {nm::kTitleUnderline, nm::kTextUnderline},
+               {nm::kTitleRegular, nm::kTextRegular},
+               {kSeparatorEntry, nullptr},
+               {nm::kTitleIncreaseSize, nm::kTextIncreaseSize},
+               {nm::kTitleDecreaseSize, nm::kTextDecreaseSize},
+               {kSeparatorEntry, nullptr},
+               {nm::kTitleLeft, nm::kTextLeft},
+               {nm::kTitleCenter, nm::kTextCenter},
+               {nm::kTitleRight, nm::kTextRight},
+               {kSeparatorEntry, nullptr},
+               {nm::kTitleUppercase, nm::kTextUppercase},
+               {nm::kTitleLowercase, nm::kTextLowercase}});
+    add_items(m, title_,
+              {{kSeparatorEntry, nullptr},
+               {nm::kEditTitle, nm::kTextEditTitle},
+               {nm::kSetDateTitle, nm::kTextSetDateTitle},
+               {kSeparatorEntry, nullptr},
+               {nm::kRollUp, nm::kTextRollUp}});
 }
 
 void NoteMenus::build_close_menu() {
@@ -407,167 +413,69 @@ void NoteMenus::run_command(int id) {
 }
 
 bool NoteMenus::dispatch_body_command(int id) {
-    NoteBody* body = note_.body();
-    switch (id) {
-        case nm::kFont:
-            body->font_command();
-            break;
-        case nm::kTextColor:
-            body->text_colour_command();
-            break;
-        case nm::kNoteColor:
-            body->note_colour_command();
-            break;
-        case nm::kUndo:
-            body->undo_command();
-            break;
-        case nm::kRedo:
-            body->redo_command();
-            break;
-        case nm::kCut:
-            body->cut_command();
-            break;
-        case nm::kCopy:
-            body->copy_command();
-            break;
-        case nm::kPaste:
-            body->paste_command();
-            break;
-        case nm::kDelete:
-            body->delete_command();
-            break;
-        case nm::kSelectAll:
-            body->select_all_command();
-            break;
-        case nm::kFind:
-            body->find_command();
-            break;
-        case nm::kBold:
-            body->bold_command();
-            break;
-        case nm::kItalic:
-            body->italic_command();
-            break;
-        case nm::kUnderline:
-            body->underline_command();
-            break;
-        case nm::kRegular:
-            body->regular_command();
-            break;
-        case nm::kIncreaseSize:
-            body->increase_size_command();
-            break;
-        case nm::kDecreaseSize:
-            body->decrease_size_command();
-            break;
-        case nm::kAlignLeft:
-            body->left_command();
-            break;
-        case nm::kAlignCenter:
-            body->center_command();
-            break;
-        case nm::kAlignRight:
-            body->right_command();
-            break;
-        case nm::kParagraph:
-            body->paragraph_command();
-            break;
-        case nm::kBulletStyle:
-            body->bullet_command();
-            break;
-        case nm::kUppercase:
-            body->uppercase_command();
-            break;
-        case nm::kLowercase:
-            body->lowercase_command();
-            break;
-        case nm::kSaveSizeAsDefault:
-            save_size_as_default();
-            break;
-        case nm::kSetBorder:
-            note_.toggle_border();
-            break;
-        case nm::kStayOnTop:
-            note_.toggle_stay_on_top();
-            break;
-        case nm::kSendOther:
-            send_other();
-            break;
-        case nm::kReplyTo:
-            reply();
-            break;
-        case nm::kHideNote:
-            note_.hide_note();
-            break;
-        case nm::kDeleteNote:
-            note_.delete_note(true);
-            break;
-        default:
-            return false;
+    // Commands the body carries out on its text.
+    using BodyCommand = void (NoteBody::*)();
+    static constexpr std::pair<int, BodyCommand> kBodyCommands[] = {
+        {nm::kFont, &NoteBody::font_command},
+        {nm::kTextColor, &NoteBody::text_colour_command},
+        {nm::kNoteColor, &NoteBody::note_colour_command},
+        {nm::kUndo, &NoteBody::undo_command},
+        {nm::kRedo, &NoteBody::redo_command},
+        {nm::kCut, &NoteBody::cut_command},
+        {nm::kCopy, &NoteBody::copy_command},
+        {nm::kPaste, &NoteBody::paste_command},
+        {nm::kDelete, &NoteBody::delete_command},
+        {nm::kSelectAll, &NoteBody::select_all_command},
+        {nm::kFind, &NoteBody::find_command},
+        {nm::kBold, &NoteBody::bold_command},
+        {nm::kItalic, &NoteBody::italic_command},
+        {nm::kUnderline, &NoteBody::underline_command},
+        {nm::kRegular, &NoteBody::regular_command},
+        {nm::kIncreaseSize, &NoteBody::increase_size_command},
+        {nm::kDecreaseSize, &NoteBody::decrease_size_command},
+        {nm::kAlignLeft, &NoteBody::left_command},
+        {nm::kAlignCenter, &NoteBody::center_command},
+        {nm::kAlignRight, &NoteBody::right_command},
+        {nm::kParagraph, &NoteBody::paragraph_command},
+        {nm::kBulletStyle, &NoteBody::bullet_command},
+        {nm::kUppercase, &NoteBody::uppercase_command},
+        {nm::kLowercase, &NoteBody::lowercase_command},
+    };
+    for (const auto& [command, run] : kBodyCommands) {
+        if (command == id) {
+            (note_.body()->*run)();
+            return true;
+        }
     }
-    return true;
+    return dispatch_note_command(id);
 }
 
-bool NoteMenus::dispatch_title_command(int id) {
+bool NoteMenus::dispatch_note_command(int id) {
     switch (id) {
-        case nm::kTitleFont:
-            title_font();
-            break;
-        case nm::kTitleTextColor:
-            title_text_colour();
-            break;
-        case nm::kTitleColor:
-            title_back_colour();
-            break;
-        case nm::kTitleBold:
-            toggle_title_letter('B');
-            break;
-        case nm::kTitleItalic:
-            toggle_title_letter('I');
-            break;
-        case nm::kTitleUnderline:
-            toggle_title_letter('U');
-            break;
-        case nm::kTitleRegular:
-            title_regular();
-            break;
-        case nm::kTitleIncreaseSize:
-            note_.increase_title_size();
-            break;
-        case nm::kTitleDecreaseSize:
-            note_.decrease_title_size();
-            break;
-        case nm::kTitleLeft:
-            note_.set_title_alignment('L');
-            break;
-        case nm::kTitleCenter:
-            note_.set_title_alignment('C');
-            break;
-        case nm::kTitleRight:
-            note_.set_title_alignment('R');
-            break;
-        case nm::kTitleUppercase:
-            title_case(true);
-            break;
-        case nm::kTitleLowercase:
-            title_case(false);
-            break;
-        case nm::kEditTitle:
-            edit_title();
-            break;
-        case nm::kSetDateTitle:
-            note_.set_date_title();
-            break;
-        case nm::kRollUp:
-            if (note_.is_rolled_up())
-                note_.roll_down();
-            else
-                note_.roll_up();
-            break;
+        case nm::kSaveSizeAsDefault:
+            save_size_as_default();
+            return true;
+        case nm::kSetBorder:
+            note_.toggle_border();
+            return true;
+        case nm::kStayOnTop:
+            note_.toggle_stay_on_top();
+            return true;
+        case nm::kSendOther:
+            send_other();
+            return true;
+        case nm::kReplyTo:
+            reply();
+            return true;
+        case nm::kHideNote:
+            note_.hide_note();
+            return true;
+        case nm::kDeleteNote:
+            note_.delete_note(true);
+            return true;
         default:
             return false;
     }
-    return true;
 }
 
 void NoteMenus::send_to_group(const std::string& name) {
@@ -632,75 +540,6 @@ void NoteMenus::reply() {
 void NoteMenus::save_size_as_default() {
     const int height = note_.is_rolled_up() ? note_.unrolled_rect().height() : note_.height();
     NoteStore().set_default_size(std::to_string(note_.width()), std::to_string(height));
-}
-
-// ---- Title commands ----------------------------------------------------------------------
-
-void NoteMenus::title_font() {
-    TitleLook look = note_.title_look();
-    const StyleLetters s = parse_style_letters(look.style);
-    QFont initial(QString::fromStdString(look.face));
-    initial.setPointSize(std::max(1, look.size));
-    initial.setWeight(s.bold ? QFont::Bold : QFont::Normal);
-    initial.setItalic(s.italic);
-    initial.setUnderline(s.underline);
-    initial.setStrikeOut(s.strikeout);
-    const std::optional<QFont> chosen = note_.services().dialogs().choose_font(&note_, initial);
-    if (!chosen)
-        return;
-    look.face = chosen->family().toStdString();
-    // Whole points: the dialog's tenths divided by ten.
-    const int tenths = static_cast<int>(chosen->pointSizeF() * 10.0 + 0.5);
-    look.size = std::max(1, tenths / 10);
-    look.style = nm::title_style_from_font(look.style, chosen->weight(), chosen->italic(),
-                                           chosen->underline(), chosen->strikeOut());
-    note_.set_title_look(look);
-    note_.rebuild_title_font();
-    note_.update();
-}
-
-void NoteMenus::title_text_colour() {
-    const TitleLook& look = note_.title_look();
-    const std::optional<QColor> chosen =
-        note_.services().dialogs().choose_colour(&note_, to_qcolor(look.text_colour));
-    if (chosen)
-        note_.set_title_colours(to_colorref(*chosen), note_.title_look().back_colour);
-}
-
-void NoteMenus::title_back_colour() {
-    const TitleLook& look = note_.title_look();
-    const std::optional<QColor> chosen =
-        note_.services().dialogs().choose_colour(&note_, to_qcolor(look.back_colour));
-    if (chosen)
-        note_.set_title_colours(note_.title_look().text_colour, to_colorref(*chosen));
-}
-
-void NoteMenus::toggle_title_letter(char letter) {
-    TitleLook look = note_.title_look();
-    look.style = nm::toggle_style_letter(look.style, letter);
-    note_.set_title_look(look);
-    note_.rebuild_title_font();
-}
-
-void NoteMenus::title_regular() {
-    TitleLook look = note_.title_look();
-    look.style = nm::regular_style(look.style);
-    note_.set_title_look(look);
-    note_.rebuild_title_font();
-}
-
-void NoteMenus::title_case(bool upper) {
-    const QString text = QString::fromStdString(note_.title_text());
-    note_.set_title_text((upper ? text.toUpper() : text.toLower()).toStdString());
-}
-
-void NoteMenus::edit_title() {
-    QPointer<NoteWindow> note(&note_);
-    const std::optional<std::string> entered =
-        note_.services().dialogs().edit_title(&note_, nm::trimmed(note_.title_text()));
-    if (!note || !entered)
-        return;
-    note->set_title_text(nm::edited_title_text(*entered, note->title_look().style));
 }
 
 }  // namespace kd

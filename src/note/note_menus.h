@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -66,7 +67,17 @@ private:
     void build_close_menu();
     void rebuild_group_items();
     void prepare_roll_item(QAction* item);
+    void build_theme_menu(QMenu* body_menu);
+    void build_send_menu(QMenu* body_menu);
     QAction* add(QMenu* menu, QHash<int, QAction*>& table, int id, const char* text);
+    // One item of a menu built from a list; kSeparatorEntry stands for a separator.
+    struct MenuEntry {
+        int id;
+        const char* text;
+    };
+    static constexpr int kSeparatorEntry = 0;
+    void add_items(QMenu* menu, QHash<int, QAction*>& table,
+                   std::initializer_list<MenuEntry> entries);
     void exec_menu(QMenu* menu, const QPoint& global_pos);
 
     void send_to_group(const std::string& name);
@@ -80,7 +91,10 @@ private:
     void title_regular();
     void title_case(bool upper);
     void edit_title();
+    void roll_up_or_down();  // without the saves of NoteWindow::toggle_roll
     bool dispatch_body_command(int id);
+    bool dispatch_note_command(int id);
+    // In note_title_commands.cpp.
     bool dispatch_title_command(int id);
 
     NoteWindow& note_;

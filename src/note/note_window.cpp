@@ -1,43 +1,31 @@
 #include "note/note_window.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 
-#ifdef KD_HAVE_XCB
-#include <xcb/xcb.h>
-#endif
-
-#include "note/note_bounds.h"
 #include "note/note_menus.h"
 #include "note/note_pictures.h"
 #include "note/note_settings.h"
-#include "platform/clock.h"
+#include "note/note_title_strip.h"
+#include "note/note_window_fade.h"
 #include "platform/message_boxes.h"
-#include "platform/os_label.h"
-#include "platform/paths.h"
+#include "platform/window_hints.h"
+#include "richtext/qt_colour.h"
 
 namespace kd {
 
 namespace {
 
-constexpr const char* kInitialTitle = "Note Title";
 constexpr const char* kAlarmTip = "Note alarm icon.";
 constexpr const char* kExpirationTip = "Note expire icon.";
 // Tips on a pale yellow (0xAFFFFF), at most 200 pixels wide.
@@ -52,93 +40,7 @@ constexpr int kTemplateHeight = 200;
 
 const QColor kBorderColour(0, 0, 0);
 
-QColor to_qcolor(ColorRef c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
-std::string os_label() {
-    const std::string& label = app_paths().OsLabel;
-    return label.empty() ? current_os_label() : label;
-}
-
-// Taskbars differ in which window types they list, so a note without a taskbar button also
-// says so in its window state. Set before the window is mapped, where the window manager
-// reads it (the toolkit keeps states it does not manage when it adds its own).
-void mark_skip_taskbar(QWidget* w) {
-#ifdef KD_HAVE_XCB
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr)
-        return;
-    xcb_connection_t* c = x11->connection();
-    auto intern = [c](const char* name) -> xcb_atom_t {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-        if (reply == nullptr)
-            return XCB_ATOM_NONE;
-        const xcb_atom_t atom = reply->atom;
-        std::free(reply);
-        return atom;
-    };
-    const xcb_atom_t state = intern("_NET_WM_STATE");
-    const xcb_atom_t skip[] = {intern("_NET_WM_STATE_SKIP_TASKBAR"),
-                               intern("_NET_WM_STATE_SKIP_PAGER")};
-    if (state == XCB_ATOM_NONE || skip[0] == XCB_ATOM_NONE)
-        return;
-    const auto window = static_cast<xcb_window_t>(w->winId());
-    xcb_change_property(c, XCB_PROP_MODE_APPEND, window, state, XCB_ATOM_ATOM, 32, 2, skip);
-    xcb_flush(c);
-#else
-    (void)w;
-#endif
-}
-
 }  // namespace
-
-// A text label of the title strip; the window handles its mouse input (dragging, rolling).
-class NoteTitleLabel : public QLabel {
-public:
-    explicit NoteTitleLabel(QWidget* parent) : QLabel(parent) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAutoFillBackground(true);
-        setTextFormat(Qt::PlainText);
-        setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        setWordWrap(false);
-    }
-};
-
-// A small picture on the title strip, optionally clickable.
-class NoteIcon : public QLabel {
-public:
-    NoteIcon(QWidget* parent, NotePicture picture) : QLabel(parent), picture_(picture) {
-        setAutoFillBackground(true);
-        setAlignment(Qt::AlignCenter);
-    }
-    void set_picture(NotePicture picture, const QColor& ink) {
-        picture_ = picture;
-        set_ink(ink);
-    }
-    void set_ink(const QColor& ink) {
-        const QPixmap pm = note_picture(picture_, ink);
-        setPixmap(pm);
-        setFixedSize(pm.size());
-    }
-    NotePicture picture() const { return picture_; }
-    std::function<void()> on_click;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && on_click) {
-            event->accept();
-            // The handler may delete the window (and this icon) after a question box.
-            QTimer::singleShot(0, parentWidget(), on_click);
-            return;
-        }
-        QLabel::mousePressEvent(event);
-    }
-
-private:
-    NotePicture picture_;
-};
 
 NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     : QWidget(owner), number_(number), services_(services) {
@@ -171,8 +73,7 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     connect(note_timer_, &QTimer::timeout, this, [this] { on_timer(); });
     note_timer_->start();
 
-    fade_timer_ = new QTimer(this);
-    connect(fade_timer_, &QTimer::timeout, this, [this] { fade_step(); });
+    fade_ = std::make_unique<NoteFade>(*this);
 
     setWindowOpacity(1.0);
 }
@@ -254,98 +155,6 @@ void NoteWindow::place_child(QWidget* child, int x, int y) {
     child->move(frame_px() + x, frame_px() + y);
 }
 
-// --- Title ------------------------------------------------------------------------------
-
-void NoteWindow::apply_default_title() {
-    const std::string value = note_settings::default_title();
-    if (!value.empty() && value != note_settings::kDateTitleWord) {
-        set_title_text(value);
-        return;
-    }
-    set_date_title();
-    if (value.empty())
-        note_settings::set_default_title(note_settings::kDateTitleWord);
-}
-
-void NoteWindow::set_date_title() {
-    const std::string format = note_settings::date_format_or_default();
-    const std::tm local = services_.clock().local_now();
-    set_title_text(
-        format_date_title(format, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
-}
-
-void NoteWindow::set_title_text(const std::string& text) {
-    const QString q = QString::fromStdString(text);
-    title_label_->setText(q);
-    setWindowTitle(q);
-    title_label_->update();
-}
-
-std::string NoteWindow::title_text() const {
-    return title_label_->text().toStdString();
-}
-
-void NoteWindow::rebuild_title_font() {
-    const StyleLetters s = parse_style_letters(title_.style);
-    QFont font(QString::fromStdString(title_.face));
-    font.setPixelSize(std::max(1, -font_height_for_points(title_.size, logicalDpiY())));
-    font.setWeight(s.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(s.italic);
-    font.setUnderline(s.underline);
-    font.setStrikeOut(s.strikeout);
-    title_label_->setFont(font);
-    title_label_->update();
-}
-
-void NoteWindow::apply_title_font() {
-    const StyleLetters s = parse_style_letters(title_.style);
-    if (s.align != 0)
-        set_title_alignment(s.align);
-    rebuild_title_font();
-}
-
-void NoteWindow::set_title_alignment(char letter) {
-    Qt::Alignment h = Qt::AlignLeft;
-    if (letter == 'C')
-        h = Qt::AlignHCenter;
-    if (letter == 'R')
-        h = Qt::AlignRight;
-    title_label_->setAlignment(h | Qt::AlignVCenter);
-    set_title_text(aligned_title_text(title_text(), letter));
-    title_.style = with_alignment_letter(title_.style, letter);
-}
-
-void NoteWindow::increase_title_size() {
-    title_.size = title_size_increased(title_.size);
-    rebuild_title_font();
-}
-
-void NoteWindow::decrease_title_size() {
-    title_.size = title_size_decreased(title_.size);
-    rebuild_title_font();
-}
-
-void NoteWindow::set_title_look(const TitleLook& look) {
-    title_ = look;
-}
-
-void NoteWindow::set_title_colours(ColorRef text, ColorRef back) {
-    title_.text_colour = text;
-    title_.back_colour = back;
-    QPalette pal;
-    pal.setColor(QPalette::Window, to_qcolor(back));
-    pal.setColor(QPalette::WindowText, to_qcolor(text));
-    pal.setColor(QPalette::Base, to_qcolor(back));
-    const QColor ink = to_qcolor(text);
-    title_label_->setPalette(pal);
-    for (NoteIcon* icon :
-         {roll_down_icon_, close_button_, status_icon_, expiration_icon_, alarm_icon_}) {
-        icon->setPalette(pal);
-        icon->set_ink(ink);
-    }
-    update();
-}
-
 // --- Body -------------------------------------------------------------------------------
 
 void NoteWindow::apply_body_format() {
@@ -418,9 +227,8 @@ void NoteWindow::relayout() {
 
 void NoteWindow::showEvent(QShowEvent* event) {
     // The native window exists here and is mapped right after this event.
-    if (windowType() == Qt::Tool && QGuiApplication::platformName() == "xcb") {
-        mark_skip_taskbar(this);
-    }
+    if (windowType() == Qt::Tool)
+        window_hints::mark_skip_taskbar(this);
     // The owner is never shown; a note stands on its own on the desktop (window managers and
     // taskbars treat windows kept for another one differently).
     if (QWindow* handle = windowHandle())
@@ -550,63 +358,6 @@ QWidget* NoteWindow::alarm_icon() const {
     return alarm_icon_;
 }
 
-// --- Opacity and fading --------------------------------------------------------------------
-
-bool NoteWindow::uses_transparency() {
-    return os_uses_transparency(os_label());
-}
-
-void NoteWindow::show_with_opacity_rule() {
-    if (uses_transparency())
-        setWindowOpacity(0.0);
-    show();
-    if (uses_transparency()) {
-        // Opaque once drawn, so the note never flashes in a half-drawn state.
-        QPointer<NoteWindow> self(this);
-        QTimer::singleShot(0, this, [self] {
-            if (self && !self->fade_timer_->isActive()) {
-                self->repaint();
-                self->setWindowOpacity(1.0);
-            }
-        });
-    }
-}
-
-void NoteWindow::fade_out(std::function<void()> done) {
-    if (!os_uses_fade_on_delete(os_label())) {
-        last_fade_frames_ = 0;
-        if (done)
-            done();
-        return;
-    }
-    fade_plan_ = fade_plan_for_area(static_cast<long long>(width()) * height());
-    fade_frame_ = 0;
-    last_fade_frames_ = 0;
-    fade_done_ = std::move(done);
-    fade_timer_->setInterval(fade_plan_.pause_ms);
-    fade_step();
-    fade_timer_->start();
-}
-
-void NoteWindow::fade_step() {
-    if (fade_frame_ < fade_frame_count(fade_plan_)) {
-        setWindowOpacity(fade_frame_alpha(fade_plan_, fade_frame_) / 255.0);
-        ++fade_frame_;
-        last_fade_frames_ = fade_frame_;
-        return;
-    }
-    fade_timer_->stop();
-    auto done = std::move(fade_done_);
-    fade_done_ = nullptr;
-    if (done)
-        done();
-}
-
-void NoteWindow::cancel_fade() {
-    fade_timer_->stop();
-    fade_done_ = nullptr;
-}
-
 // --- Showing, hiding, deleting ----------------------------------------------------------------
 
 void NoteWindow::show_hide_message(bool show) {
@@ -621,8 +372,8 @@ void NoteWindow::set_shown(bool show) {
     if (deleted_)
         return;
     if (show) {
-        cancel_fade();
-        if (uses_transparency())
+        fade_->cancel();
+        if (note_uses_transparency())
             setWindowOpacity(0.0);
         hidden_ = false;
         this->show();
@@ -690,7 +441,7 @@ void NoteWindow::refresh() {
     relayout();
     refresh_reminder_texts();
     // A note fading out on its way to being hidden or deleted finishes that.
-    if (!fade_timer_->isActive())
+    if (!fade_->active())
         setWindowOpacity(1.0);
 }
 
@@ -720,21 +471,14 @@ void NoteWindow::bring_to_front() {
     activateWindow();
 }
 
-void NoteWindow::set_topmost(bool on) {
-    const bool was_visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (was_visible)
-        show();
-}
-
 void NoteWindow::toggle_stay_on_top() {
     if (!stay_on_top_) {
-        set_topmost(true);
+        window_hints::set_keep_above(this, true);
         stay_on_top_ = true;
         body_->set_stay_on_top(true);
         services_.set_stay_on_top_released(false);
     } else {
-        set_topmost(false);
+        window_hints::set_keep_above(this, false);
         stay_on_top_ = false;
         body_->set_stay_on_top(false);
         services_.set_stay_on_top_released(true);
@@ -743,264 +487,6 @@ void NoteWindow::toggle_stay_on_top() {
 
 bool NoteWindow::stay_on_top_released() const {
     return services_.stay_on_top_released();
-}
-
-// --- Records ----------------------------------------------------------------------------------
-
-bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, bool imported) {
-    // Whatever the record came from, the window is built from numbers it can hold.
-    const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
-    store_body_look({record.EditTextColor, record.EditBackColor, record.EditFont,
-                     record.EditFontType, record.EditFontSize, record.EditCharSet});
-    title_ = {record.TitleTextColor, record.TitleBackColor, record.TitleFont,
-              record.TitleFontType,  record.TitleFontSize,  record.TitleCharSet};
-    set_title_text(record.TitleText);
-    apply_body_format();
-    set_title_colours(title_.text_colour, title_.back_colour);
-    apply_title_font();
-    body_->set_rtf(record.EditText);
-
-    if (placed_as_new) {
-        emit placement_requested(this);
-        if (record.Width > 0 && record.Height > 0)
-            resize(record.Width, record.Height);
-    } else {
-        move(record.Left, record.Top);
-        resize(record.Width, record.Height);
-        keep_on_current_screens();
-        if (record.Minimized == note_settings::kYes)
-            roll_up();
-        if (record.Hidden == note_settings::kYes) {
-            hidden_ = true;
-            emit restored_hidden();
-        } else {
-            show_with_opacity_rule();
-        }
-    }
-    if (record.Border == note_settings::kYes)
-        set_border(true);
-    relayout();
-
-    if (imported) {
-        setWindowOpacity(1.0);
-    } else {
-        if (placed_as_new) {
-            bring_to_front();
-            set_status(NoteStatus::Received);
-            setWindowOpacity(1.0);
-        }
-        expiration_ = record.Expiration;
-        place_reminder_icons();
-        if (check_expiration())
-            return false;
-    }
-    alarm_ = record.Alarm;
-    place_reminder_icons();
-    check_alarm();
-    return true;
-}
-
-NoteRecord NoteWindow::to_record() const {
-    NoteRecord r;
-    r.EditTextColor = body_->text_colour();
-    r.EditBackColor = body_->back_colour();
-    r.EditFont = body_->face();
-    r.EditFontType = body_->style();
-    r.EditFontSize = body_->size();
-    r.EditCharSet = body_->char_set();
-    r.EditText = body_->get_rtf();
-    r.TitleTextColor = title_.text_colour;
-    r.TitleBackColor = title_.back_colour;
-    r.TitleFont = title_.face;
-    r.TitleFontType = title_.style;
-    r.TitleFontSize = title_.size;
-    r.TitleCharSet = title_.char_set;
-    r.TitleText = title_text();
-    r.NoteID = number_;
-    // A note shown away from its place (its screen is gone) keeps that place until moved.
-    const QPoint at = kept_position_.value_or(pos());
-    r.Top = at.y();
-    r.Left = at.x();
-    r.Width = width();
-    r.Height = rolled_up_ ? unrolled_rect_.height() : height();
-    r.Minimized = rolled_up_ ? note_settings::kYes : note_settings::kNo;
-    r.Border = border_ ? note_settings::kYes : note_settings::kNo;
-    r.Hidden = hidden_ ? note_settings::kYes : note_settings::kNo;
-    r.Expiration = expiration_;
-    r.Alarm = alarm_;
-    return r;
-}
-
-bool NoteWindow::save_state(const std::string& target_file) {
-    if (!saves_state())
-        return true;
-    if (target_file.empty())
-        return note_settings::write_note(to_record(), {});
-    NoteExportWriter* writer = services_.export_writer();
-    return writer != nullptr && writer->write(to_record(), target_file);
-}
-
-// --- Mouse: moving, sizing, rolling, menus -----------------------------------------------------
-
-namespace {
-
-NoteRect to_note_rect(const QRect& r) {
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-Qt::CursorShape cursor_for(HitZone zone) {
-    switch (zone) {
-        case HitZone::TopLeft:
-        case HitZone::BottomRight:
-            return Qt::SizeFDiagCursor;
-        case HitZone::TopRight:
-        case HitZone::BottomLeft:
-            return Qt::SizeBDiagCursor;
-        case HitZone::Top:
-        case HitZone::Bottom:
-            return Qt::SizeVerCursor;
-        case HitZone::Left:
-        case HitZone::Right:
-            return Qt::SizeHorCursor;
-        case HitZone::Client:
-            break;
-    }
-    return Qt::ArrowCursor;
-}
-
-}  // namespace
-
-HitZone NoteWindow::zone_at(const QPoint& global) const {
-    return note_hit_test(to_note_rect(geometry()), {global.x(), global.y()}, rolled_up_);
-}
-
-std::vector<NoteRect> current_screen_rects(const QScreen* leaving) {
-    std::vector<NoteRect> out;
-    for (const QScreen* s : QGuiApplication::screens()) {
-        if (s != leaving) {
-            out.push_back(to_note_rect(s->geometry()));
-        }
-    }
-    return out;
-}
-
-void NoteWindow::keep_on_current_screens(const QScreen* leaving) {
-    const std::vector<NoteRect> screens = current_screen_rects(leaving);
-    const QSize size = rolled_up_ ? unrolled_rect_.size() : this->size();
-    if (kept_position_) {
-        // Its own place is back on a screen: return there.
-        const QRect home(*kept_position_, size);
-        if (note_reachable(to_note_rect(home), screens)) {
-            move(*kept_position_);
-            kept_position_.reset();
-        }
-        return;
-    }
-    if (!note_reachable(to_note_rect(QRect(pos(), size)), screens)) {
-        kept_position_ = pos();
-        emit off_screen(this);
-    }
-}
-
-QRect NoteWindow::work_area() const {
-    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    return s->availableGeometry();
-}
-
-bool NoteWindow::in_title_strip(const QPoint& local) const {
-    return local.y() < frame_px() + kTitleHeight;
-}
-
-void NoteWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    const QPoint global = event->globalPosition().toPoint();
-    drag_zone_ = zone_at(global);
-    drag_ = drag_zone_ == HitZone::Client ? Drag::Move : Drag::Size;
-    drag_start_global_ = global;
-    drag_start_rect_ = geometry();
-    event->accept();
-}
-
-void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint global = event->globalPosition().toPoint();
-    if (drag_ == Drag::None || !(event->buttons() & Qt::LeftButton)) {
-        drag_ = Drag::None;
-        setCursor(cursor_for(zone_at(global)));
-        return;
-    }
-    const QPoint delta = global - drag_start_global_;
-    if (drag_ == Drag::Move) {
-        if (!delta.isNull())
-            kept_position_.reset();  // the user chose a new place
-        const NoteRect proposed = to_note_rect(drag_start_rect_.translated(delta));
-        const NoteRect snapped =
-            snap_moving_rect(proposed, to_note_rect(geometry()), to_note_rect(work_area()));
-        move(snapped.left, snapped.top);
-    } else {
-        const NoteRect r =
-            resize_rect(to_note_rect(drag_start_rect_), drag_zone_, delta.x(), delta.y());
-        if (r.left != drag_start_rect_.left() || r.top != drag_start_rect_.top())
-            kept_position_.reset();
-        setGeometry(r.left, r.top, r.width(), r.height());
-    }
-    event->accept();
-}
-
-void NoteWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        drag_ = Drag::None;
-        event->accept();
-        return;
-    }
-    if (event->button() == Qt::RightButton && in_title_strip(event->position().toPoint())) {
-        const QPoint at = event->globalPosition().toPoint();
-        event->accept();
-        emit title_menu_requested(at);
-        menus_->open_title_menu(at);  // saves the note first
-        return;
-    }
-    QWidget::mouseReleaseEvent(event);
-}
-
-void NoteWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && in_title_strip(event->position().toPoint())) {
-        drag_ = Drag::None;
-        toggle_roll();
-        event->accept();
-        return;
-    }
-    QWidget::mouseDoubleClickEvent(event);
-}
-
-void NoteWindow::on_close_clicked() {
-    if (deleted_)
-        return;
-    menus_->close_button_clicked(QCursor::pos());
-}
-
-bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (destroying_ || body_ == nullptr)
-        return QWidget::eventFilter(watched, event);
-    if (watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton) {
-            menus_->open_body_menu(mouse->globalPosition().toPoint());
-            return true;
-        }
-    }
-    if (watched == body_ && event->type() == QEvent::ContextMenu) {
-        // The menu key: the menu opens at the text cursor.
-        auto* request = static_cast<QContextMenuEvent*>(event);
-        if (request->reason() == QContextMenuEvent::Keyboard) {
-            menus_->open_body_menu(
-                body_->viewport()->mapToGlobal(body_->cursorRect().bottomLeft()));
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace kd

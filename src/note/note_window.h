@@ -2,6 +2,12 @@
 // window, with a 20-pixel title strip (title, icons, close button) over a rich-text body.
 // The window writes itself back as a NoteRecord only at its save moments, never on move or
 // resize alone.
+//
+// The class is written in several files, one concern each: note_window.cpp (building, layout,
+// painting, rolling, status, showing, hiding, deleting), note_title_strip.cpp (the title),
+// note_window_frame.cpp (moving and sizing with the mouse, screens, the menus' mouse input),
+// note_window_fade.cpp (the opacity rule; NoteFade does the fading) and
+// note_window_record.cpp (the record round trip).
 #pragma once
 
 #include <QPointer>
@@ -9,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +33,7 @@ namespace kd {
 class NoteTitleLabel;
 class NoteIcon;
 class NoteMenus;
+class NoteFade;
 
 using NoteBodyWidget = NoteBody;
 
@@ -181,7 +189,7 @@ public:
     NoteServices& services() const { return services_; }
 
     // Frames shown by the last fade_out (0 when this system does not fade).
-    int last_fade_frames() const { return last_fade_frames_; }
+    int last_fade_frames() const;
 
 signals:
     // The user hid this note: the main window enables "Show all notes".
@@ -221,14 +229,10 @@ private:
     QSize client_size() const;
     bool any_status() const;
     void show_status_icon_for_first_marker(bool rolled);
-    static bool uses_transparency();
     void show_with_opacity_rule();
-    void fade_step();
-    void cancel_fade();
     void refresh_reminder_texts();
     void on_timer();
     void on_close_clicked();
-    void set_topmost(bool on);
     HitZone zone_at(const QPoint& global) const;
     bool in_title_strip(const QPoint& local) const;
     QRect work_area() const;
@@ -258,11 +262,7 @@ private:
     NoteIcon* alarm_icon_ = nullptr;
     NoteMenus* menus_ = nullptr;
     QTimer* note_timer_ = nullptr;
-    QTimer* fade_timer_ = nullptr;
-    FadePlan fade_plan_;
-    int fade_frame_ = 0;
-    int last_fade_frames_ = 0;
-    std::function<void()> fade_done_;
+    std::unique_ptr<NoteFade> fade_;
 
     // Mouse tracking for moving and sizing the frameless window ourselves.
     enum class Drag { None, Move, Size };

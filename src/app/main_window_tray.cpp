@@ -1,0 +1,158 @@
+// The tray icon and its menu: building the items, greying and marking them, preparing the
+// menu before it opens, and the commands it carries out.
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+
+#include "app/main_window.h"
+#include "note/note_window.h"
+
+namespace kd {
+
+namespace {
+
+// The small check mark the menu items carry.
+QIcon mark_icon() {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 110, 40), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
+    return QIcon(pm);
+}
+
+}  // namespace
+
+void MainWindow::build_tray() {
+    menu_ = new QMenu(this);
+    const QIcon mark = mark_icon();
+    for (const TrayMenuItem& item : kTrayMenuItems) {
+        if (item.id == kSeparator) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(QString::fromUtf8(item.caption));
+        action->setData(item.id);
+        action->setIcon(mark);
+        action->setIconVisibleInMenu(true);
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
+        actions_.insert(id, action);
+    }
+    connect(menu_, &QMenu::aboutToShow, this, [this] {
+        if (!prepare_tray_menu()) {
+            // Busy: the menu must not open. It may already be on its way (the platform opens
+            // it), so grey everything and close it at once.
+            for (QAction* a : std::as_const(actions_)) {
+                a->setEnabled(false);
+            }
+            QTimer::singleShot(0, menu_, &QMenu::close);
+        }
+    });
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip(QString::fromUtf8(kTrayTip).left(kTrayTipMax));
+    tray_->setContextMenu(menu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::on_tray_activated);
+    sync_menu();
+}
+
+bool MainWindow::command_available(int id) const {
+    switch (id) {
+        case kCmdExport:
+        case kCmdImport:
+        case kCmdCheckEmail:
+        case kCmdSettings:
+        case kCmdAbout:
+            return available_.value(id, false);
+        default:
+            return true;
+    }
+}
+
+void MainWindow::set_command_available(int id, bool available) {
+    available_[id] = available;
+    sync_menu();
+}
+
+void MainWindow::sync_menu() {
+    static const QIcon mark = mark_icon();
+    for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+        menu_state_.set_available(it.key(), command_available(it.key()));
+        it.value()->setEnabled(menu_state_.enabled(it.key()));
+        it.value()->setIcon(menu_state_.marked(it.key()) ? mark : QIcon());
+    }
+}
+
+void MainWindow::run_command(int id) {
+    switch (id) {
+        case kCmdNewNote:
+            new_note();
+            break;
+        case kCmdShowAll:
+            show_all();
+            break;
+        case kCmdHideAll:
+            hide_all();
+            break;
+        case kCmdExport:
+            if (command_available(id)) {
+                emit export_requested();
+            }
+            break;
+        case kCmdImport:
+            if (command_available(id)) {
+                emit import_requested();
+            }
+            break;
+        case kCmdCheckEmail:
+            if (command_available(id)) {
+                emit check_email_requested();
+            }
+            break;
+        case kCmdSettings:
+            open_settings();
+            break;
+        case kCmdAbout:
+            about();
+            break;
+        case kCmdExit:
+            request_close();
+            break;
+        default:
+            break;
+    }
+}
+
+bool MainWindow::prepare_tray_menu() {
+    if (busy_) {
+        return false;
+    }
+    bool any_visible = false;
+    for (NoteWindow* note : notes()) {
+        any_visible = any_visible || note->isVisible();
+    }
+    menu_state_.refresh_on_open(any_visible);
+    sync_menu();
+    return true;
+}
+
+void MainWindow::on_tray_activated(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::DoubleClick:
+            if (!busy_) {
+                new_note();
+            }
+            break;
+        case QSystemTrayIcon::Context:
+            // The platform opens the context menu itself; aboutToShow refreshes it.
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace kd

@@ -1,0 +1,177 @@
+// Moving and sizing the frameless note with the mouse (hit zones, the work-area snap),
+// keeping it on the screens there are, and the menus the right button opens.
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include "note/note_bounds.h"
+#include "note/note_menus.h"
+#include "note/note_window.h"
+
+namespace kd {
+
+namespace {
+
+NoteRect to_note_rect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+Qt::CursorShape cursor_for(HitZone zone) {
+    switch (zone) {
+        case HitZone::TopLeft:
+        case HitZone::BottomRight:
+            return Qt::SizeFDiagCursor;
+        case HitZone::TopRight:
+        case HitZone::BottomLeft:
+            return Qt::SizeBDiagCursor;
+        case HitZone::Top:
+        case HitZone::Bottom:
+            return Qt::SizeVerCursor;
+        case HitZone::Left:
+        case HitZone::Right:
+            return Qt::SizeHorCursor;
+        case HitZone::Client:
+            break;
+    }
+    return Qt::ArrowCursor;
+}
+
+}  // namespace
+
+HitZone NoteWindow::zone_at(const QPoint& global) const {
+    return note_hit_test(to_note_rect(geometry()), {global.x(), global.y()}, rolled_up_);
+}
+
+std::vector<NoteRect> current_screen_rects(const QScreen* leaving) {
+    std::vector<NoteRect> out;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s != leaving) {
+            out.push_back(to_note_rect(s->geometry()));
+        }
+    }
+    return out;
+}
+
+void NoteWindow::keep_on_current_screens(const QScreen* leaving) {
+    const std::vector<NoteRect> screens = current_screen_rects(leaving);
+    const QSize size = rolled_up_ ? unrolled_rect_.size() : this->size();
+    if (kept_position_) {
+        // Its own place is back on a screen: return there.
+        const QRect home(*kept_position_, size);
+        if (note_reachable(to_note_rect(home), screens)) {
+            move(*kept_position_);
+            kept_position_.reset();
+        }
+        return;
+    }
+    if (!note_reachable(to_note_rect(QRect(pos(), size)), screens)) {
+        kept_position_ = pos();
+        emit off_screen(this);
+    }
+}
+
+QRect NoteWindow::work_area() const {
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s->availableGeometry();
+}
+
+bool NoteWindow::in_title_strip(const QPoint& local) const {
+    return local.y() < frame_px() + kTitleHeight;
+}
+
+void NoteWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint global = event->globalPosition().toPoint();
+    drag_zone_ = zone_at(global);
+    drag_ = drag_zone_ == HitZone::Client ? Drag::Move : Drag::Size;
+    drag_start_global_ = global;
+    drag_start_rect_ = geometry();
+    event->accept();
+}
+
+void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint global = event->globalPosition().toPoint();
+    if (drag_ == Drag::None || !(event->buttons() & Qt::LeftButton)) {
+        drag_ = Drag::None;
+        setCursor(cursor_for(zone_at(global)));
+        return;
+    }
+    const QPoint delta = global - drag_start_global_;
+    if (drag_ == Drag::Move) {
+        if (!delta.isNull())
+            kept_position_.reset();  // the user chose a new place
+        const NoteRect proposed = to_note_rect(drag_start_rect_.translated(delta));
+        const NoteRect snapped =
+            snap_moving_rect(proposed, to_note_rect(geometry()), to_note_rect(work_area()));
+        move(snapped.left, snapped.top);
+    } else {
+        const NoteRect r =
+            resize_rect(to_note_rect(drag_start_rect_), drag_zone_, delta.x(), delta.y());
+        if (r.left != drag_start_rect_.left() || r.top != drag_start_rect_.top())
+            kept_position_.reset();
+        setGeometry(r.left, r.top, r.width(), r.height());
+    }
+    event->accept();
+}
+
+void NoteWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        drag_ = Drag::None;
+        event->accept();
+        return;
+    }
+    if (event->button() == Qt::RightButton && in_title_strip(event->position().toPoint())) {
+        const QPoint at = event->globalPosition().toPoint();
+        event->accept();
+        emit title_menu_requested(at);
+        menus_->open_title_menu(at);  // saves the note first
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void NoteWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && in_title_strip(event->position().toPoint())) {
+        drag_ = Drag::None;
+        toggle_roll();
+        event->accept();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+// --- The close button and the body menu ---------------------------------------------------
+
+void NoteWindow::on_close_clicked() {
+    if (deleted_)
+        return;
+    menus_->close_button_clicked(QCursor::pos());
+}
+
+bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (destroying_ || body_ == nullptr)
+        return QWidget::eventFilter(watched, event);
+    if (watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            menus_->open_body_menu(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    if (watched == body_ && event->type() == QEvent::ContextMenu) {
+        // The menu key: the menu opens at the text cursor.
+        auto* request = static_cast<QContextMenuEvent*>(event);
+        if (request->reason() == QContextMenuEvent::Keyboard) {
+            menus_->open_body_menu(
+                body_->viewport()->mapToGlobal(body_->cursorRect().bottomLeft()));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace kd

@@ -1,0 +1,60 @@
+#include "platform/window_hints.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef KD_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
+namespace kd::window_hints {
+
+namespace {
+
+#ifdef KD_HAVE_XCB
+xcb_atom_t intern_atom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    if (reply == nullptr)
+        return XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+#endif
+
+}  // namespace
+
+void mark_skip_taskbar(QWidget* window) {
+#ifdef KD_HAVE_XCB
+    if (QGuiApplication::platformName() != "xcb")
+        return;
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return;
+    xcb_connection_t* c = x11->connection();
+    // The toolkit keeps states it does not manage when it adds its own.
+    const xcb_atom_t state = intern_atom(c, "_NET_WM_STATE");
+    const xcb_atom_t skip[] = {intern_atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+                               intern_atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    if (state == XCB_ATOM_NONE || skip[0] == XCB_ATOM_NONE)
+        return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 2, skip);
+    xcb_flush(c);
+#else
+    (void)window;
+#endif
+}
+
+void set_keep_above(QWidget* window, bool on) {
+    const bool was_visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (was_visible)
+        window->show();
+}
+
+}  // namespace kd::window_hints
