@@ -14,6 +14,7 @@
 #include "note/note_body.h"
 #include "platform/paths.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 
 namespace kd {
 namespace {
@@ -112,11 +113,7 @@ class NoteBodyScriptsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        AppPaths paths;
-        paths.StartFolder = dir.path().toStdString();
-        paths.IniPath = (dir.path() + "/Korvadesk.ini").toStdString();
-        paths.NetListPath = (dir.path() + "/Korvadesk.net").toStdString();
-        set_app_paths(paths);
+        set_app_paths(test::app_paths_in(dir.path().toStdString()));
     }
     void TearDown() override { set_app_paths({}); }
 

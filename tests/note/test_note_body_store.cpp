@@ -11,6 +11,7 @@
 #include "note/note_body.h"
 #include "platform/paths.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "support/rtf_test_support.h"
 
 namespace kd {
@@ -20,11 +21,7 @@ class NoteBodyStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        AppPaths paths;
-        paths.StartFolder = dir.path().toStdString();
-        paths.IniPath = (dir.path() + "/Korvadesk.ini").toStdString();
-        paths.NetListPath = (dir.path() + "/Korvadesk.net").toStdString();
-        set_app_paths(paths);
+        set_app_paths(test::app_paths_in(dir.path().toStdString()));
     }
 
     static void set_look(NoteBody& body, const NoteRecord& r) {
