@@ -152,50 +152,15 @@ ReceiveTickResult NoteReceiver::tick(const NoteMaker& make_notes) {
 
 ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make_notes) {
     ReceiveTickResult result;
-    const bool sound_allowed = setting_rules::plays_sound(
-        ProfileFile::read(lists_.ini_path(), lists::kMainSection, kPlaySoundKey, kFlagCapacity));
-
     bool rejected = false;
     std::set<int> taking = in_flight_;
-    for (const QueuedMessage& queued : queue_.peek(in_flight_)) {
-        taking.insert(queued.slot);
-        // A message that is not whole (left by an older version) is dropped.
-        if (!is_complete_message(queued.message)) {
-            continue;
-        }
-        if (auto note = receive(queued.message, hour, minute, rejected)) {
-            result.notes.push_back(std::move(*note));
-        }
-    }
-    // The e-mail reader waits for this mailbox to be empty, so it is emptied whatever it holds.
-    bool take_email = email_in_flight_;
-    if (!email_in_flight_) {
-        const std::string mail = lists_.read_email_mailbox();
-        take_email = !mail.empty();
-        if (is_complete_message(mail)) {
-            if (auto note = receive(mail, hour, minute, rejected)) {
-                result.notes.push_back(std::move(*note));
-            }
-        }
-    }
+    const bool take_email = take_waiting(hour, minute, result.notes, taking, rejected);
     if (!taking.empty() || take_email) {
-        // The notes and the emptied mailboxes reach the file in one replace.
-        StoreTransaction tx(lists_.ini_path());
-        if (make_notes) {
-            make_notes(result.notes, tx);
-        }
-        if (take_email) {
-            lists_.take_email_mailbox(tx);
-        }
-        const bool stored = queue_.commit(tx, taking);
-        // Not stored: the messages stay queued and are not shown again in this run; the next
-        // tick tries the commit again.
-        in_flight_ = stored ? std::set<int>{} : taking;
-        email_in_flight_ = !stored && take_email;
-        result.store_failed = !stored;
+        result.store_failed = !store_taken(result.notes, taking, take_email, make_notes);
     }
-    result.play_sound = sound_allowed && !result.notes.empty();
-
+    result.play_sound = !result.notes.empty() &&
+                        setting_rules::plays_sound(ProfileFile::read(
+                            lists_.ini_path(), lists::kMainSection, kPlaySoundKey, kFlagCapacity));
     if (rejected) {
         server_.stop();
         attack_pending_ = true;
@@ -206,7 +171,54 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
         result.network_error = std::move(error_pending_);
         error_pending_.clear();
     }
+    count_interval_ticks(result);
+    return result;
+}
 
+bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes,
+                                std::set<int>& taking, bool& rejected) {
+    for (const QueuedMessage& queued : queue_.peek(in_flight_)) {
+        taking.insert(queued.slot);
+        // A message that is not whole (left by an older version) is dropped.
+        if (!is_complete_message(queued.message)) {
+            continue;
+        }
+        if (auto note = receive(queued.message, hour, minute, rejected)) {
+            notes.push_back(std::move(*note));
+        }
+    }
+    // The e-mail reader waits for this mailbox to be empty, so it is emptied whatever it holds.
+    if (email_in_flight_) {
+        return true;
+    }
+    const std::string mail = lists_.read_email_mailbox();
+    if (is_complete_message(mail)) {
+        if (auto note = receive(mail, hour, minute, rejected)) {
+            notes.push_back(std::move(*note));
+        }
+    }
+    return !mail.empty();
+}
+
+bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const std::set<int>& taking,
+                               bool take_email, const NoteMaker& make_notes) {
+    // The notes and the emptied mailboxes reach the file in one replace.
+    StoreTransaction tx(lists_.ini_path());
+    if (make_notes) {
+        make_notes(notes, tx);
+    }
+    if (take_email) {
+        lists_.take_email_mailbox(tx);
+    }
+    const bool stored = queue_.commit(tx, taking);
+    // Not stored: the messages stay queued and are not shown again in this run; the next tick
+    // tries the commit again.
+    in_flight_ = stored ? std::set<int>{} : taking;
+    email_in_flight_ = !stored && take_email;
+    return stored;
+}
+
+void NoteReceiver::count_interval_ticks(ReceiveTickResult& result) {
     if (options_.check_email_minutes > 0 &&
         ++email_ticks_ >= options_.check_email_minutes * kTicksPerMinute) {
         email_ticks_ = 0;
@@ -217,7 +229,6 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
         network_ticks_ = 0;
         result.read_network = true;
     }
-    return result;
 }
 
 }  // namespace kd

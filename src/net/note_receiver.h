@@ -125,6 +125,14 @@ public:
 private:
     std::optional<ReceivedNote> receive(std::string_view message, int hour, int minute,
                                         bool& rejected);
+    // The tick's steps: the waiting messages (and the e-mail mailbox) parsed into notes, true
+    // when the e-mail mailbox is to be emptied; then stored together with the emptying of
+    // their slots (false when that failed); then the interval counters.
+    bool take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes, std::set<int>& taking,
+                      bool& rejected);
+    bool store_taken(std::vector<ReceivedNote>& notes, const std::set<int>& taking, bool take_email,
+                     const NoteMaker& make_notes);
+    void count_interval_ticks(ReceiveTickResult& result);
 
     NoteLists lists_;
     Options options_;
