@@ -151,6 +151,7 @@ TEST_F(NoteReceivingTest, RejectedMessageWarnsOnceAndReceivingStops) {
     EXPECT_TRUE(main_->notes().isEmpty());
     EXPECT_FALSE(main_->is_closed());
     EXPECT_FALSE(main_->attack_flag());
+    ASSERT_TRUE(test::wait_for([this] { return !receiving_->receiver().server_running(); }, 5s));
     EXPECT_EQ(send_note(port_, message_from("PC1", "t", "")), "refused");
 }
 
