@@ -262,7 +262,16 @@ TEST_F(StoreDurability, ReadOnlyFileIsReportedKeptAndSigtermEndsBehindTheOpenBox
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, kMain, "DisableHotkey", "No"));
     const std::string errors = dirs_.root + "/stderr.txt";
     const pid_t pid = launch(errors);
-    ASSERT_TRUE(wait_for([&] { return test::visible_windows(pid).size() == 1; }, 10s));
+    // The first start shows its one empty note, and no box.
+    const bool started = wait_for([&] { return test::visible_windows(pid).size() == 1; }, 15s);
+    if (!started) {
+        for (const std::string& w : test::visible_windows(pid)) {
+            ADD_FAILURE() << "window " << w << ": "
+                          << test::run_output("xdotool getwindowname " + w);
+        }
+        FAIL() << "the program did not show its first note; its standard error:\n"
+               << read_text(errors);
+    }
     std::this_thread::sleep_for(300ms);
 
     // The file is marked read-only behind the program's back; a new note (Alt+N) cannot be
