@@ -142,9 +142,10 @@ std::string build_note_message(std::string_view sender_identity, const NoteRecor
     return out;
 }
 
-std::string build_stored_note_message(std::string_view sender_identity, int note_number) {
+std::string build_stored_note_message(const NoteStore& store, std::string_view sender_identity,
+                                      int note_number) {
     NoteRecord record;
-    NoteStore().read_record(note_number, record);
+    store.read_record(note_number, record);
     return build_note_message(sender_identity, record);
 }
 
@@ -172,123 +173,157 @@ long long leading_integer(std::string_view text) {
     return negative ? -value : value;
 }
 
+namespace {
+
+// Fields 1-7: the body and its look. False rejects the message.
+bool read_body_field(int index, std::string_view field, NoteRecord& r) {
+    switch (index) {
+        case kFieldBody: {
+            std::string body(field);
+            std::replace(body.begin(), body.end(), '|', '\n');
+            // "|" is a line break on the wire, so a body of blanks and bars is empty too.
+            if (std::all_of(body.begin(), body.end(), is_blank)) {
+                return false;
+            }
+            r.EditText = std::move(body);
+            break;
+        }
+        case kFieldBodyFont:
+            if (character_count(field) > kMaxFontNameLength) {
+                return false;
+            }
+            r.EditFont.assign(field);
+            break;
+        case kFieldBodyFontType:
+            r.EditFontType.assign(field);
+            break;
+        case kFieldBodyBackColor:
+            r.EditBackColor = to_color(leading_integer(field));
+            break;
+        case kFieldBodyTextColor:
+            r.EditTextColor = to_color(leading_integer(field));
+            break;
+        case kFieldBodyFontSize:
+            r.EditFontSize = to_int32(leading_integer(field));
+            break;
+        case kFieldBodyCharSet:
+            r.EditCharSet = to_charset(leading_integer(field));
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+// A named note's title is its sender and the arrival time, in the received-title font; an
+// anonymous note keeps the title and font it was sent with.
+void form_title(std::string_view field, bool named, int hour, int minute, NoteRecord& r) {
+    if (named) {
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);
+        r.TitleText += ' ';
+        r.TitleText += time;
+        r.TitleFont.assign(kReceivedTitleFont);
+        r.TitleFontType.assign(kReceivedTitleFontType);
+        r.TitleFontSize = kReceivedTitleFontSize;
+    } else {
+        r.TitleText.assign(kAnonymousSender);
+        r.TitleText += ' ';
+        r.TitleText.append(field);
+    }
+}
+
+// Fields 8-14: the title and its look. False rejects the message.
+bool read_title_field(int index, std::string_view field, bool named, int hour, int minute,
+                      NoteRecord& r) {
+    switch (index) {
+        case kFieldTitleText:
+            form_title(field, named, hour, minute, r);
+            break;
+        case kFieldTitleFont:
+            if (!named) {
+                if (character_count(field) > kMaxFontNameLength) {
+                    return false;
+                }
+                r.TitleFont.assign(field);
+            }
+            break;
+        case kFieldTitleFontType:
+            if (!named) {
+                r.TitleFontType.assign(field);
+            }
+            break;
+        case kFieldTitleBackColor:
+            r.TitleBackColor = to_color(leading_integer(field));
+            break;
+        case kFieldTitleTextColor:
+            r.TitleTextColor = to_color(leading_integer(field));
+            break;
+        case kFieldTitleFontSize:
+            if (!named) {
+                r.TitleFontSize = to_int32(leading_integer(field));
+            }
+            break;
+        case kFieldTitleCharSet:
+            r.TitleCharSet = to_charset(leading_integer(field));
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+// Fields 15 on: size, border and reminders. A received note keeps the place of a new note, and
+// extra fields do no harm.
+void read_frame_field(int index, std::string_view field, NoteRecord& r) {
+    switch (index) {
+        case kFieldHeight:
+            r.Height = to_int32(leading_integer(field));
+            break;
+        case kFieldWidth:
+            r.Width = to_int32(leading_integer(field));
+            break;
+        case kFieldBorder:
+            r.Border.assign(field);
+            break;
+        case kFieldExpiration:
+            r.Expiration.assign(field);
+            break;
+        case kFieldAlarm:
+            r.Alarm.assign(field);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
 ParsedMessage parse_note_message(std::string_view text, int hour, int minute) {
     ParsedMessage result;
     NoteRecord& r = result.record;
     int index = 0;
-    for (;;) {
-        std::size_t end = text.find(kFieldSeparator);
-        if (end == std::string_view::npos) {
-            break;
-        }
+    for (std::size_t end; (end = text.find(kFieldSeparator)) != std::string_view::npos;) {
         std::string_view field = text.substr(0, end);
         text.remove_prefix(end + 1);
         const bool named = !result.anonymous;
-        switch (index) {
-            case kFieldSender:
-                result.anonymous = field.empty() || field == kAnonymousSender;
-                // Kept until the title is formed at field 8.
-                r.TitleText.assign(field);
-                break;
-            case kFieldBody: {
-                std::string body(field);
-                std::replace(body.begin(), body.end(), '|', '\n');
-                // "|" is a line break on the wire, so a body of blanks and bars is empty too.
-                if (std::all_of(body.begin(), body.end(), is_blank)) {
-                    result.rejected_field = index;
-                    r.TitleText.clear();
-                    return result;
-                }
-                r.EditText = std::move(body);
-                break;
+        if (index == kFieldSender) {
+            result.anonymous = field.empty() || field == kAnonymousSender;
+            // Kept until the title is formed at field 8.
+            r.TitleText.assign(field);
+        } else if (index <= kFieldBodyCharSet) {
+            if (!read_body_field(index, field, r)) {
+                result.rejected_field = index;
+                r.TitleText.clear();
+                return result;
             }
-            case kFieldBodyFont:
-                if (character_count(field) > kMaxFontNameLength) {
-                    result.rejected_field = index;
-                    r.TitleText.clear();
-                    return result;
-                }
-                r.EditFont.assign(field);
-                break;
-            case kFieldBodyFontType:
-                r.EditFontType.assign(field);
-                break;
-            case kFieldBodyBackColor:
-                r.EditBackColor = to_color(leading_integer(field));
-                break;
-            case kFieldBodyTextColor:
-                r.EditTextColor = to_color(leading_integer(field));
-                break;
-            case kFieldBodyFontSize:
-                r.EditFontSize = to_int32(leading_integer(field));
-                break;
-            case kFieldBodyCharSet:
-                r.EditCharSet = to_charset(leading_integer(field));
-                break;
-            case kFieldTitleText:
-                if (named) {
-                    char time[16];
-                    std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);
-                    r.TitleText += ' ';
-                    r.TitleText += time;
-                    r.TitleFont.assign(kReceivedTitleFont);
-                    r.TitleFontType.assign(kReceivedTitleFontType);
-                    r.TitleFontSize = kReceivedTitleFontSize;
-                } else {
-                    r.TitleText.assign(kAnonymousSender);
-                    r.TitleText += ' ';
-                    r.TitleText.append(field);
-                }
-                break;
-            case kFieldTitleFont:
-                if (!named) {
-                    if (character_count(field) > kMaxFontNameLength) {
-                        result.rejected_field = index;
-                        return result;
-                    }
-                    r.TitleFont.assign(field);
-                }
-                break;
-            case kFieldTitleFontType:
-                if (!named) {
-                    r.TitleFontType.assign(field);
-                }
-                break;
-            case kFieldTitleBackColor:
-                r.TitleBackColor = to_color(leading_integer(field));
-                break;
-            case kFieldTitleTextColor:
-                r.TitleTextColor = to_color(leading_integer(field));
-                break;
-            case kFieldTitleFontSize:
-                if (!named) {
-                    r.TitleFontSize = to_int32(leading_integer(field));
-                }
-                break;
-            case kFieldTitleCharSet:
-                r.TitleCharSet = to_charset(leading_integer(field));
-                break;
-            case kFieldLeft:
-            case kFieldTop:
-                // A received note keeps the place of a new note.
-                break;
-            case kFieldHeight:
-                r.Height = to_int32(leading_integer(field));
-                break;
-            case kFieldWidth:
-                r.Width = to_int32(leading_integer(field));
-                break;
-            case kFieldBorder:
-                r.Border.assign(field);
-                break;
-            case kFieldExpiration:
-                r.Expiration.assign(field);
-                break;
-            case kFieldAlarm:
-                r.Alarm.assign(field);
-                break;
-            default:
-                break;  // extra fields do no harm
+        } else if (index <= kFieldTitleCharSet) {
+            if (!read_title_field(index, field, named, hour, minute, r)) {
+                result.rejected_field = index;
+                return result;
+            }
+        } else {
+            read_frame_field(index, field, r);
         }
         if (index < kMessageFieldCount) {
             ++index;

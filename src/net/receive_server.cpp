@@ -182,13 +182,11 @@ struct ReceiveServer::Connection {
 };
 
 void ReceiveServer::run() {
-    using Clock = std::chrono::steady_clock;
     Socket listener;
     std::uint16_t bound_port = 0;
     std::vector<Connection> open;
     std::vector<pollfd> fds;
-    bool stop_receiving = false;
-    while (!stop_receiving && !wake_.signalled()) {
+    while (!wake_.signalled()) {
         // The port is read afresh whenever no peer is being served, and the socket is bound
         // anew when it changed.
         if (open.empty()) {
@@ -200,21 +198,13 @@ void ReceiveServer::run() {
                 bound_port = port;
             }
         }
-        auto now = Clock::now();
-        int wait_ms = -1;
-        for (const Connection& c : open) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(c.deadline - now).count();
-            const int ms = left > 0 ? static_cast<int>(std::min<long long>(left, INT32_MAX)) : 0;
-            wait_ms = wait_ms < 0 ? ms : std::min(wait_ms, ms);
-        }
         fds.clear();
         fds.push_back({wake_.wait_fd(), POLLIN, 0});
         fds.push_back({listener.fd(), POLLIN, 0});
         for (const Connection& c : open) {
             fds.push_back({c.socket.fd(), POLLIN, 0});
         }
-        const int n = ::poll(fds.data(), fds.size(), wait_ms);
+        const int n = ::poll(fds.data(), fds.size(), poll_timeout_ms(open));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -231,64 +221,11 @@ void ReceiveServer::run() {
         }
         // Peers first, in the order they came; the listener after, so a full table makes room
         // only for connections that are really waiting.
-        now = Clock::now();
-        std::vector<bool> done(open.size(), false);
-        for (std::size_t i = 0; i < open.size() && !stop_receiving; ++i) {
-            Connection& c = open[i];
-            bool finished = false;
-            bool timed_out = false;
-            if (fds[i + 2].revents != 0) {
-                finished = read_some(c);
-                c.last_heard = now;
-            }
-            if (!finished && now >= c.deadline) {
-                finished = true;
-                timed_out = true;
-            }
-            if (finished) {
-                finish(c, timed_out, stop_receiving);
-                done[i] = true;
-            }
-        }
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < open.size(); ++i) {
-            if (!done[i]) {
-                if (kept != i) {
-                    open[kept] = std::move(open[i]);
-                }
-                ++kept;
-            }
-        }
-        open.resize(kept);
-        if (stop_receiving) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!serve_peers(open, fds, now)) {
             break;
         }
-        // Every connection waiting is taken now, so a burst never overflows the backlog.
-        bool accept_failed = false;
-        for (std::size_t taken = 0;
-             (fds[1].revents & POLLIN) != 0 && taken < options_.max_connections; ++taken) {
-            SocketStatus status;
-            Socket connection = listener.accept(status);
-            if (!connection.valid()) {
-                accept_failed = !transient_accept_error(status.error);
-                break;
-            }
-            if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
-                // The peer silent the longest goes, unanswered, to make room.
-                auto idle = std::min_element(open.begin(), open.end(),
-                                             [](const Connection& a, const Connection& b) {
-                                                 return a.last_heard < b.last_heard;
-                                             });
-                open.erase(idle);
-                ++handled_;
-            }
-            Connection c;
-            c.socket = std::move(connection);
-            c.deadline = now + options_.receive_timeout;
-            c.last_heard = now;
-            open.push_back(std::move(c));
-        }
-        if (accept_failed) {
+        if ((fds[1].revents & POLLIN) != 0 && !accept_waiting(listener, open, now)) {
             fail(kAcceptErrorText);
             break;
         }
@@ -299,6 +236,78 @@ void ReceiveServer::run() {
     listener.close();
     listening_port_ = 0;
     running_ = false;
+}
+
+int ReceiveServer::poll_timeout_ms(const std::vector<Connection>& open) {
+    const auto now = std::chrono::steady_clock::now();
+    int wait_ms = -1;
+    for (const Connection& c : open) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(c.deadline - now).count();
+        const int ms = left > 0 ? static_cast<int>(std::min<long long>(left, INT32_MAX)) : 0;
+        wait_ms = wait_ms < 0 ? ms : std::min(wait_ms, ms);
+    }
+    return wait_ms;
+}
+
+bool ReceiveServer::serve_peers(std::vector<Connection>& open, const std::vector<pollfd>& fds,
+                                std::chrono::steady_clock::time_point now) {
+    bool stop_receiving = false;
+    std::vector<bool> done(open.size(), false);
+    for (std::size_t i = 0; i < open.size() && !stop_receiving; ++i) {
+        Connection& c = open[i];
+        bool finished = false;
+        bool timed_out = false;
+        if (fds[i + 2].revents != 0) {
+            finished = read_some(c);
+            c.last_heard = now;
+        }
+        if (!finished && now >= c.deadline) {
+            finished = true;
+            timed_out = true;
+        }
+        if (finished) {
+            finish(c, timed_out, stop_receiving);
+            done[i] = true;
+        }
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        if (!done[i]) {
+            if (kept != i) {
+                open[kept] = std::move(open[i]);
+            }
+            ++kept;
+        }
+    }
+    open.resize(kept);
+    return !stop_receiving;
+}
+
+bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& open,
+                                   std::chrono::steady_clock::time_point now) {
+    // Every connection waiting is taken now, so a burst never overflows the backlog.
+    for (std::size_t taken = 0; taken < options_.max_connections; ++taken) {
+        SocketStatus status;
+        Socket connection = listener.accept(status);
+        if (!connection.valid()) {
+            return transient_accept_error(status.error);
+        }
+        if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
+            // The peer silent the longest goes, unanswered, to make room.
+            auto idle = std::min_element(open.begin(), open.end(),
+                                         [](const Connection& a, const Connection& b) {
+                                             return a.last_heard < b.last_heard;
+                                         });
+            open.erase(idle);
+            ++handled_;
+        }
+        Connection c;
+        c.socket = std::move(connection);
+        c.deadline = now + options_.receive_timeout;
+        c.last_heard = now;
+        open.push_back(std::move(c));
+    }
+    return true;
 }
 
 bool ReceiveServer::read_some(Connection& c) {

@@ -3,6 +3,8 @@
 // a window; it reports through callbacks that the program turns into queued calls.
 #pragma once
 
+#include <poll.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -102,6 +104,16 @@ private:
 
     void run();
     bool open_listener(std::uint16_t port, Socket& listener);
+    // Milliseconds until the nearest peer's deadline; -1 (no limit) when none is served.
+    static int poll_timeout_ms(const std::vector<Connection>& open);
+    // Reads the readable peers and finishes those done or past their deadline. False when
+    // receiving must stop.
+    bool serve_peers(std::vector<Connection>& open, const std::vector<pollfd>& fds,
+                     std::chrono::steady_clock::time_point now);
+    // Takes every waiting connection, dropping the longest-silent peer when the table is full.
+    // False on an accept failure that is not about one connection only.
+    bool accept_waiting(Socket& listener, std::vector<Connection>& open,
+                        std::chrono::steady_clock::time_point now);
     // Reads what a readable connection has; true when its message is complete or it ended.
     static bool read_some(Connection& c);
     // What a finished connection delivered: kept and acknowledged, or dropped.

@@ -74,25 +74,8 @@ RtfToken RtfLexer::read_control() {
     char c = in_[pos_];
     if (!is_letter(c)) {
         ++pos_;
-        if (c == '\'') {
-            int hi = pos_ < in_.size() ? hex_value(in_[pos_]) : -1;
-            if (hi < 0) {
-                RtfToken broken =
-                    make_token(RtfTokenKind::Symbol);  // a broken \' is ignored by the reader
-                broken.symbol = '\'';
-                return broken;
-            }
-            ++pos_;
-            int lo = pos_ < in_.size() ? hex_value(in_[pos_]) : -1;
-            RtfToken t = make_token(RtfTokenKind::HexByte);
-            if (lo < 0) {
-                t.byte = std::uint8_t(hi);
-            } else {
-                ++pos_;
-                t.byte = std::uint8_t(hi * 16 + lo);
-            }
-            return t;
-        }
+        if (c == '\'')
+            return read_hex_byte();
         RtfToken t = make_token(RtfTokenKind::Symbol);
         // "\<line end>" is an old spelling of \par.
         t.symbol = (c == '\r' || c == '\n') ? '\n' : c;
@@ -103,28 +86,7 @@ RtfToken RtfLexer::read_control() {
         ++pos_;
     RtfToken t = make_token(RtfTokenKind::Word);
     t.word = in_.substr(start, std::min(pos_ - start, kMaxWordLength));
-
-    bool negative = false;
-    if (pos_ < in_.size() && in_[pos_] == '-' && pos_ + 1 < in_.size() && is_digit(in_[pos_ + 1])) {
-        negative = true;
-        ++pos_;
-    }
-    if (pos_ < in_.size() && is_digit(in_[pos_])) {
-        std::int64_t value = 0;
-        int digits = 0;
-        while (pos_ < in_.size() && is_digit(in_[pos_])) {
-            if (digits < kMaxParamDigits)
-                value = value * 10 + (in_[pos_] - '0');
-            ++digits;
-            ++pos_;
-        }
-        if (negative)
-            value = -value;
-        constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
-        constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
-        t.has_param = true;
-        t.param = std::int32_t(value < lo ? lo : (value > hi ? hi : value));
-    }
+    read_parameter(t);
     if (pos_ < in_.size() && in_[pos_] == ' ')
         ++pos_;  // the delimiting space belongs to the word
 
@@ -134,6 +96,49 @@ RtfToken RtfLexer::read_control() {
         pos_ = n > in_.size() - pos_ ? in_.size() : pos_ + n;
     }
     return t;
+}
+
+RtfToken RtfLexer::read_hex_byte() {
+    int hi = pos_ < in_.size() ? hex_value(in_[pos_]) : -1;
+    if (hi < 0) {
+        RtfToken broken = make_token(RtfTokenKind::Symbol);  // a broken \' is ignored by the reader
+        broken.symbol = '\'';
+        return broken;
+    }
+    ++pos_;
+    int lo = pos_ < in_.size() ? hex_value(in_[pos_]) : -1;
+    RtfToken t = make_token(RtfTokenKind::HexByte);
+    if (lo < 0) {
+        t.byte = std::uint8_t(hi);
+    } else {
+        ++pos_;
+        t.byte = std::uint8_t(hi * 16 + lo);
+    }
+    return t;
+}
+
+void RtfLexer::read_parameter(RtfToken& t) {
+    bool negative = false;
+    if (pos_ < in_.size() && in_[pos_] == '-' && pos_ + 1 < in_.size() && is_digit(in_[pos_ + 1])) {
+        negative = true;
+        ++pos_;
+    }
+    if (pos_ >= in_.size() || !is_digit(in_[pos_]))
+        return;
+    std::int64_t value = 0;
+    int digits = 0;
+    while (pos_ < in_.size() && is_digit(in_[pos_])) {
+        if (digits < kMaxParamDigits)
+            value = value * 10 + (in_[pos_] - '0');
+        ++digits;
+        ++pos_;
+    }
+    if (negative)
+        value = -value;
+    constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
+    t.has_param = true;
+    t.param = std::int32_t(value < lo ? lo : (value > hi ? hi : value));
 }
 
 }  // namespace kd

@@ -28,6 +28,10 @@ public:
 
 private:
     RtfToken read_control();
+    // After "\": one or two hex digits as a byte; a broken escape as a symbol the reader skips.
+    RtfToken read_hex_byte();
+    // The optional signed number after a control word, clamped to 32 bits.
+    void read_parameter(RtfToken& t);
 
     std::string_view in_;
     std::size_t pos_ = 0;
