@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "themes/builtin_themes.h"
 
 namespace kd::bench {
@@ -40,8 +41,8 @@ public:
         paths.NetListPath = config_ + "/Korvadesk.net";
         paths.OsLabel = "Linux";
         kd::set_app_paths(paths);
-        kd::write_builtin_themes();
-        kd::StoreTransaction tx;
+        kd::write_builtin_themes(app_paths().IniPath);
+        kd::StoreTransaction tx(app_paths().IniPath);
         for (int i = 1; i <= notes; ++i) {
             kd::NoteRecord r;
             r.NoteID = i;

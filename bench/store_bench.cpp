@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ public:
         kd::AppPaths paths;
         paths.IniPath = path_;
         kd::set_app_paths(paths);
-        const kd::NoteStore store;
+        const kd::NoteStore store{kd::app_paths()};
         store.set_number_of_notes(kRecords);
         for (int i = 1; i <= kRecords; ++i) {
             kd::NoteRecord r;
@@ -127,7 +128,7 @@ BENCHMARK(BM_ReadAllKeysReparsingEachTime)->Unit(benchmark::kMillisecond);
 
 void BM_ReadAllRecords(benchmark::State& state) {
     store_file();
-    const kd::NoteStore store;
+    const kd::NoteStore store{kd::app_paths()};
     for (auto _ : state) {
         for (int i = 1; i <= kRecords; ++i) {
             kd::NoteRecord r;
@@ -140,7 +141,7 @@ BENCHMARK(BM_ReadAllRecords)->Unit(benchmark::kMillisecond);
 // One note save: the whole file is rewritten, synced and renamed.
 void BM_WriteOneRecord(benchmark::State& state) {
     store_file();
-    const kd::NoteStore store;
+    const kd::NoteStore store{kd::app_paths()};
     kd::NoteRecord r;
     if (!store.read_record(50, r)) {
         state.SkipWithError("record 50 missing");

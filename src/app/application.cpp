@@ -20,6 +20,7 @@
 #include "platform/os_label.h"
 #include "platform/paths.h"
 #include "store/error_reporter.h"
+#include "store/note_store.h"
 
 namespace kd {
 
@@ -62,7 +63,8 @@ bool Application::start(int& exit_code) {
     QApplication::setApplicationName(kAppName);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    set_app_paths(compute_app_paths());
+    paths_ = compute_app_paths();
+    store_ = std::make_unique<NoteStore>(paths_);
 
     boxes_ = std::make_unique<MessageBoxes>();
     if (!sockets_available()) {
@@ -81,7 +83,7 @@ bool Application::start(int& exit_code) {
         report_on_ui_thread(*boxes, message);
     });
 
-    services_ = std::make_unique<NoteServices>(Clock::system(), *boxes_);
+    services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_);
     sending_ = std::make_unique<NetworkNoteSending>();
     services_->set_sending(sending_.get());
     main_window_ = std::make_unique<MainWindow>(*services_);

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "platform/paths.h"
+
 namespace kd {
 
 class MainWindow;
@@ -11,6 +13,7 @@ class MessageBoxes;
 class NetworkNoteSending;
 class NoteReceiving;
 class NoteServices;
+class NoteStore;
 class SingleInstance;
 
 class Application {
@@ -27,6 +30,8 @@ public:
 private:
     void connect_modules();
 
+    AppPaths paths_;
+    std::unique_ptr<NoteStore> store_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<MessageBoxes> boxes_;
     std::unique_ptr<NoteServices> services_;

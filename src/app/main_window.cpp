@@ -19,7 +19,6 @@
 #include "platform/hot_key.h"
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
-#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/session_end.h"
 #include "store/error_reporter.h"
@@ -41,7 +40,7 @@ constexpr int kTimerPeriodMs = 500;
 constexpr int kProgramStartsBeforeCleaning = 100;
 
 // A "Yes"/"No" setting read at start; an empty one is first written with its default.
-bool start_switch_on(NoteStore& store, std::string (NoteStore::*get)() const,
+bool start_switch_on(const NoteStore& store, std::string (NoteStore::*get)() const,
                      void (NoteStore::*set)(std::string_view) const, std::string_view fallback) {
     std::string value = (store.*get)();
     if (value.empty()) {
@@ -104,7 +103,7 @@ bool MainWindow::start() {
     // Shown even without a tray: a panel that starts after us can still take the icon.
     tray_->show();
 
-    NoteStore store;
+    const NoteStore& store = services_.store();
     read_start_settings(store);
     count_program_start();
     restore_notes();
@@ -129,8 +128,8 @@ bool MainWindow::claim_settings_file() {
     // with this one message instead of a failure report for every theme record before it. An
     // unchanged version is not written again, so the file and its folder are also tested for
     // writing: a read-only store would otherwise only show up as lost notes.
-    if (ProfileFile::writable(app_paths().IniPath) &&
-        NoteStore().set_version(store_texts::kVersionLabel)) {
+    if (ProfileFile::writable(services_.store().ini_path()) &&
+        services_.store().set_version(store_texts::kVersionLabel)) {
         return true;
     }
     // Also on standard error, for whoever started the program from a terminal.
@@ -139,7 +138,7 @@ bool MainWindow::claim_settings_file() {
     return false;
 }
 
-void MainWindow::read_start_settings(NoteStore& store) {
+void MainWindow::read_start_settings(const NoteStore& store) {
     services_.set_show_scroll_bar(setting_rules::shows_scroll_bar(store.get_show_scroll_bar()));
 
     if (store.get_ask_before_delete().empty()) {
@@ -172,15 +171,15 @@ void MainWindow::watch_session_end() {
 }
 
 void MainWindow::upgrade_settings_file() {
-    NoteStore store;
+    const NoteStore& store = services_.store();
     if (setting_rules::needs_ini_update(store.get_ini_update())) {
-        write_builtin_themes();
+        write_builtin_themes(store.ini_path());
         store.set_ini_update(store_texts::kIniUpdateDone);
     }
 }
 
 void MainWindow::count_program_start() {
-    NoteStore store;
+    const NoteStore& store = services_.store();
     const std::string starts = store.get_nmb_of_program_starts();
     if (starts.empty()) {
         store.set_nmb_of_program_starts("0");
@@ -199,8 +198,9 @@ void MainWindow::restore_notes() {
     note_count_ = 0;
     // Every note is written under its new number in one replace of the file, together with
     // the removal of the old numbers and the new count.
-    StoreTransaction tx;
+    StoreTransaction tx(services_.store());
     const RenumberResult result = renumber_notes(
+        services_.store(),
         [this](const NoteRecord& record, int new_number) -> std::optional<NoteRecord> {
             auto* note = new NoteWindow(this, new_number, services_);
             adopt_note(note);
@@ -286,7 +286,7 @@ void MainWindow::keep_notes_on_screens(const QScreen* leaving) {
 }
 
 NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
-    NoteStore store;
+    const NoteStore& store = services_.store();
     if (show && !busy_) {
         emit new_note_placing();
     }
@@ -318,7 +318,7 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
                                     screen.width(), screen.height(), true)) {
         note->move(target->x, target->y);
     }
-    if (os_uses_transparency(app_paths().OsLabel)) {
+    if (os_uses_transparency(services_.paths().OsLabel)) {
         note->setWindowOpacity(0.0);
     }
     note->show();
@@ -366,14 +366,14 @@ void MainWindow::open_settings() {
 
 void MainWindow::new_note() {
     NoteWindow* note = place_note(nullptr, true);
-    NoteStore().set_number_of_notes(note_count_);
+    services_.store().set_number_of_notes(note_count_);
     menu_state_.enable_hide_all();
     sync_menu();
     note->refresh();
 }
 
 void MainWindow::show_all() {
-    NoteStore store;
+    const NoteStore& store = services_.store();
     if (setting_rules::show_all_locked(store.get_show_all_password_yes_no()) &&
         isSignalConnected(QMetaMethod::fromSignal(&MainWindow::show_all_password_requested))) {
         const std::string stored = store.get_show_all_notes_password();
@@ -401,7 +401,7 @@ void MainWindow::show_all() {
 
 void MainWindow::hide_all() {
     // Each note saves its hidden state; all of them go to the file in one replace.
-    StoreTransaction tx;
+    StoreTransaction tx(services_.store());
     for (NoteWindow* note : notes()) {
         if (note->isVisible()) {
             note->set_shown(false);

@@ -157,7 +157,7 @@ private:
     bool command_available(int id) const;
     // Start-up steps.
     bool claim_settings_file();
-    void read_start_settings(NoteStore& store);
+    void read_start_settings(const NoteStore& store);
     void watch_session_end();
     void upgrade_settings_file();
     void count_program_start();

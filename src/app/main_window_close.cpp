@@ -44,7 +44,7 @@ void MainWindow::close_for_session_end() {
 bool MainWindow::save_all_notes(ErrorDisplay errors) {
     // Every note and the note count in one replace: text typed just before the end is kept
     // even when no save moment came (a focus change to a popup menu saves nothing).
-    StoreTransaction tx;
+    StoreTransaction tx(services_.store());
     for (NoteWindow* note : notes()) {
         if (note->saves_state()) {
             tx.write_record(note->to_record());

@@ -12,6 +12,10 @@
 #include "store/note_record.h"
 
 namespace kd {
+class NoteStore;
+}
+
+namespace kd {
 
 inline constexpr std::string_view kAcknowledgement = "From Server : MESSAGE RECEIVED";
 inline constexpr char kFieldSeparator = '~';
@@ -71,7 +75,8 @@ std::string build_note_message(std::string_view sender_identity, const NoteRecor
 
 // Builds the message of the note stored under `note_number`, read afresh from the settings
 // file, so what travels is the stored record and not the window's state.
-std::string build_stored_note_message(std::string_view sender_identity, int note_number);
+std::string build_stored_note_message(const NoteStore& store, std::string_view sender_identity,
+                                      int note_number);
 
 // True when a message was delivered whole: not empty and ending with the field separator.
 bool is_complete_message(std::string_view text);

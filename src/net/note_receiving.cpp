@@ -11,7 +11,8 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
     : QObject(parent),
       host_(host),
       services_(services),
-      receiver_(std::make_unique<NoteReceiver>(NoteLists(), options, services.clock())) {}
+      receiver_(
+          std::make_unique<NoteReceiver>(NoteLists(services.paths()), options, services.clock())) {}
 
 NoteReceiving::~NoteReceiving() {
     receiver_->stop_server();

@@ -205,19 +205,21 @@ std::string deliver_message(std::string_view recipient, std::uint16_t port,
     return {};
 }
 
-PreparedMessage prepare_message(int note_number, std::string_view sender_identity) {
+PreparedMessage prepare_message(const NoteStore& store, int note_number,
+                                std::string_view sender_identity) {
     PreparedMessage prepared;
-    prepared.port = communication_port_from_text(NoteStore().get_communication_port_text());
-    prepared.message = build_stored_note_message(sending_identity(sender_identity), note_number);
+    prepared.port = communication_port_from_text(store.get_communication_port_text());
+    prepared.message =
+        build_stored_note_message(store, sending_identity(sender_identity), note_number);
     prepared.too_big = prepared.message.size() > kMaxMessageSize;
     return prepared;
 }
 
-std::string send_to_computer(std::string_view recipient, int note_number,
+std::string send_to_computer(const NoteStore& store, std::string_view recipient, int note_number,
                              std::string_view sender_identity,
                              const std::function<void()>& on_too_big,
                              const SendTimeouts& timeouts) {
-    PreparedMessage prepared = prepare_message(note_number, sender_identity);
+    PreparedMessage prepared = prepare_message(store, note_number, sender_identity);
     if (prepared.too_big && on_too_big) {
         on_too_big();
     }

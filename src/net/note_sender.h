@@ -10,6 +10,10 @@
 #include <string_view>
 
 namespace kd {
+class NoteStore;
+}
+
+namespace kd {
 
 // Error lines; "%s" is the recipient in upper case. The wording is shared with other copies
 // of the program and with users' habits: keep it exact.
@@ -67,11 +71,12 @@ struct PreparedMessage {
 
 // Reads the port and the note's stored record afresh and builds the message with the
 // identity as sending_identity makes it.
-PreparedMessage prepare_message(int note_number, std::string_view sender_identity);
+PreparedMessage prepare_message(const NoteStore& store, int note_number,
+                                std::string_view sender_identity);
 
 // Send to one computer: prepare_message, `on_too_big` when the message is over-long (it may
 // be empty), deliver_message. Returns the error line, "" when delivered.
-std::string send_to_computer(std::string_view recipient, int note_number,
+std::string send_to_computer(const NoteStore& store, std::string_view recipient, int note_number,
                              std::string_view sender_identity,
                              const std::function<void()>& on_too_big = {},
                              const SendTimeouts& timeouts = {});

@@ -77,7 +77,8 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
             outcome.note_gone = true;
             break;
         }
-        PreparedMessage prepared = prepare_message(number, sender_identity);
+        PreparedMessage prepared =
+            prepare_message(note.services().store(), number, sender_identity);
         if (prepared.too_big) {
             show_plain_box(note_boxes(note), QString::fromUtf8(kMessageTooBigText), guard);
         }
@@ -95,9 +96,10 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
     return outcome;
 }
 
-void show_send_errors(MessageBoxes& boxes, const std::string& error_text, QWidget* parent) {
+void show_send_errors(const NoteStore& store, MessageBoxes& boxes, const std::string& error_text,
+                      QWidget* parent) {
     if (error_text.empty() ||
-        !setting_rules::shows_send_errors(NoteStore().get_show_send_error_message())) {
+        !setting_rules::shows_send_errors(store.get_show_send_error_message())) {
         return;
     }
     show_plain_box(boxes, QString::fromStdString(error_text), parent);
@@ -106,7 +108,7 @@ void show_send_errors(MessageBoxes& boxes, const std::string& error_text, QWidge
 void apply_send_outcome(NoteWindow& note, SendOutcome& outcome) {
     if (!outcome.sent_without_errors()) {
         note.set_status(NoteStatus::SendFailed);
-    } else if (setting_rules::deletes_after_send(NoteStore().get_after_send())) {
+    } else if (setting_rules::deletes_after_send(note.services().store().get_after_send())) {
         note.delete_note(false);
         outcome.note_gone = true;
     } else {
@@ -119,14 +121,15 @@ SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipien
     QPointer<NoteWindow> guard(&note);
     // The services outlive every note, so the report can still be shown after the note went.
     MessageBoxes& boxes = note_boxes(note);
+    const NoteStore& store = note.services().store();
     SendOutcome outcome = send_to_recipients(note, recipients, sender_identity);
     if (outcome.note_gone || !guard) {
         outcome.note_gone = true;
-        show_send_errors(boxes, outcome.error_text);
+        show_send_errors(store, boxes, outcome.error_text);
         return outcome;
     }
     apply_send_outcome(*guard, outcome);
-    show_send_errors(boxes, outcome.error_text, outcome.note_gone ? nullptr : guard.data());
+    show_send_errors(store, boxes, outcome.error_text, outcome.note_gone ? nullptr : guard.data());
     return outcome;
 }
 

@@ -16,6 +16,7 @@ class QWidget;
 namespace kd {
 
 class MessageBoxes;
+class NoteStore;
 class NoteWindow;
 
 // Sending notes to computers, as the note menus ask for it.
@@ -53,7 +54,7 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
 
 // Shows the error text in a message box unless `ShowSendErrorMessage` is "No" or the text is
 // empty.
-void show_send_errors(MessageBoxes& boxes, const std::string& error_text,
+void show_send_errors(const NoteStore& store, MessageBoxes& boxes, const std::string& error_text,
                       QWidget* parent = nullptr);
 
 // Marks the note send-failed or sent, or deletes it without a question when the send was clean

@@ -307,7 +307,7 @@ void NoteMenus::rebuild_group_items() {
     QAction* placeholder =
         add(send_menu_, body_, nm::kGroupPlaceholder, nm::group_placeholder_text(21).c_str());
 
-    const NoteLists lists;
+    const NoteLists lists(note_.services().paths());
     const std::string names = lists.group_names();
     if (!nm::has_saved_groups(names)) {
         placeholder->setText(nm::kTextSavedGroup);
@@ -383,7 +383,7 @@ void NoteMenus::open_title_menu(const QPoint& global_pos) {
 void NoteMenus::close_button_clicked(const QPoint& global_pos) {
     if (note_.is_deleted())
         return;
-    if (setting_rules::disables_close_menu(NoteStore().get_disable_close_menu())) {
+    if (setting_rules::disables_close_menu(note_.services().store().get_disable_close_menu())) {
         note_.delete_note(true);
         return;
     }
@@ -482,10 +482,11 @@ void NoteMenus::send_to_group(const std::string& name) {
     NoteSendingService* sending = note_.services().sending();
     if (sending == nullptr)
         return;
-    const std::vector<std::string> members = non_empty_entries(NoteLists().read_group(name));
+    const std::vector<std::string> members =
+        non_empty_entries(NoteLists(note_.services().paths()).read_group(name));
     QPointer<NoteWindow> note(&note_);
     note_.body()->set_sending(true);
-    sending->send_note(note_, members, NoteStore().get_sent_from());
+    sending->send_note(note_, members, note_.services().store().get_sent_from());
     if (!note)
         return;
     note->body()->set_sending(false);
@@ -502,7 +503,7 @@ void NoteMenus::send_other() {
     if (!note)
         return;
     if (sent.has_value()) {
-        if (*sent && setting_rules::deletes_after_send(NoteStore().get_after_send())) {
+        if (*sent && setting_rules::deletes_after_send(note_.services().store().get_after_send())) {
             note->body()->set_sending(false);
             note->delete_note(false);
             return;
@@ -520,7 +521,7 @@ void NoteMenus::reply() {
         return;
     QPointer<NoteWindow> note(&note_);
     note_.body()->set_sending(true);
-    if (setting_rules::asks_when_reply(NoteStore().get_ask_when_reply())) {
+    if (setting_rules::asks_when_reply(note_.services().store().get_ask_when_reply())) {
         const bool yes = note_.services().boxes().ask(
             &note_, QMessageBox::Question, QString::fromStdString(nm::reply_question(address)));
         if (!note)
@@ -530,7 +531,7 @@ void NoteMenus::reply() {
             return;
         }
     }
-    sending->send_note(note_, {address}, NoteStore().get_sent_from());
+    sending->send_note(note_, {address}, note_.services().store().get_sent_from());
     if (!note)
         return;
     note->body()->set_sending(false);
@@ -539,7 +540,8 @@ void NoteMenus::reply() {
 
 void NoteMenus::save_size_as_default() {
     const int height = note_.is_rolled_up() ? note_.unrolled_rect().height() : note_.height();
-    NoteStore().set_default_size(std::to_string(note_.width()), std::to_string(height));
+    note_.services().store().set_default_size(std::to_string(note_.width()),
+                                              std::to_string(height));
 }
 
 }  // namespace kd

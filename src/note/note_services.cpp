@@ -5,6 +5,7 @@
 #include <QInputDialog>
 
 #include "note/note_menus_model.h"
+#include "store/note_store.h"
 
 namespace kd {
 
@@ -33,8 +34,17 @@ std::optional<std::string> NoteDialogs::edit_title(QWidget* parent, const std::s
     return entered;
 }
 
-NoteServices::NoteServices(const Clock& clock, MessageBoxes& boxes, QObject* parent)
-    : QObject(parent), clock_(clock), boxes_(boxes), dialogs_(std::make_unique<NoteDialogs>()) {}
+NoteServices::NoteServices(const NoteStore& store, const Clock& clock, MessageBoxes& boxes,
+                           QObject* parent)
+    : QObject(parent),
+      store_(store),
+      clock_(clock),
+      boxes_(boxes),
+      dialogs_(std::make_unique<NoteDialogs>()) {}
+
+const AppPaths& NoteServices::paths() const {
+    return store_.paths();
+}
 
 NoteServices::~NoteServices() = default;
 

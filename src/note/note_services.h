@@ -1,8 +1,8 @@
 // What note windows need from the rest of the program, in one object that the application
 // makes once and hands to every note: the clock, the message boxes, the dialogs the note
 // menus open, the sending side, the commands other parts carry out, and the few settings and
-// states that all notes share. Parts above the notes (net, files, themes, ...) plug in here;
-// nothing in it is process-wide, so every test makes its own.
+// states that all notes share, and the store they read and write. Parts above the notes (net,
+// files, themes, ...) plug in here; nothing in it is process-wide, so every test makes its own.
 #pragma once
 
 #include <QColor>
@@ -24,6 +24,8 @@ namespace kd {
 
 class Clock;
 class MessageBoxes;
+class NoteStore;
+struct AppPaths;
 class NoteWindow;
 
 // The dialogs of the note menus; the standard ones unless a test gives its own. Each gives
@@ -62,9 +64,13 @@ public:
 class NoteServices : public QObject {
     Q_OBJECT
 public:
-    NoteServices(const Clock& clock, MessageBoxes& boxes, QObject* parent = nullptr);
+    NoteServices(const NoteStore& store, const Clock& clock, MessageBoxes& boxes,
+                 QObject* parent = nullptr);
     ~NoteServices() override;
 
+    const NoteStore& store() const { return store_; }
+    // The program's paths: start folder, settings files, system label.
+    const AppPaths& paths() const;
     const Clock& clock() const { return clock_; }
     MessageBoxes& boxes() const { return boxes_; }
 
@@ -104,6 +110,7 @@ signals:
     void show_scroll_bar_changed(bool show);
 
 private:
+    const NoteStore& store_;
     const Clock& clock_;
     MessageBoxes& boxes_;
     std::unique_ptr<NoteDialogs> dialogs_;

@@ -6,27 +6,32 @@
 #include "store/note_record.h"
 #include "store/store_texts.h"
 
+namespace kd {
+class NoteStore;
+}
+
 namespace kd::note_settings {
 
 inline constexpr std::string_view kYes = store_texts::kYes;
 inline constexpr std::string_view kNo = store_texts::kNo;
 inline constexpr const char* kDateTitleWord = "Date";
 
-bool show_task_bar();       // only "Yes" gives a taskbar button
-bool show_close_button();   // only "No" hides it
-bool ask_before_delete();   // only "Yes" asks
-bool disable_close_menu();  // only "Yes" makes the close button delete at once
+bool show_task_bar(const NoteStore& store);      // only "Yes" gives a taskbar button
+bool show_close_button(const NoteStore& store);  // only "No" hides it
+bool ask_before_delete(const NoteStore& store);  // only "Yes" asks
+bool disable_close_menu(
+    const NoteStore& store);  // only "Yes" makes the close button delete at once
 
 // DefaultTitle as stored.
-std::string default_title();
-void set_default_title(const std::string& value);
+std::string default_title(const NoteStore& store);
+void set_default_title(const NoteStore& store, const std::string& value);
 // DefaultDateFormat; an empty value is replaced by "DD.MM.YYYY", written and returned.
-std::string date_format_or_default();
+std::string date_format_or_default(const NoteStore& store);
 
 // The default look (record 90000); writes the built-in themes first when it is missing.
-NoteRecord default_theme();
+NoteRecord default_theme(const NoteStore& store);
 
-bool write_note(const NoteRecord& record, const std::string& file);
-bool delete_note(int number);
+bool write_note(const NoteStore& store, const NoteRecord& record, const std::string& file);
+bool delete_note(const NoteStore& store, int number);
 
 }  // namespace kd::note_settings

@@ -19,6 +19,7 @@
 #include "note/note_title_strip.h"
 #include "note/note_window_fade.h"
 #include "platform/message_boxes.h"
+#include "platform/paths.h"
 #include "platform/window_hints.h"
 #include "richtext/qt_colour.h"
 
@@ -45,7 +46,7 @@ const QColor kBorderColour(0, 0, 0);
 NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     : QWidget(owner), number_(number), services_(services) {
     // Construction: default look from the default theme.
-    const NoteRecord theme = note_settings::default_theme();
+    const NoteRecord theme = note_settings::default_theme(services_.store());
     pending_body_look_ = {theme.EditTextColor, theme.EditBackColor, theme.EditFont,
                           theme.EditFontType,  theme.EditFontSize,  theme.EditCharSet};
     title_ = {theme.TitleTextColor, theme.TitleBackColor, theme.TitleFont,
@@ -65,7 +66,7 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     apply_default_title();
     const NotePoint close = close_pos_at_creation(width());
     place_close_button(close.x, close.y);
-    close_button_->setVisible(note_settings::show_close_button());
+    close_button_->setVisible(note_settings::show_close_button(services_.store()));
     relayout();
 
     note_timer_ = new QTimer(this);
@@ -73,7 +74,7 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     connect(note_timer_, &QTimer::timeout, this, [this] { on_timer(); });
     note_timer_->start();
 
-    fade_ = std::make_unique<NoteFade>(*this);
+    fade_ = std::make_unique<NoteFade>(*this, services_.paths().OsLabel);
 
     setWindowOpacity(1.0);
 }
@@ -90,7 +91,7 @@ NoteWindow::~NoteWindow() {
 void NoteWindow::apply_taskbar_setting() {
     // A tool window gets no taskbar button; a plain one is listed under its title.
     Qt::WindowFlags flags = Qt::FramelessWindowHint;
-    flags |= note_settings::show_task_bar() ? Qt::Window : Qt::Tool;
+    flags |= note_settings::show_task_bar(services_.store()) ? Qt::Window : Qt::Tool;
     setWindowFlags(flags);
 }
 
@@ -106,6 +107,9 @@ void NoteWindow::build_children() {
     body_->setAutoFillBackground(true);
     body_->document()->setDocumentMargin(0);
     body_->set_scroll_bar_flag(services_.show_scroll_bar());
+    body_->set_notifier([this](const QString& text) {
+        services_.boxes().tell(body_, QMessageBox::Information, text);
+    });
     connect(&services_, &NoteServices::show_scroll_bar_changed, body_,
             &NoteBody::set_scroll_bar_flag);
     store_body_look(pending_body_look_);
@@ -373,7 +377,7 @@ void NoteWindow::set_shown(bool show) {
         return;
     if (show) {
         fade_->cancel();
-        if (note_uses_transparency())
+        if (note_uses_transparency(services_.paths().OsLabel))
             setWindowOpacity(0.0);
         hidden_ = false;
         this->show();
@@ -402,7 +406,7 @@ void NoteWindow::hide_note() {
 bool NoteWindow::delete_note(bool ask) {
     if (deleted_)
         return true;
-    if (ask && note_settings::ask_before_delete()) {
+    if (ask && note_settings::ask_before_delete(services_.store())) {
         QPointer<NoteWindow> alive(this);
         const bool yes =
             services_.boxes().ask(this, QMessageBox::Question,
@@ -416,7 +420,7 @@ bool NoteWindow::delete_note(bool ask) {
     }
     deleted_ = true;
     note_timer_->stop();
-    note_settings::delete_note(number_);
+    note_settings::delete_note(services_.store(), number_);
     emit note_deleted(number_);
     QPointer<NoteWindow> self(this);
     fade_out([self] {
@@ -437,7 +441,7 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
 }
 
 void NoteWindow::refresh() {
-    close_button_->setVisible(note_settings::show_close_button());
+    close_button_->setVisible(note_settings::show_close_button(services_.store()));
     relayout();
     refresh_reminder_texts();
     // A note fading out on its way to being hidden or deleted finishes that.

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "note/note_services.h"
 #include "note/note_window.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
@@ -12,18 +13,18 @@ namespace kd {
 
 namespace {
 
-std::string os_label() {
-    const std::string& label = app_paths().OsLabel;
+std::string label_or_current(const std::string& label) {
     return label.empty() ? current_os_label() : label;
 }
 
 }  // namespace
 
-bool note_uses_transparency() {
-    return os_uses_transparency(os_label());
+bool note_uses_transparency(const std::string& os_label) {
+    return os_uses_transparency(label_or_current(os_label));
 }
 
-NoteFade::NoteFade(QWidget& window) : window_(window), timer_(new QTimer(&window)) {
+NoteFade::NoteFade(QWidget& window, const std::string& os_label)
+    : window_(window), os_label_(label_or_current(os_label)), timer_(new QTimer(&window)) {
     QObject::connect(timer_, &QTimer::timeout, &window, [this] { step(); });
 }
 
@@ -32,7 +33,7 @@ NoteFade::~NoteFade() {
 }
 
 void NoteFade::fade_out(std::function<void()> done) {
-    if (!os_uses_fade_on_delete(os_label())) {
+    if (!os_uses_fade_on_delete(os_label_)) {
         last_frames_ = 0;
         if (done)
             done();
@@ -73,7 +74,7 @@ bool NoteFade::active() const {
 // --- The note window's opacity rule ----------------------------------------------------------
 
 void NoteWindow::show_with_opacity_rule() {
-    const bool transparent = note_uses_transparency();
+    const bool transparent = note_uses_transparency(services_.paths().OsLabel);
     if (transparent)
         setWindowOpacity(0.0);
     show();

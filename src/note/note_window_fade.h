@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "note/note_geometry.h"
 
@@ -12,12 +13,13 @@ class QWidget;
 namespace kd {
 
 // Whether this system (by its label) draws windows with transparency.
-bool note_uses_transparency();
+bool note_uses_transparency(const std::string& os_label);
 
 // The fade of one window; the timer is a child of the window.
 class NoteFade {
 public:
-    explicit NoteFade(QWidget& window);
+    // `os_label` empty: the running system's label.
+    NoteFade(QWidget& window, const std::string& os_label);
     ~NoteFade();
     NoteFade(const NoteFade&) = delete;
     NoteFade& operator=(const NoteFade&) = delete;
@@ -35,6 +37,7 @@ private:
     void step();
 
     QWidget& window_;
+    std::string os_label_;
     QTimer* timer_ = nullptr;
     FadePlan plan_;
     int frame_ = 0;

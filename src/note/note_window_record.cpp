@@ -94,7 +94,7 @@ bool NoteWindow::save_state(const std::string& target_file) {
     if (!saves_state())
         return true;
     if (target_file.empty())
-        return note_settings::write_note(to_record(), {});
+        return note_settings::write_note(services_.store(), to_record(), {});
     NoteExportWriter* writer = services_.export_writer();
     return writer != nullptr && writer->write(to_record(), target_file);
 }

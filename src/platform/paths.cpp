@@ -9,21 +9,6 @@
 
 namespace kd {
 
-namespace {
-AppPaths& paths_slot() {
-    static AppPaths p;
-    return p;
-}
-}  // namespace
-
-const AppPaths& app_paths() {
-    return paths_slot();
-}
-
-void set_app_paths(AppPaths paths) {
-    paths_slot() = std::move(paths);
-}
-
 std::string config_folder(const char* xdg_config_home, const char* home,
                           const std::string& fallback) {
     // Relative values of XDG_CONFIG_HOME are invalid by the base-directory rules.

@@ -1,5 +1,5 @@
-// The process-wide paths and operating-system label, fixed once at start and only read
-// afterwards.
+// The program's paths and operating-system label, worked out once at start by the application
+// and handed to the store, which gives them to whoever needs them.
 #pragma once
 
 #include <string>
@@ -15,10 +15,6 @@ struct AppPaths {
 
 inline constexpr const char* kIniFileName = "Korvadesk.ini";
 inline constexpr const char* kNetListFileName = "Korvadesk.net";
-
-const AppPaths& app_paths();
-// Sets the process-wide values; the program calls it once at start, tests for their own files.
-void set_app_paths(AppPaths paths);
 
 // Per-user configuration folder: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config.
 // Either argument may be null. Falls back to `fallback` when neither gives a folder.

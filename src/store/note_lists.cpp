@@ -70,7 +70,7 @@ std::optional<int> network_mailbox_slot(std::string_view key) {
     return slot <= kHighestMailboxSlot ? std::optional<int>(slot) : std::nullopt;
 }
 
-NoteLists::NoteLists() : NoteLists(app_paths().IniPath, app_paths().NetListPath) {}
+NoteLists::NoteLists(const AppPaths& paths) : NoteLists(paths.IniPath, paths.NetListPath) {}
 
 NoteLists::NoteLists(std::string ini_path, std::string net_list_path)
     : ini_path_(std::move(ini_path)), net_list_path_(std::move(net_list_path)) {}

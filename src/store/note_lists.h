@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/paths.h"
+
 namespace kd {
 
 class StoreTransaction;
@@ -55,8 +57,8 @@ std::vector<std::string> non_empty_entries(std::string_view list);
 // are reported through ErrorReporter unless an operation says otherwise.
 class NoteLists {
 public:
-    // The process-wide IniPath and NetListPath.
-    NoteLists();
+    // The program's IniPath and NetListPath as they are now.
+    explicit NoteLists(const AppPaths& paths);
     NoteLists(std::string ini_path, std::string net_list_path);
 
     const std::string& ini_path() const { return ini_path_; }

@@ -61,10 +61,6 @@ std::string unscramble_password(std::string_view stored) {
 
 // ---- Main section
 
-const std::string& NoteStore::ini() {
-    return app_paths().IniPath;
-}
-
 std::string NoteStore::get(std::string_view key, std::size_t capacity) const {
     return ProfileFile::read(ini(), t::kMainSection, key, capacity);
 }
@@ -363,7 +359,7 @@ bool storable_number(int number) {
 bool NoteStore::write_record(const NoteRecord& r, const std::string& file) const {
     // One change of the file for the whole record: a crash never leaves half a note, and a
     // save costs one rewrite instead of 24.
-    StoreTransaction tx(file);
+    StoreTransaction tx(file.empty() ? ini() : file);
     tx.write_record(r);
     return tx.commit(t::kErrorWritingNote);
 }
@@ -431,7 +427,7 @@ bool NoteStore::delete_record(int number) const {
 }
 
 bool NoteStore::delete_records_above(int first, int last) const {
-    StoreTransaction tx;
+    StoreTransaction tx(*this);
     tx.delete_records_above(first, last);
     return tx.commit(t::kErrorDeletingOldNotes);
 }
@@ -452,8 +448,9 @@ std::string NoteStore::default_border() const {
 
 // ---- Transactions
 
-StoreTransaction::StoreTransaction(std::string file)
-    : file_(file.empty() ? app_paths().IniPath : std::move(file)) {}
+StoreTransaction::StoreTransaction(std::string file) : file_(std::move(file)) {}
+
+StoreTransaction::StoreTransaction(const NoteStore& store) : file_(store.ini_path()) {}
 
 void StoreTransaction::write_record(const NoteRecord& record) {
     if (storable_number(record.NoteID)) {
@@ -496,10 +493,10 @@ bool StoreTransaction::commit(std::string_view error_text) {
 }
 
 RenumberResult renumber_notes(
+    const NoteStore& store,
     const std::function<std::optional<NoteRecord>(const NoteRecord& record, int new_number)>&
         open_note,
     StoreTransaction& tx) {
-    const NoteStore store;
     const int old_count = store.get_number_of_notes();
     RenumberResult result;
     for (int i = 1; i <= old_count && i <= t::kHighestRecord; ++i) {

@@ -1,7 +1,8 @@
 // The store object through which every read and write of the settings file goes: the keys of
-// the main section and the note records. It holds no data; create one wherever it is needed,
-// on any thread. Settings work on app_paths().IniPath; record operations take an optional
-// file name (empty means IniPath).
+// the main section and the note records. It holds no data besides the program's paths, which
+// the application gives it once; modules get it through their constructors and may use it on
+// any thread. Settings work on the paths' IniPath; record operations take an optional file
+// name (empty means IniPath).
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_record.h"
 #include "store/store_texts.h"
@@ -91,6 +93,12 @@ inline bool show_all_locked(std::string_view v) {
 
 class NoteStore {
 public:
+    // `paths` must outlive the store; its values are read at every call.
+    explicit NoteStore(const AppPaths& paths) : paths_(&paths) {}
+
+    const AppPaths& paths() const { return *paths_; }
+    const std::string& ini_path() const { return paths_->IniPath; }
+
     // ---- Main section. Sets report a failed write as "Error writing to ini file." unless
     // noted otherwise.
 
@@ -207,10 +215,12 @@ public:
     std::string default_border() const;
 
 private:
-    static const std::string& ini();
+    const std::string& ini() const { return paths_->IniPath; }
     std::string get(std::string_view key, std::size_t capacity) const;
     bool put(std::string_view key, std::string_view value) const;
     void put_reported(std::string_view key, std::string_view value) const;
+
+    const AppPaths* paths_;
 };
 
 // Many changes of the settings file (records written or deleted, main-section keys, list
@@ -218,8 +228,10 @@ private:
 // all of them or none. Use it wherever one event writes many keys.
 class StoreTransaction {
 public:
-    // `file` empty means IniPath.
-    explicit StoreTransaction(std::string file = {});
+    // Changes of the store's settings file.
+    explicit StoreTransaction(const NoteStore& store);
+    // Changes of another file in the settings file's layout.
+    explicit StoreTransaction(std::string file);
 
     // The 24 keys of the record; a NoteID of 0 or outside 1 to 99999 adds nothing.
     void write_record(const NoteRecord& record);
@@ -262,6 +274,7 @@ struct RenumberResult {
     int kept = 0;   // notes the callback kept
 };
 RenumberResult renumber_notes(
+    const NoteStore& store,
     const std::function<std::optional<NoteRecord>(const NoteRecord& record, int new_number)>&
         open_note,
     StoreTransaction& tx);

@@ -34,6 +34,6 @@ std::vector<int> builtin_theme_write_order();
 // Writes the twelve records into the note store (or `file` when not empty), overwriting a
 // saved default theme. Returns false when any record could not be written (the store has
 // reported it).
-bool write_builtin_themes(const std::string& file = {});
+bool write_builtin_themes(const std::string& file);
 
 }  // namespace kd

@@ -18,6 +18,7 @@
 #include "platform/profile_file.h"
 #include "platform/socket.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "support/program_runner.h"
 #include "support/wait_for.h"
 
@@ -92,9 +93,7 @@ protected:
         if (IsSkipped()) {
             return;
         }
-        SocketStatus status;
-        std::string step;
-        port_ = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+        port_ = test::free_tcp_port();
         ASSERT_TRUE(
             ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port_)));
         ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "PlaySound", "No"));
@@ -196,7 +195,7 @@ TEST_F(HostileInput, StoredHugeSizesAndPlacesRestoreWithinTheDesktop) {
     r.Minimized = "No";
     r.Hidden = "No";
     r.Border = "No";
-    ASSERT_TRUE(NoteStore().write_record(r, dirs_.ini));
+    ASSERT_TRUE(NoteStore(app_paths()).write_record(r, dirs_.ini));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "NumberOfNotes", "1"));
 
     const pid_t pid = launch();
@@ -272,7 +271,7 @@ TEST_F(HostileInput, NotesFromAScreenThatIsAwayShowOnThisOneAndKeepTheirPlace) {
         r.Border = "No";
         return r;
     };
-    NoteStore store;
+    NoteStore store{app_paths()};
     ASSERT_TRUE(store.write_record(record(1, "Away", display.w + 580, 148, "No"), dirs_.ini));
     ASSERT_TRUE(
         store.write_record(record(2, "AwayHidden", display.w + 730, 490, "Yes"), dirs_.ini));

@@ -89,9 +89,9 @@ std::string sent_note() {
 }
 
 TEST_F(ReceiveEndToEnd, NoteFromARawPeerBecomesAStoredNoteWindowWithinASecond) {
+    const std::uint16_t port = test::free_tcp_port();
     SocketStatus status;
     std::string step;
-    const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
     ASSERT_TRUE(
         ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port)));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "PlaySound", "No"));

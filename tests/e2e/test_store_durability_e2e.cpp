@@ -104,12 +104,6 @@ void write_first_start_keys(const std::string& ini, std::uint16_t port) {
     ASSERT_TRUE(ProfileFile::apply(ini, edit));
 }
 
-std::uint16_t free_port() {
-    SocketStatus status;
-    std::string step;
-    return Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
-}
-
 class StoreDurability : public test::ProgramTest {
 protected:
     StoreDurability() : ProgramTest("/tmp/kd-e2e-durable-XXXXXX", true) {}
@@ -121,7 +115,7 @@ protected:
 };
 
 TEST_F(StoreDurability, EveryAcknowledgedNoteIsStoredExactlyOnceAfterRandomKills) {
-    const std::uint16_t port = free_port();
+    const std::uint16_t port = test::free_tcp_port();
     write_first_start_keys(dirs_.ini, port);
 
     // A peer sends notes at about 40 a second for the whole test, whether the program is up
@@ -182,7 +176,7 @@ TEST_F(StoreDurability, EveryAcknowledgedNoteIsStoredExactlyOnceAfterRandomKills
 }
 
 TEST_F(StoreDurability, RenumberingKilledAtRandomNeverLeavesANoteTwice) {
-    write_first_start_keys(dirs_.ini, free_port());
+    write_first_start_keys(dirs_.ini, test::free_tcp_port());
     // Eighty notes at every other number: the start renumbers every one of them.
     {
         ProfileEdit edit;
@@ -226,7 +220,7 @@ TEST_F(StoreDurability, ReadOnlyConfigFolderShowsTheStartMessageAndEnds) {
     if (::geteuid() != 0 || std::system("unshare -m true 2>/dev/null") != 0) {
         GTEST_SKIP() << "needs root and mount namespaces for a read-only mount";
     }
-    write_first_start_keys(dirs_.ini, free_port());
+    write_first_start_keys(dirs_.ini, test::free_tcp_port());
     const std::string before = read_text(dirs_.ini);
     const std::string errors = dirs_.root + "/stderr.txt";
     // The configuration folder is mounted read-only for the program alone.
@@ -258,7 +252,7 @@ TEST_F(StoreDurability, ReadOnlyConfigFolderShowsTheStartMessageAndEnds) {
 }
 
 TEST_F(StoreDurability, ReadOnlyFileIsReportedKeptAndSigtermEndsBehindTheOpenBox) {
-    write_first_start_keys(dirs_.ini, free_port());
+    write_first_start_keys(dirs_.ini, test::free_tcp_port());
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, kMain, "DisableHotkey", "No"));
     const std::string errors = dirs_.root + "/stderr.txt";
     pid_t pid = launch(errors);

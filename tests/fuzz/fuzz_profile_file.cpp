@@ -18,6 +18,7 @@
 #include "platform/text_encoding.h"
 #include "store/note_lists.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ std::string read_checked(const std::string& path, std::string_view section, std:
 
 void read_everything(const std::string& ini) {
     namespace t = kd::store_texts;
-    const kd::NoteStore store;
+    const kd::NoteStore store{app_paths()};
     store.get_number_of_notes();
     store.get_default_title();
     store.get_default_date_format();

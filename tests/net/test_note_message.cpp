@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 
 namespace kd {
 namespace {
@@ -63,8 +64,9 @@ TEST(NoteMessage, BuildReadsTheStoredRecordAfresh) {
     set_app_paths(paths);
     NoteRecord r = sample_record();
     r.NoteID = 3;
-    ASSERT_TRUE(NoteStore().write_record(r));
-    EXPECT_EQ(build_stored_note_message("PC17", 3), build_note_message("PC17", r));
+    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
+    EXPECT_EQ(build_stored_note_message(NoteStore(app_paths()), "PC17", 3),
+              build_note_message("PC17", r));
     set_app_paths({});
 }
 

@@ -20,6 +20,7 @@
 #include "platform/socket.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "support/test_services.h"
 #include "support/wait_for.h"
 
@@ -117,7 +118,7 @@ TEST_F(NoteReceivingTest, NamedSenderBecomesARepliableNoteWindow) {
     EXPECT_EQ(note->width(), 260);
     EXPECT_EQ(sounds_, 1);
     // Counted and stored at once, so closing the program cannot lose it.
-    NoteStore store;
+    NoteStore store{app_paths()};
     EXPECT_EQ(store.get_number_of_notes(), 1);
     EXPECT_TRUE(store.record_exists(note->number()));
 }

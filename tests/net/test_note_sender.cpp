@@ -24,6 +24,7 @@
 #include "platform/socket.h"
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "support/wait_for.h"
 
 namespace kd {
@@ -206,7 +207,7 @@ protected:
         r.Height = 234;
         r.Left = 50;
         r.Top = 60;
-        ASSERT_TRUE(NoteStore().write_record(r));
+        ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
     }
     void set_port(std::uint16_t port) {
         ProfileFile::write(app_paths().IniPath, "KORVADESK", "CommunicationPort",
@@ -228,7 +229,7 @@ TEST_F(StoredNoteSendTest, RoundTripThroughOurReceivingServer) {
     receiver.start_server();
     test::wait_for([&] { return receiver.listening_port() == port; }, 2500ms, 5ms);
 
-    EXPECT_EQ(send_to_computer("127.0.0.1", 1, "pc17"), "");
+    EXPECT_EQ(send_to_computer(NoteStore(app_paths()), "127.0.0.1", 1, "pc17"), "");
     ReceiveTickResult tick = receiver.tick(9, 5);
     receiver.stop_server();
     ASSERT_EQ(tick.notes.size(), 1u);
@@ -254,19 +255,22 @@ TEST_F(StoredNoteSendTest, PortAndRecordAreReadAfreshAndAnOverlongNoteIsStillSen
     set_port(server.port());
     store_note(std::string(12000, 'z'));
     int warnings = 0;
-    EXPECT_EQ(send_to_computer("localhost", 1, "Name:anna", [&] { ++warnings; }), "");
+    EXPECT_EQ(
+        send_to_computer(NoteStore(app_paths()), "localhost", 1, "Name:anna", [&] { ++warnings; }),
+        "");
     EXPECT_EQ(warnings, 1);
     EXPECT_GT(received.size(), kMaxMessageSize);
     EXPECT_TRUE(received.starts_with("Name:anna~zzz"));
 
     store_note("short");
-    EXPECT_EQ(send_to_computer("localhost", 1, "", [&] { ++warnings; }), "");
+    EXPECT_EQ(send_to_computer(NoteStore(app_paths()), "localhost", 1, "", [&] { ++warnings; }),
+              "");
     EXPECT_EQ(warnings, 1);
     EXPECT_TRUE(received.starts_with(own_computer_name() + "~short~"));
 
     // Empty means the default port, where nobody listens in this test.
     ProfileFile::write(app_paths().IniPath, "KORVADESK", "CommunicationPort", "");
-    EXPECT_EQ(prepare_message(1, "x").port, 2000);
+    EXPECT_EQ(prepare_message(NoteStore(app_paths()), 1, "x").port, 2000);
 }
 
 TEST(NoteSenderTest, IdentityKeepsTheCaseOnlyOfNamesAndEmailAddresses) {

@@ -25,6 +25,7 @@
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/rtf_test_support.h"
@@ -123,7 +124,9 @@ protected:
     }
 
     // The record as the program left it in the settings file, or false when it is missing.
-    bool stored(int number, NoteRecord& out) { return NoteStore().read_record(number, out); }
+    bool stored(int number, NoteRecord& out) {
+        return NoteStore(app_paths()).read_record(number, out);
+    }
 
     test::ErrorRecorder reports_;
 };
@@ -150,9 +153,9 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
         const std::size_t header = saved.EditText.find("\\deflang1033");
         ASSERT_NE(header, std::string::npos);
         saved.EditText.insert(header + 12, "{\\*\\generator Msftedit 5.41.21.2510;}");
-        ASSERT_TRUE(NoteStore().write_record(saved));
+        ASSERT_TRUE(NoteStore(app_paths()).write_record(saved));
     }
-    ASSERT_TRUE(NoteStore().set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
     // The separators the user typed are escapes, so the stored value stays one whole line.
     EXPECT_NE(original_rtf.find("milk \\'7c"), std::string::npos) << original_rtf;
     EXPECT_NE(original_rtf.find("tea \\'7e"), std::string::npos) << original_rtf;
@@ -288,8 +291,8 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
     for (int i = 1; i <= 30; ++i)
         lines += "line " + std::to_string(i) + "\\par ";
     record.EditText = rtf_of(lines.c_str());
-    ASSERT_TRUE(NoteStore().write_record(record));
-    ASSERT_TRUE(NoteStore().set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths()).write_record(record));
+    ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
 
     for (const char* setting : {"No", "Yes"}) {
         SCOPED_TRACE(setting);

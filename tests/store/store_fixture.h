@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
+#include "support/app_paths_in.h"
 #include "support/error_recorder.h"
 
 namespace kd::test {

@@ -19,6 +19,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "store/store_texts.h"
+#include "support/app_paths_in.h"
 #include "support/error_recorder.h"
 
 namespace kd {
@@ -97,7 +98,7 @@ int run_on_full_disk(const std::string& folder) {
     set_app_paths(paths);
     ProfileFile::clear_cache();
     test::ErrorRecorder errors;
-    const NoteStore store;
+    const NoteStore store{app_paths()};
     store.set_default_title("Old title");
     if (!store.write_record(sample_record("Old note")) || !errors.messages.empty()) {
         return kFirstWrite;

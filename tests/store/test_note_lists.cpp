@@ -7,6 +7,7 @@
 #include "store/note_lists.h"
 #include "store/note_store.h"
 #include "store_fixture.h"
+#include "support/app_paths_in.h"
 
 namespace kd {
 namespace {
@@ -17,9 +18,9 @@ class NoteListsTest : public StoreTest {
 protected:
     void SetUp() override {
         StoreTest::SetUp();
-        lists = NoteLists();
+        lists = NoteLists(app_paths());
     }
-    NoteLists lists;
+    NoteLists lists{app_paths()};
 };
 
 TEST_F(NoteListsTest, GroupOfThreeMembersIsStoredAsThreeEntries) {
@@ -58,7 +59,7 @@ TEST_F(NoteListsTest, DeletingAGroupRemovesOnlyTheWholeEntry) {
 
 TEST_F(NoteListsTest, FailedWritesAreReported) {
     use_ini(dir.file("missing-folder/Korvadesk.ini"));
-    NoteLists broken;
+    NoteLists broken{app_paths()};
     std::vector<std::string> m = {"X~"};
     EXPECT_FALSE(broken.save_group("Team", m));
     EXPECT_EQ(errors.take(), std::vector<std::string>{"Error writing to ini file."});
@@ -80,7 +81,7 @@ TEST_F(NoteListsTest, NetworkListLivesInTheNetFileAndSkipsEmptyEntries) {
 }
 
 TEST_F(NoteListsTest, TwentyFirstSavedThemeReusesTheFirstSlot) {
-    NoteStore store;
+    NoteStore store{app_paths()};
     EXPECT_EQ(lists.next_saved_theme_number(), 91001);
     for (int i = 0; i < 21; ++i) {
         int number = lists.next_saved_theme_number();
@@ -144,7 +145,7 @@ TEST_F(NoteListsTest, WindowsCopyFileShowsItsLettersAndIsSavedAsUtf8) {
                      "[RECIPIENTS_LIST]\r\n"
                      "ListNames=B\xFCro~\r\n"
                      "B\xFCro=PC1~PC2~\r\n");
-    NoteStore store;
+    NoteStore store{app_paths()};
     NoteRecord r;
     ASSERT_TRUE(store.read_record(1, r));
     EXPECT_EQ(r.TitleText, "Café Äpfel € “quoted”");

@@ -7,6 +7,7 @@
 #include "store/note_store.h"
 #include "store/store_fixture.h"
 #include "store/style_letters.h"
+#include "support/app_paths_in.h"
 
 namespace kd {
 namespace {
@@ -47,7 +48,7 @@ NoteRecord sample(int id, const std::string& title = "Title") {
 
 class RecordTest : public test::StoreTest {
 protected:
-    NoteStore store;
+    NoteStore store{app_paths()};
     std::string raw(int number, std::string_view key) {
         return ProfileFile::read(ini, NoteStore::record_section(number), key, 20000);
     }
@@ -232,8 +233,9 @@ TEST_F(RecordTest, RenumberingClosesGapsInOrder) {
     ASSERT_TRUE(store.set_number_of_notes(4));
 
     std::vector<std::pair<std::string, int>> opened;
-    StoreTransaction tx;
+    StoreTransaction tx(app_paths().IniPath);
     const RenumberResult result = renumber_notes(
+        NoteStore(app_paths()),
         [&](const NoteRecord& r, int number) -> std::optional<NoteRecord> {
             opened.emplace_back(r.TitleText, number);
             return r;
@@ -270,8 +272,9 @@ TEST_F(RecordTest, RenumberingKeepsTheNumberOfADroppedNote) {
     }
     ASSERT_TRUE(store.set_number_of_notes(6));
     // The second note expires while it is set up: it is gone and is not written.
-    StoreTransaction tx;
+    StoreTransaction tx(app_paths().IniPath);
     const RenumberResult result = renumber_notes(
+        NoteStore(app_paths()),
         [&](const NoteRecord& r, int) -> std::optional<NoteRecord> {
             if (r.TitleText == "note 3") {
                 return std::nullopt;

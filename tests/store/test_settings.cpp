@@ -6,6 +6,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "store/store_fixture.h"
+#include "support/app_paths_in.h"
 
 namespace kd {
 namespace {
@@ -17,7 +18,7 @@ using Messages = std::vector<std::string>;
 
 class SettingsTest : public test::StoreTest {
 protected:
-    NoteStore store;
+    NoteStore store{app_paths()};
     std::string raw(std::string_view key) {
         return ProfileFile::read(ini, t::kMainSection, key, 1000);
     }

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/profile_file.h"
+#include "platform/socket.h"
 #include "support/wait_for.h"
 
 namespace kd::test {
@@ -147,7 +149,17 @@ void ProgramTest::TearDown() {
     remove_program_folders(dirs_);
 }
 
+std::uint16_t free_tcp_port() {
+    SocketStatus status;
+    std::string step;
+    return Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+}
+
 pid_t ProgramTest::launch(const std::string& stderr_path) {
+    constexpr const char* kMain = "KORVADESK";
+    constexpr const char* kPortKey = "CommunicationPort";
+    if (fs::exists(dirs_.ini) && ProfileFile::read(dirs_.ini, kMain, kPortKey, 16).empty())
+        ProfileFile::write(dirs_.ini, kMain, kPortKey, std::to_string(free_tcp_port()));
     const pid_t pid = launch_program(dirs_, stderr_path);
     started_.push_back(pid);
     return pid;

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,8 +57,13 @@ std::vector<std::string> visible_windows(pid_t pid, const std::string& name = {}
 bool wait_windows(pid_t pid, std::size_t count,
                   std::chrono::milliseconds limit = std::chrono::seconds(10));
 
+// A TCP port of the loopback interface that was free a moment ago.
+std::uint16_t free_tcp_port();
+
 // A test that starts korvadesk in folders of its own, on the test's X display. Every program
-// it launched is killed and the folders removed at the end.
+// it launched is killed and the folders removed at the end. A settings file that the test wrote
+// without a CommunicationPort gets a free one, so a copy running on the machine (on the default
+// port) does not change what the test sees; a first start keeps the default.
 class ProgramTest : public ::testing::Test {
 protected:
     ProgramTest(std::string folder_template, bool needs_xdotool)

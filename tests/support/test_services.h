@@ -11,11 +11,15 @@
 #include "note/note_services.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "store/note_store.h"
+#include "support/app_paths_in.h"
 
 namespace kd::test {
 
 struct TestServices {
-    explicit TestServices(const Clock& clock = Clock::system()) : services(clock, boxes) {}
+    explicit TestServices(const Clock& clock = Clock::system()) : services(store, clock, boxes) {}
+    // Over the test's paths as they are at each call, so a fixture may set them later.
+    NoteStore store{app_paths()};
     MessageBoxes boxes;
     NoteServices services;
 };

@@ -28,8 +28,8 @@ protected:
 };
 
 TEST_F(BuiltinThemesTest, TwelveRecordsWithTheirColours) {
-    ASSERT_TRUE(write_builtin_themes());
-    NoteStore store;
+    ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
+    NoteStore store{app_paths()};
     struct Expect {
         int number;
         ColorRef body, title, text;
@@ -70,10 +70,10 @@ TEST_F(BuiltinThemesTest, TwelveRecordsWithTheirColours) {
 TEST_F(BuiltinThemesTest, WrittenInTheirOrderAndOverwriteASavedDefault) {
     NoteRecord mine = builtin_theme_record(builtin_themes()[5]);
     mine.NoteID = 90000;
-    ASSERT_TRUE(NoteStore().write_record(mine));
-    ASSERT_TRUE(write_builtin_themes());
+    ASSERT_TRUE(NoteStore(app_paths()).write_record(mine));
+    ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
     NoteRecord def;
-    ASSERT_TRUE(NoteStore().read_record(90000, def));
+    ASSERT_TRUE(NoteStore(app_paths()).read_record(90000, def));
     EXPECT_EQ(def.EditBackColor, 0xFFCB97u);
 
     // Section order in the file follows the write order (90007 right after 90001).
@@ -94,7 +94,7 @@ TEST_F(BuiltinThemesTest, UnwritableFileReportsFailure) {
     AppPaths paths = app_paths();
     paths.IniPath = (dir_ / "no" / "such" / "Korvadesk.ini").string();
     set_app_paths(paths);
-    EXPECT_FALSE(write_builtin_themes());
+    EXPECT_FALSE(write_builtin_themes(app_paths().IniPath));
 }
 
 }  // namespace
