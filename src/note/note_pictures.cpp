@@ -100,20 +100,12 @@ void draw_alarm(QPainter& p, const QColor& ink, int s) {
 }
 
 void draw_alarm_ringing(QPainter& p, int s) {
-    // The bell in signal red, swung to one side, with strokes for the sound: it must catch the
-    // eye on any theme.
-    p.save();
-    p.translate(s / 2.0, 0.5);
-    p.rotate(-15);
-    p.translate(-s / 2.0, -0.5);
-    p.scale(0.8, 0.8);
-    p.translate(1.4, 1.2);
+    // The bell in signal red with strokes of sound beside its crown: it must catch the eye on
+    // any theme.
     draw_alarm(p, kFailureRed, s);
-    p.restore();
-    p.setPen(QPen(kFailureRed, 1.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(s - 1.5, 2.0), QPointF(s - 0.5, 1.0));
-    p.drawLine(QPointF(s - 1.5, 4.5), QPointF(s - 0.3, 4.5));
-    p.drawLine(QPointF(0.5, s - 1.0), QPointF(1.5, s - 2.0));
+    p.setPen(QPen(kFailureRed, 1.0, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(0.5, 0.5), QPointF(0.5, 4.0));
+    p.drawLine(QPointF(s - 0.5, 0.5), QPointF(s - 0.5, 4.0));
 }
 
 }  // namespace

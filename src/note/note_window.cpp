@@ -54,6 +54,8 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     apply_taskbar_setting();
     setAttribute(Qt::WA_DeleteOnClose, false);
     setMouseTracking(true);
+    // The reminder icons explain themselves also while another window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setGeometry(kTemplateLeft, kTemplateTop, kTemplateWidth, kTemplateHeight);
     setMinimumSize(kMinNoteWidth, kMinNoteHeight);
     build_children();
