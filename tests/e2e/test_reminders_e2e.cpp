@@ -15,6 +15,7 @@
 #include "reminders/expiration.h"
 #include "store/note_store.h"
 #include "support/program_runner.h"
+#include "support/sample_note.h"
 #include "support/wait_for.h"
 
 namespace kd {
@@ -31,21 +32,9 @@ protected:
     }
 
     static NoteRecord record(int id, const char* title, const char* hidden) {
-        NoteRecord r;
-        r.NoteID = id;
-        r.EditText = "{\\rtf1 x}";
-        r.EditFont = "Tahoma";
-        r.EditFontSize = 10;
-        r.TitleText = title;
-        r.TitleFont = "Tahoma";
-        r.TitleFontSize = 8;
-        r.Width = 200;
-        r.Height = 150;
-        r.Left = 100 + 220 * id;
-        r.Top = 100;
-        r.Minimized = "No";
+        NoteRecord r = test::sample_note_record(id, title);
+        r.Left = 100 + 260 * id;
         r.Hidden = hidden;
-        r.Border = "No";
         return r;
     }
 

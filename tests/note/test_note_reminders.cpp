@@ -223,26 +223,5 @@ TEST_F(NoteReminders, IconsStandByTheRulesAndCarryTheirTexts) {
     EXPECT_EQ(stored(5)->Alarm, alarm);
 }
 
-TEST_F(NoteReminders, ReceivedNoteTakesBothImportedNoteOnlyItsAlarm) {
-    NoteRecord r = test::sample_note_record(0);
-    r.Expiration = make_end_of_day_expiration({9, 3, 2026});  // already past
-    r.Alarm = alarm_value(10, 3, 9, 30, AlarmRepeat::Monthly, true);
-    auto place = [](NoteWindow* n) { n->show(); };
-
-    auto* received = new NoteWindow(nullptr, 0, ts_->services);
-    windows_.push_back(received);
-    QObject::connect(received, &NoteWindow::placement_requested, place);
-    EXPECT_FALSE(received->create_from_record(r, true, false));
-    EXPECT_EQ(sounds_, 0);
-
-    auto* imported = new NoteWindow(nullptr, 0, ts_->services);
-    windows_.push_back(imported);
-    QObject::connect(imported, &NoteWindow::placement_requested, place);
-    EXPECT_TRUE(imported->create_from_record(r, true, true));
-    EXPECT_EQ(imported->expiration(), "");
-    EXPECT_TRUE(imported->alarm_icon_ringing());  // the monthly alarm of the 10th, 09:30
-    EXPECT_EQ(sounds_, 1);
-}
-
 }  // namespace
 }  // namespace kd
