@@ -19,15 +19,15 @@ namespace {
 // Runs a reminder dialog over `note`. The note may expire (and take its child dialog with it)
 // while the dialog is open: then there is nothing to apply.
 template <typename Dialog>
-std::optional<std::string> run_dialog(NoteWindow& note, const std::string& value) {
-    QPointer<Dialog> dialog =
-        new Dialog(value, note_settings::date_format_or_default(), note.services().clock(), &note);
+std::optional<std::string> run_dialog(const QPointer<NoteWindow>& note, const std::string& value) {
+    QPointer<Dialog> dialog = new Dialog(value, note_settings::date_format_or_default(),
+                                         note->services().clock(), note.data());
     const int result = dialog->exec();
-    if (!dialog)
+    if (!dialog || !note)
         return std::nullopt;
     const std::string chosen = dialog->value();
     delete dialog.data();
-    if (result != QDialog::Accepted || note.is_deleted())
+    if (result != QDialog::Accepted || note->is_deleted())
         return std::nullopt;
     return chosen;
 }
@@ -35,15 +35,14 @@ std::optional<std::string> run_dialog(NoteWindow& note, const std::string& value
 void on_command(int id, NoteWindow* note) {
     if (note == nullptr)
         return;
-    QPointer<NoteWindow> alive(note);
+    const QPointer<NoteWindow> alive(note);
     if (id == note_menu::kSetAlarm) {
-        const auto value = run_dialog<AlarmDialog>(*note, note->alarm());
-        if (value && alive)
-            note->apply_alarm(*value);
+        if (const auto value = run_dialog<AlarmDialog>(alive, note->alarm()); value && alive)
+            alive->apply_alarm(*value);
     } else if (id == note_menu::kSetExpiration) {
-        const auto value = run_dialog<ExpirationDialog>(*note, note->expiration());
-        if (value && alive)
-            note->apply_expiration(*value);
+        if (const auto value = run_dialog<ExpirationDialog>(alive, note->expiration());
+            value && alive)
+            alive->apply_expiration(*value);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFocusEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -218,6 +219,31 @@ TEST_F(ReminderCommands, SetAlarmAndSetExpirationOpenTheirDialogsAndTheNoteTakes
     });
     note.menus()->run_command(note_menu::kSetAlarm);
     EXPECT_EQ(note.alarm(), "10032026-184500-0-1");
+}
+
+TEST_F(ReminderCommands, ANoteThatExpiresWhileItsDialogIsOpenTakesNothingFromIt) {
+    QPointer<NoteWindow> note = new NoteWindow(nullptr, 2, ts_.services);
+    NoteRecord r = test::sample_note_record(2);
+    r.Expiration = make_period_expiration(ExpiryMode::Hour, clock_);
+    ASSERT_TRUE(NoteStore().write_record(r));
+    ASSERT_TRUE(note->create_from_record(r, false, false));
+
+    answer_dialog([&](QWidget* w) {
+        auto* d = qobject_cast<AlarmDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        QPointer<AlarmDialog> open(d);
+        d->on_button()->click();
+        d->repeat_list()->setCurrentIndex(1);
+        clock_.advance(3601);
+        EXPECT_TRUE(note->reminder_tick());  // the note's timer, while the dialog is open
+        if (open)
+            open->apply_button()->click();
+    });
+    note->menus()->run_command(note_menu::kSetAlarm);
+    EXPECT_TRUE(note.isNull() || (note->is_deleted() && note->alarm().empty()));
+    NoteRecord stored;
+    EXPECT_FALSE(NoteStore().read_record(2, stored));
+    delete note.data();
 }
 
 }  // namespace
