@@ -10,6 +10,7 @@
 
 #include "app/app_texts.h"
 #include "app/main_window.h"
+#include "app/reminder_commands.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
 #include "net/note_receiving.h"
@@ -57,6 +58,7 @@ void Application::connect_modules() {
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
     connect_receiving(*main_window_, *receiving_);
+    connect_reminders(*services_);
 }
 
 bool Application::start(int& exit_code) {

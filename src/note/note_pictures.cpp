@@ -99,6 +99,15 @@ void draw_alarm(QPainter& p, const QColor& ink, int s) {
     p.drawEllipse(QRectF(s / 2.0 - 1.5, s - 2.5, 3, 2.5));
 }
 
+void draw_alarm_ringing(QPainter& p, int s) {
+    // The bell in signal red with strokes of sound beside its crown: it must catch the eye on
+    // any theme.
+    draw_alarm(p, kFailureRed, s);
+    p.setPen(QPen(kFailureRed, 1.0, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(0.5, 0.5), QPointF(0.5, 4.0));
+    p.drawLine(QPointF(s - 0.5, 0.5), QPointF(s - 0.5, 4.0));
+}
+
 }  // namespace
 
 static QPixmap draw_note_picture(NotePicture which, const QColor& ink);
@@ -144,6 +153,9 @@ static QPixmap draw_note_picture(NotePicture which, const QColor& ink) {
             break;
         case NotePicture::Alarm:
             draw_alarm(p, ink, s);
+            break;
+        case NotePicture::AlarmRinging:
+            draw_alarm_ringing(p, s);
             break;
     }
     return pm;

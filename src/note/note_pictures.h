@@ -15,6 +15,7 @@ enum class NotePicture {
     SendFailed,
     Expiration,  // reminder icons
     Alarm,
+    AlarmRinging,  // the alarm icon while the alarm rings
 };
 
 inline constexpr int kNoteIconSize = 11;

@@ -108,6 +108,8 @@ signals:
     // (their placeholders are hidden before); a receiver has the last word on those items.
     void theme_menu_preparing(kd::NoteWindow* note, QMenu* theme_menu);
     void show_scroll_bar_changed(bool show);
+    // A ringing alarm with sound: the program's sound, started without waiting.
+    void alarm_sound_wanted();
 
 private:
     const NoteStore& store_;

@@ -21,14 +21,13 @@
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
 #include "platform/window_hints.h"
+#include "reminders/reminder_texts.h"
 #include "richtext/qt_colour.h"
 
 namespace kd {
 
 namespace {
 
-constexpr const char* kAlarmTip = "Note alarm icon.";
-constexpr const char* kExpirationTip = "Note expire icon.";
 // Tips on a pale yellow (0xAFFFFF), at most 200 pixels wide.
 constexpr const char* kTipStyle =
     "QToolTip { background-color: #ffffaf; color: black; max-width: 200px; }";
@@ -56,6 +55,8 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     apply_taskbar_setting();
     setAttribute(Qt::WA_DeleteOnClose, false);
     setMouseTracking(true);
+    // The reminder icons explain themselves also while another window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setGeometry(kTemplateLeft, kTemplateTop, kTemplateWidth, kTemplateHeight);
     setMinimumSize(kMinNoteWidth, kMinNoteHeight);
     build_children();
@@ -135,13 +136,13 @@ void NoteWindow::build_children() {
 
     expiration_icon_ = new NoteIcon(this, NotePicture::Expiration);
     expiration_icon_->set_ink(ink);
-    expiration_icon_->setToolTip(kExpirationTip);
+    expiration_icon_->setToolTip(reminder_texts::kExpirationIconTip);
     expiration_icon_->setStyleSheet(kTipStyle);
     expiration_icon_->hide();
 
     alarm_icon_ = new NoteIcon(this, NotePicture::Alarm);
     alarm_icon_->set_ink(ink);
-    alarm_icon_->setToolTip(kAlarmTip);
+    alarm_icon_->setToolTip(reminder_texts::kAlarmIconTip);
     alarm_icon_->setStyleSheet(kTipStyle);
     alarm_icon_->hide();
 }
@@ -345,16 +346,6 @@ void NoteWindow::set_status(NoteStatus kind) {
     update();
 }
 
-void NoteWindow::place_reminder_icons() {
-    const bool any = any_status();
-    expiration_icon_->setVisible(!expiration_.empty());
-    place_child(expiration_icon_, expiration_icon_x(rolled_up_, any), 4);
-    alarm_icon_->setVisible(!alarm_.empty());
-    place_child(alarm_icon_, alarm_icon_x(rolled_up_, any, !expiration_.empty()), 4);
-    expiration_icon_->raise();
-    alarm_icon_->raise();
-}
-
 QWidget* NoteWindow::expiration_icon() const {
     return expiration_icon_;
 }
@@ -420,7 +411,9 @@ bool NoteWindow::delete_note(bool ask) {
     }
     deleted_ = true;
     note_timer_->stop();
-    note_settings::delete_note(services_.store(), number_);
+    // A note expired while the notes are restored leaves the store with the restore's write.
+    if (!restoring_)
+        note_settings::delete_note(services_.store(), number_);
     emit note_deleted(number_);
     QPointer<NoteWindow> self(this);
     fade_out([self] {
@@ -447,25 +440,6 @@ void NoteWindow::refresh() {
     // A note fading out on its way to being hidden or deleted finishes that.
     if (!fade_->active())
         setWindowOpacity(1.0);
-}
-
-void NoteWindow::refresh_reminder_texts() {
-    // The alarm and expiry captions are filled in by their own code.
-}
-
-// --- Reminders ------------------------------------------------------------------------------
-
-bool NoteWindow::check_expiration() {
-    return false;
-}
-
-void NoteWindow::check_alarm() {}
-
-void NoteWindow::on_timer() {
-    if (deleted_)
-        return;
-    if (!check_expiration())
-        check_alarm();
 }
 
 // --- Stacking -------------------------------------------------------------------------------

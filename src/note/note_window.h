@@ -14,6 +14,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@
 #include "note/note_body.h"
 #include "note/note_geometry.h"
 #include "note/note_services.h"
+#include "reminders/alarm.h"
 #include "store/note_record.h"
 
 class QScreen;
@@ -82,7 +84,9 @@ public:
     // (placed_as_new false) are positioned, rolled up, hidden or shown here. Placed-as-new
     // notes emit placement_requested (connect it directly: the main window numbers, places
     // and shows the note) and then take the record's size. Returns false when the note
-    // deleted itself during set-up (an expired note).
+    // deleted itself during set-up (an expired note). A restored note writes nothing to the
+    // store while it is built: the caller stores what to_record gives, or removes the section
+    // when this returns false, all in one write.
     bool create_from_record(const NoteRecord& record, bool placed_as_new, bool imported);
 
     // Writes the whole state as the note's record into the note store, or appended to the
@@ -143,10 +147,23 @@ public:
     // ShowCloseButton, layout, expiry/alarm texts, fully opaque.
     void refresh();
 
-    // Expiry and alarm checks of the 20-second timer. check_expiration returns true when it
-    // deleted the note.
+    // Expiry and alarm checks; they read the time from the services' clock.
+    // check_expiration deletes an expired note without a question and returns true then.
+    // check_alarm rings a due alarm (shows a hidden note, leaving it hidden for the record,
+    // brings it to the front, asks for the sound), empties a passed one-time alarm and saves;
+    // it is also what runs after an import has replaced the note's content.
     bool check_expiration();
     void check_alarm();
+    // What the 20-second timer does: the expiry check and, while the note lives, the alarm
+    // check. True when the note deleted itself.
+    bool reminder_tick();
+    // The result of the alarm or expiration dialog: taken, written with save_state, the icon
+    // text renewed and both icons placed again. The next tick tests it.
+    void apply_alarm(const std::string& value);
+    void apply_expiration(const std::string& value);
+    // Timer ticks since the alarm rang; 0 while it does not ring.
+    std::int16_t alarm_ring_ticks() const { return alarm_ring_ticks_; }
+    bool alarm_icon_ringing() const;
 
     void bring_to_front();
 
@@ -231,6 +248,9 @@ private:
     void show_status_icon_for_first_marker(bool rolled);
     void show_with_opacity_rule();
     void refresh_reminder_texts();
+    bool take_reminders(const NoteRecord& record, bool placed_as_new, bool imported);
+    void carry_out(const AlarmCheck& check);
+    void ring_alarm(bool sound);
     void on_timer();
     void on_close_clicked();
     HitZone zone_at(const QPoint& global) const;
@@ -252,6 +272,9 @@ private:
     QRect unrolled_rect_;
     std::string expiration_;
     std::string alarm_;
+    std::int16_t alarm_ring_ticks_ = 0;
+    // While a restored note is built its store writes are its restorer's.
+    bool restoring_ = false;
 
     NoteTitleLabel* title_label_ = nullptr;
     NoteBodyWidget* body_ = nullptr;

@@ -9,6 +9,7 @@ namespace kd {
 bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, bool imported) {
     // Whatever the record came from, the window is built from numbers it can hold.
     const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
+    restoring_ = !placed_as_new;
     store_body_look({record.EditTextColor, record.EditBackColor, record.EditFont,
                      record.EditFontType, record.EditFontSize, record.EditCharSet});
     title_ = {record.TitleTextColor, record.TitleBackColor, record.TitleFont,
@@ -19,6 +20,8 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
     apply_title_font();
     body_->set_rtf(record.EditText);
 
+    // A restored note that has expired meanwhile goes before anyone sees it.
+    bool show_when_alive = false;
     if (placed_as_new) {
         emit placement_requested(this);
         if (record.Width > 0 && record.Height > 0)
@@ -33,13 +36,21 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
             hidden_ = true;
             emit restored_hidden();
         } else {
-            show_with_opacity_rule();
+            show_when_alive = true;
         }
     }
     if (record.Border == note_settings::kYes)
         set_border(true);
     relayout();
 
+    const bool alive = take_reminders(record, placed_as_new, imported);
+    if (alive && show_when_alive && !isVisible())
+        show_with_opacity_rule();
+    restoring_ = false;
+    return alive;
+}
+
+bool NoteWindow::take_reminders(const NoteRecord& record, bool placed_as_new, bool imported) {
     if (imported) {
         setWindowOpacity(1.0);
     } else {
@@ -50,10 +61,12 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
         }
         expiration_ = record.Expiration;
         place_reminder_icons();
+        refresh_reminder_texts();
         if (check_expiration())
             return false;
     }
     alarm_ = record.Alarm;
+    refresh_reminder_texts();
     place_reminder_icons();
     check_alarm();
     return true;
@@ -91,7 +104,7 @@ NoteRecord NoteWindow::to_record() const {
 }
 
 bool NoteWindow::save_state(const std::string& target_file) {
-    if (!saves_state())
+    if (!saves_state() || restoring_)
         return true;
     if (target_file.empty())
         return note_settings::write_note(services_.store(), to_record(), {});

@@ -64,7 +64,7 @@ TEST(NoteScreenshot, ThreeNotesOneRolledUp) {
              260, 40, 230, 160);
     rb.Border = "Yes";
     b.create_from_record(rb, false, false);
-    b.set_alarm("07032026-090000");
+    b.set_alarm("07032026-090000-0-1");
     b.place_reminder_icons();
     NoteRecord rc = note(7, 3, "Rolled up note", "", 120, 250, 220, 150);
     rc.Minimized = "Yes";

@@ -583,7 +583,7 @@ TEST_F(NoteWindowTest, StatusMarkersStayAndMoveWithRolling) {
     EXPECT_TRUE(w->has_status(NoteStatus::Sent));
     EXPECT_TRUE(w->has_status(NoteStatus::SendFailed));
     EXPECT_FALSE(w->has_status(NoteStatus::Received));
-    w->set_alarm("07032026-090000");
+    w->set_alarm("07032026-090000-0-1");
     w->place_reminder_icons();
     EXPECT_TRUE(w->alarm_icon()->isVisible());
     EXPECT_EQ(w->alarm_icon()->pos(), QPoint(16, 4));

@@ -1,0 +1,128 @@
+// A note's alarm and expiration on the window: the two title-strip icons with their texts,
+// the checks of the 20-second timer and the results of the two dialogs. The rules themselves
+// live in reminders/; the window only carries out what they decide.
+#include <QPointer>
+
+#include "note/note_settings.h"
+#include "note/note_title_strip.h"
+#include "note/note_window.h"
+#include "note/note_window_fade.h"
+#include "platform/clock.h"
+#include "reminders/reminder_check.h"
+#include "richtext/qt_colour.h"
+
+namespace kd {
+
+namespace {
+
+constexpr int kReminderIconY = 4;
+
+}  // namespace
+
+void NoteWindow::place_reminder_icons() {
+    const bool any = any_status();
+    const bool has_expiration = expiration_is_set(expiration_);
+    const bool has_alarm = alarm_is_set(alarm_);
+    place_child(expiration_icon_, expiration_icon_x(rolled_up_, any), kReminderIconY);
+    expiration_icon_->setVisible(has_expiration);
+    // A ringing alarm keeps its picture through rolling and layout until its counter ends.
+    alarm_icon_->set_picture(alarm_ring_ticks_ > 0 ? NotePicture::AlarmRinging : NotePicture::Alarm,
+                             to_qcolor(title_.text_colour));
+    place_child(alarm_icon_, alarm_icon_x(rolled_up_, any, has_expiration), kReminderIconY);
+    alarm_icon_->setVisible(has_alarm);
+    expiration_icon_->raise();
+    alarm_icon_->raise();
+    update();
+}
+
+void NoteWindow::refresh_reminder_texts() {
+    const std::string format = note_settings::date_format_or_default(services_.store());
+    expiration_icon_->setToolTip(QString::fromStdString(expiration_tooltip(expiration_, format)));
+    alarm_icon_->setToolTip(QString::fromStdString(alarm_tooltip(alarm_, format)));
+}
+
+bool NoteWindow::alarm_icon_ringing() const {
+    return alarm_icon_->picture() == NotePicture::AlarmRinging;
+}
+
+// --- Checks ---------------------------------------------------------------------------------
+
+bool NoteWindow::check_expiration() {
+    if (deleted_ || !expiration_due(expiration_, services_.clock().now()))
+        return false;
+    delete_note(false);
+    return true;
+}
+
+void NoteWindow::check_alarm() {
+    if (deleted_)
+        return;
+    carry_out(check_alarm_at(alarm_, alarm_ring_ticks_, services_.clock().now()));
+}
+
+bool NoteWindow::reminder_tick() {
+    if (deleted_)
+        return true;
+    const ReminderCheck check =
+        check_reminders(expiration_, alarm_, alarm_ring_ticks_, services_.clock());
+    if (check.delete_note) {
+        delete_note(false);
+        return true;
+    }
+    carry_out(check.alarm);
+    return false;
+}
+
+void NoteWindow::on_timer() {
+    reminder_tick();
+}
+
+void NoteWindow::carry_out(const AlarmCheck& check) {
+    alarm_ring_ticks_ = check.ring_ticks;
+    if (check.restore_icon || check.place_icons)
+        place_reminder_icons();
+    if (check.clear_alarm) {
+        // The icon goes at the next check; until then it shows that the alarm rang.
+        alarm_.clear();
+    }
+    if (check.save_state)
+        save_state();
+    if (check.ring)
+        ring_alarm(check.play_sound);
+}
+
+void NoteWindow::ring_alarm(bool sound) {
+    alarm_icon_->set_picture(NotePicture::AlarmRinging, to_qcolor(title_.text_colour));
+    if (!isVisible()) {
+        // Shown for the alarm only: the note stays hidden in its record and for "Show all
+        // notes".
+        fade_->cancel();
+        setWindowOpacity(1.0);
+        show();
+    }
+    bring_to_front();
+    if (sound)
+        emit services_.alarm_sound_wanted();
+}
+
+// --- Dialog results ---------------------------------------------------------------------------
+
+void NoteWindow::apply_alarm(const std::string& value) {
+    if (deleted_)
+        return;
+    alarm_ = value;
+    save_state();
+    refresh_reminder_texts();
+    place_reminder_icons();
+}
+
+void NoteWindow::apply_expiration(const std::string& value) {
+    if (deleted_)
+        return;
+    expiration_ = value;
+    save_state();
+    place_reminder_icons();
+    refresh_reminder_texts();
+}
+
+}  // namespace kd
