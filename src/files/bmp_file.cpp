@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace kd {
 
@@ -135,8 +136,46 @@ void write_pixel(int bits, std::uint8_t* row, int x, std::uint32_t rgb) {
     }
 }
 
+// Target pixels of 8 bits or fewer are indexes into a palette of the colours met so far.
+class PaletteIndexes {
+public:
+    explicit PaletteIndexes(int bits) : bits_(bits), limit_(std::size_t(1) << bits) {}
+
+    // False once more colours appear than the palette holds.
+    bool write(std::uint8_t* row, int x, std::uint32_t rgb) {
+        auto it = std::find(colours_.begin(), colours_.end(), rgb);
+        if (it == colours_.end()) {
+            if (colours_.size() == limit_)
+                return false;
+            it = colours_.insert(colours_.end(), rgb);
+        }
+        const auto index = unsigned(it - colours_.begin());
+        const int per_byte = 8 / bits_;
+        const int shift = 8 - bits_ * (x % per_byte + 1);
+        row[x / per_byte] = std::uint8_t(row[x / per_byte] | (index << shift));
+        return true;
+    }
+    // The colour table: the colours met, then white.
+    std::vector<std::uint8_t> table() const {
+        std::vector<std::uint8_t> out(4 * limit_, 0);
+        for (std::size_t i = 0; i < limit_; ++i) {
+            const std::uint32_t c = i < colours_.size() ? colours_[i] : 0xFFFFFF;
+            out[4 * i] = std::uint8_t(c);
+            out[4 * i + 1] = std::uint8_t(c >> 8);
+            out[4 * i + 2] = std::uint8_t(c >> 16);
+        }
+        return out;
+    }
+
+private:
+    int bits_;
+    std::size_t limit_;
+    std::vector<std::uint32_t> colours_;
+};
+
 // The rows in file order, in blocks, each pixel read and written again at `bits`.
-bool copy_rows(std::FILE* in, std::FILE* out, const SourceBmp& s, int bits) {
+bool copy_rows(std::FILE* in, std::FILE* out, const SourceBmp& s, int bits,
+               PaletteIndexes* palette) {
     const std::uint32_t in_row = bmp_row_bytes(s.bits, s.width);
     const std::uint32_t out_row = bmp_row_bytes(bits, s.width);
     std::vector<std::uint8_t> in_block(std::size_t(in_row) * kRowsPerBlock);
@@ -150,8 +189,13 @@ bool copy_rows(std::FILE* in, std::FILE* out, const SourceBmp& s, int bits) {
         for (int y = 0; y < rows; ++y) {
             const std::uint8_t* src = in_block.data() + std::size_t(in_row) * y;
             std::uint8_t* dst = out_block.data() + std::size_t(out_row) * y;
-            for (int x = 0; x < s.width; ++x)
-                write_pixel(bits, dst, x, read_pixel(s, src, x));
+            for (int x = 0; x < s.width; ++x) {
+                const std::uint32_t rgb = read_pixel(s, src, x);
+                if (palette == nullptr)
+                    write_pixel(bits, dst, x, rgb);
+                else if (!palette->write(dst, x, rgb))
+                    return false;
+            }
         }
         const std::size_t out_bytes = std::size_t(out_row) * rows;
         if (std::fwrite(out_block.data(), 1, out_bytes, out) != out_bytes)
@@ -167,19 +211,32 @@ bool write_converted(std::FILE* in, const std::string& target, const SourceBmp& 
         return false;
     std::vector<std::uint8_t> info = s.info;
     const std::uint32_t image_size = bmp_row_bytes(bits, s.width) * std::uint32_t(s.rows);
+    const std::uint32_t entries = bits <= 8 ? 1u << bits : 0;
     put16(&info[14], std::uint16_t(bits));
     put32(&info[20], image_size);
-    // No colour table above 8 bits: a count left over from the source would mislead readers.
+    // The table is full or absent: a count left over from the source would mislead readers.
     put32(&info[32], 0);
     put32(&info[36], 0);
-    const std::uint32_t pixel_offset = std::uint32_t(kBmpFileHeaderSize + info.size());
+    const std::uint32_t table_offset = std::uint32_t(kBmpFileHeaderSize + info.size());
+    const std::uint32_t pixel_offset = table_offset + 4 * entries;
     std::uint8_t fh[kBmpFileHeaderSize];
     put_file_header(fh, pixel_offset + image_size, pixel_offset);
     if (std::fwrite(fh, 1, sizeof fh, out.get()) != sizeof fh ||
         std::fwrite(info.data(), 1, info.size(), out.get()) != info.size())
         return false;
-    if (!copy_rows(in, out.get(), s, bits))
+    std::optional<PaletteIndexes> palette;
+    if (entries > 0)
+        palette.emplace(bits);
+    // The palette is known only at the end; its place is kept until then.
+    if (std::fseek(out.get(), long(pixel_offset), SEEK_SET) != 0 ||
+        !copy_rows(in, out.get(), s, bits, palette ? &*palette : nullptr))
         return false;
+    if (palette) {
+        const std::vector<std::uint8_t> table = palette->table();
+        if (std::fseek(out.get(), long(table_offset), SEEK_SET) != 0 ||
+            std::fwrite(table.data(), 1, table.size(), out.get()) != table.size())
+            return false;
+    }
     return std::fclose(out.release()) == 0;
 }
 
@@ -230,7 +287,8 @@ bool write_bmp24(const std::string& path, int width, int height,
 }
 
 bool convert_bmp(const std::string& source, const std::string& target, int target_bits) {
-    if (target_bits != 16 && target_bits != 24 && target_bits != 32)
+    if (target_bits != 1 && target_bits != 4 && target_bits != 8 && target_bits != 16 &&
+        target_bits != 24 && target_bits != 32)
         return false;
     File in(std::fopen(source.c_str(), "rb"));
     if (!in)

@@ -28,9 +28,10 @@ bool write_bmp24(const std::string& path, int width, int height,
                  const std::vector<std::uint32_t>& pixels);
 
 // Converts the uncompressed BMP `source` (1, 4, 8, 16 (5-5-5), 24 or 32 bits per pixel) into
-// `target` at `target_bits` (16, 24 or 32). False for a compressed, damaged or short source,
-// for another target depth, or when the target cannot be written; a failed target is
-// removed.
+// `target` at `target_bits` (the same depths). At 8 bits or fewer the target's palette holds
+// the colours met, in order, then white. False for a compressed, damaged or short source, for
+// another target depth, for more colours than a target palette holds, or when the target
+// cannot be written; a failed target is removed.
 bool convert_bmp(const std::string& source, const std::string& target, int target_bits);
 
 }  // namespace kd

@@ -169,6 +169,28 @@ TEST_F(BmpFileTest, ConvertsOneBitPixelsMostSignificantFirst) {
     EXPECT_EQ(Bytes(b.begin() + 54, b.end()), expected);
 }
 
+TEST_F(BmpFileTest, PaletteTargetsCollectTheColoursMetAndRefuseTooMany) {
+    // 3 x 1 at 24 bits: red, blue, red.
+    const Bytes rows = {0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0, 0};
+    write("in.bmp", source_bmp(3, 1, 24, {}, rows));
+    ASSERT_TRUE(convert_bmp(path("in.bmp"), path("out.bmp"), 4));
+    const Bytes b = read("out.bmp");
+    ASSERT_EQ(b.size(), 54u + 16u * 4u + 4u);
+    EXPECT_EQ(u32(b, 10), 54u + 64u);
+    EXPECT_EQ(u32(b, 2), 54u + 64u + 4u);
+    EXPECT_EQ(u16(b, 28), 4);
+    EXPECT_EQ(u32(b, 54), 0x00FF0000u);  // red first, as met
+    EXPECT_EQ(u32(b, 58), 0x000000FFu);  // then blue
+    EXPECT_EQ(u32(b, 62), 0x00FFFFFFu);  // the rest white
+    EXPECT_EQ(u32(b, 54 + 60), 0x00FFFFFFu);
+    const Bytes expected = {0x01, 0x00, 0, 0};  // indexes 0, 1, 0, high half-byte first
+    EXPECT_EQ(Bytes(b.begin() + 118, b.end()), expected);
+    // Three colours do not fit into two.
+    const Bytes three = {0, 0, 0xFF, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0};
+    write("three.bmp", source_bmp(3, 1, 24, {}, three));
+    EXPECT_FALSE(convert_bmp(path("three.bmp"), path("one.bmp"), 1));
+}
+
 TEST_F(BmpFileTest, RefusesCompressedDamagedAndShortSources) {
     const Bytes rows = {1, 0, 0, 0};
     write("rle.bmp", source_bmp(1, 1, 8, {0}, rows, 1));
@@ -186,7 +208,7 @@ TEST_F(BmpFileTest, RefusesCompressedDamagedAndShortSources) {
     EXPECT_FALSE(convert_bmp(path("text.bmp"), path("out.bmp"), 24));
     EXPECT_FALSE(convert_bmp(path("missing.bmp"), path("out.bmp"), 24));
     write("ok.bmp", source_bmp(1, 1, 24, {}, Bytes(4, 0)));
-    EXPECT_FALSE(convert_bmp(path("ok.bmp"), path("out.bmp"), 8));
+    EXPECT_FALSE(convert_bmp(path("ok.bmp"), path("out.bmp"), 12));
 }
 
 }  // namespace

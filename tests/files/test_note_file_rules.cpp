@@ -18,16 +18,6 @@ TEST(NoteFileRulesTest, ExtensionsAreLowerCasedAndTakenFromTheFileNameOnly) {
     EXPECT_EQ(file_extension("/home/a/Notes.TXT"), "txt");
     EXPECT_EQ(file_extension("/home/a.b/notes"), "");
     EXPECT_EQ(file_extension("list.tar.Rtf"), "rtf");
-    EXPECT_TRUE(offers_append("txt"));
-    EXPECT_FALSE(offers_append("rtf"));
-    EXPECT_FALSE(offers_append("doc"));
-    EXPECT_TRUE(saves_rich_text("doc"));
-    EXPECT_TRUE(saves_rich_text("rtf"));
-    EXPECT_FALSE(saves_rich_text("txt"));
-    EXPECT_FALSE(saves_rich_text(""));
-    EXPECT_EQ(opened_as("rtf"), OpenedAs::RichText);
-    EXPECT_EQ(opened_as("txt"), OpenedAs::PlainText);
-    EXPECT_EQ(opened_as("doc"), OpenedAs::Ignored);
 }
 
 TEST(NoteFileRulesTest, MessagesQuoteThePathInDoubledSingleQuotes) {
@@ -106,17 +96,6 @@ TEST_F(NoteFileRulesFilesTest, TemporaryPicturesAreRemovedWhereTheyExist) {
     ASSERT_EQ(mkdir((dir_ + "/Note24.bmp").c_str(), 0700), 0);
     std::ofstream(dir_ + "/Note24.bmp/x") << "x";
     EXPECT_EQ(delete_picture_files(dir_), "Note24.bmp ");
-}
-
-TEST_F(NoteFileRulesFilesTest, CopyReplacesTheTarget) {
-    std::ofstream(dir_ + "/a") << "picture";
-    std::ofstream(dir_ + "/b") << "an older and longer file";
-    ASSERT_TRUE(copy_file(dir_ + "/a", dir_ + "/b"));
-    std::string text;
-    ASSERT_TRUE(read_text_file(dir_ + "/b", text));
-    EXPECT_EQ(text, "picture");
-    EXPECT_FALSE(copy_file(dir_ + "/missing", dir_ + "/c"));
-    EXPECT_FALSE(copy_file(dir_ + "/a", dir_ + "/no/c"));
 }
 
 }  // namespace
