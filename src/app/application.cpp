@@ -13,6 +13,7 @@
 #include "app/reminder_commands.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
+#include "files/note_file_commands.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/note_services.h"
@@ -88,6 +89,7 @@ bool Application::start(int& exit_code) {
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_);
     sending_ = std::make_unique<NetworkNoteSending>();
     services_->set_sending(sending_.get());
+    file_commands_ = std::make_unique<NoteFileCommands>(*services_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     connect_modules();

@@ -11,6 +11,7 @@ namespace kd {
 class MainWindow;
 class MessageBoxes;
 class NetworkNoteSending;
+class NoteFileCommands;
 class NoteReceiving;
 class NoteServices;
 class NoteStore;
@@ -36,6 +37,7 @@ private:
     std::unique_ptr<MessageBoxes> boxes_;
     std::unique_ptr<NoteServices> services_;
     std::unique_ptr<NetworkNoteSending> sending_;
+    std::unique_ptr<NoteFileCommands> file_commands_;
     std::unique_ptr<MainWindow> main_window_;
     // Declared after the main window so it goes first: it makes notes of the window.
     std::unique_ptr<NoteReceiving> receiving_;

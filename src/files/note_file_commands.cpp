@@ -1,0 +1,179 @@
+#include "files/note_file_commands.h"
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPrinter>
+
+#include "files/file_texts.h"
+#include "files/note_file_dialogs.h"
+#include "files/note_file_rules.h"
+#include "files/note_picture.h"
+#include "files/note_print.h"
+#include "note/note_menus_model.h"
+#include "note/note_services.h"
+#include "note/note_window.h"
+#include "platform/message_boxes.h"
+#include "platform/paths.h"
+#include "platform/text_encoding.h"
+
+namespace kd {
+
+namespace ft = file_texts;
+namespace nm = note_menu;
+
+namespace {
+
+// Every file dialog may have moved the current folder; the program works from the start
+// folder.
+void restore_current_folder(const NoteServices& services) {
+    QDir::setCurrent(QString::fromStdString(services.paths().StartFolder));
+}
+
+bool file_exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+NoteFileCommands::NoteFileCommands(NoteServices& services, QObject* parent)
+    : QObject(parent), services_(services), dialogs_(std::make_unique<NoteFileDialogs>()) {
+    for (int id : {nm::kOpenFile, nm::kSaveNoteAs, nm::kSaveAsPicture, nm::kPrintNote})
+        services_.set_command_enabled(id, true);
+    connect(&services_, &NoteServices::command_requested, this, &NoteFileCommands::run);
+}
+
+NoteFileCommands::~NoteFileCommands() = default;
+
+void NoteFileCommands::set_dialogs(std::unique_ptr<NoteFileDialogs> dialogs) {
+    dialogs_ = std::move(dialogs);
+}
+
+void NoteFileCommands::run(int id, NoteWindow* note) {
+    if (note == nullptr)
+        return;
+    switch (id) {
+        case nm::kOpenFile:
+            open_file(*note);
+            break;
+        case nm::kSaveNoteAs:
+            save_note_as(*note);
+            break;
+        case nm::kSaveAsPicture:
+            save_as_picture(*note);
+            break;
+        case nm::kPrintNote:
+            print_note(*note);
+            break;
+        default:
+            break;
+    }
+}
+
+void NoteFileCommands::tell(NoteWindow& note, const std::string& text) {
+    services_.boxes().tell(&note, QMessageBox::Warning, QString::fromStdString(text));
+}
+
+void NoteFileCommands::open_file(NoteWindow& note) {
+    QPointer<NoteWindow> alive(&note);
+    const std::optional<std::string> path =
+        dialogs_->open_file(&note, ft::kOpenFilter, ft::kTextExtension);
+    restore_current_folder(services_);
+    if (!path || !alive)
+        return;
+    std::string text;
+    if (!read_text_file(*path, text)) {
+        tell(note, path_message(ft::kCanNotOpen, *path));
+        return;
+    }
+    switch (opened_as(file_extension(*path))) {
+        case OpenedAs::RichText:
+            note.body()->set_rtf(text);
+            break;
+        case OpenedAs::PlainText:
+            // The whole body becomes the text in the body's default look; the editor's own
+            // setPlainText would keep the look at its cursor.
+            note.body()->document()->setPlainText(QString::fromStdString(text_as_utf8(text)));
+            note.body()->apply_default_format();
+            break;
+        case OpenedAs::Ignored:
+            break;
+    }
+}
+
+std::optional<std::string> NoteFileCommands::choose_save_file(NoteWindow& note, bool& append) {
+    QPointer<NoteWindow> alive(&note);
+    append = false;
+    std::optional<std::string> path = dialogs_->save_file(
+        &note, ft::kSaveFilter, ft::kTextExtension, proposed_text_file_name(note.title_text()));
+    restore_current_folder(services_);
+    while (path && alive && file_exists(*path)) {
+        const bool append_offered = offers_append(file_extension(*path));
+        const auto answer = services_.boxes().show(
+            &note, QMessageBox::Question,
+            QString::fromStdString(existing_file_question(*path, append_offered)),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Yes || !alive)
+            break;
+        if (answer != QMessageBox::No)
+            return std::nullopt;
+        if (append_offered) {
+            append = true;
+            break;
+        }
+        path = dialogs_->save_file(&note, ft::kSaveFilter, ft::kTextExtension,
+                                   proposed_text_file_name(note.title_text()));
+        restore_current_folder(services_);
+    }
+    if (!alive)
+        return std::nullopt;
+    return path;
+}
+
+void NoteFileCommands::save_note_as(NoteWindow& note) {
+    bool append = false;
+    const std::optional<std::string> path = choose_save_file(note, append);
+    if (!path)
+        return;
+    const std::string text = saves_rich_text(file_extension(*path))
+                                 ? note.body()->get_rtf()
+                                 : text_to_save(note.body()->toPlainText().toStdString(), append);
+    if (!write_text_file(*path, text, append))
+        tell(note, path_message(ft::kCanNotSave, *path));
+}
+
+void NoteFileCommands::save_as_picture(NoteWindow& note) {
+    QPointer<NoteWindow> alive(&note);
+    const std::optional<std::string> path =
+        dialogs_->save_file(&note, ft::kPictureFilter, ft::kPictureExtension, note.title_text());
+    restore_current_folder(services_);
+    if (!path || !alive)
+        return;
+    const std::string extension = file_extension(*path);
+    if (extension != "bmp" && extension != "jpg")
+        return;
+    const std::string& folder = services_.paths().StartFolder;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool made = make_note_picture(note, extension, folder);
+    const bool copied =
+        made &&
+        copy_file(picture_path(folder, extension == "bmp" ? ft::kNoteBmp : ft::kNoteJpg), *path);
+    delete_note_pictures(services_.boxes(), &note, folder);
+    QApplication::restoreOverrideCursor();
+    if (!copied && alive)
+        tell(note, ft::kPictureFailed);
+}
+
+void NoteFileCommands::print_note(NoteWindow& note) {
+    QPointer<NoteWindow> alive(&note);
+    QPrinter printer(QPrinter::HighResolution);
+    if (!dialogs_->set_up_printer(&note, printer) || !alive)
+        return;
+    kd::print_note(note, printer);
+}
+
+}  // namespace kd

@@ -1,0 +1,22 @@
+// The temporary picture of a note, for "Save note as picture" and for note e-mails: the note
+// window as it is drawn, written into the start folder as "Note.bmp", and for JPEG also as
+// "Note24.bmp" and "Note.jpg".
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace kd {
+
+class MessageBoxes;
+class NoteWindow;
+
+// `format` is "bmp" or "jpg"; the files go into `folder`. False when the picture could not be
+// captured, converted or written.
+bool make_note_picture(NoteWindow& note, const std::string& format, const std::string& folder);
+
+// Removes the temporary pictures from `folder`; those that stay are reported in a box.
+void delete_note_pictures(MessageBoxes& boxes, QWidget* parent, const std::string& folder);
+
+}  // namespace kd

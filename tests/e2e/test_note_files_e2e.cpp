@@ -1,0 +1,153 @@
+// The real korvadesk program saving a note through its body menu, driven with xdotool: the
+// text as a ".txt" file, and the note as a picture that shows the window as drawn.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QImage>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/app_paths_in.h"
+#include "platform/paths.h"
+#include "platform/profile_file.h"
+#include "platform/socket.h"
+#include "store/note_store.h"
+#include "support/program_runner.h"
+#include "support/wait_for.h"
+#include "themes/builtin_themes.h"
+
+namespace kd {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool run(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
+
+// A port nobody listens on, so that the program's receiving server starts without a message.
+std::uint16_t free_port() {
+    SocketStatus status;
+    std::string step;
+    return Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+}
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class NoteFilesRun : public test::ProgramTest {
+protected:
+    NoteFilesRun() : ProgramTest("/tmp/kd-files-XXXXXX", true) {}
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        set_app_paths(AppPaths{dirs_.root, dirs_.ini, dirs_.config + "/Korvadesk.net", "Linux"});
+    }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        set_app_paths({});
+    }
+
+    // The visible window of the program that is none of `known`, once there is one.
+    std::string new_window(pid_t pid, const std::vector<std::string>& known) {
+        std::string found;
+        test::wait_for(
+            [&] {
+                for (const std::string& w : test::visible_windows(pid))
+                    if (std::find(known.begin(), known.end(), w) == known.end())
+                        found = w;
+                return !found.empty();
+            },
+            10s);
+        return found;
+    }
+
+    // Opens the body menu, goes down `file_item` items in its "File" submenu and chooses it;
+    // in the file dialog that opens, types `path` and saves.
+    void save_through_file_menu(pid_t pid, const std::string& note, int file_item,
+                                const std::string& path) {
+        ASSERT_TRUE(run("xdotool mousemove --window " + note + " 150 120 click 3"));
+        const std::string menu = new_window(pid, {note});
+        ASSERT_FALSE(menu.empty()) << "the body menu opens";
+        // Font, Text color, Note color, then File; Right opens it on its first item.
+        std::string keys = "xdotool key --delay 100 Down Down Down Down Right";
+        for (int i = 0; i < file_item; ++i)
+            keys += " Down";
+        ASSERT_TRUE(run(keys));
+        if (const char* shot = std::getenv("KD_MENU_SHOT"))
+            run("import -window root " + std::string(shot));
+        ASSERT_TRUE(run("xdotool key Return"));
+        const std::string dialog = new_window(pid, {note, menu});
+        ASSERT_FALSE(dialog.empty()) << "the file dialog opens";
+        // No window manager on the test display: the dialog is given the focus.
+        ASSERT_TRUE(run("xdotool windowfocus --sync " + dialog + " sleep 0.3 key ctrl+a type '" +
+                        path + "'"));
+        ASSERT_TRUE(run("xdotool key Return"));
+        ASSERT_TRUE(test::wait_windows(pid, 1)) << "the dialog closes";
+    }
+};
+
+TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
+    NoteRecord r = builtin_theme_record(builtin_themes()[3]);  // Green
+    r.NoteID = 1;
+    r.TitleText = "Groceries: Friday";
+    r.Left = 60;
+    r.Top = 60;
+    r.Width = 300;
+    r.Height = 200;
+    r.Minimized = "No";
+    r.Hidden = "No";
+    r.EditText = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Milk\\par Bread\\par}";
+    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
+    ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
+                                   std::to_string(free_port())));
+
+    const pid_t pid = launch();
+    ASSERT_TRUE(test::wait_windows(pid, 1)) << "the note comes back";
+    const std::string note = test::visible_windows(pid).front();
+    std::this_thread::sleep_for(500ms);
+
+    const std::string text = dirs_.root + "/out/groceries";
+    ASSERT_TRUE(run("mkdir -p '" + dirs_.root + "/out'"));
+    save_through_file_menu(pid, note, 1, text);
+    ASSERT_TRUE(test::wait_for([&] { return !file_text(text + ".txt").empty(); }, 5s))
+        << "the dialog adds the default extension";
+    EXPECT_EQ(file_text(text + ".txt"), "Milk\nBread");
+
+    const std::string picture = dirs_.root + "/out/groceries.bmp";
+    save_through_file_menu(pid, note, 2, picture);
+    ASSERT_TRUE(test::wait_for([&] { return !file_text(picture).empty(); }, 5s));
+    const std::string bmp = file_text(picture);
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(bmp[28], 24) << "24 bits per pixel";
+    QImage saved(QString::fromStdString(picture));
+    ASSERT_EQ(saved.width(), 300);
+    ASSERT_EQ(saved.height(), 200);
+    // The body far from its text and the title strip in the theme's colours.
+    auto colour = [](std::uint32_t ref) {
+        return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
+    };
+    EXPECT_EQ(saved.pixelColor(150, 150), colour(r.EditBackColor));
+    EXPECT_EQ(saved.pixelColor(250, 3), colour(r.TitleBackColor));
+    for (const char* name : {"/Note.bmp", "/Note24.bmp", "/Note.jpg"})
+        EXPECT_TRUE(file_text(dirs_.root + name).empty()) << name << " is left behind";
+    if (const char* shot = std::getenv("KD_SHOT"))
+        run("cp '" + picture + "' '" + shot + "'");
+
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+}
+
+}  // namespace
+}  // namespace kd

@@ -1,0 +1,108 @@
+// "Print note" into a PDF file, read back with pdfinfo and pdftotext: the title on the first
+// page only, the body below it over as many pages as it needs.
+#include <gtest/gtest.h>
+
+#include <QFontMetricsF>
+#include <QPageSize>
+#include <QPrinter>
+#include <cmath>
+#include <regex>
+
+#include "files/file_test_fixture.h"
+#include "files/note_print.h"
+#include "note/note_menus_model.h"
+#include "support/program_runner.h"
+
+namespace kd {
+namespace {
+
+namespace nm = note_menu;
+using test::NoteFileTest;
+
+class NotePrintTest : public NoteFileTest {
+protected:
+    void SetUp() override {
+        NoteFileTest::SetUp();
+        if (test::run_output("command -v pdftotext pdfinfo").empty())
+            GTEST_SKIP() << "poppler-utils missing (scripts/deps.sh installs them)";
+        pdf_ = path("note.pdf");
+        dialogs_->printer_set_up = [this](QPrinter& printer) {
+            set_up(printer);
+            return true;
+        };
+    }
+    void set_up(QPrinter& printer) const {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf_));
+        printer.setPageSize(QPageSize(QPageSize::A6));
+    }
+    std::string page_text(int page) const {
+        return test::run_output("pdftotext -layout -f " + std::to_string(page) + " -l " +
+                                std::to_string(page) + " '" + pdf_ + "' -");
+    }
+    std::string info(const std::string& field) const {
+        const std::string all = test::run_output("pdfinfo '" + pdf_ + "' 2>/dev/null");
+        std::smatch m;
+        const std::regex line(field + ":\\s*([^\\n]*)");
+        return std::regex_search(all, m, line) ? m[1].str() : std::string();
+    }
+    // Lines of body text that fill about `pages` pages of this printer.
+    int lines_for_pages(double pages) const {
+        QPrinter printer(QPrinter::HighResolution);
+        set_up(printer);
+        const QFont title = print_title_font(note_->title_look(), printer.logicalDpiY());
+        const double body_height = printer.height() - 3 * QFontMetricsF(title, &printer).height();
+        const double line =
+            QFontMetricsF(note_->body()->document()->defaultFont(), &printer).lineSpacing();
+        return int(std::lround(pages * body_height / line));
+    }
+
+    std::string pdf_;
+};
+
+TEST_F(NotePrintTest, LongBodyFlowsOverThreePagesWithTheTitleOnTheFirst) {
+    make_note("Weekly Printout");
+    const int lines = lines_for_pages(2.5);
+    QStringList body;
+    for (int i = 1; i <= lines; ++i)
+        body << QStringLiteral("Entry %1").arg(i);
+    note_->body()->setPlainText(body.join('\n'));
+    ASSERT_EQ(note_->body()->toPlainText().count('\n'), lines - 1) << "the body took it all";
+
+    choose(nm::kPrintNote);
+    ASSERT_EQ(info("Pages"), "3");
+    EXPECT_EQ(info("Title"), "Korvadesk Print Note");
+    std::string all;
+    for (int page = 1; page <= 3; ++page) {
+        const std::string text = page_text(page);
+        EXPECT_EQ(text.find("Weekly Printout") != std::string::npos, page == 1) << page;
+        all += text;
+    }
+    // Every line in order: nothing lost where the pages break. (A line moved to the next
+    // page is also in the last page's text, outside its clip, so it may show twice here.)
+    std::size_t at = 0;
+    for (int i = 1; i <= lines; ++i) {
+        const std::string entry = "Entry " + std::to_string(i) + "\n";
+        const std::size_t found = all.find(entry, at);
+        ASSERT_NE(found, std::string::npos) << entry;
+        at = found;
+    }
+    EXPECT_NE(page_text(3).find("Entry " + std::to_string(lines) + "\n"), std::string::npos);
+}
+
+TEST_F(NotePrintTest, EmptyBodyPrintsTheTitleAloneAndCancelPrintsNothing) {
+    make_note("Only A Title");
+    note_->body()->clear();
+    choose(nm::kPrintNote);
+    ASSERT_EQ(info("Pages"), "1");
+    EXPECT_NE(page_text(1).find("Only A Title"), std::string::npos);
+
+    std::remove(pdf_.c_str());
+    dialogs_->printer_set_up = [](QPrinter&) { return false; };
+    choose(nm::kPrintNote);
+    EXPECT_EQ(dialogs_->shown, 2);
+    EXPECT_TRUE(info("Pages").empty());
+}
+
+}  // namespace
+}  // namespace kd
