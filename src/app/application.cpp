@@ -20,6 +20,7 @@
 #include "platform/os_label.h"
 #include "platform/paths.h"
 #include "store/error_reporter.h"
+#include "themes/theme_commands.h"
 
 namespace kd {
 
@@ -56,6 +57,7 @@ void Application::connect_modules() {
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
     connect_receiving(*main_window_, *receiving_);
+    connect_themes(*main_window_, *themes_, *boxes_);
 }
 
 bool Application::start(int& exit_code) {
@@ -84,6 +86,7 @@ bool Application::start(int& exit_code) {
     services_ = std::make_unique<NoteServices>(Clock::system(), *boxes_);
     sending_ = std::make_unique<NetworkNoteSending>();
     services_->set_sending(sending_.get());
+    themes_ = std::make_unique<ThemeCommands>(*services_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     connect_modules();

@@ -12,6 +12,7 @@ class NetworkNoteSending;
 class NoteReceiving;
 class NoteServices;
 class SingleInstance;
+class ThemeCommands;
 
 class Application {
 public:
@@ -31,6 +32,7 @@ private:
     std::unique_ptr<MessageBoxes> boxes_;
     std::unique_ptr<NoteServices> services_;
     std::unique_ptr<NetworkNoteSending> sending_;
+    std::unique_ptr<ThemeCommands> themes_;
     std::unique_ptr<MainWindow> main_window_;
     // Declared after the main window so it goes first: it makes notes of the window.
     std::unique_ptr<NoteReceiving> receiving_;

@@ -1,8 +1,10 @@
 #include "app/wiring.h"
 
 #include "app/main_window.h"
+#include "dialogs/theme_organizer.h"
 #include "net/arrival_sound.h"
 #include "net/note_receiving.h"
+#include "themes/theme_commands.h"
 
 namespace kd {
 
@@ -17,6 +19,16 @@ void connect_receiving(MainWindow& main, NoteReceiving& receiving) {
     QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &main, &play_arrival_sound);
     QObject::connect(&receiving, &NoteReceiving::attack_detected, &main,
                      &MainWindow::report_attack);
+}
+
+void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes) {
+    QObject::connect(&main, &MainWindow::random_theme_wanted, &themes,
+                     &ThemeCommands::random_theme);
+    QObject::connect(&themes, &ThemeCommands::organize_requested, &main,
+                     [&themes, &boxes](QWidget* parent) {
+                         ThemeOrganizer dialog(boxes, themes.sort_state(), parent);
+                         dialog.exec();
+                     });
 }
 
 }  // namespace kd
