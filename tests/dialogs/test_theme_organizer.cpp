@@ -79,17 +79,23 @@ TEST_F(ThemeOrganizerTest, DeletingTheSecondOfFiveAsksStoresAtOnceAndEscapeRenum
     EXPECT_EQ(shown(d), (Names{"One", "Two", "Three", "Four", "Five"}));
     EXPECT_TRUE(d.list()->isColumnHidden(1));
     EXPECT_EQ(d.list()->item(4, 1)->text(), "91005");
-    EXPECT_EQ(d.button(D::kIdDelete)->toolTip(),
-              "Delete selected theme(s) from ini file and note menu.");
 
     d.list()->selectRow(1);
     for (int id : {D::kIdRename, D::kIdDelete, D::kIdUp, D::kIdDown, D::kIdSort})
         EXPECT_TRUE(enabled(d, id)) << id;
+    // Two rows: only Delete of the row buttons.
+    d.list()->selectionModel()->select(d.list()->model()->index(3, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_TRUE(enabled(d, D::kIdDelete));
+    EXPECT_FALSE(enabled(d, D::kIdRename));
+    EXPECT_FALSE(enabled(d, D::kIdUp));
+    d.list()->selectRow(1);
     boxes_.set_next_answer(QMessageBox::No);
     click(d, D::kIdDelete);
     EXPECT_EQ(d.list()->rowCount(), 5);
     boxes_.set_next_answer(QMessageBox::Yes);
-    click(d, D::kIdDelete);
+    d.list()->setFocus();
+    QTest::keyClick(d.list(), Qt::Key_Delete);
     ASSERT_EQ(boxes_.answered_texts().size(), 2u);
     EXPECT_EQ(boxes_.answered_texts()[1], "Delete selected saved theme(s). Are you sure ?   ");
     EXPECT_EQ(boxes_.last_answered_icon(), QMessageBox::Question);
@@ -106,26 +112,6 @@ TEST_F(ThemeOrganizerTest, DeletingTheSecondOfFiveAsksStoresAtOnceAndEscapeRenum
     EXPECT_EQ(last_saved(), "4");
 }
 
-TEST_F(ThemeOrganizerTest, SeveralRowsSelectedOnlyDeleteAndTheDeleteKeyTakesThemAll) {
-    save({"One", "Two", "Three"});
-    D d(boxes_, sort_);
-    d.show();
-    d.list()->selectRow(0);
-    d.list()->selectionModel()->select(d.list()->model()->index(2, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    EXPECT_TRUE(enabled(d, D::kIdDelete));
-    for (int id : {D::kIdRename, D::kIdUp, D::kIdDown})
-        EXPECT_FALSE(enabled(d, id)) << id;
-    boxes_.set_next_answer(QMessageBox::Yes);
-    d.list()->setFocus();
-    QTest::keyClick(d.list(), Qt::Key_Delete);
-    EXPECT_EQ(shown(d), (Names{"Two"}));
-    d.close();  // the close box
-    EXPECT_EQ(stored_names(), (Names{"Two"}));
-    EXPECT_EQ(stored_body(91001), 2u);
-    EXPECT_EQ(last_saved(), "1");
-}
-
 TEST_F(ThemeOrganizerTest, MovingTheLastToTheTopMakesItTheFirstSavedTheme) {
     save({"One", "Two", "Three", "Four"});
     D d(boxes_, sort_);
@@ -137,7 +123,7 @@ TEST_F(ThemeOrganizerTest, MovingTheLastToTheTopMakesItTheFirstSavedTheme) {
     EXPECT_EQ(d.list()->currentRow(), 0);
     click(d, D::kIdDown);
     click(d, D::kIdUp);
-    click(d, D::kIdClose);
+    d.close();  // the close box
     EXPECT_EQ(stored_names(), (Names{"Four", "One", "Two", "Three"}));
     EXPECT_EQ(stored_body(91001), 4u);
     EXPECT_EQ(last_saved(), "4");

@@ -157,7 +157,7 @@ TEST_F(ThemeCommandsTest, BlueLooksLikeAnUntouchedDefault) {
     EXPECT_EQ(theme_record(note_->to_record(), 0), default_record);
 }
 
-TEST_F(ThemeCommandsTest, SaveThemeAsWritesTheNextSlotAndCancelWritesNothing) {
+TEST_F(ThemeCommandsTest, SaveThemeAsTakesTheNextSlotOrNothingAndSaveAsDefaultShapesNewNotes) {
     make_note();
     choose(nm::kThemeGreen);
     auto entry = std::make_unique<ScriptedName>(std::nullopt);
@@ -176,18 +176,12 @@ TEST_F(ThemeCommandsTest, SaveThemeAsWritesTheNextSlotAndCancelWritesNothing) {
     EXPECT_EQ(saved.TitleText, "");
     EXPECT_EQ(NoteLists().saved_theme_name(91001), "Meadow");
     EXPECT_EQ(NoteStore().get_last_saved_theme_number(), "1");
-}
 
-TEST_F(ThemeCommandsTest, SaveThemeAsDefaultShapesNewNotes) {
-    make_note();
-    choose(nm::kThemePink);
-    choose(nm::kSaveThemeAsDefault);
-    NoteRecord stored;
-    ASSERT_TRUE(NoteStore().read_record(90000, stored));
-    EXPECT_EQ(stored.EditBackColor, 0xA2A2E6u);
-    EXPECT_EQ(stored.NoteID, 90000);
-    NoteWindow fresh(nullptr, 2, ts_.services);
-    EXPECT_EQ(fresh.title_look().back_colour, 0x6C70DBu);
+    choose(nm::kSaveThemeAsDefault);  // new notes take it
+    EXPECT_EQ(NoteWindow(nullptr, 2, ts_.services).title_look().back_colour, 0x84C17Bu);
+    // A theme that is not there leaves the note as it is.
+    EXPECT_FALSE(apply_theme(*note_, 91005));
+    EXPECT_EQ(note_->body()->back_colour(), 0xACD6ABu);
 }
 
 TEST_F(ThemeCommandsTest, SubmenuShowsNamedSavedThemesInNumberOrderAndAppliesThem) {
@@ -232,13 +226,6 @@ TEST_F(ThemeCommandsTest, RandomThemeFollowsTheClockAndTheSavedCount) {
         EXPECT_EQ(note_->body()->back_colour(), expected.EditBackColor) << pick;
         EXPECT_EQ(note_->title_look().back_colour, expected.TitleBackColor) << pick;
     }
-}
-
-TEST_F(ThemeCommandsTest, AMissingThemeChangesNothing) {
-    make_note();
-    const ColorRef before = note_->body()->back_colour();
-    EXPECT_FALSE(apply_theme(*note_, 91005));
-    EXPECT_EQ(note_->body()->back_colour(), before);
 }
 
 }  // namespace
