@@ -26,8 +26,11 @@ void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes
                      &ThemeCommands::random_theme);
     QObject::connect(&themes, &ThemeCommands::organize_requested, &main,
                      [&themes, &boxes](QWidget* parent) {
-                         ThemeOrganizer dialog(boxes, themes.sort_state(), parent);
-                         dialog.exec();
+                         // On the heap: a note that expires while the dialog is open takes
+                         // the dialog with it, and exec() then just returns.
+                         auto* dialog = new ThemeOrganizer(boxes, themes.sort_state(), parent);
+                         dialog->setAttribute(Qt::WA_DeleteOnClose);
+                         dialog->exec();
                      });
 }
 
