@@ -23,6 +23,7 @@
 #include "platform/paths.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "themes/theme_commands.h"
 
 namespace kd {
 
@@ -60,6 +61,7 @@ void Application::connect_modules() {
                      &MainWindow::activate_from_second_copy);
     connect_receiving(*main_window_, *receiving_);
     connect_reminders(*services_);
+    connect_themes(*main_window_, *themes_, *boxes_);
 }
 
 bool Application::start(int& exit_code) {
@@ -90,6 +92,7 @@ bool Application::start(int& exit_code) {
     sending_ = std::make_unique<NetworkNoteSending>();
     services_->set_sending(sending_.get());
     file_commands_ = std::make_unique<NoteFileCommands>(*services_);
+    themes_ = std::make_unique<ThemeCommands>(*services_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     connect_modules();

@@ -16,6 +16,7 @@ class NoteReceiving;
 class NoteServices;
 class NoteStore;
 class SingleInstance;
+class ThemeCommands;
 
 class Application {
 public:
@@ -38,6 +39,7 @@ private:
     std::unique_ptr<NoteServices> services_;
     std::unique_ptr<NetworkNoteSending> sending_;
     std::unique_ptr<NoteFileCommands> file_commands_;
+    std::unique_ptr<ThemeCommands> themes_;
     std::unique_ptr<MainWindow> main_window_;
     // Declared after the main window so it goes first: it makes notes of the window.
     std::unique_ptr<NoteReceiving> receiving_;

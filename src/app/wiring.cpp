@@ -1,8 +1,10 @@
 #include "app/wiring.h"
 
 #include "app/main_window.h"
+#include "dialogs/theme_organizer.h"
 #include "net/arrival_sound.h"
 #include "net/note_receiving.h"
+#include "themes/theme_commands.h"
 
 namespace kd {
 
@@ -17,6 +19,21 @@ void connect_receiving(MainWindow& main, NoteReceiving& receiving) {
     QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &main, &play_arrival_sound);
     QObject::connect(&receiving, &NoteReceiving::attack_detected, &main,
                      &MainWindow::report_attack);
+}
+
+void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes) {
+    const NoteStore& store = main.services().store();
+    QObject::connect(&main, &MainWindow::random_theme_wanted, &themes,
+                     &ThemeCommands::random_theme);
+    QObject::connect(&themes, &ThemeCommands::organize_requested, &main,
+                     [&themes, &boxes, &store](QWidget* parent) {
+                         // On the heap: a note that expires while the dialog is open takes
+                         // the dialog with it, and exec() then just returns.
+                         auto* dialog =
+                             new ThemeOrganizer(store, boxes, themes.sort_state(), parent);
+                         dialog->setAttribute(Qt::WA_DeleteOnClose);
+                         dialog->exec();
+                     });
 }
 
 }  // namespace kd

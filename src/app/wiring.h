@@ -5,11 +5,17 @@
 namespace kd {
 
 class MainWindow;
+class MessageBoxes;
 class NoteReceiving;
+class ThemeCommands;
 
 // The server starts once the notes are restored and the timer runs, with the intervals the
 // main window read at start; it stops when the program closes. Each timer tick hands the
 // waiting notes over; arrivals play the sound, and an attack is reported at the next close.
 void connect_receiving(MainWindow& main, NoteReceiving& receiving);
+
+// New notes get a random theme when the main window asks for one; "Organize themes" opens the
+// organise-themes dialog over the note it was chosen in.
+void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes);
 
 }  // namespace kd

@@ -150,7 +150,6 @@ void NoteMenus::build_body_menu() {
     build_theme_menu(m);
 
     m->addSeparator();
-    add(m, body_, nm::kSaveSizeAsDefault, nm::kTextSaveSizeAsDefault);
     add(m, body_, nm::kSetBorder, nm::kTextSetBorder)->setCheckable(true);
     add(m, body_, nm::kStayOnTop, nm::kTextStayOnTop)->setCheckable(true);
     m->addSeparator();
@@ -169,7 +168,7 @@ void NoteMenus::build_theme_menu(QMenu* body_menu) {
     theme_menu_ = body_menu->addMenu(nm::kTextThemeMenu);
     for (const nm::ThemeItem& t : nm::kBuiltinThemeItems)
         add(theme_menu_, body_, t.id, t.text);
-    theme_menu_->addSeparator();
+    // Saved themes follow the built-in ones directly; their items show when the menu opens.
     for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot) {
         const std::string text = nm::saved_theme_placeholder_text(slot + 1);
         add(theme_menu_, body_, nm::kSavedThemeFirst + slot, text.c_str());
@@ -178,7 +177,9 @@ void NoteMenus::build_theme_menu(QMenu* body_menu) {
               {{kSeparatorEntry, nullptr},
                {nm::kSaveThemeAs, nm::kTextSaveThemeAs},
                {nm::kSaveThemeAsDefault, nm::kTextSaveThemeAsDefault},
-               {nm::kOrganizeThemes, nm::kTextOrganizeThemes}});
+               {nm::kOrganizeThemes, nm::kTextOrganizeThemes},
+               {kSeparatorEntry, nullptr},
+               {nm::kSaveSizeAsDefault, nm::kTextSaveSizeAsDefault}});
 }
 
 void NoteMenus::build_send_menu(QMenu* body_menu) {

@@ -1,0 +1,181 @@
+#include "themes/theme_commands.h"
+
+#include <QAction>
+#include <QInputDialog>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+
+#include "note/note_menus_model.h"
+#include "note/note_window.h"
+#include "platform/clock.h"
+#include "store/note_store.h"
+#include "themes/builtin_themes.h"
+#include "themes/theme_rules.h"
+
+namespace kd {
+
+namespace nm = note_menu;
+
+namespace {
+
+// Menu texts show "&" only when written "&&".
+QString menu_text(const std::string& name) {
+    return QString::fromStdString(name).replace('&', QStringLiteral("&&"));
+}
+
+std::string trimmed_name(const QString& text) {
+    return text.trimmed().toStdString();
+}
+
+}  // namespace
+
+// Until the program's own text-entry dialog exists: the same caption; OK with blanks only
+// keeps asking, as that dialog stays open.
+std::optional<std::string> ThemeNameEntry::ask(QWidget* parent) {
+    QString text;
+    for (;;) {
+        bool ok = false;
+        text = QInputDialog::getText(parent, theme_texts::kSaveThemeAsCaption, QString(),
+                                     QLineEdit::Normal, text, &ok);
+        if (!ok)
+            return std::nullopt;
+        if (!text.trimmed().isEmpty())
+            return trimmed_name(text);
+    }
+}
+
+bool apply_theme(NoteWindow& note, int number) {
+    NoteRecord theme;
+    const NoteStore& store = note.services().store();
+    if (!store.read_record(number, theme))
+        return false;
+    const bool colours_only = setting_rules::theme_changes_colors_only(store.get_on_change_theme());
+
+    NoteBody* body = note.body();
+    body->set_face(theme.EditFont);
+    body->set_style(theme.EditFontType);
+    body->set_char_set(theme.EditCharSet);
+    body->set_size(theme.EditFontSize);
+    body->set_text_colour(theme.EditTextColor);
+    body->set_back_colour(theme.EditBackColor);
+
+    TitleLook title = note.title_look();
+    if (!colours_only) {
+        title.face = theme.TitleFont;
+        title.style = theme.TitleFontType;
+        title.size = theme.TitleFontSize;
+        title.char_set = theme.TitleCharSet;
+    }
+    note.set_title_look(title);
+
+    // Colours-only: the body control takes the background alone, so its text keeps its look.
+    body->apply_default_format(colours_only);
+    note.set_title_colours(theme.TitleTextColor, theme.TitleBackColor);
+    if (!colours_only)
+        note.apply_title_font();
+    note.set_border(theme.Border == store_texts::kYes);
+    note.update();
+    return true;
+}
+
+bool save_note_theme(const NoteWindow& note, int number) {
+    return note.services().store().write_record(theme_record(note.to_record(), number));
+}
+
+void rebuild_theme_menu(const NoteStore& store, QMenu* theme_menu) {
+    const std::vector<std::string> names = saved_theme_names(store);
+    for (QAction* item : theme_menu->actions()) {
+        bool is_number = false;
+        const int id = item->data().toInt(&is_number);
+        const int position = id - nm::kSavedThemeFirst;
+        if (!is_number || position < 0 || position >= nm::kSavedThemeSlots)
+            continue;
+        const bool shown =
+            position < static_cast<int>(names.size()) && !names[std::size_t(position)].empty();
+        if (shown) {
+            item->setText(menu_text(names[std::size_t(position)]));
+            item->setIcon(theme_picture());
+        }
+        item->setVisible(shown);
+    }
+}
+
+QIcon theme_picture() {
+    // Four colour patches, like a palette.
+    static const QIcon picture = [] {
+        QPixmap pm(16, 16);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setPen(QColor(80, 80, 80));
+        const QColor patches[] = {QColor(151, 203, 255), QColor(240, 208, 48),
+                                  QColor(123, 193, 132), QColor(240, 35, 145)};
+        for (int i = 0; i < 4; ++i) {
+            p.setBrush(patches[i]);
+            p.drawRect(1 + (i % 2) * 7, 1 + (i / 2) * 7, 6, 6);
+        }
+        p.end();
+        return QIcon(pm);
+    }();
+    return picture;
+}
+
+ThemeCommands::ThemeCommands(NoteServices& services, QObject* parent)
+    : QObject(parent), services_(services), name_entry_(std::make_unique<ThemeNameEntry>()) {
+    for (const nm::ThemeItem& t : nm::kBuiltinThemeItems)
+        services_.set_command_enabled(t.id, true);
+    for (int k = 0; k < kMaxSavedThemes; ++k)
+        services_.set_command_enabled(saved_theme_item(k), true);
+    for (int id : {nm::kSaveThemeAs, nm::kSaveThemeAsDefault, nm::kOrganizeThemes})
+        services_.set_command_enabled(id, true);
+    connect(&services_, &NoteServices::command_requested, this, &ThemeCommands::run);
+    connect(&services_, &NoteServices::theme_menu_preparing, this,
+            [this](NoteWindow*, QMenu* menu) { rebuild_theme_menu(services_.store(), menu); });
+}
+
+ThemeCommands::~ThemeCommands() = default;
+
+void ThemeCommands::set_name_entry(std::unique_ptr<ThemeNameEntry> entry) {
+    name_entry_ = entry ? std::move(entry) : std::make_unique<ThemeNameEntry>();
+}
+
+void ThemeCommands::run(int id, NoteWindow* note) {
+    if (note == nullptr)
+        return;
+    if (const std::optional<int> number = theme_number_for_item(id)) {
+        apply_theme(*note, *number);
+        return;
+    }
+    switch (id) {
+        case nm::kSaveThemeAs:
+            save_theme_as(*note);
+            break;
+        case nm::kSaveThemeAsDefault:
+            save_note_theme(*note, kDefaultThemeNumber);
+            break;
+        case nm::kOrganizeThemes:
+            emit organize_requested(note);
+            break;
+        default:
+            break;
+    }
+}
+
+void ThemeCommands::save_theme_as(NoteWindow& note) {
+    QPointer<NoteWindow> alive(&note);
+    const std::optional<std::string> name = name_entry_->ask(&note);
+    // The note may have gone (expired) while the dialog was open.
+    if (!name || !alive || !alive->saves_state())
+        return;
+    kd::save_theme_as(services_.store(), alive->to_record(), *name);
+}
+
+void ThemeCommands::random_theme(NoteWindow* note) {
+    if (note == nullptr)
+        return;
+    const int saved = services_.store().count_saved_themes();
+    apply_theme(*note, random_theme_at(services_.clock().now(), saved));
+}
+
+}  // namespace kd
