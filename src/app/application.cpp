@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
+#include "dialogs/send_dialog_service.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/note_services.h"
@@ -56,6 +57,7 @@ void Application::connect_modules() {
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
     connect_receiving(*main_window_, *receiving_);
+    connect_neighbourhood(*main_window_, *receiving_);
 }
 
 bool Application::start(int& exit_code) {
@@ -82,7 +84,7 @@ bool Application::start(int& exit_code) {
     });
 
     services_ = std::make_unique<NoteServices>(Clock::system(), *boxes_);
-    sending_ = std::make_unique<NetworkNoteSending>();
+    sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);

@@ -2,7 +2,11 @@
 
 #include "app/main_window.h"
 #include "net/arrival_sound.h"
+#include "net/neighbourhood.h"
 #include "net/note_receiving.h"
+#include "net/note_sender.h"
+#include "net/service_publisher.h"
+#include "store/note_store.h"
 
 namespace kd {
 
@@ -17,6 +21,20 @@ void connect_receiving(MainWindow& main, NoteReceiving& receiving) {
     QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &main, &play_arrival_sound);
     QObject::connect(&receiving, &NoteReceiving::attack_detected, &main,
                      &MainWindow::report_attack);
+}
+
+void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving) {
+    const auto read = [&main] { read_network_neighbourhood(&main); };
+    QObject::connect(&main, &MainWindow::network_read_requested, &main, read);
+    QObject::connect(&receiving, &NoteReceiving::network_read_due, &main, read);
+    auto* publisher = new ServicePublisher(&main);
+    QObject::connect(&main, &MainWindow::started, publisher, [publisher] {
+        const int port = NoteStore().get_communication_port();
+        if (port > 0 && port <= 65535) {
+            publisher->publish(static_cast<std::uint16_t>(port),
+                               QString::fromStdString(own_computer_name()));
+        }
+    });
 }
 
 }  // namespace kd

@@ -12,4 +12,9 @@ class NoteReceiving;
 // waiting notes over; arrivals play the sound, and an attack is reported at the next close.
 void connect_receiving(MainWindow& main, NoteReceiving& receiving);
 
+// The network neighbourhood is read at start when `ReadNetworkOnStart` asks for it and every
+// `ReadNetworkInterval` minutes; once started, this copy announces its receiving port on the
+// local network.
+void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving);
+
 }  // namespace kd
