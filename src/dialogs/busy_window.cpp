@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kWheelSpokes = 12;
 constexpr int kWheelStepMs = 80;
-constexpr int kWindowWidth = 300;
+constexpr int kMinWindowWidth = 300;
 
 }  // namespace
 
@@ -58,7 +58,7 @@ BusyWindow::BusyWindow(QWidget* owner)
     row->addWidget(wheel_, 0, Qt::AlignVCenter);
     row->addSpacing(8);
     row->addLayout(lines, 1);
-    setFixedWidth(kWindowWidth);
+    setMinimumWidth(kMinWindowWidth);
 }
 
 void BusyWindow::set_texts(const QString& first, const QString& second) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -17,6 +18,7 @@
 #include "net/identity.h"
 #include "net/net_list.h"
 #include "note/note_services.h"
+#include "note/note_window.h"
 #include "store/note_lists.h"
 #include "store/note_store.h"
 
@@ -108,7 +110,11 @@ std::vector<std::string> texts_of(const QTreeWidget* list) {
 
 SendDialog::SendDialog(NoteWindow* note, NoteServices& services, const IdentitySource& identity,
                        QWidget* parent)
-    : QDialog(parent), note_(note), services_(services), identity_(identity) {
+    : QDialog(parent),
+      note_(note),
+      manager_(note == nullptr),
+      services_(services),
+      identity_(identity) {
     setWindowTitle(QString::fromUtf8(sd::kCaption));
     setWindowIcon(computer_icon());
     setStyleSheet(kTipStyle);
@@ -120,10 +126,9 @@ SendDialog::SendDialog(NoteWindow* note, NoteServices& services, const IdentityS
     fill_neighbourhood();
     fill_groups();
     set_sender(sd::sender_from_setting(NoteStore().get_sent_from(), identity_));
-    const bool manager = note_ == nullptr;
-    kinds_->setEnabled(!manager);
-    sender_->setEnabled(!manager);
-    sender_label_->setEnabled(!manager);
+    kinds_->setEnabled(!manager_);
+    sender_->setEnabled(!manager_);
+    sender_label_->setEnabled(!manager_);
     update_add_button();
     update_buttons();
     typed_->setFocus();
@@ -310,11 +315,21 @@ void SendDialog::update_add_button() {
 
 void SendDialog::update_buttons() {
     const bool any = recipients_->topLevelItemCount() > 0;
-    send_->setEnabled(any && note_ != nullptr);
+    send_->setEnabled(any && !manager_);
     clear_->setEnabled(any);
     save_group_->setEnabled(any);
     delete_group_->setEnabled(groups_->currentIndex() >= 0);
     remove_->setEnabled(!recipients_->selectedItems().isEmpty());
+}
+
+void SendDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred on the desktop, not on the note it was opened from.
+    if (const QScreen* screen = this->screen(); screen != nullptr && parentWidget() == nullptr) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 bool SendDialog::eventFilter(QObject* watched, QEvent* event) {

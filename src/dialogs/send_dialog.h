@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 #include <optional>
 #include <string>
@@ -80,6 +81,7 @@ protected:
     // The group name, or nothing when the user cancels; tests answer it themselves.
     virtual std::optional<std::string> ask_group_name();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void build_controls();
@@ -96,7 +98,9 @@ private:
     void update_buttons();
     void show_list_menu(QTreeWidget* list, QMenu* menu);
 
-    NoteWindow* note_;
+    // The note may delete itself (its expiry) while the dialog is open.
+    QPointer<NoteWindow> note_;
+    const bool manager_;
     NoteServices& services_;
     const IdentitySource& identity_;
     bool sent_ = false;

@@ -220,7 +220,11 @@ void SendDialog::show_list_menu(QTreeWidget*, QMenu* menu) {
 }
 
 void SendDialog::send() {
-    if (note_ == nullptr) {
+    if (manager_) {
+        return;
+    }
+    if (!note_) {
+        reject();
         return;
     }
     if (services_.email_check_running()) {
@@ -237,9 +241,9 @@ void SendDialog::send() {
             ->setFocus();
         return;
     }
-    QPointer<NoteWindow> note(note_);
+    QPointer<NoteWindow> note = note_;
     MessageBoxes& boxes = services_.boxes();
-    const SendOutcome outcome = send_to_recipients(*note_, recipients(), check.identity);
+    const SendOutcome outcome = send_to_recipients(*note, recipients(), check.identity);
     sent_ = true;
     sent_without_errors_ = outcome.sent_without_errors();
     // The dialog goes once the computers were tried; the report comes after it.

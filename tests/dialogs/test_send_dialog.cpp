@@ -332,6 +332,15 @@ TEST_F(SendDialogTest, RefusesToSendWhileAnEmailCheckRuns) {
     EXPECT_FALSE(d.sent());
 }
 
+TEST_F(SendDialogTest, NoteThatWentAwayMeanwhileIsNotSent) {
+    ScriptedSendDialog& d = open();
+    type_and_enter("127.0.0.1");
+    delete note_.data();
+    d.send_button()->click();
+    EXPECT_FALSE(d.sent());
+    EXPECT_FALSE(d.isVisible());
+}
+
 TEST_F(SendDialogTest, SendGoesToTheListedComputersAndClosesTheDialog) {
     std::string received;
     test::RawServer server([&received](const Socket& c) {
