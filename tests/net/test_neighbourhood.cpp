@@ -76,7 +76,7 @@ TEST_F(NeighbourhoodTest, CompanionInTheStartFolderIsWaitedForWithTheBusyWindowS
     EXPECT_EQ(read_network_neighbourhood(), CompanionResult::Finished);
     EXPECT_EQ(net_list(), "alpha~bravo~");
     // The UI ran while we waited.
-    EXPECT_GE(ticks, 3);
+    EXPECT_GT(ticks, 0);
     EXPECT_TRUE(busy_seen);
     EXPECT_TRUE(at_corner);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

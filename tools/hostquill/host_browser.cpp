@@ -1,12 +1,13 @@
 #include "host_browser.h"
 
-#include <QCoreApplication>
 #include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusReply>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace hostquill {
 
@@ -59,12 +60,20 @@ QStringList HostBrowser::browse(const QStringList& service_types, std::chrono::m
             browsers_.insert(made.value().path());
         }
     }
-    while (!finished() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(
-            QEventLoop::WaitForMoreEvents,
-            static_cast<int>(std::max<qint64>(1, std::min<qint64>(50, deadline.remainingTime()))));
+    if (!finished()) {
+        QEventLoop loop;
+        loop_ = &loop;
+        QTimer::singleShot(static_cast<int>(deadline.remainingTime()), &loop, &QEventLoop::quit);
+        loop.exec();
+        loop_ = nullptr;
     }
     return hosts_;
+}
+
+void HostBrowser::stop_when_finished() {
+    if (loop_ != nullptr && finished()) {
+        loop_->quit();
+    }
 }
 
 bool HostBrowser::finished() const {
@@ -89,12 +98,14 @@ void HostBrowser::item_new(int interface, int protocol, const QString& name, con
             hosts_.append(reply.arguments().at(kResolvedHostArgument).toString());
         }
         w->deleteLater();
+        stop_when_finished();
     });
 }
 
 void HostBrowser::all_for_now() {
     if (calledFromDBus() && browsers_.contains(message().path())) {
         browsers_done_.insert(message().path());
+        stop_when_finished();
     }
 }
 

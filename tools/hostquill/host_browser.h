@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+class QEventLoop;
+
 #include <chrono>
 
 namespace hostquill {
@@ -32,6 +34,7 @@ private slots:
 
 private:
     bool finished() const;
+    void stop_when_finished();
 
     QDBusConnection bus_;
     QSet<QString> browsers_;
@@ -39,6 +42,7 @@ private:
     int pending_ = 0;
     QStringList hosts_;
     QString error_;
+    QEventLoop* loop_ = nullptr;  // while browse() waits
 };
 
 }  // namespace hostquill
