@@ -14,6 +14,7 @@ if [ "$mode" = test ]; then
         libgtest-dev libgmock-dev libbenchmark-dev
         xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick tint2 iproute2 procps
         poppler-utils
+        avahi-daemon dbus-daemon dbus-bin util-linux
         clang libclang-rt-14-dev
     )
 fi

@@ -13,6 +13,7 @@
 #include "app/reminder_commands.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
+#include "dialogs/send_dialog_service.h"
 #include "files/note_file_commands.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
@@ -62,6 +63,7 @@ void Application::connect_modules() {
     connect_receiving(*main_window_, *receiving_);
     connect_reminders(*services_);
     connect_themes(*main_window_, *themes_, *boxes_);
+    connect_neighbourhood(*main_window_, *receiving_);
 }
 
 bool Application::start(int& exit_code) {
@@ -89,7 +91,7 @@ bool Application::start(int& exit_code) {
     });
 
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_);
-    sending_ = std::make_unique<NetworkNoteSending>();
+    sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());
     file_commands_ = std::make_unique<NoteFileCommands>(*services_);
     themes_ = std::make_unique<ThemeCommands>(*services_);

@@ -3,7 +3,11 @@
 #include "app/main_window.h"
 #include "dialogs/theme_organizer.h"
 #include "net/arrival_sound.h"
+#include "net/neighbourhood.h"
 #include "net/note_receiving.h"
+#include "net/note_sender.h"
+#include "net/service_publisher.h"
+#include "store/note_store.h"
 #include "themes/theme_commands.h"
 
 namespace kd {
@@ -34,6 +38,20 @@ void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes
                          dialog->setAttribute(Qt::WA_DeleteOnClose);
                          dialog->exec();
                      });
+}
+
+void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving) {
+    const auto read = [&main] { read_network_neighbourhood(main.services().paths(), &main); };
+    QObject::connect(&main, &MainWindow::network_read_requested, &main, read);
+    QObject::connect(&receiving, &NoteReceiving::network_read_due, &main, read);
+    auto* publisher = new ServicePublisher(&main);
+    QObject::connect(&main, &MainWindow::started, publisher, [&main, publisher] {
+        const int port = main.services().store().get_communication_port();
+        if (port > 0 && port <= 65535) {
+            publisher->publish(static_cast<std::uint16_t>(port),
+                               QString::fromStdString(own_computer_name()));
+        }
+    });
 }
 
 }  // namespace kd

@@ -18,4 +18,9 @@ void connect_receiving(MainWindow& main, NoteReceiving& receiving);
 // organise-themes dialog over the note it was chosen in.
 void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes);
 
+// The network neighbourhood is read at start when `ReadNetworkOnStart` asks for it and every
+// `ReadNetworkInterval` minutes; once started, this copy announces its receiving port on the
+// local network.
+void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving);
+
 }  // namespace kd

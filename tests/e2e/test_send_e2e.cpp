@@ -224,8 +224,8 @@ TEST_F(SendEndToEnd, GroupSendArrivesWithSenderAndTimeAndReplyComesBack) {
     std::this_thread::sleep_for(500ms);
 
     // A: body menu, up past "Delete note", "Hide note" and "Print note" to "Send note to";
-    // right opens it on its first usable item, the group ("Other ..." waits for its dialog).
-    body_menu_keys(a_, visible_windows(a_).front(), "Up Up Up Up Right Return");
+    // right opens it on its first item, "Other ...", and down reaches the group.
+    body_menu_keys(a_, visible_windows(a_).front(), "Up Up Up Up Right Down Return");
 
     std::string title_on_b;
     ASSERT_TRUE(wait_for(

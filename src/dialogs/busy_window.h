@@ -1,0 +1,50 @@
+// The small waiting window shown during long operations on the UI thread: two lines of text
+// beside an endlessly turning wheel, at the bottom-right corner of the desktop work area.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+
+namespace kd {
+
+class BusyWheel;
+
+class BusyWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit BusyWindow(QWidget* owner = nullptr);
+
+    // Replaces both lines.
+    void set_texts(const QString& first, const QString& second);
+    QString first_line() const;
+    QString second_line() const;
+
+    // Shows the window with its lower right corner on that of the work area of the screen it
+    // is on (without changing its size) and paints it at once.
+    void show_at_work_area_corner();
+
+private:
+    QLabel* first_ = nullptr;
+    QLabel* second_ = nullptr;
+    BusyWheel* wheel_ = nullptr;
+};
+
+// The turning wheel of the busy window.
+class BusyWheel : public QWidget {
+    Q_OBJECT
+public:
+    explicit BusyWheel(QWidget* parent = nullptr);
+    QSize sizeHint() const override { return {32, 32}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QTimer* timer_ = nullptr;
+    int step_ = 0;
+};
+
+}  // namespace kd

@@ -1,0 +1,98 @@
+#include "net/neighbourhood.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+
+#include "dialogs/busy_window.h"
+#include "platform/os_label.h"
+#include "platform/paths.h"
+
+namespace kd {
+
+namespace {
+
+bool is_program(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+std::string companion_program(const std::string& start_folder, const std::string& own_folder) {
+    for (const std::string& folder : {start_folder, own_folder}) {
+        if (folder.empty()) {
+            continue;
+        }
+        const QString path = QString::fromStdString(folder) + '/' + kCompanionProgram;
+        if (is_program(path)) {
+            return path.toStdString();
+        }
+    }
+    return {};
+}
+
+CompanionResult run_companion(const std::string& program, const std::string& working_folder,
+                              std::chrono::milliseconds timeout) {
+    if (program.empty()) {
+        return CompanionResult::Missing;
+    }
+    QProcess companion;
+    companion.setProgram(QString::fromStdString(program));
+    companion.setWorkingDirectory(QString::fromStdString(working_folder));
+    // It shares our standard streams, so its one-line reason for failing reaches the same
+    // place as ours.
+    companion.setProcessChannelMode(QProcess::ForwardedChannels);
+    companion.setInputChannelMode(QProcess::ForwardedInputChannel);
+    companion.start();
+    if (!companion.waitForStarted()) {
+        return CompanionResult::FailedToStart;
+    }
+    const QDeadlineTimer deadline(timeout);
+    while (!companion.waitForFinished(static_cast<int>(kCompanionWaitStep.count()))) {
+        if (companion.state() == QProcess::NotRunning) {
+            break;
+        }
+        if (deadline.hasExpired()) {
+            companion.kill();
+            companion.waitForFinished();
+            std::fprintf(stderr, "%s: %s did not finish in %lld ms and was stopped\n", "korvadesk",
+                         kCompanionProgram, static_cast<long long>(timeout.count()));
+            return CompanionResult::TimedOut;
+        }
+        QCoreApplication::processEvents();
+    }
+    return CompanionResult::Finished;
+}
+
+bool reads_network_through_companion(const std::string& os_label) {
+    return os_label == kLabel78 || os_label == kLabel10 || os_label == kLabelLinux;
+}
+
+CompanionResult read_network_neighbourhood(const AppPaths& paths, QWidget* owner,
+                                           std::chrono::milliseconds timeout) {
+    if (!reads_network_through_companion(paths.OsLabel)) {
+        return CompanionResult::Missing;
+    }
+    WaitCursor wait;
+    BusyWindow busy(owner);
+    busy.set_texts(kBusyFirstLine, kBusyReadingNetwork);
+    busy.show_at_work_area_corner();
+    const std::string program =
+        companion_program(paths.StartFolder, QCoreApplication::applicationDirPath().toStdString());
+    return run_companion(program, paths.StartFolder, timeout);
+}
+
+}  // namespace kd

@@ -1,0 +1,25 @@
+// The network-neighbourhood list `NetList` of Korvadesk.net: how the send dialog shows it and
+// how the companion program writes it. Windowless; the companion program links it too.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kd {
+
+// Entries as the send dialog lists them from the top: in upper case, empty entries skipped,
+// in the reverse of the stored order (each stored entry went in at the top).
+std::vector<std::string> neighbourhood_entries(std::string_view net_list);
+
+// The computer part of a host name as DNS-SD reports it ("alpha.local." gives "alpha"); ""
+// for a name that could not stand in the list (a separator, a line end or a control
+// character, or longer than a host name may be).
+std::string computer_name_of_host(std::string_view host_name);
+
+// `NetList` for the given host names: each computer once (compared without regard to case),
+// in alphabetical order, each followed by "~". Names that computer_name_of_host refuses are
+// left out, and so is every name that would make the list longer than it is read back.
+std::string make_net_list(const std::vector<std::string>& host_names);
+
+}  // namespace kd
