@@ -18,6 +18,7 @@
 #include "note/note_services.h"
 #include "note/note_window.h"
 #include "platform/message_boxes.h"
+#include "platform/wait_cursor.h"
 #include "store/note_lists.h"
 
 namespace kd {
@@ -25,14 +26,6 @@ namespace kd {
 namespace sd = send_dialog;
 
 namespace {
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // A "~" would split the name in the list of group names.
 bool usable_group_name(const std::string& name) {

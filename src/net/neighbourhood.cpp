@@ -11,6 +11,7 @@
 #include "dialogs/busy_window.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
+#include "platform/wait_cursor.h"
 
 namespace kd {
 
@@ -20,14 +21,6 @@ bool is_program(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() && info.isExecutable();
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

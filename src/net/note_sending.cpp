@@ -13,20 +13,12 @@
 #include "net/note_sender.h"
 #include "note/note_window.h"
 #include "platform/message_boxes.h"
+#include "platform/wait_cursor.h"
 #include "store/note_store.h"
 
 namespace kd {
 
 namespace {
-
-// The wait cursor for as long as a send runs; paused while a message box asks for attention.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 void show_plain_box(MessageBoxes& boxes, const QString& text, QWidget* parent) {
     QApplication::setOverrideCursor(Qt::ArrowCursor);
