@@ -428,6 +428,11 @@ void MainWindow::on_hot_key() {
 }
 
 void MainWindow::activate_from_second_copy() {
+    // Without a tray there is no other way back to hidden notes: starting the program again
+    // is how the user asks for them.
+    if (!closed_ && !QSystemTrayIcon::isSystemTrayAvailable()) {
+        show_all();
+    }
     // The main window is never shown; the user started the program again to see their
     // notes, so bring the visible ones to the front.
     for (NoteWindow* note : notes()) {
