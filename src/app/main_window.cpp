@@ -92,6 +92,9 @@ bool MainWindow::start() {
     if (!claim_settings_file()) {
         return false;
     }
+    // Caught from here on, and answered once the event loop runs, when the notes are up: a
+    // signal that came while they were being restored used to end the program unsaved.
+    watch_session_end();
     upgrade_settings_file();
     // The home-page shortcut is a Windows Internet shortcut file; Linux has none.
     setWindowTitle(kMainWindowTitle);
@@ -119,7 +122,6 @@ bool MainWindow::start() {
         hot_key_->register_alt_key(kKeysymN);  // a key held by another program stays silent
     }
     refresh_visible_notes();
-    watch_session_end();
     return true;
 }
 
