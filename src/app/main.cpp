@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -13,6 +14,22 @@
 #include "platform/paths.h"
 
 namespace {
+
+// Qt reports an unreachable display as a warning and then aborts naming its platform plug-in;
+// the user is told about the display instead. Installed only while Qt starts.
+void on_qt_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const char* platforms = std::getenv("QT_QPA_PLATFORM");
+    const bool fallback_follows = platforms != nullptr && std::strchr(platforms, ';') != nullptr;
+    if (!fallback_follows && kd::is_display_refusal(text.toStdString())) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "%s\n", kd::display_refused(display ? display : "").c_str());
+        std::_Exit(1);
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    if (type == QtFatalMsg) {
+        std::abort();
+    }
+}
 
 // --autostart on|off: the file only; the program does not start.
 int switch_autostart(bool on) {
@@ -59,7 +76,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    const QtMessageHandler qt_handler = qInstallMessageHandler(on_qt_message);
     QApplication qt_app(argc, argv);
+    qInstallMessageHandler(qt_handler);
     kd::Application app;
     int exit_code = 0;
     if (!app.start(exit_code, command.requests)) {
