@@ -69,11 +69,11 @@ void Application::connect_modules() {
     connect_themes(*main_window_, *themes_, *boxes_);
 }
 
-void Application::carry_out(const std::vector<InstanceRequest>& requests) {
+void Application::carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note) {
     for (InstanceRequest request : requests) {
         if (request == InstanceRequest::ShowAll) {
             main_window_->show_all();
-        } else if (request == InstanceRequest::NewNote) {
+        } else if (request == InstanceRequest::NewNote && !made_empty_note) {
             main_window_->on_hot_key();
         }
     }
@@ -114,11 +114,13 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     connect_modules();
+    // With no notes stored the start shows one empty note, which is the new note asked for.
+    const bool made_empty_note = store_->get_number_of_notes() <= 0;
     if (!main_window_->start()) {
         exit_code = 1;
         return false;
     }
-    carry_out(requests);
+    carry_out(requests, made_empty_note);
     return true;
 }
 

@@ -34,7 +34,7 @@ public:
 
 private:
     void connect_modules();
-    void carry_out(const std::vector<InstanceRequest>& requests);
+    void carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note);
 
     AppPaths paths_;
     std::unique_ptr<NoteStore> store_;

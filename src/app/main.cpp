@@ -9,6 +9,7 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
+#include "app/single_instance.h"
 #include "platform/autostart.h"
 #include "platform/display_check.h"
 #include "platform/paths.h"
@@ -54,10 +55,17 @@ int switch_autostart(bool on) {
 
 int main(int argc, char** argv) {
     kd::CommandLine command;
+    bool handed_over = false;
     {
-        // Only for reading the arguments: needs no display.
+        // Reading the arguments and handing them to a running copy need no display.
         QCoreApplication reader(argc, argv);
         command = kd::parse_command_line(QCoreApplication::arguments());
+        if (command.action == kd::CommandLine::Action::Run) {
+            handed_over = kd::SingleInstance().hand_over(command.requests);
+        }
+    }
+    if (handed_over) {
+        return 0;
     }
     switch (command.action) {
         case kd::CommandLine::Action::Print:

@@ -92,6 +92,17 @@ bool SingleInstance::claim(const std::vector<InstanceRequest>& requests) {
     return false;
 }
 
+bool SingleInstance::hand_over(const std::vector<InstanceRequest>& requests) {
+    QLockFile probe(socket_path_ + ".lock");
+    probe.setStaleLockTime(0);
+    if (probe.tryLock(0)) {
+        probe.unlock();
+        return false;
+    }
+    notify_running_copy(requests);
+    return true;
+}
+
 bool SingleInstance::notify_running_copy(const std::vector<InstanceRequest>& requests) {
     QElapsedTimer clock;
     clock.start();

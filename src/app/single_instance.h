@@ -33,6 +33,11 @@ public:
     // copy runs: it has been handed `requests`, and this copy should end.
     bool claim(const std::vector<InstanceRequest>& requests = {InstanceRequest::Activate});
 
+    // Before the program starts its windows: when another copy runs, hands it `requests` and
+    // returns true (this copy should end; no display is needed for that). False when no copy
+    // runs; claim() follows once the program is up.
+    bool hand_over(const std::vector<InstanceRequest>& requests);
+
 signals:
     // A later copy asked this one to come to the front.
     void activation_requested();

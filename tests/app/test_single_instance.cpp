@@ -82,6 +82,20 @@ TEST(SingleInstance, UnknownOrOverlongLinesAreIgnored) {
     EXPECT_EQ(woken.count(), 0);
 }
 
+TEST(SingleInstance, HandOverBeforeStartingReachesARunningCopyOnly) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/instance";
+    SingleInstance early(path);
+    EXPECT_FALSE(early.hand_over({InstanceRequest::NewNote})) << "no copy runs";
+    SingleInstance first(path);
+    ASSERT_TRUE(first.claim()) << "the look left no lock behind";
+    QSignalSpy asked(&first, &SingleInstance::new_note_requested);
+
+    SingleInstance later(path);
+    EXPECT_TRUE(later.hand_over({InstanceRequest::NewNote}));
+    EXPECT_TRUE(asked.wait(3000));
+}
+
 TEST(SingleInstance, SocketLivesInTheRuntimeFolderPerUser) {
     QTemporaryDir dir;
     qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
