@@ -13,7 +13,7 @@ if [ "$mode" = test ]; then
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
         xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick tint2 iproute2 procps
-        poppler-utils
+        poppler-utils desktop-file-utils
         avahi-daemon dbus-daemon dbus-bin util-linux
         clang libclang-rt-14-dev
     )

@@ -18,6 +18,7 @@
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/note_services.h"
+#include "platform/backup_files.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
@@ -60,13 +61,27 @@ Application::~Application() = default;
 void Application::connect_modules() {
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
+    QObject::connect(instance_.get(), &SingleInstance::new_note_requested, main_window_.get(),
+                     &MainWindow::on_hot_key);
+    QObject::connect(instance_.get(), &SingleInstance::show_all_requested, main_window_.get(),
+                     &MainWindow::show_all);
     connect_receiving(*main_window_, *receiving_);
     connect_reminders(*services_);
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_, *receiving_);
 }
 
-bool Application::start(int& exit_code) {
+void Application::carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note) {
+    for (InstanceRequest request : requests) {
+        if (request == InstanceRequest::ShowAll) {
+            main_window_->show_all();
+        } else if (request == InstanceRequest::NewNote && !made_empty_note) {
+            main_window_->on_hot_key();
+        }
+    }
+}
+
+bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requests) {
     QApplication::setApplicationName(kAppName);
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -81,10 +96,13 @@ bool Application::start(int& exit_code) {
     }
 
     instance_ = std::make_unique<SingleInstance>();
-    if (!instance_->claim()) {
+    if (!instance_->claim(requests)) {
         exit_code = 0;
         return false;
     }
+    // Only the copy that goes on to run keeps a backup, before its first write; a failed
+    // backup does not keep the user from their notes.
+    keep_backups(paths_.IniPath);
 
     ErrorReporter::set_handler([boxes = boxes_.get()](const std::string& message) {
         report_on_ui_thread(*boxes, message);
@@ -98,10 +116,13 @@ bool Application::start(int& exit_code) {
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     connect_modules();
+    // With no notes stored the start shows one empty note, which is the new note asked for.
+    const bool made_empty_note = store_->get_number_of_notes() <= 0;
     if (!main_window_->start()) {
         exit_code = 1;
         return false;
     }
+    carry_out(requests, made_empty_note);
     return true;
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
+#include "app/single_instance.h"
 #include "platform/paths.h"
 
 namespace kd {
@@ -15,7 +17,6 @@ class NoteFileCommands;
 class NoteReceiving;
 class NoteServices;
 class NoteStore;
-class SingleInstance;
 class ThemeCommands;
 
 class Application {
@@ -24,13 +25,16 @@ public:
     ~Application();
 
     // Runs the start-up steps. Returns false when the process must end at once; `exit_code`
-    // tells with which code (0 for a second copy, non-zero for a failure).
-    bool start(int& exit_code);
+    // tells with which code (0 for a second copy, non-zero for a failure). A second copy hands
+    // `requests` to the running one; the first copy carries them out once it is up.
+    bool start(int& exit_code,
+               const std::vector<InstanceRequest>& requests = {InstanceRequest::Activate});
 
     MainWindow* main_window() const { return main_window_.get(); }
 
 private:
     void connect_modules();
+    void carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note);
 
     AppPaths paths_;
     std::unique_ptr<NoteStore> store_;

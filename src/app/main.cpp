@@ -1,12 +1,95 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
 #include <QApplication>
+#include <QCoreApplication>
 
 #include "app/application.h"
+#include "app/command_line.h"
+#include "app/single_instance.h"
+#include "platform/autostart.h"
+#include "platform/display_check.h"
+#include "platform/paths.h"
+
+namespace {
+
+// Qt reports an unreachable display as a warning and then aborts naming its platform plug-in;
+// the user is told about the display instead. Installed only while Qt starts.
+void on_qt_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const char* platforms = std::getenv("QT_QPA_PLATFORM");
+    const bool fallback_follows = platforms != nullptr && std::strchr(platforms, ';') != nullptr;
+    if (!fallback_follows && kd::is_display_refusal(text.toStdString())) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "%s\n", kd::display_refused(display ? display : "").c_str());
+        std::_Exit(1);
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    if (type == QtFatalMsg) {
+        std::abort();
+    }
+}
+
+// --autostart on|off: the file only; the program does not start.
+int switch_autostart(bool on) {
+    std::error_code ec;
+    std::string program = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    if (ec || program.empty()) {
+        program = "korvadesk";
+    }
+    const std::string folder =
+        kd::config_folder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), ".");
+    std::string error;
+    if (!kd::set_autostart(folder, on, program, error)) {
+        std::fprintf(stderr, "korvadesk: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s %s\n", on ? "Korvadesk will start when you log in:" : "Removed",
+                kd::autostart_file(folder).c_str());
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    kd::CommandLine command;
+    bool handed_over = false;
+    {
+        // Reading the arguments and handing them to a running copy need no display.
+        QCoreApplication reader(argc, argv);
+        command = kd::parse_command_line(QCoreApplication::arguments());
+        if (command.action == kd::CommandLine::Action::Run) {
+            handed_over = kd::SingleInstance().hand_over(command.requests);
+        }
+    }
+    if (handed_over) {
+        return 0;
+    }
+    switch (command.action) {
+        case kd::CommandLine::Action::Print:
+            std::fputs(command.output.toLocal8Bit().constData(), stdout);
+            return 0;
+        case kd::CommandLine::Action::Fail:
+            std::fputs(command.output.toLocal8Bit().constData(), stderr);
+            return command.exit_code;
+        case kd::CommandLine::Action::Autostart:
+            return switch_autostart(command.autostart_on);
+        case kd::CommandLine::Action::Run:
+            break;
+    }
+    if (const std::string problem = kd::display_problem(); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
+    }
+
+    const QtMessageHandler qt_handler = qInstallMessageHandler(on_qt_message);
     QApplication qt_app(argc, argv);
+    qInstallMessageHandler(qt_handler);
     kd::Application app;
     int exit_code = 0;
-    if (!app.start(exit_code)) {
+    if (!app.start(exit_code, command.requests)) {
         return exit_code;
     }
     return qt_app.exec();

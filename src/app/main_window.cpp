@@ -92,6 +92,9 @@ bool MainWindow::start() {
     if (!claim_settings_file()) {
         return false;
     }
+    // Caught from here on, and answered once the event loop runs, when the notes are up: a
+    // signal that came while they were being restored used to end the program unsaved.
+    watch_session_end();
     upgrade_settings_file();
     // The home-page shortcut is a Windows Internet shortcut file; Linux has none.
     setWindowTitle(kMainWindowTitle);
@@ -119,7 +122,6 @@ bool MainWindow::start() {
         hot_key_->register_alt_key(kKeysymN);  // a key held by another program stays silent
     }
     refresh_visible_notes();
-    watch_session_end();
     return true;
 }
 
@@ -428,6 +430,11 @@ void MainWindow::on_hot_key() {
 }
 
 void MainWindow::activate_from_second_copy() {
+    // Without a tray there is no other way back to hidden notes: starting the program again
+    // is how the user asks for them.
+    if (!closed_ && !QSystemTrayIcon::isSystemTrayAvailable()) {
+        show_all();
+    }
     // The main window is never shown; the user started the program again to see their
     // notes, so bring the visible ones to the front.
     for (NoteWindow* note : notes()) {

@@ -3,33 +3,16 @@
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
-#include <QPainter>
-#include <QPixmap>
 #include <QTimer>
 
 #include "app/main_window.h"
+#include "app/tray_pictures.h"
 #include "note/note_window.h"
 
 namespace kd {
 
-namespace {
-
-// The small check mark the menu items carry.
-QIcon mark_icon() {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 110, 40), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
-    return QIcon(pm);
-}
-
-}  // namespace
-
 void MainWindow::build_tray() {
     menu_ = new QMenu(this);
-    const QIcon mark = mark_icon();
     for (const TrayMenuItem& item : kTrayMenuItems) {
         if (item.id == kSeparator) {
             menu_->addSeparator();
@@ -37,7 +20,7 @@ void MainWindow::build_tray() {
         }
         QAction* action = menu_->addAction(QString::fromUtf8(item.caption));
         action->setData(item.id);
-        action->setIcon(mark);
+        action->setIcon(tray_picture(item.id));
         action->setIconVisibleInMenu(true);
         const int id = item.id;
         connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
@@ -79,11 +62,10 @@ void MainWindow::set_command_available(int id, bool available) {
 }
 
 void MainWindow::sync_menu() {
-    static const QIcon mark = mark_icon();
     for (auto it = actions_.begin(); it != actions_.end(); ++it) {
         menu_state_.set_available(it.key(), command_available(it.key()));
         it.value()->setEnabled(menu_state_.enabled(it.key()));
-        it.value()->setIcon(menu_state_.marked(it.key()) ? mark : QIcon());
+        it.value()->setIcon(menu_state_.marked(it.key()) ? tray_picture(it.key()) : QIcon());
     }
 }
 

@@ -33,6 +33,7 @@ inline constexpr const char* kMsgAttack =
 // Said once on standard error where the desktop offers no notification area.
 inline constexpr const char* kMsgNoTray =
     "Korvadesk: this desktop has no notification area (system tray); the program runs "
-    "without its tray icon. Press Alt+N for a new note.";
+    "without its tray icon. Press Alt+N or run 'korvadesk --new-note' for a new note, and "
+    "'korvadesk --show-all' for hidden notes.";
 
 }  // namespace kd

@@ -10,7 +10,23 @@
 namespace kd {
 
 namespace {
-constexpr const char kActivateMessage[] = "activate\n";
+constexpr const char kActivateMessage[] = "activate";
+constexpr const char kNewNoteMessage[] = "new-note";
+constexpr const char kShowAllMessage[] = "show-all";
+// A request line is a word; a peer that sends more is not one of ours.
+constexpr qint64 kMaxRequestBytes = 256;
+
+const char* message_of(InstanceRequest request) {
+    switch (request) {
+        case InstanceRequest::NewNote:
+            return kNewNoteMessage;
+        case InstanceRequest::ShowAll:
+            return kShowAllMessage;
+        case InstanceRequest::Activate:
+            break;
+    }
+    return kActivateMessage;
+}
 // The first copy may still be between taking its lock and listening.
 constexpr int kConnectPatienceMs = 3000;
 }  // namespace
@@ -33,8 +49,11 @@ SingleInstance::SingleInstance(QString socket_path, QObject* parent)
         while (QLocalSocket* peer = server_.nextPendingConnection()) {
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
             connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                if (peer->readAll().contains("activate")) {
-                    emit activation_requested();
+                while (peer->canReadLine()) {
+                    serve_line(peer->readLine(kMaxRequestBytes).trimmed());
+                }
+                if (peer->bytesAvailable() > kMaxRequestBytes) {
+                    peer->abort();
                 }
             });
         }
@@ -48,7 +67,17 @@ SingleInstance::~SingleInstance() {
     }
 }
 
-bool SingleInstance::claim() {
+void SingleInstance::serve_line(const QByteArray& line) {
+    if (line == kActivateMessage) {
+        emit activation_requested();
+    } else if (line == kNewNoteMessage) {
+        emit new_note_requested();
+    } else if (line == kShowAllMessage) {
+        emit show_all_requested();
+    }
+}
+
+bool SingleInstance::claim(const std::vector<InstanceRequest>& requests) {
     lock_ = std::make_unique<QLockFile>(socket_path_ + ".lock");
     // A lock left by a process that no longer runs is taken over (Qt checks the owner's pid).
     lock_->setStaleLockTime(0);
@@ -59,18 +88,31 @@ bool SingleInstance::claim() {
         server_.listen(socket_path_);
         return true;
     }
-    notify_running_copy();
+    notify_running_copy(requests);
     return false;
 }
 
-bool SingleInstance::notify_running_copy() {
+bool SingleInstance::hand_over(const std::vector<InstanceRequest>& requests) {
+    QLockFile probe(socket_path_ + ".lock");
+    probe.setStaleLockTime(0);
+    if (probe.tryLock(0)) {
+        probe.unlock();
+        return false;
+    }
+    notify_running_copy(requests);
+    return true;
+}
+
+bool SingleInstance::notify_running_copy(const std::vector<InstanceRequest>& requests) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kConnectPatienceMs) {
         QLocalSocket socket;
         socket.connectToServer(socket_path_);
         if (socket.waitForConnected(500)) {
-            socket.write(kActivateMessage);
+            for (InstanceRequest request : requests) {
+                socket.write(QByteArray(message_of(request)) + '\n');
+            }
             socket.waitForBytesWritten(1000);
             socket.disconnectFromServer();
             return true;

@@ -1,5 +1,5 @@
 // One Korvadesk per user: the first copy listens on a local socket, a later copy asks it to
-// come to the front and ends.
+// come to the front (or to make a note, or to show all notes) and ends.
 #pragma once
 
 #include <QLocalServer>
@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 namespace kd {
 
@@ -18,6 +19,9 @@ QString instance_folder();
 // "<folder>/Korvadesk Application-<uid>": per user, so two users never meet.
 QString instance_socket_path();
 
+// What a later copy asks of the running one; one line each on the socket.
+enum class InstanceRequest { Activate, NewNote, ShowAll };
+
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -26,15 +30,24 @@ public:
     ~SingleInstance() override;
 
     // True when this process is the first copy (and now serves the socket). False when another
-    // copy runs: it has been asked to come to the front, and this copy should end.
-    bool claim();
+    // copy runs: it has been handed `requests`, and this copy should end.
+    bool claim(const std::vector<InstanceRequest>& requests = {InstanceRequest::Activate});
+
+    // Before the program starts its windows: when another copy runs, hands it `requests` and
+    // returns true (this copy should end; no display is needed for that). False when no copy
+    // runs; claim() follows once the program is up.
+    bool hand_over(const std::vector<InstanceRequest>& requests);
 
 signals:
     // A later copy asked this one to come to the front.
     void activation_requested();
+    // A later copy was started with --new-note or --show-all.
+    void new_note_requested();
+    void show_all_requested();
 
 private:
-    bool notify_running_copy();
+    bool notify_running_copy(const std::vector<InstanceRequest>& requests);
+    void serve_line(const QByteArray& line);
 
     QString socket_path_;
     std::unique_ptr<QLockFile> lock_;

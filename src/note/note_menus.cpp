@@ -14,20 +14,49 @@
 #include "store/note_lists.h"
 #include "store/note_store.h"
 
+// Resources of a static library must be registered by hand (the pictures were missing from
+// the program's menus without it).
+static void init_menu_resources() {
+    Q_INIT_RESOURCE(note_menu);
+}
+
 namespace kd {
 
 namespace nm = note_menu;
 
 namespace {
 
-// Item pictures, compiled in from resources/menu.
-// Every note builds its menus; the pictures are read from the resources once.
+// Freedesktop icon names of the item pictures; our own drawings stand in where the desktop's
+// theme has none (expiry has no standard picture).
+QString theme_name_of(const QString& picture) {
+    static const QHash<QString, QString> names{{"font", "preferences-desktop-font"},
+                                               {"colour", "format-text-color"},
+                                               {"alarm", "appointment-soon"},
+                                               {"send", "mail-send"},
+                                               {"reply", "mail-reply-sender"},
+                                               {"print", "document-print"},
+                                               {"hide", "view-hidden"},
+                                               {"delete", "edit-delete"},
+                                               {"roll_up", "go-up"},
+                                               {"roll_down", "go-down"},
+                                               {"one_person", "avatar-default"},
+                                               {"group", "system-users"}};
+    return names.value(picture);
+}
+
+// Item pictures: the theme's, else compiled in from resources/menu.
+// Every note builds its menus; the pictures are looked up once.
 QIcon menu_icon(const char* name) {
     static QHash<QString, QIcon> loaded;
     const QString key = QLatin1String(name);
     auto it = loaded.find(key);
-    if (it == loaded.end())
-        it = loaded.insert(key, QIcon(QStringLiteral(":/menu/%1.xpm").arg(key)));
+    if (it == loaded.end()) {
+        if (loaded.isEmpty())
+            init_menu_resources();
+        const QIcon own(QStringLiteral(":/menu/%1.xpm").arg(key));
+        const QString theme_name = theme_name_of(key);
+        it = loaded.insert(key, theme_name.isEmpty() ? own : QIcon::fromTheme(theme_name, own));
+    }
     return *it;
 }
 

@@ -5,9 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/single_instance.h"
 
@@ -46,6 +48,52 @@ TEST(SingleInstance, LeftoversOfACrashedCopyDoNotBlockTheNext) {
 
     SingleInstance fresh(path);
     EXPECT_TRUE(fresh.claim());
+}
+
+TEST(SingleInstance, RequestsOfALaterCopyReachTheFirstInOrder) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/instance";
+    SingleInstance first(path);
+    ASSERT_TRUE(first.claim());
+    QStringList seen;
+    QObject::connect(&first, &SingleInstance::new_note_requested, [&] { seen << "new"; });
+    QObject::connect(&first, &SingleInstance::show_all_requested, [&] { seen << "show"; });
+    QObject::connect(&first, &SingleInstance::activation_requested, [&] { seen << "activate"; });
+
+    SingleInstance second(path);
+    EXPECT_FALSE(second.claim({InstanceRequest::ShowAll, InstanceRequest::NewNote}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 2; }, 3000));
+    EXPECT_EQ(seen, QStringList({"show", "new"})) << "no plain activation besides";
+}
+
+TEST(SingleInstance, UnknownOrOverlongLinesAreIgnored) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/instance";
+    SingleInstance first(path);
+    ASSERT_TRUE(first.claim());
+    QSignalSpy woken(&first, &SingleInstance::activation_requested);
+    QLocalSocket peer;
+    peer.connectToServer(path);
+    ASSERT_TRUE(peer.waitForConnected(1000));
+    peer.write("activatex\n" + QByteArray(4096, 'a'));
+    peer.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return peer.state() != QLocalSocket::ConnectedState; }, 3000))
+        << "a peer that floods the channel is dropped";
+    EXPECT_EQ(woken.count(), 0);
+}
+
+TEST(SingleInstance, HandOverBeforeStartingReachesARunningCopyOnly) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/instance";
+    SingleInstance early(path);
+    EXPECT_FALSE(early.hand_over({InstanceRequest::NewNote})) << "no copy runs";
+    SingleInstance first(path);
+    ASSERT_TRUE(first.claim()) << "the look left no lock behind";
+    QSignalSpy asked(&first, &SingleInstance::new_note_requested);
+
+    SingleInstance later(path);
+    EXPECT_TRUE(later.hand_over({InstanceRequest::NewNote}));
+    EXPECT_TRUE(asked.wait(3000));
 }
 
 TEST(SingleInstance, SocketLivesInTheRuntimeFolderPerUser) {
