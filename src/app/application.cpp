@@ -73,6 +73,7 @@ void Application::connect_modules() {
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_, *receiving_);
     connect_small_dialogs(*main_window_, *boxes_);
+    connect_settings(*main_window_, *receiving_, *themes_);
 }
 
 bool Application::start(int& exit_code) {
