@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -14,13 +15,17 @@
 #include "app/main_window.h"
 #include "app/tray_menu.h"
 #include "dialogs/about_box.h"
+#include "dialogs/general_settings_page.h"
 #include "dialogs/password_dialog.h"
+#include "dialogs/settings_dialog.h"
+#include "net/note_receiving.h"
 #include "note/note_window.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/modal_answerer.h"
 #include "support/test_services.h"
+#include "themes/theme_commands.h"
 
 namespace kd {
 namespace {
@@ -77,6 +82,28 @@ TEST_F(DialogWiringTest, AboutIsOfferedAndGreyedWhileItsBoxIsOpen) {
     EXPECT_TRUE(greyed_while_open);
     EXPECT_EQ(caption, "Korvadesk 5.lan");
     EXPECT_TRUE(w.tray_action(kCmdAbout)->isEnabled());
+}
+
+TEST_F(DialogWiringTest, SettingsSaveReachesTheRunningProgram) {
+    MainWindow& w = start();
+    NoteReceiving receiving(w, ts_.services);
+    ThemeCommands themes(ts_.services);
+    connect_settings(w, receiving, themes);
+    ASSERT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
+    ASSERT_TRUE(ts_.services.show_scroll_bar());
+    bool greyed_while_open = false;
+    test::answer_modal<SettingsDialog>([&](SettingsDialog* d) {
+        greyed_while_open = !w.tray_action(kCmdSettings)->isEnabled();
+        d->general_page()->scroll_bar()->set_yes(false);
+        d->general_page()->hot_key_box()->setChecked(true);
+        d->save();
+    });
+    w.run_command(kCmdSettings);
+    EXPECT_TRUE(greyed_while_open);
+    EXPECT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
+    EXPECT_FALSE(ts_.services.show_scroll_bar());
+    EXPECT_FALSE(w.hot_key_registered());
+    EXPECT_EQ(NoteStore(app_paths()).get_show_scroll_bar(), "No");
 }
 
 TEST_F(DialogWiringTest, ShowAllWithTheLockAsksForThePassword) {
