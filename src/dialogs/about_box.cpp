@@ -1,5 +1,6 @@
 #include "dialogs/about_box.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -67,6 +68,7 @@ AboutBox::AboutBox(const Clock& clock, QWidget* parent) : QDialog(parent) {
         new QLabel(QString::fromStdString(sdl::year_line(clock.local_now().tm_year + 1900)), this);
     home_field_ = new QLineEdit(QString::fromUtf8(sdl::kHomePage), this);
     home_field_->setReadOnly(true);
+    home_field_->setMinimumWidth(home_field_->fontMetrics().horizontalAdvance(sdl::kHomePage) + 16);
     QPalette p = home_field_->palette();
     p.setColor(QPalette::Base, kHomePageBack);
     home_field_->setPalette(p);
@@ -75,8 +77,9 @@ AboutBox::AboutBox(const Clock& clock, QWidget* parent) : QDialog(parent) {
                              QUrl(QStringLiteral("mailto:") + sdl::kContactAddress), this);
     auto* close = new QPushButton(QString::fromUtf8(sdl::kClose), this);
     close->setDefault(true);
+    close->setFocus();
     auto* icon = new QLabel(this);
-    icon->setPixmap(windowIcon().pixmap(48, 48));
+    icon->setPixmap(QApplication::windowIcon().pixmap(48, 48));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(icon, 0, 0, 3, 1, Qt::AlignTop);
