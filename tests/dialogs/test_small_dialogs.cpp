@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -15,6 +16,7 @@
 #include <QTextList>
 
 #include "dialogs/about_box.h"
+#include "dialogs/busy_window.h"
 #include "dialogs/paragraph_dialog.h"
 #include "dialogs/password_dialog.h"
 #include "dialogs/program_dialogs.h"
@@ -205,6 +207,20 @@ TEST_F(SmallDialogsTest, AboutBoxShowsProductYearAndOpensItsLinks) {
     EXPECT_EQ(opened[0][0].toUrl(), QUrl(QString::fromUtf8(sdl::kHomePage)));
     EXPECT_EQ(opened[1][0].toUrl().scheme(), "mailto");
     EXPECT_EQ(opened[1][0].toUrl().path(), sdl::kContactAddress);
+}
+
+TEST(BusyWindowLook, CaptionLinesAndBottomRightCorner) {
+    BusyWindow busy;
+    EXPECT_EQ(busy.windowTitle(), " Korvadesk 5.lan");
+    busy.set_texts("Reading network", "Please wait");
+    busy.set_texts("Checking email", "");
+    EXPECT_EQ(busy.first_line(), "Checking email");
+    EXPECT_EQ(busy.second_line(), "");
+    busy.show_at_work_area_corner();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&busy));
+    const QRect area = busy.screen()->availableGeometry();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return busy.frameGeometry().bottomRight() == area.bottomRight(); }));
 }
 
 TEST(ParagraphIntoBody, BlockFormatAndBulletTravelBothWays) {
