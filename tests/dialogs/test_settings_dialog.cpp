@@ -20,6 +20,7 @@
 #include "dialogs/general_settings_page.h"
 #include "dialogs/network_settings_page.h"
 #include "dialogs/password_dialog.h"
+#include "dialogs/send_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "net/identity.h"
 #include "support/app_paths_in.h"
@@ -202,6 +203,20 @@ TEST_F(SettingsDialogTest, EnterAndEscapeInsideAPageDoNothing) {
     QTest::keyClick(width, Qt::Key_Escape);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(store().get_default_title(), "");
+}
+
+TEST_F(SettingsDialogTest, ManagerButtonOpensTheSendDialogWithoutANote) {
+    auto d = open();
+    bool manager = false;
+    test::answer_modal<SendDialog>([&](SendDialog* s) {
+        manager = !s->sender_kind_box()->isEnabled() && !s->send_button()->isEnabled();
+        s->reject();
+    });
+    d->network_page()->manager_button()->click();
+    EXPECT_TRUE(manager);
+    QSignalSpy organize(d.get(), &SettingsDialog::organize_themes_requested);
+    d->default_note_page()->organize_button()->click();
+    EXPECT_EQ(organize.count(), 1);
 }
 
 TEST_F(SettingsDialogTest, CustomTitleSelectsItsRadioAndDateEmptiesIt) {
