@@ -9,10 +9,12 @@
 #include <QThread>
 
 #include "app/app_texts.h"
+#include "app/dialog_wiring.h"
 #include "app/main_window.h"
 #include "app/reminder_commands.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
+#include "dialogs/program_dialogs.h"
 #include "dialogs/send_dialog_service.h"
 #include "files/note_file_commands.h"
 #include "net/note_receiving.h"
@@ -43,6 +45,12 @@ void report_on_ui_thread(MessageBoxes& boxes, const std::string& message) {
     }
 }
 
+// The notes' title and paragraph commands and "Save theme as" use the program's own dialogs.
+void use_program_dialogs(NoteServices& services, ThemeCommands& themes, MessageBoxes& boxes) {
+    services.set_dialogs(std::make_unique<ProgramDialogs>(boxes));
+    themes.set_name_entry(std::make_unique<TextEntryThemeName>());
+}
+
 }  // namespace
 
 bool sockets_available() {
@@ -69,6 +77,8 @@ void Application::connect_modules() {
     connect_reminders(*services_);
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_, *receiving_);
+    connect_small_dialogs(*main_window_, *boxes_);
+    connect_settings(*main_window_, *receiving_, *themes_);
 }
 
 void Application::carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note) {
@@ -113,6 +123,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     services_->set_sending(sending_.get());
     file_commands_ = std::make_unique<NoteFileCommands>(*services_);
     themes_ = std::make_unique<ThemeCommands>(*services_);
+    use_program_dialogs(*services_, *themes_, *boxes_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     connect_modules();

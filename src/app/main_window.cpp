@@ -423,6 +423,13 @@ bool MainWindow::hot_key_registered() const {
     return hot_key_->is_registered();
 }
 
+void MainWindow::retake_hot_key(bool take) {
+    hot_key_->unregister();
+    if (take) {
+        hot_key_->register_alt_key(kKeysymN);
+    }
+}
+
 void MainWindow::on_hot_key() {
     if (!busy_ && !closed_) {
         new_note();

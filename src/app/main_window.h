@@ -103,6 +103,8 @@ public:
     void on_tray_activated(QSystemTrayIcon::ActivationReason reason);
 
     bool hot_key_registered() const;
+    // Gives the hot key up, and takes it again when `take` is set (settings saved).
+    void retake_hot_key(bool take);
     // The hot key was pressed.
     void on_hot_key();
 

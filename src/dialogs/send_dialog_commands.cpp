@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -12,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "dialogs/send_dialog.h"
+#include "dialogs/text_entry_dialog.h"
 #include "net/identity.h"
 #include "net/neighbourhood.h"
 #include "net/note_sending.h"
@@ -88,14 +88,7 @@ void SendDialog::select_group(int index) {
 }
 
 std::optional<std::string> SendDialog::ask_group_name() {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, QString::fromUtf8(sd::kGroupNameCaption),
-                                               QString(), QLineEdit::Normal, QString(), &ok);
-    const std::string name = text.trimmed().toStdString();
-    if (!ok || name.empty()) {
-        return std::nullopt;
-    }
-    return name;
+    return TextEntryDialog::ask(small_dialogs::TextEntryMode::GroupName, std::string(), this);
 }
 
 void SendDialog::save_group() {

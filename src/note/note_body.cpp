@@ -61,7 +61,7 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
         QColor chosen = QColorDialog::getColor(initial, this);
         return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
     };
-    // Until the paragraph dialog exists the current format is applied unchanged.
+    // The note window hands the paragraph dialog in; alone, the body keeps the format.
     paragraph_editor_ = [](const QTextBlockFormat& current) -> std::optional<QTextBlockFormat> {
         return current;
     };

@@ -70,6 +70,9 @@ public:
     // returns nothing on Cancel.
     using FontChooser = std::function<std::optional<QFont>(const QFont& initial)>;
     using ColourChooser = std::function<std::optional<QColor>(const QColor& initial)>;
+    // The editor sees whether the caret's paragraph has the bullet style in this property of
+    // the format, and may change it there.
+    static constexpr int kBulletProperty = QTextFormat::UserProperty + 40;
     using ParagraphEditor =
         std::function<std::optional<QTextBlockFormat>(const QTextBlockFormat& current)>;
     void set_font_chooser(FontChooser f) { font_chooser_ = std::move(f); }

@@ -36,6 +36,10 @@ void for_each_format(const QTextDocument& doc, int start, int end, Visit&& visit
     }
 }
 
+bool is_bullet_list(const QTextList* list) {
+    return list != nullptr && list->format().style() == QTextListFormat::ListDisc;
+}
+
 }  // namespace
 
 // ---- Formatting helpers ---------------------------------------------------------------
@@ -237,16 +241,25 @@ void NoteBody::right_command() {
 
 void NoteBody::paragraph_command() {
     QTextCursor c = textCursor();
-    auto edited = paragraph_editor_(c.blockFormat());
+    const bool bullet = is_bullet_list(c.currentList());
+    QTextBlockFormat current = c.blockFormat();
+    current.setProperty(kBulletProperty, bullet);
+    auto edited = paragraph_editor_(current);
     if (!edited)
         return;
+    const bool wanted =
+        edited->hasProperty(kBulletProperty) ? edited->boolProperty(kBulletProperty) : bullet;
+    edited->clearProperty(kBulletProperty);
+    c.beginEditBlock();
     c.mergeBlockFormat(*edited);
+    if (wanted != bullet)
+        bullet_command();
+    c.endEditBlock();
 }
 
 void NoteBody::bullet_command() {
     QTextCursor c = textCursor();
-    QTextList* list = c.currentList();
-    bool is_bullet = list != nullptr && list->format().style() == QTextListFormat::ListDisc;
+    bool is_bullet = is_bullet_list(c.currentList());
     c.beginEditBlock();
     if (is_bullet) {
         QTextBlock last = document()->findBlock(c.selectionEnd());

@@ -2,7 +2,6 @@
 
 #include <QColorDialog>
 #include <QFontDialog>
-#include <QInputDialog>
 
 #include "note/note_menus_model.h"
 #include "store/note_store.h"
@@ -20,18 +19,15 @@ std::optional<QColor> NoteDialogs::choose_colour(QWidget* parent, const QColor& 
     return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
 }
 
-// Until the program's own text-entry dialog exists: the same caption, OK only with text.
-std::optional<std::string> NoteDialogs::edit_title(QWidget* parent, const std::string& initial) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, note_menu::kEditTitleCaption, QString(), QLineEdit::Normal,
-                              QString::fromStdString(initial), &ok);
-    if (!ok)
-        return std::nullopt;
-    const std::string entered = note_menu::trimmed(text.toStdString());
-    if (entered.empty())
-        return std::nullopt;
-    return entered;
+// The program's text-entry dialog lives above the notes and is handed in; alone, a note's
+// title is not edited.
+std::optional<std::string> NoteDialogs::edit_title(QWidget*, const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<QTextBlockFormat> NoteDialogs::edit_paragraph(QWidget*,
+                                                            const QTextBlockFormat& current) {
+    return current;
 }
 
 NoteServices::NoteServices(const NoteStore& store, const Clock& clock, MessageBoxes& boxes,

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QObject>
 #include <QSet>
+#include <QTextBlockFormat>
 
 #include <memory>
 #include <optional>
@@ -37,6 +38,10 @@ public:
     virtual std::optional<QColor> choose_colour(QWidget* parent, const QColor& initial);
     // The title text; nothing for Cancel or for a text of blanks only.
     virtual std::optional<std::string> edit_title(QWidget* parent, const std::string& initial);
+    // The paragraph dialog over the format of the caret's paragraph (its bullet state in
+    // NoteBody::kBulletProperty); the standard one hands the format back unchanged.
+    virtual std::optional<QTextBlockFormat> edit_paragraph(QWidget* parent,
+                                                           const QTextBlockFormat& current);
 };
 
 // The sending side, which lives above the notes.

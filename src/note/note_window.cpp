@@ -111,6 +111,9 @@ void NoteWindow::build_children() {
     body_->set_notifier([this](const QString& text) {
         services_.boxes().tell(body_, QMessageBox::Information, text);
     });
+    body_->set_paragraph_editor([this](const QTextBlockFormat& current) {
+        return services_.dialogs().edit_paragraph(this, current);
+    });
     connect(&services_, &NoteServices::show_scroll_bar_changed, body_,
             &NoteBody::set_scroll_bar_flag);
     store_body_look(pending_body_look_);

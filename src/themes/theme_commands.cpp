@@ -1,7 +1,6 @@
 #include "themes/theme_commands.h"
 
 #include <QAction>
-#include <QInputDialog>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -25,25 +24,11 @@ QString menu_text(const std::string& name) {
     return QString::fromStdString(name).replace('&', QStringLiteral("&&"));
 }
 
-std::string trimmed_name(const QString& text) {
-    return text.trimmed().toStdString();
-}
-
 }  // namespace
 
-// Until the program's own text-entry dialog exists: the same caption; OK with blanks only
-// keeps asking, as that dialog stays open.
-std::optional<std::string> ThemeNameEntry::ask(QWidget* parent) {
-    QString text;
-    for (;;) {
-        bool ok = false;
-        text = QInputDialog::getText(parent, theme_texts::kSaveThemeAsCaption, QString(),
-                                     QLineEdit::Normal, text, &ok);
-        if (!ok)
-            return std::nullopt;
-        if (!text.trimmed().isEmpty())
-            return trimmed_name(text);
-    }
+// The program's text-entry dialog lives above the themes and is handed in; alone, no name.
+std::optional<std::string> ThemeNameEntry::ask(QWidget*) {
+    return std::nullopt;
 }
 
 bool apply_theme(NoteWindow& note, int number) {

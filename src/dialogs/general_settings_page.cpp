@@ -1,0 +1,158 @@
+#include "dialogs/general_settings_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+#include "dialogs/password_dialog.h"
+#include "dialogs/settings_rules.h"
+#include "dialogs/settings_texts.h"
+#include "note/note_services.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "reminders/note_stamp.h"
+#include "store/note_store.h"
+
+namespace kd {
+
+namespace st = settings_texts;
+namespace sr = settings_rules;
+
+namespace {
+
+QString text(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+}  // namespace
+
+GeneralSettingsPage::GeneralSettingsPage(NoteServices& services, QWidget* parent)
+    : SettingsPage(parent), services_(services) {
+    build();
+    read_settings();
+    connect(date_format_, &QComboBox::currentIndexChanged, this,
+            &GeneralSettingsPage::show_date_example);
+    connect(lock_, &QCheckBox::toggled, this, &GeneralSettingsPage::lock_toggled);
+}
+
+void GeneralSettingsPage::build() {
+    date_format_ = new QComboBox(this);
+    for (const char* format : st::kDateFormats)
+        date_format_->addItem(text(format));
+    date_format_->setToolTip(text(st::kTipDateFormat));
+    date_label_ = new QLabel(this);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(date_label_, 0, 0);
+    grid->addWidget(date_format_, 0, 1);
+    int row = 1;
+    const auto add_pair = [&](const char* label, const char* tip) {
+        auto* pair = new YesNoPair(this);
+        pair->set_tip(text(tip));
+        grid->addWidget(new QLabel(text(label), this), row, 0);
+        grid->addWidget(pair, row++, 1);
+        return pair;
+    };
+    scroll_bar_ = add_pair(st::kScrollBar, st::kTipScrollBar);
+    close_button_ = add_pair(st::kCloseButton, st::kTipCloseButton);
+    close_menu_ = add_pair(st::kCloseMenu, st::kTipCloseMenu);
+    confirm_delete_ = add_pair(st::kConfirmDelete, st::kTipConfirmDelete);
+    task_bar_ = add_pair(st::kTaskBar, st::kTipTaskBar);
+    random_themes_ = add_pair(st::kRandomThemes, st::kTipRandomThemes);
+    lock_ = new QCheckBox(text(st::kLock), this);
+    lock_->setToolTip(text(st::kTipLock));
+    password_ = new QLineEdit(this);
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setMaxLength(small_dialogs::kPasswordMaxLength);
+    password_->setEnabled(false);
+    password_->setToolTip(text(st::kTipPassword));
+    grid->addWidget(lock_, row, 0);
+    grid->addWidget(password_, row++, 1);
+    hot_key_ = new QCheckBox(text(st::kHotKey), this);
+    hot_key_->setToolTip(text(st::kTipHotKey));
+    grid->addWidget(hot_key_, row++, 0, 1, 2);
+    grid->setRowStretch(row, 1);
+}
+
+void GeneralSettingsPage::read_settings() {
+    const NoteStore& store = services_.store();
+    // The store's getter writes the first format when none is stored.
+    const int format = sr::date_format_index(store.get_default_date_format());
+    date_format_->setCurrentIndex(format);
+    show_date_example();
+    scroll_bar_->set_yes(sr::yes_unless_other(store.get_show_scroll_bar()));
+    close_button_->set_yes(sr::yes_unless_other(store.get_show_close_button()));
+    close_menu_->set_yes(sr::yes_only_when_yes(store.get_disable_close_menu()));
+    confirm_delete_->set_yes(sr::yes_only_when_yes(store.get_ask_before_delete()));
+    task_bar_->set_yes(sr::yes_when_set(store.get_show_task_bar()));
+    random_themes_->set_yes(sr::yes_when_set(store.get_random_themes()));
+    hot_key_->setChecked(store.get_disable_hotkey() == store_texts::kYes);
+    const bool locked = setting_rules::show_all_locked(store.get_show_all_password_yes_no());
+    set_lock_checked(locked);
+    password_->setText(locked ? QString::fromStdString(store.get_show_all_notes_password())
+                              : QString());
+}
+
+void GeneralSettingsPage::show_date_example() {
+    const std::optional<NoteStamp> today = stamp_from_time(services_.clock().now());
+    const std::string example =
+        today ? format_display_date(date_format_->currentText().toStdString(), *today) : "";
+    date_label_->setText(text(st::kDateFormatBefore) + QString::fromStdString(example) +
+                         text(st::kDateFormatAfter));
+}
+
+void GeneralSettingsPage::set_lock_checked(bool checked) {
+    const QSignalBlocker block(lock_);
+    lock_->setChecked(checked);
+}
+
+void GeneralSettingsPage::lock_toggled(bool checked) {
+    const NoteStore& store = services_.store();
+    if (checked) {
+        PasswordDialog dialog(small_dialogs::PasswordMode::Set, services_.boxes(), this);
+        if (dialog.exec() != QDialog::Accepted) {
+            set_lock_checked(false);
+            return;
+        }
+        password_->setText(QString::fromStdString(dialog.password()));
+        store.set_show_all_password(store_texts::kYes, dialog.password());
+        return;
+    }
+    if (password_->text().isEmpty())
+        return;
+    const std::string stored = store.get_show_all_notes_password();
+    PasswordDialog dialog(small_dialogs::PasswordMode::Check, services_.boxes(), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        set_lock_checked(true);
+        return;
+    }
+    if (dialog.password() != stored) {
+        set_lock_checked(true);
+        services_.boxes().tell(this, QMessageBox::Critical, text(st::kWrongPassword));
+        return;
+    }
+    password_->clear();
+    store.set_show_all_password(store_texts::kNo, "");
+}
+
+bool GeneralSettingsPage::apply() {
+    sr::GeneralValues v;
+    v.date_format = date_format_->currentText().toStdString();
+    v.scroll_bar = scroll_bar_->is_yes();
+    v.task_bar = task_bar_->is_yes();
+    v.close_button = close_button_->is_yes();
+    v.disable_hotkey = hot_key_->isChecked();
+    v.ask_before_delete = confirm_delete_->is_yes();
+    v.disable_close_menu = close_menu_->is_yes();
+    v.random_themes = random_themes_->is_yes();
+    v.lock_checked = lock_->isChecked();
+    sr::apply_general(services_.store(), v);
+    services_.set_show_scroll_bar(v.scroll_bar);
+    emit hot_key_applied(!v.disable_hotkey);
+    return true;
+}
+
+}  // namespace kd

@@ -1,0 +1,140 @@
+// The tray's About and the Show-all lock with the real dialogs, on the test's X display and a
+// settings file in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "app/dialog_wiring.h"
+#include "app/main_window.h"
+#include "app/tray_menu.h"
+#include "dialogs/about_box.h"
+#include "dialogs/general_settings_page.h"
+#include "dialogs/password_dialog.h"
+#include "dialogs/settings_dialog.h"
+#include "net/note_receiving.h"
+#include "note/note_window.h"
+#include "store/note_store.h"
+#include "support/app_paths_in.h"
+#include "support/box_answerer.h"
+#include "support/modal_answerer.h"
+#include "support/test_services.h"
+#include "themes/theme_commands.h"
+
+namespace kd {
+namespace {
+
+class DialogWiringTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        set_app_paths(test::app_paths_in(dir_.path().toStdString()));
+    }
+    void TearDown() override {
+        window_.reset();
+        QApplication::processEvents();
+    }
+    MainWindow& start() {
+        window_ = std::make_unique<MainWindow>(ts_.services);
+        connect_small_dialogs(*window_, ts_.boxes);
+        EXPECT_TRUE(window_->start());
+        QApplication::processEvents();
+        return *window_;
+    }
+    // One stored note, hidden.
+    void store_hidden_note() {
+        NoteStore store{app_paths()};
+        store.set_ini_update("0111");
+        NoteRecord r;
+        r.NoteID = 1;
+        r.TitleText = "hidden";
+        r.Left = 40;
+        r.Top = 40;
+        r.Width = 200;
+        r.Height = 150;
+        r.Hidden = "Yes";
+        store.write_record(r);
+        store.set_number_of_notes(1);
+    }
+
+    QTemporaryDir dir_;
+    test::TestServices ts_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(DialogWiringTest, AboutIsOfferedAndGreyedWhileItsBoxIsOpen) {
+    MainWindow& w = start();
+    EXPECT_TRUE(w.tray_action(kCmdAbout)->isEnabled());
+    bool greyed_while_open = false;
+    QString caption;
+    test::answer_modal<AboutBox>([&](AboutBox* box) {
+        greyed_while_open = !w.tray_action(kCmdAbout)->isEnabled();
+        caption = box->windowTitle();
+        box->reject();
+    });
+    w.run_command(kCmdAbout);
+    EXPECT_TRUE(greyed_while_open);
+    EXPECT_EQ(caption, "Korvadesk 5.lan");
+    EXPECT_TRUE(w.tray_action(kCmdAbout)->isEnabled());
+}
+
+TEST_F(DialogWiringTest, SettingsSaveReachesTheRunningProgram) {
+    MainWindow& w = start();
+    NoteReceiving receiving(w, ts_.services);
+    ThemeCommands themes(ts_.services);
+    connect_settings(w, receiving, themes);
+    ASSERT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
+    ASSERT_TRUE(ts_.services.show_scroll_bar());
+    bool greyed_while_open = false;
+    test::answer_modal<SettingsDialog>([&](SettingsDialog* d) {
+        greyed_while_open = !w.tray_action(kCmdSettings)->isEnabled();
+        d->general_page()->scroll_bar()->set_yes(false);
+        d->general_page()->hot_key_box()->setChecked(true);
+        d->save();
+    });
+    w.run_command(kCmdSettings);
+    EXPECT_TRUE(greyed_while_open);
+    EXPECT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
+    EXPECT_FALSE(ts_.services.show_scroll_bar());
+    EXPECT_FALSE(w.hot_key_registered());
+    EXPECT_EQ(NoteStore(app_paths()).get_show_scroll_bar(), "No");
+}
+
+TEST_F(DialogWiringTest, ShowAllWithTheLockAsksForThePassword) {
+    store_hidden_note();
+    NoteStore(app_paths()).set_show_all_password("Yes", "secret");
+    MainWindow& w = start();
+    ASSERT_EQ(w.notes().size(), 1);
+
+    test::answer_modal<PasswordDialog>([](PasswordDialog* d) { d->reject(); });
+    w.show_all();
+    QApplication::processEvents();
+    EXPECT_FALSE(w.notes()[0]->isVisible());
+
+    test::BoxAnswerer boxes(ts_.boxes);
+    test::answer_modal<PasswordDialog>([](PasswordDialog* d) {
+        d->password_edit()->setText("Secret");
+        d->press_ok();
+    });
+    w.show_all();
+    QApplication::processEvents();
+    EXPECT_FALSE(w.notes()[0]->isVisible());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Sorry wrong password entered.");
+
+    test::answer_modal<PasswordDialog>([](PasswordDialog* d) {
+        d->password_edit()->setText(" secret ");
+        d->press_ok();
+    });
+    w.show_all();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.notes()[0]->isVisible(); }));
+}
+
+}  // namespace
+}  // namespace kd
