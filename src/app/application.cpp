@@ -14,6 +14,7 @@
 #include "app/single_instance.h"
 #include "app/wiring.h"
 #include "dialogs/send_dialog_service.h"
+#include "files/note_export_commands.h"
 #include "files/note_file_commands.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
@@ -64,6 +65,8 @@ void Application::connect_modules() {
     connect_reminders(*services_);
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_, *receiving_);
+    connect_note_exports(*main_window_, *exports_);
+    connect_store_maintenance(*main_window_);
 }
 
 bool Application::start(int& exit_code) {
@@ -97,6 +100,7 @@ bool Application::start(int& exit_code) {
     themes_ = std::make_unique<ThemeCommands>(*services_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
+    exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_);
     connect_modules();
     if (!main_window_->start()) {
         exit_code = 1;
