@@ -109,7 +109,22 @@ void NoteListDialog::build(const std::vector<std::string>& rows, const std::stri
     connect(list_, &QTreeWidget::itemChanged, this, &NoteListDialog::update_first_button);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &NoteListDialog::toggle_selected);
 
-    first_ = new QPushButton(QString::fromUtf8(look.first), this);
+    build_buttons();
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(check_all_);
+    buttons->addWidget(uncheck_all_);
+    buttons->addStretch(1);
+    buttons->addWidget(first_);
+    buttons->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt_);
+    layout->addWidget(list_, 1);
+    layout->addLayout(buttons);
+    resize(420, 320);
+}
+
+void NoteListDialog::build_buttons() {
+    first_ = new QPushButton(QString::fromUtf8(look_of(mode_).first), this);
     first_->setToolTip(QString::fromUtf8(lt::kFirstButtonTip));
     first_->setDefault(true);
     close_ = new QPushButton(QString::fromUtf8(lt::kClose), this);
@@ -125,18 +140,6 @@ void NoteListDialog::build(const std::vector<std::string>& rows, const std::stri
     connect(close_, &QPushButton::clicked, this, &NoteListDialog::reject);
     connect(check_all_, &QPushButton::clicked, this, [this] { set_all_checked(true); });
     connect(uncheck_all_, &QPushButton::clicked, this, [this] { set_all_checked(false); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(check_all_);
-    buttons->addWidget(uncheck_all_);
-    buttons->addStretch(1);
-    buttons->addWidget(first_);
-    buttons->addWidget(close_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(prompt_);
-    layout->addWidget(list_, 1);
-    layout->addLayout(buttons);
-    resize(420, 320);
 }
 
 void NoteListDialog::add_row(int position, const std::vector<std::string>& cells) {

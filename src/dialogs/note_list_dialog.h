@@ -85,6 +85,7 @@ public slots:
 
 private:
     void build(const std::vector<std::string>& rows, const std::string& date_format);
+    void build_buttons();
     void add_row(int position, const std::vector<std::string>& cells);
     void update_first_button();
     void toggle_selected();
