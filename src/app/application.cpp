@@ -16,6 +16,7 @@
 #include "app/wiring.h"
 #include "dialogs/program_dialogs.h"
 #include "dialogs/send_dialog_service.h"
+#include "files/note_export_commands.h"
 #include "files/note_file_commands.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
@@ -79,6 +80,8 @@ void Application::connect_modules() {
     connect_neighbourhood(*main_window_, *receiving_);
     connect_small_dialogs(*main_window_, *boxes_);
     connect_settings(*main_window_, *receiving_, *themes_);
+    connect_note_exports(*main_window_, *exports_);
+    connect_store_maintenance(*main_window_);
 }
 
 void Application::carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note) {
@@ -126,6 +129,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     use_program_dialogs(*services_, *themes_, *boxes_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
+    exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_);
     connect_modules();
     // With no notes stored the start shows one empty note, which is the new note asked for.
     const bool made_empty_note = store_->get_number_of_notes() <= 0;

@@ -13,6 +13,7 @@ namespace kd {
 class MainWindow;
 class MessageBoxes;
 class NetworkNoteSending;
+class NoteExportCommands;
 class NoteFileCommands;
 class NoteReceiving;
 class NoteServices;
@@ -45,6 +46,8 @@ private:
     std::unique_ptr<NoteFileCommands> file_commands_;
     std::unique_ptr<ThemeCommands> themes_;
     std::unique_ptr<MainWindow> main_window_;
+    // After the main window: it makes imported notes there.
+    std::unique_ptr<NoteExportCommands> exports_;
     // Declared after the main window so it goes first: it makes notes of the window.
     std::unique_ptr<NoteReceiving> receiving_;
 };

@@ -1,7 +1,10 @@
 #include "app/wiring.h"
 
 #include "app/main_window.h"
+#include "app/store_maintenance.h"
+#include "app/tray_menu.h"
 #include "dialogs/theme_organizer.h"
+#include "files/note_export_commands.h"
 #include "net/arrival_sound.h"
 #include "net/neighbourhood.h"
 #include "net/note_receiving.h"
@@ -52,6 +55,27 @@ void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving) {
                                QString::fromStdString(own_computer_name()));
         }
     });
+}
+
+void connect_note_exports(MainWindow& main, NoteExportCommands& exports) {
+    // Without a parent the dialogs open centred on the screen: the main window is never shown.
+    QObject::connect(&main, &MainWindow::export_requested, &exports,
+                     [&exports] { exports.export_notes(nullptr); });
+    QObject::connect(&main, &MainWindow::import_requested, &exports,
+                     [&exports] { exports.import_notes(nullptr); });
+    main.set_command_available(kCmdExport, true);
+    main.set_command_available(kCmdImport, true);
+}
+
+StoreMaintenance& connect_store_maintenance(MainWindow& main) {
+    auto* maintenance = new StoreMaintenance(main);
+    // Direct: the note is placed only once the file is under the limit again.
+    QObject::connect(&main, &MainWindow::new_note_placing, maintenance,
+                     &StoreMaintenance::maintain_if_over_limit, Qt::DirectConnection);
+    QObject::connect(
+        &main, &MainWindow::periodic_cleaning_due, maintenance,
+        [maintenance] { maintenance->clean(CleaningMode::Periodic); }, Qt::DirectConnection);
+    return *maintenance;
 }
 
 }  // namespace kd

@@ -6,7 +6,9 @@ namespace kd {
 
 class MainWindow;
 class MessageBoxes;
+class NoteExportCommands;
 class NoteReceiving;
+class StoreMaintenance;
 class ThemeCommands;
 
 // The server starts once the notes are restored and the timer runs, with the intervals the
@@ -22,5 +24,12 @@ void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes
 // `ReadNetworkInterval` minutes; once started, this copy announces its receiving port on the
 // local network.
 void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving);
+
+// The tray's "Export note(s)" and "Import note(s)" are carried out by the export commands.
+void connect_note_exports(MainWindow& main, NoteExportCommands& exports);
+
+// The settings file's size limit is tested before every shown new note, and the periodic
+// cleaning runs when the start counter says so. The maintenance lives with the main window.
+StoreMaintenance& connect_store_maintenance(MainWindow& main);
 
 }  // namespace kd

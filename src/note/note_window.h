@@ -89,6 +89,11 @@ public:
     // when this returns false, all in one write.
     bool create_from_record(const NoteRecord& record, bool placed_as_new, bool imported);
 
+    // "Import note": the record's colours, fonts, title, body, size and border replace the
+    // note's; its place, roll-up and hidden state stay. The expiration is dropped, the alarm
+    // taken and tested at once. Nothing is written here: the next save does.
+    void import_record(const NoteRecord& record);
+
     // Writes the whole state as the note's record into the note store, or appended to the
     // export file `target_file` when it is not empty. Does nothing once deletion started.
     // Returns false when the write failed (the store has reported it).
@@ -249,6 +254,7 @@ private:
     void show_with_opacity_rule();
     void refresh_reminder_texts();
     bool take_reminders(const NoteRecord& record, bool placed_as_new, bool imported);
+    void apply_record_look(const NoteRecord& record);
     void carry_out(const AlarmCheck& check);
     void ring_alarm(bool sound);
     void on_timer();

@@ -10,15 +10,7 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
     // Whatever the record came from, the window is built from numbers it can hold.
     const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
     restoring_ = !placed_as_new;
-    store_body_look({record.EditTextColor, record.EditBackColor, record.EditFont,
-                     record.EditFontType, record.EditFontSize, record.EditCharSet});
-    title_ = {record.TitleTextColor, record.TitleBackColor, record.TitleFont,
-              record.TitleFontType,  record.TitleFontSize,  record.TitleCharSet};
-    set_title_text(record.TitleText);
-    apply_body_format();
-    set_title_colours(title_.text_colour, title_.back_colour);
-    apply_title_font();
-    body_->set_rtf(record.EditText);
+    apply_record_look(record);
 
     // A restored note that has expired meanwhile goes before anyone sees it.
     bool show_when_alive = false;
@@ -48,6 +40,42 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
         show_with_opacity_rule();
     restoring_ = false;
     return alive;
+}
+
+void NoteWindow::apply_record_look(const NoteRecord& record) {
+    store_body_look({record.EditTextColor, record.EditBackColor, record.EditFont,
+                     record.EditFontType, record.EditFontSize, record.EditCharSet});
+    title_ = {record.TitleTextColor, record.TitleBackColor, record.TitleFont,
+              record.TitleFontType,  record.TitleFontSize,  record.TitleCharSet};
+    set_title_text(record.TitleText);
+    apply_body_format();
+    set_title_colours(title_.text_colour, title_.back_colour);
+    apply_title_font();
+    body_->set_rtf(record.EditText);
+}
+
+void NoteWindow::import_record(const NoteRecord& from) {
+    if (deleted_)
+        return;
+    const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
+    apply_record_look(record);
+    // The note keeps its place, and a rolled-up note stays rolled up with the new size kept
+    // for unrolling.
+    if (rolled_up_) {
+        unrolled_rect_.setSize(QSize(record.Width, record.Height));
+        resize(record.Width, height());
+    } else {
+        resize(record.Width, record.Height);
+    }
+    set_border(record.Border == note_settings::kYes);
+    relayout();
+    update();
+    // Imported notes never carry an expiration; the alarm comes along and is tested at once.
+    expiration_.clear();
+    alarm_ = record.Alarm;
+    refresh_reminder_texts();
+    place_reminder_icons();
+    check_alarm();
 }
 
 bool NoteWindow::take_reminders(const NoteRecord& record, bool placed_as_new, bool imported) {

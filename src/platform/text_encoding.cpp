@@ -81,4 +81,49 @@ std::string text_as_utf8(std::string_view bytes) {
     return is_valid_utf8(bytes) ? std::string(bytes) : windows_1252_to_utf8(bytes);
 }
 
+std::optional<std::string> utf8_to_windows_1252(std::string_view utf8) {
+    if (!is_valid_utf8(utf8)) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        // Only two- and three-byte forms can be in the code page (all below U+10000).
+        char32_t cp = 0;
+        if (c < 0xE0) {
+            cp = (char32_t(c & 0x1F) << 6) | (utf8[i + 1] & 0x3F);
+            i += 2;
+        } else if (c < 0xF0) {
+            cp = (char32_t(c & 0x0F) << 12) | (char32_t(utf8[i + 1] & 0x3F) << 6) |
+                 (utf8[i + 2] & 0x3F);
+            i += 3;
+        } else {
+            return std::nullopt;
+        }
+        if (cp >= 0xA0 && cp <= 0xFF) {
+            out.push_back(static_cast<char>(cp));
+            continue;
+        }
+        int found = -1;
+        for (int k = 0; k < 32; ++k) {
+            if (kCp1252C1[k] == cp) {
+                found = k;
+                break;
+            }
+        }
+        if (found < 0) {
+            return std::nullopt;
+        }
+        out.push_back(static_cast<char>(0x80 + found));
+    }
+    return out;
+}
+
 }  // namespace kd

@@ -2,6 +2,7 @@
 // (Windows-1252) where we write UTF-8.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ std::string windows_1252_to_utf8(std::string_view bytes);
 
 // Valid UTF-8 stays as it is; anything else is read as Windows-1252.
 std::string text_as_utf8(std::string_view bytes);
+
+// The UTF-8 text in Windows-1252, or nothing when it is not valid UTF-8 or holds a character
+// the code page lacks.
+std::optional<std::string> utf8_to_windows_1252(std::string_view utf8);
 
 }  // namespace kd

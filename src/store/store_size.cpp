@@ -1,0 +1,42 @@
+#include "store/store_size.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "store/note_store.h"
+
+namespace kd {
+
+bool over_size_limit(const std::string& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) {
+        return false;
+    }
+    return static_cast<std::uintmax_t>(st.st_size) / 1000 > kStoreSizeLimitThousands;
+}
+
+CleaningRange cleaning_range(CleaningMode mode, int note_count, int stored_number_of_notes) {
+    const bool periodic = mode == CleaningMode::Periodic;
+    const int above = std::max(periodic ? stored_number_of_notes : note_count, 0);
+    return {above + 1, periodic ? kPeriodicCleaningLast : kSizeLimitCleaningLast};
+}
+
+std::vector<int> clean_records(const NoteStore& store, CleaningRange range,
+                               const std::function<void()>& after_delete) {
+    std::vector<int> deleted;
+    for (int i = std::max(range.first, 1); i <= range.last; ++i) {
+        if (!store.record_exists(i)) {
+            continue;
+        }
+        if (store.delete_record(i)) {
+            deleted.push_back(i);
+        }
+        if (after_delete) {
+            after_delete();
+        }
+    }
+    return deleted;
+}
+
+}  // namespace kd
