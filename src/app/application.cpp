@@ -15,6 +15,9 @@
 #include "app/wiring.h"
 #include "dialogs/send_dialog_service.h"
 #include "files/note_file_commands.h"
+#include "mail/email_checker.h"
+#include "mail/mail_access.h"
+#include "mail/note_emailer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/note_services.h"
@@ -57,6 +60,13 @@ Application::Application() = default;
 
 Application::~Application() = default;
 
+void Application::make_mail() {
+    mail_access_ = std::make_unique<mail::MailAccess>(*store_);
+    emailer_ = std::make_unique<mail::NoteEmailer>(*mail_access_);
+    services_->set_email_sending(emailer_.get());
+    email_checker_ = std::make_unique<mail::EmailChecker>(*services_, *mail_access_);
+}
+
 void Application::connect_modules() {
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
@@ -64,6 +74,7 @@ void Application::connect_modules() {
     connect_reminders(*services_);
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_, *receiving_);
+    connect_email(*main_window_, *receiving_, *email_checker_);
 }
 
 bool Application::start(int& exit_code) {
@@ -97,6 +108,7 @@ bool Application::start(int& exit_code) {
     themes_ = std::make_unique<ThemeCommands>(*services_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
+    make_mail();
     connect_modules();
     if (!main_window_->start()) {
         exit_code = 1;

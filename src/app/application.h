@@ -8,6 +8,12 @@
 
 namespace kd {
 
+namespace mail {
+class EmailChecker;
+class MailAccess;
+class NoteEmailer;
+}  // namespace mail
+
 class MainWindow;
 class MessageBoxes;
 class NetworkNoteSending;
@@ -31,6 +37,7 @@ public:
 
 private:
     void connect_modules();
+    void make_mail();
 
     AppPaths paths_;
     std::unique_ptr<NoteStore> store_;
@@ -43,6 +50,10 @@ private:
     std::unique_ptr<MainWindow> main_window_;
     // Declared after the main window so it goes first: it makes notes of the window.
     std::unique_ptr<NoteReceiving> receiving_;
+    // Note e-mails: the account's logon of this run, sending, and the inbox check.
+    std::unique_ptr<mail::MailAccess> mail_access_;
+    std::unique_ptr<mail::NoteEmailer> emailer_;
+    std::unique_ptr<mail::EmailChecker> email_checker_;
 };
 
 // True when the system lets this process open an IPv4 TCP socket at all.

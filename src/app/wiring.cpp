@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "dialogs/theme_organizer.h"
+#include "mail/email_checker.h"
 #include "net/arrival_sound.h"
 #include "net/neighbourhood.h"
 #include "net/note_receiving.h"
@@ -52,6 +53,22 @@ void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving) {
                                QString::fromStdString(own_computer_name()));
         }
     });
+}
+
+void connect_email(MainWindow& main, NoteReceiving& receiving, mail::EmailChecker& checker) {
+    using mail::EmailChecker;
+    QObject::connect(&main, &MainWindow::check_email_requested, &checker,
+                     &EmailChecker::start_with_busy_window);
+    QObject::connect(&main, &MainWindow::email_check_due, &checker, &EmailChecker::start);
+    QObject::connect(&receiving, &NoteReceiving::email_check_due, &checker, &EmailChecker::start);
+    QObject::connect(&main, &MainWindow::tick, &checker, &EmailChecker::on_tick);
+    QObject::connect(&main, &MainWindow::closing, &checker, &EmailChecker::stop);
+    QObject::connect(&checker, &EmailChecker::running_changed, &main, [&main](bool running) {
+        main.set_command_available(kCmdCheckEmail, !running);
+    });
+    QObject::connect(&checker, &EmailChecker::exit_enabled_changed, &main,
+                     [&main](bool enabled) { main.set_command_available(kCmdExit, enabled); });
+    main.set_command_available(kCmdCheckEmail, true);
 }
 
 }  // namespace kd

@@ -8,6 +8,9 @@ class MainWindow;
 class MessageBoxes;
 class NoteReceiving;
 class ThemeCommands;
+namespace mail {
+class EmailChecker;
+}
 
 // The server starts once the notes are restored and the timer runs, with the intervals the
 // main window read at start; it stops when the program closes. Each timer tick hands the
@@ -22,5 +25,10 @@ void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes
 // `ReadNetworkInterval` minutes; once started, this copy announces its receiving port on the
 // local network.
 void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving);
+
+// Checks for e-mail notes start from the tray (with the busy window), at start when
+// `CheckEmailOnStart` asks for it and every `CheckEmailInterval` minutes; while one runs its
+// tray item is greyed, and "Exit" while it logs on. Closing the program ends it.
+void connect_email(MainWindow& main, NoteReceiving& receiving, mail::EmailChecker& checker);
 
 }  // namespace kd

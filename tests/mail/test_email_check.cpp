@@ -2,6 +2,8 @@
 // is handed to the mailbox, what is deleted, and what the user is told.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <map>
 #include <thread>
@@ -69,12 +71,7 @@ ReadMail note_mail(const std::string& message) {
 
 class EmailCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kd-email-check-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
+    void SetUp() override { std::filesystem::create_directories(dir_); }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
     // Runs the check on its own thread while this thread plays the tick: it takes each
@@ -98,7 +95,9 @@ protected:
         return result;
     }
 
-    std::filesystem::path dir_;
+    std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
+                                 ("kd-email-check-" + std::to_string(::getpid()) + "-" +
+                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     NoteLists lists_{(dir_ / "Korvadesk.ini").string(), (dir_ / "Korvadesk.net").string()};
     FakeInbox inbox_;
     FakeUi ui_;

@@ -1,0 +1,297 @@
+// Note e-mails through real mail servers on 127.0.0.1, started by the test: Dovecot serving a
+// Maildir over IMAP for one user with a password file, and an SMTP server delivering into that
+// Maildir (tests/mail/mail_servers.py). A note is sent by the send procedure, and the check
+// on its own thread turns each note e-mail into a note of the main window (under Xvfb).
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/main_window.h"
+#include "app/wiring.h"
+#include "mail/email_checker.h"
+#include "mail/mail_access.h"
+#include "mail/mail_texts.h"
+#include "mail/mail_transport.h"
+#include "mail/note_emailer.h"
+#include "net/note_receiving.h"
+#include "net/note_sending.h"
+#include "note/note_window.h"
+#include "platform/profile_file.h"
+#include "platform/temp_dir.h"
+#include "support/app_paths_in.h"
+#include "support/program_runner.h"
+#include "support/test_services.h"
+#include "support/wait_for.h"
+
+namespace kd::mail {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kUser = "user";
+constexpr const char* kPassword = "secret";
+
+// The logon dialog answered by the test.
+struct TestAccess : MailAccess {
+    using MailAccess::MailAccess;
+    MailAccount account;
+    std::string password = kPassword;
+    int asked = 0;
+    bool online() const override { return true; }
+    std::optional<MailLogon> ask_logon(QWidget*, const MailAccount&) override {
+        ++asked;
+        return MailLogon{account, password};
+    }
+};
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class MailServersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists("/usr/sbin/dovecot") ||
+            std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "needs dovecot-imapd and python3-aiosmtpd";
+        ProfileFile::clear_cache();
+        set_app_paths(test::app_paths_in(dir_.path()));
+        start_servers();
+        access_.account = {"smtp://127.0.0.1:" + std::to_string(smtp_port_),
+                           "imap://127.0.0.1:" + std::to_string(imap_port_), kUser,
+                           "anna@example.org"};
+        ts_.boxes.answer_all(QMessageBox::Ok);
+        main_ = std::make_unique<MainWindow>(ts_.services);
+        receiving_ = new NoteReceiving(*main_, ts_.services, {}, main_.get());
+        QObject::connect(main_.get(), &MainWindow::tick, receiving_, &NoteReceiving::tick);
+        checker_ = std::make_unique<EmailChecker>(ts_.services, access_);
+        connect_email(*main_, *receiving_, *checker_);
+        ts_.services.set_email_sending(&emailer_);
+        // The main window's half-second timer, quicker.
+        QObject::connect(&ticker_, &QTimer::timeout, main_.get(), &MainWindow::tick);
+        ticker_.start(20);
+    }
+    void TearDown() override {
+        ticker_.stop();
+        checker_.reset();
+        for (auto& note : sent_)
+            delete note.data();
+        main_.reset();
+        stop_servers();
+        set_app_paths({});
+    }
+
+    void start_servers() {
+        imap_port_ = test::free_tcp_port();
+        smtp_port_ = test::free_tcp_port();
+        mail_dir_ = fs::path(dir_.path()) / "mail";
+        fs::create_directories(mail_dir_);
+        // The servers run as an unprivileged user when the test runs as root.
+        fs::permissions(dir_.path(), fs::perms::others_exec | fs::perms::group_exec,
+                        fs::perm_options::add);
+        int pipe_fds[2];
+        ASSERT_EQ(::pipe(pipe_fds), 0);
+        const std::string script = std::string(KD_SOURCE_DIR) + "/tests/mail/mail_servers.py";
+        servers_ = ::fork();
+        if (servers_ == 0) {
+            ::dup2(pipe_fds[0], 0);
+            ::close(pipe_fds[1]);
+            const std::string log = (mail_dir_.parent_path() / "servers.log").string();
+            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+            ::execl("/usr/bin/python3", "python3", script.c_str(), mail_dir_.c_str(),
+                    std::to_string(imap_port_).c_str(), std::to_string(smtp_port_).c_str(), kUser,
+                    kPassword, nullptr);
+            ::_exit(127);
+        }
+        ::close(pipe_fds[0]);
+        servers_stdin_ = pipe_fds[1];
+        ASSERT_TRUE(test::wait_for([this] { return fs::exists(mail_dir_ / "ready"); }, 30s))
+            << read_file(mail_dir_.parent_path() / "servers.log");
+    }
+    void stop_servers() {
+        if (servers_ <= 0)
+            return;
+        ::close(servers_stdin_);
+        if (test::wait_exit(servers_, 10s) < 0)
+            test::kill_program(servers_);
+        servers_ = -1;
+    }
+
+    NoteWindow* make_note(int number, const std::string& text) {
+        auto* w = new NoteWindow(nullptr, number, ts_.services);
+        NoteRecord r;
+        r.NoteID = number;
+        r.EditText = "{\\rtf1 " + text + "}";
+        r.EditFont = "Tahoma";
+        r.EditFontSize = 10;
+        r.TitleText = "Shopping";
+        r.TitleFont = "Tahoma";
+        r.TitleFontSize = 8;
+        r.Left = 100;
+        r.Top = 100;
+        r.Width = 240;
+        r.Height = 180;
+        r.Minimized = "No";
+        r.Hidden = "No";
+        r.Border = "No";
+        w->create_from_record(r, false, false);
+        w->show();
+        w->save_state();
+        sent_.push_back(w);
+        return w;
+    }
+
+    // The delivered mails, oldest first.
+    std::vector<std::string> inbox_files() const {
+        std::vector<fs::path> paths;
+        for (const char* sub : {"new", "cur"})
+            for (const auto& entry : fs::directory_iterator(mail_dir_ / "Maildir" / sub))
+                paths.push_back(entry.path());
+        std::sort(paths.begin(), paths.end(), [](const fs::path& a, const fs::path& b) {
+            return a.filename().string() < b.filename().string();
+        });
+        std::vector<std::string> names;
+        for (const auto& p : paths)
+            names.push_back(p.string());
+        return names;
+    }
+
+    bool check_and_wait() {
+        checker_->start();
+        return QTest::qWaitFor([this] { return !checker_->running(); }, 30000);
+    }
+
+    void deliver(const std::string& subject, const std::string& body) {
+        OutgoingMail mail;
+        mail.from = "bob@example.org";
+        mail.to = {"user@localhost"};
+        mail.subject = subject;
+        mail.body = body;
+        ASSERT_EQ(smtp_send({access_.account, kPassword}, mail.from, mail.to, compose_mime(mail)),
+                  MailResult::Ok);
+    }
+
+    test::TempDir dir_;
+    test::TestServices ts_;
+    fs::path mail_dir_;
+    std::uint16_t imap_port_ = 0, smtp_port_ = 0;
+    pid_t servers_ = -1;
+    int servers_stdin_ = -1;
+    TestAccess access_{ts_.store};
+    NoteEmailer emailer_{access_};
+    std::unique_ptr<MainWindow> main_;
+    NoteReceiving* receiving_ = nullptr;  // owned by the main window
+    std::unique_ptr<EmailChecker> checker_;
+    QTimer ticker_;
+    std::vector<QPointer<NoteWindow>> sent_;
+};
+
+TEST_F(MailServersTest, SentNoteComesBackAsANoteAndLeavesTheInbox) {
+    NoteWindow* note = make_note(1, "Milk");
+    // The address test wants a dot near the end ("user@localhost" is a computer name to it);
+    // the test's SMTP server takes mail for any address.
+    const SendOutcome outcome = send_note(*note, {"User@Localhost.test"}, "pc17");
+    EXPECT_TRUE(outcome.error_text.empty()) << outcome.error_text;
+    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+    EXPECT_EQ(access_.asked, 1);
+
+    const auto files = inbox_files();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string mail = read_file(files[0]);
+    EXPECT_NE(mail.find("Subject: Korvadesk : Note from "), std::string::npos);
+    EXPECT_NE(mail.find("To: user@localhost.test\r\n"), std::string::npos);
+    EXPECT_NE(mail.find("filename=\"Note.jpg\""), std::string::npos);
+    EXPECT_NE(mail.find("Milk"), std::string::npos);
+    // The picture was removed after the send.
+    EXPECT_FALSE(fs::exists(fs::path(dir_.path()) / "Note.jpg"));
+
+    ASSERT_TRUE(check_and_wait());
+    ASSERT_EQ(main_->notes().size(), 1);
+    const NoteWindow* received = main_->notes().front();
+    EXPECT_TRUE(received->title_text().starts_with("pc17 ")) << received->title_text();
+    EXPECT_EQ(received->title_text().size(), 10u);  // "pc17 hh:mm"
+    EXPECT_TRUE(inbox_files().empty());
+    EXPECT_TRUE(ts_.boxes.answered_texts().empty());
+    // The password was held for the run.
+    EXPECT_EQ(access_.asked, 1);
+    EXPECT_TRUE(ts_.services.email_check_running() == false);
+}
+
+TEST_F(MailServersTest, CheckTakesNoteMailsInOrderAndLeavesOtherMailUnread) {
+    const auto note_body = [](const std::string& sender) {
+        NoteRecord r;
+        r.EditText = "{\\rtf1 x}";
+        r.TitleText = "t";
+        r.Width = 200;
+        r.Height = 150;
+        return note_email_body(sender, "x", build_note_message(sender, r), false);
+    };
+    deliver("Korvadesk : Note from alpha", note_body("alpha"));
+    deliver("Lunch?", "See you at noon.");
+    deliver("Korvadesk : Note from nobody", "no markers here");
+    deliver("Korvadesk : Note from beta", note_body("beta"));
+
+    ASSERT_TRUE(check_and_wait());
+    ASSERT_EQ(main_->notes().size(), 2);
+    EXPECT_TRUE(main_->notes()[0]->title_text().starts_with("alpha "));
+    EXPECT_TRUE(main_->notes()[1]->title_text().starts_with("beta "));
+    const auto left = inbox_files();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_NE(read_file(left[0]).find("Subject: Lunch?"), std::string::npos);
+    // Not marked as read: no "S" among the Maildir flags.
+    const std::string name = fs::path(left[0]).filename().string();
+    const auto flags = name.find(":2,");
+    EXPECT_TRUE(flags == std::string::npos || name.find('S', flags) == std::string::npos) << name;
+    EXPECT_TRUE(ts_.boxes.answered_texts().empty());
+
+    // Nothing left to find: the check says so.
+    ASSERT_TRUE(check_and_wait());
+    EXPECT_EQ(ts_.boxes.answered_texts(), std::vector<std::string>{kNoneFound});
+}
+
+TEST_F(MailServersTest, AnonymousWithoutPictureAndAWrongPassword) {
+    ProfileFile::write(app_paths().IniPath, "KORVADESK", "IncludePictureAttachment", "No");
+    NoteWindow* note = make_note(1, "Secret");
+    send_note(*note, {"user@localhost.test"}, "ANONYMOUS");
+    const auto files = inbox_files();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string mail = read_file(files[0]);
+    EXPECT_NE(mail.find("Subject: Korvadesk : Note from ANONYMOUS\r\n"), std::string::npos);
+    EXPECT_NE(mail.find("MESSAGE TEXT FROM : ANONYMOUS"), std::string::npos);
+    EXPECT_EQ(mail.find("multipart"), std::string::npos);
+    EXPECT_EQ(mail.find("Note.jpg"), std::string::npos);
+
+    // A new run with a wrong password: the logon message, and the mail stays.
+    access_.forget_password();
+    access_.password = "wrong";
+    ASSERT_TRUE(check_and_wait());
+    EXPECT_EQ(ts_.boxes.answered_texts(), std::vector<std::string>{kLogonFailed});
+    EXPECT_TRUE(main_->notes().empty());
+    EXPECT_EQ(inbox_files().size(), 1u);
+    // The refused password is not kept: the next check asks again.
+    const int asked = access_.asked;
+    access_.password = kPassword;
+    ASSERT_TRUE(check_and_wait());
+    EXPECT_EQ(access_.asked, asked + 1);
+    EXPECT_EQ(main_->notes().size(), 1);
+}
+
+}  // namespace
+}  // namespace kd::mail
