@@ -45,9 +45,13 @@ std::optional<MailLogon> MailAccess::ask_logon(QWidget* parent, const MailAccoun
 
 namespace {
 
+// Wide enough for a server URL.
+constexpr int kFieldWidth = 280;
+
 QLineEdit* add_field(QFormLayout* form, const char* label, const char* tip,
                      const std::string& text) {
     auto* edit = new QLineEdit(QString::fromStdString(text));
+    edit->setMinimumWidth(kFieldWidth);
     edit->setToolTip(QString::fromUtf8(tip));
     form->addRow(QString::fromUtf8(label), edit);
     return edit;

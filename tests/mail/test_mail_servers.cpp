@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QTest>
 #include <QTimer>
 
@@ -291,6 +292,29 @@ TEST_F(MailServersTest, AnonymousWithoutPictureAndAWrongPassword) {
     ASSERT_TRUE(check_and_wait());
     EXPECT_EQ(access_.asked, asked + 1);
     EXPECT_EQ(main_->notes().size(), 1);
+}
+
+TEST_F(MailServersTest, TrayCommandShowsTheBusyWindowAndGreysItsItemWhileTheCheckRuns) {
+    QAction* item = main_->tray_action(kCmdCheckEmail);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isEnabled());
+    bool greyed_while_running = false;
+    QObject::connect(checker_.get(), &EmailChecker::running_changed, main_.get(),
+                     [&](bool running) {
+                         if (running)
+                             greyed_while_running = !item->isEnabled();
+                     });
+    main_->run_command(kCmdCheckEmail);
+    ASSERT_NE(checker_->busy_window(), nullptr);
+    EXPECT_TRUE(checker_->busy_window()->isVisible());
+    EXPECT_EQ(checker_->busy_window()->first_line().toStdString(), kBusyFirstLine);
+    EXPECT_EQ(checker_->busy_window()->second_line().toStdString(), kBusySecondLine);
+    // The next tick after the check closes the window; the item is offered again.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return checker_->busy_window() == nullptr; }, 30000));
+    EXPECT_TRUE(greyed_while_running);
+    EXPECT_TRUE(item->isEnabled());
+    EXPECT_TRUE(main_->tray_action(kCmdExit)->isEnabled());
+    EXPECT_EQ(ts_.boxes.answered_texts(), std::vector<std::string>{kNoneFound});
 }
 
 }  // namespace
