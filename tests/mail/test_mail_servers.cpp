@@ -22,6 +22,7 @@
 #include "app/wiring.h"
 #include "mail/email_checker.h"
 #include "mail/mail_access.h"
+#include "mail/mail_servers.h"
 #include "mail/mail_texts.h"
 #include "mail/mail_transport.h"
 #include "mail/note_emailer.h"
@@ -41,8 +42,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr const char* kUser = "user";
-constexpr const char* kPassword = "secret";
+constexpr const char* kUser = test::MailServers::kUser;
+constexpr const char* kPassword = test::MailServers::kPassword;
 
 // The logon dialog answered by the test.
 struct TestAccess : MailAccess {
@@ -58,24 +59,19 @@ struct TestAccess : MailAccess {
 };
 
 std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return test::MailServers::read_file(path);
 }
 
 class MailServersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists("/usr/sbin/dovecot") ||
-            std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") != 0)
-            GTEST_SKIP() << "needs dovecot-imapd and python3-aiosmtpd";
+        if (const std::string missing = test::MailServers::missing(); !missing.empty())
+            GTEST_SKIP() << missing;
         ProfileFile::clear_cache();
         set_app_paths(test::app_paths_in(dir_.path()));
-        start_servers();
-        access_.account = {"smtp://127.0.0.1:" + std::to_string(smtp_port_),
-                           "imap://127.0.0.1:" + std::to_string(imap_port_), kUser,
-                           "anna@example.org"};
+        std::string error;
+        ASSERT_TRUE(servers_.start(dir_.path(), error)) << error;
+        access_.account = {servers_.smtp_url(), servers_.imap_url(), kUser, "anna@example.org"};
         ts_.boxes.answer_all(QMessageBox::Ok);
         main_ = std::make_unique<MainWindow>(ts_.services);
         receiving_ = new NoteReceiving(*main_, ts_.services, {}, main_.get());
@@ -93,46 +89,8 @@ protected:
         for (auto& note : sent_)
             delete note.data();
         main_.reset();
-        stop_servers();
+        servers_.stop();
         set_app_paths({});
-    }
-
-    void start_servers() {
-        imap_port_ = test::free_tcp_port();
-        smtp_port_ = test::free_tcp_port();
-        mail_dir_ = fs::path(dir_.path()) / "mail";
-        fs::create_directories(mail_dir_);
-        // The servers run as an unprivileged user when the test runs as root.
-        fs::permissions(dir_.path(), fs::perms::others_exec | fs::perms::group_exec,
-                        fs::perm_options::add);
-        int pipe_fds[2];
-        ASSERT_EQ(::pipe(pipe_fds), 0);
-        const std::string script = std::string(KD_SOURCE_DIR) + "/tests/mail/mail_servers.py";
-        servers_ = ::fork();
-        if (servers_ == 0) {
-            ::dup2(pipe_fds[0], 0);
-            ::close(pipe_fds[1]);
-            const std::string log = (mail_dir_.parent_path() / "servers.log").string();
-            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ::dup2(out, 1);
-            ::dup2(out, 2);
-            ::execl("/usr/bin/python3", "python3", script.c_str(), mail_dir_.c_str(),
-                    std::to_string(imap_port_).c_str(), std::to_string(smtp_port_).c_str(), kUser,
-                    kPassword, nullptr);
-            ::_exit(127);
-        }
-        ::close(pipe_fds[0]);
-        servers_stdin_ = pipe_fds[1];
-        ASSERT_TRUE(test::wait_for([this] { return fs::exists(mail_dir_ / "ready"); }, 30s))
-            << read_file(mail_dir_.parent_path() / "servers.log");
-    }
-    void stop_servers() {
-        if (servers_ <= 0)
-            return;
-        ::close(servers_stdin_);
-        if (test::wait_exit(servers_, 10s) < 0)
-            test::kill_program(servers_);
-        servers_ = -1;
     }
 
     NoteWindow* make_note(int number, const std::string& text) {
@@ -159,20 +117,7 @@ protected:
         return w;
     }
 
-    // The delivered mails, oldest first.
-    std::vector<std::string> inbox_files() const {
-        std::vector<fs::path> paths;
-        for (const char* sub : {"new", "cur"})
-            for (const auto& entry : fs::directory_iterator(mail_dir_ / "Maildir" / sub))
-                paths.push_back(entry.path());
-        std::sort(paths.begin(), paths.end(), [](const fs::path& a, const fs::path& b) {
-            return a.filename().string() < b.filename().string();
-        });
-        std::vector<std::string> names;
-        for (const auto& p : paths)
-            names.push_back(p.string());
-        return names;
-    }
+    std::vector<std::string> inbox_files() const { return servers_.inbox_files(); }
 
     bool check_and_wait() {
         checker_->start();
@@ -191,10 +136,7 @@ protected:
 
     test::TempDir dir_;
     test::TestServices ts_;
-    fs::path mail_dir_;
-    std::uint16_t imap_port_ = 0, smtp_port_ = 0;
-    pid_t servers_ = -1;
-    int servers_stdin_ = -1;
+    test::MailServers servers_;
     TestAccess access_{ts_.store};
     NoteEmailer emailer_{access_};
     std::unique_ptr<MainWindow> main_;
