@@ -16,6 +16,7 @@ if [ "$mode" = test ]; then
         poppler-utils desktop-file-utils
         avahi-daemon dbus-daemon dbus-bin util-linux
         clang libclang-rt-14-dev
+        dovecot-imapd python3-aiosmtpd
     )
 fi
 

@@ -18,6 +18,9 @@
 #include "dialogs/send_dialog_service.h"
 #include "files/note_export_commands.h"
 #include "files/note_file_commands.h"
+#include "mail/email_checker.h"
+#include "mail/mail_access.h"
+#include "mail/note_emailer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/note_services.h"
@@ -67,6 +70,13 @@ Application::Application() = default;
 
 Application::~Application() = default;
 
+void Application::make_mail() {
+    mail_access_ = std::make_unique<mail::MailAccess>(*store_);
+    emailer_ = std::make_unique<mail::NoteEmailer>(*mail_access_);
+    services_->set_email_sending(emailer_.get());
+    email_checker_ = std::make_unique<mail::EmailChecker>(*services_, *mail_access_);
+}
+
 void Application::connect_modules() {
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
@@ -82,6 +92,7 @@ void Application::connect_modules() {
     connect_settings(*main_window_, *receiving_, *themes_);
     connect_note_exports(*main_window_, *exports_);
     connect_store_maintenance(*main_window_);
+    connect_email(*main_window_, *receiving_, *email_checker_);
 }
 
 void Application::carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note) {
@@ -130,6 +141,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_);
+    make_mail();
     connect_modules();
     // With no notes stored the start shows one empty note, which is the new note asked for.
     const bool made_empty_note = store_->get_number_of_notes() <= 0;

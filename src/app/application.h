@@ -10,6 +10,12 @@
 
 namespace kd {
 
+namespace mail {
+class EmailChecker;
+class MailAccess;
+class NoteEmailer;
+}  // namespace mail
+
 class MainWindow;
 class MessageBoxes;
 class NetworkNoteSending;
@@ -36,6 +42,7 @@ public:
 private:
     void connect_modules();
     void carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note);
+    void make_mail();
 
     AppPaths paths_;
     std::unique_ptr<NoteStore> store_;
@@ -50,6 +57,10 @@ private:
     std::unique_ptr<NoteExportCommands> exports_;
     // Declared after the main window so it goes first: it makes notes of the window.
     std::unique_ptr<NoteReceiving> receiving_;
+    // Note e-mails: the account's logon of this run, sending, and the inbox check.
+    std::unique_ptr<mail::MailAccess> mail_access_;
+    std::unique_ptr<mail::NoteEmailer> emailer_;
+    std::unique_ptr<mail::EmailChecker> email_checker_;
 };
 
 // True when the system lets this process open an IPv4 TCP socket at all.

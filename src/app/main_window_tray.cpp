@@ -52,7 +52,8 @@ bool MainWindow::command_available(int id) const {
         case kCmdAbout:
             return available_.value(id, false);
         default:
-            return true;
+            // "Exit" is greyed while an e-mail check logs on.
+            return available_.value(id, true);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/tray_menu.h"
 #include "dialogs/theme_organizer.h"
 #include "files/note_export_commands.h"
+#include "mail/email_checker.h"
 #include "net/arrival_sound.h"
 #include "net/neighbourhood.h"
 #include "net/note_receiving.h"
@@ -76,6 +77,22 @@ StoreMaintenance& connect_store_maintenance(MainWindow& main) {
         &main, &MainWindow::periodic_cleaning_due, maintenance,
         [maintenance] { maintenance->clean(CleaningMode::Periodic); }, Qt::DirectConnection);
     return *maintenance;
+}
+
+void connect_email(MainWindow& main, NoteReceiving& receiving, mail::EmailChecker& checker) {
+    using mail::EmailChecker;
+    QObject::connect(&main, &MainWindow::check_email_requested, &checker,
+                     &EmailChecker::start_with_busy_window);
+    QObject::connect(&main, &MainWindow::email_check_due, &checker, &EmailChecker::start);
+    QObject::connect(&receiving, &NoteReceiving::email_check_due, &checker, &EmailChecker::start);
+    QObject::connect(&main, &MainWindow::tick, &checker, &EmailChecker::on_tick);
+    QObject::connect(&main, &MainWindow::closing, &checker, &EmailChecker::stop);
+    QObject::connect(&checker, &EmailChecker::running_changed, &main, [&main](bool running) {
+        main.set_command_available(kCmdCheckEmail, !running);
+    });
+    QObject::connect(&checker, &EmailChecker::exit_enabled_changed, &main,
+                     [&main](bool enabled) { main.set_command_available(kCmdExit, enabled); });
+    main.set_command_available(kCmdCheckEmail, true);
 }
 
 }  // namespace kd

@@ -10,6 +10,9 @@ class NoteExportCommands;
 class NoteReceiving;
 class StoreMaintenance;
 class ThemeCommands;
+namespace mail {
+class EmailChecker;
+}
 
 // The server starts once the notes are restored and the timer runs, with the intervals the
 // main window read at start; it stops when the program closes. Each timer tick hands the
@@ -31,5 +34,10 @@ void connect_note_exports(MainWindow& main, NoteExportCommands& exports);
 // The settings file's size limit is tested before every shown new note, and the periodic
 // cleaning runs when the start counter says so. The maintenance lives with the main window.
 StoreMaintenance& connect_store_maintenance(MainWindow& main);
+
+// Checks for e-mail notes start from the tray (with the busy window), at start when
+// `CheckEmailOnStart` asks for it and every `CheckEmailInterval` minutes; while one runs its
+// tray item is greyed, and "Exit" while it logs on. Closing the program ends it.
+void connect_email(MainWindow& main, NoteReceiving& receiving, mail::EmailChecker& checker);
 
 }  // namespace kd

@@ -45,6 +45,25 @@ MessageBoxes& note_boxes(NoteWindow& note) {
     return note.services().boxes();
 }
 
+// The e-mail recipients get one note e-mail. Without a mail side such a recipient is one not
+// reached, never one served, so the note is neither marked sent nor deleted after the send.
+void send_email_part(NoteWindow& note, SendOutcome& outcome, const std::string& sender_identity) {
+    if (!outcome.has_email_recipients()) {
+        return;
+    }
+    QPointer<NoteWindow> guard(&note);
+    NoteEmailSending* email = note.services().email_sending();
+    if (email == nullptr) {
+        for (const std::string& address : outcome.email_recipients) {
+            outcome.error_text += send_error_line(kEmailNotSentFormat, address);
+        }
+        return;
+    }
+    if (guard && !guard->is_deleted()) {
+        email->send_note_email(*guard, outcome.email_recipients, sender_identity);
+    }
+}
+
 }  // namespace
 
 SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>& recipients,
@@ -77,11 +96,7 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
         outcome.error_text += run_off_ui_thread(
             [&] { return deliver_message(recipient, prepared.port, prepared.message); });
     }
-    // Nothing sends note e-mails yet: such a recipient is one not reached, never one served,
-    // so the note is neither marked sent nor deleted after the send.
-    for (const std::string& address : outcome.email_recipients) {
-        outcome.error_text += send_error_line(kEmailNotSentFormat, address);
-    }
+    send_email_part(note, outcome, sender_identity);
     if (!guard || guard->is_deleted()) {
         outcome.note_gone = true;
     }

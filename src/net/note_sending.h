@@ -29,8 +29,8 @@ public:
 struct SendOutcome {
     // One line per problem, each ending in a line feed; empty when every computer acknowledged.
     std::string error_text;
-    // E-mail recipients in list order, to be served together by one note e-mail. Until that
-    // step exists each one also has its line in error_text (kEmailNotSentFormat).
+    // E-mail recipients in list order, served together by one note e-mail. Where the program
+    // has no mail side each one also has its line in error_text (kEmailNotSentFormat).
     std::vector<std::string> email_recipients;
     // The note went away while the send ran (or was deleted by `AfterSend`).
     bool note_gone = false;

@@ -58,6 +58,17 @@ public:
     virtual std::optional<bool> send_dialog(NoteWindow&) { return std::nullopt; }
 };
 
+// Note e-mails, which live above the notes: step 4 of a send for the e-mail recipients.
+class NoteEmailSending {
+public:
+    virtual ~NoteEmailSending() = default;
+    // One note e-mail to all of `addresses`, with the note's picture made and removed around
+    // it. `sender_identity` is the identity as chosen (empty: this computer's name). Problems
+    // are reported here and never enter the send's error text.
+    virtual void send_note_email(NoteWindow& note, const std::vector<std::string>& addresses,
+                                 const std::string& sender_identity) = 0;
+};
+
 // Appends a note's record to an export file (numbering and index entry are the export
 // file's business).
 class NoteExportWriter {
@@ -85,6 +96,10 @@ public:
     // Null while nothing sends notes.
     NoteSendingService* sending() const { return sending_; }
     void set_sending(NoteSendingService* sending) { sending_ = sending; }
+
+    // Null while note e-mails cannot be sent.
+    NoteEmailSending* email_sending() const { return email_sending_; }
+    void set_email_sending(NoteEmailSending* sending) { email_sending_ = sending; }
 
     // Null while there is no export.
     NoteExportWriter* export_writer() const { return export_writer_; }
@@ -123,6 +138,7 @@ private:
     std::unique_ptr<NoteDialogs> dialogs_;
     NoteSendingService* sending_ = nullptr;
     NoteExportWriter* export_writer_ = nullptr;
+    NoteEmailSending* email_sending_ = nullptr;
     QSet<int> commands_;
     bool network_available_ = true;
     bool email_check_running_ = false;

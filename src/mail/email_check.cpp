@@ -1,0 +1,121 @@
+#include "mail/email_check.h"
+
+#include "mail/mail_texts.h"
+
+namespace kd::mail {
+
+void StopSignal::request() {
+    {
+        std::lock_guard lock(mutex_);
+        flag_ = true;
+    }
+    changed_.notify_all();
+}
+
+bool StopSignal::sleep_for(std::chrono::milliseconds time) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, time, [this] { return flag_.load(); });
+}
+
+namespace {
+
+// Hands one note message to the tick and waits until it took it. False when the message could
+// not be written or the check is stopping; the e-mail then stays in the inbox.
+bool hand_over(const NoteLists& lists, const std::string& message, const StopSignal& stop,
+               std::chrono::milliseconds poll) {
+    if (!lists.write_email_mailbox(message)) {
+        return false;
+    }
+    while (!lists.read_email_mailbox().empty()) {
+        if (stop.sleep_for(poll)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Step 6: every message of the inbox. False when reading failed (the loop ended).
+void scan_inbox(CheckUi& ui, Inbox& inbox, const NoteLists& lists, const StopSignal& stop,
+                std::chrono::milliseconds poll, CheckResult& result) {
+    const auto ids = inbox.message_ids();
+    if (!ids) {
+        if (!stop.requested()) {
+            ui.tell(kReadFailed, false);
+        }
+        return;
+    }
+    for (const std::string& id : *ids) {
+        if (stop.requested()) {
+            return;
+        }
+        const auto mail = inbox.read(id);
+        if (!mail) {
+            if (!stop.requested()) {
+                ui.tell(kReadFailed, false);
+            }
+            return;
+        }
+        if (!is_note_subject(mail->subject)) {
+            continue;
+        }
+        ++result.note_mails;
+        if (const auto data = note_data_from_body(mail->body)) {
+            if (!hand_over(lists, *data, stop, poll)) {
+                continue;
+            }
+            ++result.notes;
+        }
+        if (!inbox.remove(id) && !stop.requested()) {
+            ui.tell(kDeleteFailed, false);
+        }
+    }
+}
+
+// Step 4: true when logged on.
+bool log_on(CheckUi& ui, Inbox& inbox, const StopSignal& stop) {
+    if (!ui.online() && !ui.ask_offline()) {
+        return false;
+    }
+    const auto logon = ui.logon();
+    if (!logon) {
+        return false;  // cancelled: a user abort, nothing to report
+    }
+    const MailResult result = inbox.logon(*logon);
+    if (result == MailResult::Ok) {
+        return true;
+    }
+    if (result == MailResult::LoginDenied) {
+        ui.logon_refused();
+    }
+    if (result != MailResult::Aborted && !stop.requested()) {
+        ui.tell(kLogonFailed, false);
+    }
+    return false;
+}
+
+}  // namespace
+
+CheckResult run_email_check(CheckUi& ui, Inbox& inbox, const NoteLists& lists,
+                            const StopSignal& stop, std::chrono::milliseconds poll) {
+    CheckResult result;
+    ui.check_started();
+    ui.set_exit_enabled(false);
+    if (log_on(ui, inbox, stop)) {
+        result.logged_on = true;
+        ui.set_exit_enabled(true);
+        scan_inbox(ui, inbox, lists, stop, poll, result);
+        if (!stop.requested()) {
+            if (result.note_mails == 0) {
+                ui.tell(kNoneFound, true);
+            }
+            if (!inbox.logoff()) {
+                ui.tell(kLogoffFailed, false);
+            }
+        }
+    }
+    ui.set_exit_enabled(true);
+    ui.check_ended();
+    return result;
+}
+
+}  // namespace kd::mail

@@ -1,0 +1,53 @@
+// The mail account note e-mails use: server URLs and user name kept in the settings file,
+// the password held only in memory for the run. Windowless.
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kd::mail {
+
+// Longest value read back for each account key.
+inline constexpr std::size_t kAccountValueCapacity = 512;
+
+struct MailAccount {
+    std::string smtp_url;  // smtp://host:587 (STARTTLS when offered) or smtps://host:465
+    std::string imap_url;  // imap://host:143 or imaps://host:993
+    std::string user_name;
+    std::string address;  // the sender address; empty takes the user name
+
+    // Enough to send and to check.
+    bool complete() const { return !smtp_url.empty() && !imap_url.empty() && !user_name.empty(); }
+    // The address mails are sent from: `address`, else the user name when it is an address,
+    // else the user name at the SMTP server's host.
+    std::string from_address() const;
+};
+
+// The host part of a URL ("smtp://user@host:25/x" gives "host"); "" when there is none.
+std::string url_host(std::string_view url);
+
+MailAccount read_mail_account(const std::string& ini_path);
+bool write_mail_account(const std::string& ini_path, const MailAccount& account);
+
+struct MailLogon {
+    MailAccount account;
+    std::string password;
+};
+
+// The logon of this run, shared by sending (UI thread) and checking (its own thread).
+class MailSession {
+public:
+    // The held logon, when a password was given in this run.
+    std::optional<MailLogon> logon() const;
+    void set_logon(const MailLogon& logon);
+    // The server refused it: the next send or check asks again.
+    void forget_password();
+
+private:
+    mutable std::mutex mutex_;
+    std::optional<MailLogon> logon_;
+};
+
+}  // namespace kd::mail
