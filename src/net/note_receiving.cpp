@@ -1,5 +1,7 @@
 #include "net/note_receiving.h"
 
+#include <QLoggingCategory>
+
 #include "platform/message_boxes.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
@@ -12,7 +14,9 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
       host_(host),
       services_(services),
       receiver_(
-          std::make_unique<NoteReceiver>(NoteLists(services.paths()), options, services.clock())) {}
+          std::make_unique<NoteReceiver>(NoteLists(services.paths()), options, services.clock())) {
+    receiver_->set_notes_per_tick(pace_.notes_per_tick());
+}
 
 NoteReceiving::~NoteReceiving() {
     receiver_->stop_server();
@@ -52,10 +56,28 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
     tx.set_number_of_notes(host_.note_count());
 }
 
+// What each tick with notes took, off unless QT_LOGGING_RULES="korvadesk.receive.debug=true".
+Q_LOGGING_CATEGORY(lcReceive, "korvadesk.receive", QtWarningMsg)
+
 void NoteReceiving::tick() {
+    using std::chrono::milliseconds;
     // Step 1 (closing the e-mail busy window) belongs to the e-mail check.
+    // A burst is taken at the pace the machine manages now.
+    if (since_tick_.isValid()) {
+        pace_.tick_started(milliseconds(since_tick_.restart()));
+    } else {
+        since_tick_.start();
+    }
+    receiver_->set_notes_per_tick(pace_.notes_per_tick());
+    QElapsedTimer spent;
+    spent.start();
     const ReceiveTickResult result = receiver_->tick(
         [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
+    pace_.tick_ended(result.notes.size(), milliseconds(spent.elapsed()));
+    if (!result.notes.empty()) {
+        qCDebug(lcReceive, "%zu notes in %lld ms, next tick takes up to %zu", result.notes.size(),
+                static_cast<long long>(spent.elapsed()), pace_.notes_per_tick());
+    }
     if (result.store_failed) {
         // Reported once; the notes stay on screen and in the queue, and every tick tries
         // again to store them.
