@@ -38,8 +38,11 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
     for (const ReceivedNote& received : notes) {
         NoteWindow* note = host_.create_note();
         // Placement, bring to front and the received mark happen inside; the record carries
-        // the title to show.
-        if (!note->create_from_record(received.record, true, false)) {
+        // the title to show. Of several notes only the last one made is activated.
+        note->set_activates_when_brought_to_front(&received == &notes.back());
+        const bool made = note->create_from_record(received.record, true, false);
+        note->set_activates_when_brought_to_front(true);
+        if (!made) {
             continue;
         }
         // An empty reply address is what tells the Reply command that the note cannot be
