@@ -31,7 +31,7 @@ inline constexpr std::chrono::milliseconds kTickPeriod{60000 / kTicksPerMinute};
 // Waiting messages one tick turns into notes. A burst is taken over several ticks, so the
 // timer keeps its pace; the rest wait in the file meanwhile, in their order. How many a tick
 // takes, between one and the most, follows what the ticks cost (BurstPace).
-inline constexpr std::size_t kMostNotesPerTick = 16;
+inline constexpr std::size_t kMostNotesPerTick = 8;
 inline constexpr std::size_t kFirstNotesPerTick = 4;
 // What the notes of one tick may cost together: less than a period, which leaves room for a
 // machine that is busy with something else.

@@ -196,10 +196,10 @@ TEST(BurstPace, TakesWhatFitsTheBudgetGrowingCarefullyAndFallsBackWhenTicksComeL
     EXPECT_EQ(pace.notes_per_tick(), 8u);
     pace.tick_ended(8, milliseconds(10));
     EXPECT_EQ(pace.notes_per_tick(), kMostNotesPerTick);
-    pace.tick_ended(16, milliseconds(40));
-    // Painting the notes made the next tick come 800 ms after: 50 ms a note.
-    pace.tick_started(milliseconds(800));
-    EXPECT_EQ(pace.notes_per_tick(), 3u);
+    pace.tick_ended(8, milliseconds(40));
+    // Painting the notes made the next tick come 600 ms after: 75 ms a note.
+    pace.tick_started(milliseconds(600));
+    EXPECT_EQ(pace.notes_per_tick(), 2u);
     pace.tick_ended(0, milliseconds(0));
     EXPECT_EQ(pace.notes_per_tick(), kFirstNotesPerTick);
 }
