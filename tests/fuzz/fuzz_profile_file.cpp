@@ -76,7 +76,7 @@ std::string read_checked(const std::string& path, std::string_view section, std:
 
 void read_everything(const std::string& ini) {
     namespace t = kd::store_texts;
-    const kd::NoteStore store{app_paths()};
+    const kd::NoteStore store{kd::app_paths()};
     store.get_number_of_notes();
     store.get_default_title();
     store.get_default_date_format();
