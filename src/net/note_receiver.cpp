@@ -25,26 +25,56 @@ void replace_all(std::string& text, std::string_view what, std::string_view with
 
 }  // namespace
 
+std::size_t next_notes_per_tick(std::size_t taken, std::chrono::milliseconds spent) {
+    if (taken == 0) {
+        return kFirstNotesPerTick;
+    }
+    const auto per_note =
+        std::max<std::chrono::milliseconds::rep>(spent.count(), 1) / static_cast<double>(taken);
+    const auto fit =
+        static_cast<std::size_t>(static_cast<double>(kNotesBudgetPerTick.count()) / per_note);
+    return std::clamp<std::size_t>(fit, 1, std::min(kMostNotesPerTick, 2 * taken));
+}
+
+void BurstPace::tick_started(std::chrono::milliseconds since_last) {
+    // A timer a tenth of a period late is the timer's own jitter, not the notes.
+    if (last_taken_ > 0 && since_last > kTickPeriod + kTickPeriod / 10) {
+        per_tick_ = std::min(per_tick_, next_notes_per_tick(last_taken_, since_last));
+    }
+}
+
+void BurstPace::tick_ended(std::size_t taken, std::chrono::milliseconds spent) {
+    last_taken_ = taken;
+    per_tick_ = next_notes_per_tick(taken, spent);
+}
+
 ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists) : lists_(std::move(lists)) {}
 
 bool ReceivedNoteQueue::append(std::string_view message) {
     std::lock_guard lock(mutex_);
     // Behind the last waiting message, never into a slot that holds one: a slot the tick has
     // shown as a note is emptied by its commit, which must not take a newer message with it.
-    const std::vector<int> slots = lists_.network_mailbox_slots();
-    const int slot = slots.empty() ? 0 : slots.back() + 1;
+    const std::optional<int> last = lists_.last_network_mailbox_slot();
+    const int slot = last ? *last + 1 : 0;
     if (slot > kHighestMailboxSlot) {
         return false;
     }
     return lists_.write_network_mailbox(message, slot);
 }
 
-std::vector<QueuedMessage> ReceivedNoteQueue::peek(const std::set<int>& skip) {
+std::vector<QueuedMessage> ReceivedNoteQueue::peek(const std::set<int>& skip, std::size_t limit) {
     std::lock_guard lock(mutex_);
     std::vector<QueuedMessage> out;
-    for (int slot : lists_.network_mailbox_slots()) {
-        if (!skip.contains(slot)) {
-            out.push_back({slot, lists_.read_network_mailbox(slot)});
+    for (int slot : lists_.network_mailbox_keys()) {
+        if (out.size() >= limit) {
+            break;
+        }
+        if (skip.contains(slot)) {
+            continue;
+        }
+        std::string message = lists_.read_network_mailbox(slot);
+        if (!message.empty()) {
+            out.push_back({slot, std::move(message)});
         }
     }
     return out;
@@ -177,7 +207,7 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
 
 bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes,
                                 std::set<int>& taking, bool& rejected) {
-    for (const QueuedMessage& queued : queue_.peek(in_flight_)) {
+    for (const QueuedMessage& queued : queue_.peek(in_flight_, options_.notes_per_tick)) {
         taking.insert(queued.slot);
         // A message that is not whole (left by an older version) is dropped.
         if (!is_complete_message(queued.message)) {

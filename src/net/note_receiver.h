@@ -4,7 +4,10 @@
 // acknowledged note survives a crash and none is overwritten by the next.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -24,6 +27,38 @@
 namespace kd {
 
 inline constexpr int kTicksPerMinute = 120;
+inline constexpr std::chrono::milliseconds kTickPeriod{60000 / kTicksPerMinute};
+// Waiting messages one tick turns into notes. A burst is taken over several ticks, so the
+// timer keeps its pace; the rest wait in the file meanwhile, in their order. How many a tick
+// takes, between one and the most, follows what the ticks cost (BurstPace).
+inline constexpr std::size_t kMostNotesPerTick = 8;
+inline constexpr std::size_t kFirstNotesPerTick = 4;
+// What the notes of one tick may cost together: less than a period, which leaves room for a
+// machine that is busy with something else.
+inline constexpr std::chrono::milliseconds kNotesBudgetPerTick{150};
+
+// How many notes the next tick takes, given that `taken` notes cost `spent`: as many as fit
+// the budget at that pace, at least one, at most twice `taken` (a burst starts carefully) and
+// never more than kMostNotesPerTick. After a tick without notes a burst starts again from
+// kFirstNotesPerTick.
+std::size_t next_notes_per_tick(std::size_t taken, std::chrono::milliseconds spent);
+
+// The pace at which the window side takes a burst. What a note costs is more than its tick
+// shows: painting and activating its window follow the tick, and with many windows open
+// they cost more than making it. A tick that comes late shows that cost: the notes of the
+// last tick and what followed took the whole time since.
+class BurstPace {
+public:
+    // At the start of a tick, with the time since the last one started.
+    void tick_started(std::chrono::milliseconds since_last);
+    // At the end of a tick that took `taken` notes in `spent`.
+    void tick_ended(std::size_t taken, std::chrono::milliseconds spent);
+    std::size_t notes_per_tick() const { return per_tick_; }
+
+private:
+    std::size_t last_taken_ = 0;
+    std::size_t per_tick_ = kFirstNotesPerTick;
+};
 
 // One message waiting in the settings file, with its mailbox slot.
 struct QueuedMessage {
@@ -41,8 +76,9 @@ public:
     // Server thread: keeps one whole message behind those waiting. False when it could not be
     // written.
     bool append(std::string_view message);
-    // Tick: every waiting message in arrival order, except the slots in `skip`.
-    std::vector<QueuedMessage> peek(const std::set<int>& skip);
+    // Tick: the first `limit` waiting messages in arrival order, leaving out the slots in
+    // `skip`.
+    std::vector<QueuedMessage> peek(const std::set<int>& skip, std::size_t limit);
     // Adds the emptying of `slots` to `tx` and commits it. The queue's lock is held for the
     // commit, so a message appended meanwhile never takes a slot that is being emptied.
     bool commit(StoreTransaction& tx, const std::set<int>& slots);
@@ -90,6 +126,7 @@ public:
         std::chrono::milliseconds receive_timeout = kReceiveTimeout;
         int check_email_minutes = 0;   // `CheckEmailInterval` read at start
         int read_network_minutes = 0;  // `ReadNetworkInterval` read at start
+        std::size_t notes_per_tick = kMostNotesPerTick;
     };
 
     NoteReceiver(NoteLists lists, Options options, const Clock& clock = Clock::system());
@@ -118,6 +155,11 @@ public:
     void set_intervals(int check_email_minutes, int read_network_minutes) {
         options_.check_email_minutes = check_email_minutes;
         options_.read_network_minutes = read_network_minutes;
+    }
+
+    // How many waiting messages the next tick takes (at least one).
+    void set_notes_per_tick(std::size_t count) {
+        options_.notes_per_tick = std::max<std::size_t>(count, 1);
     }
 
     ReceivedNoteQueue& queue() { return queue_; }

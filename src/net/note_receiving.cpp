@@ -1,5 +1,7 @@
 #include "net/note_receiving.h"
 
+#include <QLoggingCategory>
+
 #include "platform/message_boxes.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
@@ -12,7 +14,9 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
       host_(host),
       services_(services),
       receiver_(
-          std::make_unique<NoteReceiver>(NoteLists(services.paths()), options, services.clock())) {}
+          std::make_unique<NoteReceiver>(NoteLists(services.paths()), options, services.clock())) {
+    receiver_->set_notes_per_tick(pace_.notes_per_tick());
+}
 
 NoteReceiving::~NoteReceiving() {
     receiver_->stop_server();
@@ -34,8 +38,11 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
     for (const ReceivedNote& received : notes) {
         NoteWindow* note = host_.create_note();
         // Placement, bring to front and the received mark happen inside; the record carries
-        // the title to show.
-        if (!note->create_from_record(received.record, true, false)) {
+        // the title to show. Of several notes only the last one made is activated.
+        note->set_activates_when_brought_to_front(&received == &notes.back());
+        const bool made = note->create_from_record(received.record, true, false);
+        note->set_activates_when_brought_to_front(true);
+        if (!made) {
             continue;
         }
         // An empty reply address is what tells the Reply command that the note cannot be
@@ -52,10 +59,28 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
     tx.set_number_of_notes(host_.note_count());
 }
 
+// What each tick with notes took, off unless QT_LOGGING_RULES="korvadesk.receive.debug=true".
+Q_LOGGING_CATEGORY(lcReceive, "korvadesk.receive", QtWarningMsg)
+
 void NoteReceiving::tick() {
+    using std::chrono::milliseconds;
     // Step 1 (closing the e-mail busy window) belongs to the e-mail check.
+    // A burst is taken at the pace the machine manages now.
+    if (since_tick_.isValid()) {
+        pace_.tick_started(milliseconds(since_tick_.restart()));
+    } else {
+        since_tick_.start();
+    }
+    receiver_->set_notes_per_tick(pace_.notes_per_tick());
+    QElapsedTimer spent;
+    spent.start();
     const ReceiveTickResult result = receiver_->tick(
         [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
+    pace_.tick_ended(result.notes.size(), milliseconds(spent.elapsed()));
+    if (!result.notes.empty()) {
+        qCDebug(lcReceive, "%zu notes in %lld ms, next tick takes up to %zu", result.notes.size(),
+                static_cast<long long>(spent.elapsed()), pace_.notes_per_tick());
+    }
     if (result.store_failed) {
         // Reported once; the notes stay on screen and in the queue, and every tick tries
         // again to store them.

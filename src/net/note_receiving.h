@@ -2,6 +2,7 @@
 // window's half-second timer, turns the waiting messages into note windows of the note host.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -48,6 +49,8 @@ private:
     NoteServices& services_;
     std::unique_ptr<NoteReceiver> receiver_;
     QList<QPointer<NoteWindow>> unsaved_;
+    BurstPace pace_;
+    QElapsedTimer since_tick_;
     bool store_error_shown_ = false;
 };
 

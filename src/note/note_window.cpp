@@ -449,7 +449,8 @@ void NoteWindow::refresh() {
 
 void NoteWindow::bring_to_front() {
     raise();
-    activateWindow();
+    if (activates_when_brought_to_front_)
+        activateWindow();
 }
 
 void NoteWindow::toggle_stay_on_top() {

@@ -171,6 +171,10 @@ public:
     bool alarm_icon_ringing() const;
 
     void bring_to_front();
+    // Whether bringing to the front also activates the window (it does unless cleared). Notes
+    // received together are all raised but only the last one made is activated: the end is
+    // the same, and every activation walks every window of the program.
+    void set_activates_when_brought_to_front(bool on) { activates_when_brought_to_front_ = on; }
 
     // Stay on top: not stored in the record.
     void toggle_stay_on_top();
@@ -281,6 +285,7 @@ private:
     std::int16_t alarm_ring_ticks_ = 0;
     // While a restored note is built its store writes are its restorer's.
     bool restoring_ = false;
+    bool activates_when_brought_to_front_ = true;
 
     NoteTitleLabel* title_label_ = nullptr;
     NoteBodyWidget* body_ = nullptr;

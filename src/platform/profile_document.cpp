@@ -1,5 +1,6 @@
 #include "platform/profile_document.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/text_encoding.h"
@@ -124,6 +125,7 @@ void Document::parse(std::string_view text) {
 
 void Document::index() {
     keys.clear();
+    sections.clear();
     std::string section;
     bool in_section = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -131,6 +133,7 @@ void Document::index() {
         if (info.kind == LineKind::Section) {
             section = lower(info.name);
             in_section = true;
+            sections[section].push_back(i);
         } else if (info.kind == LineKind::Key && in_section) {
             keys.emplace(lookup_key(section, info.name), i);
         }
@@ -143,13 +146,97 @@ std::string_view Document::get(std::string_view section, std::string_view key) c
 }
 
 bool Document::has_section(std::string_view section) const {
-    for (const auto& line : lines) {
-        const LineInfo info = classify(line);
-        if (info.kind == LineKind::Section && equals_nocase(info.name, section)) {
-            return true;
+    return sections.contains(lower(section));
+}
+
+std::vector<std::string> Document::key_names(std::string_view section) const {
+    std::vector<std::string> out;
+    const auto found = sections.find(lower(section));
+    if (found == sections.end()) {
+        return out;
+    }
+    const std::size_t header = found->second.front();
+    const std::size_t end = section_end(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const LineInfo info = classify(lines[i]);
+        if (info.kind == LineKind::Key) {
+            out.emplace_back(info.name);
         }
     }
-    return false;
+    return out;
+}
+
+std::size_t Document::section_end(std::size_t header) const {
+    std::size_t i = header + 1;
+    while (i < lines.size() && classify(lines[i]).kind != LineKind::Section) {
+        ++i;
+    }
+    return i;
+}
+
+void Document::insert_line(std::size_t at, std::string line) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    for (auto& entry : keys) {
+        if (entry.second >= at) {
+            ++entry.second;
+        }
+    }
+    for (auto& [name, headers] : sections) {
+        for (std::size_t& header : headers) {
+            if (header >= at) {
+                ++header;
+            }
+        }
+    }
+}
+
+void Document::erase_lines(const std::vector<std::size_t>& gone) {
+    if (gone.empty()) {
+        return;
+    }
+    std::size_t next_gone = 0;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (next_gone < gone.size() && gone[next_gone] == i) {
+            ++next_gone;
+            continue;
+        }
+        if (kept != i) {
+            lines[kept] = std::move(lines[i]);
+        }
+        ++kept;
+    }
+    lines.resize(kept);
+    // Where a kept line moved to, or nothing for a line that went.
+    const auto moved = [&gone](std::size_t i) -> std::optional<std::size_t> {
+        const auto at = std::lower_bound(gone.begin(), gone.end(), i);
+        if (at != gone.end() && *at == i) {
+            return std::nullopt;
+        }
+        return i - static_cast<std::size_t>(at - gone.begin());
+    };
+    for (auto it = keys.begin(); it != keys.end();) {
+        if (const auto to = moved(it->second)) {
+            it->second = *to;
+            ++it;
+        } else {
+            it = keys.erase(it);
+        }
+    }
+    for (auto it = sections.begin(); it != sections.end();) {
+        std::vector<std::size_t> headers;
+        for (std::size_t header : it->second) {
+            if (const auto to = moved(header)) {
+                headers.push_back(*to);
+            }
+        }
+        if (headers.empty()) {
+            it = sections.erase(it);
+        } else {
+            it->second = std::move(headers);
+            ++it;
+        }
+    }
 }
 
 std::string Document::serialize() const {
@@ -174,6 +261,7 @@ void Document::append_section_header(std::string_view section) {
     if (!lines.empty() && !trim(lines.back()).empty()) {
         lines.emplace_back();
     }
+    sections[lower(section)].push_back(lines.size());
     lines.push_back("[" + std::string(section) + "]");
 }
 
@@ -189,42 +277,25 @@ bool Document::set(std::string_view section, std::string_view key, std::string_v
         return true;
     }
     std::string new_line = key_line(key, value);
+    const auto found = sections.find(lower(section));
+    if (found == sections.end()) {
+        append_section_header(section);
+        keys.emplace(lookup_key(section, key), lines.size());
+        lines.push_back(std::move(new_line));
+        return true;
+    }
     // Append to the end of the first section of that name, before the blank lines that
     // separate it from the next one.
-    std::optional<std::size_t> last_content;
-    bool in_target = false;
-    bool found = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const LineInfo info = classify(lines[i]);
-        if (info.kind == LineKind::Section) {
-            if (found) {
-                break;
-            }
-            in_target = equals_nocase(info.name, section);
-            if (in_target) {
-                found = true;
-                last_content = i;
-            }
-        } else if (in_target && !trim(lines[i]).empty()) {
+    const std::size_t header = found->second.front();
+    const std::size_t end = section_end(header);
+    std::size_t last_content = header;
+    for (std::size_t i = header + 1; i < end; ++i) {
+        if (!trim(lines[i]).empty()) {
             last_content = i;
         }
     }
-    std::size_t at = 0;
-    if (found) {
-        // Shift the index instead of rebuilding it: records add many keys in a row.
-        at = *last_content + 1;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(new_line));
-        for (auto& entry : keys) {
-            if (entry.second >= at) {
-                ++entry.second;
-            }
-        }
-    } else {
-        append_section_header(section);
-        at = lines.size();
-        lines.push_back(std::move(new_line));
-    }
-    keys.emplace(lookup_key(section, key), at);
+    insert_line(last_content + 1, std::move(new_line));
+    keys.emplace(lookup_key(section, key), last_content + 1);
     return true;
 }
 
@@ -253,33 +324,8 @@ bool Document::set_many(std::string_view section,
     return true;
 }
 
-template <class IsTarget, class Drop>
-bool Document::drop_lines(IsTarget is_target, Drop drop) {
-    bool in_target = false;
-    bool changed = false;
-    std::vector<std::string> kept;
-    kept.reserve(lines.size());
-    for (auto& line : lines) {
-        const LineInfo info = classify(line);
-        if (info.kind == LineKind::Section) {
-            in_target = is_target(info.name);
-        }
-        if (in_target && drop(info)) {
-            changed = true;
-            continue;
-        }
-        kept.push_back(std::move(line));
-    }
-    lines = std::move(kept);
-    index();
-    return changed;
-}
-
 bool Document::remove_key(std::string_view section, std::string_view key) {
-    return drop_lines([section](std::string_view name) { return equals_nocase(name, section); },
-                      [key](const LineInfo& info) {
-                          return info.kind == LineKind::Key && equals_nocase(info.name, key);
-                      });
+    return remove_keys({removal_name(section, key)});
 }
 
 std::string Document::removal_name(std::string_view section, std::string_view key) {
@@ -290,15 +336,46 @@ std::string Document::removal_name(std::string_view section, std::string_view ke
 }
 
 bool Document::remove_keys(const std::unordered_set<std::string>& names) {
-    std::string section;
-    return drop_lines(
-        [&section](std::string_view name) {
-            section = std::string(name);
-            return true;
-        },
-        [&](const LineInfo& info) {
-            return info.kind == LineKind::Key && names.contains(removal_name(section, info.name));
-        });
+    std::unordered_set<std::string> targets;
+    for (const std::string& name : names) {
+        targets.insert(name.substr(0, name.find('\0')));
+    }
+    std::vector<std::size_t> gone;
+    // Key lines of those sections that stay: one of them may now be the first of its name.
+    std::vector<std::pair<std::size_t, const std::string*>> staying;
+    for (const std::string& section : targets) {
+        const auto found = sections.find(section);
+        if (found == sections.end()) {
+            continue;
+        }
+        for (std::size_t header : found->second) {
+            const std::size_t end = section_end(header);
+            for (std::size_t i = header + 1; i < end; ++i) {
+                const LineInfo info = classify(lines[i]);
+                if (info.kind != LineKind::Key) {
+                    continue;
+                }
+                if (names.contains(removal_name(section, info.name))) {
+                    gone.push_back(i);
+                } else {
+                    staying.emplace_back(i, &section);
+                }
+            }
+        }
+    }
+    if (gone.empty()) {
+        return false;
+    }
+    std::sort(gone.begin(), gone.end());
+    std::sort(staying.begin(), staying.end());
+    erase_lines(gone);
+    for (const auto& [line, section] : staying) {
+        const std::size_t at =
+            line - static_cast<std::size_t>(std::lower_bound(gone.begin(), gone.end(), line) -
+                                            gone.begin());
+        keys.emplace(lookup_key(*section, classify(lines[at]).name), at);
+    }
+    return true;
 }
 
 bool Document::remove_section(std::string_view section) {
@@ -306,8 +383,21 @@ bool Document::remove_section(std::string_view section) {
 }
 
 bool Document::remove_sections(const std::unordered_set<std::string>& names) {
-    return drop_lines([&names](std::string_view name) { return names.contains(lower(name)); },
-                      [](const LineInfo&) { return true; });
+    std::vector<std::size_t> gone;
+    for (const std::string& name : names) {
+        const auto found = sections.find(name);
+        if (found == sections.end()) {
+            continue;
+        }
+        for (std::size_t header : found->second) {
+            for (std::size_t i = header, end = section_end(header); i < end; ++i) {
+                gone.push_back(i);
+            }
+        }
+    }
+    std::sort(gone.begin(), gone.end());
+    erase_lines(gone);
+    return !gone.empty();
 }
 
 }  // namespace kd::profile_text

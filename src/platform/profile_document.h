@@ -31,42 +31,51 @@ struct LineInfo {
 
 LineInfo classify(std::string_view line);
 
-// One parsed file: its lines (without line ends) and an index of the first occurrence of
-// every section/key pair.
+// One parsed file: its lines (without line ends), an index of the first occurrence of every
+// section/key pair and an index of the section headers. Changes keep both indexes up to date
+// without parsing again, so a change costs about the size of the sections it touches rather
+// than the size of the file (a large file holds hundreds of note records).
 struct Document {
     std::vector<std::string> lines;
     bool crlf = false;
     bool bom = false;
     std::unordered_map<std::string, std::size_t> keys;  // lookup key -> line index
+    // Lower-case section name -> line indexes of its headers, in file order.
+    std::unordered_map<std::string, std::vector<std::size_t>> sections;
 
     void parse(std::string_view text);
     void index();
     std::string_view get(std::string_view section, std::string_view key) const;
     bool has_section(std::string_view section) const;
+    // Names of the keys of the first section of that name, in file order.
+    std::vector<std::string> key_names(std::string_view section) const;
     std::string serialize() const;
 
     // Each returns whether anything changed.
     bool set(std::string_view section, std::string_view key, std::string_view value);
-    // Sets several keys of one section. A section the file lacks is appended whole, which
-    // saves a scan of the file for every key of a new record.
+    // Sets several keys of one section. A section the file lacks is appended whole.
     bool set_many(std::string_view section,
                   std::span<const std::pair<std::string_view, std::string_view>> entries);
     bool remove_key(std::string_view section, std::string_view key);
     // The name remove_keys() looks for: section and key compared as remove_key() does.
     static std::string removal_name(std::string_view section, std::string_view key);
-    // Removes every key named in `names` (removal_name()), in one pass: taking a long queue
-    // of received notes removes a key per note, and a pass each made that quadratic.
+    // Removes every key named in `names` (removal_name()) from every section of its name, in
+    // one pass over those sections: taking a long queue of received notes removes a key per
+    // note.
     bool remove_keys(const std::unordered_set<std::string>& names);
     bool remove_section(std::string_view section);
-    // Removes every section whose lower-case name is in `names`, in one pass.
+    // Removes every section whose lower-case name is in `names`, with its keys.
     bool remove_sections(const std::unordered_set<std::string>& names);
 
 private:
     void append_section_header(std::string_view section);
-    // Drops each line that `drop` picks within the sections `is_target` picks (header line
-    // too); true when any went.
-    template <class IsTarget, class Drop>
-    bool drop_lines(IsTarget is_target, Drop drop);
+    // Index one past the last line of the section whose header is at `header`.
+    std::size_t section_end(std::size_t header) const;
+    // Inserts a line, moving the indexes of the lines after it.
+    void insert_line(std::size_t at, std::string line);
+    // Removes the lines at the given indexes (increasing, no repeats) and what the indexes
+    // held for them; the other entries move up.
+    void erase_lines(const std::vector<std::size_t>& gone);
 };
 
 }  // namespace kd::profile_text

@@ -292,18 +292,20 @@ bool modify(const std::string& given_path, Change&& change) {
     if (!refresh(given_path, entry) || file_refuses_writes(path)) {
         return false;
     }
-    Document doc = entry.doc;
-    if (!change(doc)) {
+    // The change works on the cached document itself: a copy of a large file for every
+    // write cost more than the write. Until the new file is in place the cache is marked
+    // stale, so a failed change or replace makes the next access parse the file again.
+    entry.valid = false;
+    if (!change(entry.doc)) {
+        entry.valid = true;
         return true;
     }
     const bool existed = entry.exists;
-    entry.valid = false;
-    if (!replace_file(path, doc.serialize(), existed, lock.get())) {
+    if (!replace_file(path, entry.doc.serialize(), existed, lock.get())) {
         return false;
     }
     struct stat st {};
     if (::stat(given_path.c_str(), &st) == 0) {
-        entry.doc = std::move(doc);
         entry.stamp = FileStamp::of(st);
         entry.exists = true;
         entry.valid = true;
@@ -481,27 +483,12 @@ bool ProfileFile::writable(const std::string& given_path) {
 }
 
 std::vector<std::string> ProfileFile::keys(const std::string& path, std::string_view section) {
-    std::vector<std::string> out;
     CacheEntry& entry = entry_for(path);
     std::lock_guard guard(entry.mutex);
     if (!refresh(path, entry)) {
-        return out;
+        return {};
     }
-    bool in_target = false;
-    bool seen = false;
-    for (const auto& line : entry.doc.lines) {
-        const LineInfo info = classify(line);
-        if (info.kind == LineKind::Section) {
-            if (seen) {
-                break;
-            }
-            in_target = equals_nocase(info.name, section);
-            seen = in_target;
-        } else if (in_target && info.kind == LineKind::Key) {
-            out.emplace_back(info.name);
-        }
-    }
-    return out;
+    return entry.doc.key_names(section);
 }
 
 std::uint64_t ProfileFile::replace_count() {

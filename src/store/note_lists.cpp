@@ -187,16 +187,31 @@ bool NoteLists::clear_network_mailbox() const {
 }
 
 std::vector<int> NoteLists::network_mailbox_slots() const {
+    std::vector<int> slots = network_mailbox_keys();
+    std::erase_if(slots, [this](int slot) { return read_network_mailbox(slot).empty(); });
+    return slots;
+}
+
+std::vector<int> NoteLists::network_mailbox_keys() const {
     std::vector<int> slots;
     for (const std::string& key : ProfileFile::keys(ini_path_, kNoteReceivedSection)) {
-        const auto slot = network_mailbox_slot(key);
-        if (slot && !read_network_mailbox(*slot).empty()) {
+        if (const auto slot = network_mailbox_slot(key)) {
             slots.push_back(*slot);
         }
     }
     std::sort(slots.begin(), slots.end());
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
     return slots;
+}
+
+std::optional<int> NoteLists::last_network_mailbox_slot() const {
+    const std::vector<int> slots = network_mailbox_keys();
+    for (auto it = slots.rbegin(); it != slots.rend(); ++it) {
+        if (!read_network_mailbox(*it).empty()) {
+            return *it;
+        }
+    }
+    return std::nullopt;
 }
 
 void NoteLists::take_network_mailbox(int slot, StoreTransaction& tx) const {

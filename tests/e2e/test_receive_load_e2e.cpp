@@ -1,10 +1,11 @@
 // Many peers at once against the real korvadesk on loopback: every acknowledged note ends up
 // exactly once in the settings file (as a note or still queued) even when the program is
 // killed right after, and the half-second tick keeps its pace while the notes pour in.
-// The suite runs a short load; scripts/quality.sh sets KD_LOAD_SENDERS=64, KD_LOAD_NOTES=20
-// and KD_LOAD_TICK_CHECK=1. The tick gap is always printed, but only held to one period late
-// with KD_LOAD_TICK_CHECK=1: a burst of notes is taken over in one tick today (see
-// docs/quality.md), and the suite must stay green while that gap is open.
+// The suite runs a short load; scripts/quality.sh sets KD_LOAD_SENDERS=64 and KD_LOAD_NOTES=20.
+// The longest gap between ticks is printed and held to one period late (a burst is taken a
+// few notes per tick, see docs/quality.md); KD_LOAD_TICK_CHECK=0 only prints it, for looking
+// at the store side on a machine too busy to keep any timer's pace. KD_LOAD_LOG=<file> keeps
+// the program's log (the tick gaps and what each tick took).
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -64,9 +65,10 @@ TEST_F(ReceiveLoad, EveryAcknowledgedNoteIsKeptOnceAndTheTickKeepsPace) {
     constexpr long kPeriodMs = 500;
     const int senders = env_int("KD_LOAD_SENDERS", 16);
     const int per_sender = env_int("KD_LOAD_NOTES", 5);
-    const bool check_tick = env_int("KD_LOAD_TICK_CHECK", 0) == 1;
+    const char* tick_check = std::getenv("KD_LOAD_TICK_CHECK");
+    const bool check_tick = tick_check == nullptr || std::string(tick_check) != "0";
     const std::string log = dirs_.root + "/stderr.log";
-    ::setenv("QT_LOGGING_RULES", "korvadesk.tick.debug=true", 1);
+    ::setenv("QT_LOGGING_RULES", "korvadesk.tick.debug=true;korvadesk.receive.debug=true", 1);
     const pid_t pid = launch(log);
     ::unsetenv("QT_LOGGING_RULES");
     ASSERT_TRUE(wait_listening());
@@ -98,12 +100,16 @@ TEST_F(ReceiveLoad, EveryAcknowledgedNoteIsKeptOnceAndTheTickKeepsPace) {
         p.join();
     }
     const auto sent = std::chrono::steady_clock::now();
-    // The tick takes the queue over; bounded, the test ends by itself.
+    // The ticks take the queue over a few notes at a time, fewer when the machine is busy;
+    // bounded (a minute and a quarter of a second per note), the test ends by itself.
     const int expected = 1 + static_cast<int>(acknowledged.size());
-    wait_for_notes(expected, 1200);
+    wait_for_notes(expected, 1200 + 5 * expected);
     const auto drained = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(600ms);
     const std::vector<long> gaps = tick_gaps(file_text(log), first_line);
+    if (const char* keep = std::getenv("KD_LOAD_LOG")) {
+        std::ofstream(keep, std::ios::binary) << file_text(log);
+    }
 
     // Killed, not ended: what counts is what the file holds at any instant.
     ASSERT_EQ(::kill(pid, 0), 0) << "the program survived the load";

@@ -76,7 +76,7 @@ std::string read_checked(const std::string& path, std::string_view section, std:
 
 void read_everything(const std::string& ini) {
     namespace t = kd::store_texts;
-    const kd::NoteStore store{app_paths()};
+    const kd::NoteStore store{kd::app_paths()};
     store.get_number_of_notes();
     store.get_default_title();
     store.get_default_date_format();
@@ -191,6 +191,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(read_checked(f.ini, t::kMainSection, kProbeKey, 16, true) == "1");
         for (std::size_t i = 0; i < keys.size(); ++i) {
             check(read_checked(f.ini, t::kMainSection, keys[i], 4096) == before[i]);
+        }
+        // Removing it again goes through the indexes kept up to date without a parse: the
+        // keys must read as before, and as a fresh parse reads them.
+        check(kd::ProfileFile::delete_key(f.ini, t::kMainSection, kProbeKey));
+        check(read_checked(f.ini, t::kMainSection, kProbeKey, 16, true).empty());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            check(read_checked(f.ini, t::kMainSection, keys[i], 4096, i < 4) == before[i]);
         }
     }
     return 0;

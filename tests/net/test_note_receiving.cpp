@@ -156,5 +156,53 @@ TEST_F(NoteReceivingTest, RejectedMessageWarnsOnceAndReceivingStops) {
     EXPECT_EQ(send_note(port_, message_from("PC1", "t", "")), "refused");
 }
 
+TEST_F(NoteReceivingTest, BurstIsShownAFewNotesPerTickInArrivalOrder) {
+    ProfileFile::write(app_paths().IniPath, "KORVADESK", "PlaySound", "No");
+    constexpr int kBurst = 3 * static_cast<int>(kFirstNotesPerTick);
+    for (int i = 0; i < kBurst; ++i) {
+        ASSERT_TRUE(receiving_->receiver().queue().append(
+            message_from("ANONYMOUS", "burst" + std::to_string(i), "")));
+    }
+    emit main_->tick();
+    EXPECT_EQ(main_->notes().size(), static_cast<int>(kFirstNotesPerTick));
+    NoteLists lists(app_paths());
+    EXPECT_EQ(lists.network_mailbox_slots().size(), kBurst - kFirstNotesPerTick);
+    for (int ticks = 1; ticks < kBurst && main_->notes().size() < kBurst; ++ticks) {
+        emit main_->tick();
+    }
+    ASSERT_EQ(main_->notes().size(), kBurst);
+    EXPECT_TRUE(lists.network_mailbox_slots().empty());
+    for (int i = 0; i < kBurst; ++i) {
+        EXPECT_EQ(main_->notes()[i]->title_text(), "burst" + std::to_string(i));
+    }
+    EXPECT_EQ(NoteStore{app_paths()}.get_number_of_notes(), kBurst);
+}
+
+TEST(BurstPace, TakesWhatFitsTheBudgetGrowingCarefullyAndFallsBackWhenTicksComeLate) {
+    using std::chrono::milliseconds;
+    // At the pace of the last tick as many as fit, at most twice as many, at least one.
+    EXPECT_EQ(next_notes_per_tick(4, milliseconds(20)), 8u);
+    EXPECT_EQ(next_notes_per_tick(8, milliseconds(0)), kMostNotesPerTick);
+    EXPECT_EQ(next_notes_per_tick(10, milliseconds(300)), 5u);
+    EXPECT_EQ(next_notes_per_tick(4, milliseconds(5000)), 1u);
+    EXPECT_EQ(next_notes_per_tick(0, milliseconds(0)), kFirstNotesPerTick);
+
+    BurstPace pace;
+    EXPECT_EQ(pace.notes_per_tick(), kFirstNotesPerTick);
+    pace.tick_started(milliseconds(5000));  // late, but no notes were taken before
+    EXPECT_EQ(pace.notes_per_tick(), kFirstNotesPerTick);
+    pace.tick_ended(4, milliseconds(10));
+    pace.tick_started(kTickPeriod + milliseconds(20));  // the timer's own jitter
+    EXPECT_EQ(pace.notes_per_tick(), 8u);
+    pace.tick_ended(8, milliseconds(10));
+    EXPECT_EQ(pace.notes_per_tick(), kMostNotesPerTick);
+    pace.tick_ended(8, milliseconds(40));
+    // Painting the notes made the next tick come 600 ms after: 75 ms a note.
+    pace.tick_started(milliseconds(600));
+    EXPECT_EQ(pace.notes_per_tick(), 2u);
+    pace.tick_ended(0, milliseconds(0));
+    EXPECT_EQ(pace.notes_per_tick(), kFirstNotesPerTick);
+}
+
 }  // namespace
 }  // namespace kd

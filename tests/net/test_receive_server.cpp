@@ -341,6 +341,35 @@ TEST_F(ReceiveServerTest, AcknowledgedNotesWaitInOrderAcrossARestart) {
     EXPECT_EQ(lists().read_network_mailbox(1), "");
 }
 
+TEST_F(ReceiveServerTest, ATickTakesAtMostItsShareAndTheRestWaitsInOrder) {
+    NoteReceiver::Options o;
+    o.notes_per_tick = 4;
+    NoteReceiver r(lists(), o);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(r.queue().append(note_text("PC", "n" + std::to_string(i))));
+    }
+    std::vector<std::string> seen;
+    for (std::size_t expected : {4u, 4u, 2u, 0u}) {
+        ReceiveTickResult t = r.tick(1, 1);
+        ASSERT_EQ(t.notes.size(), expected);
+        for (const auto& n : t.notes) {
+            seen.push_back(n.record.EditText);
+        }
+        // Whatever the tick left is still in the file, behind the slots it emptied.
+        EXPECT_EQ(lists().network_mailbox_slots().size(), 10 - seen.size());
+    }
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(seen[static_cast<std::size_t>(i)], "n" + std::to_string(i));
+    }
+    // A message that arrives while others wait goes behind them.
+    ASSERT_TRUE(r.queue().append(note_text("PC", "a")));
+    ASSERT_TRUE(r.queue().append(note_text("PC", "b")));
+    r.set_notes_per_tick(0);  // one at least
+    EXPECT_EQ(r.tick(1, 1).notes.at(0).record.EditText, "a");
+    EXPECT_EQ(lists().network_mailbox_slots().size(), 1u);
+    EXPECT_EQ(r.tick(1, 1).notes.at(0).record.EditText, "b");
+}
+
 TEST_F(ReceiveServerTest, RejectedMessageStopsReceivingAndMakesNoNote) {
     NoteReceiver& r = start();
     std::string bad = note_text("PC1", "x");
