@@ -2,18 +2,22 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <filesystem>
 
 #include "dialogs/password_dialog.h"
 #include "dialogs/settings_rules.h"
 #include "dialogs/settings_texts.h"
 #include "note/note_services.h"
+#include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "platform/paths.h"
 #include "reminders/note_stamp.h"
 #include "store/note_store.h"
 
@@ -26,6 +30,11 @@ namespace {
 
 QString text(const char* s) {
     return QString::fromUtf8(s);
+}
+
+// The user's configuration folder: where the settings file lives.
+std::string config_folder_of(const NoteServices& services) {
+    return std::filesystem::path(services.paths().IniPath).parent_path().string();
 }
 
 }  // namespace
@@ -74,6 +83,9 @@ void GeneralSettingsPage::build() {
     hot_key_ = new QCheckBox(text(st::kHotKey), this);
     hot_key_->setToolTip(text(st::kTipHotKey));
     grid->addWidget(hot_key_, row++, 0, 1, 2);
+    autostart_ = new QCheckBox(text(st::kAutostart), this);
+    autostart_->setToolTip(text(st::kTipAutostart));
+    grid->addWidget(autostart_, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
 }
 
@@ -90,6 +102,7 @@ void GeneralSettingsPage::read_settings() {
     task_bar_->set_yes(sr::yes_when_set(store.get_show_task_bar()));
     random_themes_->set_yes(sr::yes_when_set(store.get_random_themes()));
     hot_key_->setChecked(store.get_disable_hotkey() == store_texts::kYes);
+    autostart_->setChecked(autostart_enabled(config_folder_of(services_)));
     const bool locked = setting_rules::show_all_locked(store.get_show_all_password_yes_no());
     set_lock_checked(locked);
     password_->setText(locked ? QString::fromStdString(store.get_show_all_notes_password())
@@ -152,7 +165,20 @@ bool GeneralSettingsPage::apply() {
     sr::apply_general(services_.store(), v);
     services_.set_show_scroll_bar(v.scroll_bar);
     emit hot_key_applied(!v.disable_hotkey);
-    return true;
+    return apply_autostart();
+}
+
+bool GeneralSettingsPage::apply_autostart() {
+    const std::string folder = config_folder_of(services_);
+    const bool on = autostart_->isChecked();
+    if (on == autostart_enabled(folder))
+        return true;
+    std::string error;
+    if (set_autostart(folder, on, QCoreApplication::applicationFilePath().toStdString(), error))
+        return true;
+    services_.boxes().tell(this, QMessageBox::Warning, QString::fromStdString(error));
+    autostart_->setFocus();
+    return false;
 }
 
 }  // namespace kd

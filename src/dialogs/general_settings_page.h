@@ -31,6 +31,7 @@ public:
     QCheckBox* lock_box() const { return lock_; }
     QLineEdit* password_field() const { return password_; }
     QCheckBox* hot_key_box() const { return hot_key_; }
+    QCheckBox* autostart_box() const { return autostart_; }
 
 signals:
     // The hot key is to be given up, and taken again when `take` is set.
@@ -39,6 +40,8 @@ signals:
 private:
     void build();
     void read_settings();
+    // The desktop's autostart entry, next to the settings file; not kept in the file itself.
+    bool apply_autostart();
     void show_date_example();
     void lock_toggled(bool checked);
     // Sets the box without running the lock's dialogs again.
@@ -56,6 +59,7 @@ private:
     QCheckBox* lock_ = nullptr;
     QLineEdit* password_ = nullptr;
     QCheckBox* hot_key_ = nullptr;
+    QCheckBox* autostart_ = nullptr;
 };
 
 }  // namespace kd

@@ -41,6 +41,9 @@ inline constexpr const char* kTipConfirmDelete =
     "Choose do you want confirmation question when deleting note.";
 inline constexpr const char* kTipTaskBar =
     "If you choose Yes all notes will have own window box on the Windows Taskbar.";
+inline constexpr const char* kAutostart = "Start Korvadesk when I log in";
+inline constexpr const char* kTipAutostart =
+    "Select do you want Korvadesk to start by itself when you log in to the desktop.";
 inline constexpr const char* kTipHotKey =
     "Choose do you want hot key for new note Alt+'N' to be enabled or disabled.";
 inline constexpr const char* kTipRandomThemes =

@@ -3,6 +3,10 @@
 // once, the default look's fonts, and Enter swallowed inside a page.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -129,6 +133,26 @@ TEST_F(SettingsDialogTest, BothSizesZeroAreStoredWithoutAMessage) {
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_TRUE(ts_.boxes.answered_texts().empty());
     EXPECT_EQ(store().get_default_width(), 0);
+}
+
+TEST_F(SettingsDialogTest, AutostartBoxWritesAndRemovesTheDesktopEntry) {
+    const std::string entry = dir_.path().toStdString() + "/autostart/korvadesk.desktop";
+    auto d = open();
+    EXPECT_FALSE(d->general_page()->autostart_box()->isChecked());
+    d->general_page()->autostart_box()->setChecked(true);
+    d->save();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    std::ifstream ini(app_paths().IniPath);
+    const std::string kept((std::istreambuf_iterator<char>(ini)), {});
+    EXPECT_EQ(QString::fromStdString(kept).indexOf("autostart", 0, Qt::CaseInsensitive), -1)
+        << "nothing of it in the settings file";
+
+    auto again = open();
+    EXPECT_TRUE(again->general_page()->autostart_box()->isChecked()) << "read from the entry";
+    again->general_page()->autostart_box()->setChecked(false);
+    again->save();
+    EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
 TEST_F(SettingsDialogTest, TheLockIsStoredAtOnceAndAWrongPasswordKeepsIt) {
