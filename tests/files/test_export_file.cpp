@@ -13,6 +13,7 @@
 #include "store/note_store.h"
 #include "store/store_fixture.h"
 #include "support/app_paths_in.h"
+#include "support/full_record.h"
 
 namespace kd {
 namespace {
@@ -32,31 +33,7 @@ std::tm moment(int day, int month, int year, int hour, int minute, int second) {
 }
 
 NoteRecord sample(int id, const std::string& title) {
-    NoteRecord r;
-    r.EditTextColor = 0x00112233;
-    r.EditBackColor = 0x00A0FFFF;
-    r.EditFont = "DejaVu Sans";
-    r.EditFontType = "BI";
-    r.EditText = "{\\rtf1 line one\\par\nline two}";
-    r.EditFontSize = 10;
-    r.EditCharSet = 238;
-    r.TitleTextColor = 0x00FFFFFF;
-    r.TitleBackColor = 0x00808000;
-    r.TitleFont = "Liberation Serif";
-    r.TitleFontType = "UC";
-    r.TitleText = title;
-    r.TitleFontSize = 9;
-    r.NoteID = id;
-    r.Top = 120;
-    r.Left = -120;
-    r.Height = 180;
-    r.Width = 240;
-    r.Minimized = "No";
-    r.Border = "Yes";
-    r.Hidden = "No";
-    r.Expiration = "08122026-101500";
-    r.Alarm = "09122026-080000~Once";
-    return r;
+    return test::full_record(id, title);
 }
 
 class ExportFileTest : public test::StoreTest {

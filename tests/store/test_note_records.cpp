@@ -8,6 +8,7 @@
 #include "store/store_fixture.h"
 #include "store/style_letters.h"
 #include "support/app_paths_in.h"
+#include "support/full_record.h"
 
 namespace kd {
 namespace {
@@ -17,32 +18,11 @@ using test::read_text;
 using test::write_text;
 using Messages = std::vector<std::string>;
 
+// Left and width beyond any screen: the store keeps what it is given.
 NoteRecord sample(int id, const std::string& title = "Title") {
-    NoteRecord r;
-    r.EditTextColor = 0x00112233;
-    r.EditBackColor = 0x00A0FFFF;
-    r.EditFont = "DejaVu Sans";
-    r.EditFontType = "BI";
-    r.EditText = "{\\rtf1 line one\\par\nline two}";
-    r.EditFontSize = 10;
-    r.EditCharSet = 238;
-    r.TitleTextColor = 0x00FFFFFF;
-    r.TitleBackColor = 0x00808000;
-    r.TitleFont = "Liberation Serif";
-    r.TitleFontType = "UC";
-    r.TitleText = title;
-    r.TitleFontSize = 9;
-    r.TitleCharSet = 0;
-    r.NoteID = id;
-    r.Top = 120;
+    NoteRecord r = test::full_record(id, title);
     r.Left = -1200;
-    r.Height = 180;
     r.Width = 9999;
-    r.Minimized = "No";
-    r.Border = "Yes";
-    r.Hidden = "No";
-    r.Expiration = "08122026-101500";
-    r.Alarm = "09122026-080000~Once";
     return r;
 }
 
