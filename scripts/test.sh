@@ -40,22 +40,7 @@ status=0
 ctest --test-dir "$build" --output-on-failure --timeout 300 || status=$?
 
 fuzz_seconds=${KD_FUZZ_SECONDS:-60}
-if [ "$status" -eq 0 ] && [ "$fuzz_seconds" -gt 0 ] && [ -f tests/fuzz/CMakeLists.txt ]; then
-    CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKORVADESK_FUZZ=ON -DKORVADESK_TESTS=ON -DKORVADESK_BENCH=OFF >/dev/null
-    fuzz_targets=$(sed -n 's/^ *kd_add_fuzz(\([A-Za-z0-9_]*\).*/\1/p' tests/fuzz/CMakeLists.txt)
-    for t in $fuzz_targets; do
-        cmake --build build/fuzz -j "$jobs" --target "$t"
-        corpus="build/fuzz/corpus/$t"
-        mkdir -p "$corpus"
-        seeds="tests/fuzz/seeds/$t"
-        echo "== fuzzing $t for ${fuzz_seconds}s"
-        if ! "build/fuzz/tests/fuzz/$t" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-            "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>"build/fuzz/$t.log"; then
-            tail -n 40 "build/fuzz/$t.log"
-            status=1
-        fi
-        grep -E '^stat::number_of_executed_units|^Done' "build/fuzz/$t.log" || true
-    done
+if [ "$status" -eq 0 ] && [ "$fuzz_seconds" -gt 0 ]; then
+    scripts/fuzz.sh "$fuzz_seconds" || status=1
 fi
 exit "$status"
