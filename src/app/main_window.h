@@ -131,7 +131,7 @@ signals:
     void network_read_requested();  // ReadNetworkOnStart at start
     void email_check_due();         // CheckEmailOnStart at start
     void periodic_cleaning_due();   // every 101st start
-    // A new note is about to be placed and shown (the store's size limit is checked here).
+    // A new note is about to be placed and shown (the store's size limit is checked next).
     void new_note_placing();
     // A new note was shown and RandomThemes is "Yes".
     void random_theme_wanted(kd::NoteWindow* note);

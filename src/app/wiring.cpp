@@ -70,9 +70,12 @@ void connect_note_exports(MainWindow& main, NoteExportCommands& exports) {
 
 StoreMaintenance& connect_store_maintenance(MainWindow& main) {
     auto* maintenance = new StoreMaintenance(main);
-    // Direct: the note is placed only once the file is under the limit again.
+    // Queued: the delete list waits for the user in a loop of its own, which must not run
+    // inside the receiving tick (its timer would not fire again until the list closed, and
+    // its notes would wait unstored). So the note is placed first and the list follows; ticks
+    // meanwhile show what arrives, as while any maintenance runs.
     QObject::connect(&main, &MainWindow::new_note_placing, maintenance,
-                     &StoreMaintenance::maintain_if_over_limit, Qt::DirectConnection);
+                     &StoreMaintenance::maintain_if_over_limit, Qt::QueuedConnection);
     QObject::connect(
         &main, &MainWindow::periodic_cleaning_due, maintenance,
         [maintenance] { maintenance->clean(CleaningMode::Periodic); }, Qt::DirectConnection);

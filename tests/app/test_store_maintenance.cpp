@@ -1,6 +1,7 @@
 // The settings file's size limit and cleaning with the real main window and note windows: the
-// periodic pass every 101st start, the size-limit pass before a new note, the delete list
-// until the file is under the limit, and the end when nothing is left to delete.
+// periodic pass every 101st start, the size-limit pass after a new note is placed (from the
+// event loop, never inside the caller), the delete list until the file is under the limit, and
+// the end when nothing is left to delete.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -116,11 +117,16 @@ TEST_F(StoreMaintenanceTest, NewNoteOverTheLimitCleansThenAsksForDeletionsWithou
     list_->answers = {{1}};
     ts_.boxes.take_answered_texts();
     w.new_note();
+    // The list waits for the user in a loop of its own: never inside the caller, which may be
+    // the receiving tick.
+    EXPECT_TRUE(shown_.empty());
+    EXPECT_TRUE(store_.record_exists(7));
+    QApplication::processEvents();
 
     EXPECT_FALSE(store_.record_exists(7));
     EXPECT_FALSE(store_.record_exists(8));
     ASSERT_EQ(shown_.size(), 1u);
-    EXPECT_EQ(shown_[0].size(), 5u);
+    EXPECT_EQ(shown_[0].size(), 5u) << "the new note has no record yet";
     EXPECT_EQ(shown_[0][1], "Note 2~2~No~");
     EXPECT_FALSE(store_.record_exists(2));
     EXPECT_TRUE(store_.record_exists(1));
@@ -140,6 +146,7 @@ TEST_F(StoreMaintenanceTest, CancelledListComesBackAndAnEmptyStoreEndsTheLoop) {
     list_->answers = {{}, {0}};  // first nothing chosen, then the one note
     ts_.boxes.take_answered_texts();
     w.new_note();
+    QApplication::processEvents();
     EXPECT_EQ(shown_.size(), 2u);
     EXPECT_FALSE(store_.record_exists(1));
     EXPECT_EQ(ts_.boxes.answered_texts(), std::vector<std::string>{mt::kNothingLeftToDelete});
@@ -153,6 +160,7 @@ TEST_F(StoreMaintenanceTest, UnderTheLimitNothingHappens) {
     MainWindow& w = start();
     store_.write_record(test::sample_note_record(9));
     w.new_note();
+    QApplication::processEvents();
     EXPECT_TRUE(shown_.empty());
     EXPECT_TRUE(store_.record_exists(9)) << "cleaning runs only over the limit";
 }
