@@ -5,14 +5,12 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
 #include "dialogs/reminder_pickers.h"
-#include "note/note_pictures.h"
 #include "reminders/alarm.h"
 #include "reminders/reminder_texts.h"
 
@@ -20,20 +18,11 @@ namespace kd {
 
 namespace rt = reminder_texts;
 
-namespace {
-
-// The dialog's icon: the note's alarm bell, drawn larger.
-QIcon alarm_dialog_icon() {
-    return QIcon(note_picture(NotePicture::Alarm, Qt::black).scaled(32, 32));
-}
-
-}  // namespace
-
 AlarmDialog::AlarmDialog(const std::string& value, const std::string& date_format,
                          const Clock& clock, QWidget* parent)
     : QDialog(parent), clock_(clock), value_(value) {
     setWindowTitle(QString::fromStdString(alarm_dialog_caption(value, date_format)));
-    setWindowIcon(alarm_dialog_icon());
+    setWindowIcon(reminder_dialog_icon(NotePicture::Alarm));
     build();
     repeat_->setCurrentIndex(rt::kDefaultRepeatIndex);
     sound_->setCurrentIndex(rt::kDefaultSoundIndex);

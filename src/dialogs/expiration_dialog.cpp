@@ -6,13 +6,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "dialogs/reminder_pickers.h"
-#include "note/note_pictures.h"
 #include "reminders/expiration.h"
 #include "reminders/reminder_texts.h"
 
@@ -20,20 +18,11 @@ namespace kd {
 
 namespace rt = reminder_texts;
 
-namespace {
-
-// The dialog's icon: the note's hourglass, drawn larger.
-QIcon expiration_dialog_icon() {
-    return QIcon(note_picture(NotePicture::Expiration, Qt::black).scaled(32, 32));
-}
-
-}  // namespace
-
 ExpirationDialog::ExpirationDialog(const std::string& value, const std::string& date_format,
                                    const Clock& clock, QWidget* parent)
     : QDialog(parent), clock_(clock), value_(value) {
     setWindowTitle(QString::fromStdString(expiration_dialog_caption(value, date_format)));
-    setWindowIcon(expiration_dialog_icon());
+    setWindowIcon(reminder_dialog_icon(NotePicture::Expiration));
     build();
     periods_->setCurrentIndex(rt::kDefaultPeriodIndex);
     date_->setDate(clock_today(clock_));

@@ -28,6 +28,10 @@ QDateEdit* make_short_date_picker(QWidget* parent) {
     return picker;
 }
 
+QIcon reminder_dialog_icon(NotePicture picture) {
+    return QIcon(note_picture(picture, Qt::black).scaled(32, 32));
+}
+
 QDate clock_today(const Clock& clock) {
     const std::tm t = clock.local_now();
     return QDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);

@@ -117,16 +117,7 @@ std::string font_description(std::string_view face, int size, std::string_view f
 }
 
 std::string chosen_style_letters(int weight, bool italic, bool underline, bool strikeout) {
-    std::string out;
-    if (weight == kFontWeightBold)
-        out += 'B';
-    if (italic)
-        out += 'I';
-    if (underline)
-        out += 'U';
-    if (strikeout)
-        out += 'S';
-    return out;
+    return font_style_letters(FontStyle{weight == kFontWeightBold, italic, underline, strikeout});
 }
 
 std::string title_letters_after_font(std::string_view old_letters, std::string_view chosen) {

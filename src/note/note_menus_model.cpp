@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "store/style_letters.h"
+
 namespace kd::note_menu {
 
 namespace {
@@ -72,16 +74,8 @@ std::string reply_question(std::string_view address) {
 
 std::string title_style_from_font(std::string_view letters, int weight, bool italic, bool underline,
                                   bool strikeout) {
-    std::string out = without_effects(letters);
-    if (weight == 700)
-        out += 'B';
-    if (italic)
-        out += 'I';
-    if (underline)
-        out += 'U';
-    if (strikeout)
-        out += 'S';
-    return out;
+    return without_effects(letters) +
+           font_style_letters(FontStyle{weight == kFontWeightBold, italic, underline, strikeout});
 }
 
 std::string toggle_style_letter(std::string_view letters, char letter) {

@@ -57,7 +57,7 @@ protected:
         ProgramTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        set_app_paths(AppPaths{dirs_.root, dirs_.ini, dirs_.config + "/Korvadesk.net", "Linux"});
+        set_app_paths(dirs_.store_paths());
     }
     void TearDown() override {
         ProgramTest::TearDown();

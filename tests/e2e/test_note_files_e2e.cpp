@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "support/app_paths_in.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/socket.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "support/program_runner.h"
 #include "support/wait_for.h"
 #include "themes/builtin_themes.h"
@@ -50,7 +50,7 @@ protected:
         ProgramTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        set_app_paths(AppPaths{dirs_.root, dirs_.ini, dirs_.config + "/Korvadesk.net", "Linux"});
+        set_app_paths(dirs_.store_paths());
     }
     void TearDown() override {
         ProgramTest::TearDown();

@@ -33,6 +33,7 @@
 #include "platform/temp_dir.h"
 #include "support/app_paths_in.h"
 #include "support/program_runner.h"
+#include "support/sample_note.h"
 #include "support/test_services.h"
 #include "support/wait_for.h"
 
@@ -95,22 +96,8 @@ protected:
 
     NoteWindow* make_note(int number, const std::string& text) {
         auto* w = new NoteWindow(nullptr, number, ts_.services);
-        NoteRecord r;
-        r.NoteID = number;
-        r.EditText = "{\\rtf1 " + text + "}";
-        r.EditFont = "Tahoma";
-        r.EditFontSize = 10;
-        r.TitleText = "Shopping";
-        r.TitleFont = "Tahoma";
-        r.TitleFontSize = 8;
-        r.Left = 100;
-        r.Top = 100;
-        r.Width = 240;
-        r.Height = 180;
-        r.Minimized = "No";
-        r.Hidden = "No";
-        r.Border = "No";
-        w->create_from_record(r, false, false);
+        w->create_from_record(kd::test::tahoma_note_record(number, "{\\rtf1 " + text + "}"), false,
+                              false);
         w->show();
         w->save_state();
         sent_.push_back(w);

@@ -27,6 +27,7 @@
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
 #include "support/error_recorder.h"
+#include "support/sample_note.h"
 #include "support/test_services.h"
 #include "support/wait_for.h"
 
@@ -62,22 +63,7 @@ protected:
 
     NoteWindow* make_note(int number) {
         auto* w = new NoteWindow(nullptr, number, ts_.services);
-        NoteRecord r;
-        r.NoteID = number;
-        r.EditText = "{\\rtf1 Milk}";
-        r.EditFont = "Tahoma";
-        r.EditFontSize = 10;
-        r.TitleText = "Shopping";
-        r.TitleFont = "Tahoma";
-        r.TitleFontSize = 8;
-        r.Left = 100;
-        r.Top = 100;
-        r.Width = 240;
-        r.Height = 180;
-        r.Minimized = "No";
-        r.Hidden = "No";
-        r.Border = "No";
-        w->create_from_record(r, false, false);
+        w->create_from_record(test::tahoma_note_record(number, "{\\rtf1 Milk}"), false, false);
         w->save_state();
         notes_.push_back(w);
         return w;

@@ -120,7 +120,7 @@ protected:
         ProgramTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        set_app_paths(AppPaths{dirs_.root, dirs_.ini, dirs_.config + "/Korvadesk.net", "Linux"});
+        set_app_paths(dirs_.store_paths());
     }
 
     // The record as the program left it in the settings file, or false when it is missing.

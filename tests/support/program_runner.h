@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
+
 namespace kd::test {
 
 // The korvadesk binary of this build.
@@ -21,6 +23,11 @@ std::string run_output(const std::string& command);
 // A program's own folders: XDG_CONFIG_HOME, XDG_RUNTIME_DIR, and the settings file in them.
 struct ProgramFolders {
     std::string root, config, runtime, ini;
+
+    // The paths the program works with in these folders, for a store over its files.
+    AppPaths store_paths() const {
+        return AppPaths{root, ini, config + "/" + kNetListFileName, "Linux"};
+    }
 };
 
 // Makes a new root from `tmpl` (a mkdtemp template) with config/ and a private runtime/.

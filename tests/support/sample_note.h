@@ -24,4 +24,25 @@ inline NoteRecord sample_note_record(int number, const std::string& title = "Sho
     return r;
 }
 
+// A visible, borderless note in Tahoma, 240x180 at 100,100, titled "Shopping": the note the
+// sending tests send.
+inline NoteRecord tahoma_note_record(int number, const std::string& body_rtf) {
+    NoteRecord r;
+    r.NoteID = number;
+    r.EditText = body_rtf;
+    r.EditFont = "Tahoma";
+    r.EditFontSize = 10;
+    r.TitleText = "Shopping";
+    r.TitleFont = "Tahoma";
+    r.TitleFontSize = 8;
+    r.Left = 100;
+    r.Top = 100;
+    r.Width = 240;
+    r.Height = 180;
+    r.Minimized = "No";
+    r.Hidden = "No";
+    r.Border = "No";
+    return r;
+}
+
 }  // namespace kd::test
