@@ -35,9 +35,12 @@ void StoreMaintenance::clean(CleaningMode mode) {
         busy.show_at_work_area_corner();
         const CleaningRange range =
             cleaning_range(mode, main_.note_count(), store.get_number_of_notes());
-        // Only user input is held back: timer ticks and painting go on.
-        clean_records(store, range,
-                      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+        // Only user input is held back: timer ticks and painting go on, and notes that a
+        // tick shows meanwhile keep their records.
+        clean_records(
+            store, range,
+            [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
+            [this] { return main_.note_count(); });
     }
     main_.setEnabled(true);
 }

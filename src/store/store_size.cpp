@@ -23,10 +23,11 @@ CleaningRange cleaning_range(CleaningMode mode, int note_count, int stored_numbe
 }
 
 std::vector<int> clean_records(const NoteStore& store, CleaningRange range,
-                               const std::function<void()>& after_delete) {
+                               const std::function<void()>& after_delete,
+                               const std::function<int()>& in_use) {
     std::vector<int> deleted;
     for (int i = std::max(range.first, 1); i <= range.last; ++i) {
-        if (!store.record_exists(i)) {
+        if ((in_use && i <= in_use()) || !store.record_exists(i)) {
             continue;
         }
         if (store.delete_record(i)) {

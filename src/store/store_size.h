@@ -31,9 +31,12 @@ struct CleaningRange {
 CleaningRange cleaning_range(CleaningMode mode, int note_count, int stored_number_of_notes);
 
 // Deletes every existing record of the range in increasing order and calls `after_delete`
-// after each deletion (the caller keeps the interface alive there). A record that cannot be
-// deleted is reported by the store and the pass goes on. Returns the numbers deleted.
+// after each deletion (the caller keeps the interface alive there). Numbers up to `in_use()`
+// belong to open notes and are kept: notes that arrive meanwhile take the numbers above the
+// note count. A record that cannot be deleted is reported by the store and the pass goes on.
+// Returns the numbers deleted.
 std::vector<int> clean_records(const NoteStore& store, CleaningRange range,
-                               const std::function<void()>& after_delete = {});
+                               const std::function<void()>& after_delete = {},
+                               const std::function<int()>& in_use = {});
 
 }  // namespace kd

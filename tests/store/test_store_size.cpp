@@ -47,6 +47,27 @@ TEST_F(StoreSizeTest, SizeLimitPassDeletesOnlyStaleRecordsAboveTheCount) {
     EXPECT_TRUE(errors.messages.empty());
 }
 
+TEST_F(StoreSizeTest, NotesShownDuringThePassKeepTheirRecords) {
+    // Two open notes and stale records 3 to 5. After the first deletion a tick shows two
+    // received notes: they take numbers 3 and 4 and are stored under them.
+    for (int n : {1, 2, 3, 4, 5})
+        add(n);
+    int count = 2;
+    const std::vector<int> deleted = clean_records(
+        store, cleaning_range(CleaningMode::SizeLimit, 2, 0),
+        [&] {
+            if (count == 2) {
+                add(3);
+                add(4);
+                count = 4;
+            }
+        },
+        [&count] { return count; });
+    EXPECT_EQ(deleted, (std::vector<int>{3, 5}));
+    for (int n : {1, 2, 3, 4})
+        EXPECT_TRUE(store.record_exists(n)) << n;
+}
+
 TEST_F(StoreSizeTest, RangesFollowTheModeAndStayBelowThemes) {
     const CleaningRange limit = cleaning_range(CleaningMode::SizeLimit, 5, 9);
     EXPECT_EQ(limit.first, 6);
