@@ -45,8 +45,18 @@ public:
     }
     NotePicture picture() const { return picture_; }
     std::function<void()> on_click;
+    // The style of the icon's tips, applied when the icon is first shown: a style sheet costs
+    // a polish through it, and most notes never show their reminder icons.
+    void set_tip_style(const char* style) { tip_style_ = style; }
 
 protected:
+    void showEvent(QShowEvent* event) override {
+        if (tip_style_ != nullptr) {
+            setStyleSheet(QString::fromUtf8(tip_style_));
+            tip_style_ = nullptr;
+        }
+        QLabel::showEvent(event);
+    }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && on_click) {
             event->accept();
@@ -59,6 +69,7 @@ protected:
 
 private:
     NotePicture picture_;
+    const char* tip_style_ = nullptr;
 };
 
 }  // namespace kd
