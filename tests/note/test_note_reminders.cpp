@@ -108,6 +108,8 @@ TEST_F(NoteReminders, PassedOneTimeAlarmAtCreationIsClearedSilentlyForTheRestore
     w->apply_alarm(alarm_value(10, 3, 9, 31, AlarmRepeat::None, false));
     EXPECT_EQ(stored(2)->Alarm, w->alarm());
     EXPECT_TRUE(w->alarm_icon()->isVisible());
+    // Its tips are styled from the moment it shows (pale yellow, at most 200 pixels wide).
+    EXPECT_TRUE(w->alarm_icon()->styleSheet().contains("QToolTip"));
     clock_.set(at(2026, 3, 10, 9, 31, 5));
     EXPECT_FALSE(w->reminder_tick());
     EXPECT_TRUE(w->alarm_icon_ringing());
