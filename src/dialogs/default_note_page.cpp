@@ -26,10 +26,6 @@ namespace sr = settings_rules;
 
 namespace {
 
-QString text(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 QFont record_font(const std::string& face, int size, const std::string& letters) {
     QFont font(QString::fromStdString(face));
     if (size > 0)
@@ -63,16 +59,16 @@ void DefaultNotePage::build() {
     auto* grid = new QGridLayout(this);
     int row = 0;
     border_ = new YesNoPair(this);
-    border_->set_tip(text(st::kTipBorder));
-    grid->addWidget(new QLabel(text(st::kBorder), this), row, 0);
+    border_->set_tip(settings_text(st::kTipBorder));
+    grid->addWidget(new QLabel(settings_text(st::kBorder), this), row, 0);
     grid->addWidget(border_, row++, 1);
 
-    date_ = new QRadioButton(text(st::kDate), this);
+    date_ = new QRadioButton(settings_text(st::kDate), this);
     custom_ = new QRadioButton(this);
     custom_title_ = new QLineEdit(this);
     for (QWidget* w : {static_cast<QWidget*>(date_), static_cast<QWidget*>(custom_),
                        static_cast<QWidget*>(custom_title_)})
-        w->setToolTip(text(st::kTipTitle));
+        w->setToolTip(settings_text(st::kTipTitle));
     auto* title_group = new QButtonGroup(this);
     title_group->addButton(date_);
     title_group->addButton(custom_);
@@ -80,7 +76,7 @@ void DefaultNotePage::build() {
     title_row->addWidget(date_);
     title_row->addWidget(custom_);
     title_row->addWidget(custom_title_, 1);
-    grid->addWidget(new QLabel(text(st::kTitle), this), row, 0);
+    grid->addWidget(new QLabel(settings_text(st::kTitle), this), row, 0);
     grid->addLayout(title_row, row++, 1);
     connect(date_, &QRadioButton::clicked, custom_title_, &QLineEdit::clear);
     connect(custom_title_, &QLineEdit::textChanged, this, [this](const QString& t) {
@@ -92,13 +88,13 @@ void DefaultNotePage::build() {
     auto* align_row = new QHBoxLayout;
     const char* names[] = {st::kLeft, st::kCenter, st::kRight};
     for (int i = 0; i < 3; ++i) {
-        align_[i] = new QRadioButton(text(names[i]), this);
-        align_[i]->setToolTip(text(st::kTipAlign));
+        align_[i] = new QRadioButton(settings_text(names[i]), this);
+        align_[i]->setToolTip(settings_text(st::kTipAlign));
         align_group->addButton(align_[i]);
         align_row->addWidget(align_[i]);
     }
     align_row->addStretch(1);
-    grid->addWidget(new QLabel(text(st::kTitleAlign), this), row, 0);
+    grid->addWidget(new QLabel(settings_text(st::kTitleAlign), this), row, 0);
     grid->addLayout(align_row, row++, 1);
     build_look(grid, row);
 }
@@ -106,9 +102,9 @@ void DefaultNotePage::build() {
 void DefaultNotePage::build_look(QGridLayout* grid, int& row) {
     const auto add_box = [&](const char* label, const char* tip, void (DefaultNotePage::*on)()) {
         auto* box = new SampleBox(this);
-        box->setToolTip(text(tip));
+        box->setToolTip(settings_text(tip));
         connect(box, &SampleBox::clicked, this, on);
-        grid->addWidget(new QLabel(text(label), this), row, 0);
+        grid->addWidget(new QLabel(settings_text(label), this), row, 0);
         grid->addWidget(box, row++, 1);
         return box;
     };
@@ -120,27 +116,27 @@ void DefaultNotePage::build_look(QGridLayout* grid, int& row) {
     title_font_ = add_box(st::kTitleFont, st::kTipTitleFont, &DefaultNotePage::choose_title_font);
 
     width_ = new QLineEdit(this);
-    width_->setToolTip(text(st::kTipWidth));
+    width_->setToolTip(settings_text(st::kTipWidth));
     height_ = new QLineEdit(this);
-    height_->setToolTip(text(st::kTipHeight));
+    height_->setToolTip(settings_text(st::kTipHeight));
     auto* size_row = new QHBoxLayout;
-    size_row->addWidget(new QLabel(text(st::kWidth), this));
+    size_row->addWidget(new QLabel(settings_text(st::kWidth), this));
     size_row->addWidget(width_);
-    size_row->addWidget(new QLabel(text(st::kHeight), this));
+    size_row->addWidget(new QLabel(settings_text(st::kHeight), this));
     size_row->addWidget(height_);
-    grid->addWidget(new QLabel(text(st::kSize), this), row, 0);
+    grid->addWidget(new QLabel(settings_text(st::kSize), this), row, 0);
     grid->addLayout(size_row, row++, 1);
 
     change_theme_ = new QComboBox(this);
     for (const char* item : st::kChangeThemeItems)
-        change_theme_->addItem(text(item));
-    change_theme_->setToolTip(text(st::kTipChangeTheme));
-    grid->addWidget(new QLabel(text(st::kChangeTheme), this), row, 0);
+        change_theme_->addItem(settings_text(item));
+    change_theme_->setToolTip(settings_text(st::kTipChangeTheme));
+    grid->addWidget(new QLabel(settings_text(st::kChangeTheme), this), row, 0);
     grid->addWidget(change_theme_, row++, 1);
 
-    organize_ = new QPushButton(text(st::kOrganize), this);
+    organize_ = new QPushButton(settings_text(st::kOrganize), this);
     organize_->setAutoDefault(false);
-    organize_->setToolTip(text(st::kTipOrganize));
+    organize_->setToolTip(settings_text(st::kTipOrganize));
     connect(organize_, &QPushButton::clicked, this,
             [this] { emit organize_themes_requested(this); });
     grid->addWidget(organize_, row++, 1, Qt::AlignLeft);
@@ -235,8 +231,9 @@ bool DefaultNotePage::apply() {
         sr::apply_default_note(services_.store(), v, theme_, area.width(), area.height());
     if (check == sr::SizeCheck::Store)
         return true;
-    services_.boxes().tell(this, QMessageBox::Critical,
-                           text(check == sr::SizeCheck::TooBig ? st::kTooBig : st::kTooSmall));
+    services_.boxes().tell(
+        this, QMessageBox::Critical,
+        settings_text(check == sr::SizeCheck::TooBig ? st::kTooBig : st::kTooSmall));
     width_->setFocus();
     return false;
 }

@@ -28,10 +28,6 @@ namespace sr = settings_rules;
 
 namespace {
 
-QString text(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 // The user's configuration folder: where the settings file lives.
 std::string config_folder_of(const NoteServices& services) {
     return std::filesystem::path(services.paths().IniPath).parent_path().string();
@@ -51,8 +47,8 @@ GeneralSettingsPage::GeneralSettingsPage(NoteServices& services, QWidget* parent
 void GeneralSettingsPage::build() {
     date_format_ = new QComboBox(this);
     for (const char* format : st::kDateFormats)
-        date_format_->addItem(text(format));
-    date_format_->setToolTip(text(st::kTipDateFormat));
+        date_format_->addItem(settings_text(format));
+    date_format_->setToolTip(settings_text(st::kTipDateFormat));
     date_label_ = new QLabel(this);
     auto* grid = new QGridLayout(this);
     grid->addWidget(date_label_, 0, 0);
@@ -60,8 +56,8 @@ void GeneralSettingsPage::build() {
     int row = 1;
     const auto add_pair = [&](const char* label, const char* tip) {
         auto* pair = new YesNoPair(this);
-        pair->set_tip(text(tip));
-        grid->addWidget(new QLabel(text(label), this), row, 0);
+        pair->set_tip(settings_text(tip));
+        grid->addWidget(new QLabel(settings_text(label), this), row, 0);
         grid->addWidget(pair, row++, 1);
         return pair;
     };
@@ -71,20 +67,20 @@ void GeneralSettingsPage::build() {
     confirm_delete_ = add_pair(st::kConfirmDelete, st::kTipConfirmDelete);
     task_bar_ = add_pair(st::kTaskBar, st::kTipTaskBar);
     random_themes_ = add_pair(st::kRandomThemes, st::kTipRandomThemes);
-    lock_ = new QCheckBox(text(st::kLock), this);
-    lock_->setToolTip(text(st::kTipLock));
+    lock_ = new QCheckBox(settings_text(st::kLock), this);
+    lock_->setToolTip(settings_text(st::kTipLock));
     password_ = new QLineEdit(this);
     password_->setEchoMode(QLineEdit::Password);
     password_->setMaxLength(small_dialogs::kPasswordMaxLength);
     password_->setEnabled(false);
-    password_->setToolTip(text(st::kTipPassword));
+    password_->setToolTip(settings_text(st::kTipPassword));
     grid->addWidget(lock_, row, 0);
     grid->addWidget(password_, row++, 1);
-    hot_key_ = new QCheckBox(text(st::kHotKey), this);
-    hot_key_->setToolTip(text(st::kTipHotKey));
+    hot_key_ = new QCheckBox(settings_text(st::kHotKey), this);
+    hot_key_->setToolTip(settings_text(st::kTipHotKey));
     grid->addWidget(hot_key_, row++, 0, 1, 2);
-    autostart_ = new QCheckBox(text(st::kAutostart), this);
-    autostart_->setToolTip(text(st::kTipAutostart));
+    autostart_ = new QCheckBox(settings_text(st::kAutostart), this);
+    autostart_->setToolTip(settings_text(st::kTipAutostart));
     grid->addWidget(autostart_, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
 }
@@ -113,8 +109,8 @@ void GeneralSettingsPage::show_date_example() {
     const std::optional<NoteStamp> today = stamp_from_time(services_.clock().now());
     const std::string example =
         today ? format_display_date(date_format_->currentText().toStdString(), *today) : "";
-    date_label_->setText(text(st::kDateFormatBefore) + QString::fromStdString(example) +
-                         text(st::kDateFormatAfter));
+    date_label_->setText(settings_text(st::kDateFormatBefore) + QString::fromStdString(example) +
+                         settings_text(st::kDateFormatAfter));
 }
 
 void GeneralSettingsPage::set_lock_checked(bool checked) {
@@ -144,7 +140,7 @@ void GeneralSettingsPage::lock_toggled(bool checked) {
     }
     if (dialog.password() != stored) {
         set_lock_checked(true);
-        services_.boxes().tell(this, QMessageBox::Critical, text(st::kWrongPassword));
+        services_.boxes().tell(this, QMessageBox::Critical, settings_text(st::kWrongPassword));
         return;
     }
     password_->clear();

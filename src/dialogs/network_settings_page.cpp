@@ -23,10 +23,6 @@ namespace sd = send_dialog;
 
 namespace {
 
-QString text(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 QString default_port() {
     return QString::number(store_texts::kDefaultCommunicationPort);
 }
@@ -43,26 +39,26 @@ NetworkSettingsPage::NetworkSettingsPage(NoteServices& services, const IdentityS
 }
 
 void NetworkSettingsPage::add_row(const char* label, QWidget* control) {
-    grid_->addWidget(new QLabel(text(label), this), row_, 0);
+    grid_->addWidget(new QLabel(settings_text(label), this), row_, 0);
     grid_->addWidget(control, row_++, 1);
 }
 
 YesNoPair* NetworkSettingsPage::add_pair(const char* label, const char* tip) {
     auto* pair = new YesNoPair(this);
-    pair->set_tip(text(tip));
+    pair->set_tip(settings_text(tip));
     add_row(label, pair);
     return pair;
 }
 
 QLineEdit* NetworkSettingsPage::add_minutes(const char* label, const char* tip) {
     auto* edit = new QLineEdit(this);
-    edit->setToolTip(text(tip));
+    edit->setToolTip(settings_text(tip));
     edit->setMaximumWidth(80);
     auto* box = new QWidget(this);
     auto* line = new QHBoxLayout(box);
     line->setContentsMargins(0, 0, 0, 0);
     line->addWidget(edit);
-    line->addWidget(new QLabel(text(st::kMinutes), box));
+    line->addWidget(new QLabel(settings_text(st::kMinutes), box));
     line->addStretch(1);
     add_row(label, box);
     return edit;
@@ -72,8 +68,8 @@ QComboBox* NetworkSettingsPage::add_list(const char* label, const char* tip,
                                          std::initializer_list<const char*> items) {
     auto* list = new QComboBox(this);
     for (const char* item : items)
-        list->addItem(text(item));
-    list->setToolTip(text(tip));
+        list->addItem(settings_text(item));
+    list->setToolTip(settings_text(tip));
     add_row(label, list);
     return list;
 }
@@ -89,19 +85,19 @@ void NetworkSettingsPage::build() {
 
     kind_ = new QComboBox(this);
     for (const char* kind : sd::kSenderKindTexts)
-        kind_->addItem(text(kind));
-    kind_->setToolTip(text(st::kTipSentFromKind));
+        kind_->addItem(settings_text(kind));
+    kind_->setToolTip(settings_text(st::kTipSentFromKind));
     sender_ = new QLineEdit(this);
-    sender_->setToolTip(text(st::kTipSentFromText));
+    sender_->setToolTip(settings_text(st::kTipSentFromText));
     auto* sender_box = new QWidget(this);
     auto* sender_row = new QHBoxLayout(sender_box);
     sender_row->setContentsMargins(0, 0, 0, 0);
     sender_row->addWidget(kind_);
     sender_row->addWidget(sender_, 1);
     add_row(st::kSentFrom, sender_box);
-    manager_ = new QPushButton(text(st::kManager), this);
+    manager_ = new QPushButton(settings_text(st::kManager), this);
     manager_->setAutoDefault(false);
-    manager_->setToolTip(text(st::kTipManager));
+    manager_->setToolTip(settings_text(st::kTipManager));
     grid_->addWidget(manager_, row_++, 1, Qt::AlignLeft);
 
     email_on_start_ = add_pair(st::kEmailOnStart, st::kTipEmailOnStart);
@@ -111,7 +107,7 @@ void NetworkSettingsPage::build() {
                                {st::kPictureItems[0], st::kPictureItems[1]});
     port_ = new QLineEdit(this);
     port_->setMaximumWidth(80);
-    port_->setToolTip(text(st::kTipPort).arg(default_port()));
+    port_->setToolTip(settings_text(st::kTipPort).arg(default_port()));
     add_row(st::kPort, port_);
     play_sound_ = add_pair(st::kPlaySound, st::kTipPlaySound);
     grid_->setRowStretch(row_, 1);
@@ -174,12 +170,12 @@ bool NetworkSettingsPage::apply() {
         emit intervals_applied(out.email_interval, out.read_interval);
     if (out.port_changed) {
         services_.boxes().tell(this, QMessageBox::Information,
-                               text(st::kPortChanged).arg(default_port()));
+                               settings_text(st::kPortChanged).arg(default_port()));
     }
     if (out.ok)
         return true;
     services_.boxes().tell(this, out.error_icon ? QMessageBox::Critical : QMessageBox::NoIcon,
-                           text(out.error));
+                           settings_text(out.error));
     using Focus = sr::NetworkOutcome::Focus;
     if (out.focus == Focus::KindBox)
         kind_->setFocus();

@@ -1,5 +1,6 @@
 // The pieces the settings pages share: the page base that swallows Enter and Escape, a
-// Yes/No radio pair, and the sunken boxes that show a colour or a font description.
+// Yes/No radio pair, the sunken boxes that show a colour or a font description, and the
+// conversion of the pages' texts.
 #pragma once
 
 #include <QColor>
@@ -10,6 +11,11 @@
 class QRadioButton;
 
 namespace kd {
+
+// A text of settings_texts (UTF-8) as the widgets take it.
+inline QString settings_text(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 class SettingsPage : public QWidget {
     Q_OBJECT
