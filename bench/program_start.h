@@ -8,7 +8,10 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <benchmark/benchmark.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -17,6 +20,7 @@
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/test_display.h"
 #include "themes/builtin_themes.h"
 
 namespace kd::bench {
@@ -159,6 +163,25 @@ inline pid_t start(const std::string& program, const StoredNotes& folders) {
         _exit(127);
     }
     return pid;
+}
+
+// main() of a benchmark that starts programs: they run on an X server of the benchmark's own, so
+// nothing else on the machine's displays is measured with them, nor disturbed.
+inline int run_on_own_display(int argc, char** argv) {
+    std::string why;
+    const auto display = kd::test::TestDisplay::start(why);
+    if (!display) {
+        std::fprintf(stderr, "no X server for the benchmark: %s\n", why.c_str());
+        return 1;
+    }
+    const kd::test::DisplayVariable variable(display->name());
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 }  // namespace kd::bench

@@ -79,38 +79,19 @@ protected:
     bool shown(pid_t pid, const char* title) {
         return !test::visible_windows(pid, title, test::NameMatch::All).empty();
     }
-    // Starts the program with `args` and waits until it shows `windows` windows. A start that
-    // the test's busy X server refused (the program says so in one line) is tried again.
+    // Starts the program with `args` and waits until it shows `windows` windows.
     pid_t launch_showing(std::size_t windows, const std::vector<std::string>& args = {}) {
-        if (fs::exists(dirs_.ini) && key("KORVADESK", "CommunicationPort").empty()) {
-            ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
-                               std::to_string(test::free_tcp_port()));
-        }
         std::vector<std::string> argv{program()};
         argv.insert(argv.end(), args.begin(), args.end());
-        for (int attempt = 1;; ++attempt) {
-            const std::string errors = dirs_.root + "/stderr." + std::to_string(attempt);
-            const pid_t pid = test::launch_command(dirs_, argv, errors);
-            started_.push_back(pid);
-            bool ended = false;
-            test::wait_for(
-                [&] {
-                    ended = ::waitpid(pid, nullptr, WNOHANG) == pid;
-                    return ended || test::visible_windows(pid).size() == windows;
-                },
-                10s);
-            if (!ended || attempt == 3 ||
-                read_text(errors).find("cannot open display") == std::string::npos) {
-                return pid;
-            }
-        }
+        const pid_t pid = launch(argv);
+        test::wait_for([&] { return test::visible_windows(pid).size() == windows; }, 10s);
+        return pid;
     }
     // A later start with `args`: it must hand them over and end at once.
     void ask_running_copy(const std::vector<std::string>& args) {
         std::vector<std::string> argv{program()};
         argv.insert(argv.end(), args.begin(), args.end());
-        const pid_t later = test::launch_command(dirs_, argv);
-        started_.push_back(later);
+        const pid_t later = launch(argv);
         EXPECT_EQ(test::wait_exit(later, 10s), 0);
     }
     void write_notes(const char* second_hidden) {

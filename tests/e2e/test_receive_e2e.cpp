@@ -5,12 +5,10 @@
 
 #include <signal.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QRegularExpression>
-#include <QScreen>
 
 #include <chrono>
 #include <cstdlib>
@@ -139,7 +137,7 @@ TEST_F(ReceiveEndToEnd, NoteFromARawPeerBecomesAStoredNoteWindowWithinASecond) {
     // The window as the X server shows it: the received mark in the title strip, drawn in the
     // title colour, and the body text in its own colour on its background.
     std::this_thread::sleep_for(200ms);
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(std::stoul(window)).toImage();
+    const QImage shot = test::grab_window(window).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shot.width(), 260);
     const QRect icon(kStatusIconPos.x, kStatusIconPos.y, kNoteIconSize, kNoteIconSize);
     QImage expected(kNoteIconSize, kNoteIconSize, QImage::Format_RGB32);

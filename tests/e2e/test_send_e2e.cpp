@@ -80,8 +80,8 @@ struct Peer : test::ProgramFolders {
 class SendEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr)
-            GTEST_SKIP() << "needs an X display (run under Xvfb)";
+        if (!run("command -v Xvfb"))
+            GTEST_SKIP() << "needs Xvfb";
         if (::geteuid() != 0)
             GTEST_SKIP() << "needs root to make network namespaces";
         if (!run("command -v xdotool") || !run("command -v unshare") || !run("ip netns list"))
@@ -116,13 +116,12 @@ protected:
                                          << kAddressB << " " << kHostB << "\n";
             ASSERT_TRUE(test::make_program_folders("/tmp/kd-send-e2e-XXXXXX", *peer));
         }
-        // The display's cookie names this host; under their own host names the programs
-        // need it for any host.
-        if (const char* auth = std::getenv("XAUTHORITY"); auth != nullptr && *auth != 0) {
-            xauthority_ = a_.root + "/xauthority";
-            ASSERT_TRUE(run(std::string("xauth -f '") + auth + "' nlist \"$DISPLAY\" | " +
-                            "sed -e 's/^..../ffff/' | xauth -f '" + xauthority_ + "' nmerge -"));
-        }
+        // Both programs share one X server of the test's own; it asks for no cookie, so their
+        // own host names do not matter to it.
+        std::string why;
+        display_ = test::TestDisplay::start(why);
+        ASSERT_TRUE(display_) << "no X server for the test: " << why;
+        display_variable_ = std::make_unique<test::DisplayVariable>(display_->name());
     }
 
     void TearDown() override {
@@ -149,8 +148,6 @@ protected:
         if (pid == 0) {
             if (!test::enter_program_folders(p))
                 ::_exit(126);
-            if (!xauthority_.empty())
-                ::setenv("XAUTHORITY", xauthority_.c_str(), 1);
             const std::string script = "hostname " + p.host + " && exec \"$0\"";
             // `ip netns exec` and `unshare` both exec in place, so the pid stays korvadesk's.
             ::execlp("ip", "ip", "netns", "exec", p.netns.c_str(), "unshare", "--uts", "sh", "-c",
@@ -204,7 +201,8 @@ protected:
 
     Peer a_, b_;
     std::string veth_a_, veth_b_;
-    std::string xauthority_;
+    std::unique_ptr<test::TestDisplay> display_;
+    std::unique_ptr<test::DisplayVariable> display_variable_;
     bool made_namespaces_ = false;
     bool made_netns_folder_ = false;
 };

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "platform/profile_file.h"
@@ -147,20 +149,49 @@ bool wait_windows(pid_t pid, std::size_t count, std::chrono::milliseconds limit)
 }
 
 void ProgramTest::SetUp() {
-    if (std::getenv("DISPLAY") == nullptr) {
-        GTEST_SKIP() << "needs an X display (run under Xvfb)";
+    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "needs Xvfb";
     }
     if (needs_xdotool_ && std::system("command -v xdotool >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "needs xdotool";
     }
+    std::string why;
+    display_ = TestDisplay::start(why);
+    ASSERT_TRUE(display_) << "no X server for the test: " << why;
+    display_variable_ = std::make_unique<DisplayVariable>(display_->name());
     ASSERT_TRUE(make_program_folders(folder_template_, dirs_));
+    own_errors_ = dirs_.root + "/program-stderr";
 }
 
 void ProgramTest::TearDown() {
     for (pid_t pid : started_) {
         kill_program(pid);
     }
+    if (HasFailure() && !own_errors_.empty()) {
+        const std::string text = run_output("cat '" + own_errors_ + "' 2>/dev/null");
+        if (!text.empty()) {
+            std::printf("--- the program's standard error ---\n%s", text.c_str());
+        }
+    }
+    display_variable_.reset();
+    display_.reset();
     remove_program_folders(dirs_);
+}
+
+QImage grab_window(const std::string& window) {
+    char name[] = "/tmp/kd-grab-XXXXXX";
+    const int fd = ::mkstemp(name);
+    if (fd < 0) {
+        return {};
+    }
+    ::close(fd);
+    QImage image;
+    if (std::system(
+            ("import -silent -window " + window + " png:" + name + " 2>/dev/null").c_str()) == 0) {
+        image.load(QString::fromLocal8Bit(name), "PNG");
+    }
+    ::unlink(name);
+    return image;
 }
 
 std::uint16_t free_tcp_port() {
@@ -170,13 +201,57 @@ std::uint16_t free_tcp_port() {
 }
 
 pid_t ProgramTest::launch(const std::string& stderr_path) {
+    return launch({program_path()}, stderr_path);
+}
+
+pid_t ProgramTest::launch(const std::vector<std::string>& argv, const std::string& stderr_path) {
     constexpr const char* kMain = "KORVADESK";
     constexpr const char* kPortKey = "CommunicationPort";
+    constexpr int kStarts = 3;
     if (fs::exists(dirs_.ini) && ProfileFile::read(dirs_.ini, kMain, kPortKey, 16).empty())
         ProfileFile::write(dirs_.ini, kMain, kPortKey, std::to_string(free_tcp_port()));
-    const pid_t pid = launch_program(dirs_, stderr_path);
-    started_.push_back(pid);
-    return pid;
+    const std::string errors = stderr_path.empty() ? own_errors_ : stderr_path;
+    for (int start = 1;; ++start) {
+        std::error_code ec;
+        std::uintmax_t offset = fs::file_size(errors, ec);
+        if (ec) {
+            offset = 0;
+        }
+        const int sockets = display_->open_sockets();
+        const pid_t pid = launch_command(dirs_, argv, errors);
+        if (start == kStarts || !refused_by_display(pid, errors, offset, sockets)) {
+            started_.push_back(pid);
+            return pid;
+        }
+        ::waitpid(pid, nullptr, 0);
+        std::printf("[program test] %s refused start %d of %s; starting it again\n",
+                    display_->name().c_str(), start, argv.front().c_str());
+    }
+}
+
+bool ProgramTest::refused_by_display(pid_t pid, const std::string& errors, std::uintmax_t offset,
+                                     int sockets) const {
+    bool ended = false;
+    // Until the program holds a connection of the server's, or has ended (looked at without
+    // reaping it, so the test can still ask for its exit status).
+    wait_for(
+        [&] {
+            siginfo_t info{};
+            ended =
+                ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                info.si_pid == pid;
+            return ended || display_->open_sockets() > sockets;
+        },
+        10s, 10ms);
+    if (!ended) {
+        return false;
+    }
+    std::ifstream in(errors);
+    in.seekg(static_cast<std::streamoff>(offset));
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // The program's own line, or Qt's where the program did not get to say it.
+    return text.find("cannot open display") != std::string::npos ||
+           text.find("could not connect to display") != std::string::npos;
 }
 
 }  // namespace kd::test

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/types.h>
+#include <QImage>
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/paths.h"
+#include "support/test_display.h"
 
 namespace kd::test {
 
@@ -64,13 +67,19 @@ std::vector<std::string> visible_windows(pid_t pid, const std::string& name = {}
 bool wait_windows(pid_t pid, std::size_t count,
                   std::chrono::milliseconds limit = std::chrono::seconds(10));
 
+// The window's pixels as the X server in DISPLAY holds them (through ImageMagick's import);
+// a null image when it could not be read.
+QImage grab_window(const std::string& window);
+
 // A TCP port of the loopback interface that was free a moment ago.
 std::uint16_t free_tcp_port();
 
-// A test that starts korvadesk in folders of its own, on the test's X display. Every program
-// it launched is killed and the folders removed at the end. A settings file that the test wrote
-// without a CommunicationPort gets a free one, so a copy running on the machine (on the default
-// port) does not change what the test sees; a first start keeps the default.
+// A test that starts korvadesk in folders of its own, on an X server of its own (DISPLAY points
+// at it for the test's whole run, so xdotool and the programs meet there). Every program it
+// launched is killed, the server stopped and the folders removed at the end. A settings file
+// that the test wrote without a CommunicationPort gets a free one, so a copy running on the
+// machine (on the default port) does not change what the test sees; a first start keeps the
+// default.
 class ProgramTest : public ::testing::Test {
 protected:
     ProgramTest(std::string folder_template, bool needs_xdotool)
@@ -79,14 +88,29 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Starts korvadesk. Without `stderr_path` its standard error goes to a file of the test's
+    // folders, printed when the test fails.
     pid_t launch(const std::string& stderr_path = {});
+    // The same for any command line. A start that the display refused is made again, at most
+    // three starts in all, and the test's output says so.
+    pid_t launch(const std::vector<std::string>& argv, const std::string& stderr_path = {});
+
+    const TestDisplay& display() const { return *display_; }
 
     ProgramFolders dirs_;
     std::vector<pid_t> started_;
 
 private:
+    // Whether the program just started ended because the display refused it; `offset` is where
+    // its lines begin in `errors`, `sockets` what the server held before it started.
+    bool refused_by_display(pid_t pid, const std::string& errors, std::uintmax_t offset,
+                            int sockets) const;
+
     std::string folder_template_;
     bool needs_xdotool_;
+    std::unique_ptr<TestDisplay> display_;
+    std::unique_ptr<DisplayVariable> display_variable_;
+    std::string own_errors_;
 };
 
 }  // namespace kd::test
