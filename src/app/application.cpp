@@ -143,13 +143,12 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_);
     make_mail();
     connect_modules();
-    // With no notes stored the start shows one empty note, which is the new note asked for.
-    const bool made_empty_note = store_->get_number_of_notes() <= 0;
     if (!main_window_->start()) {
         exit_code = 1;
         return false;
     }
-    carry_out(requests, made_empty_note);
+    // With no notes stored the start shows one empty note, which is the new note asked for.
+    carry_out(requests, main_window_->made_empty_note());
     return true;
 }
 

@@ -114,6 +114,7 @@ bool MainWindow::start() {
         // First start, or every note was deleted: one empty note.
         place_note(nullptr, true);
         store.set_number_of_notes(note_count_);
+        made_empty_note_ = true;
     }
 
     timer_->start();
@@ -198,11 +199,12 @@ void MainWindow::count_program_start() {
 
 void MainWindow::restore_notes() {
     note_count_ = 0;
+    const NotesToRestore plan = notes_to_restore(services_.store());
     // Every note is written under its new number in one replace of the file, together with
     // the removal of the old numbers and the new count.
     StoreTransaction tx(services_.store());
     const RenumberResult result = renumber_notes(
-        services_.store(),
+        services_.store(), plan,
         [this](const NoteRecord& record, int new_number) -> std::optional<NoteRecord> {
             auto* note = new NoteWindow(this, new_number, services_);
             adopt_note(note);
@@ -216,6 +218,25 @@ void MainWindow::restore_notes() {
         tx);
     note_count_ = result.count;
     tx.commit(store_texts::kErrorWritingNote);
+    if (plan.repaired) {
+        report_repaired_count(plan, result.count);
+    }
+}
+
+void MainWindow::report_repaired_count(const NotesToRestore& plan, int restored) {
+    // The stored text may hold anything; control bytes never reach the terminal.
+    std::string shown = plan.stored;
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    if (plan.highest == 0) {
+        std::fprintf(stderr, kMsgCountRepairedNoNotes, shown.c_str());
+    } else {
+        std::fprintf(stderr, kMsgCountRepaired, shown.c_str(), restored, plan.highest);
+    }
+    std::fputc('\n', stderr);
 }
 
 void MainWindow::refresh_visible_notes() {

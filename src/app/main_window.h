@@ -27,6 +27,7 @@ namespace kd {
 
 class GlobalHotKey;
 class NoteStore;
+struct NotesToRestore;
 class NoteWindow;
 class TerminationSignals;
 
@@ -44,6 +45,8 @@ public:
     // the notes, timer, server, hot key). Returns false when the program must end; the user
     // has been told why.
     bool start();
+    // Whether the start placed the one empty note of a start without notes.
+    bool made_empty_note() const { return made_empty_note_; }
 
     NoteServices& services() const { return services_; }
     // Export, import, check for e-mail notes, settings and About are offered once a part of
@@ -164,6 +167,8 @@ private:
     void upgrade_settings_file();
     void count_program_start();
     void restore_notes();
+    // One line on standard error when the stored note count was not used.
+    void report_repaired_count(const NotesToRestore& plan, int restored);
     // About and Settings: greyed while their receiver runs.
     void run_modal_command(int id, void (MainWindow::*request)());
     // Where a store failure met while ending is shown.
@@ -182,6 +187,7 @@ private:
     bool busy_ = false;
     bool attack_flag_ = false;
     bool closed_ = false;
+    bool made_empty_note_ = false;
 
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;

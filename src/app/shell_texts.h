@@ -35,5 +35,13 @@ inline constexpr const char* kMsgNoTray =
     "Korvadesk: this desktop has no notification area (system tray); the program runs "
     "without its tray icon. Press Alt+N or run 'korvadesk --new-note' for a new note, and "
     "'korvadesk --show-all' for hidden notes.";
+// Said on standard error when the stored note count cannot be one ("%s" the stored text): every
+// note record present was restored instead.
+inline constexpr const char* kMsgCountRepaired =
+    "Korvadesk: NumberOfNotes \"%s\" is not a count of the stored notes; restored every note "
+    "record present instead: %d note(s), the highest was NOTE_ID_%d.";
+inline constexpr const char* kMsgCountRepairedNoNotes =
+    "Korvadesk: NumberOfNotes \"%s\" is not a count of the stored notes; no note records are "
+    "stored.";
 
 }  // namespace kd

@@ -33,8 +33,11 @@ void StoreMaintenance::clean(CleaningMode mode) {
         busy.set_texts(QString::fromUtf8(mt::kCleaningFirstLine),
                        QString::fromUtf8(mt::kCleaningSecondLine));
         busy.show_at_work_area_corner();
+        // The periodic pass runs before the notes are restored: it keeps what the start will
+        // restore, also when the stored count is not one.
         const CleaningRange range =
-            cleaning_range(mode, main_.note_count(), store.get_number_of_notes());
+            cleaning_range(mode, main_.note_count(),
+                           mode == CleaningMode::Periodic ? notes_to_restore(store).last : 0);
         // Only user input is held back: timer ticks and painting go on, and notes that a
         // tick shows meanwhile keep their records.
         clean_records(

@@ -508,6 +508,20 @@ bool ProfileFile::has_section(const std::string& path, std::string_view section)
     return refresh(path, entry) && entry.doc.has_section(section);
 }
 
+std::vector<std::string> ProfileFile::section_names(const std::string& path) {
+    CacheEntry& entry = entry_for(path);
+    std::lock_guard guard(entry.mutex);
+    std::vector<std::string> out;
+    if (!refresh(path, entry)) {
+        return out;
+    }
+    out.reserve(entry.doc.sections.size());
+    for (const auto& [name, headers] : entry.doc.sections) {
+        out.push_back(name);
+    }
+    return out;
+}
+
 void ProfileFile::clear_cache() {
     std::lock_guard lock(registry_mutex());
     for (auto& [path, entry] : registry()) {

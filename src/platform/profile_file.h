@@ -110,6 +110,9 @@ public:
     // True when the file has a section of this name (with or without keys).
     static bool has_section(const std::string& path, std::string_view section);
 
+    // The names of the file's sections in lower case, each once, in no particular order.
+    static std::vector<std::string> section_names(const std::string& path);
+
     // Drops every cached file (tests use it to start from a known state).
     static void clear_cache();
 

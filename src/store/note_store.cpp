@@ -492,18 +492,85 @@ bool StoreTransaction::commit(std::string_view error_text) {
     return true;
 }
 
-RenumberResult renumber_notes(
-    const NoteStore& store,
-    const std::function<std::optional<NoteRecord>(const NoteRecord& record, int new_number)>&
-        open_note,
-    StoreTransaction& tx) {
-    const int old_count = store.get_number_of_notes();
+namespace {
+
+// A count as the program writes it: one to four decimal digits.
+constexpr std::size_t kLongestCount = 4;
+
+bool all_digits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool is_plain_count(std::string_view text) {
+    return !text.empty() && text.size() <= kLongestCount && all_digits(text);
+}
+
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+// The number of a note record's section name (compared without regard to case), or 0. Only the
+// form that record_section() makes counts, since only that one is read back.
+int note_number_of_section(std::string_view name) {
+    const std::string_view prefix = t::kRecordSectionPrefix;
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 5 ||
+        !std::equal(prefix.begin(), prefix.end(), name.begin(),
+                    [](char a, char b) { return ascii_lower(a) == ascii_lower(b); })) {
+        return 0;
+    }
+    const std::string_view digits = name.substr(prefix.size());
+    if (digits.front() == '0' || !all_digits(digits)) {
+        return 0;
+    }
+    const int n = leading_int(digits);
+    return n < t::kDefaultLookRecord ? n : 0;
+}
+
+}  // namespace
+
+std::vector<int> stored_note_numbers(const NoteStore& store) {
+    std::vector<int> numbers;
+    for (const std::string& name : ProfileFile::section_names(store.ini_path())) {
+        const int n = note_number_of_section(name);
+        if (n > 0 && store.record_exists(n)) {
+            numbers.push_back(n);
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+NotesToRestore notes_to_restore(const NoteStore& store) {
+    NotesToRestore plan;
+    plan.stored = ProfileFile::read(store.ini_path(), t::kMainSection, t::kNumberOfNotes,
+                                    kStoredCountShown + 1);
+    plan.numbers = stored_note_numbers(store);
+    plan.highest = plan.numbers.empty() ? 0 : plan.numbers.back();
+    const int count = is_plain_count(plan.stored) ? leading_int(plan.stored) : -1;
+    // 0 or nothing stands for no notes: trusted only when none are stored.
+    if (count > 0 || (plan.highest == 0 && (count == 0 || plan.stored.empty()))) {
+        plan.last = std::max(count, 0);
+        std::erase_if(plan.numbers, [&](int n) { return n > plan.last; });
+    } else {
+        plan.last = plan.highest;
+        plan.repaired = true;
+    }
+    return plan;
+}
+
+RenumberResult renumber_notes(const NoteStore& store, const NotesToRestore& plan,
+                              const OpenRestoredNote& open_note, StoreTransaction& tx) {
     RenumberResult result;
-    for (int i = 1; i <= old_count && i <= t::kHighestRecord; ++i) {
+    std::vector<int> read;
+    for (int i : plan.numbers) {
+        if (i > plan.last) {
+            break;
+        }
         NoteRecord record;
         if (!store.read_record(i, record)) {
             continue;
         }
+        read.push_back(i);
         ++result.count;
         if (auto kept = open_note(record, result.count)) {
             kept->NoteID = result.count;
@@ -513,11 +580,20 @@ RenumberResult renumber_notes(
             tx.delete_record(result.count);
         }
     }
-    if (result.count < old_count) {
-        tx.delete_records_above(result.count, old_count);
+    // The old sections above the new count: each of them was read and now lives under a
+    // lower number.
+    for (int i : read) {
+        if (i > result.count) {
+            tx.delete_record(i);
+        }
     }
     tx.set_number_of_notes(result.count);
     return result;
+}
+
+RenumberResult renumber_notes(const NoteStore& store, const OpenRestoredNote& open_note,
+                              StoreTransaction& tx) {
+    return renumber_notes(store, notes_to_restore(store), open_note, tx);
 }
 
 }  // namespace kd

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/paths.h"
 #include "platform/profile_file.h"
@@ -262,21 +263,43 @@ inline constexpr std::size_t kLongestStoredBody = 10239;
 // And back: every "|" becomes a line feed.
 std::string body_from_stored(std::string_view stored);
 
-// Renumbering at start. Reads records 1 to NumberOfNotes in increasing order; for each one that
-// exists calls open_note(record, new_number) with new numbers 1, 2, 3, ... The callback opens
-// the note and returns the record to store under new_number, or nothing when the note is gone
-// (for example its expiry deleted it): its new number stays taken and its section is removed.
-// Every write goes into `tx`: the records under their new numbers, the records above the new
-// count up to the old one removed, and NumberOfNotes. Commit it once, so that a crash leaves
-// either the old numbering or the new one and never a note in two sections.
+// The note records a start restores: 1 to NumberOfNotes, as the program writes that count
+// (one to four digits). A count that cannot be one (negative, not a number, longer, or missing
+// or 0 while note records are stored) would restore none of them, and the first new note
+// would then be written over record 1 unread; instead every note record present is restored,
+// up to the highest one below the default look, and `repaired` is set.
+struct NotesToRestore {
+    int last = 0;              // records 1 to `last` are restored
+    std::vector<int> numbers;  // the note records present among them, increasing
+    int highest = 0;           // the highest note record present in the file, 0 for none
+    bool repaired = false;     // the stored count was not used
+    std::string stored;        // NumberOfNotes as stored (at most kStoredCountShown bytes)
+};
+inline constexpr std::size_t kStoredCountShown = 24;
+NotesToRestore notes_to_restore(const NoteStore& store);
+
+// Numbers of the note records present (sections "NOTE_ID_<n>" with a NoteID value, n from 1 to
+// below the default look), increasing.
+std::vector<int> stored_note_numbers(const NoteStore& store);
+
+// Renumbering at start. Reads the records of `plan` in increasing order and calls
+// open_note(record, new_number) with new numbers 1, 2, 3, ... The callback opens the note and
+// returns the record to store under new_number, or nothing when the note is gone (for example
+// its expiry deleted it): its new number stays taken and its section is removed. Every write
+// goes into `tx`: the records under their new numbers, the old sections above the new count
+// removed, and NumberOfNotes. Commit it once, so that a crash leaves either the old numbering
+// or the new one and never a note in two sections; nothing is written before every record has
+// been read.
 struct RenumberResult {
     int count = 0;  // the note count to go on with
     int kept = 0;   // notes the callback kept
 };
-RenumberResult renumber_notes(
-    const NoteStore& store,
-    const std::function<std::optional<NoteRecord>(const NoteRecord& record, int new_number)>&
-        open_note,
-    StoreTransaction& tx);
+using OpenRestoredNote =
+    std::function<std::optional<NoteRecord>(const NoteRecord& record, int new_number)>;
+RenumberResult renumber_notes(const NoteStore& store, const NotesToRestore& plan,
+                              const OpenRestoredNote& open_note, StoreTransaction& tx);
+// The same for notes_to_restore(store).
+RenumberResult renumber_notes(const NoteStore& store, const OpenRestoredNote& open_note,
+                              StoreTransaction& tx);
 
 }  // namespace kd

@@ -16,9 +16,9 @@ bool over_size_limit(const std::string& file) {
     return static_cast<std::uintmax_t>(st.st_size) / 1000 > kStoreSizeLimitThousands;
 }
 
-CleaningRange cleaning_range(CleaningMode mode, int note_count, int stored_number_of_notes) {
+CleaningRange cleaning_range(CleaningMode mode, int note_count, int restored_last) {
     const bool periodic = mode == CleaningMode::Periodic;
-    const int above = std::max(periodic ? stored_number_of_notes : note_count, 0);
+    const int above = std::max(periodic ? restored_last : note_count, 0);
     return {above + 1, periodic ? kPeriodicCleaningLast : kSizeLimitCleaningLast};
 }
 

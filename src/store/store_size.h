@@ -27,8 +27,9 @@ struct CleaningRange {
     int first = 1;
     int last = 0;
 };
-// Size limit: note count + 1 to 15000; periodic: stored NumberOfNotes + 1 to 5000.
-CleaningRange cleaning_range(CleaningMode mode, int note_count, int stored_number_of_notes);
+// Size limit: note count + 1 to 15000; periodic: the last record the start restores (the stored
+// NumberOfNotes when it is a count, notes_to_restore()) + 1 to 5000.
+CleaningRange cleaning_range(CleaningMode mode, int note_count, int restored_last);
 
 // Deletes every existing record of the range in increasing order and calls `after_delete`
 // after each deletion (the caller keeps the interface alive there). Numbers up to `in_use()`

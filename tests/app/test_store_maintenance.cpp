@@ -105,6 +105,23 @@ TEST_F(StoreMaintenanceTest, PeriodicPassRunsAtThe101stStart) {
     EXPECT_TRUE(window_->isEnabled());
 }
 
+TEST_F(StoreMaintenanceTest, PeriodicPassKeepsTheNotesOfACountThatIsNoCount) {
+    // Cleaning above a count of -1 would remove every note before the start restores them.
+    store_notes(3);
+    ASSERT_TRUE(ProfileFile::write(store_.ini_path(), "KORVADESK", "NumberOfNotes", "-1"));
+    store_.set_nmb_of_program_starts("100");
+    MainWindow& w = start();
+    EXPECT_EQ(store_.get_nmb_of_program_starts(), "0");
+    ASSERT_EQ(w.notes().size(), 3);
+    EXPECT_FALSE(w.made_empty_note());
+    for (int n = 1; n <= 3; ++n) {
+        NoteRecord r;
+        ASSERT_TRUE(store_.read_record(n, r)) << n;
+        EXPECT_EQ(r.TitleText, "Note " + std::to_string(n));
+    }
+    EXPECT_EQ(store_.get_number_of_notes(), 3);
+}
+
 TEST_F(StoreMaintenanceTest, NewNoteOverTheLimitCleansThenAsksForDeletionsWithoutQuestion) {
     store_notes(5);
     store_.set_ask_before_delete("Yes");

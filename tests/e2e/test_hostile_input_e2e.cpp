@@ -1,12 +1,13 @@
 // The real korvadesk program against input from outside that must not hurt it: a raw LAN peer
-// sending absurd sizes, a settings file with absurd sizes and places, a crowd of idle
-// connections, and notes stored on a screen that is not there now.
+// sending absurd sizes, a settings file with absurd sizes, places and note counts, a crowd of
+// idle connections, and notes stored on a screen that is not there now.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -308,6 +309,81 @@ TEST_F(HostileInput, NotesFromAScreenThatIsAwayShowOnThisOneAndKeepTheirPlace) {
     EXPECT_EQ(leading(key("NOTE_ID_2", "Top")), 490);
     EXPECT_EQ(key("NOTE_ID_2", "Hidden"), "Yes");
     EXPECT_EQ(leading(key("NOTE_ID_3", "Left")), 580);
+}
+
+// A note count that cannot be one (negative, a word, beyond any count) restored none of the
+// stored notes: the start wrote its empty note over record 1 and left the others to the
+// cleaning. Now every stored note comes back under its number, and standard error says why.
+TEST_F(HostileInput, ANoteCountThatIsNoCountRestoresEveryStoredNote) {
+    auto record = [](int id) {
+        NoteRecord r;
+        r.NoteID = id;
+        r.EditText = "{\\rtf1 Body " + std::to_string(id) + "}";
+        r.EditFont = "Tahoma";
+        r.EditFontSize = 10;
+        r.TitleText = "Kept note " + std::to_string(id);
+        r.TitleFont = "Tahoma";
+        r.TitleFontSize = 8;
+        r.Width = 200;
+        r.Height = 150;
+        r.Left = 100 + 220 * (id - 1);
+        r.Top = 100;
+        r.Minimized = "No";
+        r.Hidden = "No";
+        r.Border = "No";
+        return r;
+    };
+    const std::string err = dirs_.root + "/stderr.txt";
+    const auto stored_notes_intact = [&] {
+        for (int id = 1; id <= 3; ++id) {
+            const std::string section = "NOTE_ID_" + std::to_string(id);
+            EXPECT_EQ(key(section, "TitleText"), "Kept note " + std::to_string(id));
+            EXPECT_NE(ProfileFile::read(dirs_.ini, section, "EditText", 4096)
+                          .find("Body " + std::to_string(id)),
+                      std::string::npos)
+                << id;
+        }
+        EXPECT_FALSE(ProfileFile::has_section(dirs_.ini, "NOTE_ID_4"));
+        EXPECT_EQ(key("KORVADESK", "NumberOfNotes"), "3");
+    };
+    for (const char* count : {"-1", "abc", "2147483647"}) {
+        SCOPED_TRACE(count);
+        std::remove(dirs_.ini.c_str());
+        std::remove(err.c_str());
+        ASSERT_TRUE(
+            ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port_)));
+        ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "PlaySound", "No"));
+        NoteStore store{app_paths()};
+        for (int id = 1; id <= 3; ++id) {
+            ASSERT_TRUE(store.write_record(record(id), dirs_.ini));
+        }
+        ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "NumberOfNotes", count));
+
+        const pid_t pid = launch(err);
+        ASSERT_TRUE(wait_for_notes(3));
+        ASSERT_TRUE(test::wait_windows(pid, 3)) << test::visible_windows(pid).size();
+        std::this_thread::sleep_for(500ms);
+        EXPECT_EQ(test::visible_windows(pid).size(), 3u) << "no empty note besides them";
+        for (int id = 1; id <= 3; ++id) {
+            const std::string title = "^Kept note " + std::to_string(id) + "$";
+            EXPECT_EQ(test::visible_windows(pid, title, test::NameMatch::All).size(), 1u) << id;
+        }
+        stored_notes_intact();
+
+        ::kill(pid, SIGTERM);
+        EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+        stored_notes_intact();
+        std::ifstream in(err);
+        std::vector<std::string> said;
+        for (std::string line; std::getline(in, line);) {
+            if (line.find("NumberOfNotes") != std::string::npos) {
+                said.push_back(line);
+            }
+        }
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_NE(said[0].find("\"" + std::string(count) + "\""), std::string::npos) << said[0];
+        EXPECT_NE(said[0].find("3 note(s)"), std::string::npos) << said[0];
+    }
 }
 
 }  // namespace

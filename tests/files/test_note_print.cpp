@@ -1,17 +1,25 @@
-// "Print note" into a PDF file, read back with pdfinfo and pdftotext: the title on the first
-// page only, the body below it over as many pages as it needs.
+// "Print note" into a PDF file, read back with pdfinfo, pdftotext and pdftoppm: the title on the
+// first page only, the body below it over as many pages as it needs, readable on white paper.
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPageSize>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <regex>
 
 #include "files/file_test_fixture.h"
 #include "files/note_print.h"
 #include "note/note_menus_model.h"
 #include "support/program_runner.h"
+#include "themes/builtin_themes.h"
+#include "themes/theme_commands.h"
 
 namespace kd {
 namespace {
@@ -102,6 +110,72 @@ TEST_F(NotePrintTest, EmptyBodyPrintsTheTitleAloneAndCancelPrintsNothing) {
     choose(nm::kPrintNote);
     EXPECT_EQ(dialogs_->shown, 2);
     EXPECT_TRUE(info("Pages").empty());
+}
+
+// Contrast ratio of two colours as legibility guidelines measure it: 1 for equal colours, 21 for
+// black on white.
+double contrast(QRgb a, QRgb b) {
+    const auto lum = [](QRgb c) {
+        const auto lin = [](int v) {
+            const double x = v / 255.0;
+            return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+    };
+    const double la = lum(a), lb = lum(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(NotePrintTest, DarkThemedBodyPrintsReadableOnWhitePaper) {
+    if (test::run_output("command -v pdftoppm").empty())
+        GTEST_SKIP() << "poppler-utils missing (scripts/deps.sh installs them)";
+    ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
+    make_note("Dark Note");
+    ASSERT_TRUE(apply_theme(*note_, 90007));  // "Dark Blue": white text on dark blue
+    note_->body()->setPlainText(QStringLiteral("WWWW MMMM readable body line\nRed words"));
+    // A colour that reads on white keeps it.
+    QTextCursor red(note_->body()->document()->findBlockByNumber(1));
+    red.select(QTextCursor::BlockUnderCursor);
+    QTextCharFormat f;
+    f.setForeground(QColor(220, 0, 0));
+    red.mergeCharFormat(f);
+
+    choose(nm::kPrintNote);
+    ASSERT_EQ(info("Pages"), "1");
+    const std::string png_root = path("page");
+    test::run_output("pdftoppm -r 150 -png -f 1 -l 1 '" + pdf_ + "' '" + png_root + "'");
+    QImage page(QString::fromStdString(png_root + "-1.png"));
+    ASSERT_FALSE(page.isNull());
+
+    // The body lies below the title: three title heights down.
+    QPrinter printer(QPrinter::HighResolution);
+    set_up(printer);
+    const QFont title = print_title_font(note_->title_look(), printer.logicalDpiY());
+    const double body_top =
+        3 * QFontMetricsF(title, &printer).height() * page.height() / printer.height();
+    std::map<QRgb, int> counts;
+    for (int y = int(body_top) + 1; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            ++counts[page.pixel(x, y) & 0xFFFFFF];
+    const QRgb paper = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                           return a.second < b.second;
+                       })->first;
+    EXPECT_LT(contrast(paper, qRgb(255, 255, 255)), 1.05) << "the paper stays white";
+
+    // Text pixels: those that stand out from the paper. The body's own white would leave none.
+    int dark = 0, reddish = 0;
+    double best = 1;
+    for (const auto& [colour, n] : counts) {
+        const double c = contrast(colour, paper);
+        best = std::max(best, c);
+        if (c >= 7)
+            dark += n;
+        if (qRed(colour) > 150 && qGreen(colour) < 90 && qBlue(colour) < 90)
+            reddish += n;
+    }
+    EXPECT_GE(best, 15.0) << "the body's text is dark on the paper";
+    EXPECT_GT(dark, 200) << "a whole line of text, not a speck";
+    EXPECT_GT(reddish, 20) << "red words stay red";
 }
 
 }  // namespace

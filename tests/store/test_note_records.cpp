@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -275,6 +276,89 @@ TEST_F(RecordTest, RenumberingKeepsTheNumberOfADroppedNote) {
         EXPECT_FALSE(store.record_exists(i)) << i;
     }
     EXPECT_EQ(store.get_number_of_notes(), 3);
+}
+
+// A stored count that cannot be one restored none of the stored notes, and the empty note of a
+// start without notes was then written over record 1 unread. Every record present is restored.
+TEST_F(RecordTest, ACountThatIsNoCountRestoresEveryRecordPresentInOrder) {
+    for (const char* stored : {"-1", "abc", "2147483647", "3x", "0", ""}) {
+        SCOPED_TRACE(stored);
+        std::remove(ini.c_str());
+        for (int id : {1, 3, 7}) {
+            ASSERT_TRUE(store.write_record(sample(id, "note " + std::to_string(id))));
+        }
+        // Neither of these is a note: a section without NoteID and a theme record.
+        ASSERT_TRUE(ProfileFile::write(ini, "NOTE_ID_9", "TitleText", "no id"));
+        ASSERT_TRUE(store.write_record(sample(t::kFirstBuiltInThemeRecord)));
+        if (*stored != '\0') {
+            ASSERT_TRUE(ProfileFile::write(ini, "KORVADESK", "NumberOfNotes", stored));
+        }
+
+        const NotesToRestore plan = notes_to_restore(store);
+        EXPECT_TRUE(plan.repaired);
+        EXPECT_EQ(plan.last, 7);
+        EXPECT_EQ(plan.highest, 7);
+        EXPECT_EQ(plan.numbers, (std::vector<int>{1, 3, 7}));
+        EXPECT_EQ(plan.stored, std::string(stored).substr(0, kStoredCountShown));
+
+        std::vector<std::string> opened;
+        StoreTransaction tx(ini);
+        const RenumberResult result = renumber_notes(
+            store, plan,
+            [&](const NoteRecord& r, int) -> std::optional<NoteRecord> {
+                opened.push_back(r.TitleText);
+                return r;
+            },
+            tx);
+        ASSERT_TRUE(tx.commit());
+        EXPECT_EQ(result.count, 3);
+        EXPECT_EQ(opened, (std::vector<std::string>{"note 1", "note 3", "note 7"}));
+        for (int i = 1; i <= 3; ++i) {
+            NoteRecord r;
+            ASSERT_TRUE(store.read_record(i, r)) << i;
+            EXPECT_EQ(r.TitleText, opened[i - 1]);
+        }
+        EXPECT_FALSE(ProfileFile::has_section(ini, "NOTE_ID_7"));
+        EXPECT_TRUE(store.record_exists(t::kFirstBuiltInThemeRecord));
+        EXPECT_EQ(ProfileFile::read(ini, "KORVADESK", "NumberOfNotes", 20), "3");
+    }
+}
+
+TEST_F(RecordTest, ACountAsTheProgramWritesItIsUsedAsItStands) {
+    for (int id : {1, 2, 3}) {
+        ASSERT_TRUE(store.write_record(sample(id)));
+    }
+    // Above the records present (the newest notes were deleted): nothing to repair.
+    ASSERT_TRUE(store.set_number_of_notes(2147));
+    NotesToRestore plan = notes_to_restore(store);
+    EXPECT_FALSE(plan.repaired);
+    EXPECT_EQ(plan.last, 2147);
+    EXPECT_EQ(plan.numbers, (std::vector<int>{1, 2, 3}));
+    // Below them: records above the count are left over from an earlier run, for the cleaning.
+    ASSERT_TRUE(store.set_number_of_notes(2));
+    plan = notes_to_restore(store);
+    EXPECT_FALSE(plan.repaired);
+    EXPECT_EQ(plan.last, 2);
+    EXPECT_EQ(plan.numbers, (std::vector<int>{1, 2}));
+    EXPECT_EQ(plan.highest, 3);
+
+    // No notes at all: a missing count or 0 is the first start, a word is still reported.
+    std::remove(ini.c_str());
+    EXPECT_FALSE(notes_to_restore(store).repaired);
+    ASSERT_TRUE(store.set_number_of_notes(0));
+    EXPECT_FALSE(notes_to_restore(store).repaired);
+    ASSERT_TRUE(ProfileFile::write(ini, "KORVADESK", "NumberOfNotes", "none"));
+    plan = notes_to_restore(store);
+    EXPECT_TRUE(plan.repaired);
+    EXPECT_EQ(plan.last, 0);
+}
+
+TEST_F(RecordTest, NoteRecordsAreFoundByTheNameTheStoreReadsOnly) {
+    write_text(ini,
+               "[note_id_5]\nNoteID=5\n[NOTE_ID_05]\nNoteID=5\n[NOTE_ID_+6]\nNoteID=6\n"
+               "[NOTE_ID_89999]\nNoteID=89999\n[NOTE_ID_90000]\nNoteID=90000\n"
+               "[NOTE_ID_123456]\nNoteID=1\n[NOTE_ID_2]\nNoteID=\n[NOTE_ID_1]\nNoteID=1\n");
+    EXPECT_EQ(stored_note_numbers(store), (std::vector<int>{1, 5, 89999}));
 }
 
 TEST(StyleLetters, LettersAnywhereInAnyOrder) {
