@@ -11,10 +11,6 @@ namespace kd::mail {
 
 namespace {
 
-// Our own limits, so a silent server never holds a send or a check for long.
-constexpr long kConnectSeconds = 20;
-constexpr long kLowSpeedSeconds = 60;
-
 void global_init() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -25,6 +21,7 @@ size_t append_to_string(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
+// libcurl calls this also while it blocks for a server's answer (about once a second).
 int stop_requested(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     const auto* stop = static_cast<const std::atomic<bool>*>(flag);
     return stop != nullptr && stop->load() ? 1 : 0;
@@ -43,18 +40,57 @@ size_t read_upload(char* buffer, size_t size, size_t count, void* source) {
     return n;
 }
 
-void common_options(CURL* curl, const MailLogon& logon, const std::atomic<bool>* stop) {
+// Every option of the mail transport in one place: the logon, the transport's security, our
+// limits and the stop request.
+void common_options(CURL* curl, const MailLogon& logon, const MailTimeouts& timeouts,
+                    const std::atomic<bool>* stop) {
     curl_easy_setopt(curl, CURLOPT_USERNAME, logon.account.user_name.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, logon.password.c_str());
     // STARTTLS whenever the server offers it; smtps:// and imaps:// are TLS from the start.
     curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeouts.connect.count()));
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                     static_cast<long>(timeouts.stalled.count()));
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts.stalled.count()));
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &stop_requested);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, stop);
+}
+
+// Runs one transfer of `easy` on `multi`, looking at `stop` between short waits, so a stop
+// ends it within kStopPollInterval even while the server says nothing. The connection stays
+// in `multi` for the next transfer.
+CURLcode perform(CURLM* multi, CURL* easy, const std::atomic<bool>* stop) {
+    if (multi == nullptr || curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        return CURLE_FAILED_INIT;
+    }
+    CURLcode code = CURLE_ABORTED_BY_CALLBACK;
+    const int poll_ms = static_cast<int>(kStopPollInterval.count());
+    while (stop == nullptr || !stop->load()) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            code = CURLE_GOT_NOTHING;
+            int left = 0;
+            while (const CURLMsg* message = curl_multi_info_read(multi, &left)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    code = message->data.result;
+                }
+            }
+            break;
+        }
+        if (curl_multi_poll(multi, nullptr, 0, poll_ms, nullptr) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    return code;
 }
 
 MailResult result_of(CURLcode code) {
@@ -63,6 +99,8 @@ MailResult result_of(CURLcode code) {
             return MailResult::Ok;
         case CURLE_LOGIN_DENIED:
             return MailResult::LoginDenied;
+        case CURLE_OPERATION_TIMEDOUT:
+            return MailResult::TimedOut;
         case CURLE_ABORTED_BY_CALLBACK:
             return MailResult::Aborted;
         default:
@@ -78,10 +116,13 @@ std::string angle(const std::string& address) {
 
 MailResult smtp_send(const MailLogon& logon, const std::string& from,
                      const std::vector<std::string>& to, const std::string& mime,
-                     const std::atomic<bool>* stop) {
+                     const std::atomic<bool>* stop, const MailTimeouts& timeouts) {
     global_init();
     CURL* curl = curl_easy_init();
-    if (curl == nullptr) {
+    CURLM* multi = curl_multi_init();
+    if (curl == nullptr || multi == nullptr) {
+        curl_easy_cleanup(curl);
+        curl_multi_cleanup(multi);
         return MailResult::Failed;
     }
     curl_slist* recipients = nullptr;
@@ -91,15 +132,16 @@ MailResult smtp_send(const MailLogon& logon, const std::string& from,
     const std::string sender = angle(from);
     Upload upload{&mime};
     curl_easy_setopt(curl, CURLOPT_URL, logon.account.smtp_url.c_str());
-    common_options(curl, logon, stop);
+    common_options(curl, logon, timeouts, stop);
     curl_easy_setopt(curl, CURLOPT_MAIL_FROM, sender.c_str());
     curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, &read_upload);
     curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    const CURLcode code = curl_easy_perform(curl);
-    curl_slist_free_all(recipients);
+    const CURLcode code = perform(multi, curl, stop);
+    curl_multi_cleanup(multi);
     curl_easy_cleanup(curl);
+    curl_slist_free_all(recipients);
     return result_of(code);
 }
 
@@ -122,9 +164,11 @@ std::vector<std::string> parse_search_ids(const std::string& answer) {
     return ids;
 }
 
-ImapInbox::ImapInbox(const std::atomic<bool>* stop) : stop_(stop) {
+ImapInbox::ImapInbox(const std::atomic<bool>* stop, const MailTimeouts& timeouts)
+    : stop_(stop), timeouts_(timeouts) {
     global_init();
     curl_ = curl_easy_init();
+    multi_ = curl_multi_init();
 }
 
 ImapInbox::~ImapInbox() {
@@ -156,13 +200,13 @@ std::optional<std::string> ImapInbox::request(const std::string& command,
     const std::string url = mailbox_url_ + url_suffix;
     curl_easy_reset(curl);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    common_options(curl, logon_, stop_);
+    common_options(curl, logon_, timeouts_, stop_);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &append_to_string);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
     if (!command.empty()) {
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command.c_str());
     }
-    last_result_ = result_of(curl_easy_perform(curl));
+    last_result_ = result_of(perform(static_cast<CURLM*>(multi_), curl, stop_));
     if (last_result_ != MailResult::Ok) {
         return std::nullopt;
     }
@@ -211,6 +255,10 @@ bool ImapInbox::remove(const std::string& id) {
 }
 
 bool ImapInbox::logoff() {
+    if (multi_ != nullptr) {
+        curl_multi_cleanup(static_cast<CURLM*>(multi_));
+        multi_ = nullptr;
+    }
     if (curl_ != nullptr) {
         curl_easy_cleanup(static_cast<CURL*>(curl_));
         curl_ = nullptr;
