@@ -1,7 +1,10 @@
 #include "mail/mail_transport.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -59,40 +62,6 @@ void common_options(CURL* curl, const MailLogon& logon, const MailTimeouts& time
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, stop);
 }
 
-// Runs one transfer of `easy` on `multi`, looking at `stop` between short waits, so a stop
-// ends it within kStopPollInterval even while the server says nothing. The connection stays
-// in `multi` for the next transfer.
-CURLcode perform(CURLM* multi, CURL* easy, const std::atomic<bool>* stop) {
-    if (multi == nullptr || curl_multi_add_handle(multi, easy) != CURLM_OK) {
-        return CURLE_FAILED_INIT;
-    }
-    CURLcode code = CURLE_ABORTED_BY_CALLBACK;
-    const int poll_ms = static_cast<int>(kStopPollInterval.count());
-    while (stop == nullptr || !stop->load()) {
-        int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            code = CURLE_FAILED_INIT;
-            break;
-        }
-        if (running == 0) {
-            code = CURLE_GOT_NOTHING;
-            int left = 0;
-            while (const CURLMsg* message = curl_multi_info_read(multi, &left)) {
-                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-                    code = message->data.result;
-                }
-            }
-            break;
-        }
-        if (curl_multi_poll(multi, nullptr, 0, poll_ms, nullptr) != CURLM_OK) {
-            code = CURLE_FAILED_INIT;
-            break;
-        }
-    }
-    curl_multi_remove_handle(multi, easy);
-    return code;
-}
-
 MailResult result_of(CURLcode code) {
     switch (code) {
         case CURLE_OK:
@@ -114,15 +83,96 @@ std::string angle(const std::string& address) {
 
 }  // namespace
 
+class MailConnection {
+public:
+    MailConnection() : multi_(curl_multi_init()) {}
+    ~MailConnection() {
+        if (multi_ != nullptr) {
+            curl_multi_cleanup(multi_);
+        }
+    }
+    MailConnection(const MailConnection&) = delete;
+    MailConnection& operator=(const MailConnection&) = delete;
+
+    // Runs one transfer of `easy`, looking at `stop` between short waits. A stop shuts the
+    // connection's sockets down, so libcurl ends at once instead of waiting, about a second
+    // at a time, for a silent server to answer the end of the mail or the goodbye.
+    CURLcode perform(CURL* easy, const std::atomic<bool>* stop) {
+        if (multi_ == nullptr) {
+            return CURLE_FAILED_INIT;
+        }
+        curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &open_socket);
+        curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &close_socket);
+        curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, this);
+        if (curl_multi_add_handle(multi_, easy) != CURLM_OK) {
+            return CURLE_FAILED_INIT;
+        }
+        CURLcode code = CURLE_GOT_NOTHING;
+        int waits_after_cut = -1;
+        for (;;) {
+            if (waits_after_cut < 0 && stop != nullptr && stop->load()) {
+                for (const curl_socket_t socket : sockets_) {
+                    ::shutdown(socket, SHUT_RDWR);
+                }
+                waits_after_cut = 0;
+            }
+            int running = 0;
+            if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+                code = CURLE_FAILED_INIT;
+                break;
+            }
+            if (running == 0) {
+                int left = 0;
+                while (const CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+                    if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                        code = message->data.result;
+                    }
+                }
+                break;
+            }
+            // Still looking the name up, with no socket to cut: leave it.
+            if (waits_after_cut >= 0 && ++waits_after_cut > kWaitsAfterCut) {
+                break;
+            }
+            if (curl_multi_poll(multi_, nullptr, 0, static_cast<int>(kStopPollInterval.count()),
+                                nullptr) != CURLM_OK) {
+                code = CURLE_FAILED_INIT;
+                break;
+            }
+        }
+        curl_multi_remove_handle(multi_, easy);
+        return waits_after_cut >= 0 ? CURLE_ABORTED_BY_CALLBACK : code;
+    }
+
+private:
+    static constexpr int kWaitsAfterCut = 4;
+
+    static curl_socket_t open_socket(void* self, curlsocktype, curl_sockaddr* address) {
+        const curl_socket_t socket =
+            ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (socket != CURL_SOCKET_BAD) {
+            static_cast<MailConnection*>(self)->sockets_.push_back(socket);
+        }
+        return socket;
+    }
+    static int close_socket(void* self, curl_socket_t socket) {
+        auto& sockets = static_cast<MailConnection*>(self)->sockets_;
+        sockets.erase(std::remove(sockets.begin(), sockets.end(), socket), sockets.end());
+        return ::close(socket);
+    }
+
+    CURLM* multi_;
+    // Opened and closed on the thread that runs the transfers, and only looked at there.
+    std::vector<curl_socket_t> sockets_;
+};
+
 MailResult smtp_send(const MailLogon& logon, const std::string& from,
                      const std::vector<std::string>& to, const std::string& mime,
                      const std::atomic<bool>* stop, const MailTimeouts& timeouts) {
     global_init();
     CURL* curl = curl_easy_init();
-    CURLM* multi = curl_multi_init();
-    if (curl == nullptr || multi == nullptr) {
-        curl_easy_cleanup(curl);
-        curl_multi_cleanup(multi);
+    if (curl == nullptr) {
         return MailResult::Failed;
     }
     curl_slist* recipients = nullptr;
@@ -138,8 +188,11 @@ MailResult smtp_send(const MailLogon& logon, const std::string& from,
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, &read_upload);
     curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    const CURLcode code = perform(multi, curl, stop);
-    curl_multi_cleanup(multi);
+    CURLcode code = CURLE_FAILED_INIT;
+    {
+        MailConnection connection;
+        code = connection.perform(curl, stop);
+    }
     curl_easy_cleanup(curl);
     curl_slist_free_all(recipients);
     return result_of(code);
@@ -168,7 +221,7 @@ ImapInbox::ImapInbox(const std::atomic<bool>* stop, const MailTimeouts& timeouts
     : stop_(stop), timeouts_(timeouts) {
     global_init();
     curl_ = curl_easy_init();
-    multi_ = curl_multi_init();
+    connection_ = std::make_unique<MailConnection>();
 }
 
 ImapInbox::~ImapInbox() {
@@ -192,7 +245,7 @@ MailResult ImapInbox::logon(const MailLogon& logon) {
 std::optional<std::string> ImapInbox::request(const std::string& command,
                                               const std::string& url_suffix) {
     auto* curl = static_cast<CURL*>(curl_);
-    if (curl == nullptr) {
+    if (curl == nullptr || connection_ == nullptr) {
         last_result_ = MailResult::Failed;
         return std::nullopt;
     }
@@ -206,7 +259,7 @@ std::optional<std::string> ImapInbox::request(const std::string& command,
     if (!command.empty()) {
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command.c_str());
     }
-    last_result_ = result_of(perform(static_cast<CURLM*>(multi_), curl, stop_));
+    last_result_ = result_of(connection_->perform(curl, stop_));
     if (last_result_ != MailResult::Ok) {
         return std::nullopt;
     }
@@ -255,10 +308,7 @@ bool ImapInbox::remove(const std::string& id) {
 }
 
 bool ImapInbox::logoff() {
-    if (multi_ != nullptr) {
-        curl_multi_cleanup(static_cast<CURLM*>(multi_));
-        multi_ = nullptr;
-    }
+    connection_.reset();
     if (curl_ != nullptr) {
         curl_easy_cleanup(static_cast<CURL*>(curl_));
         curl_ = nullptr;

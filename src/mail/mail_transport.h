@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ struct MailTimeouts {
 
 // How often a transfer looks at its stop request: a stop ends it within this time.
 inline constexpr std::chrono::milliseconds kStopPollInterval{50};
+
+// Where transfers run: keeps the connection between the transfers of an inbox, and cuts it
+// when a stop is requested.
+class MailConnection;
 
 // Sends `mime` from `from` to every address of `to`. `stop`, when given, aborts the transfer.
 MailResult smtp_send(const MailLogon& logon, const std::string& from,
@@ -55,8 +60,7 @@ private:
     MailTimeouts timeouts_;
     std::string mailbox_url_;
     void* curl_ = nullptr;
-    // Holds the connection between requests.
-    void* multi_ = nullptr;
+    std::unique_ptr<MailConnection> connection_;
 };
 
 // The UIDs of a "* SEARCH ..." answer, in order.
