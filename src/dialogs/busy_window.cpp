@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -49,11 +50,18 @@ BusyWindow::BusyWindow(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       first_(new QLabel(this)),
       second_(new QLabel(this)),
+      cancel_(new QPushButton(this)),
       wheel_(new BusyWheel(this)) {
     setWindowTitle(QStringLiteral(" %1 %2").arg(kAppName, kVersionLabel));
     auto* lines = new QVBoxLayout;
     lines->addWidget(first_);
     lines->addWidget(second_);
+    lines->addWidget(cancel_, 0, Qt::AlignRight);
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        cancel_->setEnabled(false);
+        emit cancel_clicked();
+    });
     auto* row = new QHBoxLayout(this);
     row->addWidget(wheel_, 0, Qt::AlignVCenter);
     row->addSpacing(8);
@@ -72,6 +80,12 @@ QString BusyWindow::first_line() const {
 
 QString BusyWindow::second_line() const {
     return second_->text();
+}
+
+void BusyWindow::offer_cancel(const QString& text) {
+    cancel_->setText(text);
+    cancel_->setEnabled(true);
+    cancel_->show();
 }
 
 void BusyWindow::show_at_work_area_corner() {

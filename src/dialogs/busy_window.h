@@ -1,11 +1,13 @@
-// The small waiting window shown during long operations on the UI thread: two lines of text
-// beside an endlessly turning wheel, at the bottom-right corner of the desktop work area.
+// The small waiting window shown during long operations: two lines of text beside an endlessly
+// turning wheel, at the bottom-right corner of the desktop work area, and where the work can
+// be stopped, a button for it.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 class QTimer;
 
 namespace kd {
@@ -22,13 +24,21 @@ public:
     QString first_line() const;
     QString second_line() const;
 
+    // Shows a button with `text` under the lines; a click emits cancel_clicked once.
+    void offer_cancel(const QString& text);
+    QPushButton* cancel_button() const { return cancel_; }
+
     // Shows the window with its lower right corner on that of the work area of the screen it
     // is on (without changing its size) and paints it at once.
     void show_at_work_area_corner();
 
+signals:
+    void cancel_clicked();
+
 private:
     QLabel* first_ = nullptr;
     QLabel* second_ = nullptr;
+    QPushButton* cancel_ = nullptr;
     BusyWheel* wheel_ = nullptr;
 };
 

@@ -230,11 +230,12 @@ void SendDialog::send() {
     }
     QPointer<NoteWindow> note = note_;
     MessageBoxes& boxes = services_.boxes();
-    const SendOutcome outcome = send_to_recipients(*note, recipients(), check.identity);
+    // The dialog goes once the computers were tried, before the note e-mail; the report
+    // comes after both.
+    const SendOutcome outcome =
+        send_to_recipients(*note, recipients(), check.identity, [this] { accept(); });
     sent_ = true;
     sent_without_errors_ = outcome.sent_without_errors();
-    // The dialog goes once the computers were tried; the report comes after it.
-    accept();
     show_send_errors(services_.store(), boxes, outcome.error_text,
                      note && !outcome.note_gone ? note.data() : nullptr);
 }

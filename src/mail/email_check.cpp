@@ -84,7 +84,7 @@ bool log_on(CheckUi& ui, Inbox& inbox, const StopSignal& stop) {
     if (result == MailResult::Ok) {
         return true;
     }
-    if (result == MailResult::LoginDenied) {
+    if (result == MailResult::LoginDenied || result == MailResult::TimedOut) {
         ui.logon_refused();
     }
     if (result != MailResult::Aborted && !stop.requested()) {

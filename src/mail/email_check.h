@@ -18,7 +18,9 @@
 
 namespace kd::mail {
 
-enum class MailResult { Ok, LoginDenied, Failed, Aborted };
+// How one exchange with a mail server ended. TimedOut: the server stopped answering within
+// our limits; Aborted: a stop was requested.
+enum class MailResult { Ok, LoginDenied, Failed, TimedOut, Aborted };
 
 // A request to stop that a waiting thread notices at once.
 class StopSignal {
@@ -63,7 +65,7 @@ public:
     virtual bool ask_offline() = 0;
     // The logon of this run, asking for it when none is held; nothing when the user cancels.
     virtual std::optional<MailLogon> logon() = 0;
-    // The server refused the logon: the held password is forgotten.
+    // The server refused the logon or stopped answering: the held password is forgotten.
     virtual void logon_refused() = 0;
     virtual void tell(const std::string& text, bool information) = 0;
 };

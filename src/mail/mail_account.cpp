@@ -1,5 +1,7 @@
 #include "mail/mail_account.h"
 
+#include <string.h>
+
 #include "mail/mail_texts.h"
 #include "platform/profile_file.h"
 
@@ -50,12 +52,18 @@ std::optional<MailLogon> MailSession::logon() const {
 
 void MailSession::set_logon(const MailLogon& logon) {
     std::lock_guard lock(mutex_);
+    logon_.reset();
     logon_ = logon;
 }
 
 void MailSession::forget_password() {
     std::lock_guard lock(mutex_);
     logon_.reset();
+}
+
+void wipe(std::string& secret) {
+    ::explicit_bzero(secret.data(), secret.size());
+    secret.clear();
 }
 
 }  // namespace kd::mail

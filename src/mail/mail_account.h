@@ -31,9 +31,15 @@ std::string url_host(std::string_view url);
 MailAccount read_mail_account(const std::string& ini_path);
 bool write_mail_account(const std::string& ini_path, const MailAccount& account);
 
+// Overwrites the text's bytes before emptying it, so a secret does not linger in freed memory.
+void wipe(std::string& secret);
+
+// Every copy wipes its password when it goes.
 struct MailLogon {
     MailAccount account;
     std::string password;
+
+    ~MailLogon() { wipe(password); }
 };
 
 // The logon of this run, shared by sending (UI thread) and checking (its own thread).
@@ -42,7 +48,8 @@ public:
     // The held logon, when a password was given in this run.
     std::optional<MailLogon> logon() const;
     void set_logon(const MailLogon& logon);
-    // The server refused it: the next send or check asks again.
+    // The server refused it or stopped answering: the password is wiped, and the next send
+    // or check asks again.
     void forget_password();
 
 private:

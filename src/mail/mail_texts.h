@@ -22,6 +22,10 @@ inline constexpr const char* kPictureMissing =
     "Note picture file was not found. Possible error creating note picture file.\nEmail will "
     "be send without attachment.";
 inline constexpr const char* kSendFailed = "Send Mail failed to send message.";
+// The busy window while a note e-mail goes out.
+inline constexpr const char* kSendingFirstLine = "Sending note email ...";
+inline constexpr const char* kSendingSecondLine = "Click Cancel to stop sending.";
+inline constexpr const char* kSendingCancel = "Cancel";
 
 // Checking.
 inline constexpr const char* kOfflineCheck =

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,17 +14,31 @@
 
 namespace kd::mail {
 
+// Our own limits, so a server that stops answering never holds a send or a check for long.
+// `connect` covers the whole logon: connection, greeting and authentication.
+struct MailTimeouts {
+    std::chrono::seconds connect{20};
+    std::chrono::seconds stalled{60};  // no byte moved for this long after the logon
+};
+
+// How often a transfer looks at its stop request: a stop ends it within this time.
+inline constexpr std::chrono::milliseconds kStopPollInterval{50};
+
+// Where transfers run: keeps the connection between the transfers of an inbox, and cuts it
+// when a stop is requested.
+class MailConnection;
+
 // Sends `mime` from `from` to every address of `to`. `stop`, when given, aborts the transfer.
 MailResult smtp_send(const MailLogon& logon, const std::string& from,
                      const std::vector<std::string>& to, const std::string& mime,
-                     const std::atomic<bool>* stop = nullptr);
+                     const std::atomic<bool>* stop = nullptr, const MailTimeouts& timeouts = {});
 
 // The INBOX of the account's IMAP server over one connection, logged out when destroyed.
 // Messages are read with their \Seen flag put back as it was, so a check never marks the
 // user's mail as read; only note e-mails are fetched whole.
 class ImapInbox : public Inbox {
 public:
-    explicit ImapInbox(const std::atomic<bool>* stop = nullptr);
+    explicit ImapInbox(const std::atomic<bool>* stop = nullptr, const MailTimeouts& timeouts = {});
     ~ImapInbox() override;
     ImapInbox(const ImapInbox&) = delete;
     ImapInbox& operator=(const ImapInbox&) = delete;
@@ -41,8 +57,10 @@ private:
 
     MailLogon logon_;
     const std::atomic<bool>* stop_;
+    MailTimeouts timeouts_;
     std::string mailbox_url_;
     void* curl_ = nullptr;
+    std::unique_ptr<MailConnection> connection_;
 };
 
 // The UIDs of a "* SEARCH ..." answer, in order.

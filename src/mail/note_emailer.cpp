@@ -1,6 +1,5 @@
 #include "mail/note_emailer.h"
 
-#include <QApplication>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -12,6 +11,7 @@
 #include <iterator>
 #include <thread>
 
+#include "dialogs/busy_window.h"
 #include "files/note_picture.h"
 #include "mail/mail_access.h"
 #include "mail/mail_texts.h"
@@ -24,6 +24,7 @@
 #include "note/note_window.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
+#include "platform/wait_cursor.h"
 #include "store/note_store.h"
 #include "store/store_texts.h"
 
@@ -50,22 +51,6 @@ std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
-}
-
-// The SMTP transfer on a worker thread; input is held back meanwhile, timers run.
-MailResult send_off_ui_thread(const MailLogon& logon, const std::vector<std::string>& to,
-                              const std::string& mime) {
-    MailResult result = MailResult::Failed;
-    QEventLoop loop;
-    std::thread worker([&] {
-        result = smtp_send(logon, logon.account.from_address(), to, mime);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    QApplication::restoreOverrideCursor();
-    worker.join();
-    return result;
 }
 
 std::string unique_boundary() {
@@ -98,26 +83,27 @@ std::optional<MailAttachment> read_note_picture(const std::string& folder) {
     return std::nullopt;
 }
 
-void NoteEmailer::send_note_email(NoteWindow& note, const std::vector<std::string>& addresses,
-                                  const std::string& sender_identity) {
+std::vector<std::string> NoteEmailer::send_note_email(NoteWindow& note,
+                                                      const std::vector<std::string>& addresses,
+                                                      const std::string& sender_identity) {
     const NoteStore& store = note.services().store();
     MessageBoxes& boxes = note.services().boxes();
     const std::string folder = note.services().paths().StartFolder;
     const bool with_picture = includes_picture_attachment(store.get_include_picture_attachment());
     QPointer<NoteWindow> guard(&note);
     if (with_picture) {
+        const WaitCursor wait;
         const bool bmp = setting_rules::picture_is_bmp(store.get_default_picture_format());
         make_note_picture(note, bmp ? "bmp" : "jpg", folder);
     }
-    if (guard) {
-        send_mail(*guard, addresses, sender_identity, with_picture);
-    }
+    const bool sent = guard && send_mail(*guard, addresses, sender_identity, with_picture);
     if (with_picture) {
         delete_note_pictures(boxes, guard, folder);
     }
+    return sent ? std::vector<std::string>{} : addresses;
 }
 
-void NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
+bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
                             const std::string& sender_identity, bool with_picture) {
     MessageBoxes& boxes = note.services().boxes();
     QPointer<NoteWindow> guard(&note);
@@ -127,7 +113,7 @@ void NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& ad
     const std::string plain = note.body()->toPlainText().toStdString();
     if (!access_.online()) {
         boxes.tell(guard, QMessageBox::Information, QString::fromUtf8(kOfflineSend));
-        return;
+        return false;
     }
     OutgoingMail mail;
     std::transform(addresses.begin(), addresses.end(), std::back_inserter(mail.to), lower);
@@ -142,23 +128,58 @@ void NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& ad
     mail.body = note_email_body(who, plain, message, mail.attachment.has_value());
     mail.date = mail_date();
     mail.boundary = unique_boundary();
-    // A refused logon asks again; cancelling the logon dialog ends the send quietly.
+    // A refused logon asks again; cancelling the logon dialog ends the send unsent.
     for (;;) {
         const auto logon = access_.logon(guard);
         if (!logon) {
-            return;
+            return false;
         }
         mail.from = logon->account.from_address();
-        const MailResult result = send_off_ui_thread(*logon, mail.to, compose_mime(mail));
-        if (result == MailResult::LoginDenied) {
-            access_.forget_password();
-            continue;
+        switch (transfer(*logon, mail.to, compose_mime(mail))) {
+            case MailResult::Ok:
+                return true;
+            case MailResult::LoginDenied:
+                access_.forget_password();
+                continue;
+            case MailResult::TimedOut:
+                // Asked again next time, with the chance to correct the server; the typed
+                // password does not linger.
+                access_.forget_password();
+                boxes.tell(guard, QMessageBox::Warning, QString::fromUtf8(kSendFailed));
+                return false;
+            case MailResult::Failed:
+                boxes.tell(guard, QMessageBox::Warning, QString::fromUtf8(kSendFailed));
+                return false;
+            case MailResult::Aborted:
+                return false;  // the user's Cancel
         }
-        if (result == MailResult::Failed) {
-            boxes.tell(guard, QMessageBox::Warning, QString::fromUtf8(kSendFailed));
-        }
-        return;
+        return false;
     }
+}
+
+MailResult NoteEmailer::transfer(const MailLogon& logon, const std::vector<std::string>& to,
+                                 const std::string& mime) {
+    std::atomic<bool> stop{false};
+    MailResult result = MailResult::Failed;
+    BusyWindow busy;
+    busy_ = &busy;
+    busy.set_texts(QString::fromUtf8(kSendingFirstLine), QString::fromUtf8(kSendingSecondLine));
+    busy.offer_cancel(QString::fromUtf8(kSendingCancel));
+    // Only the busy window takes input meanwhile: no second send, no change to the note.
+    busy.setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    QObject::connect(&busy, &BusyWindow::cancel_clicked, &loop, [&stop] { stop = true; });
+    std::thread worker([&] {
+        result = smtp_send(logon, logon.account.from_address(), to, mime, &stop, timeouts_);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    busy.show_at_work_area_corner();
+    loop.exec();
+    // The loop also ends when the program quits: the transfer stops at once then.
+    stop = true;
+    worker.join();
+    busy_ = nullptr;
+    return result;
 }
 
 }  // namespace kd::mail

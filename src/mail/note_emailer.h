@@ -1,11 +1,20 @@
 // Sending a note e-mail from the send procedure: the note's picture made and removed around
-// it, the mail laid out, and the SMTP transfer run off the UI thread while it keeps painting.
+// it, the mail laid out, and the SMTP transfer run on a worker thread while the busy window
+// with its Cancel button stays in front of the program's windows and the UI keeps running.
 #pragma once
 
+#include <QPointer>
+
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "mail/mail_transport.h"
 #include "note/note_services.h"
+
+namespace kd {
+class BusyWindow;
+}
 
 namespace kd::mail {
 
@@ -14,17 +23,27 @@ struct MailAttachment;
 
 class NoteEmailer : public NoteEmailSending {
 public:
-    explicit NoteEmailer(MailAccess& access) : access_(access) {}
+    explicit NoteEmailer(MailAccess& access, const MailTimeouts& timeouts = {})
+        : access_(access), timeouts_(timeouts) {}
 
-    void send_note_email(NoteWindow& note, const std::vector<std::string>& addresses,
-                         const std::string& sender_identity) override;
+    std::vector<std::string> send_note_email(NoteWindow& note,
+                                             const std::vector<std::string>& addresses,
+                                             const std::string& sender_identity) override;
+
+    // The busy window of the transfer under way; nullptr between transfers.
+    BusyWindow* busy_window() const { return busy_; }
 
 private:
-    // The mail itself, once the picture is there (or not wanted).
-    void send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
+    // The mail itself, once the picture is there (or not wanted); true when it went.
+    bool send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
                    const std::string& sender_identity, bool with_picture);
+    // One SMTP transfer on a worker thread; the busy window's Cancel stops it.
+    MailResult transfer(const MailLogon& logon, const std::vector<std::string>& to,
+                        const std::string& mime);
 
     MailAccess& access_;
+    MailTimeouts timeouts_;
+    QPointer<BusyWindow> busy_;
 };
 
 // "Yes" or empty.

@@ -32,6 +32,10 @@ inline constexpr const char* kBadReplyFormat =
 // typed.
 inline constexpr const char* kEmailNotSentFormat =
     "%s : Sending notes by e-mail is not available, so the note was not sent to this address.";
+// An e-mail recipient whose note e-mail did not go out (offline, logon cancelled, the server
+// refused or stopped answering, the user cancelled); "%s" is the address as typed.
+inline constexpr const char* kEmailNotReachedFormat =
+    "%s : Can't send note e-mail to this address.";
 
 // Host name of this computer when the system will not tell it.
 inline constexpr std::string_view kUnknownComputerName = "MYCOMPUTER";

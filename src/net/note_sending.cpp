@@ -45,58 +45,71 @@ MessageBoxes& note_boxes(NoteWindow& note) {
     return note.services().boxes();
 }
 
-// The e-mail recipients get one note e-mail. Without a mail side such a recipient is one not
-// reached, never one served, so the note is neither marked sent nor deleted after the send.
+// The e-mail recipients get one note e-mail. Each address it did not reach has its line in the
+// error text, so the note is then neither marked sent nor deleted after the send.
 void send_email_part(NoteWindow& note, SendOutcome& outcome, const std::string& sender_identity) {
     if (!outcome.has_email_recipients()) {
         return;
     }
     QPointer<NoteWindow> guard(&note);
     NoteEmailSending* email = note.services().email_sending();
-    if (email == nullptr) {
-        for (const std::string& address : outcome.email_recipients) {
-            outcome.error_text += send_error_line(kEmailNotSentFormat, address);
-        }
-        return;
+    const char* format = email == nullptr ? kEmailNotSentFormat : kEmailNotReachedFormat;
+    std::vector<std::string> missed = outcome.email_recipients;
+    if (email != nullptr && guard && !guard->is_deleted()) {
+        missed = email->send_note_email(*guard, outcome.email_recipients, sender_identity);
     }
-    if (guard && !guard->is_deleted()) {
-        email->send_note_email(*guard, outcome.email_recipients, sender_identity);
+    for (const std::string& address : missed) {
+        outcome.error_text += send_error_line(format, address);
     }
 }
 
 }  // namespace
 
 SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>& recipients,
-                               const std::string& sender_identity) {
+                               const std::string& sender_identity,
+                               const std::function<void()>& computers_done) {
     SendOutcome outcome;
     QPointer<NoteWindow> guard(&note);
     // What travels is the stored record: make it the note as it stands.
     note.save_state();
     const int number = note.number();
 
-    WaitCursor wait;
-    for (const std::string& recipient : recipients) {
-        if (recipient.empty()) {
-            continue;
+    {
+        // Until the computers were tried; the note e-mail shows its own window.
+        WaitCursor wait;
+        for (const std::string& recipient : recipients) {
+            if (recipient.empty()) {
+                continue;
+            }
+            if (is_email_address(recipient)) {
+                outcome.email_recipients.push_back(recipient);
+                continue;
+            }
+            // A note deleted meanwhile (its expiry) has no record left to send.
+            if (!guard || guard->is_deleted()) {
+                outcome.note_gone = true;
+                break;
+            }
+            PreparedMessage prepared =
+                prepare_message(note.services().store(), number, sender_identity);
+            if (prepared.too_big) {
+                show_plain_box(note_boxes(note), QString::fromUtf8(kMessageTooBigText), guard);
+            }
+            outcome.error_text += run_off_ui_thread(
+                [&] { return deliver_message(recipient, prepared.port, prepared.message); });
         }
-        if (is_email_address(recipient)) {
-            outcome.email_recipients.push_back(recipient);
-            continue;
-        }
-        // A note deleted meanwhile (its expiry) has no record left to send.
-        if (!guard || guard->is_deleted()) {
-            outcome.note_gone = true;
-            break;
-        }
-        PreparedMessage prepared =
-            prepare_message(note.services().store(), number, sender_identity);
-        if (prepared.too_big) {
-            show_plain_box(note_boxes(note), QString::fromUtf8(kMessageTooBigText), guard);
-        }
-        outcome.error_text += run_off_ui_thread(
-            [&] { return deliver_message(recipient, prepared.port, prepared.message); });
     }
-    send_email_part(note, outcome, sender_identity);
+    if (computers_done) {
+        computers_done();
+    }
+    if (guard) {
+        send_email_part(*guard, outcome, sender_identity);
+    } else {
+        outcome.note_gone = true;
+        for (const std::string& address : outcome.email_recipients) {
+            outcome.error_text += send_error_line(kEmailNotReachedFormat, address);
+        }
+    }
     if (!guard || guard->is_deleted()) {
         outcome.note_gone = true;
     }

@@ -1,11 +1,12 @@
 // "Send a note": the one procedure behind a group send, the Reply command and the send dialog.
 // It walks the recipients in order, sends to each computer over the network (on a worker
 // thread, while the UI shows the wait cursor and keeps painting), sets e-mail addresses aside
-// for one note e-mail, then marks the note sent or send-failed, deletes it after a clean send
-// when `AfterSend` says "DeleteNote", and shows the error text unless `ShowSendErrorMessage` is
-// "No".
+// for one note e-mail, then marks the note sent or send-failed, deletes it after a send that
+// reached every recipient when `AfterSend` says "DeleteNote", and shows the error text unless
+// `ShowSendErrorMessage` is "No".
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,9 @@ public:
 struct SendOutcome {
     // One line per problem, each ending in a line feed; empty when every computer acknowledged.
     std::string error_text;
-    // E-mail recipients in list order, served together by one note e-mail. Where the program
-    // has no mail side each one also has its line in error_text (kEmailNotSentFormat).
+    // E-mail recipients in list order, served together by one note e-mail. Each one the mail
+    // did not reach also has its line in error_text (kEmailNotReachedFormat, or
+    // kEmailNotSentFormat where the program has no mail side).
     std::vector<std::string> email_recipients;
     // The note went away while the send ran (or was deleted by `AfterSend`).
     bool note_gone = false;
@@ -47,10 +49,12 @@ SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipien
                       const std::string& sender_identity);
 
 // The send dialog's share: the same sending without the report and without touching the note's
-// marks. The dialog shows the error text itself (show_send_errors), then the note applies the
-// outcome (apply_send_outcome).
+// marks. `computers_done`, when given, runs once the computers were tried and before the note
+// e-mail (the dialog closes there). The dialog shows the error text itself
+// (show_send_errors), then the note applies the outcome (apply_send_outcome).
 SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>& recipients,
-                               const std::string& sender_identity);
+                               const std::string& sender_identity,
+                               const std::function<void()>& computers_done = {});
 
 // Shows the error text in a message box unless `ShowSendErrorMessage` is "No" or the text is
 // empty.

@@ -63,10 +63,13 @@ class NoteEmailSending {
 public:
     virtual ~NoteEmailSending() = default;
     // One note e-mail to all of `addresses`, with the note's picture made and removed around
-    // it. `sender_identity` is the identity as chosen (empty: this computer's name). Problems
-    // are reported here and never enter the send's error text.
-    virtual void send_note_email(NoteWindow& note, const std::vector<std::string>& addresses,
-                                 const std::string& sender_identity) = 0;
+    // it. `sender_identity` is the identity as chosen (empty: this computer's name). Shows
+    // why a mail did not go, and returns the addresses it did not reach: all of them when it
+    // was not sent (offline, logon cancelled, refused, timed out, cancelled), none after a
+    // clean send.
+    virtual std::vector<std::string> send_note_email(NoteWindow& note,
+                                                     const std::vector<std::string>& addresses,
+                                                     const std::string& sender_identity) = 0;
 };
 
 // Appends a note's record to an export file (numbering and index entry are the export

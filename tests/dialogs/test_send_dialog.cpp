@@ -369,5 +369,29 @@ TEST_F(SendDialogTest, SendGoesToTheListedComputersAndClosesTheDialog) {
                                    "or IP address.\n"});
 }
 
+TEST_F(SendDialogTest, DialogClosesBeforeTheNoteEmailWhoseMissesCountAsErrors) {
+    // A mail side that reaches nobody, and notes whether the dialog was still up.
+    struct MissingMail : NoteEmailSending {
+        QWidget* dialog = nullptr;
+        bool dialog_visible = true;
+        std::vector<std::string> send_note_email(NoteWindow&, const std::vector<std::string>& to,
+                                                 const std::string&) override {
+            dialog_visible = dialog->isVisible();
+            return to;
+        }
+    } mail;
+    ts_.services.set_email_sending(&mail);
+    ScriptedSendDialog& d = open();
+    mail.dialog = &d;
+    type_and_enter("anna@example.org");
+    test::BoxAnswerer boxes(ts_.boxes);
+    d.send_button()->click();
+    EXPECT_FALSE(mail.dialog_visible);
+    EXPECT_TRUE(d.sent());
+    EXPECT_FALSE(d.sent_without_errors());
+    EXPECT_EQ(boxes.texts, Strings{"anna@example.org : Can't send note e-mail to this address.\n"});
+    ts_.services.set_email_sending(nullptr);
+}
+
 }  // namespace
 }  // namespace kd

@@ -1,11 +1,13 @@
 // The real program checking the inbox of the test's own mail servers at start: the logon
 // dialog asks for the password (typed through the X server), the note e-mail becomes a note
 // titled with its sender and the time, the e-mail leaves the inbox, and the password is
-// written nowhere.
+// written nowhere. And a note e-mail that the mail server refuses: the note stays.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 
 #include "mail/mail_servers.h"
 #include "mail/mail_transport.h"
@@ -22,6 +24,23 @@ using namespace std::chrono_literals;
 using test::MailServers;
 
 constexpr const char* kLogonTitle = "Log on to your email account";
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+Geometry window_geometry(const std::string& window) {
+    Geometry g;
+    const std::string out =
+        test::run_output("xdotool getwindowgeometry " + window + " 2>/dev/null");
+    const auto at = out.find("Position: ");
+    const auto size = out.find("Geometry: ");
+    if (at != std::string::npos)
+        std::sscanf(out.c_str() + at, "Position: %d,%d", &g.x, &g.y);
+    if (size != std::string::npos)
+        std::sscanf(out.c_str() + size, "Geometry: %dx%d", &g.width, &g.height);
+    return g;
+}
 
 class EmailRun : public test::ProgramTest {
 protected:
@@ -98,6 +117,72 @@ TEST_F(EmailRun, CheckAtStartTurnsTheNoteMailIntoANote) {
     const std::string ini = MailServers::read_file(dirs_.ini);
     EXPECT_NE(ini.find("TitleText=mailpc "), std::string::npos);
     EXPECT_EQ(ini.find(MailServers::kPassword), std::string::npos);
+}
+
+TEST_F(EmailRun, RefusedMailKeepsTheNoteThatWasToBeDeletedAfterSending) {
+    // A group of one e-mail address, a mail server port where nothing listens, and notes that
+    // go away once sent.
+    write("RECIPIENTS_LIST", "ListNames", "Mail~");
+    write("RECIPIENTS_LIST", "Mail", "anna@example.org~");
+    write("KORVADESK", "AfterSend", "DeleteNote");
+    write("KORVADESK", "ReadNetworkOnStart", "No");
+    write("EMAIL_ACCOUNT", "SmtpUrl", "smtp://127.0.0.1:" + std::to_string(test::free_tcp_port()));
+    write("EMAIL_ACCOUNT", "ImapUrl", servers_.imap_url());
+    write("EMAIL_ACCOUNT", "UserName", MailServers::kUser);
+    const pid_t pid = launch();
+    ASSERT_TRUE(test::wait_windows(pid, 1, 20s)) << "one empty note at the first start";
+    const std::string note = test::visible_windows(pid).front();
+    std::this_thread::sleep_for(500ms);
+
+    // Body menu: up past "Delete note", "Hide note" and "Print note" to "Send note to"; right
+    // opens it on "Other ...", down reaches the group.
+    const Geometry g = window_geometry(note);
+    ASSERT_GT(g.width, 0);
+    test::run_output("xdotool mousemove --sync " + std::to_string(g.x + g.width / 2) + " " +
+                     std::to_string(g.y + 20 + (g.height - 20) / 2) + " click 3");
+    ASSERT_TRUE(test::wait_for([&] { return test::visible_windows(pid).size() > 1; }, 5s))
+        << "the body menu did not open";
+    std::this_thread::sleep_for(200ms);
+    test::run_output("xdotool key --delay 150 Up Up Up Up Right Down Return");
+
+    ASSERT_TRUE(test::wait_for(
+        [&] { return !test::visible_windows(pid, kLogonTitle, test::NameMatch::All).empty(); },
+        20s));
+    const std::string dialog =
+        test::visible_windows(pid, kLogonTitle, test::NameMatch::All).front();
+    test::run_output("xdotool windowactivate --sync " + dialog + " 2>/dev/null; xdotool type " +
+                     "--delay 20 " + std::string(MailServers::kPassword) + "; xdotool key Return");
+
+    // "Send Mail failed to send message.", then the report that names the address: each
+    // answered with Return.
+    for (int box = 0; box < 2; ++box) {
+        std::string shown;
+        ASSERT_TRUE(test::wait_for(
+            [&] {
+                const auto boxes = test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All);
+                if (!boxes.empty())
+                    shown = boxes.front();
+                return !boxes.empty();
+            },
+            20s))
+            << "box " << box + 1 << " did not show";
+        test::run_output("xdotool windowactivate --sync " + shown +
+                         " 2>/dev/null; xdotool key Return");
+        ASSERT_TRUE(test::wait_for(
+            [&] {
+                const auto boxes = test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All);
+                return boxes.empty() || boxes.front() != shown;
+            },
+            10s));
+    }
+
+    // The note is still on the screen and in the file; the password is nowhere in it.
+    EXPECT_TRUE(test::wait_windows(pid, 1, 5s));
+    EXPECT_EQ(test::visible_windows(pid).front(), note);
+    const std::string ini = MailServers::read_file(dirs_.ini);
+    EXPECT_NE(ini.find("[NOTE_ID_1]"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find(MailServers::kPassword), std::string::npos);
+    EXPECT_TRUE(servers_.inbox_files().empty());
 }
 
 }  // namespace

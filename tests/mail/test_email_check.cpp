@@ -147,6 +147,14 @@ TEST_F(EmailCheckTest, LogonRefusedOfflineAndCancelEndTheCheck) {
     EXPECT_TRUE(ui_.refused);
     EXPECT_EQ(ui_.told, (std::vector<std::string>{kLogonFailed}));
 
+    // A server that stopped answering: the password is forgotten just the same.
+    ui_.refused = false;
+    ui_.told.clear();
+    inbox_.logon_result = MailResult::TimedOut;
+    EXPECT_FALSE(run_with_tick(taken).logged_on);
+    EXPECT_TRUE(ui_.refused);
+    EXPECT_EQ(ui_.told, (std::vector<std::string>{kLogonFailed}));
+
     inbox_.logon_result = MailResult::Ok;
     ui_.told.clear();
     ui_.is_online = false;
@@ -159,7 +167,7 @@ TEST_F(EmailCheckTest, LogonRefusedOfflineAndCancelEndTheCheck) {
     EXPECT_FALSE(run_with_tick(taken).logged_on);
     EXPECT_TRUE(ui_.told.empty());
     EXPECT_TRUE(taken.empty());
-    EXPECT_EQ(ui_.ended, 3);
+    EXPECT_EQ(ui_.ended, 4);
 }
 
 TEST_F(EmailCheckTest, StopWhileWaitingKeepsTheMail) {

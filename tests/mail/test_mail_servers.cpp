@@ -10,9 +10,13 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -26,6 +30,7 @@
 #include "mail/mail_texts.h"
 #include "mail/mail_transport.h"
 #include "mail/note_emailer.h"
+#include "net/loopback_peer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/note_window.h"
@@ -52,12 +57,38 @@ struct TestAccess : MailAccess {
     MailAccount account;
     std::string password = kPassword;
     int asked = 0;
-    bool online() const override { return true; }
+    bool cancel = false;
+    bool offline = false;
+    bool online() const override { return !offline; }
     std::optional<MailLogon> ask_logon(QWidget*, const MailAccount&) override {
         ++asked;
+        if (cancel)
+            return std::nullopt;
         return MailLogon{account, password};
     }
 };
+
+// An SMTP server that takes the connection and never says a word.
+class SilentServer {
+public:
+    SilentServer()
+        : server_([](const Socket& c) {
+              char buffer[512];
+              SocketStatus status;
+              while (c.wait_readable(30s, nullptr) == WaitResult::Ready &&
+                     c.receive_some(buffer, sizeof buffer, status) > 0) {
+              }
+          }) {}
+    std::string url() const { return "smtp://127.0.0.1:" + std::to_string(server_.port()); }
+    int connections() const { return server_.connections(); }
+
+private:
+    test::RawServer server_;
+};
+
+std::string not_reached(const std::string& address) {
+    return address + " : Can't send note e-mail to this address.\n";
+}
 
 std::string read_file(const fs::path& path) {
     return test::MailServers::read_file(path);
@@ -105,6 +136,17 @@ protected:
     }
 
     std::vector<std::string> inbox_files() const { return servers_.inbox_files(); }
+
+    void set(const char* key, const std::string& value) {
+        ASSERT_TRUE(ProfileFile::write(app_paths().IniPath, "KORVADESK", key, value));
+    }
+    // Still on the screen and in the file, marked send-failed and not sent.
+    static void expect_unsent(const QPointer<NoteWindow>& note) {
+        ASSERT_TRUE(note && !note->is_deleted()) << "deleted although a recipient was missed";
+        EXPECT_TRUE(NoteStore(app_paths()).record_exists(note->number()));
+        EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+        EXPECT_FALSE(note->has_status(NoteStatus::Sent));
+    }
 
     bool check_and_wait() {
         checker_->start();
@@ -244,6 +286,154 @@ TEST_F(MailServersTest, TrayCommandShowsTheBusyWindowAndGreysItsItemWhileTheChec
     EXPECT_TRUE(item->isEnabled());
     EXPECT_TRUE(main_->tray_action(kCmdExit)->isEnabled());
     EXPECT_EQ(ts_.boxes.answered_texts(), std::vector<std::string>{kNoneFound});
+}
+
+TEST_F(MailServersTest, MailThatDidNotGoKeepsTheNoteUnsentWhateverTheReason) {
+    set("AfterSend", "DeleteNote");
+    access_.account.smtp_url = "smtp://127.0.0.1:" + std::to_string(test::free_tcp_port());
+    QPointer<NoteWindow> note = make_note(1, "Milk");
+    const std::string anna = "anna@example.org";
+    ts_.boxes.take_answered_texts();
+
+    // The server refuses the connection.
+    SendOutcome refused = send_note(*note, {anna}, "pc17");
+    EXPECT_EQ(refused.error_text, not_reached(anna));
+    expect_unsent(note);
+    EXPECT_EQ(ts_.boxes.take_answered_texts(),
+              (std::vector<std::string>{kSendFailed, not_reached(anna)}));
+
+    // The logon dialog is cancelled: nothing else to say than who was missed.
+    access_.forget_password();
+    access_.cancel = true;
+    SendOutcome cancelled = send_note(*note, {anna}, "pc17");
+    EXPECT_EQ(cancelled.error_text, not_reached(anna));
+    expect_unsent(note);
+    EXPECT_EQ(ts_.boxes.take_answered_texts(), std::vector<std::string>{not_reached(anna)});
+
+    // Offline; and without the report the mark still tells.
+    access_.cancel = false;
+    access_.offline = true;
+    set("ShowSendErrorMessage", "No");
+    SendOutcome offline = send_note(*note, {anna}, "pc17");
+    EXPECT_EQ(offline.error_text, not_reached(anna));
+    expect_unsent(note);
+    EXPECT_EQ(ts_.boxes.take_answered_texts(), std::vector<std::string>{kOfflineSend});
+    EXPECT_TRUE(inbox_files().empty());
+}
+
+TEST_F(MailServersTest, SilentServerLeavesTheUiAnsweringAndCancelEndsTheSend) {
+    SilentServer silent;
+    access_.account.smtp_url = silent.url();
+    set("AfterSend", "DeleteNote");
+    QPointer<NoteWindow> note = make_note(1, "Milk");
+    ts_.boxes.take_answered_texts();
+
+    // The event loop's pulse all through the send, and a click on Cancel once the busy
+    // window has been up for a while.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest_gap = 0;
+    int pulses = 0, pulses_while_busy = 0;
+    bool busy_in_front = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longest_gap = std::max(longest_gap, now - last);
+        last = now;
+        ++pulses;
+        BusyWindow* busy = emailer_.busy_window();
+        if (busy == nullptr || !busy->isVisible())
+            return;
+        busy_in_front = QApplication::activeModalWidget() == busy &&
+                        busy->first_line().toStdString() == kSendingFirstLine &&
+                        busy->cancel_button()->isVisible();
+        if (++pulses_while_busy == 40)
+            busy->cancel_button()->click();
+    });
+    probe.start(10);
+    const SendOutcome outcome = send_note(*note, {"anna@example.org"}, "pc17");
+    probe.stop();
+    RecordProperty("longest_event_loop_gap_ms", static_cast<int>(longest_gap));
+    std::printf("longest event-loop gap during the send: %lld ms\n",
+                static_cast<long long>(longest_gap));
+
+    EXPECT_TRUE(busy_in_front);
+    // The UI ran all the time: the click itself came from the probe.
+    EXPECT_GE(pulses_while_busy, 40);
+    EXPECT_EQ(silent.connections(), 1);
+    EXPECT_EQ(emailer_.busy_window(), nullptr);
+    // Cancel counts as not reached; it ended the send long before any time-out, which would
+    // have said "Send Mail failed".
+    EXPECT_EQ(outcome.error_text, not_reached("anna@example.org"));
+    expect_unsent(note);
+    EXPECT_EQ(ts_.boxes.take_answered_texts(),
+              std::vector<std::string>{not_reached("anna@example.org")});
+    // A cancel is the user's choice: the password is kept.
+    EXPECT_EQ(access_.asked, 1);
+}
+
+TEST_F(MailServersTest, TimeOutForgetsThePassword) {
+    SilentServer silent;
+    access_.account.smtp_url = silent.url();
+    NoteEmailer quick(access_, MailTimeouts{std::chrono::seconds(1), std::chrono::seconds(1)});
+    ts_.services.set_email_sending(&quick);
+    QPointer<NoteWindow> note = make_note(1, "Milk");
+    ts_.boxes.take_answered_texts();
+
+    const SendOutcome timed_out = send_note(*note, {"anna@example.org"}, "pc17");
+    EXPECT_EQ(timed_out.error_text, not_reached("anna@example.org"));
+    expect_unsent(note);
+    EXPECT_EQ(ts_.boxes.take_answered_texts(),
+              (std::vector<std::string>{kSendFailed, not_reached("anna@example.org")}));
+    EXPECT_EQ(access_.asked, 1);
+
+    // The next send asks for the password again, and with the right server it goes.
+    access_.account.smtp_url = servers_.smtp_url();
+    const SendOutcome sent = send_note(*note, {"anna@example.org"}, "pc17");
+    EXPECT_TRUE(sent.error_text.empty()) << sent.error_text;
+    EXPECT_EQ(access_.asked, 2);
+    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+    EXPECT_EQ(inbox_files().size(), 1u);
+}
+
+TEST_F(MailServersTest, MixedRecipientsNameOnlyTheOnesMissed) {
+    test::RawServer computer([](const Socket& c) {
+        test::read_message(c);
+        c.send_all(kAcknowledgement);
+    });
+    set("CommunicationPort", std::to_string(computer.port()));
+    set("AfterSend", "DeleteNote");
+    QPointer<NoteWindow> note = make_note(1, "Milk");
+    ts_.boxes.take_answered_texts();
+
+    // The computer acknowledges, the mail server refuses.
+    const std::string refused_smtp = "smtp://127.0.0.1:" + std::to_string(test::free_tcp_port());
+    access_.account.smtp_url = refused_smtp;
+    const SendOutcome mail_missed =
+        send_note(*note, {"127.0.0.1", "anna@example.org", "bob@example.org"}, "pc17");
+    EXPECT_EQ(computer.connections(), 1);
+    EXPECT_EQ(mail_missed.error_text,
+              not_reached("anna@example.org") + not_reached("bob@example.org"));
+    expect_unsent(note);
+    EXPECT_EQ(ts_.boxes.take_answered_texts(),
+              (std::vector<std::string>{kSendFailed, mail_missed.error_text}));
+
+    // The mail goes, a computer is not there: only the computer is named.
+    access_.forget_password();  // the held logon names the other server
+    access_.account.smtp_url = servers_.smtp_url();
+    const SendOutcome computer_missed =
+        send_note(*note, {"no-such-host.invalid", "anna@example.org"}, "pc17");
+    EXPECT_EQ(computer_missed.error_text,
+              "NO-SUCH-HOST.INVALID : Can't find computer with that name or IP address.\n");
+    expect_unsent(note);
+    EXPECT_EQ(inbox_files().size(), 1u);
+
+    // Both reached: the note goes, as AfterSend says.
+    send_note(*note, {"127.0.0.1", "anna@example.org"}, "pc17");
+    EXPECT_EQ(computer.connections(), 2);
+    EXPECT_EQ(inbox_files().size(), 2u);
+    EXPECT_TRUE(!note || note->is_deleted());
+    EXPECT_FALSE(NoteStore(app_paths()).record_exists(1));
 }
 
 }  // namespace

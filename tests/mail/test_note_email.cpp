@@ -1,6 +1,7 @@
 // The note e-mail's layout and the rules by which the inbox check reads one back.
 #include <gtest/gtest.h>
 
+#include "mail/mail_account.h"
 #include "mail/mail_texts.h"
 #include "mail/note_email.h"
 
@@ -104,6 +105,16 @@ TEST(NoteEmail, TransferEncodings) {
     EXPECT_EQ(quoted_printable_decode("a=\r\nb=3D=4"), "ab==4");
     EXPECT_EQ(picture_content_type("Note.bmp"), "image/bmp");
     EXPECT_EQ(picture_content_type("Note.JPG"), "image/jpeg");
+}
+
+TEST(MailAccount, WipingASecretOverwritesItsBytes) {
+    // Longer than the string's inner buffer, so its bytes live on the heap; the buffer stays
+    // allocated after clear(), so what is left in it can be looked at.
+    std::string secret(40, 'p');
+    const char* bytes = secret.data();
+    wipe(secret);
+    EXPECT_TRUE(secret.empty());
+    EXPECT_EQ(std::string(bytes, 40), std::string(40, '\0'));
 }
 
 }  // namespace
