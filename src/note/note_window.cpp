@@ -97,11 +97,15 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     fade_ = std::make_unique<NoteFade>(*this, services_.paths().OsLabel);
 
     setWindowOpacity(1.0);
+    // From here on a change is the user's or a command's, and is saved soon.
+    start_autosave();
 }
 
 NoteWindow::~NoteWindow() {
     destroying_ = true;
+    autosave_.reset();
     if (body_) {
+        body_->document()->disconnect(this);
         body_->removeEventFilter(this);
         body_->viewport()->removeEventFilter(this);
         body_->disconnect(this);
@@ -266,6 +270,12 @@ void NoteWindow::showEvent(QShowEvent* event) {
 void NoteWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     relayout();
+    note_changed();
+}
+
+void NoteWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    note_changed();
 }
 
 void NoteWindow::paintEvent(QPaintEvent*) {
@@ -294,6 +304,7 @@ void NoteWindow::roll_up() {
     if (any_status())
         show_status_icon_for_first_marker(true);
     relayout();
+    note_changed();
 }
 
 void NoteWindow::roll_down() {
@@ -308,6 +319,7 @@ void NoteWindow::roll_down() {
     if (any_status())
         show_status_icon_for_first_marker(false);
     relayout();
+    note_changed();
 }
 
 void NoteWindow::toggle_roll() {
@@ -324,6 +336,7 @@ void NoteWindow::set_border(bool on) {
     if (!rolled_up_)
         thin_border_ = on;
     relayout();
+    note_changed();
 }
 
 void NoteWindow::toggle_border() {
@@ -405,6 +418,7 @@ void NoteWindow::hide_note() {
     if (deleted_)
         return;
     hidden_ = true;
+    note_changed();
     emit hidden_by_user();
     QPointer<NoteWindow> self(this);
     fade_out([self] {
