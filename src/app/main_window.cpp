@@ -402,12 +402,16 @@ void MainWindow::show_all() {
             return;
         }
     }
+    // Each shown note saves its hidden state, all of them in one replace of the file.
+    std::vector<NoteWindow*> shown;
     for (NoteWindow* note : notes()) {
         if (!note->isVisible()) {
-            QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
-                                      Q_ARG(bool, true));
+            note->set_shown(true);
+            shown.push_back(note);
         }
     }
+    StoreTransaction tx(services_.store());
+    write_notes(tx, shown, store_texts::kErrorWritingNote);
     menu_state_.after_show_all();
     sync_menu();
 }

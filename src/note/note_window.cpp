@@ -394,8 +394,9 @@ void NoteWindow::show_hide_message(bool show) {
     if (deleted_)
         return;
     set_shown(show);
-    if (!show)
-        save_state();
+    // Either way the record takes the new state at once: a note shown again must not come
+    // back hidden after a crash.
+    save_state();
 }
 
 void NoteWindow::set_shown(bool show) {
