@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QShowEvent>
 #include <QTextEdit>
@@ -93,6 +94,10 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     note_timer_->setInterval(kNoteTimerMs);
     connect(note_timer_, &QTimer::timeout, this, [this] { on_timer(); });
     note_timer_->start();
+
+    move_check_ = new QTimer(this);
+    move_check_->setSingleShot(true);
+    connect(move_check_, &QTimer::timeout, this, [this] { confirm_reported_move(); });
 
     fade_ = std::make_unique<NoteFade>(*this, services_.paths().OsLabel);
 
@@ -275,7 +280,23 @@ void NoteWindow::resizeEvent(QResizeEvent* event) {
 
 void NoteWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    note_changed();
+    if (!event->spontaneous()) {
+        // The program or the user's drag moved it: that is the note's place.
+        move_unconfirmed_ = false;
+        note_changed();
+        return;
+    }
+    if (event->pos() == event->oldPos())
+        return;
+    // Reported by the window system. Under a window manager that frames the note the toolkit
+    // may take the place inside the frame (0,0) for the place on the screen, so the report
+    // waits for the X server's word before the record takes it.
+    if (!move_unconfirmed_) {
+        move_unconfirmed_ = true;
+        place_before_report_ = event->oldPos();
+    }
+    move_settled_ = false;
+    move_check_->start(0);
 }
 
 void NoteWindow::paintEvent(QPaintEvent*) {

@@ -122,6 +122,9 @@ public:
     void keep_on_current_screens(const QScreen* leaving = nullptr);
     // The place the record keeps while the note is shown elsewhere.
     std::optional<QPoint> kept_position() const { return kept_position_; }
+    // The note's top-left corner as its record keeps it: where the program or the user put
+    // it, or where the window system moved it once the X server confirmed the move.
+    QPoint place() const;
 
     void roll_up();
     void roll_down();
@@ -282,6 +285,9 @@ private:
     // The autosave's write: nothing when the record is the one last written. False when the
     // write failed (reported once until a write succeeds).
     bool autosave();
+    // A move the window system reported is believed once the X server says the same; a
+    // report it contradicts is put right.
+    void confirm_reported_move();
     HitZone zone_at(const QPoint& global) const;
     bool in_title_strip(const QPoint& local) const;
     QRect work_area() const;
@@ -325,6 +331,12 @@ private:
     QRect drag_start_rect_;
 
     std::optional<QPoint> kept_position_;
+    // A move reported by the window system and not yet confirmed; the place before it.
+    bool move_unconfirmed_ = false;
+    QPoint place_before_report_;
+    QTimer* move_check_ = nullptr;
+    int corrections_ = 0;
+    bool move_settled_ = false;  // the second look at a reported move is due
 
     std::unique_ptr<AutosaveTimer> autosave_timer_;
     std::unique_ptr<AutosaveSchedule> autosave_;

@@ -120,7 +120,7 @@ NoteRecord NoteWindow::to_record() const {
     r.TitleText = title_text();
     r.NoteID = number_;
     // A note shown away from its place (its screen is gone) keeps that place until moved.
-    const QPoint at = kept_position_.value_or(pos());
+    const QPoint at = kept_position_.value_or(place());
     r.Top = at.y();
     r.Left = at.x();
     r.Width = width();

@@ -1,8 +1,8 @@
 // A note window saving itself after changes, on a real X server (Xvfb) with a real settings
 // file: typed text, place, size, roll-up and title colour reach the file without a save
 // moment; nothing is written when nothing changed or while an input method composes; a
-// failing file is reported once. The delays are shortened; AutosaveSchedule's own test holds
-// the real ones.
+// failing file is reported once. The delays are shortened; AutosaveSchedule's own test holds the
+// real ones.
 #include <gtest/gtest.h>
 
 #include <QApplication>
