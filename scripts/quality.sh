@@ -27,7 +27,8 @@ fi
 build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target korvadesk test_receive_load_e2e \
-    bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send
+    bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send \
+    bench_autosave
 
 # A private display, as in scripts/test.sh.
 display=99
@@ -58,7 +59,8 @@ done
 grep '^load:' "$out/load.log" || true
 
 echo "== benchmarks (results: $out/bench_*.json)"
-for b in bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send; do
+for b in bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send \
+    bench_autosave; do
     if ! "$build/bench/$b" --benchmark_out="$out/$b.json" --benchmark_out_format=json \
         >"$out/$b.txt" 2>&1; then
         echo "$b failed"

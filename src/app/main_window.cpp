@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaMethod>
+#include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
 #include <QTimer>
@@ -203,9 +204,10 @@ void MainWindow::restore_notes() {
     // Every note is written under its new number in one replace of the file, together with
     // the removal of the old numbers and the new count.
     StoreTransaction tx(services_.store());
+    std::vector<std::pair<QPointer<NoteWindow>, NoteRecord>> restored;
     const RenumberResult result = renumber_notes(
         services_.store(), plan,
-        [this](const NoteRecord& record, int new_number) -> std::optional<NoteRecord> {
+        [this, &restored](const NoteRecord& record, int new_number) -> std::optional<NoteRecord> {
             auto* note = new NoteWindow(this, new_number, services_);
             adopt_note(note);
             note_count_ = new_number - 1;
@@ -213,11 +215,20 @@ void MainWindow::restore_notes() {
             if (!note->create_from_record(record, false, false)) {
                 return std::nullopt;  // expired: it deleted itself
             }
-            return note->to_record();
+            restored.emplace_back(note, note->to_record());
+            return restored.back().second;
         },
         tx);
     note_count_ = result.count;
-    tx.commit(store_texts::kErrorWritingNote);
+    if (tx.commit(store_texts::kErrorWritingNote)) {
+        // Each note knows what the file holds of it, so its first autosave writes only a
+        // real change.
+        for (const auto& [note, record] : restored) {
+            if (note) {
+                note->record_written(record);
+            }
+        }
+    }
     if (plan.repaired) {
         report_repaired_count(plan, result.count);
     }
@@ -412,28 +423,31 @@ void MainWindow::show_all() {
             return;
         }
     }
+    // Each shown note saves its hidden state, all of them in one replace of the file.
+    std::vector<NoteWindow*> shown;
     for (NoteWindow* note : notes()) {
         if (!note->isVisible()) {
-            QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
-                                      Q_ARG(bool, true));
+            note->set_shown(true);
+            shown.push_back(note);
         }
     }
+    StoreTransaction tx(services_.store());
+    write_notes(tx, shown, store_texts::kErrorWritingNote);
     menu_state_.after_show_all();
     sync_menu();
 }
 
 void MainWindow::hide_all() {
     // Each note saves its hidden state; all of them go to the file in one replace.
-    StoreTransaction tx(services_.store());
+    std::vector<NoteWindow*> hidden;
     for (NoteWindow* note : notes()) {
         if (note->isVisible()) {
             note->set_shown(false);
-            if (note->saves_state()) {
-                tx.write_record(note->to_record());
-            }
+            hidden.push_back(note);
         }
     }
-    tx.commit(store_texts::kErrorWritingNote);
+    StoreTransaction tx(services_.store());
+    write_notes(tx, hidden, store_texts::kErrorWritingNote);
     menu_state_.after_hide_all();
     sync_menu();
 }

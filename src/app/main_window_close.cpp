@@ -45,13 +45,9 @@ bool MainWindow::save_all_notes(ErrorDisplay errors) {
     // Every note and the note count in one replace: text typed just before the end is kept
     // even when no save moment came (a focus change to a popup menu saves nothing).
     StoreTransaction tx(services_.store());
-    for (NoteWindow* note : notes()) {
-        if (note->saves_state()) {
-            tx.write_record(note->to_record());
-        }
-    }
     tx.set_number_of_notes(note_count_);
-    if (tx.commit()) {
+    const QList<NoteWindow*> all = notes();
+    if (write_notes(tx, std::vector<NoteWindow*>(all.begin(), all.end()), {})) {
         return true;
     }
     if (errors == ErrorDisplay::MessageBox) {

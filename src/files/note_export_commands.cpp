@@ -198,13 +198,14 @@ void NoteExportCommands::import_notes(QWidget* parent) {
     }
     // The new notes and the count in one write, as for notes that arrive.
     StoreTransaction tx(services_.store());
+    tx.set_number_of_notes(host_.note_count());
+    std::vector<NoteWindow*> alive;
     for (const QPointer<NoteWindow>& note : made) {
-        if (note && note->saves_state()) {
-            tx.write_record(note->to_record());
+        if (note) {
+            alive.push_back(note);
         }
     }
-    tx.set_number_of_notes(host_.note_count());
-    tx.commit(store_texts::kErrorWritingNote);
+    write_notes(tx, alive, store_texts::kErrorWritingNote);
 }
 
 void NoteExportCommands::export_note(NoteWindow& note) {

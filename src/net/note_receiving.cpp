@@ -51,9 +51,11 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
                                                          : std::string());
         unsaved_.push_back(note);
     }
+    written_.clear();
     for (const QPointer<NoteWindow>& note : unsaved_) {
         if (note && note->saves_state()) {
-            tx.write_record(note->to_record());
+            written_.emplace_back(note, note->to_record());
+            tx.write_record(written_.back().second);
         }
     }
     tx.set_number_of_notes(host_.note_count());
@@ -89,6 +91,13 @@ void NoteReceiving::tick() {
             ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
         }
     } else {
+        // The notes know what the file holds of them: their autosave writes only changes.
+        for (const auto& [note, record] : written_) {
+            if (note) {
+                note->record_written(record);
+            }
+        }
+        written_.clear();
         unsaved_.clear();
         store_error_shown_ = false;
     }

@@ -49,6 +49,8 @@ private:
     NoteServices& services_;
     std::unique_ptr<NoteReceiver> receiver_;
     QList<QPointer<NoteWindow>> unsaved_;
+    // The records of unsaved_ as the last tick's transaction holds them.
+    std::vector<std::pair<QPointer<NoteWindow>, NoteRecord>> written_;
     BurstPace pace_;
     QElapsedTimer since_tick_;
     bool store_error_shown_ = false;

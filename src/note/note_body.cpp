@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFocusEvent>
 #include <QFontDialog>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeData>
@@ -108,6 +109,7 @@ void NoteBody::apply_default_format(bool colours_only) {
     }
     pal.setColor(QPalette::Base, to_qcolor(back_colour_));
     setPalette(pal);
+    emit look_changed();
 }
 
 std::string NoteBody::get_rtf() const {
@@ -330,8 +332,24 @@ void NoteBody::focusOutEvent(QFocusEvent* e) {
     QTextEdit::focusOutEvent(e);
     // The key release goes elsewhere once the focus has left.
     release_ctrl();
+    // An input method ends its composing with the focus; one that never says so must not
+    // hold the note's saves back for good.
+    if (composing_ && e->reason() != Qt::PopupFocusReason) {
+        composing_ = false;
+        emit composing_changed(false);
+    }
     if (e->reason() != Qt::PopupFocusReason)
         emit focus_lost();
+}
+
+void NoteBody::inputMethodEvent(QInputMethodEvent* e) {
+    const bool composing = !e->preeditString().isEmpty();
+    QTextEdit::inputMethodEvent(e);
+    // Told after the event, so a committed text is in the document when composing ends.
+    if (composing != composing_) {
+        composing_ = composing;
+        emit composing_changed(composing);
+    }
 }
 
 void NoteBody::set_scroll_bar_flag(bool show) {

@@ -132,11 +132,17 @@ signals:
     void ctrl_changed(bool down);
     // "Note color" changed the background: the window repaints its margins.
     void back_colour_changed();
+    // The default look was applied anew (font, colours): the note has something to save.
+    void look_changed();
+    // An input method started (true) or ended (false) composing text that is not in the
+    // document yet.
+    void composing_changed(bool composing);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -202,6 +208,7 @@ private:
     bool marks_pending_ = false;  // the address marks wait for the change to end
     QPoint press_pos_;
     bool press_on_link_ = false;
+    bool composing_ = false;
 };
 
 }  // namespace kd

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "note/autosave_schedule.h"
 #include "store/note_record.h"
 
 class QMenu;
@@ -124,6 +125,9 @@ public:
     // Set when any note released its topmost state; cleared when a note becomes topmost.
     bool stay_on_top_released() const { return stay_on_top_released_; }
     void set_stay_on_top_released(bool released) { stay_on_top_released_ = released; }
+    // How soon a changed note writes itself; tests shorten it. Taken by notes made afterwards.
+    AutosaveDelays autosave_delays() const { return autosave_delays_; }
+    void set_autosave_delays(AutosaveDelays delays) { autosave_delays_ = delays; }
 
 signals:
     void command_requested(int id, kd::NoteWindow* note);
@@ -147,6 +151,7 @@ private:
     bool email_check_running_ = false;
     bool show_scroll_bar_ = true;
     bool stay_on_top_released_ = false;
+    AutosaveDelays autosave_delays_;
 };
 
 // The main window as the notes and the parts that make notes see it: it owns, numbers and

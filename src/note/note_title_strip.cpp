@@ -37,6 +37,7 @@ void NoteWindow::set_title_text(const std::string& text) {
     title_label_->setText(q);
     setWindowTitle(q);
     title_label_->update();
+    note_changed();
 }
 
 std::string NoteWindow::title_text() const {
@@ -53,6 +54,7 @@ void NoteWindow::rebuild_title_font() {
     font.setStrikeOut(s.strikeout);
     title_label_->setFont(font);
     title_label_->update();
+    note_changed();
 }
 
 void NoteWindow::apply_title_font() {
@@ -102,6 +104,7 @@ void NoteWindow::set_title_colours(ColorRef text, ColorRef back) {
         icon->set_ink(ink);
     }
     update();
+    note_changed();
 }
 
 }  // namespace kd

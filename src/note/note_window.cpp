@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QShowEvent>
 #include <QTextEdit>
@@ -94,14 +95,22 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     connect(note_timer_, &QTimer::timeout, this, [this] { on_timer(); });
     note_timer_->start();
 
+    move_check_ = new QTimer(this);
+    move_check_->setSingleShot(true);
+    connect(move_check_, &QTimer::timeout, this, [this] { confirm_reported_move(); });
+
     fade_ = std::make_unique<NoteFade>(*this, services_.paths().OsLabel);
 
     setWindowOpacity(1.0);
+    // From here on a change is the user's or a command's, and is saved soon.
+    start_autosave();
 }
 
 NoteWindow::~NoteWindow() {
     destroying_ = true;
+    autosave_.reset();
     if (body_) {
+        body_->document()->disconnect(this);
         body_->removeEventFilter(this);
         body_->viewport()->removeEventFilter(this);
         body_->disconnect(this);
@@ -266,6 +275,28 @@ void NoteWindow::showEvent(QShowEvent* event) {
 void NoteWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     relayout();
+    note_changed();
+}
+
+void NoteWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (!event->spontaneous()) {
+        // The program or the user's drag moved it: that is the note's place.
+        move_unconfirmed_ = false;
+        note_changed();
+        return;
+    }
+    if (event->pos() == event->oldPos())
+        return;
+    // Reported by the window system. Under a window manager that frames the note the toolkit
+    // may take the place inside the frame (0,0) for the place on the screen, so the report
+    // waits for the X server's word before the record takes it.
+    if (!move_unconfirmed_) {
+        move_unconfirmed_ = true;
+        place_before_report_ = event->oldPos();
+    }
+    move_settled_ = false;
+    move_check_->start(0);
 }
 
 void NoteWindow::paintEvent(QPaintEvent*) {
@@ -294,6 +325,7 @@ void NoteWindow::roll_up() {
     if (any_status())
         show_status_icon_for_first_marker(true);
     relayout();
+    note_changed();
 }
 
 void NoteWindow::roll_down() {
@@ -308,6 +340,7 @@ void NoteWindow::roll_down() {
     if (any_status())
         show_status_icon_for_first_marker(false);
     relayout();
+    note_changed();
 }
 
 void NoteWindow::toggle_roll() {
@@ -324,6 +357,7 @@ void NoteWindow::set_border(bool on) {
     if (!rolled_up_)
         thin_border_ = on;
     relayout();
+    note_changed();
 }
 
 void NoteWindow::toggle_border() {
@@ -381,8 +415,9 @@ void NoteWindow::show_hide_message(bool show) {
     if (deleted_)
         return;
     set_shown(show);
-    if (!show)
-        save_state();
+    // Either way the record takes the new state at once: a note shown again must not come
+    // back hidden after a crash.
+    save_state();
 }
 
 void NoteWindow::set_shown(bool show) {
@@ -405,6 +440,7 @@ void NoteWindow::hide_note() {
     if (deleted_)
         return;
     hidden_ = true;
+    note_changed();
     emit hidden_by_user();
     QPointer<NoteWindow> self(this);
     fade_out([self] {

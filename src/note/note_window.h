@@ -1,13 +1,16 @@
 // One sticky note on the desktop: a frameless top-level window owned by the hidden main
 // window, with a 20-pixel title strip (title, icons, close button) over a rich-text body.
-// The window writes itself back as a NoteRecord only at its save moments, never on move or
-// resize alone.
+// The window writes itself back as a NoteRecord at its save moments (focus leaving the body,
+// a menu opening, rolling by double click, hiding, the reminders) and, so that a crash or a
+// lost X connection loses nothing, shortly after any change of what the record holds: text,
+// title, look, place, size, roll-up (AutosaveSchedule decides when).
 //
 // The class is written in several files, one concern each: note_window.cpp (building, layout,
 // painting, rolling, status, showing, hiding, deleting), note_title_strip.cpp (the title),
 // note_window_frame.cpp (moving and sizing with the mouse, screens, the menus' mouse input),
-// note_window_fade.cpp (the opacity rule; NoteFade does the fading) and
-// note_window_record.cpp (the record round trip).
+// note_window_fade.cpp (the opacity rule; NoteFade does the fading),
+// note_window_record.cpp (the record round trip) and note_window_autosave.cpp (saving after
+// changes).
 #pragma once
 
 #include <QPointer>
@@ -19,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "note/note_body.h"
@@ -31,6 +35,10 @@ class QScreen;
 class QTimer;
 
 namespace kd {
+
+class AutosaveSchedule;
+class AutosaveTimer;
+class StoreTransaction;
 
 class NoteTitleLabel;
 class NoteIcon;
@@ -102,6 +110,11 @@ public:
     NoteRecord to_record() const;
     // False once deletion started: the note writes nothing any more.
     bool saves_state() const { return !deleted_ && !destroying_; }
+    // `record` (what to_record gave) reached the store through a write of many notes: the
+    // note takes it as written, and a change that waited for the autosave is done.
+    void record_written(const NoteRecord& record);
+    // A change waits to be written by the autosave.
+    bool autosave_pending() const;
 
     // A note that no current screen shows (its monitor is away) keeps its place for the record
     // and asks to be shown where new notes go (off_screen); one whose kept place is on a screen
@@ -109,6 +122,9 @@ public:
     void keep_on_current_screens(const QScreen* leaving = nullptr);
     // The place the record keeps while the note is shown elsewhere.
     std::optional<QPoint> kept_position() const { return kept_position_; }
+    // The note's top-left corner as its record keeps it: where the program or the user put
+    // it, or where the window system moved it once the X server confirmed the move.
+    QPoint place() const;
 
     void roll_up();
     void roll_down();
@@ -128,11 +144,10 @@ public:
     bool delete_note(bool ask);
     void hide_note();
 
-    // "Show all notes" (true) and "Hide all notes" (false) from the main window; it calls
-    // this queued (QMetaObject::invokeMethod(note, "show_hide_message", Qt::QueuedConnection,
-    // Q_ARG(bool, show))).
+    // Shows (true) or hides (false) the note and saves its hidden state.
     Q_INVOKABLE void show_hide_message(bool show);
-    // The same without the save, for callers that save many notes at once.
+    // The same without the save, for callers that save many notes at once ("Show all notes"
+    // and "Hide all notes" of the main window, through write_notes).
     void set_shown(bool show);
 
     void apply_title_font();
@@ -242,6 +257,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void build_children();
@@ -263,6 +279,15 @@ private:
     void ring_alarm(bool sound);
     void on_timer();
     void on_close_clicked();
+    void start_autosave();
+    // Something the record holds changed: the autosave writes it soon.
+    void note_changed();
+    // The autosave's write: nothing when the record is the one last written. False when the
+    // write failed (reported once until a write succeeds).
+    bool autosave();
+    // A move the window system reported is believed once the X server says the same; a
+    // report it contradicts is put right.
+    void confirm_reported_move();
     HitZone zone_at(const QPoint& global) const;
     bool in_title_strip(const QPoint& local) const;
     QRect work_area() const;
@@ -306,7 +331,26 @@ private:
     QRect drag_start_rect_;
 
     std::optional<QPoint> kept_position_;
+    // A move reported by the window system and not yet confirmed; the place before it.
+    bool move_unconfirmed_ = false;
+    QPoint place_before_report_;
+    QTimer* move_check_ = nullptr;
+    int corrections_ = 0;
+    bool move_settled_ = false;  // the second look at a reported move is due
+
+    std::unique_ptr<AutosaveTimer> autosave_timer_;
+    std::unique_ptr<AutosaveSchedule> autosave_;
+    // The record as it was last written to the store by this note or for it.
+    std::optional<NoteRecord> last_written_;
+    // create_from_record fills the note; whoever called it writes the result.
+    bool filling_ = false;
+    bool autosave_failed_ = false;  // reported; the next failure in a row is not
 };
+
+// Writes the records of `notes` (those that still save) with whatever else `tx` holds as one
+// replace of the file, and tells each note on success. `error_text` is reported on failure.
+bool write_notes(StoreTransaction& tx, const std::vector<NoteWindow*>& notes,
+                 std::string_view error_text);
 
 // The rectangles of the screens there are now, without `leaving`.
 std::vector<NoteRect> current_screen_rects(const QScreen* leaving = nullptr);

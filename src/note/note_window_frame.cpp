@@ -4,10 +4,12 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 
 #include "note/note_bounds.h"
 #include "note/note_menus.h"
 #include "note/note_window.h"
+#include "platform/window_hints.h"
 
 namespace kd {
 
@@ -16,6 +18,11 @@ namespace {
 NoteRect to_note_rect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
+
+// Corrections of the toolkit's idea of the note's place in a row, before it is left alone.
+constexpr int kMaxPlaceCorrections = 3;
+// The second look at a reported move.
+constexpr int kPlaceSettleMs = 300;
 
 Qt::CursorShape cursor_for(HitZone zone) {
     switch (zone) {
@@ -65,10 +72,42 @@ void NoteWindow::keep_on_current_screens(const QScreen* leaving) {
         }
         return;
     }
-    if (!note_reachable(to_note_rect(QRect(pos(), size)), screens)) {
-        kept_position_ = pos();
+    if (!note_reachable(to_note_rect(QRect(place(), size)), screens)) {
+        kept_position_ = place();
         emit off_screen(this);
     }
+}
+
+QPoint NoteWindow::place() const {
+    return move_unconfirmed_ ? place_before_report_ : pos();
+}
+
+void NoteWindow::confirm_reported_move() {
+    if (!move_unconfirmed_)
+        return;
+    const std::optional<QPoint> on_screen = window_hints::position_on_screen(this);
+    // Compared with the window's own area (the toolkit's pos() may include a frame).
+    if (on_screen && *on_screen != geometry().topLeft()) {
+        // The toolkit has it wrong: tell it where the note is (a move to where it stands). A
+        // toolkit that keeps getting it wrong is not told for ever; the record then keeps the
+        // place from before the reports.
+        if (corrections_ < kMaxPlaceCorrections) {
+            ++corrections_;
+            move(pos() + (*on_screen - geometry().topLeft()));
+        }
+        return;
+    }
+    // A window manager may still be framing the note, its frame not yet where it goes: the
+    // X server is asked once more a moment later before the move counts.
+    if (on_screen && !move_settled_) {
+        move_settled_ = true;
+        move_check_->start(kPlaceSettleMs);
+        return;
+    }
+    // Confirmed, or no X server to ask: the window system moved the note.
+    corrections_ = 0;
+    move_unconfirmed_ = false;
+    note_changed();
 }
 
 QRect NoteWindow::work_area() const {
@@ -85,6 +124,9 @@ void NoteWindow::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
+    // Dragging starts from where the note really is.
+    corrections_ = 0;
+    confirm_reported_move();
     const QPoint global = event->globalPosition().toPoint();
     drag_zone_ = zone_at(global);
     drag_ = drag_zone_ == HitZone::Client ? Drag::Move : Drag::Size;

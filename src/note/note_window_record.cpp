@@ -10,6 +10,7 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
     // Whatever the record came from, the window is built from numbers it can hold.
     const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
     restoring_ = !placed_as_new;
+    filling_ = true;
     apply_record_look(record);
 
     // A restored note that has expired meanwhile goes before anyone sees it.
@@ -39,6 +40,7 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
     if (alive && show_when_alive && !isVisible())
         show_with_opacity_rule();
     restoring_ = false;
+    filling_ = false;
     return alive;
 }
 
@@ -118,7 +120,7 @@ NoteRecord NoteWindow::to_record() const {
     r.TitleText = title_text();
     r.NoteID = number_;
     // A note shown away from its place (its screen is gone) keeps that place until moved.
-    const QPoint at = kept_position_.value_or(pos());
+    const QPoint at = kept_position_.value_or(place());
     r.Top = at.y();
     r.Left = at.x();
     r.Width = width();
@@ -134,8 +136,13 @@ NoteRecord NoteWindow::to_record() const {
 bool NoteWindow::save_state(const std::string& target_file) {
     if (!saves_state() || restoring_)
         return true;
-    if (target_file.empty())
-        return note_settings::write_note(services_.store(), to_record(), {});
+    if (target_file.empty()) {
+        NoteRecord record = to_record();
+        if (!note_settings::write_note(services_.store(), record, {}))
+            return false;
+        record_written(record);
+        return true;
+    }
     NoteExportWriter* writer = services_.export_writer();
     return writer != nullptr && writer->write(to_record(), target_file);
 }

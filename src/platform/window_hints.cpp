@@ -57,4 +57,32 @@ void set_keep_above(QWidget* window, bool on) {
         window->show();
 }
 
+std::optional<QPoint> position_on_screen(const QWidget* window) {
+#ifdef KD_HAVE_XCB
+    if (window == nullptr || !window->testAttribute(Qt::WA_WState_Created) ||
+        QGuiApplication::platformName() != "xcb")
+        return std::nullopt;
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return std::nullopt;
+    xcb_connection_t* c = x11->connection();
+    const auto id = static_cast<xcb_window_t>(window->internalWinId());
+    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+    if (id == 0 || screens.rem == 0)
+        return std::nullopt;
+    // Qt runs on the default screen; its root holds every note.
+    const xcb_window_t root = screens.data->root;
+    xcb_translate_coordinates_reply_t* at =
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, id, root, 0, 0), nullptr);
+    if (at == nullptr)
+        return std::nullopt;
+    const QPoint out(at->dst_x, at->dst_y);
+    std::free(at);
+    return out;
+#else
+    (void)window;
+    return std::nullopt;
+#endif
+}
+
 }  // namespace kd::window_hints

@@ -3,6 +3,9 @@
 // the windows that use them hold no display-server code.
 #pragma once
 
+#include <QPoint>
+#include <optional>
+
 class QWidget;
 
 namespace kd::window_hints {
@@ -15,5 +18,11 @@ void mark_skip_taskbar(QWidget* window);
 // Keeps the window above the others, or lets it go back among them; a visible window is
 // shown again, as changing the flag hides it.
 void set_keep_above(QWidget* window, bool on);
+
+// Where the X server has the window's top-left corner, in screen coordinates. The toolkit's
+// own idea can be wrong under a window manager that puts the window into a frame of its own
+// (it may take the place inside the frame, 0,0, for the place on the screen). Nothing when
+// the window has no native window yet or the display is not X11.
+std::optional<QPoint> position_on_screen(const QWidget* window);
 
 }  // namespace kd::window_hints
