@@ -273,10 +273,20 @@ void MainWindow::show_off_screen_note(NoteWindow* note) {
         screen = primary->geometry();
     }
     const QSize size = note->is_rolled_up() ? note->unrolled_rect().size() : note->size();
-    const ScreenPoint at = cascade_place_on_screen(cascade_, kNoteTemplateLeft, kNoteTemplateTop,
-                                                   size.width(), size.height(), screen.x(),
-                                                   screen.y(), screen.width(), screen.height());
+    const ScreenPoint at = cascade_place_on_screen(
+        cascade_, kNoteTemplateLeft, kNoteTemplateTop, size.width(), size.height(), screen.x(),
+        screen.y(), screen.width(), screen.height(), shown_note_corners(note));
     note->move(at.x, at.y);
+}
+
+std::vector<ScreenPoint> MainWindow::shown_note_corners(const NoteWindow* except) const {
+    std::vector<ScreenPoint> corners;
+    for (const NoteWindow* other : notes()) {
+        if (other != except && other->isVisible()) {
+            corners.push_back({other->x(), other->y()});
+        }
+    }
+    return corners;
 }
 
 void MainWindow::keep_notes_on_screens(const QScreen* leaving) {
@@ -316,8 +326,9 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
     if (QScreen* primary = QGuiApplication::primaryScreen()) {
         screen = primary->geometry();
     }
-    if (auto target = cascade_place(cascade_, note->x(), note->y(), size.width(), size.height(),
-                                    screen.width(), screen.height(), true)) {
+    if (auto target =
+            cascade_place(cascade_, note->x(), note->y(), size.width(), size.height(),
+                          screen.width(), screen.height(), true, shown_note_corners(note))) {
         note->move(target->x, target->y);
     }
     if (os_uses_transparency(services_.paths().OsLabel)) {
@@ -372,6 +383,8 @@ void MainWindow::new_note() {
     menu_state_.enable_hide_all();
     sync_menu();
     note->refresh();
+    // The user asked for this note to write in it: what they type next belongs there.
+    note->take_keyboard();
 }
 
 void MainWindow::show_all() {

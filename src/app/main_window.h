@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/placement.h"
 #include "app/tray_menu.h"
@@ -164,6 +165,8 @@ private:
     void upgrade_settings_file();
     void count_program_start();
     void restore_notes();
+    // Top-left corners of the shown notes other than `except`, for the cascade to pass by.
+    std::vector<ScreenPoint> shown_note_corners(const NoteWindow* except) const;
     // About and Settings: greyed while their receiver runs.
     void run_modal_command(int id, void (MainWindow::*request)());
     // Where a store failure met while ending is shown.

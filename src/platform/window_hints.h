@@ -16,4 +16,9 @@ void mark_skip_taskbar(QWidget* window);
 // shown again, as changing the flag hides it.
 void set_keep_above(QWidget* window, bool on);
 
+// Raises the window and gives it the keyboard, as a person's own request: on X11 once the
+// window is on the screen, through the window manager when one runs (as a pager asks, which
+// no focus-stealing rule refuses), else straight from the X server.
+void activate(QWidget* window);
+
 }  // namespace kd::window_hints
