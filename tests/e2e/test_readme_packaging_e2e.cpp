@@ -15,6 +15,7 @@
 
 #include "platform/temp_dir.h"
 #include "support/program_runner.h"
+#include "support/wait_for.h"
 
 namespace kd {
 namespace {
