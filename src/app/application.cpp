@@ -149,6 +149,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
         exit_code = 1;
         return false;
     }
+    main_window_->tell_no_tray_once();
     carry_out(requests, made_empty_note);
     return true;
 }

@@ -16,11 +16,13 @@
 #include <cstdio>
 
 #include "note/note_window.h"
+#include "platform/desktop_notice.h"
 #include "platform/hot_key.h"
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
 #include "platform/profile_file.h"
 #include "platform/session_end.h"
+#include "platform/tip_look.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "store/store_texts.h"
@@ -64,7 +66,10 @@ MainWindow::MainWindow(NoteServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
     init_app_resources();
     setWindowTitle(kMainWindowTitle);
-    setWindowIcon(app_icon());
+    // Every window without an icon of its own (About box, message boxes, small dialogs, notes
+    // in the taskbar) shows the program's.
+    QApplication::setWindowIcon(app_icon());
+    install_tip_look();
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerPeriodMs);
     connect(timer_, &QTimer::timeout, this, &MainWindow::on_timer);
@@ -100,9 +105,6 @@ bool MainWindow::start() {
     setWindowTitle(kMainWindowTitle);
     hide();
     sync_menu();
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        std::fprintf(stderr, "%s\n", kMsgNoTray);
-    }
     // Shown even without a tray: a panel that starts after us can still take the icon.
     tray_->show();
 
@@ -123,6 +125,24 @@ bool MainWindow::start() {
     }
     refresh_visible_notes();
     return true;
+}
+
+void MainWindow::tell_no_tray_once() {
+    const NoteStore& store = services_.store();
+    if (QSystemTrayIcon::isSystemTrayAvailable() ||
+        store.get_no_tray_notice_shown() == store_texts::kYes) {
+        return;
+    }
+    // Recorded before it shows, so no later start repeats it, whatever becomes of this one.
+    store.set_no_tray_notice_shown(store_texts::kYes);
+    std::fprintf(stderr, "%s\n", kMsgNoTray);
+    const QString text = QString::fromUtf8(kMsgNoTray);
+    show_desktop_notice(QString::fromUtf8(kAppName), QStringLiteral("korvadesk"),
+                        QString::fromUtf8(kNoTrayNoticeSummary), text, [this, text](bool shown) {
+                            if (!shown && !closed_) {
+                                services_.boxes().tell(nullptr, QMessageBox::Information, text);
+                            }
+                        });
 }
 
 bool MainWindow::claim_settings_file() {

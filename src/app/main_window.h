@@ -45,6 +45,9 @@ public:
     // the notes, timer, server, hot key). Returns false when the program must end; the user
     // has been told why.
     bool start();
+    // Without a tray, the first start says so where the person sees it (a desktop
+    // notification, else a message box) and records that it did.
+    void tell_no_tray_once();
 
     NoteServices& services() const { return services_; }
     // Export, import, check for e-mail notes, settings and About are offered once a part of

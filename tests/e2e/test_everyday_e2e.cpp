@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/profile_file.h"
+#include "platform/temp_dir.h"
 #include "support/program_runner.h"
 #include "support/wait_for.h"
 
@@ -126,6 +127,54 @@ TEST_F(Everyday, AfterARestartANewNoteLandsOnAFreeSpot) {
     EXPECT_EQ(std::stoi(key("NOTE_ID_3", "Left")) - std::stoi(key("NOTE_ID_2", "Left")), 40)
         << "the next free spot of the run";
     EXPECT_EQ(spots.size(), 3u);
+}
+
+TEST_F(Everyday, ANormalStartWithATrayPrintsNothingOnStandardError) {
+    // A panel with a notification area, as on a desktop. The network is read at start through
+    // the companion, which finds no Avahi daemon here: nothing to tell the person.
+    if (std::system("command -v tint2 >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "needs tint2";
+    }
+    start_window_manager();  // tint2 shows its panel only under one
+    if (IsSkipped() || HasFatalFailure()) {
+        return;
+    }
+    launch({"tint2"}, dirs_.root + "/tint2-output");
+    ASSERT_TRUE(wait_for(
+        [] { return !run_output("xdotool search --class tint2 2>/dev/null").empty(); }, 10s));
+    std::this_thread::sleep_for(1s);
+    const std::string errors = dirs_.root + "/korvadesk-stderr";
+    const pid_t pid = launch(errors);
+    ASSERT_TRUE(wait_windows(pid, 1));
+    std::this_thread::sleep_for(4s);  // the companion has run and the first tick has passed
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(wait_exit(pid, 10s), 0);
+    EXPECT_EQ(test::read_text(errors), "");
+    EXPECT_EQ(key("KORVADESK", "NoTrayNoticeShown"), "Yes") << "set by the test, left alone";
+}
+
+TEST_F(Everyday, WithoutATrayTheFirstStartShowsItsNoticeOnceAndRecordsIt) {
+    // No notification service on the test's session (there is none): a message box.
+    show_no_tray_notice();
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    pid_t pid = launch();
+    ASSERT_TRUE(wait_for(
+        [&] {
+            return visible_windows(pid).size() == 2 &&
+                   visible_windows(pid, "^Korvadesk", test::NameMatch::All).size() == 1;
+        },
+        10s))
+        << "the note and the notice";
+    EXPECT_EQ(key("KORVADESK", "NoTrayNoticeShown"), "Yes");
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(wait_exit(pid, 10s), 0);
+
+    pid = launch();
+    ASSERT_TRUE(wait_windows(pid, 1));
+    std::this_thread::sleep_for(2s);
+    EXPECT_EQ(visible_windows(pid).size(), 1u) << "the notice came again";
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(wait_exit(pid, 10s), 0);
 }
 
 }  // namespace
