@@ -12,7 +12,7 @@ packages=(
 if [ "$mode" = test ]; then
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
-        xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick tint2 iproute2 procps
+        xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick tint2 openbox iproute2 procps
         poppler-utils desktop-file-utils
         avahi-daemon dbus-daemon dbus-bin util-linux
         clang libclang-rt-14-dev

@@ -147,6 +147,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
         exit_code = 1;
         return false;
     }
+    main_window_->tell_no_tray_once();
     // With no notes stored the start shows one empty note, which is the new note asked for.
     carry_out(requests, main_window_->made_empty_note());
     return true;

@@ -17,11 +17,13 @@
 #include <cstdio>
 
 #include "note/note_window.h"
+#include "platform/desktop_notice.h"
 #include "platform/hot_key.h"
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
 #include "platform/profile_file.h"
 #include "platform/session_end.h"
+#include "platform/tip_look.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "store/store_texts.h"
@@ -65,7 +67,10 @@ MainWindow::MainWindow(NoteServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
     init_app_resources();
     setWindowTitle(kMainWindowTitle);
-    setWindowIcon(app_icon());
+    // Every window without an icon of its own (About box, message boxes, small dialogs, notes
+    // in the taskbar) shows the program's.
+    QApplication::setWindowIcon(app_icon());
+    install_tip_look();
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerPeriodMs);
     connect(timer_, &QTimer::timeout, this, &MainWindow::on_timer);
@@ -101,9 +106,6 @@ bool MainWindow::start() {
     setWindowTitle(kMainWindowTitle);
     hide();
     sync_menu();
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        std::fprintf(stderr, "%s\n", kMsgNoTray);
-    }
     // Shown even without a tray: a panel that starts after us can still take the icon.
     tray_->show();
 
@@ -125,6 +127,24 @@ bool MainWindow::start() {
     }
     refresh_visible_notes();
     return true;
+}
+
+void MainWindow::tell_no_tray_once() {
+    const NoteStore& store = services_.store();
+    if (QSystemTrayIcon::isSystemTrayAvailable() ||
+        store.get_no_tray_notice_shown() == store_texts::kYes) {
+        return;
+    }
+    // Recorded before it shows, so no later start repeats it, whatever becomes of this one.
+    store.set_no_tray_notice_shown(store_texts::kYes);
+    std::fprintf(stderr, "%s\n", kMsgNoTray);
+    const QString text = QString::fromUtf8(kMsgNoTray);
+    show_desktop_notice(QString::fromUtf8(kAppName), QStringLiteral("korvadesk"),
+                        QString::fromUtf8(kNoTrayNoticeSummary), text, [this, text](bool shown) {
+                            if (!shown && !closed_) {
+                                services_.boxes().tell(nullptr, QMessageBox::Information, text);
+                            }
+                        });
 }
 
 bool MainWindow::claim_settings_file() {
@@ -305,10 +325,20 @@ void MainWindow::show_off_screen_note(NoteWindow* note) {
         screen = primary->geometry();
     }
     const QSize size = note->is_rolled_up() ? note->unrolled_rect().size() : note->size();
-    const ScreenPoint at = cascade_place_on_screen(cascade_, kNoteTemplateLeft, kNoteTemplateTop,
-                                                   size.width(), size.height(), screen.x(),
-                                                   screen.y(), screen.width(), screen.height());
+    const ScreenPoint at = cascade_place_on_screen(
+        cascade_, kNoteTemplateLeft, kNoteTemplateTop, size.width(), size.height(), screen.x(),
+        screen.y(), screen.width(), screen.height(), shown_note_corners(note));
     note->move(at.x, at.y);
+}
+
+std::vector<ScreenPoint> MainWindow::shown_note_corners(const NoteWindow* except) const {
+    std::vector<ScreenPoint> corners;
+    for (const NoteWindow* other : notes()) {
+        if (other != except && other->isVisible()) {
+            corners.push_back({other->x(), other->y()});
+        }
+    }
+    return corners;
 }
 
 void MainWindow::keep_notes_on_screens(const QScreen* leaving) {
@@ -348,8 +378,9 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
     if (QScreen* primary = QGuiApplication::primaryScreen()) {
         screen = primary->geometry();
     }
-    if (auto target = cascade_place(cascade_, note->x(), note->y(), size.width(), size.height(),
-                                    screen.width(), screen.height(), true)) {
+    if (auto target =
+            cascade_place(cascade_, note->x(), note->y(), size.width(), size.height(),
+                          screen.width(), screen.height(), true, shown_note_corners(note))) {
         note->move(target->x, target->y);
     }
     if (os_uses_transparency(services_.paths().OsLabel)) {
@@ -404,6 +435,8 @@ void MainWindow::new_note() {
     menu_state_.enable_hide_all();
     sync_menu();
     note->refresh();
+    // The user asked for this note to write in it: what they type next belongs there.
+    note->take_keyboard();
 }
 
 void MainWindow::show_all() {

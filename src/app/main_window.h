@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/placement.h"
 #include "app/tray_menu.h"
@@ -47,6 +48,9 @@ public:
     bool start();
     // Whether the start placed the one empty note of a start without notes.
     bool made_empty_note() const { return made_empty_note_; }
+    // Without a tray, the first start says so where the person sees it (a desktop
+    // notification, else a message box) and records that it did.
+    void tell_no_tray_once();
 
     NoteServices& services() const { return services_; }
     // Export, import, check for e-mail notes, settings and About are offered once a part of
@@ -169,6 +173,8 @@ private:
     void restore_notes();
     // One line on standard error when the stored note count was not used.
     void report_repaired_count(const NotesToRestore& plan, int restored);
+    // Top-left corners of the shown notes other than `except`, for the cascade to pass by.
+    std::vector<ScreenPoint> shown_note_corners(const NoteWindow* except) const;
     // About and Settings: greyed while their receiver runs.
     void run_modal_command(int id, void (MainWindow::*request)());
     // Where a store failure met while ending is shown.

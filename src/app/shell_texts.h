@@ -30,7 +30,9 @@ inline constexpr const char* kMsgAttack =
     "Possible silent flood or buffer-overflow attack !\n"
     "Receiving notes is now disabled because of security reasons !\n"
     "Restart program if you want to enable receiving notes feature.";
-// Said once on standard error where the desktop offers no notification area.
+// Said once, at the first start on a desktop that offers no notification area, as a desktop
+// notification (else in a message box) and on standard error.
+inline constexpr const char* kNoTrayNoticeSummary = "Korvadesk runs without a tray icon";
 inline constexpr const char* kMsgNoTray =
     "Korvadesk: this desktop has no notification area (system tray); the program runs "
     "without its tray icon. Press Alt+N or run 'korvadesk --new-note' for a new note, and "

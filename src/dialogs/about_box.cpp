@@ -78,11 +78,11 @@ AboutBox::AboutBox(const Clock& clock, QWidget* parent) : QDialog(parent) {
     auto* close = new QPushButton(QString::fromUtf8(sdl::kClose), this);
     close->setDefault(true);
     close->setFocus();
-    auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().pixmap(48, 48));
+    icon_ = new QLabel(this);
+    icon_->setPixmap(QApplication::windowIcon().pixmap(48, 48));
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(icon, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(icon_, 0, 0, 3, 1, Qt::AlignTop);
     grid->addWidget(product_, 0, 1, 1, 2);
     grid->addWidget(year_, 1, 1, 1, 2);
     grid->addWidget(contact_, 2, 1, 1, 2, Qt::AlignLeft);

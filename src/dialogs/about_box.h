@@ -40,6 +40,7 @@ public:
 
     QLabel* product_label() const { return product_; }
     QLabel* year_label() const { return year_; }
+    QLabel* icon_label() const { return icon_; }
     QLineEdit* home_page_field() const { return home_field_; }
     QPushButton* home_page_button() const { return home_button_; }
     LinkLabel* contact_label() const { return contact_; }
@@ -52,6 +53,7 @@ signals:
 private:
     QLabel* product_ = nullptr;
     QLabel* year_ = nullptr;
+    QLabel* icon_ = nullptr;
     QLineEdit* home_field_ = nullptr;
     QPushButton* home_button_ = nullptr;
     LinkLabel* contact_ = nullptr;

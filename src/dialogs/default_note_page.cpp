@@ -15,6 +15,7 @@
 #include "note/note_services.h"
 #include "note/note_settings.h"
 #include "platform/message_boxes.h"
+#include "platform/tip_look.h"
 #include "richtext/qt_colour.h"
 #include "store/note_store.h"
 #include "store/style_letters.h"
@@ -25,6 +26,8 @@ namespace st = settings_texts;
 namespace sr = settings_rules;
 
 namespace {
+
+constexpr int kTextColourBoxWidth = 40;
 
 QFont record_font(const std::string& face, int size, const std::string& letters) {
     QFont font(QString::fromStdString(face));
@@ -47,6 +50,7 @@ std::string letters_of(const QFont& font) {
 
 DefaultNotePage::DefaultNotePage(NoteServices& services, QWidget* parent)
     : SettingsPage(parent), services_(services) {
+    setStyleSheet(QString::fromUtf8(kWideTipStyle));
     build();
     read_settings();
 }
@@ -112,8 +116,33 @@ void DefaultNotePage::build_look(QGridLayout* grid, int& row) {
         add_box(st::kNoteColour, st::kTipNoteColour, &DefaultNotePage::choose_note_colour);
     title_colour_ =
         add_box(st::kTitleColour, st::kTipTitleColour, &DefaultNotePage::choose_title_colour);
-    note_font_ = add_box(st::kNoteFont, st::kTipNoteFont, &DefaultNotePage::choose_note_font);
-    title_font_ = add_box(st::kTitleFont, st::kTipTitleFont, &DefaultNotePage::choose_title_font);
+    // A font box with the colour box of its text beside it.
+    const auto add_font_row = [&](const char* label, const char* tip, void (DefaultNotePage::*on)(),
+                                  const char* colour_tip, void (DefaultNotePage::*on_colour)(),
+                                  SampleBox*& colour_box) {
+        auto* box = new SampleBox(this);
+        box->setToolTip(settings_text(tip));
+        connect(box, &SampleBox::clicked, this, on);
+        colour_box = new SampleBox(this);
+        colour_box->setToolTip(settings_text(colour_tip));
+        colour_box->setFixedWidth(kTextColourBoxWidth);
+        connect(colour_box, &SampleBox::clicked, this, on_colour);
+        auto* colour_label = new QLabel(settings_text(st::kTextColour), this);
+        colour_label->setToolTip(settings_text(colour_tip));
+        auto* line = new QHBoxLayout;
+        line->addWidget(box, 1);
+        line->addWidget(colour_label);
+        line->addWidget(colour_box);
+        grid->addWidget(new QLabel(settings_text(label), this), row, 0);
+        grid->addLayout(line, row++, 1);
+        return box;
+    };
+    note_font_ = add_font_row(st::kNoteFont, st::kTipNoteFont, &DefaultNotePage::choose_note_font,
+                              st::kTipNoteTextColour, &DefaultNotePage::choose_note_text_colour,
+                              note_text_colour_);
+    title_font_ = add_font_row(st::kTitleFont, st::kTipTitleFont,
+                               &DefaultNotePage::choose_title_font, st::kTipTitleTextColour,
+                               &DefaultNotePage::choose_title_text_colour, title_text_colour_);
 
     width_ = new QLineEdit(this);
     width_->setToolTip(settings_text(st::kTipWidth));
@@ -165,6 +194,8 @@ void DefaultNotePage::read_settings() {
 }
 
 void DefaultNotePage::show_fonts() {
+    note_text_colour_->set_colour(to_qcolor(theme_.EditTextColor));
+    title_text_colour_->set_colour(to_qcolor(theme_.TitleTextColor));
     note_font_->set_colour(to_qcolor(theme_.EditBackColor));
     note_font_->set_text(QString::fromStdString(sr::font_description(
                              theme_.EditFont, theme_.EditFontSize, theme_.EditFontType)),
@@ -189,6 +220,20 @@ void DefaultNotePage::choose_title_colour() {
     if (auto c = services_.dialogs().choose_colour(this, to_qcolor(theme_.TitleBackColor))) {
         theme_.TitleBackColor = to_colorref(*c);
         title_colour_->set_colour(*c);
+        show_fonts();
+    }
+}
+
+void DefaultNotePage::choose_note_text_colour() {
+    if (auto c = services_.dialogs().choose_colour(this, to_qcolor(theme_.EditTextColor))) {
+        theme_.EditTextColor = to_colorref(*c);
+        show_fonts();
+    }
+}
+
+void DefaultNotePage::choose_title_text_colour() {
+    if (auto c = services_.dialogs().choose_colour(this, to_qcolor(theme_.TitleTextColor))) {
+        theme_.TitleTextColor = to_colorref(*c);
         show_fonts();
     }
 }

@@ -32,6 +32,8 @@ public:
     SampleBox* title_colour_box() const { return title_colour_; }
     SampleBox* note_font_box() const { return note_font_; }
     SampleBox* title_font_box() const { return title_font_; }
+    SampleBox* note_text_colour_box() const { return note_text_colour_; }
+    SampleBox* title_text_colour_box() const { return title_text_colour_; }
     QLineEdit* width_edit() const { return width_; }
     QLineEdit* height_edit() const { return height_; }
     QComboBox* change_theme_box() const { return change_theme_; }
@@ -42,6 +44,8 @@ public:
     void choose_title_colour();
     void choose_note_font();
     void choose_title_font();
+    void choose_note_text_colour();
+    void choose_title_text_colour();
 
 signals:
     void organize_themes_requested(QWidget* parent);
@@ -63,6 +67,8 @@ private:
     SampleBox* title_colour_ = nullptr;
     SampleBox* note_font_ = nullptr;
     SampleBox* title_font_ = nullptr;
+    SampleBox* note_text_colour_ = nullptr;
+    SampleBox* title_text_colour_ = nullptr;
     QLineEdit* width_ = nullptr;
     QLineEdit* height_ = nullptr;
     QComboBox* change_theme_ = nullptr;

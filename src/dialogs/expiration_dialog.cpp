@@ -3,12 +3,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 #include "dialogs/reminder_pickers.h"
 #include "reminders/expiration.h"
@@ -17,6 +18,10 @@
 namespace kd {
 
 namespace rt = reminder_texts;
+
+namespace {
+constexpr int kRadioToControlGap = 4;
+}  // namespace
 
 ExpirationDialog::ExpirationDialog(const std::string& value, const std::string& date_format,
                                    const Clock& clock, QWidget* parent)
@@ -38,12 +43,19 @@ void ExpirationDialog::build() {
         periods_->addItem(item);
     end_of_day_ = new QRadioButton(rt::kExpireEndOfDay, frame);
     date_ = make_short_date_picker(frame);
-    auto* grid = new QGridLayout(frame);
-    grid->addWidget(never_, 0, 0, 1, 2);
-    grid->addWidget(period_, 1, 0);
-    grid->addWidget(periods_, 1, 1);
-    grid->addWidget(end_of_day_, 2, 0);
-    grid->addWidget(date_, 2, 1);
+    // Each radio stands right before the control it chooses: the one without text would
+    // otherwise sit alone in a column as wide as the longest radio's text.
+    auto* rows = new QVBoxLayout(frame);
+    rows->addWidget(never_);
+    for (auto [radio, control] : {std::pair<QWidget*, QWidget*>{period_, periods_},
+                                  std::pair<QWidget*, QWidget*>{end_of_day_, date_}}) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(kRadioToControlGap);
+        row->addWidget(radio);
+        row->addWidget(control);
+        row->addStretch(1);
+        rows->addLayout(row);
+    }
 
     apply_ = new QPushButton(rt::kApply, this);
     apply_->setDefault(true);

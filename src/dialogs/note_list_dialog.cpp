@@ -4,13 +4,19 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QPalette>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 #include "files/export_file.h"
 #include "platform/message_boxes.h"
+#include "platform/tip_look.h"
 
 namespace kd {
 
@@ -20,6 +26,13 @@ namespace {
 
 constexpr int kPositionRole = Qt::UserRole + 1;
 constexpr int kNumberRole = Qt::UserRole + 2;
+const QColor kGridLineColour(0xd0, 0xd0, 0xd0);
+// Contrast ratio of the selected row's text to its mark: that of well-readable text, with room
+// for the thin strokes of small letters, which never reach the full colour.
+constexpr double kReadableContrast = 7.0;
+constexpr int kShadeStep = 110;
+constexpr int kMostShadeSteps = 20;
+constexpr int kListSideRoom = 40;
 
 struct ModeLook {
     const char* caption;
@@ -57,6 +70,56 @@ QIcon note_icon(int size) {
     return QIcon(picture);
 }
 
+// The column's width, or as much as its header text needs when that is more.
+void set_column_width(QTreeWidget* list, int column, int width) {
+    list->setColumnWidth(column, std::max(width, list->header()->sectionSizeHint(column)));
+}
+
+double luminance(const QColor& c) {
+    const auto channel = [](double v) {
+        v /= 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Some styles mark the selected row in a blue that light text hardly stands out from: the
+// selection is made darker (or lighter, under dark text) until the row reads well.
+void make_selection_readable(QWidget* list) {
+    QPalette palette = list->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor text = palette.color(group, QPalette::HighlightedText);
+        QColor mark = palette.color(group, QPalette::Highlight);
+        const bool light_text = luminance(text) > luminance(mark);
+        for (int step = 0; step < kMostShadeSteps && contrast(text, mark) < kReadableContrast;
+             ++step) {
+            mark = light_text ? mark.darker(kShadeStep) : mark.lighter(kShadeStep);
+        }
+        palette.setColor(group, QPalette::Highlight, mark);
+    }
+    list->setPalette(palette);
+}
+
+class GridLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(kGridLineColour);
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->restore();
+    }
+};
+
 QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -74,24 +137,28 @@ void NoteListDialog::build(const std::vector<std::string>& rows, const std::stri
     const ModeLook look = look_of(mode_);
     setWindowTitle(QString::fromUtf8(look.caption));
     setWindowIcon(note_icon(32));
+    setStyleSheet(QString::fromUtf8(kWideTipStyle));
     prompt_ = new QLabel(QString::fromUtf8(look.prompt), this);
     prompt_->setWordWrap(true);
     list_ = new QTreeWidget(this);
     list_->setRootIsDecorated(false);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setAllColumnsShowFocus(true);
-    list_->setStyleSheet(QStringLiteral("QTreeView::item { border: 1px solid #d0d0d0; }"));
+    // Grid lines drawn over the style's own cells, so a row reads as the style draws it when
+    // selected, focused, unfocused or disabled.
+    list_->setItemDelegate(new GridLineDelegate(list_));
+    make_selection_readable(list_);
     list_->setToolTip(QString::fromUtf8(lt::kListTip));
     const bool file_rows = lists_export_file(mode_);
     if (file_rows) {
         list_->setHeaderLabels({lt::kTitleColumn, lt::kDateColumn, lt::kTimeColumn});
-        list_->setColumnWidth(0, 201);
-        list_->setColumnWidth(1, 80);
-        list_->setColumnWidth(2, 80);
+        set_column_width(list_, 0, 201);
+        set_column_width(list_, 1, 80);
+        set_column_width(list_, 2, 80);
     } else {
         list_->setHeaderLabels({lt::kTitleColumn, lt::kHiddenColumn, lt::kNumberColumn});
-        list_->setColumnWidth(0, 287);
-        list_->setColumnWidth(1, 61);
+        set_column_width(list_, 0, 287);
+        set_column_width(list_, 1, 61);
         list_->setColumnHidden(2, true);
     }
     for (int k = 0; k < static_cast<int>(rows.size()); ++k) {
@@ -120,7 +187,12 @@ void NoteListDialog::build(const std::vector<std::string>& rows, const std::stri
     layout->addWidget(prompt_);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
-    resize(420, 320);
+    int columns = 0;
+    for (int c = 0; c < list_->columnCount(); ++c) {
+        if (!list_->isColumnHidden(c))
+            columns += list_->columnWidth(c);
+    }
+    resize(std::max(420, columns + kListSideRoom), 320);
 }
 
 void NoteListDialog::build_buttons() {

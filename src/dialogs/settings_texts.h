@@ -85,6 +85,12 @@ inline constexpr const char* kTipNoteColour = "Click to choose default note colo
 inline constexpr const char* kTipTitleColour = "Click to choose default title color for new note.";
 inline constexpr const char* kTipNoteFont = "Click to choose default note font for new note.";
 inline constexpr const char* kTipTitleFont = "Click to choose default title font for new note.";
+// The font dialog offers no colour, so each font box has a colour box for its text beside it.
+inline constexpr const char* kTextColour = "Text color :";
+inline constexpr const char* kTipNoteTextColour =
+    "Click to choose default note text color for new note.";
+inline constexpr const char* kTipTitleTextColour =
+    "Click to choose default title text color for new note.";
 inline constexpr const char* kTipWidth = "Choose default note width in pixels.";
 inline constexpr const char* kTipHeight = "Choose default note height in pixels.";
 inline constexpr const char* kTipOrganize =

@@ -9,39 +9,41 @@
 
 namespace kd {
 
-namespace {
-
-std::optional<std::string> run_file_dialog(QFileDialog& dialog, const std::string& filter,
-                                           const std::string& default_extension,
-                                           const std::string& proposed = {}) {
+std::optional<std::string> NoteFileDialogs::run(QWidget* parent, bool save,
+                                                const std::string& filter,
+                                                const std::string& default_extension,
+                                                const std::string& proposed) {
+    QFileDialog dialog(parent);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
     dialog.setNameFilters(QString::fromStdString(dialog_name_filter(filter)).split(";;"));
     dialog.setDefaultSuffix(QString::fromStdString(default_extension));
-    dialog.setDirectory(QDir::currentPath());
+    dialog.setDirectory(QString::fromStdString(
+        folders_.start_folder(default_extension, QDir::homePath().toStdString())));
     if (!proposed.empty())
         dialog.selectFile(QString::fromStdString(proposed));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
+    const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
+    folders_.chose(default_extension, chosen);
+    return chosen;
 }
-
-}  // namespace
 
 std::optional<std::string> NoteFileDialogs::open_file(QWidget* parent, const std::string& filter,
                                                       const std::string& default_extension) {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    return run_file_dialog(dialog, filter, default_extension);
+    return run(parent, false, filter, default_extension, {});
 }
 
 std::optional<std::string> NoteFileDialogs::save_file(QWidget* parent, const std::string& filter,
                                                       const std::string& default_extension,
                                                       const std::string& proposed) {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    return run_file_dialog(dialog, filter, default_extension, proposed);
+    return run(parent, true, filter, default_extension, proposed);
 }
 
 bool NoteFileDialogs::set_up_printer(QWidget* parent, QPrinter& printer) {

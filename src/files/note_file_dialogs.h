@@ -1,9 +1,12 @@
 // The dialogs of the note file commands: open and save file dialogs and the printer set-up.
-// The standard ones unless a test gives its own.
+// The standard ones unless a test gives its own. A file dialog starts in the folder last used
+// for its kind of file (by its default extension), else in the home folder.
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "files/note_file_rules.h"
 
 class QPrinter;
 class QWidget;
@@ -24,6 +27,13 @@ public:
                                                  const std::string& proposed);
     // The print dialog without page range or selection; false on Cancel.
     virtual bool set_up_printer(QWidget* parent, QPrinter& printer);
+
+private:
+    std::optional<std::string> run(QWidget* parent, bool save, const std::string& filter,
+                                   const std::string& default_extension,
+                                   const std::string& proposed);
+
+    RecentFolders folders_;
 };
 
 }  // namespace kd

@@ -1,5 +1,7 @@
 #include "files/note_file_rules.h"
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -173,6 +175,22 @@ std::string delete_picture_files(const std::string& folder) {
 
 std::string pictures_not_deleted_message(const std::string& names) {
     return fill("%s %s", {names, ft::kDeletePicturesFailed});
+}
+
+std::string RecentFolders::start_folder(const std::string& kind, const std::string& home) const {
+    const auto it = folders_.find(kind);
+    std::error_code ec;
+    if (it != folders_.end() && std::filesystem::is_directory(it->second, ec)) {
+        return it->second;
+    }
+    return home;
+}
+
+void RecentFolders::chose(const std::string& kind, const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!folder.empty()) {
+        folders_[kind] = folder;
+    }
 }
 
 }  // namespace kd

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,19 @@ bool copy_file(const std::string& from, const std::string& to);
 // A "|"-separated filter ("Text (*.txt)|*.txt|...") as a file dialog's name filter list
 // ("Text (*.txt);;...").
 std::string dialog_name_filter(const std::string& bar_filter);
+
+// Where the file dialogs start: the folder of the file last chosen for the same kind of file
+// (note files, text files, pictures) while it still exists, else the home folder. The folder
+// the program was started from means nothing to a program started from a desktop menu.
+class RecentFolders {
+public:
+    std::string start_folder(const std::string& kind, const std::string& home) const;
+    // `path` was chosen for `kind`; its folder is where the next dialog of that kind starts.
+    void chose(const std::string& kind, const std::string& path);
+
+private:
+    std::map<std::string, std::string> folders_;
+};
 
 // "<folder>/<name>".
 std::string picture_path(const std::string& folder, const char* name);

@@ -1,5 +1,6 @@
 #include "net/arrival_sound.h"
 
+#include <QLoggingCategory>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -14,6 +15,8 @@ void play_arrival_sound() {
     // One effect for the run: it must outlive the asynchronous play.
     static QSoundEffect* effect = [] {
         init_sound_resources();
+        // Playing fails silently: a computer without a sound server is no news to a person.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.multimedia*.warning=false"));
         auto* e = new QSoundEffect();
         e->setSource(QUrl(QStringLiteral("qrc:/sound/arrival.wav")));
         return e;

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "dialogs/busy_window.h"
+#include "net/net_list.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
 #include "platform/wait_cursor.h"
@@ -45,9 +46,9 @@ CompanionResult run_companion(const std::string& program, const std::string& wor
     QProcess companion;
     companion.setProgram(QString::fromStdString(program));
     companion.setWorkingDirectory(QString::fromStdString(working_folder));
-    // It shares our standard streams, so its one-line reason for failing reaches the same
-    // place as ours.
-    companion.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Its one-line reason for failing reaches our standard error, except for the missing
+    // Avahi daemon: most desktops run none, and a person can do nothing about it.
+    companion.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     companion.setInputChannelMode(QProcess::ForwardedInputChannel);
     companion.start();
     if (!companion.waitForStarted()) {
@@ -66,6 +67,11 @@ CompanionResult run_companion(const std::string& program, const std::string& wor
             return CompanionResult::TimedOut;
         }
         QCoreApplication::processEvents();
+    }
+    const QByteArray said = companion.readAllStandardError();
+    if (!(companion.exitStatus() == QProcess::NormalExit &&
+          companion.exitCode() == kCompanionNoDaemonExit)) {
+        std::fwrite(said.constData(), 1, static_cast<std::size_t>(said.size()), stderr);
     }
     return CompanionResult::Finished;
 }

@@ -8,6 +8,10 @@
 
 namespace kd {
 
+// The companion program's exit status when the network has no Avahi daemon to ask (no system
+// bus, or no daemon on it): the common case on a desktop, so Korvadesk says nothing about it.
+inline constexpr int kCompanionNoDaemonExit = 2;
+
 // Entries as the send dialog lists them from the top: in upper case, empty entries skipped,
 // in the reverse of the stored order (each stored entry went in at the top).
 std::vector<std::string> neighbourhood_entries(std::string_view net_list);

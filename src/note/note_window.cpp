@@ -508,6 +508,11 @@ void NoteWindow::bring_to_front() {
         activateWindow();
 }
 
+void NoteWindow::take_keyboard() {
+    body_->setFocus(Qt::OtherFocusReason);
+    window_hints::activate(this);
+}
+
 void NoteWindow::toggle_stay_on_top() {
     if (!stay_on_top_) {
         window_hints::set_keep_above(this, true);

@@ -186,6 +186,9 @@ public:
     bool alarm_icon_ringing() const;
 
     void bring_to_front();
+    // A note the user just asked for: raised and activated, with the caret in its body, so
+    // that typing goes there (also when the key that made it went to another window).
+    void take_keyboard();
     // Whether bringing to the front also activates the window (it does unless cleared). Notes
     // received together are all raised but only the last one made is activated: the end is
     // the same, and every activation walks every window of the program.

@@ -1,10 +1,14 @@
 #include "platform/window_hints.h"
 
 #include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #ifdef KD_HAVE_XCB
 #include <xcb/xcb.h>
@@ -24,7 +28,51 @@ xcb_atom_t intern_atom(xcb_connection_t* c, const char* name) {
     std::free(reply);
     return atom;
 }
+
+// Whether a window manager that follows the desktop conventions runs on this display.
+bool window_manager_runs(xcb_connection_t* c, xcb_window_t root) {
+    const xcb_atom_t check = intern_atom(c, "_NET_SUPPORTING_WM_CHECK");
+    if (check == XCB_ATOM_NONE)
+        return false;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    if (reply == nullptr)
+        return false;
+    const bool found = xcb_get_property_value_length(reply) >= 4;
+    std::free(reply);
+    return found;
+}
+
+void give_keyboard(QWidget* window) {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return;
+    xcb_connection_t* c = x11->connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (screen == nullptr)
+        return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    if (window_manager_runs(c, screen->root)) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = id;
+        event.type = intern_atom(c, "_NET_ACTIVE_WINDOW");
+        event.data.data32[0] = 2;  // source: a pager, that is the user's own request
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(c, 0, screen->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    } else {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    }
+    xcb_flush(c);
+}
 #endif
+
+// How often and how long activate() waits for the window to be on the screen.
+constexpr int kExposedPollMs = 20;
+constexpr int kExposedPolls = 100;
 
 }  // namespace
 
@@ -82,6 +130,31 @@ std::optional<QPoint> position_on_screen(const QWidget* window) {
 #else
     (void)window;
     return std::nullopt;
+#endif
+}
+
+void activate(QWidget* window) {
+    window->raise();
+    window->activateWindow();
+#ifdef KD_HAVE_XCB
+    if (QGuiApplication::platformName() != "xcb")
+        return;
+    // The window manager maps a new window in its own time; the request counts only after.
+    auto* timer = new QTimer(window);
+    timer->setInterval(kExposedPollMs);
+    QPointer<QWidget> target(window);
+    auto polls = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, target, polls] {
+        QWindow* handle = target ? target->windowHandle() : nullptr;
+        if (handle != nullptr && handle->isExposed()) {
+            give_keyboard(target);
+        } else if (++*polls < kExposedPolls) {
+            return;
+        }
+        timer->deleteLater();
+        timer->stop();
+    });
+    timer->start();
 #endif
 }
 

@@ -24,5 +24,9 @@ void set_keep_above(QWidget* window, bool on);
 // (it may take the place inside the frame, 0,0, for the place on the screen). Nothing when
 // the window has no native window yet or the display is not X11.
 std::optional<QPoint> position_on_screen(const QWidget* window);
+// Raises the window and gives it the keyboard, as a person's own request: on X11 once the
+// window is on the screen, through the window manager when one runs (as a pager asks, which
+// no focus-stealing rule refuses), else straight from the X server.
+void activate(QWidget* window);
 
 }  // namespace kd::window_hints

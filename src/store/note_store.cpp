@@ -280,6 +280,13 @@ void NoteStore::set_nmb_of_program_starts(std::string_view v) const {
     put_reported(t::kNmbOfProgramStarts, v);
 }
 
+std::string NoteStore::get_no_tray_notice_shown() const {
+    return get(t::kNoTrayNoticeShown, cap::kShort);
+}
+void NoteStore::set_no_tray_notice_shown(std::string_view v) const {
+    put_reported(t::kNoTrayNoticeShown, v);
+}
+
 // ---- Note records
 
 std::string body_to_stored(std::string_view body) {

@@ -184,6 +184,9 @@ public:
     std::string get_nmb_of_program_starts() const;
     void set_nmb_of_program_starts(std::string_view v) const;
 
+    std::string get_no_tray_notice_shown() const;
+    void set_no_tray_notice_shown(std::string_view v) const;
+
     // ---- Note records ("NOTE_ID_<n>" sections).
 
     static std::string record_section(int number);

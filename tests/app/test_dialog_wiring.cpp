@@ -5,10 +5,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include <cstdlib>
 #include <memory>
 
 #include "app/dialog_wiring.h"
@@ -73,14 +77,32 @@ TEST_F(DialogWiringTest, AboutIsOfferedAndGreyedWhileItsBoxIsOpen) {
     EXPECT_TRUE(w.tray_action(kCmdAbout)->isEnabled());
     bool greyed_while_open = false;
     QString caption;
+    QImage icon;
+    QIcon window_icon;
     test::answer_modal<AboutBox>([&](AboutBox* box) {
         greyed_while_open = !w.tray_action(kCmdAbout)->isEnabled();
         caption = box->windowTitle();
+        window_icon = box->windowIcon();
+        QLabel* label = box->icon_label();
+        const QImage shot = box->grab().toImage();
+        icon = shot.copy(QRect(label->mapTo(box, QPoint(0, 0)), label->size()));
+        if (const char* keep = std::getenv("KD_SCREENSHOTS"))
+            shot.save(QDir(keep).filePath("about-box.png"));
         box->reject();
     });
     w.run_command(kCmdAbout);
     EXPECT_TRUE(greyed_while_open);
     EXPECT_EQ(caption, "Korvadesk 5.lan");
+    // The program's icon, set once for the application, in the box and on its window.
+    EXPECT_FALSE(window_icon.isNull());
+    EXPECT_EQ(window_icon.cacheKey(), QApplication::windowIcon().cacheKey());
+    ASSERT_FALSE(icon.isNull());
+    int drawn = 0;
+    const QRgb background = icon.pixel(0, 0);
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x)
+            drawn += icon.pixel(x, y) != background ? 1 : 0;
+    EXPECT_GT(drawn, 500) << "the icon area is empty";
     EXPECT_TRUE(w.tray_action(kCmdAbout)->isEnabled());
 }
 

@@ -86,6 +86,51 @@ TEST(Cascade, OnAScreenAwayFromTheOriginTheRunIsRelativeToItsCorner) {
               (ScreenPoint{140, 600}));
 }
 
+TEST(Cascade, SpotsWhereNotesLieAreSkippedAsIfNotesWerePlacedThere) {
+    // After a restart the run starts again at the template spot, where the first notes lie;
+    // a corner within 8 pixels counts, 9 pixels away does not.
+    CascadeState s;
+    const std::vector<ScreenPoint> taken = {{100, 100}, {148, 132}, {189, 189}};
+    EXPECT_EQ(cascade_place(s, 100, 100, 200, 200, kW, kH, true, taken), (ScreenPoint{180, 180}));
+    EXPECT_EQ(s, (CascadeState{3, 0}));
+    CascadeState u;
+    EXPECT_EQ(cascade_place(u, 100, 100, 200, 200, kW, kH, true, {{109, 100}}), std::nullopt);
+    EXPECT_EQ(u, (CascadeState{1, 0}));
+
+    // A taken spot at the end of a run sends the note to the next run's start.
+    CascadeState w{17, 0};
+    EXPECT_EQ(cascade_place(w, 100, 100, 200, 200, kW, kH, true, {{780, 780}}),
+              (ScreenPoint{140, 100}));
+}
+
+TEST(Cascade, AFullScreenFallsBackToThePlainCascadeSpot) {
+    // Every spot of a small screen is taken: the note goes where the plain cascade puts it,
+    // and the run goes on from there as without the taken spots.
+    CascadeState s;
+    std::vector<ScreenPoint> taken;
+    CascadeState probe;
+    for (int i = 0; i < 200; ++i) {
+        taken.push_back(
+            cascade_place(probe, 0, 0, 100, 100, 400, 300, true).value_or(ScreenPoint{}));
+    }
+    EXPECT_EQ(cascade_place(s, 0, 0, 100, 100, 400, 300, true, taken), std::nullopt);
+    EXPECT_EQ(s, (CascadeState{1, 0}));
+    EXPECT_EQ(cascade_place(s, 0, 0, 100, 100, 400, 300, true, taken), (ScreenPoint{40, 40}));
+}
+
+TEST(Cascade, NotesBroughtBackToAScreenSkipEachOther) {
+    // Three notes from a monitor that went away, placed one after another on the second
+    // screen's run: each takes its own spot, and a note already at the first spot is passed.
+    CascadeState s;
+    std::vector<ScreenPoint> taken = {{1380, 100}};
+    for (int i = 0; i < 3; ++i) {
+        taken.push_back(cascade_place_on_screen(s, 100, 100, 200, 200, 1280, 0, 1280, 1024, taken));
+    }
+    EXPECT_EQ(taken[1], (ScreenPoint{1420, 140}));
+    EXPECT_EQ(taken[2], (ScreenPoint{1460, 180}));
+    EXPECT_EQ(taken[3], (ScreenPoint{1500, 220}));
+}
+
 TEST(TrayMenu, EnableRules) {
     TrayMenuState m;
     EXPECT_FALSE(m.enabled(kCmdShowAll));

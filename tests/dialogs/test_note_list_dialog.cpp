@@ -3,11 +3,17 @@
 // cancelled.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDir>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,6 +28,41 @@ namespace lt = note_list_texts;
 const std::vector<std::string> kFileRows = {
     "Shopping~24121999183005~Export", "a~b~01022003040506~Export", "Third~05062007080910~Export"};
 const std::vector<std::string> kStoreRows = {"Milk~1~No~", "to~do~3~Yes~", "broken~"};
+
+// Contrast ratio of two colours (1 to 21) from their relative luminance.
+double contrast(const QColor& a, const QColor& b) {
+    const auto channel = [](double c) {
+        c /= 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const auto luminance = [&](const QColor& c) {
+        return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The strongest contrast between the cell's most common colour (its background) and any other
+// of its pixels (the glyphs' cores).
+double text_contrast(const QImage& shot, const QRect& cell) {
+    QMap<QRgb, int> counts;
+    for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+        for (int x = cell.left() + 2; x < cell.right() - 1; ++x)
+            ++counts[shot.pixel(x, y)];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.begin(); it != counts.end(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    }
+    double best = 1.0;
+    for (auto it = counts.begin(); it != counts.end(); ++it)
+        best = std::max(best, contrast(QColor(background), QColor(it.key())));
+    return best;
+}
 
 class NoteListDialogTest : public ::testing::Test {
 protected:
@@ -118,6 +159,71 @@ TEST_F(NoteListDialogTest, DeleteModeCannotBeCancelled) {
     d.first_button()->click();
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result_text(), "1~");
+}
+
+}  // namespace
+}  // namespace kd
+
+namespace kd {
+namespace {
+
+// A selected row reads in every mode and state of the list: focused, in a window that lost the
+// keyboard, and disabled. KD_SCREENSHOTS names a folder that keeps the pictures.
+TEST_F(NoteListDialogTest, SelectedRowTextStandsOutInEveryModeAndState) {
+    const char* keep = std::getenv("KD_SCREENSHOTS");
+    QWidget other;
+    other.resize(100, 100);
+    const NoteListMode modes[] = {NoteListMode::ImportOne, NoteListMode::Import,
+                                  NoteListMode::Export, NoteListMode::Delete};
+    for (NoteListMode mode : modes) {
+        const bool file = mode == NoteListMode::ImportOne || mode == NoteListMode::Import;
+        NoteListDialog d(mode, file ? kFileRows : kStoreRows, "DD.MM.YYYY", boxes_);
+        d.show();
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        QTreeWidget* list = d.list();
+        list->setFocus();
+        list->setCurrentItem(d.item_for(0));
+        QTreeWidgetItem* row = d.item_for(0);
+        ASSERT_TRUE(row->isSelected());
+
+        // Every header fits its text.
+        for (int c = 0; c < list->columnCount(); ++c) {
+            if (!list->isColumnHidden(c)) {
+                EXPECT_GE(list->columnWidth(c), list->header()->sectionSizeHint(c))
+                    << list->headerItem()->text(c).toStdString();
+            }
+        }
+
+        struct State {
+            const char* name;
+            double least;
+        };
+        for (const State state :
+             {State{"focused", 4.5}, State{"unfocused", 4.5}, State{"disabled", 3.0}}) {
+            const std::string name = state.name;
+            if (name == "unfocused") {
+                other.show();
+                other.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+            } else if (name == "disabled") {
+                list->setEnabled(false);
+            }
+            QApplication::processEvents();
+            const QImage shot = d.grab().toImage();
+            const QModelIndex cell = list->model()->index(0, 1);
+            const QRect rect(list->viewport()->mapTo(&d, list->visualRect(cell).topLeft()),
+                             list->visualRect(cell).size());
+            const double seen = text_contrast(shot, rect);
+            EXPECT_GE(seen, state.least) << "mode " << static_cast<int>(mode) << ", " << name;
+            if (keep != nullptr) {
+                shot.save(QDir(keep).filePath(QStringLiteral("note-list-%1-%2.png")
+                                                  .arg(static_cast<int>(mode))
+                                                  .arg(state.name)));
+            }
+        }
+        other.hide();
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // two commands opening them through the program's wiring.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -110,6 +112,17 @@ TEST_F(ReminderDialogs, ExpirationDialogChoicesAndFocusSelection) {
     EXPECT_EQ(d.period_list()->currentText(), "Expire after 1 hour");
     EXPECT_EQ(d.date_picker()->date(), QDate(2026, 3, 10));
     d.show();
+
+    // Each radio stands right before its control, on the control's line.
+    for (auto [radio, control] :
+         {std::pair<QWidget*, QWidget*>{d.period_button(), d.period_list()},
+          std::pair<QWidget*, QWidget*>{d.end_of_day_button(), d.date_picker()}}) {
+        const QRect r = radio->geometry();
+        const QRect c = control->geometry();
+        EXPECT_GE(c.left(), r.right());
+        EXPECT_LE(c.left() - r.right(), 12) << "a gap of " << c.left() - r.right() << " pixels";
+        EXPECT_TRUE(r.center().y() >= c.top() && r.center().y() <= c.bottom());
+    }
 
     // The focus arrives as the window system delivers it (the test display has no window
     // manager to make the dialog active).

@@ -3,20 +3,26 @@
 // once, the default look's fonts, and Enter swallowed inside a page.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <memory>
 
@@ -27,6 +33,8 @@
 #include "dialogs/send_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "net/identity.h"
+#include "platform/tip_look.h"
+#include "richtext/qt_colour.h"
 #include "support/app_paths_in.h"
 #include "support/modal_answerer.h"
 #include "support/test_services.h"
@@ -214,6 +222,89 @@ TEST_F(SettingsDialogTest, TitleFontKeepsItsAlignmentAndTheButtonsReplaceIt) {
     NoteRecord theme;
     ASSERT_TRUE(store().read_record(kDefaultThemeNumber, theme));
     EXPECT_EQ(theme.TitleFontType, "UR");
+}
+
+TEST_F(SettingsDialogTest, TextColoursOfNewNotesAreChosenOnThePageAndSaved) {
+    // A click on the colour box beside each font box; the font boxes draw in the new ink.
+    QColor offered;
+    dialogs_->colour = [&](QWidget*, const QColor& initial) {
+        offered = initial;
+        return std::optional<QColor>(QColor(10, 20, 30));
+    };
+    auto d = open();
+    DefaultNotePage* p = d->default_note_page();
+    const ColorRef old_title_ink = p->theme().TitleTextColor;
+    const ColorRef old_note_ink = p->theme().EditTextColor;
+    QTest::mouseClick(p->note_text_colour_box(), Qt::LeftButton);
+    EXPECT_EQ(offered, to_qcolor(old_note_ink)) << "the dialog starts at the stored ink";
+    EXPECT_EQ(p->theme().EditTextColor, 0x1E140Au);
+    EXPECT_EQ(p->note_text_colour_box()->colour(), QColor(10, 20, 30));
+    EXPECT_EQ(p->theme().TitleTextColor, old_title_ink) << "only the body's ink changed";
+
+    dialogs_->colour = [&](QWidget*, const QColor& initial) {
+        offered = initial;
+        return std::optional<QColor>(QColor(200, 0, 0));
+    };
+    QTest::mouseClick(p->title_text_colour_box(), Qt::LeftButton);
+    EXPECT_EQ(offered, to_qcolor(old_title_ink)) << "the dialog starts at the stored ink";
+    EXPECT_EQ(p->theme().TitleTextColor, 0x0000C8u);
+
+    ts_.boxes.answer_all();
+    d->save();
+    NoteRecord theme;
+    ASSERT_TRUE(store().read_record(kDefaultThemeNumber, theme));
+    EXPECT_EQ(theme.EditTextColor, 0x1E140Au);
+    EXPECT_EQ(theme.TitleTextColor, 0x0000C8u);
+}
+
+// The tip of a control as the mouse shows it, once the program's tip look is installed: pale
+// yellow, dark text, at most as wide as the page allows. KD_SCREENSHOTS names a folder that
+// keeps a picture of each page with its tip.
+TEST_F(SettingsDialogTest, EveryPageShowsTheProgramsTipLook) {
+    install_tip_look();
+    auto d = open();
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    struct Case {
+        int tab;
+        QWidget* control;
+        int widest;
+    };
+    const Case cases[] = {
+        {0, d->general_page()->date_format_box(), kTipWidth},
+        {1, d->default_note_page()->note_colour_box(), kWideTipWidth},
+        {1, d->default_note_page()->note_text_colour_box(), kWideTipWidth},
+        {2, d->network_page()->read_interval(), kTipWidth},
+    };
+    int shot = 0;
+    for (const Case& c : cases) {
+        d->tabs()->setCurrentIndex(c.tab);
+        QApplication::processEvents();
+        ASSERT_FALSE(c.control->toolTip().isEmpty());
+        const QPoint at = c.control->mapToGlobal(c.control->rect().center());
+        QToolTip::showText(at, c.control->toolTip(), c.control);
+        QWidget* tip = nullptr;
+        for (int wait = 0; wait < 150 && tip == nullptr; ++wait) {
+            QTest::qWait(20);
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->inherits("QTipLabel") && w->isVisible())
+                    tip = w;
+            }
+        }
+        ASSERT_NE(tip, nullptr) << "no tip shown";
+        const QImage look = tip->grab().toImage();
+        EXPECT_EQ(QColor(look.pixel(look.width() / 2, 2)), QColor(0xff, 0xff, 0xaf))
+            << c.control->toolTip().toStdString();
+        EXPECT_LE(tip->width(), c.widest + 12) << c.control->toolTip().toStdString();
+        if (const char* keep = std::getenv("KD_SCREENSHOTS")) {
+            const QRect area = d->frameGeometry().united(tip->geometry()).adjusted(-4, -4, 4, 4);
+            QGuiApplication::primaryScreen()
+                ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                .save(QDir(keep).filePath(QStringLiteral("settings-tip-%1.png").arg(shot++)));
+        }
+        QToolTip::hideText();
+        QApplication::processEvents();
+    }
 }
 
 TEST_F(SettingsDialogTest, EnterAndEscapeInsideAPageDoNothing) {

@@ -234,6 +234,8 @@ TEST_F(StoreDurability, ReadOnlyConfigFolderShowsTheStartMessageAndEnds) {
         GTEST_SKIP() << "needs root and mount namespaces for a read-only mount";
     }
     write_first_start_keys(dirs_.ini, test::free_tcp_port());
+    // What the test's start adds to the file (the no-tray notice as shown) is there before.
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, kMain, "NoTrayNoticeShown", "Yes"));
     const std::string before = read_text(dirs_.ini);
     const std::string errors = dirs_.root + "/stderr.txt";
     // The configuration folder is mounted read-only for the program alone.

@@ -98,5 +98,17 @@ TEST_F(NoteFileRulesFilesTest, TemporaryPicturesAreRemovedWhereTheyExist) {
     EXPECT_EQ(delete_picture_files(dir_), "Note24.bmp ");
 }
 
+TEST_F(NoteFileRulesFilesTest, FileDialogsStartWhereTheirKindOfFileWasLastChosenElseAtHome) {
+    RecentFolders folders;
+    EXPECT_EQ(folders.start_folder("kvd", "/home/ann"), "/home/ann");
+    folders.chose("kvd", dir_ + "/notes.kvd");
+    folders.chose("txt", "/no/such/folder/a.txt");
+    EXPECT_EQ(folders.start_folder("kvd", "/home/ann"), dir_);
+    EXPECT_EQ(folders.start_folder("bmp", "/home/ann"), "/home/ann") << "another kind";
+    EXPECT_EQ(folders.start_folder("txt", "/home/ann"), "/home/ann") << "a folder that is gone";
+    folders.chose("kvd", "/tmp/other.kvd");
+    EXPECT_EQ(folders.start_folder("kvd", "/home/ann"), "/tmp") << "the last choice counts";
+}
+
 }  // namespace
 }  // namespace kd

@@ -79,7 +79,8 @@ std::uint16_t free_tcp_port();
 // launched is killed, the server stopped and the folders removed at the end. A settings file
 // that the test wrote without a CommunicationPort gets a free one, so a copy running on the
 // machine (on the default port) does not change what the test sees; a first start keeps the
-// default.
+// default. The settings file also says that the notice about the missing tray was shown (the
+// test displays have none), unless the test asks for the notice.
 class ProgramTest : public ::testing::Test {
 protected:
     ProgramTest(std::string folder_template, bool needs_xdotool)
@@ -97,6 +98,10 @@ protected:
 
     const TestDisplay& display() const { return *display_; }
 
+    // Programs started from now on tell that the display has no tray, as a first start does;
+    // otherwise the settings file says they already did.
+    void show_no_tray_notice() { shows_no_tray_notice_ = true; }
+
     ProgramFolders dirs_;
     std::vector<pid_t> started_;
 
@@ -108,6 +113,7 @@ private:
 
     std::string folder_template_;
     bool needs_xdotool_;
+    bool shows_no_tray_notice_ = false;
     std::unique_ptr<TestDisplay> display_;
     std::unique_ptr<DisplayVariable> display_variable_;
     std::string own_errors_;

@@ -1,7 +1,8 @@
 // hostquill: lists the computers of the local network for Korvadesk. It browses DNS-SD through
 // the Avahi daemon for at most two seconds and writes the host names, each followed by "~",
 // to `NetList` of Korvadesk.net in the same configuration folder Korvadesk uses. Without a
-// daemon it leaves the list alone and exits with 1 and a one-line reason on standard error.
+// daemon it leaves the list alone and exits with 2 (1 for other failures) and a one-line
+// reason on standard error.
 #include <QCoreApplication>
 #include <QDBusConnection>
 
@@ -19,9 +20,9 @@ namespace {
 
 constexpr std::chrono::milliseconds kBrowseLimit{2000};
 
-int fail(const QString& reason) {
+int fail(const QString& reason, int status = 1) {
     std::fprintf(stderr, "hostquill: %s\n", reason.toLocal8Bit().constData());
-    return 1;
+    return status;
 }
 
 }  // namespace
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     hostquill::HostBrowser browser(QDBusConnection::systemBus());
     if (!browser.daemon_running()) {
-        return fail(browser.error());
+        return fail(browser.error(), kd::kCompanionNoDaemonExit);
     }
     const QStringList hosts =
         browser.browse({QStringLiteral("_workstation._tcp"), QStringLiteral("_smb._tcp"),
