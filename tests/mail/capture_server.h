@@ -50,6 +50,7 @@ public:
     CaptureServer& operator=(const CaptureServer&) = delete;
 
     bool listening() const { return port_ != 0; }
+    std::uint16_t port() const { return port_; }
     const std::string& url() const { return url_; }
     int connections() const { return connections_; }
     std::string received() const {

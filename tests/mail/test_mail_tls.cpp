@@ -239,6 +239,20 @@ TEST_F(MailTlsTest, ServerOnLoopbackWithoutStartTlsTakesThePlainLogOn) {
     EXPECT_NE(imap.received().find("SEARCH"), std::string::npos);
 }
 
+TEST(MailTls, OtherSchemesAreRefusedBeforeConnecting) {
+    CaptureServer server(CaptureServer::Protocol::Smtp, "127.0.0.1");
+    ASSERT_TRUE(server.listening());
+    const std::string at = "127.0.0.1:" + std::to_string(server.port());
+    // Without a scheme libcurl would guess http://, with the password in a Basic header.
+    for (const std::string& url : {at, "http://" + at, "ftp://" + at, "imap://" + at}) {
+        EXPECT_EQ(send(logon_for(url, {})), MailResult::Failed) << url;
+    }
+    for (const std::string& url : {at, "http://" + at, "pop3://" + at, "smtp://" + at}) {
+        EXPECT_EQ(check(logon_for({}, url)), MailResult::Failed) << url;
+    }
+    EXPECT_EQ(server.connections(), 0);
+}
+
 TEST(MailTls, LoopbackIsDecidedByTheAddress) {
     const auto v4 = [](const char* text) {
         sockaddr_in a{};
