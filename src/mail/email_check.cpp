@@ -17,6 +17,32 @@ bool StopSignal::sleep_for(std::chrono::milliseconds time) const {
     return changed_.wait_for(lock, time, [this] { return flag_.load(); });
 }
 
+std::string refusal_text(MailResult result, std::string_view server) {
+    const char* text = nullptr;
+    switch (result) {
+        case MailResult::NotEncrypted:
+            text = kNotEncrypted;
+            break;
+        case MailResult::EncryptionFailed:
+            text = kEncryptionFailed;
+            break;
+        case MailResult::CertificateOtherName:
+            text = kCertificateOtherName;
+            break;
+        case MailResult::CertificateUntrusted:
+            text = kCertificateUntrusted;
+            break;
+        case MailResult::CertificateOutOfDate:
+            text = kCertificateOutOfDate;
+            break;
+        default:
+            return {};
+    }
+    std::string message = text;
+    message.replace(message.find("%s"), 2, server);
+    return message;
+}
+
 namespace {
 
 // Hands one note message to the tick and waits until it took it. False when the message could
@@ -84,11 +110,13 @@ bool log_on(CheckUi& ui, Inbox& inbox, const StopSignal& stop) {
     if (result == MailResult::Ok) {
         return true;
     }
-    if (result == MailResult::LoginDenied || result == MailResult::TimedOut) {
+    // A refused server is most likely a wrong one: the logon dialog comes again to correct it.
+    const std::string refusal = refusal_text(result, url_host(logon->account.imap_url));
+    if (result == MailResult::LoginDenied || result == MailResult::TimedOut || !refusal.empty()) {
         ui.logon_refused();
     }
     if (result != MailResult::Aborted && !stop.requested()) {
-        ui.tell(kLogonFailed, false);
+        ui.tell(refusal.empty() ? kLogonFailed : refusal, false);
     }
     return false;
 }

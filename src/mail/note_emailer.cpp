@@ -135,7 +135,8 @@ bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& ad
             return false;
         }
         mail.from = logon->account.from_address();
-        switch (transfer(*logon, mail.to, compose_mime(mail))) {
+        const MailResult result = transfer(*logon, mail.to, compose_mime(mail));
+        switch (result) {
             case MailResult::Ok:
                 return true;
             case MailResult::LoginDenied:
@@ -152,6 +153,17 @@ bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& ad
                 return false;
             case MailResult::Aborted:
                 return false;  // the user's Cancel
+            case MailResult::NotEncrypted:
+            case MailResult::EncryptionFailed:
+            case MailResult::CertificateOtherName:
+            case MailResult::CertificateUntrusted:
+            case MailResult::CertificateOutOfDate:
+                // Most likely a wrong server: asked again next time, to correct it.
+                access_.forget_password();
+                boxes.tell(guard, QMessageBox::Warning,
+                           QString::fromStdString(
+                               refusal_text(result, url_host(logon->account.smtp_url))));
+                return false;
         }
         return false;
     }

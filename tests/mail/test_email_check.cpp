@@ -59,7 +59,7 @@ struct FakeUi : CheckUi {
     std::optional<MailLogon> logon() override {
         if (cancel_logon)
             return std::nullopt;
-        return MailLogon{{"smtp://h", "imap://h", "u", ""}, "p"};
+        return MailLogon{{"smtp://h", "imap://imap.example.com:993", "u", ""}, "p"};
     }
     void logon_refused() override { refused = true; }
     void tell(const std::string& text, bool) override { told.push_back(text); }
@@ -155,6 +155,15 @@ TEST_F(EmailCheckTest, LogonRefusedOfflineAndCancelEndTheCheck) {
     EXPECT_TRUE(ui_.refused);
     EXPECT_EQ(ui_.told, (std::vector<std::string>{kLogonFailed}));
 
+    // A server refused for its encryption is named, and the logon dialog comes again.
+    ui_.refused = false;
+    ui_.told.clear();
+    inbox_.logon_result = MailResult::CertificateOtherName;
+    EXPECT_FALSE(run_with_tick(taken).logged_on);
+    EXPECT_TRUE(ui_.refused);
+    EXPECT_EQ(ui_.told, (std::vector<std::string>{
+                            refusal_text(MailResult::CertificateOtherName, "imap.example.com")}));
+
     inbox_.logon_result = MailResult::Ok;
     ui_.told.clear();
     ui_.is_online = false;
@@ -167,7 +176,7 @@ TEST_F(EmailCheckTest, LogonRefusedOfflineAndCancelEndTheCheck) {
     EXPECT_FALSE(run_with_tick(taken).logged_on);
     EXPECT_TRUE(ui_.told.empty());
     EXPECT_TRUE(taken.empty());
-    EXPECT_EQ(ui_.ended, 4);
+    EXPECT_EQ(ui_.ended, 5);
 }
 
 TEST_F(EmailCheckTest, StopWhileWaitingKeepsTheMail) {
