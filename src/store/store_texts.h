@@ -41,6 +41,7 @@ inline constexpr std::string_view kShowAllPasswordYesNo = "ShowAllPasswordYesNo"
 inline constexpr std::string_view kShowAllNotesPassword = "ShowAllNotesPassword";
 inline constexpr std::string_view kLastSavedThemeNumber = "LastSavedThemeNumber";
 inline constexpr std::string_view kNmbOfProgramStarts = "NmbOfProgramStarts";
+inline constexpr std::string_view kMaxNotesPerComputerPerMinute = "MaxNotesPerComputerPerMinute";
 
 // Keys of a note record, in the order they are written.
 inline constexpr std::string_view kNoteID = "NoteID";
