@@ -78,7 +78,8 @@ void NoteAllowance::make_room(TimePoint now) {
     // Full buckets that told nothing this minute are what a new one would be: they go first.
     std::erase_if(buckets_, [&](const auto& entry) {
         const Bucket& b = entry.second;
-        const bool full = now - b.filled >= std::chrono::minutes(1);
+        const double minutes = std::chrono::duration<double>(now - b.filled).count() / 60.0;
+        const bool full = b.notes + minutes * per_minute_ >= per_minute_;
         const bool quiet = !b.told || now - *b.told >= std::chrono::minutes(1);
         return full && quiet;
     });

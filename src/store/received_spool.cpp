@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 
 namespace kd {
@@ -113,6 +114,21 @@ void sync_folder(const std::string& path) {
     }
 }
 
+// What a squeeze that a crash cut short left: "<spool>.XXXXXX", our own regular files.
+void remove_stale_temporaries(const std::string& path) {
+    const std::string prefix = path.substr(path.rfind('/') + 1) + ".";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_of(path), error)) {
+        const std::string name = entry.path().filename().string();
+        struct stat st {};
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) &&
+            ::lstat(entry.path().c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == ::geteuid()) {
+            ::unlink(entry.path().c_str());
+        }
+    }
+}
+
 void complain(const std::string& path, const char* what) {
     std::fprintf(stderr, "korvadesk: %s: %s\n", path.c_str(), what);
 }
@@ -194,6 +210,7 @@ void ReceivedSpool::load(std::string_view taken_mark) {
             mark_generation = mark_id = 0;
         }
     }
+    remove_stale_temporaries(path_);
     if (!open_file(false)) {
         return;
     }
