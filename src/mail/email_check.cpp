@@ -1,6 +1,7 @@
 #include "mail/email_check.h"
 
 #include "mail/mail_texts.h"
+#include "net/note_message.h"
 
 namespace kd::mail {
 
@@ -45,6 +46,13 @@ std::string refusal_text(MailResult result, std::string_view server) {
 
 namespace {
 
+// The note message of a note e-mail's data, as a network message would be kept; "" when it is
+// no whole message.
+std::string note_message_from_mail(std::string data) {
+    std::erase_if(data, [](char c) { return c == '\r' || c == '\n'; });
+    return whole_message_from_bytes(data);
+}
+
 // Hands one note message to the tick and waits until it took it. False when the message could
 // not be written or the check is stopping; the e-mail then stays in the inbox.
 bool hand_over(const NoteLists& lists, const std::string& message, const StopSignal& stop,
@@ -86,10 +94,16 @@ void scan_inbox(CheckUi& ui, Inbox& inbox, const NoteLists& lists, const StopSig
         }
         ++result.note_mails;
         if (const auto data = note_data_from_body(mail->body)) {
-            if (!hand_over(lists, *data, stop, poll)) {
-                continue;
+            // The bounds and checks of a note from the network: no line end of any kind
+            // (a lone one would break the settings file's line and be refused for ever), and
+            // nothing that is not a whole message, which would make no note.
+            const std::string message = note_message_from_mail(*data);
+            if (!message.empty()) {
+                if (!hand_over(lists, message, stop, poll)) {
+                    continue;
+                }
+                ++result.notes;
             }
-            ++result.notes;
         }
         if (!inbox.remove(id) && !stop.requested()) {
             ui.tell(kDeleteFailed, false);

@@ -66,7 +66,9 @@ protected:
         ProgramTest::TearDown();
     }
 
-    void deliver_note_from(const std::string& sender) {
+    // A note e-mail from `sender`; with `lone_line_feed` its note data holds a line feed of its
+    // own (encoded, so no mail program turns it into a line end).
+    void deliver_note_from(const std::string& sender, bool lone_line_feed) {
         NoteRecord r;
         r.EditText = "{\\rtf1 Hello by mail}";
         r.EditFont = "Tahoma";
@@ -84,8 +86,35 @@ protected:
         out.body = mail::note_email_body(sender, "Hello by mail", message, false);
         mail::MailLogon logon{{servers_.smtp_url(), servers_.imap_url(), MailServers::kUser, ""},
                               MailServers::kPassword};
-        ASSERT_EQ(mail::smtp_send(logon, out.from, out.to, mail::compose_mime(out)),
-                  mail::MailResult::Ok);
+        std::string mime = mail::compose_mime(out);
+        if (lone_line_feed) {
+            const auto data = mime.find("<BEGIN>");
+            ASSERT_NE(data, std::string::npos);
+            mime.insert(mime.find('~', data), "=0A");
+        }
+        ASSERT_EQ(mail::smtp_send(logon, out.from, out.to, mime), mail::MailResult::Ok);
+    }
+    void deliver_note_from(const std::string& sender) { deliver_note_from(sender, false); }
+
+    // Starts the program with the inbox check at start and types the password into its logon
+    // dialog.
+    pid_t launch_and_log_on() {
+        write("KORVADESK", "CheckEmailOnStart", "Yes");
+        write("KORVADESK", "ReadNetworkOnStart", "No");
+        write("EMAIL_ACCOUNT", "SmtpUrl", servers_.smtp_url());
+        write("EMAIL_ACCOUNT", "ImapUrl", servers_.imap_url());
+        write("EMAIL_ACCOUNT", "UserName", MailServers::kUser);
+        const pid_t pid = launch();
+        EXPECT_TRUE(test::wait_for(
+            [&] { return !test::visible_windows(pid, kLogonTitle, test::NameMatch::All).empty(); },
+            20s));
+        const auto dialogs = test::visible_windows(pid, kLogonTitle, test::NameMatch::All);
+        if (!dialogs.empty()) {
+            test::run_output("xdotool windowactivate --sync " + dialogs.front() +
+                             " 2>/dev/null; xdotool type --delay 20 " +
+                             std::string(MailServers::kPassword) + "; xdotool key Return");
+        }
+        return pid;
     }
 
     void write(const char* section, const char* key, const std::string& value) {
@@ -140,6 +169,26 @@ TEST_F(EmailRun, CheckAtStartTurnsTheNoteMailIntoANote) {
     const std::string ini = MailServers::read_file(dirs_.ini);
     EXPECT_NE(ini.find("TitleText=mailpc "), std::string::npos);
     EXPECT_EQ(ini.find(MailServers::kPassword), std::string::npos);
+}
+
+TEST_F(EmailRun, NoteDataWithALoneLineFeedBecomesANoteAndLeavesTheInbox) {
+    deliver_note_from("lonepc", true);
+    ASSERT_EQ(servers_.inbox_files().size(), 1u);
+    ASSERT_NE(MailServers::read_file(servers_.inbox_files().front()).find("=0A"),
+              std::string::npos);
+    const pid_t pid = launch_and_log_on();
+    ASSERT_FALSE(HasFailure());
+
+    ASSERT_TRUE(test::wait_for(
+        [&] { return !test::visible_windows(pid, "lonepc ", test::NameMatch::All).empty(); }, 30s))
+        << "the note e-mail made no note";
+    EXPECT_TRUE(test::wait_for([&] { return servers_.inbox_files().empty(); }, 10s))
+        << "the note e-mail stayed in the inbox";
+    // No "Error writing to ini file." box, and the note holds what was sent.
+    EXPECT_TRUE(test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All).empty());
+    const std::string ini = MailServers::read_file(dirs_.ini);
+    EXPECT_NE(ini.find("TitleText=lonepc "), std::string::npos);
+    EXPECT_NE(ini.find("Hello by mail"), std::string::npos) << ini;
 }
 
 TEST_F(EmailRun, RefusedMailKeepsTheNoteThatWasToBeDeletedAfterSending) {
