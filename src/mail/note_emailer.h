@@ -20,9 +20,10 @@ public:
                          const std::string& sender_identity) override;
 
 private:
-    // The mail itself, once the picture is there (or not wanted).
+    // The mail itself, once the picture is there in `picture_folder` (or not wanted).
     void send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
-                   const std::string& sender_identity, bool with_picture);
+                   const std::string& sender_identity, bool with_picture,
+                   const std::string& picture_folder);
 
     MailAccess& access_;
 };
