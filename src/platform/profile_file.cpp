@@ -339,6 +339,11 @@ bool modify(const std::string& given_path, Change&& change) {
         return false;
     }
     const std::string path = write_target(given_path);
+    // No folder, no file: even a change that finds nothing to change fails.
+    struct stat folder {};
+    if (::stat(folder_of(path).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+        return false;
+    }
     CacheEntry& entry = entry_for(given_path);
     std::lock_guard guard(entry.mutex);
 
