@@ -46,6 +46,10 @@ std::string backup_path(const std::string& path, int n) {
 }
 
 bool keep_backups(const std::string& path, int count) {
+    // Before the program's first write, nothing of ours writes the file: what lies there is
+    // left over.
+    remove_stale_replacements(path);
+    remove_stale_replacements(backup_path(path, 1));
     if (count < 1) {
         return true;
     }

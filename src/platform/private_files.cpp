@@ -1,5 +1,6 @@
 #include "platform/private_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
 #include <random>
@@ -22,6 +24,9 @@ constexpr mode_t kFileMode = 0600;
 constexpr mode_t kFolderMode = 0700;
 constexpr const char* kOwnFolderName = "korvadesk";
 constexpr const char* kTempFolderPattern = "/korvadesk-XXXXXX";
+constexpr const char* kReplacementInfix = ".tmp.";
+// A temporary untouched this long belongs to no writer at work.
+constexpr std::time_t kStaleReplacementSeconds = 60;
 
 std::atomic<std::uint64_t> g_seed{0};
 std::atomic<std::uint64_t> g_index{0};
@@ -162,7 +167,32 @@ int create_unique_file(const std::string& prefix, std::string& path) {
 }
 
 int create_replacement(const std::string& target, std::string& path) {
-    return create_unique_file(target + ".tmp.", path);
+    return create_unique_file(target + kReplacementInfix, path);
+}
+
+int remove_stale_replacements(const std::string& target) {
+    const std::string folder = folder_of(target);
+    const std::string prefix = target.substr(target.rfind('/') + 1) + kReplacementInfix;
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return 0;
+    }
+    const std::time_t now = std::time(nullptr);
+    int removed = 0;
+    while (const dirent* item = ::readdir(listing)) {
+        const std::string_view name = item->d_name;
+        if (name.size() != prefix.size() + kUniqueSuffixLength || !name.starts_with(prefix)) {
+            continue;
+        }
+        const std::string path = folder + "/" + std::string(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            now - st.st_mtime >= kStaleReplacementSeconds && ::unlink(path.c_str()) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(listing);
+    return removed;
 }
 
 bool replace_file_contents(const std::string& path, std::string_view data, ReplaceMode mode,

@@ -44,6 +44,11 @@ bool replace_file_contents(const std::string& path, std::string_view data,
                            ReplaceMode mode = ReplaceMode::KeepMode,
                            struct stat* written = nullptr);
 
+// Removes the temporaries "<target>.tmp.XXXXXX" that writers killed half-way left beside the
+// target: regular files of ours untouched for a minute (a writer at work keeps its own fresh).
+// Gives how many went.
+int remove_stale_replacements(const std::string& target);
+
 // Opens an existing regular file for reading (following links, as a user's choice may be one);
 // a FIFO, device or folder is refused at once instead of being waited for. -1 when refused.
 int open_regular_for_reading(const std::string& path);

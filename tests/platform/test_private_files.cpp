@@ -4,6 +4,7 @@
 // moment.
 #include "platform/private_files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -209,6 +211,32 @@ TEST_F(PrivateFilesTest, WhenEveryNameIsTakenTheWriteFailsAndTheFileStays) {
     EXPECT_FALSE(ProfileFile::delete_section(ini, "S"));
     EXPECT_EQ(ProfileFile::read(ini, "S", "k", 10), "v");
     EXPECT_EQ(read_text(ini), "[S]\nk=v\n");
+}
+
+TEST_F(PrivateFilesTest, TemporariesLeftByKilledWritersGoAtTheNextStart) {
+    write_text(ini, "[S]\nk=v\n");
+    const auto age = [](const std::string& path) {
+        const timespec old[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
+    };
+    const std::string left = ini + ".tmp.abc123";
+    const std::string left_copy = backup_path(ini, 1) + ".tmp.XYZ789";
+    const std::string at_work = ini + ".tmp.def456";
+    const std::string other = ini + ".tmp.mine";
+    const std::string fifo = ini + ".tmp.fifo01";
+    for (const std::string& name : {left, left_copy, at_work, other}) {
+        write_text(name, "[S]\n");
+    }
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {left, left_copy, other, fifo}) {
+        age(name);
+    }
+    EXPECT_TRUE(keep_backups(ini));
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_FALSE(fs::exists(left_copy));
+    EXPECT_TRUE(fs::exists(at_work)) << "a writer at work keeps its temporary";
+    EXPECT_TRUE(fs::exists(other)) << "not a name of ours";
+    EXPECT_TRUE(is_fifo(fifo)) << "not a file of ours";
 }
 
 TEST_F(PrivateFilesTest, AFifoWhereAFileShouldBeIsNotWaitedFor) {
