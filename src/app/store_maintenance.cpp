@@ -32,7 +32,7 @@ void StoreMaintenance::clean(CleaningMode mode) {
         BusyWindow busy(&main_);
         busy.set_texts(QString::fromUtf8(mt::kCleaningFirstLine),
                        QString::fromUtf8(mt::kCleaningSecondLine));
-        busy.show_at_work_area_corner();
+        busy.show_at_work_area_corner(kBusyCornerInset);
         // The periodic pass runs before the notes are restored: it keeps what the start will
         // restore, also when the stored count is not one.
         const CleaningRange range =

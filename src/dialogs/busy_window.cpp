@@ -88,7 +88,7 @@ void BusyWindow::offer_cancel(const QString& text) {
     cancel_->show();
 }
 
-void BusyWindow::show_at_work_area_corner() {
+void BusyWindow::show_at_work_area_corner(int inset) {
     adjustSize();
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     show();
@@ -96,7 +96,7 @@ void BusyWindow::show_at_work_area_corner() {
         // The frame is known once shown; without a window manager it is the window itself.
         const QRect area = screen->availableGeometry();
         const QRect frame = frameGeometry();
-        move(pos() + (area.bottomRight() - frame.bottomRight()));
+        move(pos() + (area.bottomRight() - QPoint(inset, inset) - frame.bottomRight()));
     }
     repaint();
 }

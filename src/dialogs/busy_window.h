@@ -14,6 +14,10 @@ namespace kd {
 
 class BusyWheel;
 
+// How far in from the work area's corner the windows of the e-mail check, the sending of note
+// e-mails and the cleaning of the settings file sit; the neighbourhood's touches the corner.
+inline constexpr int kBusyCornerInset = 6;
+
 class BusyWindow : public QWidget {
     Q_OBJECT
 public:
@@ -28,9 +32,9 @@ public:
     void offer_cancel(const QString& text);
     QPushButton* cancel_button() const { return cancel_; }
 
-    // Shows the window with its lower right corner on that of the work area of the screen it
-    // is on (without changing its size) and paints it at once.
-    void show_at_work_area_corner();
+    // Shows the window with its lower right corner `inset` pixels in from that of the work
+    // area of the screen it is on (without changing its size) and paints it at once.
+    void show_at_work_area_corner(int inset = 0);
 
 signals:
     void cancel_clicked();

@@ -53,7 +53,7 @@ void EmailChecker::start_with_busy_window() {
         busy_->setAttribute(Qt::WA_DeleteOnClose);
     }
     busy_->set_texts(QString::fromUtf8(kBusyFirstLine), QString::fromUtf8(kBusySecondLine));
-    busy_->show_at_work_area_corner();
+    busy_->show_at_work_area_corner(kBusyCornerInset);
     start();
 }
 

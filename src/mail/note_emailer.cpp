@@ -192,7 +192,7 @@ MailResult NoteEmailer::transfer(const MailLogon& logon, const std::vector<std::
         result = smtp_send(logon, logon.account.from_address(), to, mime, &stop, timeouts_);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    busy.show_at_work_area_corner();
+    busy.show_at_work_area_corner(kBusyCornerInset);
     loop.exec();
     // The loop also ends when the program quits: the transfer stops at once then.
     stop = true;

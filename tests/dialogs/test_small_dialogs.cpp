@@ -209,7 +209,7 @@ TEST_F(SmallDialogsTest, AboutBoxShowsProductYearAndOpensItsLinks) {
     EXPECT_EQ(opened[1][0].toUrl().path(), sdl::kContactAddress);
 }
 
-TEST(BusyWindowLook, CaptionLinesAndBottomRightCorner) {
+TEST(BusyWindowLook, CaptionLinesAndTheCornerOrSixPixelsInFromIt) {
     BusyWindow busy;
     EXPECT_EQ(busy.windowTitle(), " Korvadesk 5.lan");
     busy.set_texts("Reading network", "Please wait");
@@ -221,6 +221,12 @@ TEST(BusyWindowLook, CaptionLinesAndBottomRightCorner) {
     const QRect area = busy.screen()->availableGeometry();
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return busy.frameGeometry().bottomRight() == area.bottomRight(); }));
+    const QSize size = busy.size();
+    busy.hide();
+    busy.show_at_work_area_corner(kBusyCornerInset);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return busy.frameGeometry().bottomRight() == area.bottomRight() - QPoint(6, 6); }));
+    EXPECT_EQ(busy.size(), size);
 }
 
 TEST(ParagraphIntoBody, BlockFormatAndBulletTravelBothWays) {

@@ -19,6 +19,7 @@
 #include "mail/note_email.h"
 #include "net/note_message.h"
 #include "platform/profile_file.h"
+#include "platform/socket.h"
 #include "support/program_runner.h"
 #include "support/wait_for.h"
 
@@ -238,6 +239,47 @@ TEST_F(EmailRun, RefusedMailKeepsTheNoteThatWasToBeDeletedAfterSending) {
     EXPECT_NE(ini.find("[NOTE_ID_1]"), std::string::npos) << ini;
     EXPECT_EQ(ini.find(MailServers::kPassword), std::string::npos);
     EXPECT_TRUE(servers_.inbox_files().empty());
+}
+
+TEST_F(EmailRun, TheSendingWindowWaitsSixPixelsInFromTheCornerOfTheWorkArea) {
+    // A mail server that takes the connection and never says a word.
+    SocketStatus status;
+    std::string step;
+    const std::uint16_t port = test::free_tcp_port();
+    const Socket silent = Socket::listen_tcp("127.0.0.1", port, 4, status, step);
+    ASSERT_TRUE(silent.valid());
+    write("RECIPIENTS_LIST", "ListNames", "Mail~");
+    write("RECIPIENTS_LIST", "Mail", "anna@example.org~");
+    write("KORVADESK", "ReadNetworkOnStart", "No");
+    write("EMAIL_ACCOUNT", "SmtpUrl", "smtp://127.0.0.1:" + std::to_string(port));
+    write("EMAIL_ACCOUNT", "ImapUrl", servers_.imap_url());
+    write("EMAIL_ACCOUNT", "UserName", MailServers::kUser);
+    const pid_t pid = launch();
+    ASSERT_TRUE(test::wait_windows(pid, 1, 20s));
+    const std::string note = test::visible_windows(pid).front();
+    std::this_thread::sleep_for(500ms);
+    send_to_first_group(pid, note);
+    log_on(pid);
+
+    std::string busy;
+    ASSERT_TRUE(test::wait_for(
+        [&] {
+            const auto shown =
+                test::visible_windows(pid, "^ Korvadesk 5.lan$", test::NameMatch::All);
+            if (!shown.empty())
+                busy = shown.front();
+            return !shown.empty();
+        },
+        20s));
+    // No window manager here: the work area is the whole 1280 x 1024 screen.
+    Geometry g;
+    EXPECT_TRUE(test::wait_for(
+        [&] {
+            g = window_geometry(busy);
+            return g.x + g.width == 1280 - 6 && g.y + g.height == 1024 - 6;
+        },
+        5s))
+        << g.x << "," << g.y << " " << g.width << "x" << g.height;
 }
 
 TEST_F(EmailRun, NoteGoesOutOverStartTlsAndComesBackOverImaps) {
