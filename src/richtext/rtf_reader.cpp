@@ -27,6 +27,9 @@ Reader::Reader(std::string_view rtf, QTextDocument& doc, const RtfReadOptions& o
     : lexer_(rtf), doc_(doc), cursor_(&doc), options_(options), defaults_(doc.defaultFont()) {}
 
 void Reader::run() {
+    // One edit for the whole document: the cursor does not measure its place on every
+    // insertion (which lays the paragraph out each time), and the layout runs once at the end.
+    cursor_.beginEditBlock();
     while (!done_) {
         RtfToken t = lexer_.next();
         if (t.kind == RtfTokenKind::End)
@@ -40,6 +43,7 @@ void Reader::run() {
         dispatch(t, was_fresh);
     }
     finish();
+    cursor_.endEditBlock();
 }
 
 // Steps over the fallback characters that follow \uN; true when the whole token went.
@@ -360,7 +364,10 @@ const QTextCharFormat& Reader::char_format() {
             f.setProperty(kCharsetProperty, e.charset);
     }
     if (state_.half_points > 0) {
-        double points = state_.half_points / 2.0;
+        int half_points = state_.half_points;
+        if (options_.max_half_points > 0)
+            half_points = std::min(half_points, options_.max_half_points);
+        double points = half_points / 2.0;
         if (points != defaults_.pointSizeF())
             f.setFontPointSize(points);
     }

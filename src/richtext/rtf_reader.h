@@ -11,6 +11,8 @@ namespace kd {
 
 struct RtfReadOptions {
     int default_charset = 0;  // the character set the document's default font stands for
+    // Larger font sizes are read as this one (in half points); 0 keeps RTF's own limit.
+    int max_half_points = 0;
 };
 
 // Replaces the whole content of `doc`. Text that is not RTF is put in as plain text (UTF-8,
