@@ -46,6 +46,7 @@ struct LoopbackReceiver {
     void start() {
         NoteReceiver::Options o;
         o.bind_address = "127.0.0.1";
+        o.notes_per_computer = 0;  // every note comes from this one computer
         receiver = std::make_unique<NoteReceiver>(NoteLists(ini, net_list), o);
         receiver->start_server();
         while (receiver->listening_port() != port) {

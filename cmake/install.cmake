@@ -39,6 +39,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The library packages come from the binaries themselves (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Note e-mails go over TLS only; without the system's authorities no mail server is trusted.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
 # Icon cache and menu database are refreshed by the desktop's own dpkg triggers; the package
 # needs no scripts of its own.
 include(CPack)

@@ -7,7 +7,7 @@ mode=${1:-test}
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libxkbcommon-dev
-    libxcb1-dev libfreeimage-dev libcurl4-openssl-dev
+    libxcb1-dev libfreeimage-dev libcurl4-openssl-dev ca-certificates
 )
 if [ "$mode" = test ]; then
     packages+=(
@@ -16,7 +16,7 @@ if [ "$mode" = test ]; then
         poppler-utils desktop-file-utils
         avahi-daemon dbus-daemon dbus-bin util-linux
         clang libclang-rt-14-dev
-        dovecot-imapd python3-aiosmtpd
+        dovecot-imapd python3-aiosmtpd openssl
     )
 fi
 

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +55,9 @@ int switch_autostart(bool on) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A peer or a reader that goes away while we write (a socket, a pipe someone left in our
+    // way) is a failed write to handle, not a reason to die.
+    std::signal(SIGPIPE, SIG_IGN);
     kd::CommandLine command;
     bool handed_over = false;
     {

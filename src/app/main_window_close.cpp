@@ -104,9 +104,18 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::report_attack() {
-    // The close request sees the flag, warns with the sound and stays open.
+    // The close request sees the flag, warns with the sound and stays open. It runs after the
+    // tick that found the attack: its box waits for the user in a loop of its own, and from
+    // inside the tick it would hold the timer (notes, e-mail, interval checks) until then.
     attack_flag_ = true;
-    request_close();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (attack_flag_) {
+                request_close();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace kd

@@ -7,6 +7,10 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include <cstdio>
+
+#include "platform/private_files.h"
+
 namespace kd {
 
 namespace {
@@ -29,18 +33,31 @@ const char* message_of(InstanceRequest request) {
 }
 // The first copy may still be between taking its lock and listening.
 constexpr int kConnectPatienceMs = 3000;
+
+constexpr const char kNoInstanceFolder[] =
+    "no folder of your own for the single-instance socket (set XDG_RUNTIME_DIR or HOME); "
+    "starting without checking for a running copy";
+constexpr const char kNoInstanceSocket[] =
+    "cannot listen on the single-instance socket; a later start will not find this copy";
+constexpr const char kLockWithoutCopy[] =
+    "the single-instance lock is held, but no running copy answers; starting anyway";
+
+void warn(const char* what, const QString& detail) {
+    std::fprintf(stderr, "korvadesk: %s%s%s\n", what, detail.isEmpty() ? "" : ": ",
+                 detail.toLocal8Bit().constData());
+}
 }  // namespace
 
 QString instance_folder() {
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists()) {
-        return runtime;
-    }
-    return QDir::tempPath();
+    return QString::fromStdString(own_runtime_folder());
 }
 
 QString instance_socket_path() {
-    return instance_folder() + "/" + kInstanceName + "-" + QString::number(getuid());
+    const QString folder = instance_folder();
+    if (folder.isEmpty()) {
+        return {};
+    }
+    return folder + "/" + kInstanceName + "-" + QString::number(getuid());
 }
 
 SingleInstance::SingleInstance(QString socket_path, QObject* parent)
@@ -77,30 +94,52 @@ void SingleInstance::serve_line(const QByteArray& line) {
     }
 }
 
+void SingleInstance::listen() {
+    // A socket file left by a crashed copy would make listen() fail.
+    QLocalServer::removeServer(socket_path_);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_.listen(socket_path_)) {
+        warn(kNoInstanceSocket, socket_path_ + ": " + server_.errorString());
+    }
+}
+
 bool SingleInstance::claim(const std::vector<InstanceRequest>& requests) {
+    if (socket_path_.isEmpty()) {
+        warn(kNoInstanceFolder, {});
+        return true;
+    }
     lock_ = std::make_unique<QLockFile>(socket_path_ + ".lock");
     // A lock left by a process that no longer runs is taken over (Qt checks the owner's pid).
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) {
-        // A socket file left by a crashed copy would make listen() fail.
-        QLocalServer::removeServer(socket_path_);
-        server_.setSocketOptions(QLocalServer::UserAccessOption);
-        server_.listen(socket_path_);
+        listen();
         return true;
     }
-    notify_running_copy(requests);
-    return false;
+    if (notify_running_copy(requests)) {
+        return false;
+    }
+    // Whoever holds the lock is no running copy of ours: it cannot keep the user from the notes.
+    qint64 holder = 0;
+    QString host;
+    QString name;
+    lock_->getLockInfo(&holder, &host, &name);
+    warn(kLockWithoutCopy, socket_path_ + ".lock (" + QString::number(holder) + " " + name + ")");
+    lock_.reset();
+    listen();
+    return true;
 }
 
 bool SingleInstance::hand_over(const std::vector<InstanceRequest>& requests) {
+    if (socket_path_.isEmpty()) {
+        return false;
+    }
     QLockFile probe(socket_path_ + ".lock");
     probe.setStaleLockTime(0);
     if (probe.tryLock(0)) {
         probe.unlock();
         return false;
     }
-    notify_running_copy(requests);
-    return true;
+    return notify_running_copy(requests);
 }
 
 bool SingleInstance::notify_running_copy(const std::vector<InstanceRequest>& requests) {

@@ -14,9 +14,12 @@ namespace kd {
 
 inline constexpr const char* kInstanceName = "Korvadesk Application";
 
-// Folder for the instance socket and its lock: $XDG_RUNTIME_DIR, else the temporary folder.
+// Folder for the instance socket and its lock: $XDG_RUNTIME_DIR, else a folder of the user's
+// own (0700) that no other user can occupy; never a shared temporary folder. "" when there is
+// none.
 QString instance_folder();
-// "<folder>/Korvadesk Application-<uid>": per user, so two users never meet.
+// "<folder>/Korvadesk Application-<uid>": per user, so two users never meet. "" without a
+// folder.
 QString instance_socket_path();
 
 // What a later copy asks of the running one; one line each on the socket.
@@ -29,13 +32,15 @@ public:
                             QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this process is the first copy (and now serves the socket). False when another
-    // copy runs: it has been handed `requests`, and this copy should end.
+    // True when this process is to run (and now serves the socket where it can). False when
+    // another copy runs and took `requests`: this copy should end. A lock that is held but
+    // whose holder does not answer, or that cannot be used at all, does not keep the program
+    // from starting; it says so on standard error and runs.
     bool claim(const std::vector<InstanceRequest>& requests = {InstanceRequest::Activate});
 
-    // Before the program starts its windows: when another copy runs, hands it `requests` and
-    // returns true (this copy should end; no display is needed for that). False when no copy
-    // runs; claim() follows once the program is up.
+    // Before the program starts its windows: when another copy runs and took `requests`,
+    // returns true (this copy should end; no display is needed for that). False otherwise;
+    // claim() follows once the program is up.
     bool hand_over(const std::vector<InstanceRequest>& requests);
 
 signals:
@@ -48,6 +53,7 @@ signals:
 private:
     bool notify_running_copy(const std::vector<InstanceRequest>& requests);
     void serve_line(const QByteArray& line);
+    void listen();
 
     QString socket_path_;
     std::unique_ptr<QLockFile> lock_;

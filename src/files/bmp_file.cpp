@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/private_files.h"
+
 namespace kd {
 
 namespace {
@@ -206,7 +208,7 @@ bool copy_rows(std::FILE* in, std::FILE* out, const SourceBmp& s, int bits,
 }
 
 bool write_converted(std::FILE* in, const std::string& target, const SourceBmp& s, int bits) {
-    File out(std::fopen(target.c_str(), "wb"));
+    File out(open_regular_stream(target, "wb"));
     if (!out)
         return false;
     std::vector<std::uint8_t> info = s.info;
@@ -278,7 +280,7 @@ bool write_bmp24(const std::string& path, int width, int height,
     const std::vector<std::uint8_t> bytes = bmp24_bytes(width, height, pixels);
     if (bytes.empty())
         return false;
-    File out(std::fopen(path.c_str(), "wb"));
+    File out(open_regular_stream(path, "wb"));
     if (!out)
         return false;
     if (std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size())
@@ -290,7 +292,7 @@ bool convert_bmp(const std::string& source, const std::string& target, int targe
     if (target_bits != 1 && target_bits != 4 && target_bits != 8 && target_bits != 16 &&
         target_bits != 24 && target_bits != 32)
         return false;
-    File in(std::fopen(source.c_str(), "rb"));
+    File in(open_regular_stream(source, "rb"));
     if (!in)
         return false;
     SourceBmp s;

@@ -18,6 +18,7 @@
 #include "note/note_window.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
+#include "platform/private_files.h"
 #include "platform/text_encoding.h"
 
 namespace kd {
@@ -156,7 +157,10 @@ void NoteFileCommands::save_as_picture(NoteWindow& note) {
     const std::string extension = file_extension(*path);
     if (extension != "bmp" && extension != "jpg")
         return;
-    const std::string& folder = services_.paths().StartFolder;
+    // The pictures are made in a fresh folder of our own: a file planted under one of their
+    // names in the start folder (a link, a FIFO) could otherwise be overwritten or hang us.
+    const PrivateTempFolder pictures;
+    const std::string& folder = pictures.path();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool made = make_note_picture(note, extension, folder);
     const bool copied =

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "files/file_texts.h"
+#include "platform/private_files.h"
 
 namespace kd {
 
@@ -90,7 +91,7 @@ std::string text_to_save(const std::string& plain, bool append) {
 }
 
 bool read_text_file(const std::string& path, std::string& text) {
-    File in(std::fopen(path.c_str(), "rb"));
+    File in(open_regular_stream(path, "rb"));
     if (!in)
         return false;
     std::string raw;
@@ -114,7 +115,7 @@ bool read_text_file(const std::string& path, std::string& text) {
 }
 
 bool write_text_file(const std::string& path, const std::string& text, bool append) {
-    File out(std::fopen(path.c_str(), append ? "ab" : "wb"));
+    File out(open_regular_stream(path, append ? "ab" : "wb"));
     if (!out)
         return false;
     if (std::fwrite(text.data(), 1, text.size(), out.get()) != text.size())
@@ -123,10 +124,10 @@ bool write_text_file(const std::string& path, const std::string& text, bool appe
 }
 
 bool copy_file(const std::string& from, const std::string& to) {
-    File in(std::fopen(from.c_str(), "rb"));
+    File in(open_regular_stream(from, "rb"));
     if (!in)
         return false;
-    File out(std::fopen(to.c_str(), "wb"));
+    File out(open_regular_stream(to, "wb"));
     if (!out)
         return false;
     char buffer[64 * 1024];

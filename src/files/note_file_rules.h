@@ -1,6 +1,6 @@
 // The windowless rules of the note file commands: extensions, proposed names, the questions
-// and messages, the text written on save, reading and writing the files, and the temporary
-// note pictures in the start folder.
+// and messages, the text written on save, reading and writing the files, and the
+// temporary note pictures.
 #pragma once
 
 #include <cstddef>

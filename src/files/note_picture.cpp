@@ -15,6 +15,8 @@ namespace kd {
 namespace ft = file_texts;
 
 bool make_note_picture(NoteWindow& note, const std::string& format, const std::string& folder) {
+    if (folder.empty())
+        return false;
     // The whole window at once, title strip, body and border, fully drawn. Written at 24 bits:
     // fewer would band the note's colours, which the picture must show as the screen does.
     note.repaint();
@@ -40,6 +42,8 @@ bool make_note_picture(NoteWindow& note, const std::string& format, const std::s
 }
 
 void delete_note_pictures(MessageBoxes& boxes, QWidget* parent, const std::string& folder) {
+    if (folder.empty())
+        return;
     const std::string left = delete_picture_files(folder);
     if (!left.empty())
         boxes.tell(parent, QMessageBox::Warning,

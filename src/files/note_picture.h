@@ -1,6 +1,7 @@
 // The temporary picture of a note, for "Save note as picture" and for note e-mails: the note
-// window as it is drawn, written into the start folder as "Note.bmp", and for JPEG also as
-// "Note24.bmp" and "Note.jpg".
+// window as it is drawn, written as "Note.bmp", and for JPEG also as "Note24.bmp" and
+// "Note.jpg", into a folder the caller gives: a fresh one of the program's own
+// (PrivateTempFolder), since fixed names in a shared or downloads folder could be planted.
 #pragma once
 
 #include <string>
@@ -13,7 +14,7 @@ class MessageBoxes;
 class NoteWindow;
 
 // `format` is "bmp" or "jpg"; the files go into `folder`. False when the picture could not be
-// captured, converted or written.
+// captured, converted or written, or `folder` is "".
 bool make_note_picture(NoteWindow& note, const std::string& format, const std::string& folder);
 
 // Removes the temporary pictures from `folder`; those that stay are reported in a box.

@@ -1,6 +1,7 @@
 #include "mail/email_check.h"
 
 #include "mail/mail_texts.h"
+#include "net/note_message.h"
 
 namespace kd::mail {
 
@@ -17,7 +18,40 @@ bool StopSignal::sleep_for(std::chrono::milliseconds time) const {
     return changed_.wait_for(lock, time, [this] { return flag_.load(); });
 }
 
+std::string refusal_text(MailResult result, std::string_view server) {
+    const char* text = nullptr;
+    switch (result) {
+        case MailResult::NotEncrypted:
+            text = kNotEncrypted;
+            break;
+        case MailResult::EncryptionFailed:
+            text = kEncryptionFailed;
+            break;
+        case MailResult::CertificateOtherName:
+            text = kCertificateOtherName;
+            break;
+        case MailResult::CertificateUntrusted:
+            text = kCertificateUntrusted;
+            break;
+        case MailResult::CertificateOutOfDate:
+            text = kCertificateOutOfDate;
+            break;
+        default:
+            return {};
+    }
+    std::string message = text;
+    message.replace(message.find("%s"), 2, server);
+    return message;
+}
+
 namespace {
+
+// The note message of a note e-mail's data, as a network message would be kept; "" when it is
+// no whole message.
+std::string note_message_from_mail(std::string data) {
+    std::erase_if(data, [](char c) { return c == '\r' || c == '\n'; });
+    return whole_message_from_bytes(data);
+}
 
 // Hands one note message to the tick and waits until it took it. False when the message could
 // not be written or the check is stopping; the e-mail then stays in the inbox.
@@ -60,10 +94,16 @@ void scan_inbox(CheckUi& ui, Inbox& inbox, const NoteLists& lists, const StopSig
         }
         ++result.note_mails;
         if (const auto data = note_data_from_body(mail->body)) {
-            if (!hand_over(lists, *data, stop, poll)) {
-                continue;
+            // The bounds and checks of a note from the network: no line end of any kind
+            // (a lone one would break the settings file's line and be refused for ever), and
+            // nothing that is not a whole message, which would make no note.
+            const std::string message = note_message_from_mail(*data);
+            if (!message.empty()) {
+                if (!hand_over(lists, message, stop, poll)) {
+                    continue;
+                }
+                ++result.notes;
             }
-            ++result.notes;
         }
         if (!inbox.remove(id) && !stop.requested()) {
             ui.tell(kDeleteFailed, false);
@@ -84,11 +124,13 @@ bool log_on(CheckUi& ui, Inbox& inbox, const StopSignal& stop) {
     if (result == MailResult::Ok) {
         return true;
     }
-    if (result == MailResult::LoginDenied || result == MailResult::TimedOut) {
+    // A refused server is most likely a wrong one: the logon dialog comes again to correct it.
+    const std::string refusal = refusal_text(result, url_host(logon->account.imap_url));
+    if (result == MailResult::LoginDenied || result == MailResult::TimedOut || !refusal.empty()) {
         ui.logon_refused();
     }
     if (result != MailResult::Aborted && !stop.requested()) {
-        ui.tell(kLogonFailed, false);
+        ui.tell(refusal.empty() ? kLogonFailed : refusal, false);
     }
     return false;
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mail/mail_account.h"
@@ -19,8 +20,26 @@
 namespace kd::mail {
 
 // How one exchange with a mail server ended. TimedOut: the server stopped answering within
-// our limits; Aborted: a stop was requested.
-enum class MailResult { Ok, LoginDenied, Failed, TimedOut, Aborted };
+// our limits; Aborted: a stop was requested. The last five refused the server before the
+// password went to it: it offered no encryption, the encrypted connection could not be set
+// up, or its certificate was for another name, from an authority we do not trust, or out of
+// date.
+enum class MailResult {
+    Ok,
+    LoginDenied,
+    Failed,
+    TimedOut,
+    Aborted,
+    NotEncrypted,
+    EncryptionFailed,
+    CertificateOtherName,
+    CertificateUntrusted,
+    CertificateOutOfDate,
+};
+
+// What the user is told when `server` was refused for the connection's security; "" for the
+// other results.
+std::string refusal_text(MailResult result, std::string_view server);
 
 // A request to stop that a waiting thread notices at once.
 class StopSignal {

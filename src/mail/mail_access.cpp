@@ -59,7 +59,8 @@ QLineEdit* add_field(QFormLayout* form, const char* label, const char* tip,
 
 }  // namespace
 
-LogonDialog::LogonDialog(const MailAccount& account, QWidget* parent) : QDialog(parent) {
+LogonDialog::LogonDialog(const MailAccount& account, QWidget* parent)
+    : QDialog(parent), account_(account) {
     setWindowTitle(QString::fromUtf8(kLogonCaption));
     auto* form = new QFormLayout(this);
     smtp_ = add_field(form, kLogonSmtpLabel, kTipSmtp, account.smtp_url);
@@ -83,8 +84,12 @@ LogonDialog::LogonDialog(const MailAccount& account, QWidget* parent) : QDialog(
 
 MailLogon LogonDialog::logon() const {
     const auto text = [](const QLineEdit* edit) { return edit->text().trimmed().toStdString(); };
-    return {{text(smtp_), text(imap_), text(user_), text(address_)},
-            password_->text().toStdString()};
+    MailAccount account = account_;
+    account.smtp_url = text(smtp_);
+    account.imap_url = text(imap_);
+    account.user_name = text(user_);
+    account.address = text(address_);
+    return {account, password_->text().toStdString()};
 }
 
 void LogonDialog::accept() {

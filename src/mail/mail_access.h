@@ -50,6 +50,7 @@ protected:
     void accept() override;
 
 private:
+    MailAccount account_;  // what the dialog does not show stays as it was
     QLineEdit* smtp_ = nullptr;
     QLineEdit* imap_ = nullptr;
     QLineEdit* user_ = nullptr;

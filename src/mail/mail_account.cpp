@@ -4,6 +4,7 @@
 
 #include "mail/mail_texts.h"
 #include "platform/profile_file.h"
+#include "store/store_texts.h"
 
 namespace kd::mail {
 
@@ -34,7 +35,8 @@ MailAccount read_mail_account(const std::string& ini_path) {
     const auto read = [&](const char* key) {
         return ProfileFile::read(ini_path, kAccountSection, key, kAccountValueCapacity);
     };
-    return {read(kSmtpUrlKey), read(kImapUrlKey), read(kUserNameKey), read(kAddressKey)};
+    return {read(kSmtpUrlKey), read(kImapUrlKey), read(kUserNameKey), read(kAddressKey),
+            read(kAllowPlainTextKey) == store_texts::kYes};
 }
 
 bool write_mail_account(const std::string& ini_path, const MailAccount& account) {

@@ -13,10 +13,13 @@ namespace kd::mail {
 inline constexpr std::size_t kAccountValueCapacity = 512;
 
 struct MailAccount {
-    std::string smtp_url;  // smtp://host:587 (STARTTLS when offered) or smtps://host:465
-    std::string imap_url;  // imap://host:143 or imaps://host:993
+    std::string smtp_url;  // smtp://host:587 (STARTTLS) or smtps://host:465
+    std::string imap_url;  // imap://host:143 (STARTTLS) or imaps://host:993
     std::string user_name;
     std::string address;  // the sender address; empty takes the user name
+    // The log-on may go unencrypted to a server that offers no STARTTLS (always allowed to a
+    // server on a loopback address). Set in the settings file only; the dialog keeps it.
+    bool allow_plain_text = false;
 
     // Enough to send and to check.
     bool complete() const { return !smtp_url.empty() && !imap_url.empty() && !user_name.empty(); }
@@ -29,6 +32,7 @@ struct MailAccount {
 std::string url_host(std::string_view url);
 
 MailAccount read_mail_account(const std::string& ini_path);
+// Writes what the logon dialog edits; `allow_plain_text` is left as the file has it.
 bool write_mail_account(const std::string& ini_path, const MailAccount& account);
 
 // Overwrites the text's bytes before emptying it, so a secret does not linger in freed memory.

@@ -27,6 +27,22 @@ inline constexpr const char* kSendingFirstLine = "Sending note email ...";
 inline constexpr const char* kSendingSecondLine = "Click Cancel to stop sending.";
 inline constexpr const char* kSendingCancel = "Cancel";
 
+// A mail server refused before the password went to it; "%s" is the server's host.
+inline constexpr const char* kNotEncrypted =
+    "The mail server %s did not offer an encrypted connection, so the password was not sent.";
+inline constexpr const char* kEncryptionFailed =
+    "The encrypted connection to the mail server %s could not be set up, so the password was "
+    "not sent.";
+inline constexpr const char* kCertificateOtherName =
+    "The mail server %s showed a certificate made out for another name, so the password was "
+    "not sent.";
+inline constexpr const char* kCertificateUntrusted =
+    "The mail server %s showed a certificate from an authority this computer does not trust, "
+    "so the password was not sent.";
+inline constexpr const char* kCertificateOutOfDate =
+    "The mail server %s showed a certificate that has expired or is not valid yet, so the "
+    "password was not sent.";
+
 // Checking.
 inline constexpr const char* kOfflineCheck =
     "Your computer is Offline. You must be connected to the Internet to download new email "
@@ -49,6 +65,8 @@ inline constexpr const char* kSmtpUrlKey = "SmtpUrl";
 inline constexpr const char* kImapUrlKey = "ImapUrl";
 inline constexpr const char* kUserNameKey = "UserName";
 inline constexpr const char* kAddressKey = "Address";
+// "Yes" lets the log-on go unencrypted to a server that offers no STARTTLS; absent by default.
+inline constexpr const char* kAllowPlainTextKey = "AllowPlainText";
 
 // The logon dialog.
 inline constexpr const char* kLogonCaption = "Log on to your email account";

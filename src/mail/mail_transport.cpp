@@ -1,11 +1,13 @@
 #include "mail/mail_transport.h"
 
 #include <curl/curl.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <sstream>
@@ -43,14 +45,40 @@ size_t read_upload(char* buffer, size_t size, size_t count, void* source) {
     return n;
 }
 
-// Every option of the mail transport in one place: the logon, the transport's security, our
-// limits and the stop request.
-void common_options(CURL* curl, const MailLogon& logon, const MailTimeouts& timeouts,
-                    const std::atomic<bool>* stop) {
+// The schemes each side may use: any other (http://, ftp://, a URL without a scheme) would
+// carry the log-on where we do not look after it.
+constexpr const char* kSendProtocols = "smtp,smtps";
+constexpr const char* kCheckProtocols = "imap,imaps";
+
+// Where the log-on may go without encryption.
+enum class PlainText {
+    Refused,   // nowhere: STARTTLS is required
+    Loopback,  // to a server reached on a loopback address only
+    Allowed,   // the account says so (AllowPlainText=Yes)
+};
+
+// The transport's security. smtps:// and imaps:// are TLS from the start; smtp:// and imap://
+// must switch to it with STARTTLS before the log-on unless plain text is allowed, and even
+// then use it when offered. The certificate and its host name are always checked.
+void security_options(CURL* curl, PlainText plain) {
+    curl_easy_setopt(
+        curl, CURLOPT_USE_SSL,
+        static_cast<long>(plain == PlainText::Refused ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (const char* authorities = std::getenv(kTestCaFileVariable);
+        authorities != nullptr && *authorities != '\0') {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, authorities);
+    }
+}
+
+// Every other option of the mail transport in one place: the schemes, the logon, our limits
+// and the stop request. The connection adds the security options for each transfer.
+void common_options(CURL* curl, const char* protocols, const MailLogon& logon,
+                    const MailTimeouts& timeouts, const std::atomic<bool>* stop) {
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols);
     curl_easy_setopt(curl, CURLOPT_USERNAME, logon.account.user_name.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, logon.password.c_str());
-    // STARTTLS whenever the server offers it; smtps:// and imaps:// are TLS from the start.
-    curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeouts.connect.count()));
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT,
@@ -62,7 +90,33 @@ void common_options(CURL* curl, const MailLogon& logon, const MailTimeouts& time
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, stop);
 }
 
-MailResult result_of(CURLcode code) {
+// Why a certificate was refused, from the verification result. libcurl starts it at 1 and
+// records the chain's result only after its own host name check passed, so a chain that
+// verified for another name leaves 1 (or 0); the rest are OpenSSL's X509_V_ERR_... codes.
+constexpr long kChainNotRecorded = 1;
+constexpr long kCertificateNotYetValid = 9;
+constexpr long kCertificateHasExpired = 10;
+constexpr long kHostNameMismatch = 62;
+constexpr long kIpAddressMismatch = 64;
+
+MailResult certificate_refusal(CURL* curl) {
+    long verified = 0;
+    curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &verified);
+    switch (verified) {
+        case 0:
+        case kChainNotRecorded:
+        case kHostNameMismatch:
+        case kIpAddressMismatch:
+            return MailResult::CertificateOtherName;
+        case kCertificateNotYetValid:
+        case kCertificateHasExpired:
+            return MailResult::CertificateOutOfDate;
+        default:
+            return MailResult::CertificateUntrusted;
+    }
+}
+
+MailResult result_of(CURL* curl, CURLcode code) {
     switch (code) {
         case CURLE_OK:
             return MailResult::Ok;
@@ -72,6 +126,15 @@ MailResult result_of(CURLcode code) {
             return MailResult::TimedOut;
         case CURLE_ABORTED_BY_CALLBACK:
             return MailResult::Aborted;
+        case CURLE_USE_SSL_FAILED:
+            return MailResult::NotEncrypted;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ENGINE_INITFAILED:
+            return MailResult::EncryptionFailed;
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return certificate_refusal(curl);
         default:
             return MailResult::Failed;
     }
@@ -82,6 +145,24 @@ std::string angle(const std::string& address) {
 }
 
 }  // namespace
+
+bool is_loopback_address(const sockaddr* address) {
+    if (address == nullptr) {
+        return false;
+    }
+    const auto loopback_v4 = [](const void* bytes) {
+        return static_cast<const unsigned char*>(bytes)[0] == 127;
+    };
+    if (address->sa_family == AF_INET) {
+        return loopback_v4(&reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
+    }
+    if (address->sa_family == AF_INET6) {
+        const in6_addr& v6 = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
+        return IN6_IS_ADDR_LOOPBACK(&v6) ||
+               (IN6_IS_ADDR_V4MAPPED(&v6) && loopback_v4(&v6.s6_addr[12]));
+    }
+    return false;
+}
 
 class MailConnection {
 public:
@@ -94,13 +175,39 @@ public:
     MailConnection(const MailConnection&) = delete;
     MailConnection& operator=(const MailConnection&) = delete;
 
-    // Runs one transfer of `easy`, looking at `stop` between short waits. A stop shuts the
-    // connection's sockets down, so libcurl ends at once instead of waiting, about a second
-    // at a time, for a silent server to answer the end of the mail or the goodbye.
+    // The account allows the log-on in plain text wherever the server offers no STARTTLS.
+    void allow_plain_text(bool allowed) {
+        plain_ = allowed ? PlainText::Allowed : PlainText::Refused;
+    }
+
+    // Runs one transfer of `easy`. A server that offers no STARTTLS is refused before the
+    // log-on; when every address this transfer reached was a loopback one, the server is on
+    // this computer and the transfer runs once more in plain text, over connections that
+    // again may reach loopback addresses only. What is allowed is decided by the address
+    // connected to, never by the name in the URL, which may resolve anywhere.
     CURLcode perform(CURL* easy, const std::atomic<bool>* stop) {
+        CURLcode code = perform_once(easy, stop);
+        if (code == CURLE_USE_SSL_FAILED && plain_ == PlainText::Refused && opened_ > 0 &&
+            opened_loopback_ == opened_ && !(stop != nullptr && stop->load())) {
+            plain_ = PlainText::Loopback;
+            code = perform_once(easy, stop);
+        }
+        return code;
+    }
+
+private:
+    static constexpr int kWaitsAfterCut = 4;
+
+    // Looks at `stop` between short waits. A stop shuts the connection's sockets down, so
+    // libcurl ends at once instead of waiting, about a second at a time, for a silent server
+    // to answer the end of the mail or the goodbye.
+    CURLcode perform_once(CURL* easy, const std::atomic<bool>* stop) {
         if (multi_ == nullptr) {
             return CURLE_FAILED_INIT;
         }
+        opened_ = 0;
+        opened_loopback_ = 0;
+        security_options(easy, plain_);
         curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &open_socket);
         curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
         curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &close_socket);
@@ -145,14 +252,18 @@ public:
         return waits_after_cut >= 0 ? CURLE_ABORTED_BY_CALLBACK : code;
     }
 
-private:
-    static constexpr int kWaitsAfterCut = 4;
-
-    static curl_socket_t open_socket(void* self, curlsocktype, curl_sockaddr* address) {
+    static curl_socket_t open_socket(void* data, curlsocktype, curl_sockaddr* address) {
+        auto* self = static_cast<MailConnection*>(data);
+        const bool loopback = is_loopback_address(&address->addr);
+        if (self->plain_ == PlainText::Loopback && !loopback) {
+            return CURL_SOCKET_BAD;
+        }
         const curl_socket_t socket =
             ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
         if (socket != CURL_SOCKET_BAD) {
-            static_cast<MailConnection*>(self)->sockets_.push_back(socket);
+            self->sockets_.push_back(socket);
+            ++self->opened_;
+            self->opened_loopback_ += loopback ? 1 : 0;
         }
         return socket;
     }
@@ -163,8 +274,11 @@ private:
     }
 
     CURLM* multi_;
+    PlainText plain_ = PlainText::Refused;
     // Opened and closed on the thread that runs the transfers, and only looked at there.
     std::vector<curl_socket_t> sockets_;
+    int opened_ = 0;  // connections the current transfer opened, and how many to loopback
+    int opened_loopback_ = 0;
 };
 
 MailResult smtp_send(const MailLogon& logon, const std::string& from,
@@ -180,22 +294,24 @@ MailResult smtp_send(const MailLogon& logon, const std::string& from,
         recipients = curl_slist_append(recipients, angle(address).c_str());
     }
     const std::string sender = angle(from);
+    // Read only after the log-on: a transfer refused before it has taken none of it.
     Upload upload{&mime};
     curl_easy_setopt(curl, CURLOPT_URL, logon.account.smtp_url.c_str());
-    common_options(curl, logon, timeouts, stop);
+    common_options(curl, kSendProtocols, logon, timeouts, stop);
     curl_easy_setopt(curl, CURLOPT_MAIL_FROM, sender.c_str());
     curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, &read_upload);
     curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    CURLcode code = CURLE_FAILED_INIT;
+    MailResult result = MailResult::Failed;
     {
         MailConnection connection;
-        code = connection.perform(curl, stop);
+        connection.allow_plain_text(logon.account.allow_plain_text);
+        result = result_of(curl, connection.perform(curl, stop));
     }
     curl_easy_cleanup(curl);
     curl_slist_free_all(recipients);
-    return result_of(code);
+    return result;
 }
 
 std::vector<std::string> parse_search_ids(const std::string& answer) {
@@ -238,6 +354,9 @@ MailResult ImapInbox::logon(const MailLogon& logon) {
     const bool has_path =
         base.find('/', scheme == std::string::npos ? 0 : scheme + 3) != std::string::npos;
     mailbox_url_ = has_path ? base : base + "/INBOX";
+    if (connection_ != nullptr) {
+        connection_->allow_plain_text(logon_.account.allow_plain_text);
+    }
     request("NOOP");
     return last_result_;
 }
@@ -253,13 +372,13 @@ std::optional<std::string> ImapInbox::request(const std::string& command,
     const std::string url = mailbox_url_ + url_suffix;
     curl_easy_reset(curl);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    common_options(curl, logon_, timeouts_, stop_);
+    common_options(curl, kCheckProtocols, logon_, timeouts_, stop_);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &append_to_string);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
     if (!command.empty()) {
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command.c_str());
     }
-    last_result_ = result_of(connection_->perform(curl, stop_));
+    last_result_ = result_of(curl, connection_->perform(curl, stop_));
     if (last_result_ != MailResult::Ok) {
         return std::nullopt;
     }

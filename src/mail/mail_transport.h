@@ -12,6 +12,8 @@
 #include "mail/email_check.h"
 #include "mail/mail_account.h"
 
+struct sockaddr;
+
 namespace kd::mail {
 
 // Our own limits, so a server that stops answering never holds a send or a check for long.
@@ -24,11 +26,23 @@ struct MailTimeouts {
 // How often a transfer looks at its stop request: a stop ends it within this time.
 inline constexpr std::chrono::milliseconds kStopPollInterval{50};
 
+// For tests only: a file of certificate authorities trusted in place of the system's bundle
+// file (the system's certificate folder still counts), so a test can run mail servers with
+// certificates of its own. Never set it otherwise.
+inline constexpr const char* kTestCaFileVariable = "KORVADESK_TEST_CA_FILE";
+
+// 127.0.0.0/8, ::1 and IPv4-mapped 127.0.0.0/8: a server there is on this computer, and the
+// log-on may reach it without encryption.
+bool is_loopback_address(const sockaddr* address);
+
 // Where transfers run: keeps the connection between the transfers of an inbox, and cuts it
 // when a stop is requested.
 class MailConnection;
 
 // Sends `mime` from `from` to every address of `to`. `stop`, when given, aborts the transfer.
+// smtp:// and imap:// switch to TLS with STARTTLS before the log-on; a server that does not
+// offer it is refused (MailResult::NotEncrypted) unless it was reached on a loopback address
+// or the account allows plain text. Certificates and host names are always checked.
 MailResult smtp_send(const MailLogon& logon, const std::string& from,
                      const std::vector<std::string>& to, const std::string& mime,
                      const std::atomic<bool>* stop = nullptr, const MailTimeouts& timeouts = {});

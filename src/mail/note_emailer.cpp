@@ -24,6 +24,7 @@
 #include "note/note_window.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
+#include "platform/private_files.h"
 #include "platform/wait_cursor.h"
 #include "store/note_store.h"
 #include "store/store_texts.h"
@@ -75,6 +76,9 @@ bool includes_picture_attachment(const std::string& setting) {
 }
 
 std::optional<MailAttachment> read_note_picture(const std::string& folder) {
+    if (folder.empty()) {
+        return std::nullopt;
+    }
     for (const char* name : {kJpegPicture, kBitmapPicture}) {
         if (auto bytes = read_file(folder + "/" + name)) {
             return MailAttachment{name, picture_content_type(name), std::move(*bytes)};
@@ -88,15 +92,17 @@ std::vector<std::string> NoteEmailer::send_note_email(NoteWindow& note,
                                                       const std::string& sender_identity) {
     const NoteStore& store = note.services().store();
     MessageBoxes& boxes = note.services().boxes();
-    const std::string folder = note.services().paths().StartFolder;
     const bool with_picture = includes_picture_attachment(store.get_include_picture_attachment());
+    // A fresh folder of our own: fixed picture names in the start folder could be planted.
+    const PrivateTempFolder pictures;
+    const std::string& folder = pictures.path();
     QPointer<NoteWindow> guard(&note);
     if (with_picture) {
         const WaitCursor wait;
         const bool bmp = setting_rules::picture_is_bmp(store.get_default_picture_format());
         make_note_picture(note, bmp ? "bmp" : "jpg", folder);
     }
-    const bool sent = guard && send_mail(*guard, addresses, sender_identity, with_picture);
+    const bool sent = guard && send_mail(*guard, addresses, sender_identity, with_picture, folder);
     if (with_picture) {
         delete_note_pictures(boxes, guard, folder);
     }
@@ -104,7 +110,8 @@ std::vector<std::string> NoteEmailer::send_note_email(NoteWindow& note,
 }
 
 bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
-                            const std::string& sender_identity, bool with_picture) {
+                            const std::string& sender_identity, bool with_picture,
+                            const std::string& picture_folder) {
     MessageBoxes& boxes = note.services().boxes();
     QPointer<NoteWindow> guard(&note);
     const std::string identity = sender_identity.empty() ? own_computer_name() : sender_identity;
@@ -120,7 +127,7 @@ bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& ad
     const std::string who = email_who(message, user_logon_name(), email_computer_name());
     mail.subject = note_email_subject(who);
     if (with_picture) {
-        mail.attachment = read_note_picture(note.services().paths().StartFolder);
+        mail.attachment = read_note_picture(picture_folder);
         if (!mail.attachment) {
             boxes.tell(guard, QMessageBox::Information, QString::fromUtf8(kPictureMissing));
         }
@@ -135,7 +142,8 @@ bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& ad
             return false;
         }
         mail.from = logon->account.from_address();
-        switch (transfer(*logon, mail.to, compose_mime(mail))) {
+        const MailResult result = transfer(*logon, mail.to, compose_mime(mail));
+        switch (result) {
             case MailResult::Ok:
                 return true;
             case MailResult::LoginDenied:
@@ -152,6 +160,17 @@ bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& ad
                 return false;
             case MailResult::Aborted:
                 return false;  // the user's Cancel
+            case MailResult::NotEncrypted:
+            case MailResult::EncryptionFailed:
+            case MailResult::CertificateOtherName:
+            case MailResult::CertificateUntrusted:
+            case MailResult::CertificateOutOfDate:
+                // Most likely a wrong server: asked again next time, to correct it.
+                access_.forget_password();
+                boxes.tell(guard, QMessageBox::Warning,
+                           QString::fromStdString(
+                               refusal_text(result, url_host(logon->account.smtp_url))));
+                return false;
         }
         return false;
     }

@@ -34,9 +34,11 @@ public:
     BusyWindow* busy_window() const { return busy_; }
 
 private:
-    // The mail itself, once the picture is there (or not wanted); true when it went.
+    // The mail itself, once the picture is there in `picture_folder` (or not wanted); true when
+    // it went.
     bool send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
-                   const std::string& sender_identity, bool with_picture);
+                   const std::string& sender_identity, bool with_picture,
+                   const std::string& picture_folder);
     // One SMTP transfer on a worker thread; the busy window's Cancel stops it.
     MailResult transfer(const MailLogon& logon, const std::vector<std::string>& to,
                         const std::string& mime);

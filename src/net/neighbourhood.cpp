@@ -25,17 +25,12 @@ bool is_program(const QString& path) {
 
 }  // namespace
 
-std::string companion_program(const std::string& start_folder, const std::string& own_folder) {
-    for (const std::string& folder : {start_folder, own_folder}) {
-        if (folder.empty()) {
-            continue;
-        }
-        const QString path = QString::fromStdString(folder) + '/' + kCompanionProgram;
-        if (is_program(path)) {
-            return path.toStdString();
-        }
+std::string companion_program(const std::string& own_folder) {
+    if (own_folder.empty()) {
+        return {};
     }
-    return {};
+    const QString path = QString::fromStdString(own_folder) + '/' + kCompanionProgram;
+    return is_program(path) ? path.toStdString() : std::string();
 }
 
 CompanionResult run_companion(const std::string& program, const std::string& working_folder,
@@ -89,9 +84,7 @@ CompanionResult read_network_neighbourhood(const AppPaths& paths, QWidget* owner
     BusyWindow busy(owner);
     busy.set_texts(kBusyFirstLine, kBusyReadingNetwork);
     busy.show_at_work_area_corner();
-    const std::string program =
-        companion_program(paths.StartFolder, QCoreApplication::applicationDirPath().toStdString());
-    return run_companion(program, paths.StartFolder, timeout);
+    return run_companion(companion_program(paths.ProgramFolder), paths.StartFolder, timeout);
 }
 
 }  // namespace kd

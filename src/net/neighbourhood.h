@@ -26,9 +26,10 @@ inline constexpr std::chrono::milliseconds kCompanionWaitStep{100};
 
 enum class CompanionResult { Finished, Missing, FailedToStart, TimedOut };
 
-// The companion program to start: in `start_folder`, else in `own_folder` (the folder of our
-// executable); "" when neither holds an executable one.
-std::string companion_program(const std::string& start_folder, const std::string& own_folder);
+// The companion program to start: the one installed beside our executable in `own_folder`; ""
+// when there is no executable one. Never one from the start folder: whatever lies in the folder
+// the program was started from (a downloads folder, say) is not ours to run.
+std::string companion_program(const std::string& own_folder);
 
 // Starts `program` without arguments in `working_folder` and waits for it to end, in
 // kCompanionWaitStep steps with the events processed between them. A companion still running
@@ -40,7 +41,7 @@ CompanionResult run_companion(const std::string& program, const std::string& wor
 bool reads_network_through_companion(const std::string& os_label);
 
 // The whole reading for the program's paths and label: wait cursor and busy window, then the
-// companion from StartFolder or our own folder. `NetList` is whatever the companion left.
+// companion from ProgramFolder, run in StartFolder. `NetList` is whatever the companion left.
 CompanionResult read_network_neighbourhood(const AppPaths& paths, QWidget* owner = nullptr,
                                            std::chrono::milliseconds timeout = kCompanionTimeout);
 

@@ -1,5 +1,6 @@
 #include "net/note_receiver.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include "note/note_bounds.h"
@@ -12,6 +13,9 @@ namespace {
 // Read here with the lists' file rather than through NoteStore, which works on IniPath.
 constexpr std::string_view kPlaySoundKey = store_texts::kPlaySound;
 constexpr std::string_view kCommunicationPortKey = store_texts::kCommunicationPort;
+constexpr std::string_view kNotesPerComputerKey = store_texts::kMaxNotesPerComputerPerMinute;
+constexpr const char* kQueueFullText =
+    "korvadesk: notes from other computers are not accepted while %zu wait to be shown\n";
 constexpr std::size_t kFlagCapacity = settings_capacity::kShort;
 constexpr std::size_t kPortCapacity = settings_capacity::kShort;
 
@@ -48,44 +52,72 @@ void BurstPace::tick_ended(std::size_t taken, std::chrono::milliseconds spent) {
     per_tick_ = next_notes_per_tick(taken, spent);
 }
 
-ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists) : lists_(std::move(lists)) {}
+ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists, ReceivedSpool::Limits limits)
+    : lists_(lists),
+      spool_(received_spool_path(lists.ini_path()),
+             ProfileFile::read(lists.ini_path(), spool::kTakenSection, spool::kTakenKey,
+                               spool::kTakenCapacity),
+             limits) {}
 
-bool ReceivedNoteQueue::append(std::string_view message) {
-    std::lock_guard lock(mutex_);
-    // Behind the last waiting message, never into a slot that holds one: a slot the tick has
-    // shown as a note is emptied by its commit, which must not take a newer message with it.
-    const std::optional<int> last = lists_.last_network_mailbox_slot();
-    const int slot = last ? *last + 1 : 0;
-    if (slot > kHighestMailboxSlot) {
-        return false;
-    }
-    return lists_.write_network_mailbox(message, slot);
+ReceivedSpool::Append ReceivedNoteQueue::append(std::string_view message, std::string_view from,
+                                                std::time_t arrived) {
+    return spool_.append(message, from, arrived);
 }
 
-std::vector<QueuedMessage> ReceivedNoteQueue::peek(const std::set<int>& skip, std::size_t limit) {
-    std::lock_guard lock(mutex_);
+std::vector<QueuedMessage> ReceivedNoteQueue::peek(const QueueTaking& skip, std::size_t limit) {
     std::vector<QueuedMessage> out;
-    for (int slot : lists_.network_mailbox_keys()) {
-        if (out.size() >= limit) {
-            break;
+    // Left by an older version: they came first.
+    if (!old_slots_done_) {
+        bool any = false;
+        for (int slot : lists_.network_mailbox_keys()) {
+            if (skip.file_slots.contains(slot)) {
+                any = true;
+                continue;
+            }
+            std::string message = lists_.read_network_mailbox(slot);
+            if (message.empty()) {
+                continue;
+            }
+            any = true;
+            if (out.size() < limit) {
+                out.push_back({slot, 0, std::move(message), {}, 0});
+            }
         }
-        if (skip.contains(slot)) {
-            continue;
-        }
-        std::string message = lists_.read_network_mailbox(slot);
-        if (!message.empty()) {
-            out.push_back({slot, std::move(message)});
+        old_slots_done_ = !any;
+    }
+    if (out.size() < limit) {
+        for (SpoolRecord& r : spool_.peek(skip.through, limit - out.size())) {
+            out.push_back({-1, r.id, std::move(r.message), std::move(r.from), r.arrived});
         }
     }
     return out;
 }
 
-bool ReceivedNoteQueue::commit(StoreTransaction& tx, const std::set<int>& slots) {
-    std::lock_guard lock(mutex_);
-    for (int slot : slots) {
+bool ReceivedNoteQueue::commit(StoreTransaction& tx, const QueueTaking& taking) {
+    for (int slot : taking.file_slots) {
         lists_.take_network_mailbox(slot, tx);
     }
-    return tx.commit();
+    if (taking.through > 0) {
+        tx.set(spool::kTakenSection, spool::kTakenKey, spool_.taken_mark(taking.through));
+    }
+    if (!tx.commit()) {
+        return false;
+    }
+    if (taking.through > 0) {
+        spool_.taken_through(taking.through);
+    }
+    return true;
+}
+
+std::string received_from_text(std::string_view address, int hour, int minute) {
+    char text[128];
+    if (address.empty()) {
+        std::snprintf(text, sizeof text, kReceivedByEmailFormat, hour, minute);
+    } else {
+        const std::string a(address.substr(0, 64));
+        std::snprintf(text, sizeof text, kReceivedFromFormat, a.c_str(), hour, minute);
+    }
+    return text;
 }
 
 ReceivedTitle derive_received_title(std::string_view parsed_title,
@@ -135,16 +167,23 @@ NoteReceiver::NoteReceiver(NoteLists lists, Options options, const Clock& clock)
     : lists_(lists),
       options_(std::move(options)),
       clock_(clock),
-      queue_(lists),
+      queue_(lists, options_.queue_limits),
       server_(
-          ReceiveServer::Options{options_.bind_address,
-                                 [ini = lists.ini_path()] {
-                                     return communication_port_from_text(
-                                         ProfileFile::read(ini, lists::kMainSection,
-                                                           kCommunicationPortKey, kPortCapacity));
-                                 },
-                                 options_.receive_timeout, kListenBacklog},
-          [this](std::string message) { return queue_.append(message); },
+          ReceiveServer::Options{
+              options_.bind_address,
+              [ini = lists.ini_path()] {
+                  return communication_port_from_text(ProfileFile::read(
+                      ini, lists::kMainSection, kCommunicationPortKey, kPortCapacity));
+              },
+              options_.receive_timeout,
+              kListenBacklog,
+              kMaxOpenConnections,
+              options_.notes_per_computer.value_or(notes_per_computer_from_text(ProfileFile::read(
+                  lists.ini_path(), lists::kMainSection, kNotesPerComputerKey, kPortCapacity))),
+              {}},
+          [this](std::string message, const std::string& from) {
+              return keep(std::move(message), from);
+          },
           [this](const std::string& report) {
               network_available_ = false;
               std::lock_guard lock(error_mutex_);
@@ -162,6 +201,25 @@ void NoteReceiver::start_server() {
 
 void NoteReceiver::stop_server() {
     server_.stop();
+}
+
+bool NoteReceiver::keep(std::string message, const std::string& from) {
+    switch (queue_.append(message, from, clock_.now())) {
+        case ReceivedSpool::Append::Kept:
+            return true;
+        case ReceivedSpool::Append::Full: {
+            const auto now = std::chrono::steady_clock::now();
+            if (full_told_ == std::chrono::steady_clock::time_point{} ||
+                now - full_told_ >= std::chrono::minutes(1)) {
+                full_told_ = now;
+                std::fprintf(stderr, kQueueFullText, queue_.waiting());
+            }
+            return false;
+        }
+        case ReceivedSpool::Append::Failed:
+            return false;
+    }
+    return false;
 }
 
 std::optional<ReceivedNote> NoteReceiver::receive(std::string_view message, int hour, int minute,
@@ -183,7 +241,7 @@ ReceiveTickResult NoteReceiver::tick(const NoteMaker& make_notes) {
 ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make_notes) {
     ReceiveTickResult result;
     bool rejected = false;
-    std::set<int> taking = in_flight_;
+    QueueTaking taking = in_flight_;
     const bool take_email = take_waiting(hour, minute, result.notes, taking, rejected);
     if (!taking.empty() || take_email) {
         result.store_failed = !store_taken(result.notes, taking, take_email, make_notes);
@@ -206,14 +264,21 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
 }
 
 bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes,
-                                std::set<int>& taking, bool& rejected) {
+                                QueueTaking& taking, bool& rejected) {
     for (const QueuedMessage& queued : queue_.peek(in_flight_, options_.notes_per_tick)) {
-        taking.insert(queued.slot);
+        taking.add(queued);
         // A message that is not whole (left by an older version) is dropped.
         if (!is_complete_message(queued.message)) {
             continue;
         }
         if (auto note = receive(queued.message, hour, minute, rejected)) {
+            if (!queued.from.empty()) {
+                std::tm arrived{};
+                const std::time_t when = queued.arrived;
+                ::localtime_r(&when, &arrived);
+                note->received_from =
+                    received_from_text(queued.from, arrived.tm_hour, arrived.tm_min);
+            }
             notes.push_back(std::move(*note));
         }
     }
@@ -224,13 +289,14 @@ bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>&
     const std::string mail = lists_.read_email_mailbox();
     if (is_complete_message(mail)) {
         if (auto note = receive(mail, hour, minute, rejected)) {
+            note->received_from = received_from_text({}, hour, minute);
             notes.push_back(std::move(*note));
         }
     }
     return !mail.empty();
 }
 
-bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const std::set<int>& taking,
+bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking,
                                bool take_email, const NoteMaker& make_notes) {
     // The notes and the emptied mailboxes reach the file in one replace.
     StoreTransaction tx(lists_.ini_path());
@@ -243,7 +309,7 @@ bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const std::set<
     const bool stored = queue_.commit(tx, taking);
     // Not stored: the messages stay queued and are not shown again in this run; the next tick
     // tries the commit again.
-    in_flight_ = stored ? std::set<int>{} : taking;
+    in_flight_ = stored ? QueueTaking{} : taking;
     email_in_flight_ = !stored && take_email;
     return stored;
 }

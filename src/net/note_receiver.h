@@ -1,7 +1,7 @@
 // Hand-off of received notes from the receiving server (and the e-mail reader) to the main
-// window's half-second tick. Messages wait in the settings file: "NoteData" of "NOTE_RECEIVED"
-// first, then "NoteData1", "NoteData2", ... for notes that arrived while it was full, so an
-// acknowledged note survives a crash and none is overwritten by the next.
+// window's half-second tick. Network messages wait in the spool file beside the settings file
+// (store/received_spool.h), so an acknowledged note survives a crash and none is overwritten by
+// the next; the e-mail reader hands over one message at a time through "EmailNoteData".
 #pragma once
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -23,6 +24,7 @@
 #include "store/note_lists.h"
 #include "store/note_record.h"
 #include "store/note_store.h"
+#include "store/received_spool.h"
 
 namespace kd {
 
@@ -60,32 +62,53 @@ private:
     std::size_t per_tick_ = kFirstNotesPerTick;
 };
 
-// One message waiting in the settings file, with its mailbox slot.
+// One message waiting for the tick: in the spool (id), or in a "NoteData" slot of the settings
+// file that an older version left (slot).
 struct QueuedMessage {
-    int slot = 0;
+    int slot = -1;         // a settings-file slot; -1 for a spool record
+    std::uint64_t id = 0;  // the spool record
     std::string message;
+    std::string from;  // the address it came from; "" unknown
+    std::time_t arrived = 0;
 };
 
-// Messages waiting for the tick, kept in the settings file. A message leaves the queue only
-// in the same replace of the file that stores its note, so after a crash at any instant every
-// acknowledged message is either a note record or still waiting.
+// What a tick takes from the queue: settings-file slots, and the spool's records up to an id.
+struct QueueTaking {
+    std::set<int> file_slots;  // "NoteData" slots of the settings file
+    std::uint64_t through = 0;
+    bool empty() const { return file_slots.empty() && through == 0; }
+    void add(const QueuedMessage& m) {
+        if (m.slot >= 0) {
+            file_slots.insert(m.slot);
+        } else {
+            through = std::max(through, m.id);
+        }
+    }
+};
+
+// Messages waiting for the tick. They are kept in the spool file beside the settings file
+// (ReceivedSpool); notes an older version left in the settings file are taken first. A message
+// leaves the queue only with the write of the settings file that stores its note, so after a
+// crash at any instant every acknowledged message is either a note record or still waiting.
 class ReceivedNoteQueue {
 public:
-    explicit ReceivedNoteQueue(NoteLists lists);
+    explicit ReceivedNoteQueue(NoteLists lists, ReceivedSpool::Limits limits = {});
 
-    // Server thread: keeps one whole message behind those waiting. False when it could not be
-    // written.
-    bool append(std::string_view message);
-    // Tick: the first `limit` waiting messages in arrival order, leaving out the slots in
-    // `skip`.
-    std::vector<QueuedMessage> peek(const std::set<int>& skip, std::size_t limit);
-    // Adds the emptying of `slots` to `tx` and commits it. The queue's lock is held for the
-    // commit, so a message appended meanwhile never takes a slot that is being emptied.
-    bool commit(StoreTransaction& tx, const std::set<int>& slots);
+    // Server thread: keeps one whole message behind those waiting, synced to disk.
+    ReceivedSpool::Append append(std::string_view message, std::string_view from = {},
+                                 std::time_t arrived = 0);
+    // Tick: the first `limit` waiting messages in arrival order, leaving out `skip`.
+    std::vector<QueuedMessage> peek(const QueueTaking& skip, std::size_t limit);
+    // Adds the taking of `taking` to `tx` and commits it; the spool lets the records go after.
+    bool commit(StoreTransaction& tx, const QueueTaking& taking);
+    // Messages waiting in the spool.
+    std::size_t waiting() const { return spool_.waiting(); }
 
 private:
-    std::mutex mutex_;
     NoteLists lists_;
+    ReceivedSpool spool_;
+    // Until the settings file's slots were found empty once: nothing writes them any more.
+    bool old_slots_done_ = false;
 };
 
 // What the title of a received note shows and where a reply goes, derived from the title the
@@ -104,7 +127,16 @@ struct ReceivedNote {
     // title to show (shown.title).
     NoteRecord record;
     ReceivedTitle shown;
+    // Where it really came from, "Received from 10.0.0.5 at 16:40": not what the sender
+    // claims in its title. Kept by the window for the run only.
+    std::string received_from;
 };
+
+inline constexpr const char* kReceivedFromFormat = "Received from %s at %02d:%02d";
+inline constexpr const char* kReceivedByEmailFormat = "Received by e-mail at %02d:%02d";
+// The line for a note from `address` that arrived at `hour`:`minute`; by e-mail when the
+// address is empty.
+std::string received_from_text(std::string_view address, int hour, int minute);
 
 ReceivedNote make_received_note(NoteRecord record);
 
@@ -127,6 +159,9 @@ public:
         int check_email_minutes = 0;   // `CheckEmailInterval` read at start
         int read_network_minutes = 0;  // `ReadNetworkInterval` read at start
         std::size_t notes_per_tick = kMostNotesPerTick;
+        // Notes per computer and minute; unset reads `MaxNotesPerComputerPerMinute`.
+        std::optional<int> notes_per_computer;
+        ReceivedSpool::Limits queue_limits;
     };
 
     NoteReceiver(NoteLists lists, Options options, const Clock& clock = Clock::system());
@@ -167,12 +202,14 @@ public:
 private:
     std::optional<ReceivedNote> receive(std::string_view message, int hour, int minute,
                                         bool& rejected);
+    // Server thread: keeps a message, telling once a minute when the queue is full.
+    bool keep(std::string message, const std::string& from);
     // The tick's steps: the waiting messages (and the e-mail mailbox) parsed into notes, true
     // when the e-mail mailbox is to be emptied; then stored together with the emptying of
     // their slots (false when that failed); then the interval counters.
-    bool take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes, std::set<int>& taking,
+    bool take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes, QueueTaking& taking,
                       bool& rejected);
-    bool store_taken(std::vector<ReceivedNote>& notes, const std::set<int>& taking, bool take_email,
+    bool store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking, bool take_email,
                      const NoteMaker& make_notes);
     void count_interval_ticks(ReceiveTickResult& result);
 
@@ -180,7 +217,8 @@ private:
     Options options_;
     const Clock& clock_;
     ReceivedNoteQueue queue_;
-    std::set<int> in_flight_;  // slots shown as notes but not yet taken from the file
+    QueueTaking in_flight_;  // shown as notes but not yet taken from the queue
+    std::chrono::steady_clock::time_point full_told_;  // the last "queue full" line
     bool email_in_flight_ = false;
     std::atomic<bool> attack_pending_{false};
     std::atomic<bool> network_available_{true};

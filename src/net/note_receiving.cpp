@@ -49,6 +49,7 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
         // answered.
         note->set_reply_address(received.shown.can_reply ? received.shown.reply_address
                                                          : std::string());
+        note->set_received_from(received.received_from);
         unsaved_.push_back(note);
     }
     written_.clear();
@@ -88,7 +89,11 @@ void NoteReceiving::tick() {
         // again to store them.
         if (!store_error_shown_) {
             store_error_shown_ = true;
-            ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
+            // After the tick, like every box of the tick: a box waits for the user in a loop
+            // of its own, and from inside the tick it would hold the timer until then.
+            QMetaObject::invokeMethod(
+                this, [] { ErrorReporter::report(std::string(store_texts::kErrorWritingNote)); },
+                Qt::QueuedConnection);
         }
     } else {
         // The notes know what the file holds of them: their autosave writes only changes.
@@ -107,8 +112,12 @@ void NoteReceiving::tick() {
     if (!result.network_error.empty()) {
         // The server has failed: "Other ..." stays greyed from now on.
         services_.set_network_available(false);
-        services_.boxes().tell(nullptr, QMessageBox::NoIcon,
-                               QString::fromStdString(result.network_error));
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = QString::fromStdString(result.network_error)] {
+                services_.boxes().tell(nullptr, QMessageBox::NoIcon, text);
+            },
+            Qt::QueuedConnection);
     }
     if (result.attack) {
         emit attack_detected();

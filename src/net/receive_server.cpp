@@ -1,11 +1,15 @@
 #include "net/receive_server.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <vector>
 
 #include "net/note_message.h"
@@ -34,7 +38,104 @@ bool transient_accept_error(int error) {
     }
 }
 
+// The address the connection really comes from, as text; "" when it cannot be told.
+std::string peer_address(int fd) {
+    sockaddr_storage addr{};
+    socklen_t size = sizeof addr;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&addr), &size) != 0) {
+        return {};
+    }
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* where = nullptr;
+    if (addr.ss_family == AF_INET) {
+        where = &reinterpret_cast<const sockaddr_in*>(&addr)->sin_addr;
+    } else if (addr.ss_family == AF_INET6) {
+        where = &reinterpret_cast<const sockaddr_in6*>(&addr)->sin6_addr;
+    }
+    if (where == nullptr || ::inet_ntop(addr.ss_family, where, text, sizeof text) == nullptr) {
+        return {};
+    }
+    return text;
+}
+
 }  // namespace
+
+int notes_per_computer_from_text(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
+        return kDefaultNotesPerComputerPerMinute;
+    }
+    const long long v = leading_integer(text);
+    return static_cast<int>(std::min<long long>(v, 1000000));
+}
+
+NoteAllowance::NoteAllowance(int per_minute, std::size_t most_senders)
+    : per_minute_(std::max(per_minute, 0)), most_senders_(std::max<std::size_t>(most_senders, 1)) {}
+
+void NoteAllowance::make_room(TimePoint now) {
+    // Full buckets that told nothing this minute are what a new one would be: they go first.
+    std::erase_if(buckets_, [&](const auto& entry) {
+        const Bucket& b = entry.second;
+        const double minutes = std::chrono::duration<double>(now - b.filled).count() / 60.0;
+        const bool full = b.notes + minutes * per_minute_ >= per_minute_;
+        const bool quiet = !b.told || now - *b.told >= std::chrono::minutes(1);
+        return full && quiet;
+    });
+    if (buckets_.size() >= most_senders_) {
+        auto oldest = std::min_element(
+            buckets_.begin(), buckets_.end(),
+            [](const auto& a, const auto& b) { return a.second.heard < b.second.heard; });
+        buckets_.erase(oldest);
+    }
+}
+
+NoteAllowance::Bucket& NoteAllowance::bucket(const std::string& sender, TimePoint now) {
+    auto it = buckets_.find(sender);
+    if (it == buckets_.end()) {
+        if (buckets_.size() >= most_senders_) {
+            make_room(now);
+        }
+        Bucket fresh;
+        fresh.notes = per_minute_;
+        fresh.filled = now;
+        it = buckets_.emplace(sender, fresh).first;
+    }
+    Bucket& b = it->second;
+    const double minutes = std::chrono::duration<double>(now - b.filled).count() / 60.0;
+    if (minutes > 0) {
+        b.notes = std::min<double>(per_minute_, b.notes + minutes * per_minute_);
+        b.filled = now;
+    }
+    b.heard = now;
+    return b;
+}
+
+bool NoteAllowance::has_room(const std::string& sender, TimePoint now) {
+    return !limited() || bucket(sender, now).notes >= 1.0;
+}
+
+bool NoteAllowance::take(const std::string& sender, TimePoint now) {
+    if (!limited()) {
+        return true;
+    }
+    Bucket& b = bucket(sender, now);
+    if (b.notes < 1.0) {
+        return false;
+    }
+    b.notes -= 1.0;
+    return true;
+}
+
+bool NoteAllowance::tell_refusal(const std::string& sender, TimePoint now) {
+    Bucket& b = bucket(sender, now);
+    if (b.told && now - *b.told < std::chrono::minutes(1)) {
+        return false;
+    }
+    b.told = now;
+    return true;
+}
 
 std::string network_error_report_text(std::string_view failure) {
     std::string format = kNetworkErrorFormat;
@@ -102,22 +203,13 @@ ReceivedBytes receive_message(const Socket& connection, std::size_t limit,
     return result;
 }
 
-std::string whole_message_from_bytes(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
-    if (!is_complete_message(bytes)) {
-        return {};
-    }
-    std::string text = decode_received_text(bytes);
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    return text;
-}
-
 ReceiveServer::ReceiveServer(Options options, Sink sink, ErrorHandler on_error,
                              AttackHandler on_attack)
     : options_(std::move(options)),
       sink_(std::move(sink)),
       on_error_(std::move(on_error)),
-      on_attack_(std::move(on_attack)) {
+      on_attack_(std::move(on_attack)),
+      allowance_(options_.notes_per_minute) {
     if (!options_.port) {
         options_.port = [] { return kDefaultCommunicationPort; };
     }
@@ -144,6 +236,20 @@ void ReceiveServer::stop() {
         thread_.join();
     }
     running_ = false;
+}
+
+void ReceiveServer::refuse(const std::string& from, std::chrono::steady_clock::time_point now) {
+    if (!allowance_.tell_refusal(from, now)) {
+        return;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, kAllowanceRefusedFormat,
+                  from.empty() ? "an unknown address" : from.c_str(), options_.notes_per_minute);
+    if (options_.tell) {
+        options_.tell(line);
+    } else {
+        std::fputs(line, stderr);
+    }
 }
 
 void ReceiveServer::fail(const char* text) {
@@ -174,6 +280,7 @@ bool ReceiveServer::open_listener(std::uint16_t port, Socket& listener) {
 // One peer being served: its socket, what it sent so far and its deadline.
 struct ReceiveServer::Connection {
     Socket socket;
+    std::string from;  // the peer's address
     std::string bytes;
     int separators = 0;
     bool reset = false;
@@ -292,6 +399,13 @@ bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& op
         if (!connection.valid()) {
             return transient_accept_error(status.error);
         }
+        std::string from = peer_address(connection.fd());
+        if (!allowance_.has_room(from, now)) {
+            // Past its allowance: closed at once, unanswered, before it costs anything.
+            refuse(from, now);
+            ++handled_;
+            continue;
+        }
         if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
             // The peer silent the longest goes, unanswered, to make room.
             auto idle = std::min_element(open.begin(), open.end(),
@@ -303,6 +417,7 @@ bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& op
         }
         Connection c;
         c.socket = std::move(connection);
+        c.from = std::move(from);
         c.deadline = now + options_.receive_timeout;
         c.last_heard = now;
         open.push_back(std::move(c));
@@ -338,6 +453,13 @@ void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) 
         // Nothing whole arrived: no note, no acknowledgement, and a waiting note stays.
         return;
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (!allowance_.take(c.from, now)) {
+        // Several connections of one sender were open at once: the ones past its allowance
+        // go unanswered.
+        refuse(c.from, now);
+        return;
+    }
     if (parse_note_message(message, 0, 0).rejected()) {
         c.socket.send_all(kAcknowledgement);
         attack_ = true;
@@ -349,7 +471,7 @@ void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) 
     }
     // Kept first, acknowledged after: an acknowledged note survives a crash. The sink sees one
     // message at a time, always from this thread.
-    if (sink_ && sink_(std::move(message))) {
+    if (sink_ && sink_(std::move(message), c.from)) {
         c.socket.send_all(kAcknowledgement);
     }
 }

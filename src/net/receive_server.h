@@ -10,9 +10,11 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/socket.h"
@@ -26,6 +28,15 @@ inline constexpr int kListenBacklog = 64;
 inline constexpr std::chrono::milliseconds kReceiveTimeout{10000};
 // Connections served at once; beyond that the one silent the longest is dropped.
 inline constexpr std::size_t kMaxOpenConnections = 64;
+
+// Notes one computer may deliver at once, and then again every minute; `MaxNotesPerComputer
+// PerMinute` sets it, 0 lifts the limit.
+inline constexpr int kDefaultNotesPerComputerPerMinute = 30;
+// Senders whose allowance is remembered at once; beyond that the longest unheard one goes.
+inline constexpr std::size_t kMostAllowanceSenders = 1024;
+// One line on standard error per refused sender and minute.
+inline constexpr const char* kAllowanceRefusedFormat =
+    "korvadesk: notes from %s not accepted: more than %d a minute\n";
 
 inline constexpr const char* kNetworkErrorFormat =
     "%s\nSorry but network support is not avaiable ...";
@@ -44,6 +55,42 @@ std::string network_error_report_text(std::string_view failure);
 // The port a `CommunicationPort` value names: 2000 when empty or not a usable port.
 std::uint16_t communication_port_from_text(std::string_view text);
 
+// The allowance a `MaxNotesPerComputerPerMinute` value names: 30 when empty or not a number,
+// 0 (no limit) for "0".
+int notes_per_computer_from_text(std::string_view text);
+
+// How many notes each computer may deliver: a bucket per source address that holds at most
+// `per_minute` notes and fills again at `per_minute` a minute. Server thread only.
+class NoteAllowance {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    explicit NoteAllowance(int per_minute, std::size_t most_senders = kMostAllowanceSenders);
+
+    bool limited() const { return per_minute_ > 0; }
+    // Whether the sender has a note left now.
+    bool has_room(const std::string& sender, TimePoint now);
+    // Uses one note of the sender's allowance; false when none was left.
+    bool take(const std::string& sender, TimePoint now);
+    // True at the first refusal of a sender in a minute: the one to tell.
+    bool tell_refusal(const std::string& sender, TimePoint now);
+    std::size_t senders() const { return buckets_.size(); }
+
+private:
+    struct Bucket {
+        double notes = 0;
+        TimePoint filled;
+        TimePoint heard;
+        std::optional<TimePoint> told;
+    };
+    Bucket& bucket(const std::string& sender, TimePoint now);
+    void make_room(TimePoint now);
+
+    int per_minute_;
+    std::size_t most_senders_;
+    std::unordered_map<std::string, Bucket> buckets_;
+};
+
 // What one connection delivered, before anything is kept.
 struct ReceivedBytes {
     std::string bytes;
@@ -57,11 +104,6 @@ struct ReceivedBytes {
 ReceivedBytes receive_message(const Socket& connection, std::size_t limit,
                               std::chrono::milliseconds timeout, const WakeSignal* wake);
 
-// Received bytes as a message ready to keep: cut at a zero byte, read as UTF-8 or
-// Windows-1252, line ends dropped (a message is one line in the settings file). Empty when
-// the message is not whole.
-std::string whole_message_from_bytes(std::string_view bytes);
-
 class ReceiveServer {
 public:
     struct Options {
@@ -71,10 +113,14 @@ public:
         std::chrono::milliseconds receive_timeout = kReceiveTimeout;
         int backlog = kListenBacklog;
         std::size_t max_connections = kMaxOpenConnections;
+        // Notes per computer and minute (NoteAllowance); 0 for no limit.
+        int notes_per_minute = 0;
+        // Where a refusal is told (standard error when empty).
+        std::function<void(const std::string& line)> tell;
     };
-    // Keeps one whole message (server thread). False when it could not be kept: the sender then
-    // gets no acknowledgement and counts the note as not delivered.
-    using Sink = std::function<bool(std::string message)>;
+    // Keeps one whole message from the address `from` (server thread). False when it could not
+    // be kept: the sender then gets no acknowledgement and counts the note as not delivered.
+    using Sink = std::function<bool(std::string message, const std::string& from)>;
     // The network error report text (server thread).
     using ErrorHandler = std::function<void(const std::string& report)>;
     // A message failed the parser's checks; receiving has stopped (server thread).
@@ -119,11 +165,14 @@ private:
     // What a finished connection delivered: kept and acknowledged, or dropped.
     void finish(Connection& c, bool timed_out, bool& stop_receiving);
     void fail(const char* text);
+    // A sender past its allowance: told once a minute.
+    void refuse(const std::string& from, std::chrono::steady_clock::time_point now);
 
     Options options_;
     Sink sink_;
     ErrorHandler on_error_;
     AttackHandler on_attack_;
+    NoteAllowance allowance_;
     WakeSignal wake_;
     std::thread thread_;
     std::mutex start_stop_;

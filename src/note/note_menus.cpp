@@ -226,6 +226,12 @@ void NoteMenus::build_send_menu(QMenu* body_menu) {
 void NoteMenus::build_title_menu() {
     title_menu_ = new QMenu(&note_);
     QMenu* m = title_menu_;
+    // Where a received note came from, above the commands; it does nothing when chosen.
+    received_from_ = m->addAction(QString());
+    received_from_->setEnabled(false);
+    received_from_->setVisible(false);
+    received_from_separator_ = m->addSeparator();
+    received_from_separator_->setVisible(false);
     add(m, title_, nm::kTitleFont, nm::kTextFont)->setIcon(menu_icon("font"));
     add(m, title_, nm::kTitleTextColor, nm::kTextTextColor)->setIcon(menu_icon("colour"));
     add(m, title_, nm::kTitleColor, nm::kTextTitleColor);
@@ -377,6 +383,10 @@ void NoteMenus::prepare_title_menu() {
     built();
     note_.save_state();
     prepare_roll_item(title_[nm::kRollUp]);
+    const std::string& from = note_.received_from();
+    received_from_->setText(item_text(from));
+    received_from_->setVisible(!from.empty());
+    received_from_separator_->setVisible(!from.empty());
 }
 
 void NoteMenus::prepare_close_menu() {

@@ -43,6 +43,8 @@ public:
     QAction* body_action(int id) const;
     QAction* title_action(int id) const;
     QAction* close_action(int id) const;
+    // The title menu's line that names where a received note came from (hidden for others).
+    QAction* received_from_item() const { return built().received_from_; }
 
     // Preparing steps of each menu, without showing it (the note saves itself first).
     void prepare_body_menu();
@@ -106,6 +108,8 @@ private:
     QHash<int, QAction*> body_;
     QHash<int, QAction*> title_;
     QHash<int, QAction*> close_;
+    QAction* received_from_ = nullptr;
+    QAction* received_from_separator_ = nullptr;
     bool built_ = false;
 };
 

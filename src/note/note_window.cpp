@@ -166,6 +166,7 @@ void NoteWindow::build_children() {
 
     status_icon_ = new NoteIcon(this, NotePicture::Received);
     status_icon_->set_ink(ink);
+    status_icon_->set_tip_style(kTipStyle);
     status_icon_->hide();
 
     expiration_icon_ = new NoteIcon(this, NotePicture::Expiration);
@@ -375,34 +376,43 @@ bool NoteWindow::has_status(NoteStatus kind) const {
     return status_[static_cast<int>(kind)];
 }
 
+void NoteWindow::show_status_icon(int kind, bool rolled) {
+    static constexpr NotePicture kPictures[] = {NotePicture::Received, NotePicture::Sent,
+                                                NotePicture::SendFailed};
+    status_icon_->set_picture(kPictures[kind], to_qcolor(title_.text_colour));
+    shown_status_ = kind;
+    // Only the received mark tells where the note came from.
+    const bool received = kind == static_cast<int>(NoteStatus::Received);
+    status_icon_->setToolTip(received ? QString::fromStdString(received_from_) : QString());
+    // While rolled up the roll-down icon holds (3, 4), so the marker goes beside it.
+    const NotePoint p = rolled ? kStatusIconPosRolledUp : kStatusIconPos;
+    place_child(status_icon_, p.x, p.y);
+    status_icon_->show();
+    status_icon_->raise();
+}
+
 void NoteWindow::show_status_icon_for_first_marker(bool rolled) {
     for (int k = 0; k < 3; ++k) {
-        if (!status_[k])
-            continue;
-        static constexpr NotePicture kPictures[] = {NotePicture::Received, NotePicture::Sent,
-                                                    NotePicture::SendFailed};
-        status_icon_->set_picture(kPictures[k], to_qcolor(title_.text_colour));
-        const NotePoint p = rolled ? kStatusIconPosRolledUp : kStatusIconPos;
-        place_child(status_icon_, p.x, p.y);
-        status_icon_->show();
-        status_icon_->raise();
-        return;
+        if (status_[k]) {
+            show_status_icon(k, rolled);
+            return;
+        }
     }
 }
 
 void NoteWindow::set_status(NoteStatus kind) {
-    static constexpr NotePicture kPictures[] = {NotePicture::Received, NotePicture::Sent,
-                                                NotePicture::SendFailed};
     const int k = static_cast<int>(kind);
     status_[k] = true;
-    status_icon_->set_picture(kPictures[k], to_qcolor(title_.text_colour));
-    // While rolled up the roll-down icon holds (3, 4), so the marker goes beside it.
-    const NotePoint p = rolled_up_ ? kStatusIconPosRolledUp : kStatusIconPos;
-    place_child(status_icon_, p.x, p.y);
-    status_icon_->show();
-    status_icon_->raise();
+    show_status_icon(k, rolled_up_);
     place_reminder_icons();
     update();
+}
+
+void NoteWindow::set_received_from(const std::string& text) {
+    received_from_ = text;
+    if (shown_status_ == static_cast<int>(NoteStatus::Received)) {
+        status_icon_->setToolTip(QString::fromStdString(received_from_));
+    }
 }
 
 QWidget* NoteWindow::expiration_icon() const {

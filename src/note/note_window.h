@@ -225,6 +225,10 @@ public:
     // Sender to reply to; empty when the note cannot be answered.
     const std::string& reply_address() const;
     void set_reply_address(const std::string& value);
+    // Where a received note really came from ("Received from 10.0.0.5 at 16:40"): the tip of
+    // the received mark and a line of the title menu. Kept for the run, never stored.
+    const std::string& received_from() const { return received_from_; }
+    void set_received_from(const std::string& text);
     QWidget* expiration_icon() const;
     QWidget* alarm_icon() const;
     // Places the expiration and alarm icons for the current state.
@@ -274,6 +278,8 @@ private:
     QSize client_size() const;
     bool any_status() const;
     void show_status_icon_for_first_marker(bool rolled);
+    // The status icon shows the mark of `kind`.
+    void show_status_icon(int kind, bool rolled);
     void show_with_opacity_rule();
     void refresh_reminder_texts();
     bool take_reminders(const NoteRecord& record, bool placed_as_new, bool imported);
@@ -306,10 +312,12 @@ private:
     bool deleted_ = false;
     bool destroying_ = false;
     bool status_[3] = {false, false, false};
+    int shown_status_ = -1;  // the mark the status icon shows
     bool stay_on_top_ = false;
     QRect unrolled_rect_;
     std::string expiration_;
     std::string alarm_;
+    std::string received_from_;
     std::int16_t alarm_ring_ticks_ = 0;
     // While a restored note is built its store writes are its restorer's.
     bool restoring_ = false;

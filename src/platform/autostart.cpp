@@ -1,8 +1,11 @@
 #include "platform/autostart.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "platform/private_files.h"
 
 namespace kd {
 
@@ -75,22 +78,13 @@ bool set_autostart(const std::string& config_folder, bool on, const std::string&
         }
         return true;
     }
-    fs::create_directories(fs::path(file).parent_path(), ec);
-    const std::string temporary = file + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << autostart_entry(program);
-        out.flush();
-        if (!out) {
-            fs::remove(temporary, ec);
-            error = "cannot write " + file;
-            return false;
-        }
+    const std::string folder = fs::path(file).parent_path().string();
+    if (!make_private_folders(folder)) {
+        error = "cannot make " + folder;
+        return false;
     }
-    fs::rename(temporary, file, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        error = "cannot write " + file + ": " + ec.message();
+    if (!replace_file_contents(file, autostart_entry(program))) {
+        error = "cannot write " + file + ": " + std::strerror(errno);
         return false;
     }
     return true;

@@ -1,25 +1,42 @@
 #include "platform/backup_files.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+
+#include "platform/private_files.h"
 
 namespace kd {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-bool same_contents(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (!fs::exists(b, ec) || fs::file_size(a, ec) != fs::file_size(b, ec) || ec) {
-        return false;
+// Reads a regular file whole; nothing for anything else (a FIFO would keep us waiting).
+std::optional<std::string> read_regular(const std::string& path) {
+    const int fd = open_regular_for_reading(path);
+    if (fd < 0) {
+        return std::nullopt;
     }
-    std::ifstream fa(a, std::ios::binary);
-    std::ifstream fb(b, std::ios::binary);
-    return std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ::close(fd);
+            return n == 0 ? std::optional<std::string>(std::move(text)) : std::nullopt;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 }  // namespace
@@ -29,27 +46,28 @@ std::string backup_path(const std::string& path, int n) {
 }
 
 bool keep_backups(const std::string& path, int count) {
-    std::error_code ec;
-    if (count < 1 || !fs::is_regular_file(path, ec) || fs::file_size(path, ec) == 0 || ec) {
+    // Before the program's first write, nothing of ours writes the file: what lies there is
+    // left over.
+    remove_stale_replacements(path);
+    remove_stale_replacements(backup_path(path, 1));
+    if (count < 1) {
         return true;
     }
-    if (same_contents(path, backup_path(path, 1))) {
+    const std::optional<std::string> current = read_regular(path);
+    if (!current || current->empty()) {
+        return true;
+    }
+    if (read_regular(backup_path(path, 1)) == current) {
         return true;
     }
     for (int n = count - 1; n >= 1; --n) {
         const std::string older = backup_path(path, n);
-        if (fs::exists(older, ec)) {
-            fs::rename(older, backup_path(path, n + 1), ec);
+        if (exists(older)) {
+            std::rename(older.c_str(), backup_path(path, n + 1).c_str());
         }
     }
-    const std::string temporary = backup_path(path, 1) + ".tmp";
-    fs::copy_file(path, temporary, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    fs::rename(temporary, backup_path(path, 1), ec);
-    return !ec;
+    // The copy holds the notes: private, whatever mode the file itself was given.
+    return replace_file_contents(backup_path(path, 1), *current, ReplaceMode::Private);
 }
 
 }  // namespace kd

@@ -12,7 +12,8 @@ inline constexpr int kSettingsBackups = 3;
 // "<path>.bak.1" .. "<path>.bak.<count>" hold the file as the last `count` starts found it.
 // Nothing is rotated when the file is missing or empty (a failed write must not push the good
 // copies out), or when it equals "<path>.bak.1" (restarting unchanged keeps older copies).
-// Each copy is written under a temporary name and renamed, so a copy is always whole.
+// Each copy is written under a temporary name and renamed, so a copy is always whole. The
+// temporaries of the file and of its copies that writers killed half-way left are removed.
 // Returns false when a copy could not be written; the program runs on regardless.
 bool keep_backups(const std::string& path, int count = kSettingsBackups);
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/os_label.h"
+#include "platform/private_files.h"
 
 namespace kd {
 
@@ -34,13 +35,18 @@ AppPaths compute_app_paths() {
     }
     // Without any folder to hold the file, the start folder is the best place left.
     std::string folder = config_folder(getenv("XDG_CONFIG_HOME"), getenv("HOME"), p.StartFolder);
-    std::filesystem::create_directories(folder, ec);
+    // The notes are the user's alone: a folder we make is 0700. One that exists keeps its mode.
+    make_private_folders(folder);
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }
     p.IniPath = folder + "/" + kIniFileName;
     p.NetListPath = folder + "/" + kNetListFileName;
     p.OsLabel = current_os_label();
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec && self.is_absolute()) {
+        p.ProgramFolder = self.parent_path().string();
+    }
     return p;
 }
 

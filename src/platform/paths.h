@@ -11,6 +11,9 @@ struct AppPaths {
     std::string IniPath;      // <config folder>/Korvadesk.ini
     std::string NetListPath;  // <config folder>/Korvadesk.net
     std::string OsLabel;
+    // The folder of the running executable: programs that come with Korvadesk are taken from
+    // here only. "" when unknown.
+    std::string ProgramFolder;
 };
 
 inline constexpr const char* kIniFileName = "Korvadesk.ini";
@@ -21,8 +24,8 @@ inline constexpr const char* kNetListFileName = "Korvadesk.net";
 std::string config_folder(const char* xdg_config_home, const char* home,
                           const std::string& fallback);
 
-// Builds all four values from the environment and the current directory, creating the
-// configuration folder when it is missing.
+// Builds the values from the environment, the current directory and the executable's place,
+// creating the configuration folder (0700, and its missing parents) when it is missing.
 AppPaths compute_app_paths();
 
 }  // namespace kd

@@ -7,15 +7,21 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "platform/private_files.h"
 #include "platform/profile_document.h"
 #include "platform/text_encoding.h"
 
@@ -54,6 +60,9 @@ struct CacheEntry {
     std::mutex mutex;
     bool valid = false;  // doc and stamp describe the file on disk
     bool exists = false;
+    // Another process held the file's lock past our patience: until it lets go, writes do not
+    // wait for it again.
+    bool lock_withheld = false;
     FileStamp stamp;
     Document doc;
 };
@@ -81,8 +90,16 @@ CacheEntry& entry_for(const std::string& path) {
 class Fd {
 public:
     explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(other.release()) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = other.release();
+        }
+        return *this;
+    }
     ~Fd() { reset(); }
     int get() const { return fd_; }
     bool ok() const { return fd_ >= 0; }
@@ -92,11 +109,7 @@ public:
             fd_ = -1;
         }
     }
-    // Closes and reports whether the close (which may flush) succeeded.
-    bool close_checked() {
-        const int fd = std::exchange(fd_, -1);
-        return fd < 0 || ::close(fd) == 0;
-    }
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -120,25 +133,12 @@ bool read_all(int fd, std::string& out) {
     }
 }
 
-bool write_all(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 enum class LoadResult { Ok, Missing, Failed };
 
-// Opens and parses the file. Missing means there is no file (an empty document).
+// Opens and parses the file. Missing means there is no file (an empty document). Anything but
+// a regular file (a FIFO would keep us waiting for a writer) cannot be read.
 LoadResult load_file(const std::string& path, Document& doc, FileStamp& stamp) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.ok()) {
         return errno == ENOENT ? LoadResult::Missing : LoadResult::Failed;
     }
@@ -238,32 +238,98 @@ bool file_refuses_writes(const std::string& path) {
     return ::access(path.c_str(), W_OK) != 0;
 }
 
-// Replaces the file with the new text: temporary file, fsync, rename, fsync of the folder.
-bool replace_file(const std::string& path, const std::string& text, bool existed, int folder_fd) {
-    const std::string tmp = path + ".tmp";
-    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (!fd.ok()) {
-        return false;
+// How long a write waits for another process that holds the file's lock: another program of
+// the user's that reads or writes the file. One that keeps it must not freeze the interface or
+// the receiving server, so the write then goes on without the lock.
+constexpr std::chrono::milliseconds kLockPatience{500};
+
+// Waits for the lock on `fd` until `deadline`. flock has no time-out, so a helper thread does
+// the waiting; when we give up, it stays blocked until the holder lets go and then drops the
+// lock at once (one such thread per holder that keeps the lock, see lock_withheld). The waiting
+// itself is the kernel's, so a writer that takes the lock again and again cannot starve us as
+// polling would.
+Fd wait_for_lock(Fd fd, std::chrono::steady_clock::time_point deadline, bool& withheld) {
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done_cv;
+        int fd = -1;
+        bool done = false;
+        bool locked = false;
+        bool abandoned = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    wait->fd = fd.release();
+    try {
+        std::thread([wait] {
+            int result = 0;
+            while ((result = ::flock(wait->fd, LOCK_EX)) != 0 && errno == EINTR) {
+            }
+            std::lock_guard guard(wait->mutex);
+            if (wait->abandoned) {
+                ::close(wait->fd);
+                return;
+            }
+            wait->locked = result == 0;
+            wait->done = true;
+            wait->done_cv.notify_one();
+        }).detach();
+    } catch (const std::system_error&) {
+        ::close(wait->fd);
+        withheld = true;
+        return Fd{};
     }
-    bool ok = true;
-    if (existed) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) {
-            ::fchmod(fd.get(), st.st_mode & 07777);
+    std::unique_lock guard(wait->mutex);
+    if (!wait->done_cv.wait_until(guard, deadline, [&] { return wait->done; })) {
+        wait->abandoned = true;
+        withheld = true;
+        return Fd{};
+    }
+    Fd result(wait->fd);
+    return wait->locked ? std::move(result) : Fd{};
+}
+
+// The advisory lock (flock) that writers of the file share: the file itself while it exists,
+// the folder only while it does not (two writers creating it must not both start from
+// nothing). The file is ours alone to open, while anyone who may list a folder can lock it,
+// so the folder lock is used for that moment only. A writer's rename puts a new file in place:
+// a lock got on a file that was replaced meanwhile is taken again on the new one, and a
+// folder lock got after the file appeared is given up for the file's. Empty when the lock
+// cannot be used at all, or when `patience` ran out (`withheld` then says so).
+Fd lock_for_writing(const std::string& path, std::chrono::milliseconds patience, bool& withheld) {
+    withheld = false;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+        const bool on_file = fd.ok();
+        if (!on_file) {
+            if (errno != ENOENT) {
+                return Fd{};
+            }
+            fd = Fd(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        }
+        struct stat held {};
+        if (!fd.ok() || ::fstat(fd.get(), &held) != 0 ||
+            !(on_file ? S_ISREG(held.st_mode) : S_ISDIR(held.st_mode))) {
+            return Fd{};
+        }
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            const bool held_by_other = errno == EWOULDBLOCK;
+            if (!held_by_other || std::chrono::steady_clock::now() >= deadline) {
+                withheld = held_by_other;
+                return Fd{};
+            }
+            fd = wait_for_lock(std::move(fd), deadline, withheld);
+            if (!fd.ok()) {
+                return Fd{};
+            }
+        }
+        struct stat now {};
+        const bool present = ::stat(path.c_str(), &now) == 0;
+        if (on_file ? present && now.st_dev == held.st_dev && now.st_ino == held.st_ino
+                    : !present) {
+            return fd;
         }
     }
-    ok = write_all(fd.get(), text) && ::fsync(fd.get()) == 0;
-    ok = fd.close_checked() && ok;
-    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    g_replaces.fetch_add(1, std::memory_order_relaxed);
-    // Some file systems refuse fsync on folders; the rename itself has happened.
-    if (folder_fd >= 0) {
-        ::fsync(folder_fd);
-    }
-    return true;
 }
 
 // Runs one change of the file under the per-path mutex and the inter-process lock.
@@ -273,20 +339,26 @@ bool modify(const std::string& given_path, Change&& change) {
         return false;
     }
     const std::string path = write_target(given_path);
+    // No folder, no file: even a change that finds nothing to change fails.
+    struct stat folder {};
+    if (::stat(folder_of(path).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+        return false;
+    }
     CacheEntry& entry = entry_for(given_path);
     std::lock_guard guard(entry.mutex);
 
-    // The folder is the lock: it outlives the rename that replaces the file, and locking it
-    // leaves no lock files beside exported notes. Writes to other files of the same folder
-    // wait for each other too, which costs nothing noticeable.
-    Fd lock(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!lock.ok() && (errno == ENOENT || errno == ENOTDIR)) {
-        return false;
+    // Threads of this process meet at the mutex. Other processes that write the file (only one
+    // Korvadesk runs per user, but there are the companion program and the user's own tools)
+    // share the lock, which is waited for a moment at most: its holder may be anyone's program.
+    bool withheld = false;
+    const Fd lock = lock_for_writing(
+        path, entry.lock_withheld ? std::chrono::milliseconds(0) : kLockPatience, withheld);
+    if (withheld && !entry.lock_withheld) {
+        std::fprintf(stderr,
+                     "korvadesk: %s is locked by another program; written without waiting\n",
+                     path.c_str());
     }
-    // A folder that cannot be opened or locked (no read right, a file system without flock)
-    // still gets the atomic replace; only the guard against other processes is lost.
-    while (lock.ok() && ::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) {
-    }
+    entry.lock_withheld = withheld;
 
     // Never rewrite a file that could not be read: its content would be lost.
     if (!refresh(given_path, entry) || file_refuses_writes(path)) {
@@ -300,16 +372,16 @@ bool modify(const std::string& given_path, Change&& change) {
         entry.valid = true;
         return true;
     }
-    const bool existed = entry.exists;
-    if (!replace_file(path, entry.doc.serialize(), existed, lock.get())) {
+    // The stamp of the file we put in place, not of whatever the path shows now: our lock was
+    // on the file we replaced, so another writer may already have replaced ours.
+    struct stat st {};
+    if (!replace_file_contents(path, entry.doc.serialize(), ReplaceMode::KeepMode, &st)) {
         return false;
     }
-    struct stat st {};
-    if (::stat(given_path.c_str(), &st) == 0) {
-        entry.stamp = FileStamp::of(st);
-        entry.exists = true;
-        entry.valid = true;
-    }
+    g_replaces.fetch_add(1, std::memory_order_relaxed);
+    entry.stamp = FileStamp::of(st);
+    entry.exists = true;
+    entry.valid = true;
     return true;
 }
 
@@ -472,8 +544,8 @@ bool ProfileFile::writable(const std::string& given_path) {
     }
     // A file of our own beside it shows whether the folder takes new files (the replace
     // needs one); a read-only mount refuses even root here.
-    const std::string probe = path + ".probe." + std::to_string(::getpid());
-    Fd fd(::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    std::string probe;
+    Fd fd(create_unique_file(path + ".probe.", probe));
     if (!fd.ok()) {
         return false;
     }

@@ -8,12 +8,16 @@
 // end style of the file it found, and new files get LF. A leading UTF-8 byte order mark is
 // skipped and kept.
 //
-// Every write rewrites the whole file into "<path>.tmp", syncs it and renames it over the
-// file, so a crash leaves either the old or the new file. Writers hold an advisory lock
-// (flock) on the file's folder, because the rename replaces the file itself; a "<path>.tmp"
-// left by a crash is reused by the next write. Readers need no lock: they always see one
-// complete file. The parsed file is cached per path and parsed
-// again when its inode, size, mtime or ctime changed.
+// Every write rewrites the whole file into a fresh temporary beside it ("<path>.tmp.XXXXXX",
+// made with O_EXCL|O_NOFOLLOW, so nothing planted at a name is ever opened), syncs it and
+// renames it over the file, so a crash leaves either the old or the new file. A new file is
+// 0600; a replaced one keeps its mode. Threads of the process are serialised per file; between
+// processes a writer takes an advisory lock (flock) on the file itself but waits for another
+// holder only a moment (see kLockPatience in the source), so no other program can hold the
+// interface or the receiving server up. Readers need no lock: they always see one complete
+// file, and anything but a regular file at the path reads as unreadable instead of being
+// waited for. The parsed file is cached per path and parsed again when its inode, size, mtime
+// or ctime changed.
 #pragma once
 
 #include <cstddef>

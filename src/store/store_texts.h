@@ -43,6 +43,7 @@ inline constexpr std::string_view kLastSavedThemeNumber = "LastSavedThemeNumber"
 inline constexpr std::string_view kNmbOfProgramStarts = "NmbOfProgramStarts";
 // "Yes" once the person was told that the desktop has no tray (a key of this program's own).
 inline constexpr std::string_view kNoTrayNoticeShown = "NoTrayNoticeShown";
+inline constexpr std::string_view kMaxNotesPerComputerPerMinute = "MaxNotesPerComputerPerMinute";
 
 // Keys of a note record, in the order they are written.
 inline constexpr std::string_view kNoteID = "NoteID";

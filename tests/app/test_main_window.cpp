@@ -371,8 +371,8 @@ TEST_F(MainWindowTest, VersionThatCannotBeWrittenEndsTheStart) {
     // A plain file where the folder should be: nothing can be written below it.
     const std::string blocker = folder_ + "/not-a-folder";
     std::ofstream(blocker) << "x";
-    set_app_paths(
-        AppPaths{folder_, blocker + "/Korvadesk.ini", blocker + "/Korvadesk.net", "Linux"});
+    set_app_paths(AppPaths{folder_, blocker + "/Korvadesk.ini", blocker + "/Korvadesk.net", "Linux",
+                           folder_});
     BoxAnswerer boxes(ts_.boxes);
     window_ = std::make_unique<MainWindow>(ts_.services);
     EXPECT_FALSE(window_->start());

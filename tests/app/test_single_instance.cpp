@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
@@ -96,13 +97,54 @@ TEST(SingleInstance, HandOverBeforeStartingReachesARunningCopyOnly) {
     EXPECT_TRUE(asked.wait(3000));
 }
 
-TEST(SingleInstance, SocketLivesInTheRuntimeFolderPerUser) {
+TEST(SingleInstance, SocketLivesInTheRuntimeFolderElseInAFolderOfTheUsersOwn) {
     QTemporaryDir dir;
-    qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
+    const QString runtime = dir.path() + "/run";
+    ASSERT_TRUE(QDir().mkdir(runtime));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     EXPECT_EQ(instance_socket_path(),
-              dir.path() + "/Korvadesk Application-" + QString::number(getuid()));
-    qputenv("XDG_RUNTIME_DIR", (dir.path() + "/missing").toUtf8());
-    EXPECT_TRUE(instance_socket_path().startsWith(QDir::tempPath() + "/"));
+              runtime + "/Korvadesk Application-" + QString::number(getuid()));
+
+    // Without it, never the shared temporary folder, where another user could take the name
+    // first: a folder in the user's home that only the user may enter.
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", (dir.path() + "/cache").toUtf8());
+    const QString own = dir.path() + "/cache/korvadesk";
+    EXPECT_EQ(instance_socket_path(), own + "/Korvadesk Application-" + QString::number(getuid()));
+    EXPECT_EQ(QFile::permissions(own) & 0x0077, 0) << "no one else may enter it";
+    SingleInstance first;
+    EXPECT_TRUE(first.claim());
+    QSignalSpy woken(&first, &SingleInstance::activation_requested);
+    EXPECT_TRUE(SingleInstance().hand_over({InstanceRequest::Activate}));
+    EXPECT_TRUE(woken.wait(3000));
+    qunsetenv("XDG_CACHE_HOME");
+}
+
+TEST(SingleInstance, ALockWhoseHolderDoesNotAnswerDoesNotStopTheStart) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/instance";
+    // Held by a live process that serves no socket (this one): not a running copy of ours.
+    QFile lock(path + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+               QCoreApplication::applicationName().toUtf8() + "\n" +
+               QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+
+    EXPECT_FALSE(SingleInstance(path).hand_over({InstanceRequest::Activate}))
+        << "nothing took the request, so this copy must go on";
+    SingleInstance started(path);
+    EXPECT_TRUE(started.claim()) << "the program starts";
+    // And later starts find it.
+    QSignalSpy woken(&started, &SingleInstance::activation_requested);
+    SingleInstance later(path);
+    EXPECT_FALSE(later.claim());
+    EXPECT_TRUE(woken.wait(3000));
+
+    // Without any folder of our own the program starts too.
+    EXPECT_TRUE(SingleInstance(QString()).claim());
+    EXPECT_FALSE(SingleInstance(QString()).hand_over({InstanceRequest::Activate}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // another computer (or an attacker) would.
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -37,11 +38,22 @@ inline std::string note_message_with(const std::string& text) {
 }
 
 // A plain blocking TCP socket to 127.0.0.1:port with send and receive time limits, so a peer
-// never hangs the test; -1 when the connection failed.
-inline int raw_connect(std::uint16_t port, std::chrono::milliseconds io_limit) {
+// never hangs the test; -1 when the connection failed. With `from` (a loopback address such as
+// 127.0.0.7) it comes from there, as from another computer.
+inline int raw_connect(std::uint16_t port, std::chrono::milliseconds io_limit,
+                       const std::string& from = {}) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return -1;
+    }
+    if (!from.empty()) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        if (::inet_pton(AF_INET, from.c_str(), &local.sin_addr) != 1 ||
+            ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            ::close(fd);
+            return -1;
+        }
     }
     timeval tv{};
     tv.tv_sec = io_limit.count() / 1000;
@@ -87,8 +99,8 @@ inline std::string raw_reply(int fd) {
 
 // One whole note over a fresh connection; true when it was acknowledged.
 inline bool send_note(std::uint16_t port, const std::string& message,
-                      std::chrono::milliseconds limit = 10s) {
-    const int fd = raw_connect(port, limit);
+                      std::chrono::milliseconds limit = 10s, const std::string& from = {}) {
+    const int fd = raw_connect(port, limit, from);
     if (fd < 0) {
         return false;
     }
@@ -114,6 +126,9 @@ protected:
         ASSERT_TRUE(
             ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port_)));
         ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "PlaySound", "No"));
+        // The tests' notes all come from this computer; a test of the allowance sets its own.
+        ASSERT_TRUE(
+            ProfileFile::write(dirs_.ini, "KORVADESK", "MaxNotesPerComputerPerMinute", "0"));
     }
 
     // Waits until the program accepts connections.

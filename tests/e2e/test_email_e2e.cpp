@@ -1,11 +1,16 @@
 // The real program checking the inbox of the test's own mail servers at start: the logon
 // dialog asks for the password (typed through the X server), the note e-mail becomes a note
 // titled with its sender and the time, the e-mail leaves the inbox, and the password is
-// written nowhere. And a note e-mail that the mail server refuses: the note stays.
+// written nowhere. A note e-mail that the mail server refuses: the note stays. And a note that
+// goes out over STARTTLS and comes back over IMAPS, with servers whose certificate comes from
+// an authority the test made.
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -56,11 +61,14 @@ protected:
         ASSERT_TRUE(servers_.start(dirs_.root, error)) << error;
     }
     void TearDown() override {
+        ::unsetenv(mail::kTestCaFileVariable);
         servers_.stop();
         ProgramTest::TearDown();
     }
 
-    void deliver_note_from(const std::string& sender) {
+    // A note e-mail from `sender`; with `lone_line_feed` its note data holds a line feed of its
+    // own (encoded, so no mail program turns it into a line end).
+    void deliver_note_from(const std::string& sender, bool lone_line_feed) {
         NoteRecord r;
         r.EditText = "{\\rtf1 Hello by mail}";
         r.EditFont = "Tahoma";
@@ -78,12 +86,66 @@ protected:
         out.body = mail::note_email_body(sender, "Hello by mail", message, false);
         mail::MailLogon logon{{servers_.smtp_url(), servers_.imap_url(), MailServers::kUser, ""},
                               MailServers::kPassword};
-        ASSERT_EQ(mail::smtp_send(logon, out.from, out.to, mail::compose_mime(out)),
-                  mail::MailResult::Ok);
+        std::string mime = mail::compose_mime(out);
+        if (lone_line_feed) {
+            const auto data = mime.find("<BEGIN>");
+            ASSERT_NE(data, std::string::npos);
+            mime.insert(mime.find('~', data), "=0A");
+        }
+        ASSERT_EQ(mail::smtp_send(logon, out.from, out.to, mime), mail::MailResult::Ok);
+    }
+    void deliver_note_from(const std::string& sender) { deliver_note_from(sender, false); }
+
+    // Starts the program with the inbox check at start and types the password into its logon
+    // dialog.
+    pid_t launch_and_log_on() {
+        write("KORVADESK", "CheckEmailOnStart", "Yes");
+        write("KORVADESK", "ReadNetworkOnStart", "No");
+        write("EMAIL_ACCOUNT", "SmtpUrl", servers_.smtp_url());
+        write("EMAIL_ACCOUNT", "ImapUrl", servers_.imap_url());
+        write("EMAIL_ACCOUNT", "UserName", MailServers::kUser);
+        const pid_t pid = launch();
+        EXPECT_TRUE(test::wait_for(
+            [&] { return !test::visible_windows(pid, kLogonTitle, test::NameMatch::All).empty(); },
+            20s));
+        const auto dialogs = test::visible_windows(pid, kLogonTitle, test::NameMatch::All);
+        if (!dialogs.empty()) {
+            test::run_output("xdotool windowactivate --sync " + dialogs.front() +
+                             " 2>/dev/null; xdotool type --delay 20 " +
+                             std::string(MailServers::kPassword) + "; xdotool key Return");
+        }
+        return pid;
     }
 
     void write(const char* section, const char* key, const std::string& value) {
         ASSERT_TRUE(ProfileFile::write(dirs_.ini, section, key, value));
+    }
+
+    // "Send note to" in the note's body menu, on the group that follows "Other ...".
+    void send_to_first_group(pid_t pid, const std::string& note) {
+        // Body menu: up past "Delete note", "Hide note" and "Print note" to "Send note to";
+        // right opens it on "Other ...", down reaches the group.
+        const Geometry g = window_geometry(note);
+        ASSERT_GT(g.width, 0);
+        test::run_output("xdotool mousemove --sync " + std::to_string(g.x + g.width / 2) + " " +
+                         std::to_string(g.y + 20 + (g.height - 20) / 2) + " click 3");
+        ASSERT_TRUE(test::wait_for([&] { return test::visible_windows(pid).size() > 1; }, 5s))
+            << "the body menu did not open";
+        std::this_thread::sleep_for(200ms);
+        test::run_output("xdotool key --delay 150 Up Up Up Up Right Down Return");
+    }
+
+    // Waits for the logon dialog and types the password into it.
+    void log_on(pid_t pid) {
+        ASSERT_TRUE(test::wait_for(
+            [&] { return !test::visible_windows(pid, kLogonTitle, test::NameMatch::All).empty(); },
+            20s));
+        const std::string dialog =
+            test::visible_windows(pid, kLogonTitle, test::NameMatch::All).front();
+        // The password field has the focus: the account is filled in from the settings file.
+        test::run_output("xdotool windowactivate --sync " + dialog +
+                         " 2>/dev/null; xdotool type --delay 20 " +
+                         std::string(MailServers::kPassword) + "; xdotool key Return");
     }
 
     MailServers servers_;
@@ -98,17 +160,7 @@ TEST_F(EmailRun, CheckAtStartTurnsTheNoteMailIntoANote) {
     write("EMAIL_ACCOUNT", "ImapUrl", servers_.imap_url());
     write("EMAIL_ACCOUNT", "UserName", MailServers::kUser);
     const pid_t pid = launch();
-
-    ASSERT_TRUE(test::wait_for(
-        [&] { return !test::visible_windows(pid, kLogonTitle, test::NameMatch::All).empty(); },
-        20s));
-    const std::string dialog =
-        test::visible_windows(pid, kLogonTitle, test::NameMatch::All).front();
-    // The password field has the focus: the account is filled in from the settings file.
-    test::run_output("xdotool windowactivate --sync " + dialog +
-                     " 2>/dev/null; xdotool type "
-                     "--delay 20 " +
-                     std::string(MailServers::kPassword) + "; xdotool key Return");
+    log_on(pid);
 
     ASSERT_TRUE(test::wait_for(
         [&] { return !test::visible_windows(pid, "mailpc ", test::NameMatch::All).empty(); }, 30s));
@@ -117,6 +169,26 @@ TEST_F(EmailRun, CheckAtStartTurnsTheNoteMailIntoANote) {
     const std::string ini = MailServers::read_file(dirs_.ini);
     EXPECT_NE(ini.find("TitleText=mailpc "), std::string::npos);
     EXPECT_EQ(ini.find(MailServers::kPassword), std::string::npos);
+}
+
+TEST_F(EmailRun, NoteDataWithALoneLineFeedBecomesANoteAndLeavesTheInbox) {
+    deliver_note_from("lonepc", true);
+    ASSERT_EQ(servers_.inbox_files().size(), 1u);
+    ASSERT_NE(MailServers::read_file(servers_.inbox_files().front()).find("=0A"),
+              std::string::npos);
+    const pid_t pid = launch_and_log_on();
+    ASSERT_FALSE(HasFailure());
+
+    ASSERT_TRUE(test::wait_for(
+        [&] { return !test::visible_windows(pid, "lonepc ", test::NameMatch::All).empty(); }, 30s))
+        << "the note e-mail made no note";
+    EXPECT_TRUE(test::wait_for([&] { return servers_.inbox_files().empty(); }, 10s))
+        << "the note e-mail stayed in the inbox";
+    // No "Error writing to ini file." box, and the note holds what was sent.
+    EXPECT_TRUE(test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All).empty());
+    const std::string ini = MailServers::read_file(dirs_.ini);
+    EXPECT_NE(ini.find("TitleText=lonepc "), std::string::npos);
+    EXPECT_NE(ini.find("Hello by mail"), std::string::npos) << ini;
 }
 
 TEST_F(EmailRun, RefusedMailKeepsTheNoteThatWasToBeDeletedAfterSending) {
@@ -133,25 +205,8 @@ TEST_F(EmailRun, RefusedMailKeepsTheNoteThatWasToBeDeletedAfterSending) {
     ASSERT_TRUE(test::wait_windows(pid, 1, 20s)) << "one empty note at the first start";
     const std::string note = test::visible_windows(pid).front();
     std::this_thread::sleep_for(500ms);
-
-    // Body menu: up past "Delete note", "Hide note" and "Print note" to "Send note to"; right
-    // opens it on "Other ...", down reaches the group.
-    const Geometry g = window_geometry(note);
-    ASSERT_GT(g.width, 0);
-    test::run_output("xdotool mousemove --sync " + std::to_string(g.x + g.width / 2) + " " +
-                     std::to_string(g.y + 20 + (g.height - 20) / 2) + " click 3");
-    ASSERT_TRUE(test::wait_for([&] { return test::visible_windows(pid).size() > 1; }, 5s))
-        << "the body menu did not open";
-    std::this_thread::sleep_for(200ms);
-    test::run_output("xdotool key --delay 150 Up Up Up Up Right Down Return");
-
-    ASSERT_TRUE(test::wait_for(
-        [&] { return !test::visible_windows(pid, kLogonTitle, test::NameMatch::All).empty(); },
-        20s));
-    const std::string dialog =
-        test::visible_windows(pid, kLogonTitle, test::NameMatch::All).front();
-    test::run_output("xdotool windowactivate --sync " + dialog + " 2>/dev/null; xdotool type " +
-                     "--delay 20 " + std::string(MailServers::kPassword) + "; xdotool key Return");
+    send_to_first_group(pid, note);
+    log_on(pid);
 
     // "Send Mail failed to send message.", then the report that names the address: each
     // answered with Return.
@@ -183,6 +238,52 @@ TEST_F(EmailRun, RefusedMailKeepsTheNoteThatWasToBeDeletedAfterSending) {
     EXPECT_NE(ini.find("[NOTE_ID_1]"), std::string::npos) << ini;
     EXPECT_EQ(ini.find(MailServers::kPassword), std::string::npos);
     EXPECT_TRUE(servers_.inbox_files().empty());
+}
+
+TEST_F(EmailRun, NoteGoesOutOverStartTlsAndComesBackOverImaps) {
+    const std::string certificates = dirs_.root + "/certificates";
+    ASSERT_TRUE(MailServers::make_certificates(certificates));
+    MailServers tls;
+    std::string error;
+    ASSERT_TRUE(tls.start(dirs_.root + "/tls", error, certificates + "/good.pem",
+                          certificates + "/good.key"))
+        << error;
+    // The program trusts the test's authority as it would the system's.
+    ::setenv(mail::kTestCaFileVariable, (certificates + "/ca.pem").c_str(), 1);
+    write("RECIPIENTS_LIST", "ListNames", "Mail~");
+    write("RECIPIENTS_LIST", "Mail", "user@localhost.test~");
+    write("KORVADESK", "ReadNetworkOnStart", "No");
+    write("EMAIL_ACCOUNT", "SmtpUrl", tls.smtp_url("localhost"));
+    write("EMAIL_ACCOUNT", "ImapUrl", tls.imaps_url("localhost"));
+    write("EMAIL_ACCOUNT", "UserName", MailServers::kUser);
+
+    // The first run sends its note by e-mail.
+    const pid_t sender = launch();
+    ASSERT_TRUE(test::wait_windows(sender, 1, 20s)) << "one empty note at the first start";
+    const std::string note = test::visible_windows(sender).front();
+    std::this_thread::sleep_for(500ms);
+    send_to_first_group(sender, note);
+    log_on(sender);
+    ASSERT_TRUE(test::wait_for([&] { return tls.inbox_files().size() == 1; }, 30s))
+        << tls.smtp_logons();
+    EXPECT_EQ(tls.smtp_logons(), "PLAIN user ok\n");
+    EXPECT_TRUE(test::wait_windows(sender, 1, 5s)) << "no message box";
+    ::kill(sender, SIGTERM);
+    ASSERT_EQ(test::wait_exit(sender, 10s), 0);
+
+    // The next run checks the inbox at start and finds it.
+    write("KORVADESK", "CheckEmailOnStart", "Yes");
+    const pid_t receiver = launch();
+    log_on(receiver);
+    EXPECT_TRUE(test::wait_windows(receiver, 2, 30s)) << "the note came back";
+    EXPECT_TRUE(test::wait_for([&] { return tls.inbox_files().empty(); }, 10s));
+
+    const std::string log = tls.imap_log();
+    EXPECT_NE(log.find("Login: user=<user>, method=PLAIN"), std::string::npos) << log;
+    EXPECT_NE(log.find(", TLS, "), std::string::npos) << log;
+    const std::string ini = MailServers::read_file(dirs_.ini);
+    EXPECT_NE(ini.find("[NOTE_ID_2]"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find(MailServers::kPassword), std::string::npos);
 }
 
 }  // namespace

@@ -151,7 +151,8 @@ TEST_F(HostileInput, PeerSendingHugeSizesCannotBloatOrCrashTheProgram) {
     };
     for (const std::string& m : messages) {
         Socket peer = connect_when_listening();
-        ASSERT_TRUE(peer.valid());
+        ASSERT_TRUE(peer.valid()) << "port " << port_ << "; the program "
+                                  << (::kill(pid, 0) == 0 ? "runs" : "has ended");
         ASSERT_TRUE(peer.send_all(m).ok());
         EXPECT_EQ(reply_of(peer, 5s), kAcknowledgement);
     }

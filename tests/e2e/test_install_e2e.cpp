@@ -103,6 +103,7 @@ TEST(Install, DebianPackageListsItsFilesAndInstallsAndRemovesCleanly) {
     EXPECT_EQ(run_output("dpkg-deb -f '" + deb + "' Package"), "korvadesk\n");
     const std::string depends = run_output("dpkg-deb -f '" + deb + "' Depends");
     EXPECT_NE(depends.find("libqt6widgets6"), std::string::npos) << depends;
+    EXPECT_NE(depends.find("ca-certificates"), std::string::npos) << depends;
 
     // The file list: exactly the installation, below /usr.
     std::set<std::string> listed;

@@ -1,5 +1,6 @@
 // The real korvadesk program saving a note through its body menu, driven with xdotool: the
-// text as a ".txt" file, and the note as a picture that shows the window as drawn.
+// text as a ".txt" file, and the note as a picture that shows the window as drawn, made in a
+// private folder whatever was planted in the start folder.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -111,6 +113,12 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
     ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
                                    std::to_string(free_port())));
+    // Links planted under the picture names of the start folder, where the pictures used to
+    // be made: neither followed nor removed.
+    const std::string victim = dirs_.root + "/victim";
+    std::ofstream(victim) << "precious";
+    for (const char* name : {"/Note.bmp", "/Note24.bmp", "/Note.jpg"})
+        std::filesystem::create_symlink(victim, dirs_.root + name);
 
     const pid_t pid = launch();
     ASSERT_TRUE(test::wait_windows(pid, 1)) << "the note comes back";
@@ -140,8 +148,13 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
     };
     EXPECT_EQ(saved.pixelColor(150, 150), colour(r.EditBackColor));
     EXPECT_EQ(saved.pixelColor(250, 3), colour(r.TitleBackColor));
+    EXPECT_EQ(file_text(victim), "precious");
     for (const char* name : {"/Note.bmp", "/Note24.bmp", "/Note.jpg"})
-        EXPECT_TRUE(file_text(dirs_.root + name).empty()) << name << " is left behind";
+        EXPECT_TRUE(std::filesystem::is_symlink(dirs_.root + name)) << name;
+    // The pictures' own folder went with them.
+    for (const auto& entry : std::filesystem::directory_iterator(dirs_.runtime))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("korvadesk-"))
+            << entry.path() << " is left behind";
     if (const char* shot = std::getenv("KD_SHOT"))
         run("cp '" + picture + "' '" + shot + "'");
 

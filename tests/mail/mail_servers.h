@@ -1,6 +1,7 @@
 // The test's own mail servers on 127.0.0.1 (tests/mail/mail_servers.py): Dovecot serving a
 // Maildir over IMAP for one user, and an SMTP server delivering into that Maildir. Started in
-// a folder of the test, stopped when this object goes.
+// a folder of the test, stopped when this object goes. Plain text, or TLS with a certificate
+// the test made (make_certificates).
 #pragma once
 
 #include <fcntl.h>
@@ -35,16 +36,29 @@ public:
         return {};
     }
 
+    // A certificate authority and server certificates made fresh in `folder`
+    // (tests/mail/make_test_certificates.sh tells which); false when openssl failed.
+    static bool make_certificates(const std::string& folder) {
+        const std::string script =
+            std::string(KD_SOURCE_DIR) + "/tests/mail/make_test_certificates.sh";
+        return std::system(("/bin/bash '" + script + "' '" + folder + "'").c_str()) == 0;
+    }
+
     MailServers() = default;
     MailServers(const MailServers&) = delete;
     MailServers& operator=(const MailServers&) = delete;
     ~MailServers() { stop(); }
 
     // Starts both in `folder`/mail; false (with the log in `error`) when they did not come up.
-    bool start(const std::string& folder, std::string& error) {
+    // With a `certificate` and its `key` both speak TLS with it: STARTTLS on the plain ports,
+    // and TLS from the start on the IMAPS and SMTPS ports.
+    bool start(const std::string& folder, std::string& error, const std::string& certificate = {},
+               const std::string& key = {}) {
         namespace fs = std::filesystem;
         imap_port = free_tcp_port();
         smtp_port = free_tcp_port();
+        imaps_port = certificate.empty() ? 0 : free_tcp_port();
+        smtps_port = certificate.empty() ? 0 : free_tcp_port();
         dir = fs::path(folder) / "mail";
         fs::create_directories(dir);
         // The servers run as an unprivileged user when the test runs as root.
@@ -56,6 +70,8 @@ public:
             return false;
         const std::string script = std::string(KD_SOURCE_DIR) + "/tests/mail/mail_servers.py";
         const std::string log = (fs::path(folder) / "servers.log").string();
+        const std::string ports[] = {std::to_string(imap_port), std::to_string(smtp_port),
+                                     std::to_string(imaps_port), std::to_string(smtps_port)};
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(fds[0], 0);
@@ -63,9 +79,13 @@ public:
             const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(out, 1);
             ::dup2(out, 2);
-            ::execl("/usr/bin/python3", "python3", script.c_str(), dir.c_str(),
-                    std::to_string(imap_port).c_str(), std::to_string(smtp_port).c_str(), kUser,
-                    kPassword, nullptr);
+            if (certificate.empty())
+                ::execl("/usr/bin/python3", "python3", script.c_str(), dir.c_str(),
+                        ports[0].c_str(), ports[1].c_str(), kUser, kPassword, nullptr);
+            else
+                ::execl("/usr/bin/python3", "python3", script.c_str(), dir.c_str(),
+                        ports[0].c_str(), ports[1].c_str(), kUser, kPassword, certificate.c_str(),
+                        key.c_str(), ports[2].c_str(), ports[3].c_str(), nullptr);
             ::_exit(127);
         }
         ::close(fds[0]);
@@ -96,8 +116,21 @@ public:
             wait_for([master] { return ::kill(master, 0) != 0; }, 10s);
     }
 
-    std::string smtp_url() const { return "smtp://127.0.0.1:" + std::to_string(smtp_port); }
-    std::string imap_url() const { return "imap://127.0.0.1:" + std::to_string(imap_port); }
+    std::string smtp_url(const std::string& host = "127.0.0.1") const {
+        return "smtp://" + host + ":" + std::to_string(smtp_port);
+    }
+    std::string imap_url(const std::string& host = "127.0.0.1") const {
+        return "imap://" + host + ":" + std::to_string(imap_port);
+    }
+    std::string smtps_url(const std::string& host) const {
+        return "smtps://" + host + ":" + std::to_string(smtps_port);
+    }
+    std::string imaps_url(const std::string& host) const {
+        return "imaps://" + host + ":" + std::to_string(imaps_port);
+    }
+    // Every SMTP log-on attempt ("PLAIN user ok"), and Dovecot's log, with TLS.
+    std::string smtp_logons() const { return read_file(dir / "smtp-auth.log"); }
+    std::string imap_log() const { return read_file(dir / "dovecot.log"); }
 
     // The delivered mails' files, oldest first.
     std::vector<std::string> inbox_files() const {
@@ -120,7 +153,7 @@ public:
     }
 
     std::filesystem::path dir;
-    std::uint16_t imap_port = 0, smtp_port = 0;
+    std::uint16_t imap_port = 0, smtp_port = 0, imaps_port = 0, smtps_port = 0;
 
 private:
     pid_t pid_ = -1;

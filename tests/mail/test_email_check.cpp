@@ -59,7 +59,7 @@ struct FakeUi : CheckUi {
     std::optional<MailLogon> logon() override {
         if (cancel_logon)
             return std::nullopt;
-        return MailLogon{{"smtp://h", "imap://h", "u", ""}, "p"};
+        return MailLogon{{"smtp://h", "imap://imap.example.com:993", "u", ""}, "p"};
     }
     void logon_refused() override { refused = true; }
     void tell(const std::string& text, bool) override { told.push_back(text); }
@@ -121,6 +121,24 @@ TEST_F(EmailCheckTest, NoteMailsBecomeMessagesInOrderAndAreDeleted) {
     EXPECT_EQ(ui_.ended, 1);
 }
 
+TEST_F(EmailCheckTest, NoteDataIsBoundedAndCheckedLikeANetworkMessage) {
+    // Every line end goes, also a lone one that no mail program wraps with (it would make the
+    // mailbox unwritable and the e-mail stay in the inbox for ever).
+    inbox_.mails["1"] = {std::string(kSubjectPrefix) + " a",
+                         "<BEGIN>lone\nfeed\rand\r\npair~<END>"};
+    // Longer than a network message may be, and cut (no final "~"): no note, but deleted.
+    inbox_.mails["2"] = note_mail(std::string(10300, 'x') + "~");
+    inbox_.mails["3"] = note_mail("cut");
+    // Windows-1252 bytes are read as such.
+    inbox_.mails["4"] = note_mail("caf\xE9~");
+    std::vector<std::string> taken;
+    const CheckResult result = run_with_tick(taken);
+    EXPECT_EQ(taken, (std::vector<std::string>{"lonefeedandpair~", "caf\xC3\xA9~"}));
+    EXPECT_EQ(inbox_.removed, (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(result.note_mails, 4);
+    EXPECT_TRUE(ui_.told.empty());
+}
+
 TEST_F(EmailCheckTest, ReportsNothingFoundAndFailures) {
     inbox_.mails["1"] = {"Hello", "x"};
     std::vector<std::string> taken;
@@ -155,6 +173,15 @@ TEST_F(EmailCheckTest, LogonRefusedOfflineAndCancelEndTheCheck) {
     EXPECT_TRUE(ui_.refused);
     EXPECT_EQ(ui_.told, (std::vector<std::string>{kLogonFailed}));
 
+    // A server refused for its encryption is named, and the logon dialog comes again.
+    ui_.refused = false;
+    ui_.told.clear();
+    inbox_.logon_result = MailResult::CertificateOtherName;
+    EXPECT_FALSE(run_with_tick(taken).logged_on);
+    EXPECT_TRUE(ui_.refused);
+    EXPECT_EQ(ui_.told, (std::vector<std::string>{
+                            refusal_text(MailResult::CertificateOtherName, "imap.example.com")}));
+
     inbox_.logon_result = MailResult::Ok;
     ui_.told.clear();
     ui_.is_online = false;
@@ -167,7 +194,7 @@ TEST_F(EmailCheckTest, LogonRefusedOfflineAndCancelEndTheCheck) {
     EXPECT_FALSE(run_with_tick(taken).logged_on);
     EXPECT_TRUE(ui_.told.empty());
     EXPECT_TRUE(taken.empty());
-    EXPECT_EQ(ui_.ended, 4);
+    EXPECT_EQ(ui_.ended, 5);
 }
 
 TEST_F(EmailCheckTest, StopWhileWaitingKeepsTheMail) {

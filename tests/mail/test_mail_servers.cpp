@@ -24,6 +24,7 @@
 
 #include "app/main_window.h"
 #include "app/wiring.h"
+#include "mail/capture_server.h"
 #include "mail/email_checker.h"
 #include "mail/mail_access.h"
 #include "mail/mail_servers.h"
@@ -394,6 +395,40 @@ TEST_F(MailServersTest, TimeOutForgetsThePassword) {
     EXPECT_EQ(access_.asked, 2);
     EXPECT_TRUE(note->has_status(NoteStatus::Sent));
     EXPECT_EQ(inbox_files().size(), 1u);
+}
+
+TEST_F(MailServersTest, ServerWithoutEncryptionIsNamedAndTheNoteStays) {
+    const std::string address = test::CaptureServer::non_loopback_address();
+    if (address.empty())
+        GTEST_SKIP() << "this computer has no address but loopback ones";
+    test::CaptureServer smtp(test::CaptureServer::Protocol::Smtp, address);
+    test::CaptureServer imap(test::CaptureServer::Protocol::Imap, address);
+    ASSERT_TRUE(smtp.listening() && imap.listening());
+    access_.account.smtp_url = smtp.url();
+    access_.account.imap_url = imap.url();
+    set("AfterSend", "DeleteNote");
+    QPointer<NoteWindow> note = make_note(1, "Milk");
+    ts_.boxes.take_answered_texts();
+    const std::string refused =
+        "The mail server " + address +
+        " did not offer an encrypted connection, so the password was not sent.";
+
+    const SendOutcome outcome = send_note(*note, {"anna@example.org"}, "pc17");
+    EXPECT_EQ(outcome.error_text, not_reached("anna@example.org"));
+    expect_unsent(note);
+    EXPECT_EQ(ts_.boxes.take_answered_texts(),
+              (std::vector<std::string>{refused, not_reached("anna@example.org")}));
+
+    // The check says the same of its server. Each asked for the password anew, so a wrong
+    // server can be corrected in the logon dialog.
+    ASSERT_TRUE(check_and_wait());
+    EXPECT_EQ(ts_.boxes.take_answered_texts(), std::vector<std::string>{refused});
+    EXPECT_EQ(access_.asked, 2);
+    for (const test::CaptureServer* server : {&smtp, &imap}) {
+        EXPECT_EQ(server->connections(), 1);
+        EXPECT_EQ(server->received().find(kPassword), std::string::npos);
+        EXPECT_EQ(server->received().find("AUTH"), std::string::npos);
+    }
 }
 
 TEST_F(MailServersTest, MixedRecipientsNameOnlyTheOnesMissed) {

@@ -1,9 +1,12 @@
 // The note e-mail's layout and the rules by which the inbox check reads one back.
 #include <gtest/gtest.h>
 
+#include "mail/email_check.h"
 #include "mail/mail_account.h"
 #include "mail/mail_texts.h"
 #include "mail/note_email.h"
+#include "platform/profile_file.h"
+#include "platform/temp_dir.h"
 
 namespace kd::mail {
 namespace {
@@ -115,6 +118,35 @@ TEST(MailAccount, WipingASecretOverwritesItsBytes) {
     wipe(secret);
     EXPECT_TRUE(secret.empty());
     EXPECT_EQ(std::string(bytes, 40), std::string(40, '\0'));
+}
+
+TEST(MailAccount, PlainTextOnlyWhenTheFileSaysYesAndTheDialogKeepsIt) {
+    test::TempDir dir;
+    const std::string ini = dir.file("Korvadesk.ini");
+    const MailAccount account{"smtp://mail.example.com", "imap://mail.example.com", "anna", ""};
+    ASSERT_TRUE(write_mail_account(ini, account));
+    EXPECT_FALSE(read_mail_account(ini).allow_plain_text);
+    EXPECT_EQ(test::read_text(ini).find(kAllowPlainTextKey), std::string::npos);
+    for (const char* word : {"yes", "YES", "No", "1", ""}) {
+        ASSERT_TRUE(ProfileFile::write(ini, kAccountSection, kAllowPlainTextKey, word));
+        EXPECT_FALSE(read_mail_account(ini).allow_plain_text) << word;
+    }
+    ASSERT_TRUE(ProfileFile::write(ini, kAccountSection, kAllowPlainTextKey, "Yes"));
+    EXPECT_TRUE(read_mail_account(ini).allow_plain_text);
+    // Saving what the logon dialog edits leaves the key as it is.
+    ASSERT_TRUE(write_mail_account(ini, account));
+    EXPECT_TRUE(read_mail_account(ini).allow_plain_text);
+}
+
+TEST(MailAccount, RefusalsNameTheServer) {
+    EXPECT_EQ(refusal_text(MailResult::NotEncrypted, "smtp.example.com"),
+              "The mail server smtp.example.com did not offer an encrypted connection, so the "
+              "password was not sent.");
+    EXPECT_NE(refusal_text(MailResult::CertificateUntrusted, "[::1]").find(" [::1] "),
+              std::string::npos);
+    for (const MailResult other : {MailResult::Ok, MailResult::LoginDenied, MailResult::Failed,
+                                   MailResult::TimedOut, MailResult::Aborted})
+        EXPECT_EQ(refusal_text(other, "h"), "");
 }
 
 }  // namespace

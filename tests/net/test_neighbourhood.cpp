@@ -1,7 +1,7 @@
-// Reading the neighbourhood through a stand-in companion program placed in the start folder:
-// the program is started there and waited for while the UI keeps running, the busy window
-// stands at the corner of the work area meanwhile, and a companion that is missing or hangs
-// leaves the list as it was.
+// Reading the neighbourhood through a stand-in companion program placed in the program folder:
+// it is started in the start folder and waited for while the UI keeps running, the busy window
+// stands at the corner of the work area meanwhile, a companion that is missing or hangs leaves
+// the list as it was, and one planted in the start folder never runs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -50,7 +50,7 @@ protected:
     test::TempDir dir_;
 };
 
-TEST_F(NeighbourhoodTest, CompanionInTheStartFolderIsWaitedForWithTheBusyWindowShown) {
+TEST_F(NeighbourhoodTest, CompanionIsWaitedForWithTheBusyWindowShown) {
     // It checks it runs in the start folder and leaves its mark there.
     place_companion("sleep 0.5\n[ \"$(pwd)\" = '" + dir_.path() +
                     "' ] || exit 3\nprintf '[NETWORK_LIST]\\nNetList=alpha~bravo~\\n' > "
@@ -83,7 +83,7 @@ TEST_F(NeighbourhoodTest, CompanionInTheStartFolderIsWaitedForWithTheBusyWindowS
 }
 
 TEST_F(NeighbourhoodTest, MissingOrHangingCompanionLeavesTheListAlone) {
-    EXPECT_EQ(companion_program(dir_.path(), dir_.path() + "/nowhere"), "");
+    EXPECT_EQ(companion_program(dir_.path() + "/nowhere"), "");
     EXPECT_EQ(read_network_neighbourhood(app_paths(), nullptr), CompanionResult::Missing);
     EXPECT_EQ(net_list(), "old~");
 
@@ -92,15 +92,30 @@ TEST_F(NeighbourhoodTest, MissingOrHangingCompanionLeavesTheListAlone) {
     EXPECT_EQ(net_list(), "old~");
 }
 
-TEST_F(NeighbourhoodTest, FoundInTheProgramFolderWhenTheStartFolderHasNone) {
+TEST_F(NeighbourhoodTest, OnlyTheProgramFolderIsSearchedNeverTheStartFolder) {
     test::TempDir own;
     const std::string path = own.file(kCompanionProgram);
-    std::ofstream(path) << "#!/bin/sh\n";
+    std::ofstream(path)
+        << "#!/bin/sh\nprintf '[NETWORK_LIST]\\nNetList=ours~\\n' > Korvadesk.net\n";
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    EXPECT_EQ(companion_program(dir_.path(), own.path()), path);
+    EXPECT_EQ(companion_program(own.path()), path);
+
+    // Something dropped into the folder the program was started from (say, downloads).
+    place_companion(
+        "touch planted-ran\nprintf '[NETWORK_LIST]\\nNetList=evil~\\n' > Korvadesk.net");
+    AppPaths paths = app_paths();
+    paths.ProgramFolder = own.path();
+    EXPECT_EQ(read_network_neighbourhood(paths), CompanionResult::Finished);
+    EXPECT_EQ(net_list(), "ours~") << "ours ran, in the start folder";
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("planted-ran")));
+
+    paths.ProgramFolder.clear();
+    EXPECT_EQ(read_network_neighbourhood(paths), CompanionResult::Missing);
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("planted-ran")));
+
     // A file that cannot run is no companion.
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    EXPECT_EQ(companion_program(dir_.path(), own.path()), "");
+    EXPECT_EQ(companion_program(own.path()), "");
 }
 
 TEST_F(NeighbourhoodTest, OnlyCompanionSystemsReadTheNeighbourhood) {

@@ -1,5 +1,5 @@
 // The program reads the neighbourhood at start when `ReadNetworkOnStart` says "Yes" and again
-// every `ReadNetworkInterval` minutes of ticks, through the companion in the start folder.
+// every `ReadNetworkInterval` minutes of ticks, through the companion in the program folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>

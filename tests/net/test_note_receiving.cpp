@@ -2,6 +2,12 @@
 // half-second tick makes the window (under Xvfb).
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -14,6 +20,7 @@
 #include "app/wiring.h"
 #include "net/note_message.h"
 #include "net/note_receiving.h"
+#include "note/note_menus.h"
 #include "note/note_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
@@ -29,9 +36,29 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string send_note(std::uint16_t port, const std::string& message) {
+// Sends from the loopback address `from` (127.0.0.1 when empty), like another computer.
+std::string send_note(std::uint16_t port, const std::string& message,
+                      const std::string& from = {}) {
     SocketStatus status;
-    Socket s = Socket::connect_tcp("127.0.0.1", port, 2s, status);
+    Socket s;
+    if (from.empty()) {
+        s = Socket::connect_tcp("127.0.0.1", port, 2s, status);
+    } else {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+        sockaddr_in peer{};
+        peer.sin_family = AF_INET;
+        peer.sin_port = htons(port);
+        peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+            ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) {
+            s = Socket(fd);
+        } else {
+            ::close(fd);
+        }
+    }
     if (!s.valid()) {
         return "refused";
     }
@@ -123,6 +150,44 @@ TEST_F(NoteReceivingTest, NamedSenderBecomesARepliableNoteWindow) {
     EXPECT_TRUE(store.record_exists(note->number()));
 }
 
+TEST_F(NoteReceivingTest, ReceivedMarkAndTitleMenuNameTheAddressTheNoteCameFrom) {
+    // The title claims another computer; the mark tells where it really came from.
+    const std::time_t before = std::time(nullptr);
+    ASSERT_EQ(send_note(port_, message_from("BOSS-PC", "t", ""), "127.0.0.5"), kAcknowledgement);
+    const std::time_t after = std::time(nullptr);
+    emit main_->tick();
+    ASSERT_EQ(main_->notes().size(), 1);
+    NoteWindow* note = main_->notes().front();
+    EXPECT_TRUE(note->title_text().starts_with("BOSS-PC "));
+    const auto line_at = [](std::time_t t) {
+        std::tm local{};
+        ::localtime_r(&t, &local);
+        char text[64];
+        std::snprintf(text, sizeof text, "Received from 127.0.0.5 at %02d:%02d", local.tm_hour,
+                      local.tm_min);
+        return std::string(text);
+    };
+    const std::string& shown = note->received_from();
+    EXPECT_TRUE(shown == line_at(before) || shown == line_at(after)) << shown;
+    // The tip of the received mark.
+    int tips = 0;
+    for (QWidget* child : note->findChildren<QWidget*>()) {
+        tips += child->isVisible() && child->toolTip() == QString::fromStdString(shown);
+    }
+    EXPECT_EQ(tips, 1);
+    // A line of the title menu, which does nothing when chosen.
+    note->menus()->prepare_title_menu();
+    QAction* line = note->menus()->received_from_item();
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_FALSE(line->isEnabled());
+    EXPECT_EQ(line->text().toStdString(), shown);
+    // Not stored: the record has no place for it, and a note made here has no such line.
+    EXPECT_EQ(test::read_text(app_paths().IniPath).find("127.0.0.5"), std::string::npos);
+    NoteWindow* own = main_->create_note();
+    own->menus()->prepare_title_menu();
+    EXPECT_FALSE(own->menus()->received_from_item()->isVisible());
+}
+
 TEST_F(NoteReceivingTest, AnonymousAndNameSendersShowACleanTitleAndCannotBeAnswered) {
     ProfileFile::write(app_paths().IniPath, "KORVADESK", "PlaySound", "No");
     ASSERT_EQ(send_note(port_, message_from("ANONYMOUS", "Shopping", "R")), kAcknowledgement);
@@ -146,7 +211,11 @@ TEST_F(NoteReceivingTest, RejectedMessageWarnsOnceAndReceivingStops) {
     ASSERT_EQ(send_note(port_, bad), kAcknowledgement);
     ts_.boxes.answer_all(QMessageBox::Ok);
     emit main_->tick();
+    // The box opens after the tick, so the ticks go on while it waits for the user.
+    EXPECT_TRUE(ts_.boxes.answered_texts().empty());
+    QCoreApplication::processEvents();
     emit main_->tick();
+    QCoreApplication::processEvents();
     EXPECT_EQ(ts_.boxes.answered_texts().size(), 1u);
     EXPECT_EQ(sounds_, 1);  // the warning sound
     EXPECT_TRUE(main_->notes().isEmpty());
@@ -159,19 +228,19 @@ TEST_F(NoteReceivingTest, RejectedMessageWarnsOnceAndReceivingStops) {
 TEST_F(NoteReceivingTest, BurstIsShownAFewNotesPerTickInArrivalOrder) {
     ProfileFile::write(app_paths().IniPath, "KORVADESK", "PlaySound", "No");
     constexpr int kBurst = 3 * static_cast<int>(kFirstNotesPerTick);
+    ReceivedNoteQueue& queue = receiving_->receiver().queue();
     for (int i = 0; i < kBurst; ++i) {
-        ASSERT_TRUE(receiving_->receiver().queue().append(
-            message_from("ANONYMOUS", "burst" + std::to_string(i), "")));
+        ASSERT_EQ(queue.append(message_from("ANONYMOUS", "burst" + std::to_string(i), "")),
+                  ReceivedSpool::Append::Kept);
     }
     emit main_->tick();
     EXPECT_EQ(main_->notes().size(), static_cast<int>(kFirstNotesPerTick));
-    NoteLists lists(app_paths());
-    EXPECT_EQ(lists.network_mailbox_slots().size(), kBurst - kFirstNotesPerTick);
+    EXPECT_EQ(queue.waiting(), kBurst - kFirstNotesPerTick);
     for (int ticks = 1; ticks < kBurst && main_->notes().size() < kBurst; ++ticks) {
         emit main_->tick();
     }
     ASSERT_EQ(main_->notes().size(), kBurst);
-    EXPECT_TRUE(lists.network_mailbox_slots().empty());
+    EXPECT_EQ(queue.waiting(), 0u);
     for (int i = 0; i < kBurst; ++i) {
         EXPECT_EQ(main_->notes()[i]->title_text(), "burst" + std::to_string(i));
     }

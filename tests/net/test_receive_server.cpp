@@ -1,4 +1,5 @@
 // The receiving server on real loopback sockets, with the hand-off through a real INI file.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -48,11 +49,31 @@ struct Exchange {
     std::string reply;
 };
 
+// A socket to 127.0.0.1:port from the loopback address `from`, like another computer.
+Socket connect_from(const std::string& from, std::uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(port);
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        ::close(fd);
+        return Socket();
+    }
+    return Socket(fd);
+}
+
 Exchange exchange(std::uint16_t port, const std::vector<std::string>& parts,
-                  std::chrono::milliseconds pause = 0ms, bool close_after_send = false) {
+                  std::chrono::milliseconds pause = 0ms, bool close_after_send = false,
+                  const std::string& from = {}) {
     Exchange ex;
     SocketStatus status;
-    Socket s = Socket::connect_tcp("127.0.0.1", port, 2s, status);
+    Socket s = from.empty() ? Socket::connect_tcp("127.0.0.1", port, 2s, status)
+                            : connect_from(from, port);
     if (!s.valid()) {
         return ex;
     }
@@ -97,6 +118,11 @@ protected:
         ProfileFile::write(ini_, "KORVADESK", "CommunicationPort", std::to_string(port));
     }
     NoteLists lists() const { return NoteLists(ini_, (dir_ / "Korvadesk.net").string()); }
+    // The spool as the next start finds it.
+    ReceivedSpool spool_on_disk() const {
+        return ReceivedSpool(received_spool_path(ini_),
+                             ProfileFile::read(ini_, spool::kTakenSection, spool::kTakenKey, 64));
+    }
     NoteReceiver& start(std::chrono::milliseconds timeout = kReceiveTimeout) {
         NoteReceiver::Options o;
         o.bind_address = "127.0.0.1";
@@ -120,8 +146,11 @@ TEST_F(ReceiveServerTest, WholeMessageIsKeptThenAcknowledgedByteExact) {
     ASSERT_TRUE(ex.connected);
     EXPECT_EQ(ex.reply, "From Server : MESSAGE RECEIVED");
     EXPECT_EQ(ex.reply.size(), 30u);
-    // Already on disk when the sender read the acknowledgement.
-    EXPECT_EQ(lists().read_network_mailbox(), m);
+    // Already on disk when the sender read the acknowledgement, from its real address.
+    const std::vector<SpoolRecord> kept = spool_on_disk().peek(0, 10);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].message, m);
+    EXPECT_EQ(kept[0].from, "127.0.0.1");
 
     ReceiveTickResult t = r.tick(9, 5);
     ASSERT_EQ(t.notes.size(), 1u);
@@ -129,7 +158,7 @@ TEST_F(ReceiveServerTest, WholeMessageIsKeptThenAcknowledgedByteExact) {
     EXPECT_EQ(t.notes[0].record.TitleText, "PC17 09:05");
     EXPECT_EQ(t.notes[0].shown.reply_address, "PC17");
     EXPECT_TRUE(t.play_sound);
-    EXPECT_EQ(lists().read_network_mailbox(), "");
+    EXPECT_EQ(r.queue().waiting(), 0u);
     EXPECT_TRUE(r.tick(9, 5).notes.empty());
 }
 
@@ -154,7 +183,7 @@ TEST_F(ReceiveServerTest, EmptyOrCutConnectionIsNotAnsweredAndKeepsTheWaitingNot
     EXPECT_EQ(empty.reply, "");
     Exchange cut = exchange(port_, {"PC2~body~Tahoma"}, 0ms, true);
     EXPECT_EQ(cut.reply, "");
-    EXPECT_EQ(lists().read_network_mailbox(), waiting);
+    EXPECT_EQ(r.queue().waiting(), 1u);
 
     ReceiveTickResult t = r.tick(1, 1);
     ASSERT_EQ(t.notes.size(), 1u);
@@ -331,9 +360,9 @@ TEST_F(ReceiveServerTest, AcknowledgedNotesWaitInOrderAcrossARestart) {
                   kAcknowledgement);
     }
     receiver_.reset();  // the program ends before its timer ran
-    // The first waits in the one-message mailbox, the others behind it.
-    EXPECT_EQ(lists().read_network_mailbox(0), note_text("PC", "n0"));
-    EXPECT_EQ(lists().read_network_mailbox(2), note_text("PC", "n2"));
+    EXPECT_EQ(spool_on_disk().waiting(), 3u);
+    // Nothing of the queue is in the settings file.
+    EXPECT_FALSE(ProfileFile::has_section(ini_, "NOTE_RECEIVED"));
 
     NoteReceiver again(lists(), {});
     ReceiveTickResult t = again.tick(1, 1);
@@ -341,7 +370,117 @@ TEST_F(ReceiveServerTest, AcknowledgedNotesWaitInOrderAcrossARestart) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(t.notes[static_cast<std::size_t>(i)].record.EditText, "n" + std::to_string(i));
     }
-    EXPECT_EQ(lists().read_network_mailbox(1), "");
+    EXPECT_EQ(again.queue().waiting(), 0u);
+    EXPECT_EQ(NoteReceiver(lists(), {}).tick(1, 1).notes.size(), 0u) << "taken once only";
+}
+
+TEST_F(ReceiveServerTest, NotesAnOlderVersionLeftInTheSettingsFileComeFirst) {
+    lists().write_network_mailbox(note_text("PC", "old0"), 0);
+    lists().write_network_mailbox(note_text("PC", "old1"), 1);
+    NoteReceiver::Options o;
+    o.notes_per_tick = 3;
+    NoteReceiver r(lists(), o);
+    ASSERT_EQ(r.queue().append(note_text("PC", "new"), "10.0.0.9", 0), ReceivedSpool::Append::Kept);
+    std::vector<std::string> seen;
+    for (const auto& n : r.tick(1, 1).notes) {
+        seen.push_back(n.record.EditText);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"old0", "old1", "new"}));
+    EXPECT_TRUE(lists().network_mailbox_slots().empty());
+    EXPECT_EQ(r.queue().waiting(), 0u);
+}
+
+TEST_F(ReceiveServerTest, NotesAStoreFailureKeptAreTakenOnceByTheNextStart) {
+    {
+        NoteReceiver r(lists(), {});
+        ASSERT_EQ(r.queue().append(note_text("PC", "a"), "10.0.0.9", 0),
+                  ReceivedSpool::Append::Kept);
+        // The settings file cannot be replaced: the note is shown but stays queued.
+        fs::remove(ini_);
+        fs::create_directory(ini_);
+        const ReceiveTickResult t = r.tick(1, 1);
+        EXPECT_TRUE(t.store_failed);
+        EXPECT_EQ(t.notes.size(), 1u);
+        EXPECT_EQ(r.queue().waiting(), 1u);
+        fs::remove(ini_);
+    }
+    EXPECT_EQ(NoteReceiver(lists(), {}).tick(1, 1).notes.size(), 1u);
+    EXPECT_EQ(NoteReceiver(lists(), {}).tick(1, 1).notes.size(), 0u);
+}
+
+TEST_F(ReceiveServerTest, OneComputerPastItsAllowanceGetsNoAnswerAndOthersStillDo) {
+    NoteReceiver::Options o;
+    o.bind_address = "127.0.0.1";
+    o.notes_per_computer = 3;
+    receiver_ = std::make_unique<NoteReceiver>(lists(), o);
+    receiver_->start_server();
+    ASSERT_TRUE(test::wait_for([&] { return receiver_->listening_port() == port_; }, 5s, 5ms));
+    int acknowledged = 0;
+    for (int i = 0; i < 6; ++i) {
+        acknowledged +=
+            exchange(port_, {note_text("PC", "n" + std::to_string(i))}).reply == kAcknowledgement;
+    }
+    EXPECT_EQ(acknowledged, 3);
+    // Another computer (another loopback address) is not held back by the first.
+    EXPECT_EQ(exchange(port_, {note_text("PC2", "other")}, 0ms, false, "127.0.0.2").reply,
+              kAcknowledgement);
+    ReceiveTickResult t = receiver_->tick(1, 1);
+    ASSERT_EQ(t.notes.size(), 4u);
+    EXPECT_EQ(t.notes[3].received_from.substr(0, 27), "Received from 127.0.0.2 at ");
+}
+
+TEST_F(ReceiveServerTest, AFullQueueAcknowledgesNothingUntilTheTickTookNotes) {
+    NoteReceiver::Options o;
+    o.bind_address = "127.0.0.1";
+    o.notes_per_computer = 0;
+    o.queue_limits = {2, spool::kMostWaitingBytes};
+    receiver_ = std::make_unique<NoteReceiver>(lists(), o);
+    receiver_->start_server();
+    ASSERT_TRUE(test::wait_for([&] { return receiver_->listening_port() == port_; }, 5s, 5ms));
+    EXPECT_EQ(exchange(port_, {note_text("PC", "a")}).reply, kAcknowledgement);
+    EXPECT_EQ(exchange(port_, {note_text("PC", "b")}).reply, kAcknowledgement);
+    EXPECT_EQ(exchange(port_, {note_text("PC", "c")}).reply, "");
+    EXPECT_EQ(receiver_->tick(1, 1).notes.size(), 2u);
+    EXPECT_EQ(exchange(port_, {note_text("PC", "c")}).reply, kAcknowledgement);
+}
+
+TEST(NoteAllowance, ThirtyAtOnceThenThirtyAMinuteForEachSenderInABoundedTable) {
+    using namespace std::chrono;
+    const auto t0 = steady_clock::now();
+    NoteAllowance a(30, 4);
+    int taken = 0;
+    for (int i = 0; i < 40; ++i) {
+        taken += a.take("10.0.0.1", t0);
+    }
+    EXPECT_EQ(taken, 30);
+    EXPECT_FALSE(a.has_room("10.0.0.1", t0 + 1s));
+    EXPECT_TRUE(a.take("10.0.0.1", t0 + 2s)) << "one note every two seconds";
+    EXPECT_FALSE(a.take("10.0.0.1", t0 + 2s));
+    EXPECT_TRUE(a.has_room("10.0.0.2", t0)) << "each computer has its own";
+    // Told once a minute.
+    EXPECT_TRUE(a.tell_refusal("10.0.0.1", t0 + 2s));
+    EXPECT_FALSE(a.tell_refusal("10.0.0.1", t0 + 50s));
+    EXPECT_TRUE(a.tell_refusal("10.0.0.1", t0 + 63s));
+    int after_a_minute = 0;
+    for (int i = 0; i < 40; ++i) {
+        after_a_minute += a.take("10.0.0.1", t0 + 200s);
+    }
+    EXPECT_EQ(after_a_minute, 30);
+    // Many senders: the table keeps its bound.
+    for (int i = 0; i < 100; ++i) {
+        a.take("10.1.0." + std::to_string(i), t0 + 300s + milliseconds(i));
+    }
+    EXPECT_LE(a.senders(), 4u);
+
+    NoteAllowance unlimited(0);
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(unlimited.take("10.0.0.1", t0));
+    }
+    EXPECT_EQ(notes_per_computer_from_text(""), 30);
+    EXPECT_EQ(notes_per_computer_from_text("0"), 0);
+    EXPECT_EQ(notes_per_computer_from_text(" 12x"), 12);
+    EXPECT_EQ(notes_per_computer_from_text("-5"), 30);
+    EXPECT_EQ(notes_per_computer_from_text("many"), 30);
 }
 
 TEST_F(ReceiveServerTest, ATickTakesAtMostItsShareAndTheRestWaitsInOrder) {
@@ -349,7 +488,8 @@ TEST_F(ReceiveServerTest, ATickTakesAtMostItsShareAndTheRestWaitsInOrder) {
     o.notes_per_tick = 4;
     NoteReceiver r(lists(), o);
     for (int i = 0; i < 10; ++i) {
-        ASSERT_TRUE(r.queue().append(note_text("PC", "n" + std::to_string(i))));
+        ASSERT_EQ(r.queue().append(note_text("PC", "n" + std::to_string(i))),
+                  ReceivedSpool::Append::Kept);
     }
     std::vector<std::string> seen;
     for (std::size_t expected : {4u, 4u, 2u, 0u}) {
@@ -358,18 +498,18 @@ TEST_F(ReceiveServerTest, ATickTakesAtMostItsShareAndTheRestWaitsInOrder) {
         for (const auto& n : t.notes) {
             seen.push_back(n.record.EditText);
         }
-        // Whatever the tick left is still in the file, behind the slots it emptied.
-        EXPECT_EQ(lists().network_mailbox_slots().size(), 10 - seen.size());
+        // Whatever the tick left is still queued on disk.
+        EXPECT_EQ(spool_on_disk().waiting(), 10 - seen.size());
     }
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(seen[static_cast<std::size_t>(i)], "n" + std::to_string(i));
     }
     // A message that arrives while others wait goes behind them.
-    ASSERT_TRUE(r.queue().append(note_text("PC", "a")));
-    ASSERT_TRUE(r.queue().append(note_text("PC", "b")));
+    r.queue().append(note_text("PC", "a"));
+    r.queue().append(note_text("PC", "b"));
     r.set_notes_per_tick(0);  // one at least
     EXPECT_EQ(r.tick(1, 1).notes.at(0).record.EditText, "a");
-    EXPECT_EQ(lists().network_mailbox_slots().size(), 1u);
+    EXPECT_EQ(r.queue().waiting(), 1u);
     EXPECT_EQ(r.tick(1, 1).notes.at(0).record.EditText, "b");
 }
 

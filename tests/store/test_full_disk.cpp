@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -135,8 +136,10 @@ int run_on_full_disk(const std::string& folder) {
     if (!errors.messages.empty() || store.get_default_title() != "New title") {
         return kWriteAfterRoom;
     }
-    if (::access((ini + ".tmp").c_str(), F_OK) == 0) {
-        return kNoTempLeft;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with("Korvadesk.ini.tmp")) {
+            return kNoTempLeft;
+        }
     }
     ::umount(folder.c_str());
     return kOk;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -187,8 +189,8 @@ TEST_F(RecordTest, DeletesAndCounts) {
 TEST_F(RecordTest, FailuresAreReportedWithTheirTexts) {
     ASSERT_TRUE(store.write_record(sample(1)));
     ASSERT_TRUE(store.write_record(sample(2)));
-    // With the temporary file blocked, no change of the file can be made.
-    std::filesystem::create_directory(ini + ".tmp");
+    // With the file marked read-only, no change of it can be made (root included).
+    ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
 
     EXPECT_FALSE(store.write_record(sample(3)));
     EXPECT_EQ(errors.take(), Messages{std::string(t::kErrorWritingNote)});

@@ -1,6 +1,7 @@
-// The program paths of a test process, and paths with the start folder and both settings files
-// in one test folder. The program itself passes its paths down from the application object; a
-// test sets them here and builds its stores over them (NoteStore(app_paths())).
+// The program paths of a test process, and paths with the start folder, the program folder and
+// both settings files in one test folder. The program itself passes its paths down from the
+// application object; a test sets them here and builds its stores over them
+// (NoteStore(app_paths())).
 #pragma once
 
 #include <string>
@@ -26,7 +27,8 @@ inline void set_app_paths(AppPaths paths) {
 namespace kd::test {
 
 inline AppPaths app_paths_in(const std::string& folder) {
-    return AppPaths{folder, folder + "/" + kIniFileName, folder + "/" + kNetListFileName, "Linux"};
+    return AppPaths{folder, folder + "/" + kIniFileName, folder + "/" + kNetListFileName, "Linux",
+                    folder};
 }
 
 }  // namespace kd::test

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 #include "platform/profile_file.h"
@@ -164,6 +165,15 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+    if (HasFailure() && display_) {
+        // A box the program opened (a bind refused, a file it could not write) explains most
+        // failures that left nothing on standard error.
+        const std::string names =
+            run_output("xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null");
+        if (!names.empty()) {
+            std::printf("--- windows on the display ---\n%s", names.c_str());
+        }
+    }
     for (pid_t pid : started_) {
         kill_program(pid);
     }
@@ -195,8 +205,17 @@ QImage grab_window(const std::string& window) {
 }
 
 std::uint16_t free_tcp_port() {
+    // Below the kernel's range for outgoing connections: a port the kernel handed out here
+    // could be taken by some outgoing connection before the program binds it.
+    static std::mt19937 pick(std::random_device{}());
+    std::uniform_int_distribution<int> range(20000, 32000);
     SocketStatus status;
     std::string step;
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const auto port = static_cast<std::uint16_t>(range(pick));
+        if (Socket::listen_tcp("0.0.0.0", port, 1, status, step).valid())
+            return port;
+    }
     return Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
 }
 

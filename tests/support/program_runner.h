@@ -29,7 +29,7 @@ struct ProgramFolders {
 
     // The paths the program works with in these folders, for a store over its files.
     AppPaths store_paths() const {
-        return AppPaths{root, ini, config + "/" + kNetListFileName, "Linux"};
+        return AppPaths{root, ini, config + "/" + kNetListFileName, "Linux", {}};
     }
 };
 
