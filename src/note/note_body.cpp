@@ -141,8 +141,10 @@ void NoteBody::apply_default_format(bool colours_only) {
     if (!colours_only) {
         FontStyle st = parse_font_style(style_);
         QFont f(QString::fromStdString(face_));
-        f.setPointSize(
-            std::clamp(screen_point_size(size_, screen_dpi()), 1, largest_shown_points()));
+        // Shown at most so large; the text is read and written at the size itself.
+        const int points = std::max(1, screen_point_size(size_, screen_dpi()));
+        default_half_points_ = points * 2;
+        f.setPointSize(std::min(points, largest_shown_points()));
         f.setBold(st.bold);
         f.setItalic(st.italic);
         f.setUnderline(st.underline);
@@ -160,7 +162,11 @@ void NoteBody::apply_default_format(bool colours_only) {
 }
 
 std::string NoteBody::get_rtf() const {
-    return write_rtf(*document(), {char_set_, kDefaultCodePage});
+    RtfWriteOptions options;
+    options.default_charset = char_set_;
+    options.code_page = kDefaultCodePage;
+    options.default_half_points = default_half_points_;
+    return write_rtf(*document(), options);
 }
 
 void NoteBody::set_rtf(const std::string& rtf) {
@@ -181,6 +187,7 @@ void NoteBody::load_document(const std::string& rtf) {
     doc->setPageSize(QSizeF(0, 0));
     RtfReadOptions options;
     options.default_charset = char_set_;
+    options.default_half_points = default_half_points_;
     options.max_half_points = largest_shown_points() * 2;
     read_rtf(rtf, *doc, options);
     update_wrap_mode(doc->toRawText());

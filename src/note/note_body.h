@@ -188,6 +188,9 @@ private:
     std::string style_;
     int size_ = 10;
     std::uint8_t char_set_ = 0;
+    // The default size last applied, in half points at this screen's resolution, which the
+    // shown default font may fall short of (0: the font's own).
+    int default_half_points_ = 0;
 
     bool redo_available_ = false;
     bool stay_on_top_ = false;

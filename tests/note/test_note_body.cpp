@@ -2,6 +2,7 @@
 // widget under the test display.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -413,6 +414,65 @@ TEST_F(NoteBodyTest, ScrollBarFlag) {
     EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     body.set_scroll_bar_flag(true);
     EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+}
+
+TEST_F(NoteBodyTest, SettingsAppliedAgainUnchangedDoNotLayTheTextOutAgain) {
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += "line of a long note\n";
+    body.setPlainText(text);
+    body.set_scroll_bar_flag(false);
+    QApplication::processEvents();
+    QSignalSpy layouts(body.document()->documentLayout(), &QAbstractTextDocumentLayout::update);
+
+    // A note applies both on every move and resize, theme and settings change.
+    body.set_scroll_bar_flag(false);
+    body.move(body.pos() + QPoint(7, 3));
+    body.resize(body.width(), body.height() + 20);
+    body.apply_default_format();
+    body.apply_default_format(true);
+    QApplication::processEvents();
+    EXPECT_EQ(layouts.count(), 0);
+
+    body.set_size(14);
+    body.apply_default_format();
+    EXPECT_GT(layouts.count(), 0) << "a change is laid out";
+}
+
+TEST_F(NoteBodyTest, TextTooLargeToShowIsShownSmallerAndKeptAsItCame) {
+    const int largest = 200 * 72 / body.logicalDpiY();  // points
+    // One long word at the largest size RTF can say, and a default size far beyond a note.
+    body.set_size(1000);
+    body.apply_default_format();
+    EXPECT_EQ(body.document()->defaultFont().pointSize(), largest);
+    NoteBody first;
+    first.set_size(1000);
+    first.apply_default_format();
+    first.set_rtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}\\f0\\fs3276 " +
+                  std::string(4000, 'W') + "\\fs40  small\\par\\plain plain}");
+    const std::string stored = first.get_rtf();
+    EXPECT_NE(stored.find("\\fs3276 WWW"), std::string::npos) << stored.substr(0, 300);
+    EXPECT_NE(stored.find("\\fs40  small"), std::string::npos);
+    EXPECT_NE(stored.find("\\fs" + std::to_string(screen_point_size(1000, body.logicalDpiY()) * 2) +
+                          " plain"),
+              std::string::npos);
+
+    // Loaded again and saved without a change, it comes back the same.
+    body.set_rtf(stored);
+    EXPECT_EQ(points_at(0), largest);
+    EXPECT_EQ(points_at(4001), 20);
+    EXPECT_EQ(body.get_rtf(), stored);
+    EXPECT_EQ(body.wordWrapMode(), QTextOption::WrapAnywhere);
+
+    // A size the user gives it is kept as given.
+    select(0, 2);
+    body.decrease_size_command();
+    EXPECT_EQ(points_at(0), screen_point_size(largest - 1, body.logicalDpiY()));
+    EXPECT_NE(body.get_rtf().find("\\fs" + std::to_string(int(points_at(0)) * 2) + " WW"),
+              std::string::npos);
+
+    body.setPlainText("short words only");
+    EXPECT_EQ(body.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
 TEST_F(NoteBodyTest, WebAddressesOpenOnClick) {
