@@ -1,15 +1,19 @@
 // The interface of the real korvadesk while a peer sends ten notes with the costliest bodies
 // a 10 KB message can carry, back to back over raw TCP: the longest time the program's event
 // loop did not answer (a _NET_WM_PING probe on its first note), and how long until all ten
-// notes were made. One program run per kind of body. Run it against another build with
-// KD_PROGRAM=/path/to/korvadesk.
+// notes were made, and the CPU time the program spent per note. One program run per kind of
+// body. Run it against another build with KD_PROGRAM=/path/to/korvadesk.
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -17,6 +21,7 @@
 #include "platform/socket.h"
 #include "program_start.h"
 #include "ui_stall_probe.h"
+#include "worst_bodies.h"
 
 namespace {
 
@@ -62,6 +67,22 @@ bool deliver(std::uint16_t port, const std::string& message) {
     return reply == kd::kAcknowledgement;
 }
 
+// CPU time the process has used so far (all its threads), in milliseconds.
+double cpu_ms(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Fields after the command name, which ends at the last ")": state is field 3, utime 14.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i >= 14) {
+            ticks += std::atof(field.c_str());
+        }
+    }
+    return ticks * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
 bool wait_note_count(const std::string& ini, int count, std::chrono::seconds limit) {
     const auto deadline = Clock::now() + limit;
     while (Clock::now() < deadline) {
@@ -74,57 +95,8 @@ bool wait_note_count(const std::string& ini, int count, std::chrono::seconds lim
     return false;
 }
 
-// A body: what comes before the repeated part, the part, and what closes it.
-struct Body {
-    const char* head;
-    const char* unit;
-};
-
-constexpr const char* kRtfHead = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}\\pard\\f0";
-
-const Body kBodies[] = {
-    // One word at 100 points: no place to break the line.
-    {"\\fs200 ", "W"},
-    // One word at the largest size RTF can say.
-    {"\\fs3276 ", "W"},
-    // Empty paragraphs, two thousand of them.
-    {"\\fs20 ", "\\par "},
-    // A letter per paragraph at the largest size.
-    {"\\fs3276 ", "x\\par "},
-    // Indents wider than any note: every letter on a line of its own.
-    {"\\li31680\\ri31680\\fs200 ", "W"},
-    // A thousand changes of format.
-    {"\\fs24 ", "\\b x\\b0 y"},
-    // Tabs at 100 points.
-    {"\\fs200 ", "\\tab "},
-    // A bulleted list of a thousand items at 100 points.
-    {"{\\*\\pn\\pnlvlblt}\\fs200 ", "x\\par "},
-};
-
-// A note message of at most kMaxMessageSize bytes whose body repeats `body.unit` as often as
-// fits.
-std::string worst_message(const Body& body) {
-    kd::NoteRecord r;
-    r.EditFont = "Arial";
-    r.EditFontSize = 10;
-    r.TitleText = "T";
-    r.Width = 200;
-    r.Height = 150;
-    auto message_with = [&](int units) {
-        std::string rtf = std::string(kRtfHead) + body.head;
-        for (int i = 0; i < units; ++i) {
-            rtf += body.unit;
-        }
-        r.EditText = rtf + "}";
-        return kd::build_note_message("PEER", r);
-    };
-    const std::size_t empty = message_with(0).size();
-    const std::size_t unit = std::string(body.unit).size();
-    return message_with(static_cast<int>((kd::kMaxMessageSize - empty) / unit));
-}
-
 void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
-    const std::string message = worst_message(kBodies[state.range(0)]);
+    const std::string message = kd::bench::worst_message(kd::bench::kBodies[state.range(0)]);
     for (auto _ : state) {
         kd::bench::StoredNotes folders(0);
         kd::SocketStatus status;
@@ -158,6 +130,7 @@ void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
         }
         // Let the start settle, so only the notes are measured.
         std::this_thread::sleep_for(1s);
+        const double cpu_before = cpu_ms(pid);
         probe.start(first_note, 5ms);
         const auto begin = Clock::now();
         bool delivered = ready;
@@ -171,6 +144,7 @@ void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
         // What follows the last map (painting, activation) counts too.
         std::this_thread::sleep_for(1s);
         probe.stop();
+        const double cpu_used = cpu_ms(pid) - cpu_before;
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         if (!shown) {
@@ -179,12 +153,14 @@ void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
         }
         state.SetIterationTime(std::chrono::duration<double>(all_shown - begin).count());
         state.counters["longest_stall_ms"] = probe.longest().count();
+        // What the program itself spent per note, whatever else the machine was doing.
+        state.counters["program_cpu_ms_per_note"] = cpu_used / kNotes;
         state.counters["pings_answered"] = static_cast<double>(probe.answered());
         state.counters["message_bytes"] = static_cast<double>(message.size());
     }
 }
 BENCHMARK(BM_InterfaceStallWhileReceiving)
-    ->DenseRange(0, static_cast<int>(std::size(kBodies)) - 1)
+    ->DenseRange(0, kd::bench::kBodyKinds - 1)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
