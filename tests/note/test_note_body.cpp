@@ -502,5 +502,63 @@ TEST_F(NoteBodyTest, WebAddressesOpenOnClick) {
     EXPECT_TRUE(body.extraSelections().isEmpty());
 }
 
+TEST_F(NoteBodyTest, LinksOtherThanWebAndMailAskFirstNamingTheWholeAddress) {
+    std::vector<QUrl> opened;
+    std::vector<QString> asked;
+    bool answer = false;
+    body.set_url_opener([&](const QUrl& url) { opened.push_back(url); });
+    body.set_link_asker([&](const QString& question) {
+        asked.push_back(question);
+        return answer;
+    });
+
+    for (const char* direct : {"http://example.org/a", "https://example.org/b",
+                               "mailto:ana@example.org", "HTTP://EXAMPLE.ORG/C", "www.example.org"})
+        body.open_link(QString::fromUtf8(direct));
+    EXPECT_TRUE(asked.empty());
+    ASSERT_EQ(opened.size(), 5u);
+    EXPECT_EQ(opened[3].scheme(), "http");
+    EXPECT_EQ(opened[4], QUrl("http://www.example.org"));
+
+    opened.clear();
+    const QStringList others = {"file:///etc/passwd", "telnet://host.example.org",
+                                "news:comp.lang.c", "FILE:///tmp/x"};
+    for (const QString& other : others)
+        body.open_link(other);
+    EXPECT_TRUE(opened.empty()) << "answered No";
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_TRUE(asked[0].contains("file:///etc/passwd"));
+    EXPECT_TRUE(asked[1].contains("telnet://host.example.org"));
+    EXPECT_TRUE(asked[2].contains("news:comp.lang.c"));
+
+    answer = true;
+    body.open_link(others[0]);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl("file:///etc/passwd"));
+
+    // The whole address, encoded: a long one is broken into lines, and a character that
+    // turns text around shows as its code.
+    asked.clear();
+    const QString tricky = "file:///home/ana/" + QString(100, 'a') + QChar(0x202E) + "fdp.exe";
+    body.open_link(tricky);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(asked[0].contains(QChar(0x202E)));
+    EXPECT_TRUE(QString(asked[0]).remove('\n').contains("file:///home/ana/" + QString(100, 'a') +
+                                                        "%E2%80%AEfdp.exe"));
+
+    // A click on such an address in the text asks too.
+    asked.clear();
+    opened.clear();
+    answer = false;
+    body.setPlainText("see file:///etc/passwd now");
+    ASSERT_EQ(body.links().size(), 1u);
+    QTextCursor c(body.document());
+    c.setPosition(8);
+    QTest::mouseClick(body.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      body.cursorRect(c).center() + QPoint(2, 0));
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(opened.empty());
+}
+
 }  // namespace
 }  // namespace kd
