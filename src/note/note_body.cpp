@@ -421,8 +421,8 @@ void NoteBody::set_scroll_bar_flag(bool show) {
     apply_scroll_bar_flag();
 }
 
-// The policy holds through every move and resize; setting it, even to the same value, lays
-// the scroll area out again, and with it the whole text.
+// The policy holds through every move and resize, so it is set when it changes only: setting
+// it, even to the same value, lays the scroll area out again.
 void NoteBody::apply_scroll_bar_flag() {
     const Qt::ScrollBarPolicy policy =
         scroll_bar_flag_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
