@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "loopback_peer.h"
 #include "net/note_message.h"
 #include "platform/socket.h"
 #include "program_start.h"
@@ -30,20 +31,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kNotes = 10;
 
+// Ten seconds at most for the connection and the acknowledgement: a costly body may take a
+// while to be taken.
 int connect_loopback(std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    timeval tv{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return kd::bench::connect_loopback(port, 10);
 }
 
 bool deliver(std::uint16_t port, const std::string& message) {
@@ -51,20 +42,9 @@ bool deliver(std::uint16_t port, const std::string& message) {
     if (fd < 0) {
         return false;
     }
-    std::string reply;
-    if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
-        static_cast<ssize_t>(message.size())) {
-        char buf[64];
-        while (reply.size() < kd::kAcknowledgement.size()) {
-            const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n <= 0) {
-                break;
-            }
-            reply.append(buf, static_cast<std::size_t>(n));
-        }
-    }
+    const bool acknowledged = kd::bench::send_and_wait_ack(fd, message);
     ::close(fd);
-    return reply == kd::kAcknowledgement;
+    return acknowledged;
 }
 
 // CPU time the process has used so far (all its threads), in milliseconds.
