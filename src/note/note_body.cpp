@@ -2,13 +2,10 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFocusEvent>
-#include <QFontDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -53,23 +50,14 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
 
-    font_chooser_ = [this](const QFont& initial) -> std::optional<QFont> {
-        bool ok = false;
-        QFont chosen = QFontDialog::getFont(&ok, initial, this);
-        return ok ? std::optional<QFont>(chosen) : std::nullopt;
-    };
-    colour_chooser_ = [this](const QColor& initial) -> std::optional<QColor> {
-        QColor chosen = QColorDialog::getColor(initial, this);
-        return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
-    };
-    // The note window hands the paragraph dialog in; alone, the body keeps the format.
+    font_chooser_ = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
+    colour_chooser_ = [](const QColor&) -> std::optional<QColor> { return std::nullopt; };
+    // Alone, the body keeps the paragraph's format.
     paragraph_editor_ = [](const QTextBlockFormat& current) -> std::optional<QTextBlockFormat> {
         return current;
     };
     url_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    notifier_ = [this](const QString& text) {
-        QMessageBox::information(this, QApplication::applicationName(), text);
-    };
+    notifier_ = [](const QString&) {};
 
     connect(document(), &QTextDocument::undoCommandAdded, this, [this] { step_undone_ = false; });
     connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::detect_links);
@@ -96,24 +84,24 @@ int NoteBody::screen_dpi() const {
 void NoteBody::apply_default_format(bool colours_only) {
     QPalette pal = palette();
     if (!colours_only) {
-        FontStyle st = parse_font_style(style_);
-        QFont f(QString::fromStdString(face_));
-        f.setPointSize(std::max(1, screen_point_size(size_, screen_dpi())));
+        FontStyle st = parse_font_style(look_.style);
+        QFont f(QString::fromStdString(look_.face));
+        f.setPointSize(std::max(1, screen_point_size(look_.size, screen_dpi())));
         f.setBold(st.bold);
         f.setItalic(st.italic);
         f.setUnderline(st.underline);
         // The widget font feeds the document's default font, also on later style changes.
         setFont(f);
         document()->setDefaultFont(f);
-        pal.setColor(QPalette::Text, to_qcolor(text_colour_));
+        pal.setColor(QPalette::Text, to_qcolor(look_.text_colour));
     }
-    pal.setColor(QPalette::Base, to_qcolor(back_colour_));
+    pal.setColor(QPalette::Base, to_qcolor(look_.back_colour));
     setPalette(pal);
     emit look_changed();
 }
 
 std::string NoteBody::get_rtf() const {
-    return write_rtf(*document(), {char_set_, kDefaultCodePage});
+    return write_rtf(*document(), {look_.char_set, kDefaultCodePage});
 }
 
 void NoteBody::set_rtf(const std::string& rtf) {
@@ -127,7 +115,7 @@ void NoteBody::set_rtf(const std::string& rtf) {
 // Fills the document without undo history; addresses are looked for once, at the end.
 void NoteBody::load_document(const std::string& rtf) {
     loading_ = true;
-    read_rtf(rtf, *document(), {char_set_});
+    read_rtf(rtf, *document(), {look_.char_set});
     loading_ = false;
     document()->clearUndoRedoStacks();
     step_undone_ = false;

@@ -28,9 +28,6 @@ void set_default_title(const NoteStore& store, const std::string& value);
 // DefaultDateFormat; an empty value is replaced by "DD.MM.YYYY", written and returned.
 std::string date_format_or_default(const NoteStore& store);
 
-// The default look (record 90000); writes the built-in themes first when it is missing.
-NoteRecord default_theme(const NoteStore& store);
-
 bool write_note(const NoteStore& store, const NoteRecord& record, const std::string& file);
 bool delete_note(const NoteStore& store, int number);
 
