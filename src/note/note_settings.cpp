@@ -32,12 +32,4 @@ std::string date_format_or_default(const NoteStore& store) {
     return store.get_default_date_format();
 }
 
-bool write_note(const NoteStore& store, const NoteRecord& record, const std::string& file) {
-    return store.write_record(record, file);
-}
-
-bool delete_note(const NoteStore& store, int number) {
-    return store.delete_record(number);
-}
-
 }  // namespace kd::note_settings
