@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "note/find_dialog.h"
+#include "note/paragraph_bullet.h"
 #include "note/text_look.h"
 
 class QMimeData;
@@ -61,9 +62,8 @@ public:
     // Cancel; until one is handed in the command does nothing, and the body tells nothing.
     using FontChooser = std::function<std::optional<QFont>(const QFont& initial)>;
     using ColourChooser = std::function<std::optional<QColor>(const QColor& initial)>;
-    // The editor sees whether the caret's paragraph has the bullet style in this property of
-    // the format, and may change it there.
-    static constexpr int kBulletProperty = QTextFormat::UserProperty + 40;
+    // The editor sees whether the caret's paragraph has the bullet style in kBulletProperty
+    // of the format, and may change it there.
     using ParagraphEditor =
         std::function<std::optional<QTextBlockFormat>(const QTextBlockFormat& current)>;
     void set_font_chooser(FontChooser f) { font_chooser_ = std::move(f); }

@@ -41,7 +41,7 @@ public:
     // The title text; nothing for Cancel or for a text of blanks only.
     virtual std::optional<std::string> edit_title(QWidget* parent, const std::string& initial);
     // The paragraph dialog over the format of the caret's paragraph (its bullet state in
-    // NoteBody::kBulletProperty); the standard one hands the format back unchanged.
+    // kBulletProperty); the standard one hands the format back unchanged.
     virtual std::optional<QTextBlockFormat> edit_paragraph(QWidget* parent,
                                                            const QTextBlockFormat& current);
 };
