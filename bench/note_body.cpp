@@ -23,8 +23,10 @@ void set_up(kd::NoteBody& body, const kd::NoteRecord& record) {
     body.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     body.document()->setDocumentMargin(0);
     body.set_scroll_bar_flag(false);
-    body.set_face(record.EditFont);
-    body.set_size(record.EditFontSize);
+    kd::TextLook look = body.look();
+    look.face = record.EditFont;
+    look.size = record.EditFontSize;
+    body.set_look(look);
     body.apply_default_format();
 }
 

@@ -31,6 +31,7 @@
 #include "platform/paths.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "themes/builtin_themes.h"
 #include "themes/theme_commands.h"
 
 namespace kd {
@@ -132,7 +133,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
         report_on_ui_thread(*boxes, message);
     });
 
-    services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_);
+    services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_, &default_theme);
     sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());
     file_commands_ = std::make_unique<NoteFileCommands>(*services_);

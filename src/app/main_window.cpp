@@ -235,7 +235,7 @@ void MainWindow::restore_notes() {
             if (!note->create_from_record(record, false, false)) {
                 return std::nullopt;  // expired: it deleted itself
             }
-            restored.emplace_back(note, note->to_record());
+            restored.emplace_back(note, note->note().to_record());
             return restored.back().second;
         },
         tx);
@@ -245,7 +245,7 @@ void MainWindow::restore_notes() {
         // real change.
         for (const auto& [note, record] : restored) {
             if (note) {
-                note->record_written(record);
+                note->note().record_written(record);
             }
         }
     }
@@ -283,7 +283,7 @@ void MainWindow::refresh_visible_notes() {
 QList<NoteWindow*> MainWindow::notes() const {
     QList<NoteWindow*> out;
     for (NoteWindow* note : findChildren<NoteWindow*>(Qt::FindDirectChildrenOnly)) {
-        if (!note->is_deleted()) {
+        if (!note->note().deleted()) {
             out.push_back(note);
         }
     }
@@ -324,7 +324,7 @@ void MainWindow::show_off_screen_note(NoteWindow* note) {
     if (primary != nullptr && primary != leaving_screen_) {
         screen = primary->geometry();
     }
-    const QSize size = note->is_rolled_up() ? note->unrolled_rect().size() : note->size();
+    const QSize size = note->note().rolled_up() ? note->unrolled_rect().size() : note->size();
     const ScreenPoint at = cascade_place_on_screen(
         cascade_, kNoteTemplateLeft, kNoteTemplateTop, size.width(), size.height(), screen.x(),
         screen.y(), screen.width(), screen.height(), shown_note_corners(note));
@@ -361,7 +361,7 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
         note = new NoteWindow(this, note_count_, services_);
         adopt_note(note);
     }
-    note->set_number(note_count_);
+    note->note().set_number(note_count_);
     if (!show) {
         return note;
     }
@@ -397,7 +397,7 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
         if (setting_rules::random_themes(store.get_random_themes())) {
             emit random_theme_wanted(note);
         }
-        note->set_border(store.default_border() == store_texts::kYes);
+        note->note().set_border(store.default_border() == store_texts::kYes);
     }
     return note;
 }
@@ -457,11 +457,11 @@ void MainWindow::show_all() {
         }
     }
     // Each shown note saves its hidden state, all of them in one replace of the file.
-    std::vector<NoteWindow*> shown;
+    std::vector<Note*> shown;
     for (NoteWindow* note : notes()) {
         if (!note->isVisible()) {
             note->set_shown(true);
-            shown.push_back(note);
+            shown.push_back(&note->note());
         }
     }
     StoreTransaction tx(services_.store());
@@ -472,11 +472,11 @@ void MainWindow::show_all() {
 
 void MainWindow::hide_all() {
     // Each note saves its hidden state; all of them go to the file in one replace.
-    std::vector<NoteWindow*> hidden;
+    std::vector<Note*> hidden;
     for (NoteWindow* note : notes()) {
         if (note->isVisible()) {
             note->set_shown(false);
-            hidden.push_back(note);
+            hidden.push_back(&note->note());
         }
     }
     StoreTransaction tx(services_.store());

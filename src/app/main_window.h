@@ -18,6 +18,7 @@
 #include "app/placement.h"
 #include "app/tray_menu.h"
 #include "note/note_services.h"
+#include "note/note_window.h"
 
 class QAction;
 class QMenu;
@@ -29,7 +30,7 @@ namespace kd {
 class GlobalHotKey;
 class NoteStore;
 struct NotesToRestore;
-class NoteWindow;
+class NoteView;
 class TerminationSignals;
 
 enum class DialogEnd { Ok, Cancel, Other };
@@ -141,7 +142,7 @@ signals:
     // A new note is about to be placed and shown (the store's size limit is checked next).
     void new_note_placing();
     // A new note was shown and RandomThemes is "Yes".
-    void random_theme_wanted(kd::NoteWindow* note);
+    void random_theme_wanted(kd::NoteView* note);
     void alert_sound_requested();
     // The Show-all lock: the password dialog in its checking mode fills both.
     void show_all_password_requested(kd::DialogEnd* end, std::string* typed);

@@ -46,8 +46,11 @@ bool MainWindow::save_all_notes(ErrorDisplay errors) {
     // even when no save moment came (a focus change to a popup menu saves nothing).
     StoreTransaction tx(services_.store());
     tx.set_number_of_notes(note_count_);
-    const QList<NoteWindow*> all = notes();
-    if (write_notes(tx, std::vector<NoteWindow*>(all.begin(), all.end()), {})) {
+    std::vector<Note*> all;
+    for (NoteWindow* note : notes()) {
+        all.push_back(&note->note());
+    }
+    if (write_notes(tx, all, {})) {
         return true;
     }
     if (errors == ErrorDisplay::MessageBox) {

@@ -10,7 +10,7 @@
 #include "note/note_menus_model.h"
 #include "note/note_services.h"
 #include "note/note_settings.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 
 namespace kd {
 
@@ -19,31 +19,31 @@ namespace {
 // Runs a reminder dialog over `note`. The note may expire (and take its child dialog with it)
 // while the dialog is open: then there is nothing to apply.
 template <typename Dialog>
-std::optional<std::string> run_dialog(const QPointer<NoteWindow>& note, const std::string& value) {
+std::optional<std::string> run_dialog(const NoteViewPointer& note, const std::string& value) {
     QPointer<Dialog> dialog =
         new Dialog(value, note_settings::date_format_or_default(note->services().store()),
-                   note->services().clock(), note.data());
+                   note->services().clock(), note->widget());
     const int result = dialog->exec();
     if (!dialog || !note)
         return std::nullopt;
     const std::string chosen = dialog->value();
     delete dialog.data();
-    if (result != QDialog::Accepted || note->is_deleted())
+    if (result != QDialog::Accepted || note->note().deleted())
         return std::nullopt;
     return chosen;
 }
 
-void on_command(int id, NoteWindow* note) {
+void on_command(int id, NoteView* note) {
     if (note == nullptr)
         return;
-    const QPointer<NoteWindow> alive(note);
+    const NoteViewPointer alive(note);
     if (id == note_menu::kSetAlarm) {
-        if (const auto value = run_dialog<AlarmDialog>(alive, note->alarm()); value && alive)
-            alive->apply_alarm(*value);
+        if (const auto value = run_dialog<AlarmDialog>(alive, note->note().alarm()); value && alive)
+            alive->note().apply_alarm(*value);
     } else if (id == note_menu::kSetExpiration) {
-        if (const auto value = run_dialog<ExpirationDialog>(alive, note->expiration());
+        if (const auto value = run_dialog<ExpirationDialog>(alive, note->note().expiration());
             value && alive)
-            alive->apply_expiration(*value);
+            alive->note().apply_expiration(*value);
     }
 }
 

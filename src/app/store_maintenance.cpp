@@ -89,7 +89,7 @@ void StoreMaintenance::maintain_if_over_limit() {
 
 void StoreMaintenance::delete_note_numbered(int number) {
     for (NoteWindow* note : main_.notes()) {
-        if (note->number() == number) {
+        if (note->note().number() == number) {
             note->delete_note(false);
             return;
         }

@@ -13,12 +13,12 @@
 
 #include "dialogs/settings_texts.h"
 #include "note/note_services.h"
-#include "note/note_settings.h"
 #include "platform/message_boxes.h"
 #include "platform/tip_look.h"
 #include "richtext/qt_colour.h"
 #include "store/note_store.h"
 #include "store/style_letters.h"
+#include "themes/builtin_themes.h"
 
 namespace kd {
 
@@ -174,7 +174,7 @@ void DefaultNotePage::build_look(QGridLayout* grid, int& row) {
 
 void DefaultNotePage::read_settings() {
     const NoteStore& store = services_.store();
-    theme_ = note_settings::default_theme(store);
+    theme_ = default_theme(store);
     const std::string title = store.get_default_title();
     if (!title.empty() && title != st::kDate) {
         custom_->setChecked(true);

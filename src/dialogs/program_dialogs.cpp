@@ -4,7 +4,7 @@
 
 #include "dialogs/paragraph_dialog.h"
 #include "dialogs/text_entry_dialog.h"
-#include "note/note_body.h"
+#include "note/paragraph_bullet.h"
 #include "richtext/rtf_document.h"
 
 namespace kd {
@@ -22,7 +22,7 @@ sdl::ParagraphFormat paragraph_of_block(const QTextBlockFormat& block) {
         format.alignment = sdl::kAlignLeft;
     else
         format.alignment = 0;
-    format.bullet = block.boolProperty(NoteBody::kBulletProperty);
+    format.bullet = block.boolProperty(kBulletProperty);
     format.start_indent = pixels_to_twips(block.leftMargin());
     format.right_indent = pixels_to_twips(block.rightMargin());
     return format;
@@ -42,7 +42,7 @@ QTextBlockFormat block_with_paragraph(QTextBlockFormat block, const sdl::Paragra
         default:
             break;
     }
-    block.setProperty(NoteBody::kBulletProperty, format.bullet);
+    block.setProperty(kBulletProperty, format.bullet);
     block.setLeftMargin(twips_to_pixels(format.start_indent));
     block.setRightMargin(twips_to_pixels(format.right_indent));
     return block;

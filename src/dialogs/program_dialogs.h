@@ -13,7 +13,7 @@ namespace kd {
 
 class MessageBoxes;
 
-// The paragraph format of a body paragraph (its bullet state in NoteBody::kBulletProperty),
+// The paragraph format of a body paragraph (its bullet state in kBulletProperty),
 // and a block format changed to a paragraph format; alignment other than left, centre and
 // right is left as it is.
 small_dialogs::ParagraphFormat paragraph_of_block(const QTextBlockFormat& block);

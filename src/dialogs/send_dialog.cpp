@@ -18,7 +18,6 @@
 #include "net/identity.h"
 #include "net/net_list.h"
 #include "note/note_services.h"
-#include "note/note_window.h"
 #include "store/note_lists.h"
 #include "store/note_store.h"
 
@@ -108,7 +107,7 @@ std::vector<std::string> texts_of(const QTreeWidget* list) {
 
 }  // namespace
 
-SendDialog::SendDialog(NoteWindow* note, NoteServices& services, const IdentitySource& identity,
+SendDialog::SendDialog(NoteView* note, NoteServices& services, const IdentitySource& identity,
                        QWidget* parent)
     : QDialog(parent),
       note_(note),

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialogs/send_dialog_rules.h"
+#include "note/note_view.h"
 
 class QComboBox;
 class QLabel;
@@ -25,13 +26,13 @@ namespace kd {
 
 class IdentitySource;
 class NoteServices;
-class NoteWindow;
+class NoteView;
 
 class SendDialog : public QDialog {
     Q_OBJECT
 public:
     // `note` null: manager mode.
-    SendDialog(NoteWindow* note, NoteServices& services, const IdentitySource& identity,
+    SendDialog(NoteView* note, NoteServices& services, const IdentitySource& identity,
                QWidget* parent = nullptr);
 
     // After the run: whether "Send note" sent, and whether every recipient got the note.
@@ -99,7 +100,7 @@ private:
     void show_list_menu(QTreeWidget* list, QMenu* menu);
 
     // The note may delete itself (its expiry) while the dialog is open.
-    QPointer<NoteWindow> note_;
+    NoteViewPointer note_;
     const bool manager_;
     NoteServices& services_;
     const IdentitySource& identity_;

@@ -16,7 +16,6 @@
 #include "net/neighbourhood.h"
 #include "net/note_sending.h"
 #include "note/note_services.h"
-#include "note/note_window.h"
 #include "platform/message_boxes.h"
 #include "platform/wait_cursor.h"
 #include "store/note_lists.h"
@@ -228,7 +227,7 @@ void SendDialog::send() {
             ->setFocus();
         return;
     }
-    QPointer<NoteWindow> note = note_;
+    const NoteViewPointer note = note_;
     MessageBoxes& boxes = services_.boxes();
     // The dialog goes once the computers were tried, before the note e-mail; the report
     // comes after both.
@@ -237,7 +236,7 @@ void SendDialog::send() {
     sent_ = true;
     sent_without_errors_ = outcome.sent_without_errors();
     show_send_errors(services_.store(), boxes, outcome.error_text,
-                     note && !outcome.note_gone ? note.data() : nullptr);
+                     note && !outcome.note_gone ? note->widget() : nullptr);
 }
 
 }  // namespace kd

@@ -1,11 +1,11 @@
 #include "dialogs/send_dialog_service.h"
 
 #include "dialogs/send_dialog.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 
 namespace kd {
 
-std::optional<bool> DialogNoteSending::send_dialog(NoteWindow& note) {
+std::optional<bool> DialogNoteSending::send_dialog(NoteView& note) {
     // No parent: the dialog stands centred on the desktop, not on the note.
     SendDialog dialog(&note, note.services(), identity_);
     dialog.exec();

@@ -17,7 +17,7 @@ public:
     bool has_send_dialog() const override { return true; }
     // Runs the send dialog for the note: nothing when it was closed without sending, else
     // whether every recipient got the note.
-    std::optional<bool> send_dialog(NoteWindow& note) override;
+    std::optional<bool> send_dialog(NoteView& note) override;
 
 private:
     IdentitySource identity_;

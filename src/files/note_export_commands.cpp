@@ -12,7 +12,7 @@
 #include "files/note_file_dialogs.h"
 #include "files/note_file_rules.h"
 #include "note/note_menus_model.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
@@ -67,7 +67,7 @@ void NoteExportCommands::set_chooser(std::unique_ptr<NoteListChooser> chooser) {
     chooser_ = std::move(chooser);
 }
 
-void NoteExportCommands::run(int id, NoteWindow* note) {
+void NoteExportCommands::run(int id, NoteView* note) {
     if (note == nullptr) {
         return;
     }
@@ -181,16 +181,16 @@ void NoteExportCommands::import_notes(QWidget* parent) {
     if (!chosen) {
         return;
     }
-    std::vector<QPointer<NoteWindow>> made;
+    std::vector<NoteViewPointer> made;
     for (int k : *chosen) {
         NoteRecord record;
         if (k < 0 || k >= static_cast<int>(rows.size()) ||
             !read_exported_record(services_.store(), *path, rows[k].number, record)) {
             continue;
         }
-        NoteWindow* note = host_.create_note();
+        NoteView* note = host_.create_note();
         if (note->create_from_record(record, true, true)) {
-            made.push_back(note);
+            made.emplace_back(note);
         }
     }
     if (made.empty()) {
@@ -199,34 +199,34 @@ void NoteExportCommands::import_notes(QWidget* parent) {
     // The new notes and the count in one write, as for notes that arrive.
     StoreTransaction tx(services_.store());
     tx.set_number_of_notes(host_.note_count());
-    std::vector<NoteWindow*> alive;
-    for (const QPointer<NoteWindow>& note : made) {
+    std::vector<Note*> alive;
+    for (const NoteViewPointer& note : made) {
         if (note) {
-            alive.push_back(note);
+            alive.push_back(&note->note());
         }
     }
     write_notes(tx, alive, store_texts::kErrorWritingNote);
 }
 
-void NoteExportCommands::export_note(NoteWindow& note) {
-    QPointer<NoteWindow> alive(&note);
+void NoteExportCommands::export_note(NoteView& note) {
+    QPointer<QWidget> alive(note.widget());
     const std::optional<std::string> path =
-        choose_export_file(&note, proposed_text_file_name(note.title_text()));
+        choose_export_file(note.widget(), proposed_text_file_name(note.note().title_text()));
     if (path && alive) {
         note.save_state(*path);
     }
 }
 
-void NoteExportCommands::import_note(NoteWindow& note) {
-    QPointer<NoteWindow> alive(&note);
-    const std::optional<std::string> path = choose_import_file(&note);
+void NoteExportCommands::import_note(NoteView& note) {
+    QPointer<QWidget> alive(note.widget());
+    const std::optional<std::string> path = choose_import_file(note.widget());
     if (!path || !alive) {
         return;
     }
     int number = kFirstExportNumber;
     if (exported_note_count(*path) != 1) {
         const std::vector<ExportIndexRow> rows = read_export_rows(*path);
-        const auto chosen = choose(&note, NoteListMode::ImportOne, entries_of(rows));
+        const auto chosen = choose(note.widget(), NoteListMode::ImportOne, entries_of(rows));
         if (!chosen || chosen->empty() || !alive || chosen->front() < 0 ||
             chosen->front() >= static_cast<int>(rows.size())) {
             return;

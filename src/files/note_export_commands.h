@@ -20,7 +20,7 @@ class NoteFileDialogs;
 class NoteHost;
 class NoteListChooser;
 enum class NoteListMode;
-class NoteWindow;
+class NoteView;
 
 class NoteExportCommands : public QObject, public NoteExportWriter {
     Q_OBJECT
@@ -40,11 +40,11 @@ public:
     void export_notes(QWidget* parent);
     void import_notes(QWidget* parent);
     // Note commands.
-    void export_note(NoteWindow& note);
-    void import_note(NoteWindow& note);
+    void export_note(NoteView& note);
+    void import_note(NoteView& note);
 
 private:
-    void run(int id, NoteWindow* note);
+    void run(int id, NoteView* note);
     // The save dialog until a ".kvd" name is given, then the replace-or-append question; the
     // path to write to, or nothing when the user stopped (or the file could not be replaced).
     std::optional<std::string> choose_export_file(QWidget* parent, const std::string& proposed);

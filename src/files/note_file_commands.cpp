@@ -15,7 +15,7 @@
 #include "files/note_print.h"
 #include "note/note_menus_model.h"
 #include "note/note_services.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
 #include "platform/private_files.h"
@@ -54,7 +54,7 @@ void NoteFileCommands::set_dialogs(std::unique_ptr<NoteFileDialogs> dialogs) {
     dialogs_ = std::move(dialogs);
 }
 
-void NoteFileCommands::run(int id, NoteWindow* note) {
+void NoteFileCommands::run(int id, NoteView* note) {
     if (note == nullptr)
         return;
     switch (id) {
@@ -75,14 +75,14 @@ void NoteFileCommands::run(int id, NoteWindow* note) {
     }
 }
 
-void NoteFileCommands::tell(NoteWindow& note, const std::string& text) {
-    services_.boxes().tell(&note, QMessageBox::Warning, QString::fromStdString(text));
+void NoteFileCommands::tell(NoteView& note, const std::string& text) {
+    services_.boxes().tell(note.widget(), QMessageBox::Warning, QString::fromStdString(text));
 }
 
-void NoteFileCommands::open_file(NoteWindow& note) {
-    QPointer<NoteWindow> alive(&note);
+void NoteFileCommands::open_file(NoteView& note) {
+    QPointer<QWidget> alive(note.widget());
     const std::optional<std::string> path =
-        dialogs_->open_file(&note, ft::kOpenFilter, ft::kTextExtension);
+        dialogs_->open_file(note.widget(), ft::kOpenFilter, ft::kTextExtension);
     restore_current_folder(services_);
     if (!path || !alive)
         return;
@@ -93,29 +93,27 @@ void NoteFileCommands::open_file(NoteWindow& note) {
     }
     switch (opened_as(file_extension(*path))) {
         case OpenedAs::RichText:
-            note.body()->set_rtf(text);
+            note.set_body_rtf(text);
             break;
         case OpenedAs::PlainText:
-            // The whole body becomes the text in the body's default look; the editor's own
-            // setPlainText would keep the look at its cursor.
-            note.body()->document()->setPlainText(QString::fromStdString(text_as_utf8(text)));
-            note.body()->apply_default_format();
+            note.set_body_text(text_as_utf8(text));
             break;
         case OpenedAs::Ignored:
             break;
     }
 }
 
-std::optional<std::string> NoteFileCommands::choose_save_file(NoteWindow& note, bool& append) {
-    QPointer<NoteWindow> alive(&note);
+std::optional<std::string> NoteFileCommands::choose_save_file(NoteView& note, bool& append) {
+    QPointer<QWidget> alive(note.widget());
     append = false;
-    std::optional<std::string> path = dialogs_->save_file(
-        &note, ft::kSaveFilter, ft::kTextExtension, proposed_text_file_name(note.title_text()));
+    std::optional<std::string> path =
+        dialogs_->save_file(note.widget(), ft::kSaveFilter, ft::kTextExtension,
+                            proposed_text_file_name(note.note().title_text()));
     restore_current_folder(services_);
     while (path && alive && file_exists(*path)) {
         const bool append_offered = offers_append(file_extension(*path));
         const auto answer = services_.boxes().show(
-            &note, QMessageBox::Question,
+            note.widget(), QMessageBox::Question,
             QString::fromStdString(existing_file_question(*path, append_offered)),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
         if (answer == QMessageBox::Yes || !alive)
@@ -126,8 +124,8 @@ std::optional<std::string> NoteFileCommands::choose_save_file(NoteWindow& note, 
             append = true;
             break;
         }
-        path = dialogs_->save_file(&note, ft::kSaveFilter, ft::kTextExtension,
-                                   proposed_text_file_name(note.title_text()));
+        path = dialogs_->save_file(note.widget(), ft::kSaveFilter, ft::kTextExtension,
+                                   proposed_text_file_name(note.note().title_text()));
         restore_current_folder(services_);
     }
     if (!alive)
@@ -135,22 +133,22 @@ std::optional<std::string> NoteFileCommands::choose_save_file(NoteWindow& note, 
     return path;
 }
 
-void NoteFileCommands::save_note_as(NoteWindow& note) {
+void NoteFileCommands::save_note_as(NoteView& note) {
     bool append = false;
     const std::optional<std::string> path = choose_save_file(note, append);
     if (!path)
         return;
     const std::string text = saves_rich_text(file_extension(*path))
-                                 ? note.body()->get_rtf()
-                                 : text_to_save(note.body()->toPlainText().toStdString(), append);
+                                 ? note.body_rtf()
+                                 : text_to_save(note.body_plain_text(), append);
     if (!write_text_file(*path, text, append))
         tell(note, path_message(ft::kCanNotSave, *path));
 }
 
-void NoteFileCommands::save_as_picture(NoteWindow& note) {
-    QPointer<NoteWindow> alive(&note);
-    const std::optional<std::string> path =
-        dialogs_->save_file(&note, ft::kPictureFilter, ft::kPictureExtension, note.title_text());
+void NoteFileCommands::save_as_picture(NoteView& note) {
+    QPointer<QWidget> alive(note.widget());
+    const std::optional<std::string> path = dialogs_->save_file(
+        note.widget(), ft::kPictureFilter, ft::kPictureExtension, note.note().title_text());
     restore_current_folder(services_);
     if (!path || !alive)
         return;
@@ -166,16 +164,16 @@ void NoteFileCommands::save_as_picture(NoteWindow& note) {
     const bool copied =
         made &&
         copy_file(picture_path(folder, extension == "bmp" ? ft::kNoteBmp : ft::kNoteJpg), *path);
-    delete_note_pictures(services_.boxes(), &note, folder);
+    delete_note_pictures(services_.boxes(), note.widget(), folder);
     QApplication::restoreOverrideCursor();
     if (!copied && alive)
         tell(note, ft::kPictureFailed);
 }
 
-void NoteFileCommands::print_note(NoteWindow& note) {
-    QPointer<NoteWindow> alive(&note);
+void NoteFileCommands::print_note(NoteView& note) {
+    QPointer<QWidget> alive(note.widget());
     QPrinter printer(QPrinter::HighResolution);
-    if (!dialogs_->set_up_printer(&note, printer) || !alive)
+    if (!dialogs_->set_up_printer(note.widget(), printer) || !alive)
         return;
     kd::print_note(note, printer);
 }

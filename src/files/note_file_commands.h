@@ -13,7 +13,7 @@ namespace kd {
 
 class NoteFileDialogs;
 class NoteServices;
-class NoteWindow;
+class NoteView;
 
 class NoteFileCommands : public QObject {
     Q_OBJECT
@@ -23,17 +23,17 @@ public:
 
     void set_dialogs(std::unique_ptr<NoteFileDialogs> dialogs);
 
-    void open_file(NoteWindow& note);
-    void save_note_as(NoteWindow& note);
-    void save_as_picture(NoteWindow& note);
-    void print_note(NoteWindow& note);
+    void open_file(NoteView& note);
+    void save_note_as(NoteView& note);
+    void save_as_picture(NoteView& note);
+    void print_note(NoteView& note);
 
 private:
-    void run(int id, NoteWindow* note);
+    void run(int id, NoteView* note);
     // The save dialog until the chosen file may be written; nothing when the user stopped.
     // `append` tells whether the text goes after the file's content.
-    std::optional<std::string> choose_save_file(NoteWindow& note, bool& append);
-    void tell(NoteWindow& note, const std::string& text);
+    std::optional<std::string> choose_save_file(NoteView& note, bool& append);
+    void tell(NoteView& note, const std::string& text);
 
     NoteServices& services_;
     std::unique_ptr<NoteFileDialogs> dialogs_;

@@ -7,20 +7,19 @@
 #include "files/file_texts.h"
 #include "files/jpeg_file.h"
 #include "files/note_file_rules.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 #include "platform/message_boxes.h"
 
 namespace kd {
 
 namespace ft = file_texts;
 
-bool make_note_picture(NoteWindow& note, const std::string& format, const std::string& folder) {
+bool make_note_picture(NoteView& note, const std::string& format, const std::string& folder) {
     if (folder.empty())
         return false;
-    // The whole window at once, title strip, body and border, fully drawn. Written at 24 bits:
-    // fewer would band the note's colours, which the picture must show as the screen does.
-    note.repaint();
-    const QImage image = note.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Written at 24 bits: fewer would band the note's colours, which the picture must show as
+    // the screen does.
+    const QImage image = note.picture().convertToFormat(QImage::Format_RGB32);
     if (image.isNull())
         return false;
     const int width = image.width();

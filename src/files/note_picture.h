@@ -11,11 +11,11 @@ class QWidget;
 namespace kd {
 
 class MessageBoxes;
-class NoteWindow;
+class NoteView;
 
 // `format` is "bmp" or "jpg"; the files go into `folder`. False when the picture could not be
 // captured, converted or written, or `folder` is "".
-bool make_note_picture(NoteWindow& note, const std::string& format, const std::string& folder);
+bool make_note_picture(NoteView& note, const std::string& format, const std::string& folder);
 
 // Removes the temporary pictures from `folder`; those that stay are reported in a box.
 void delete_note_pictures(MessageBoxes& boxes, QWidget* parent, const std::string& folder);

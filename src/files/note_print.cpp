@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "files/file_texts.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 #include "richtext/qt_colour.h"
 #include "store/style_letters.h"
 
@@ -25,8 +25,7 @@ namespace {
 // The body starts three title heights down on every page, as the title's space on the first.
 constexpr int kBodyTopInTitleHeights = 3;
 
-void draw_title(QPainter& painter, const NoteWindow& note, const QFont& font, int width,
-                int height) {
+void draw_title(QPainter& painter, const Note& note, const QFont& font, int width, int height) {
     painter.save();
     painter.setFont(font);
     painter.setPen(Qt::black);
@@ -104,7 +103,7 @@ QColor make_readable_on_paper(QTextDocument& body, const QColor& default_text) {
 
 }  // namespace
 
-QFont print_title_font(const TitleLook& look, int dots_per_inch) {
+QFont print_title_font(const TextLook& look, int dots_per_inch) {
     const FontStyle style = parse_font_style(look.style);
     QFont font(QString::fromStdString(look.face));
     font.setPixelSize(std::max(1, -font_height_for_points(look.size, dots_per_inch)));
@@ -115,7 +114,8 @@ QFont print_title_font(const TitleLook& look, int dots_per_inch) {
     return font;
 }
 
-int print_note(const NoteWindow& note, QPrinter& printer) {
+int print_note(const NoteView& view, QPrinter& printer) {
+    const Note& note = view.note();
     printer.setDocName(QString::fromUtf8(file_texts::kPrintDocumentName));
     QPainter painter;
     if (!painter.begin(&printer))
@@ -130,8 +130,8 @@ int print_note(const NoteWindow& note, QPrinter& printer) {
     // goes on.
     const int body_top = std::min(kBodyTopInTitleHeights * title_height, height / 2);
     const int body_height = height - body_top;
-    std::unique_ptr<QTextDocument> body(note.body()->document()->clone());
-    const QColor text = make_readable_on_paper(*body, to_qcolor(note.body()->text_colour()));
+    std::unique_ptr<QTextDocument> body = view.body_document();
+    const QColor text = make_readable_on_paper(*body, to_qcolor(note.body_look().text_colour));
     body->documentLayout()->setPaintDevice(&printer);
     body->setPageSize(QSizeF(width, body_height));
     const int pages = std::max(1, body->pageCount());

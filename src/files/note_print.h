@@ -8,14 +8,14 @@ class QPrinter;
 
 namespace kd {
 
-class NoteWindow;
-struct TitleLook;
+class NoteView;
+struct TextLook;
 
 // The title font at `dots_per_inch`: the title face and size, bold, italic, underline and
 // strike-out from the style letters.
-QFont print_title_font(const TitleLook& look, int dots_per_inch);
+QFont print_title_font(const TextLook& look, int dots_per_inch);
 
 // Prints on `printer` as set up; failures pass unreported. Gives the number of pages.
-int print_note(const NoteWindow& note, QPrinter& printer);
+int print_note(const NoteView& note, QPrinter& printer);
 
 }  // namespace kd

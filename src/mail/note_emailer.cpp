@@ -20,8 +20,7 @@
 #include "net/identity.h"
 #include "net/note_message.h"
 #include "net/note_sender.h"
-#include "note/note_body.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
 #include "platform/private_files.h"
@@ -87,7 +86,7 @@ std::optional<MailAttachment> read_note_picture(const std::string& folder) {
     return std::nullopt;
 }
 
-std::vector<std::string> NoteEmailer::send_note_email(NoteWindow& note,
+std::vector<std::string> NoteEmailer::send_note_email(NoteView& note,
                                                       const std::vector<std::string>& addresses,
                                                       const std::string& sender_identity) {
     const NoteStore& store = note.services().store();
@@ -96,7 +95,7 @@ std::vector<std::string> NoteEmailer::send_note_email(NoteWindow& note,
     // A fresh folder of our own: fixed picture names in the start folder could be planted.
     const PrivateTempFolder pictures;
     const std::string& folder = pictures.path();
-    QPointer<NoteWindow> guard(&note);
+    NoteViewPointer guard(&note);
     if (with_picture) {
         const WaitCursor wait;
         const bool bmp = setting_rules::picture_is_bmp(store.get_default_picture_format());
@@ -104,20 +103,21 @@ std::vector<std::string> NoteEmailer::send_note_email(NoteWindow& note,
     }
     const bool sent = guard && send_mail(*guard, addresses, sender_identity, with_picture, folder);
     if (with_picture) {
-        delete_note_pictures(boxes, guard, folder);
+        delete_note_pictures(boxes, guard ? guard->widget() : nullptr, folder);
     }
     return sent ? std::vector<std::string>{} : addresses;
 }
 
-bool NoteEmailer::send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
+bool NoteEmailer::send_mail(NoteView& note, const std::vector<std::string>& addresses,
                             const std::string& sender_identity, bool with_picture,
                             const std::string& picture_folder) {
     MessageBoxes& boxes = note.services().boxes();
-    QPointer<NoteWindow> guard(&note);
+    // The note's window, the parent of the boxes, may go while they wait for the user.
+    QPointer<QWidget> guard(note.widget());
     const std::string identity = sender_identity.empty() ? own_computer_name() : sender_identity;
     const std::string message =
-        build_stored_note_message(note.services().store(), identity, note.number());
-    const std::string plain = note.body()->toPlainText().toStdString();
+        build_stored_note_message(note.services().store(), identity, note.note().number());
+    const std::string plain = note.body_plain_text();
     if (!access_.online()) {
         boxes.tell(guard, QMessageBox::Information, QString::fromUtf8(kOfflineSend));
         return false;

@@ -26,7 +26,7 @@ public:
     explicit NoteEmailer(MailAccess& access, const MailTimeouts& timeouts = {})
         : access_(access), timeouts_(timeouts) {}
 
-    std::vector<std::string> send_note_email(NoteWindow& note,
+    std::vector<std::string> send_note_email(NoteView& note,
                                              const std::vector<std::string>& addresses,
                                              const std::string& sender_identity) override;
 
@@ -36,7 +36,7 @@ public:
 private:
     // The mail itself, once the picture is there in `picture_folder` (or not wanted); true when
     // it went.
-    bool send_mail(NoteWindow& note, const std::vector<std::string>& addresses,
+    bool send_mail(NoteView& note, const std::vector<std::string>& addresses,
                    const std::string& sender_identity, bool with_picture,
                    const std::string& picture_folder);
     // One SMTP transfer on a worker thread; the busy window's Cancel stops it.

@@ -36,7 +36,7 @@ void NoteReceiving::set_intervals(int check_email_minutes, int read_network_minu
 
 void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx) {
     for (const ReceivedNote& received : notes) {
-        NoteWindow* note = host_.create_note();
+        NoteView* note = host_.create_note();
         // Placement, bring to front and the received mark happen inside; the record carries
         // the title to show. Of several notes only the last one made is activated.
         note->set_activates_when_brought_to_front(&received == &notes.back());
@@ -47,15 +47,15 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
         }
         // An empty reply address is what tells the Reply command that the note cannot be
         // answered.
-        note->set_reply_address(received.shown.can_reply ? received.shown.reply_address
-                                                         : std::string());
-        note->set_received_from(received.received_from);
+        note->note().set_reply_address(received.shown.can_reply ? received.shown.reply_address
+                                                                : std::string());
+        note->note().set_received_from(received.received_from);
         unsaved_.push_back(note);
     }
     written_.clear();
-    for (const QPointer<NoteWindow>& note : unsaved_) {
-        if (note && note->saves_state()) {
-            written_.emplace_back(note, note->to_record());
+    for (const NoteViewPointer& note : unsaved_) {
+        if (note && note->note().saves_state()) {
+            written_.emplace_back(note, note->note().to_record());
             tx.write_record(written_.back().second);
         }
     }
@@ -99,7 +99,7 @@ void NoteReceiving::tick() {
         // The notes know what the file holds of them: their autosave writes only changes.
         for (const auto& [note, record] : written_) {
             if (note) {
-                note->record_written(record);
+                note->note().record_written(record);
             }
         }
         written_.clear();

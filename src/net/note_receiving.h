@@ -11,7 +11,7 @@
 
 #include "net/note_receiver.h"
 #include "note/note_services.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 
 namespace kd {
 
@@ -48,9 +48,9 @@ private:
     NoteHost& host_;
     NoteServices& services_;
     std::unique_ptr<NoteReceiver> receiver_;
-    QList<QPointer<NoteWindow>> unsaved_;
+    QList<NoteViewPointer> unsaved_;
     // The records of unsaved_ as the last tick's transaction holds them.
-    std::vector<std::pair<QPointer<NoteWindow>, NoteRecord>> written_;
+    std::vector<std::pair<NoteViewPointer, NoteRecord>> written_;
     BurstPace pace_;
     QElapsedTimer since_tick_;
     bool store_error_shown_ = false;

@@ -11,7 +11,7 @@
 
 #include "net/note_message.h"
 #include "net/note_sender.h"
-#include "note/note_window.h"
+#include "note/note_view.h"
 #include "platform/message_boxes.h"
 #include "platform/wait_cursor.h"
 #include "store/note_store.h"
@@ -41,21 +41,21 @@ std::string run_off_ui_thread(const std::function<std::string()>& work) {
     return result;
 }
 
-MessageBoxes& note_boxes(NoteWindow& note) {
+MessageBoxes& note_boxes(NoteView& note) {
     return note.services().boxes();
 }
 
 // The e-mail recipients get one note e-mail. Each address it did not reach has its line in the
 // error text, so the note is then neither marked sent nor deleted after the send.
-void send_email_part(NoteWindow& note, SendOutcome& outcome, const std::string& sender_identity) {
+void send_email_part(NoteView& note, SendOutcome& outcome, const std::string& sender_identity) {
     if (!outcome.has_email_recipients()) {
         return;
     }
-    QPointer<NoteWindow> guard(&note);
+    NoteViewPointer guard(&note);
     NoteEmailSending* email = note.services().email_sending();
     const char* format = email == nullptr ? kEmailNotSentFormat : kEmailNotReachedFormat;
     std::vector<std::string> missed = outcome.email_recipients;
-    if (email != nullptr && guard && !guard->is_deleted()) {
+    if (email != nullptr && guard && !guard->note().deleted()) {
         missed = email->send_note_email(*guard, outcome.email_recipients, sender_identity);
     }
     for (const std::string& address : missed) {
@@ -65,14 +65,14 @@ void send_email_part(NoteWindow& note, SendOutcome& outcome, const std::string& 
 
 }  // namespace
 
-SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>& recipients,
+SendOutcome send_to_recipients(NoteView& note, const std::vector<std::string>& recipients,
                                const std::string& sender_identity,
                                const std::function<void()>& computers_done) {
     SendOutcome outcome;
-    QPointer<NoteWindow> guard(&note);
+    NoteViewPointer guard(&note);
     // What travels is the stored record: make it the note as it stands.
     note.save_state();
-    const int number = note.number();
+    const int number = note.note().number();
 
     {
         // Until the computers were tried; the note e-mail shows its own window.
@@ -86,14 +86,15 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
                 continue;
             }
             // A note deleted meanwhile (its expiry) has no record left to send.
-            if (!guard || guard->is_deleted()) {
+            if (!guard || guard->note().deleted()) {
                 outcome.note_gone = true;
                 break;
             }
             PreparedMessage prepared =
                 prepare_message(note.services().store(), number, sender_identity);
             if (prepared.too_big) {
-                show_plain_box(note_boxes(note), QString::fromUtf8(kMessageTooBigText), guard);
+                show_plain_box(note_boxes(note), QString::fromUtf8(kMessageTooBigText),
+                               guard->widget());
             }
             outcome.error_text += run_off_ui_thread(
                 [&] { return deliver_message(recipient, prepared.port, prepared.message); });
@@ -110,7 +111,7 @@ SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>&
             outcome.error_text += send_error_line(kEmailNotReachedFormat, address);
         }
     }
-    if (!guard || guard->is_deleted()) {
+    if (!guard || guard->note().deleted()) {
         outcome.note_gone = true;
     }
     return outcome;
@@ -125,20 +126,20 @@ void show_send_errors(const NoteStore& store, MessageBoxes& boxes, const std::st
     show_plain_box(boxes, QString::fromStdString(error_text), parent);
 }
 
-void apply_send_outcome(NoteWindow& note, SendOutcome& outcome) {
+void apply_send_outcome(NoteView& note, SendOutcome& outcome) {
     if (!outcome.sent_without_errors()) {
-        note.set_status(NoteStatus::SendFailed);
+        note.note().set_status(NoteStatus::SendFailed);
     } else if (setting_rules::deletes_after_send(note.services().store().get_after_send())) {
         note.delete_note(false);
         outcome.note_gone = true;
     } else {
-        note.set_status(NoteStatus::Sent);
+        note.note().set_status(NoteStatus::Sent);
     }
 }
 
-SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+SendOutcome send_note(NoteView& note, const std::vector<std::string>& recipients,
                       const std::string& sender_identity) {
-    QPointer<NoteWindow> guard(&note);
+    NoteViewPointer guard(&note);
     // The services outlive every note, so the report can still be shown after the note went.
     MessageBoxes& boxes = note_boxes(note);
     const NoteStore& store = note.services().store();
@@ -149,11 +150,12 @@ SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipien
         return outcome;
     }
     apply_send_outcome(*guard, outcome);
-    show_send_errors(store, boxes, outcome.error_text, outcome.note_gone ? nullptr : guard.data());
+    show_send_errors(store, boxes, outcome.error_text,
+                     outcome.note_gone ? nullptr : guard->widget());
     return outcome;
 }
 
-void NetworkNoteSending::send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+void NetworkNoteSending::send_note(NoteView& note, const std::vector<std::string>& recipients,
                                    const std::string& sender) {
     kd::send_note(note, recipients, sender);
 }

@@ -18,12 +18,12 @@ namespace kd {
 
 class MessageBoxes;
 class NoteStore;
-class NoteWindow;
+class NoteView;
 
 // Sending notes to computers, as the note menus ask for it.
 class NetworkNoteSending : public NoteSendingService {
 public:
-    void send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+    void send_note(NoteView& note, const std::vector<std::string>& recipients,
                    const std::string& sender) override;
 };
 
@@ -45,14 +45,14 @@ struct SendOutcome {
 // and applies the outcome to the note. `sender_identity` is the `SentFrom` value as stored
 // (empty means this computer's name). Empty recipients are skipped. Runs on the UI thread and
 // returns when every recipient was tried.
-SendOutcome send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+SendOutcome send_note(NoteView& note, const std::vector<std::string>& recipients,
                       const std::string& sender_identity);
 
 // The send dialog's share: the same sending without the report and without touching the note's
 // marks. `computers_done`, when given, runs once the computers were tried and before the note
 // e-mail (the dialog closes there). The dialog shows the error text itself
 // (show_send_errors), then the note applies the outcome (apply_send_outcome).
-SendOutcome send_to_recipients(NoteWindow& note, const std::vector<std::string>& recipients,
+SendOutcome send_to_recipients(NoteView& note, const std::vector<std::string>& recipients,
                                const std::string& sender_identity,
                                const std::function<void()>& computers_done = {});
 
@@ -63,6 +63,6 @@ void show_send_errors(const NoteStore& store, MessageBoxes& boxes, const std::st
 
 // Marks the note send-failed or sent, or deletes it without a question when the send was clean
 // and `AfterSend` is "DeleteNote". Sets outcome.note_gone when it deleted the note.
-void apply_send_outcome(NoteWindow& note, SendOutcome& outcome);
+void apply_send_outcome(NoteView& note, SendOutcome& outcome);
 
 }  // namespace kd

@@ -2,13 +2,10 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFocusEvent>
-#include <QFontDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -87,28 +84,16 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
 
-    font_chooser_ = [this](const QFont& initial) -> std::optional<QFont> {
-        bool ok = false;
-        QFont chosen = QFontDialog::getFont(&ok, initial, this);
-        return ok ? std::optional<QFont>(chosen) : std::nullopt;
-    };
-    colour_chooser_ = [this](const QColor& initial) -> std::optional<QColor> {
-        QColor chosen = QColorDialog::getColor(initial, this);
-        return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
-    };
-    // The note window hands the paragraph dialog in; alone, the body keeps the format.
+    font_chooser_ = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
+    colour_chooser_ = [](const QColor&) -> std::optional<QColor> { return std::nullopt; };
+    // Alone, the body keeps the paragraph's format.
     paragraph_editor_ = [](const QTextBlockFormat& current) -> std::optional<QTextBlockFormat> {
         return current;
     };
     url_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    link_asker_ = [this](const QString& question) {
-        return QMessageBox::question(this, QApplication::applicationName(), question,
-                                     QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
-    };
-    notifier_ = [this](const QString& text) {
-        QMessageBox::information(this, QApplication::applicationName(), text);
-    };
+    // Without a window to ask from, a link of another scheme stays closed (the answer is No).
+    link_asker_ = [](const QString&) { return false; };
+    notifier_ = [](const QString&) {};
 
     connect(document(), &QTextDocument::undoCommandAdded, this, [this] { step_undone_ = false; });
     connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::detect_links);
@@ -139,10 +124,10 @@ int NoteBody::largest_shown_points() const {
 void NoteBody::apply_default_format(bool colours_only) {
     QPalette pal = palette();
     if (!colours_only) {
-        FontStyle st = parse_font_style(style_);
-        QFont f(QString::fromStdString(face_));
+        FontStyle st = parse_font_style(look_.style);
+        QFont f(QString::fromStdString(look_.face));
         // Shown at most so large; the text is read and written at the size itself.
-        const int points = std::max(1, screen_point_size(size_, screen_dpi()));
+        const int points = std::max(1, screen_point_size(look_.size, screen_dpi()));
         default_half_points_ = points * 2;
         f.setPointSize(std::min(points, largest_shown_points()));
         f.setBold(st.bold);
@@ -154,16 +139,16 @@ void NoteBody::apply_default_format(bool colours_only) {
             setFont(f);
         if (document()->defaultFont() != f)
             document()->setDefaultFont(f);
-        pal.setColor(QPalette::Text, to_qcolor(text_colour_));
+        pal.setColor(QPalette::Text, to_qcolor(look_.text_colour));
     }
-    pal.setColor(QPalette::Base, to_qcolor(back_colour_));
+    pal.setColor(QPalette::Base, to_qcolor(look_.back_colour));
     setPalette(pal);
     emit look_changed();
 }
 
 std::string NoteBody::get_rtf() const {
     RtfWriteOptions options;
-    options.default_charset = char_set_;
+    options.default_charset = look_.char_set;
     options.code_page = kDefaultCodePage;
     options.default_half_points = default_half_points_;
     return write_rtf(*document(), options);
@@ -186,7 +171,7 @@ void NoteBody::load_document(const std::string& rtf) {
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
     RtfReadOptions options;
-    options.default_charset = char_set_;
+    options.default_charset = look_.char_set;
     options.default_half_points = default_half_points_;
     options.max_half_points = largest_shown_points() * 2;
     read_rtf(rtf, *doc, options);

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "note/find_dialog.h"
-#include "store/note_record.h"
+#include "note/paragraph_bullet.h"
+#include "note/text_look.h"
 
 class QMimeData;
 
@@ -26,18 +27,8 @@ public:
     ~NoteBody() override;
 
     // ---- Default look of the body (the Edit* fields of the note's record).
-    ColorRef text_colour() const { return text_colour_; }
-    void set_text_colour(ColorRef c) { text_colour_ = c; }
-    ColorRef back_colour() const { return back_colour_; }
-    void set_back_colour(ColorRef c) { back_colour_ = c; }
-    const std::string& face() const { return face_; }
-    void set_face(const std::string& face) { face_ = face; }
-    const std::string& style() const { return style_; }  // letters B, I, U, S
-    void set_style(const std::string& letters) { style_ = letters; }
-    int size() const { return size_; }  // points
-    void set_size(int points) { size_ = points; }
-    std::uint8_t char_set() const { return char_set_; }
-    void set_char_set(std::uint8_t set) { char_set_ = set; }
+    const TextLook& look() const { return look_; }
+    void set_look(const TextLook& look) { look_ = look; }
 
     // Full mode: the default character format from the members (size through the screen
     // pixel round trip), then the background; colours-only mode sets the background alone.
@@ -66,25 +57,24 @@ public:
     void set_scroll_bar_flag(bool show);
     bool scroll_bar_flag() const { return scroll_bar_flag_; }
 
-    // Dialog hooks, so tests and later dialogs can stand in for the standard ones. Each
-    // returns nothing on Cancel.
+    // The dialogs and messages of the body's commands, handed in by whoever shows the body
+    // (the note window: the services' dialogs and boxes). Each chooser gives nothing on
+    // Cancel; until one is handed in the command does nothing, and the body tells nothing.
     using FontChooser = std::function<std::optional<QFont>(const QFont& initial)>;
     using ColourChooser = std::function<std::optional<QColor>(const QColor& initial)>;
-    // The editor sees whether the caret's paragraph has the bullet style in this property of
-    // the format, and may change it there.
-    static constexpr int kBulletProperty = QTextFormat::UserProperty + 40;
+    // The editor sees whether the caret's paragraph has the bullet style in kBulletProperty
+    // of the format, and may change it there.
     using ParagraphEditor =
         std::function<std::optional<QTextBlockFormat>(const QTextBlockFormat& current)>;
     void set_font_chooser(FontChooser f) { font_chooser_ = std::move(f); }
     void set_colour_chooser(ColourChooser f) { colour_chooser_ = std::move(f); }
     void set_paragraph_editor(ParagraphEditor f) { paragraph_editor_ = std::move(f); }
-    // Tells the user something (a body that is full, pictures left out of a paste); a message
-    // box by default.
+    // Tells the user something (a body that is full, pictures left out of a paste).
     void set_notifier(std::function<void(const QString&)> f) { notifier_ = std::move(f); }
     // Opens a detected web address; the desktop's opener by default.
     void set_url_opener(std::function<void(const QUrl&)> f) { url_opener_ = std::move(f); }
     // Asks whether to open a link that is not a web page or an e-mail address; true for yes.
-    // A message box (default answer No) by default.
+    // No by default.
     void set_link_asker(std::function<bool(const QString& question)> f) {
         link_asker_ = std::move(f);
     }
@@ -182,12 +172,7 @@ private:
     void load_document(const std::string& rtf);
     void check_capacity();
 
-    ColorRef text_colour_ = 0;
-    ColorRef back_colour_ = 0xFFFFFF;
-    std::string face_ = "Arial";
-    std::string style_;
-    int size_ = 10;
-    std::uint8_t char_set_ = 0;
+    TextLook look_{0, 0xFFFFFF, "Arial", "", 10, 0};
     // The default size last applied, in half points at this screen's resolution, which the
     // shown default font may fall short of (0: the font's own).
     int default_half_points_ = 0;

@@ -137,7 +137,7 @@ void NoteBody::font_command() {
         f.setFontFamilies({chosen->family()});
         // The chosen size is taken in whole points, as the dialog hands back tenths.
         f.setFontPointSize(std::max(1, int(chosen->pointSizeF() * 10) / 10));
-        f.setProperty(kCharsetProperty, int(char_set_));
+        f.setProperty(kCharsetProperty, int(look_.char_set));
         f.setFontWeight(chosen->weight() == QFont::Bold ? QFont::Bold : QFont::Normal);
         f.setFontItalic(chosen->italic());
         f.setFontUnderline(chosen->underline());
@@ -145,9 +145,9 @@ void NoteBody::font_command() {
         set_selection_format(f);
         return;
     }
-    FontStyle st = parse_font_style(style_);
-    QFont initial(QString::fromStdString(face_));
-    initial.setPointSize(std::max(1, size_));
+    FontStyle st = parse_font_style(look_.style);
+    QFont initial(QString::fromStdString(look_.face));
+    initial.setPointSize(std::max(1, look_.size));
     initial.setBold(st.bold);
     initial.setItalic(st.italic);
     initial.setUnderline(st.underline);
@@ -155,21 +155,22 @@ void NoteBody::font_command() {
     auto chosen = font_chooser_(initial);
     if (!chosen)
         return;
-    face_ = chosen->family().toStdString();
-    size_ = std::max(1, int(chosen->pointSizeF()));
+    look_.face = chosen->family().toStdString();
+    look_.size = std::max(1, int(chosen->pointSizeF()));
     st.bold = chosen->weight() == QFont::Bold;
     st.italic = chosen->italic();
     st.underline = chosen->underline();
     st.strikeout = chosen->strikeOut();
-    style_ = font_style_letters(st);
+    look_.style = font_style_letters(st);
     apply_default_format(false);
 }
 
 void NoteBody::text_colour_command() {
     if (textCursor().hasSelection()) {
         QTextCharFormat cur = effective_format_at_selection();
-        QColor initial = cur.hasProperty(QTextFormat::ForegroundBrush) ? cur.foreground().color()
-                                                                       : to_qcolor(text_colour_);
+        QColor initial = cur.hasProperty(QTextFormat::ForegroundBrush)
+                             ? cur.foreground().color()
+                             : to_qcolor(look_.text_colour);
         auto chosen = colour_chooser_(initial);
         if (!chosen)
             return;
@@ -178,18 +179,18 @@ void NoteBody::text_colour_command() {
         set_selection_format(f);
         return;
     }
-    auto chosen = colour_chooser_(to_qcolor(text_colour_));
+    auto chosen = colour_chooser_(to_qcolor(look_.text_colour));
     if (!chosen)
         return;
-    text_colour_ = to_colorref(*chosen);
+    look_.text_colour = to_colorref(*chosen);
     apply_default_format(false);
 }
 
 void NoteBody::note_colour_command() {
-    auto chosen = colour_chooser_(to_qcolor(back_colour_));
+    auto chosen = colour_chooser_(to_qcolor(look_.back_colour));
     if (!chosen)
         return;
-    back_colour_ = to_colorref(*chosen);
+    look_.back_colour = to_colorref(*chosen);
     apply_default_format(true);
     emit back_colour_changed();
 }

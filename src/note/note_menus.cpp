@@ -286,23 +286,24 @@ void NoteMenus::prepare_body_menu() {
 
     // The tick shows whether this note stays on top; releasing another note does not change
     // that.
-    body_[nm::kStayOnTop]->setChecked(note_.is_stay_on_top());
+    body_[nm::kStayOnTop]->setChecked(note_.note().stay_on_top());
 
     QAction* border = body_[nm::kSetBorder];
-    border->setText(note_.has_border() ? nm::kTextRemoveBorder : nm::kTextSetBorder);
-    border->setChecked(note_.has_border());
+    border->setText(note_.note().has_border() ? nm::kTextRemoveBorder : nm::kTextSetBorder);
+    border->setChecked(note_.note().has_border());
 
     const bool selection = body->textCursor().hasSelection();
     body_[nm::kFont]->setText(selection ? nm::kTextSelectedFont : nm::kTextFont);
     body_[nm::kTextColor]->setText(selection ? nm::kTextSelectedTextColor : nm::kTextTextColor);
 
-    const bool sending = body->sending();
+    const Note& note = note_.note();
+    const bool sending = note.sending();
     const bool checking_email = services.email_check_running();
     QAction* reply = body_[nm::kReplyTo];
-    const bool can_reply = body->reply_available() && !body->reply_address().empty();
+    const bool can_reply = !note.reply_address().empty();
     reply->setVisible(can_reply);
     if (can_reply) {
-        reply->setText(item_text(nm::reply_item_text(body->reply_address())));
+        reply->setText(item_text(nm::reply_item_text(note.reply_address())));
         reply->setEnabled(!sending && !checking_email && services.sending() != nullptr);
     }
 
@@ -374,7 +375,7 @@ void NoteMenus::rebuild_group_items() {
 }
 
 void NoteMenus::prepare_roll_item(QAction* item) {
-    const bool rolled = note_.is_rolled_up();
+    const bool rolled = note_.note().rolled_up();
     item->setText(rolled ? nm::kTextRollDown : nm::kTextRollUp);
     item->setIcon(menu_icon(rolled ? "roll_down" : "roll_up"));
 }
@@ -383,7 +384,7 @@ void NoteMenus::prepare_title_menu() {
     built();
     note_.save_state();
     prepare_roll_item(title_[nm::kRollUp]);
-    const std::string& from = note_.received_from();
+    const std::string& from = note_.note().received_from();
     received_from_->setText(item_text(from));
     received_from_->setVisible(!from.empty());
     received_from_separator_->setVisible(!from.empty());
@@ -406,7 +407,7 @@ void NoteMenus::exec_menu(QMenu* menu, const QPoint& global_pos) {
 }
 
 void NoteMenus::open_body_menu(const QPoint& global_pos) {
-    if (note_.is_deleted())
+    if (note_.note().deleted())
         return;
     prepare_body_menu();
     note_.bring_to_front();
@@ -414,14 +415,14 @@ void NoteMenus::open_body_menu(const QPoint& global_pos) {
 }
 
 void NoteMenus::open_title_menu(const QPoint& global_pos) {
-    if (note_.is_deleted())
+    if (note_.note().deleted())
         return;
     prepare_title_menu();
     exec_menu(title_menu_, global_pos);
 }
 
 void NoteMenus::close_button_clicked(const QPoint& global_pos) {
-    if (note_.is_deleted())
+    if (note_.note().deleted())
         return;
     if (setting_rules::disables_close_menu(note_.services().store().get_disable_close_menu())) {
         note_.delete_note(true);
@@ -435,7 +436,7 @@ void NoteMenus::close_button_clicked(const QPoint& global_pos) {
 
 void NoteMenus::run_command(int id) {
     built();
-    if (note_.is_deleted())
+    if (note_.note().deleted())
         return;
     if (is_group_item(id)) {
         if (QAction* item = body_.value(id, nullptr))
@@ -496,7 +497,7 @@ bool NoteMenus::dispatch_note_command(int id) {
             save_size_as_default();
             return true;
         case nm::kSetBorder:
-            note_.toggle_border();
+            note_.note().set_border(!note_.note().has_border());
             return true;
         case nm::kStayOnTop:
             note_.toggle_stay_on_top();
@@ -525,11 +526,11 @@ void NoteMenus::send_to_group(const std::string& name) {
     const std::vector<std::string> members =
         non_empty_entries(NoteLists(note_.services().paths()).read_group(name));
     QPointer<NoteWindow> note(&note_);
-    note_.body()->set_sending(true);
+    note_.note().set_sending(true);
     sending->send_note(note_, members, note_.services().store().get_sent_from());
     if (!note)
         return;
-    note->body()->set_sending(false);
+    note->note().set_sending(false);
     note->place_reminder_icons();
 }
 
@@ -538,48 +539,48 @@ void NoteMenus::send_other() {
     if (sending == nullptr || !sending->has_send_dialog())
         return;
     QPointer<NoteWindow> note(&note_);
-    note_.body()->set_sending(true);
+    note_.note().set_sending(true);
     const std::optional<bool> sent = sending->send_dialog(note_);
     if (!note)
         return;
     if (sent.has_value()) {
         if (*sent && setting_rules::deletes_after_send(note_.services().store().get_after_send())) {
-            note->body()->set_sending(false);
+            note->note().set_sending(false);
             note->delete_note(false);
             return;
         }
-        note->set_status(*sent ? NoteStatus::Sent : NoteStatus::SendFailed);
+        note->note().set_status(*sent ? NoteStatus::Sent : NoteStatus::SendFailed);
         note->place_reminder_icons();
     }
-    note->body()->set_sending(false);
+    note->note().set_sending(false);
 }
 
 void NoteMenus::reply() {
     NoteSendingService* sending = note_.services().sending();
-    const std::string address = note_.reply_address();
+    const std::string address = note_.note().reply_address();
     if (address.empty() || sending == nullptr)
         return;
     QPointer<NoteWindow> note(&note_);
-    note_.body()->set_sending(true);
+    note_.note().set_sending(true);
     if (setting_rules::asks_when_reply(note_.services().store().get_ask_when_reply())) {
         const bool yes = note_.services().boxes().ask(
             &note_, QMessageBox::Question, QString::fromStdString(nm::reply_question(address)));
         if (!note)
             return;
         if (!yes) {
-            note->body()->set_sending(false);
+            note->note().set_sending(false);
             return;
         }
     }
     sending->send_note(note_, {address}, note_.services().store().get_sent_from());
     if (!note)
         return;
-    note->body()->set_sending(false);
+    note->note().set_sending(false);
     note->place_reminder_icons();
 }
 
 void NoteMenus::save_size_as_default() {
-    const int height = note_.is_rolled_up() ? note_.unrolled_rect().height() : note_.height();
+    const int height = note_.note().rolled_up() ? note_.unrolled_rect().height() : note_.height();
     note_.services().store().set_default_size(std::to_string(note_.width()),
                                               std::to_string(height));
 }

@@ -89,6 +89,7 @@ private:
     void title_font();
     void title_text_colour();
     void title_back_colour();
+    void title_size(int (*step)(int));
     void toggle_title_letter(char letter);
     void title_regular();
     void title_case(bool upper);

@@ -31,11 +31,12 @@ std::optional<QTextBlockFormat> NoteDialogs::edit_paragraph(QWidget*,
 }
 
 NoteServices::NoteServices(const NoteStore& store, const Clock& clock, MessageBoxes& boxes,
-                           QObject* parent)
+                           DefaultLook default_look, QObject* parent)
     : QObject(parent),
       store_(store),
       clock_(clock),
       boxes_(boxes),
+      default_look_(std::move(default_look)),
       dialogs_(std::make_unique<NoteDialogs>()) {}
 
 const AppPaths& NoteServices::paths() const {

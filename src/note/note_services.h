@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QTextBlockFormat>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,7 +29,7 @@ class Clock;
 class MessageBoxes;
 class NoteStore;
 struct AppPaths;
-class NoteWindow;
+class NoteView;
 
 // The dialogs of the note menus; the standard ones unless a test gives its own. Each gives
 // nothing on Cancel.
@@ -40,7 +41,7 @@ public:
     // The title text; nothing for Cancel or for a text of blanks only.
     virtual std::optional<std::string> edit_title(QWidget* parent, const std::string& initial);
     // The paragraph dialog over the format of the caret's paragraph (its bullet state in
-    // NoteBody::kBulletProperty); the standard one hands the format back unchanged.
+    // kBulletProperty); the standard one hands the format back unchanged.
     virtual std::optional<QTextBlockFormat> edit_paragraph(QWidget* parent,
                                                            const QTextBlockFormat& current);
 };
@@ -51,12 +52,12 @@ public:
     virtual ~NoteSendingService() = default;
     // The common sending procedure: marks the note, applies AfterSend and reports errors.
     // `sender` is the SentFrom setting as stored.
-    virtual void send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+    virtual void send_note(NoteView& note, const std::vector<std::string>& recipients,
                            const std::string& sender) = 0;
     // The send dialog for this note ("Other ..."): nothing when cancelled or missing, else
     // whether every recipient got the note.
     virtual bool has_send_dialog() const { return false; }
-    virtual std::optional<bool> send_dialog(NoteWindow&) { return std::nullopt; }
+    virtual std::optional<bool> send_dialog(NoteView&) { return std::nullopt; }
 };
 
 // Note e-mails, which live above the notes: step 4 of a send for the e-mail recipients.
@@ -68,7 +69,7 @@ public:
     // why a mail did not go, and returns the addresses it did not reach: all of them when it
     // was not sent (offline, logon cancelled, refused, timed out, cancelled), none after a
     // clean send.
-    virtual std::vector<std::string> send_note_email(NoteWindow& note,
+    virtual std::vector<std::string> send_note_email(NoteView& note,
                                                      const std::vector<std::string>& addresses,
                                                      const std::string& sender_identity) = 0;
 };
@@ -84,8 +85,11 @@ public:
 class NoteServices : public QObject {
     Q_OBJECT
 public:
+    // The look of a new note: the default theme, as the themes keep it.
+    using DefaultLook = std::function<NoteRecord(const NoteStore&)>;
+
     NoteServices(const NoteStore& store, const Clock& clock, MessageBoxes& boxes,
-                 QObject* parent = nullptr);
+                 DefaultLook default_look, QObject* parent = nullptr);
     ~NoteServices() override;
 
     const NoteStore& store() const { return store_; }
@@ -93,6 +97,7 @@ public:
     const AppPaths& paths() const;
     const Clock& clock() const { return clock_; }
     MessageBoxes& boxes() const { return boxes_; }
+    NoteRecord default_look() const { return default_look_(store_); }
 
     NoteDialogs& dialogs() const { return *dialogs_; }
     void set_dialogs(std::unique_ptr<NoteDialogs> dialogs);
@@ -130,10 +135,10 @@ public:
     void set_autosave_delays(AutosaveDelays delays) { autosave_delays_ = delays; }
 
 signals:
-    void command_requested(int id, kd::NoteWindow* note);
+    void command_requested(int id, kd::NoteView* note);
     // The body menu of `note` opens: the saved-theme items of `theme_menu` are filled here
     // (their placeholders are hidden before); a receiver has the last word on those items.
-    void theme_menu_preparing(kd::NoteWindow* note, QMenu* theme_menu);
+    void theme_menu_preparing(kd::NoteView* note, QMenu* theme_menu);
     void show_scroll_bar_changed(bool show);
     // A ringing alarm with sound: the program's sound, started without waiting.
     void alarm_sound_wanted();
@@ -142,6 +147,7 @@ private:
     const NoteStore& store_;
     const Clock& clock_;
     MessageBoxes& boxes_;
+    DefaultLook default_look_;
     std::unique_ptr<NoteDialogs> dialogs_;
     NoteSendingService* sending_ = nullptr;
     NoteExportWriter* export_writer_ = nullptr;
@@ -161,7 +167,7 @@ public:
     virtual ~NoteHost() = default;
     // A new note window owned by the host and connected to it, not yet numbered or shown;
     // fill it with create_from_record (placed as new).
-    virtual NoteWindow* create_note() = 0;
+    virtual NoteView* create_note() = 0;
     // The highest note number handed out.
     virtual int note_count() const = 0;
 };

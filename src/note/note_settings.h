@@ -1,4 +1,4 @@
-// What the note window reads from and writes to the note store, in one place.
+// The settings the note window reads from and writes to the note store.
 #pragma once
 
 #include <string>
@@ -27,11 +27,5 @@ std::string default_title(const NoteStore& store);
 void set_default_title(const NoteStore& store, const std::string& value);
 // DefaultDateFormat; an empty value is replaced by "DD.MM.YYYY", written and returned.
 std::string date_format_or_default(const NoteStore& store);
-
-// The default look (record 90000); writes the built-in themes first when it is missing.
-NoteRecord default_theme(const NoteStore& store);
-
-bool write_note(const NoteStore& store, const NoteRecord& record, const std::string& file);
-bool delete_note(const NoteStore& store, int number);
 
 }  // namespace kd::note_settings

@@ -25,11 +25,11 @@ bool NoteMenus::dispatch_title_command(int id) {
         {nm::kTitleItalic, [](NoteMenus& m) { m.toggle_title_letter('I'); }},
         {nm::kTitleUnderline, [](NoteMenus& m) { m.toggle_title_letter('U'); }},
         {nm::kTitleRegular, [](NoteMenus& m) { m.title_regular(); }},
-        {nm::kTitleIncreaseSize, [](NoteMenus& m) { m.note_.increase_title_size(); }},
-        {nm::kTitleDecreaseSize, [](NoteMenus& m) { m.note_.decrease_title_size(); }},
-        {nm::kTitleLeft, [](NoteMenus& m) { m.note_.set_title_alignment('L'); }},
-        {nm::kTitleCenter, [](NoteMenus& m) { m.note_.set_title_alignment('C'); }},
-        {nm::kTitleRight, [](NoteMenus& m) { m.note_.set_title_alignment('R'); }},
+        {nm::kTitleIncreaseSize, [](NoteMenus& m) { m.title_size(title_size_increased); }},
+        {nm::kTitleDecreaseSize, [](NoteMenus& m) { m.title_size(title_size_decreased); }},
+        {nm::kTitleLeft, [](NoteMenus& m) { m.note_.note().set_title_alignment('L'); }},
+        {nm::kTitleCenter, [](NoteMenus& m) { m.note_.note().set_title_alignment('C'); }},
+        {nm::kTitleRight, [](NoteMenus& m) { m.note_.note().set_title_alignment('R'); }},
         {nm::kTitleUppercase, [](NoteMenus& m) { m.title_case(true); }},
         {nm::kTitleLowercase, [](NoteMenus& m) { m.title_case(false); }},
         {nm::kEditTitle, [](NoteMenus& m) { m.edit_title(); }},
@@ -46,14 +46,15 @@ bool NoteMenus::dispatch_title_command(int id) {
 }
 
 void NoteMenus::roll_up_or_down() {
-    if (note_.is_rolled_up())
+    if (note_.note().rolled_up())
         note_.roll_down();
     else
         note_.roll_up();
 }
 
 void NoteMenus::title_font() {
-    TitleLook look = note_.title_look();
+    Note& note = note_.note();
+    TextLook look = note.title_look();
     const StyleLetters s = parse_style_letters(look.style);
     QFont initial(QString::fromStdString(look.face));
     initial.setPointSize(std::max(1, look.size));
@@ -70,53 +71,61 @@ void NoteMenus::title_font() {
     look.size = std::max(1, tenths / 10);
     look.style = nm::title_style_from_font(look.style, chosen->weight(), chosen->italic(),
                                            chosen->underline(), chosen->strikeOut());
-    note_.set_title_look(look);
-    note_.rebuild_title_font();
-    note_.update();
+    note.set_title_look(look);
 }
 
 void NoteMenus::title_text_colour() {
-    const TitleLook& look = note_.title_look();
+    const TextLook& look = note_.note().title_look();
     const std::optional<QColor> chosen =
         note_.services().dialogs().choose_colour(&note_, to_qcolor(look.text_colour));
-    if (chosen)
-        note_.set_title_colours(to_colorref(*chosen), note_.title_look().back_colour);
+    if (!chosen)
+        return;
+    TextLook changed = note_.note().title_look();
+    changed.text_colour = to_colorref(*chosen);
+    note_.note().set_title_look(changed);
 }
 
 void NoteMenus::title_back_colour() {
-    const TitleLook& look = note_.title_look();
+    const TextLook& look = note_.note().title_look();
     const std::optional<QColor> chosen =
         note_.services().dialogs().choose_colour(&note_, to_qcolor(look.back_colour));
-    if (chosen)
-        note_.set_title_colours(note_.title_look().text_colour, to_colorref(*chosen));
+    if (!chosen)
+        return;
+    TextLook changed = note_.note().title_look();
+    changed.back_colour = to_colorref(*chosen);
+    note_.note().set_title_look(changed);
+}
+
+void NoteMenus::title_size(int (*step)(int)) {
+    TextLook look = note_.note().title_look();
+    look.size = step(look.size);
+    note_.note().set_title_look(look);
 }
 
 void NoteMenus::toggle_title_letter(char letter) {
-    TitleLook look = note_.title_look();
+    TextLook look = note_.note().title_look();
     look.style = nm::toggle_style_letter(look.style, letter);
-    note_.set_title_look(look);
-    note_.rebuild_title_font();
+    note_.note().set_title_look(look);
 }
 
 void NoteMenus::title_regular() {
-    TitleLook look = note_.title_look();
+    TextLook look = note_.note().title_look();
     look.style = nm::regular_style(look.style);
-    note_.set_title_look(look);
-    note_.rebuild_title_font();
+    note_.note().set_title_look(look);
 }
 
 void NoteMenus::title_case(bool upper) {
-    const QString text = QString::fromStdString(note_.title_text());
-    note_.set_title_text((upper ? text.toUpper() : text.toLower()).toStdString());
+    const QString text = QString::fromStdString(note_.note().title_text());
+    note_.note().set_title_text((upper ? text.toUpper() : text.toLower()).toStdString());
 }
 
 void NoteMenus::edit_title() {
     QPointer<NoteWindow> note(&note_);
     const std::optional<std::string> entered =
-        note_.services().dialogs().edit_title(&note_, nm::trimmed(note_.title_text()));
+        note_.services().dialogs().edit_title(&note_, nm::trimmed(note_.note().title_text()));
     if (!note || !entered)
         return;
-    note->set_title_text(nm::edited_title_text(*entered, note->title_look().style));
+    note->note().set_title_text(nm::edited_title_text(*entered, note->note().title_look().style));
 }
 
 }  // namespace kd

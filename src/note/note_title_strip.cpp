@@ -17,7 +17,8 @@ namespace kd {
 void NoteWindow::apply_default_title() {
     const std::string value = note_settings::default_title(services_.store());
     if (!value.empty() && value != note_settings::kDateTitleWord) {
-        set_title_text(value);
+        // As the title strip shows it: what is no UTF-8 is kept as shown.
+        note_.set_title_text(QString::fromStdString(value).toStdString());
         return;
     }
     set_date_title();
@@ -28,83 +29,50 @@ void NoteWindow::apply_default_title() {
 void NoteWindow::set_date_title() {
     const std::string format = note_settings::date_format_or_default(services_.store());
     const std::tm local = services_.clock().local_now();
-    set_title_text(
+    note_.set_title_text(
         format_date_title(format, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
 }
 
-void NoteWindow::set_title_text(const std::string& text) {
-    const QString q = QString::fromStdString(text);
+void NoteWindow::show_title_text() {
+    const QString q = QString::fromStdString(note_.title_text());
     title_label_->setText(q);
     setWindowTitle(q);
     title_label_->update();
-    note_changed();
 }
 
-std::string NoteWindow::title_text() const {
-    return title_label_->text().toStdString();
-}
-
-void NoteWindow::rebuild_title_font() {
-    const StyleLetters s = parse_style_letters(title_.style);
-    QFont font(QString::fromStdString(title_.face));
-    font.setPixelSize(std::max(1, -font_height_for_points(title_.size, logicalDpiY())));
-    font.setWeight(s.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(s.italic);
-    font.setUnderline(s.underline);
-    font.setStrikeOut(s.strikeout);
-    title_label_->setFont(font);
-    title_label_->update();
-    note_changed();
-}
-
-void NoteWindow::apply_title_font() {
-    const StyleLetters s = parse_style_letters(title_.style);
-    if (s.align != 0)
-        set_title_alignment(s.align);
-    rebuild_title_font();
-}
-
-void NoteWindow::set_title_alignment(char letter) {
-    Qt::Alignment h = Qt::AlignLeft;
-    if (letter == 'C')
-        h = Qt::AlignHCenter;
-    if (letter == 'R')
-        h = Qt::AlignRight;
-    title_label_->setAlignment(h | Qt::AlignVCenter);
-    set_title_text(aligned_title_text(title_text(), letter));
-    title_.style = with_alignment_letter(title_.style, letter);
-}
-
-void NoteWindow::increase_title_size() {
-    title_.size = title_size_increased(title_.size);
-    rebuild_title_font();
-}
-
-void NoteWindow::decrease_title_size() {
-    title_.size = title_size_decreased(title_.size);
-    rebuild_title_font();
-}
-
-void NoteWindow::set_title_look(const TitleLook& look) {
-    title_ = look;
-}
-
-void NoteWindow::set_title_colours(ColorRef text, ColorRef back) {
-    title_.text_colour = text;
-    title_.back_colour = back;
+void NoteWindow::show_title_look() {
+    const TextLook& look = note_.title_look();
     QPalette pal;
-    pal.setColor(QPalette::Window, to_qcolor(back));
-    pal.setColor(QPalette::WindowText, to_qcolor(text));
-    pal.setColor(QPalette::Base, to_qcolor(back));
-    const QColor ink = to_qcolor(text);
+    pal.setColor(QPalette::Window, to_qcolor(look.back_colour));
+    pal.setColor(QPalette::WindowText, to_qcolor(look.text_colour));
+    pal.setColor(QPalette::Base, to_qcolor(look.back_colour));
+    const QColor ink = to_qcolor(look.text_colour);
     title_label_->setPalette(pal);
     for (NoteIcon* icon :
          {roll_down_icon_, close_button_, status_icon_, expiration_icon_, alarm_icon_}) {
         icon->setPalette(pal);
         icon->set_ink(ink);
     }
+
+    const StyleLetters s = parse_style_letters(look.style);
+    QFont font(QString::fromStdString(look.face));
+    font.setPixelSize(std::max(1, -font_height_for_points(look.size, logicalDpiY())));
+    font.setWeight(s.bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(s.italic);
+    font.setUnderline(s.underline);
+    font.setStrikeOut(s.strikeout);
+    title_label_->setFont(font);
+
+    if (s.align != 0) {
+        Qt::Alignment h = Qt::AlignLeft;
+        if (s.align == 'C')
+            h = Qt::AlignHCenter;
+        if (s.align == 'R')
+            h = Qt::AlignRight;
+        title_label_->setAlignment(h | Qt::AlignVCenter);
+    }
+    title_label_->update();
     update();
-    note_changed();
 }
 
 }  // namespace kd

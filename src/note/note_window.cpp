@@ -61,13 +61,11 @@ QIcon small_window_icon(const QIcon& icon) {
 }  // namespace
 
 NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
-    : QWidget(owner), number_(number), services_(services) {
+    : QWidget(owner), services_(services), note_(services.store(), *this, number) {
     // Construction: default look from the default theme.
-    const NoteRecord theme = note_settings::default_theme(services_.store());
-    pending_body_look_ = {theme.EditTextColor, theme.EditBackColor, theme.EditFont,
-                          theme.EditFontType,  theme.EditFontSize,  theme.EditCharSet};
-    title_ = {theme.TitleTextColor, theme.TitleBackColor, theme.TitleFont,
-              theme.TitleFontType,  theme.TitleFontSize,  theme.TitleCharSet};
+    const NoteRecord theme = services_.default_look();
+    note_.set_body_look(body_look_of(theme));
+    note_.set_title_look(title_look_of(theme));
 
     // Initialisation.
     apply_taskbar_setting();
@@ -81,9 +79,10 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     setWindowIcon(small_window_icon(windowIcon()));
     build_children();
     menus_ = new NoteMenus(*this);
-    apply_body_format();
-    set_title_colours(title_.text_colour, title_.back_colour);
-    apply_title_font();
+    note_.set_observer(this);
+    body_->apply_default_format(false);
+    show_title_look();
+    note_.apply_title_alignment();
     apply_default_title();
     const NotePoint close = close_pos_at_creation(width());
     place_close_button(close.x, close.y);
@@ -108,7 +107,8 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
 
 NoteWindow::~NoteWindow() {
     destroying_ = true;
-    autosave_.reset();
+    note_.stop_saving();
+    note_.set_observer(nullptr);
     if (body_) {
         body_->document()->disconnect(this);
         body_->removeEventFilter(this);
@@ -128,6 +128,7 @@ void NoteWindow::build_children() {
     title_label_ = new NoteTitleLabel(this);
     title_label_->setText(kInitialTitle);
     setWindowTitle(kInitialTitle);
+    note_.set_title_text(kInitialTitle);
 
     body_ = new NoteBody(this);
     body_->setObjectName("note_body");
@@ -145,16 +146,21 @@ void NoteWindow::build_children() {
     body_->set_paragraph_editor([this](const QTextBlockFormat& current) {
         return services_.dialogs().edit_paragraph(this, current);
     });
+    body_->set_font_chooser(
+        [this](const QFont& initial) { return services_.dialogs().choose_font(body_, initial); });
+    body_->set_colour_chooser([this](const QColor& initial) {
+        return services_.dialogs().choose_colour(body_, initial);
+    });
     connect(&services_, &NoteServices::show_scroll_bar_changed, body_,
             &NoteBody::set_scroll_bar_flag);
-    store_body_look(pending_body_look_);
+    body_->set_look(note_.body_look());
     body_->installEventFilter(this);
     // The body menu opens when the right button is released over the text.
     body_->viewport()->installEventFilter(this);
     connect(body_, &NoteBody::focus_lost, this, [this] { save_state(); });
     connect(body_, &NoteBody::back_colour_changed, this, [this] { update(); });
 
-    const QColor ink = to_qcolor(title_.text_colour);
+    const QColor ink = to_qcolor(note_.title_look().text_colour);
     roll_down_icon_ = new NoteIcon(this, NotePicture::RollDown);
     roll_down_icon_->set_ink(ink);
     roll_down_icon_->on_click = [this] { roll_down(); };
@@ -197,37 +203,32 @@ void NoteWindow::place_child(QWidget* child, int x, int y) {
 
 // --- Body -------------------------------------------------------------------------------
 
-void NoteWindow::apply_body_format() {
-    body_->apply_default_format(false);
+std::string NoteWindow::body_rtf() const {
+    return body_->get_rtf();
 }
 
-void NoteWindow::store_body_look(const BodyLook& look) {
-    body_->set_text_colour(look.text_colour);
-    body_->set_back_colour(look.back_colour);
-    body_->set_face(look.face);
-    body_->set_style(look.style);
-    body_->set_size(look.size);
-    body_->set_char_set(look.char_set);
+std::string NoteWindow::body_plain_text() const {
+    return body_->toPlainText().toStdString();
 }
 
-BodyLook NoteWindow::body_look() const {
-    return {body_->text_colour(), body_->back_colour(), body_->face(),
-            body_->style(),       body_->size(),        body_->char_set()};
+std::unique_ptr<QTextDocument> NoteWindow::body_document() const {
+    return std::unique_ptr<QTextDocument>(body_->document()->clone());
 }
 
-void NoteWindow::set_body_look(const BodyLook& look) {
-    store_body_look(look);
-    apply_body_format();
-    update();
+void NoteWindow::set_body_rtf(const std::string& rtf) {
+    body_->set_rtf(rtf);
 }
 
-const std::string& NoteWindow::reply_address() const {
-    return body_->reply_address();
+void NoteWindow::set_body_text(const std::string& utf8) {
+    // The editor's own setPlainText would keep the look at its cursor.
+    body_->document()->setPlainText(QString::fromStdString(utf8));
+    body_->apply_default_format();
 }
 
-void NoteWindow::set_reply_address(const std::string& value) {
-    body_->set_reply_address(value);
-    body_->set_reply_available(!value.empty());
+QImage NoteWindow::picture() {
+    // The whole window at once, title strip, body and border, fully drawn.
+    repaint();
+    return grab().toImage();
 }
 
 // --- Layout and painting ------------------------------------------------------------------
@@ -240,9 +241,9 @@ void NoteWindow::relayout() {
     if (!body_)
         return;
     const QSize client = client_size();
-    const NoteLayout layout = note_layout(client.width(), client.height(), border_);
+    const NoteLayout layout = note_layout(client.width(), client.height(), note_.has_border());
     const int f = frame_px();
-    if (!rolled_up_) {
+    if (!note_.rolled_up()) {
         body_->setGeometry(f + layout.body.left, f + layout.body.top,
                            std::max(0, layout.body.width()), std::max(0, layout.body.height()));
         // The formatting rectangle starts 2 - b pixels into the body.
@@ -259,7 +260,7 @@ void NoteWindow::relayout() {
     title_label_->lower();
     place_reminder_icons();
     if (status_icon_->isVisible()) {
-        const NotePoint p = rolled_up_ ? kStatusIconPosRolledUp : kStatusIconPos;
+        const NotePoint p = note_.rolled_up() ? kStatusIconPosRolledUp : kStatusIconPos;
         place_child(status_icon_, p.x, p.y);
     }
     update();
@@ -279,7 +280,7 @@ void NoteWindow::showEvent(QShowEvent* event) {
 void NoteWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     relayout();
-    note_changed();
+    note_.changed();
 }
 
 void NoteWindow::moveEvent(QMoveEvent* event) {
@@ -287,7 +288,7 @@ void NoteWindow::moveEvent(QMoveEvent* event) {
     if (!event->spontaneous()) {
         // The program or the user's drag moved it: that is the note's place.
         move_unconfirmed_ = false;
-        note_changed();
+        note_.changed();
         return;
     }
     if (event->pos() == event->oldPos())
@@ -306,7 +307,7 @@ void NoteWindow::moveEvent(QMoveEvent* event) {
 void NoteWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // The margins around the body take the body colour, so it frames the text.
-    p.fillRect(rect(), to_qcolor(body_->back_colour()));
+    p.fillRect(rect(), to_qcolor(note_.body_look().back_colour));
     if (thin_border_) {
         p.setPen(kBorderColour);
         p.setBrush(Qt::NoBrush);
@@ -317,73 +318,59 @@ void NoteWindow::paintEvent(QPaintEvent*) {
 // --- Roll up and down, border, status ------------------------------------------------------
 
 void NoteWindow::roll_up() {
-    if (rolled_up_)
+    if (note_.rolled_up())
         return;
     unrolled_rect_ = geometry();
     thin_border_ = true;
-    rolled_up_ = true;
+    note_.set_rolled_up(true);
     setMinimumSize(0, 0);
     resize(width(), kTitleHeight);
     roll_down_icon_->show();
     roll_down_icon_->raise();
-    if (any_status())
+    if (note_.any_status())
         show_status_icon_for_first_marker(true);
     relayout();
-    note_changed();
+    note_.changed();
 }
 
 void NoteWindow::roll_down() {
-    if (!rolled_up_)
+    if (!note_.rolled_up())
         return;
-    thin_border_ = border_;
-    rolled_up_ = false;
+    thin_border_ = note_.has_border();
+    note_.set_rolled_up(false);
     roll_down_icon_->hide();
     setMinimumSize(kMinNoteWidth, kMinNoteHeight);
     if (unrolled_rect_.isValid())
         resize(unrolled_rect_.size());
-    if (any_status())
+    if (note_.any_status())
         show_status_icon_for_first_marker(false);
     relayout();
-    note_changed();
+    note_.changed();
 }
 
 void NoteWindow::toggle_roll() {
     save_state();
-    if (rolled_up_)
+    if (note_.rolled_up())
         roll_down();
     else
         roll_up();
     save_state();
 }
 
-void NoteWindow::set_border(bool on) {
-    border_ = on;
-    if (!rolled_up_)
-        thin_border_ = on;
+void NoteWindow::show_border() {
+    if (!note_.rolled_up())
+        thin_border_ = note_.has_border();
     relayout();
-    note_changed();
-}
-
-void NoteWindow::toggle_border() {
-    set_border(!border_);
-}
-
-bool NoteWindow::any_status() const {
-    return status_[0] || status_[1] || status_[2];
-}
-
-bool NoteWindow::has_status(NoteStatus kind) const {
-    return status_[static_cast<int>(kind)];
 }
 
 void NoteWindow::show_status_icon(int kind, bool rolled) {
     static constexpr NotePicture kPictures[] = {NotePicture::Received, NotePicture::Sent,
                                                 NotePicture::SendFailed};
-    status_icon_->set_picture(kPictures[kind], to_qcolor(title_.text_colour));
+    status_icon_->set_picture(kPictures[kind], to_qcolor(note_.title_look().text_colour));
     shown_status_ = kind;
     // Only the received mark tells where the note came from.
     const bool received = kind == static_cast<int>(NoteStatus::Received);
-    status_icon_->setToolTip(received ? QString::fromStdString(received_from_) : QString());
+    status_icon_->setToolTip(received ? QString::fromStdString(note_.received_from()) : QString());
     // While rolled up the roll-down icon holds (3, 4), so the marker goes beside it.
     const NotePoint p = rolled ? kStatusIconPosRolledUp : kStatusIconPos;
     place_child(status_icon_, p.x, p.y);
@@ -392,26 +379,24 @@ void NoteWindow::show_status_icon(int kind, bool rolled) {
 }
 
 void NoteWindow::show_status_icon_for_first_marker(bool rolled) {
-    for (int k = 0; k < 3; ++k) {
-        if (status_[k]) {
-            show_status_icon(k, rolled);
+    for (NoteStatus kind : {NoteStatus::Received, NoteStatus::Sent, NoteStatus::SendFailed}) {
+        if (note_.has_status(kind)) {
+            show_status_icon(static_cast<int>(kind), rolled);
             return;
         }
     }
 }
 
-void NoteWindow::set_status(NoteStatus kind) {
-    const int k = static_cast<int>(kind);
-    status_[k] = true;
-    show_status_icon(k, rolled_up_);
+void NoteWindow::show_latest_status() {
+    if (const std::optional<NoteStatus> kind = note_.latest_status())
+        show_status_icon(static_cast<int>(*kind), note_.rolled_up());
     place_reminder_icons();
     update();
 }
 
-void NoteWindow::set_received_from(const std::string& text) {
-    received_from_ = text;
+void NoteWindow::show_received_from() {
     if (shown_status_ == static_cast<int>(NoteStatus::Received)) {
-        status_icon_->setToolTip(QString::fromStdString(received_from_));
+        status_icon_->setToolTip(QString::fromStdString(note_.received_from()));
     }
 }
 
@@ -425,7 +410,7 @@ QWidget* NoteWindow::alarm_icon() const {
 // --- Showing, hiding, deleting ----------------------------------------------------------------
 
 void NoteWindow::show_hide_message(bool show) {
-    if (deleted_)
+    if (note_.deleted())
         return;
     set_shown(show);
     // Either way the record takes the new state at once: a note shown again must not come
@@ -434,26 +419,26 @@ void NoteWindow::show_hide_message(bool show) {
 }
 
 void NoteWindow::set_shown(bool show) {
-    if (deleted_)
+    if (note_.deleted())
         return;
     if (show) {
         fade_->cancel();
         if (note_uses_transparency(services_.paths().OsLabel))
             setWindowOpacity(0.0);
-        hidden_ = false;
+        note_.set_hidden(false);
         this->show();
         refresh();
     } else {
-        hidden_ = true;
+        note_.set_hidden(true);
         hide();
     }
 }
 
 void NoteWindow::hide_note() {
-    if (deleted_)
+    if (note_.deleted())
         return;
-    hidden_ = true;
-    note_changed();
+    note_.set_hidden(true);
+    note_.changed();
     emit hidden_by_user();
     QPointer<NoteWindow> self(this);
     fade_out([self] {
@@ -466,7 +451,7 @@ void NoteWindow::hide_note() {
 }
 
 bool NoteWindow::delete_note(bool ask) {
-    if (deleted_)
+    if (note_.deleted())
         return true;
     if (ask && note_settings::ask_before_delete(services_.store())) {
         QPointer<NoteWindow> alive(this);
@@ -477,15 +462,13 @@ bool NoteWindow::delete_note(bool ask) {
             return true;
         if (!yes)
             return false;
-        if (deleted_)
+        if (note_.deleted())
             return true;  // its expiry removed it while the question was open
     }
-    deleted_ = true;
-    note_timer_->stop();
     // A note expired while the notes are restored leaves the store with the restore's write.
-    if (!restoring_)
-        note_settings::delete_note(services_.store(), number_);
-    emit note_deleted(number_);
+    note_.mark_deleted();
+    note_timer_->stop();
+    emit note_deleted(note_.number());
     QPointer<NoteWindow> self(this);
     fade_out([self] {
         if (!self)
@@ -500,7 +483,7 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
     // A close request from the desktop hides the note rather than losing it from view
     // without a trace; "Show all notes" brings it back.
     event->ignore();
-    if (!deleted_ && !hidden_)
+    if (!note_.deleted() && !note_.hidden())
         hide_note();
 }
 
@@ -527,21 +510,44 @@ void NoteWindow::take_keyboard() {
 }
 
 void NoteWindow::toggle_stay_on_top() {
-    if (!stay_on_top_) {
-        window_hints::set_keep_above(this, true);
-        stay_on_top_ = true;
-        body_->set_stay_on_top(true);
-        services_.set_stay_on_top_released(false);
-    } else {
-        window_hints::set_keep_above(this, false);
-        stay_on_top_ = false;
-        body_->set_stay_on_top(false);
-        services_.set_stay_on_top_released(true);
-    }
+    const bool on = !note_.stay_on_top();
+    window_hints::set_keep_above(this, on);
+    note_.set_stay_on_top(on);
+    services_.set_stay_on_top_released(!on);
 }
 
-bool NoteWindow::stay_on_top_released() const {
-    return services_.stay_on_top_released();
+// --- Showing the note's changes -----------------------------------------------------------
+
+void NoteWindow::note_changed(NoteChange change) {
+    if (body_ == nullptr)
+        return;  // built from the note once the children are there
+    switch (change) {
+        case NoteChange::TitleText:
+            show_title_text();
+            break;
+        case NoteChange::TitleLook:
+            show_title_look();
+            break;
+        case NoteChange::BodyLook:
+        case NoteChange::BodyColours:
+            body_->set_look(note_.body_look());
+            body_->apply_default_format(change == NoteChange::BodyColours);
+            update();
+            break;
+        case NoteChange::Border:
+            show_border();
+            break;
+        case NoteChange::Status:
+            show_latest_status();
+            break;
+        case NoteChange::ReceivedFrom:
+            show_received_from();
+            break;
+        case NoteChange::Reminders:
+            refresh_reminder_texts();
+            place_reminder_icons();
+            break;
+    }
 }
 
 }  // namespace kd

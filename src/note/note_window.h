@@ -1,9 +1,11 @@
 // One sticky note on the desktop: a frameless top-level window owned by the hidden main
-// window, with a 20-pixel title strip (title, icons, close button) over a rich-text body.
-// The window writes itself back as a NoteRecord at its save moments (focus leaving the body,
-// a menu opening, rolling by double click, hiding, the reminders) and, so that a crash or a
-// lost X connection loses nothing, shortly after any change of what the record holds: text,
-// title, look, place, size, roll-up (AutosaveSchedule decides when).
+// window, with a 20-pixel title strip (title, icons, close button) over a rich-text body. It
+// is the view and controller of one Note: it shows what changes of the note (NoteObserver),
+// holds the body's text and the place and size the record keeps (NoteSurface), and tells the
+// note what the user changed. The note writes its record at the save moments (focus leaving
+// the body, a menu opening, rolling by double click, hiding, the reminders) and, so that a
+// crash or a lost X connection loses nothing, shortly after any change of what the record
+// holds: text, title, look, place, size, roll-up (AutosaveSchedule decides when).
 //
 // The class is written in several files, one concern each: note_window.cpp (building, layout,
 // painting, rolling, status, showing, hiding, deleting), note_title_strip.cpp (the title),
@@ -25,9 +27,11 @@
 #include <string_view>
 #include <vector>
 
+#include "note/note.h"
 #include "note/note_body.h"
 #include "note/note_geometry.h"
 #include "note/note_services.h"
+#include "note/note_view.h"
 #include "reminders/alarm.h"
 #include "store/note_record.h"
 
@@ -36,9 +40,7 @@ class QTimer;
 
 namespace kd {
 
-class AutosaveSchedule;
 class AutosaveTimer;
-class StoreTransaction;
 
 class NoteTitleLabel;
 class NoteIcon;
@@ -47,74 +49,47 @@ class NoteFade;
 
 using NoteBodyWidget = NoteBody;
 
-// Look of the title strip, as the title fields of a NoteRecord hold it.
-struct TitleLook {
-    ColorRef text_colour = 0;
-    ColorRef back_colour = 0;
-    std::string face;
-    std::string style;  // style letters B, I, U, S and one of L, C, R
-    int size = 8;       // points
-    std::uint8_t char_set = 0;
-};
-
-// Default look of the body text, as the body fields of a NoteRecord hold it.
-struct BodyLook {
-    ColorRef text_colour = 0;
-    ColorRef back_colour = 0;
-    std::string face;
-    std::string style;  // B, I, U, S
-    int size = 8;
-    std::uint8_t char_set = 0;
-};
-
-enum class NoteStatus { Received = 0, Sent = 1, SendFailed = 2 };
-
-class NoteWindow : public QWidget {
+class NoteWindow : public QWidget, public NoteView, private NoteSurface, private NoteObserver {
     Q_OBJECT
 
 public:
-    // Child control ids, kept for code that refers to the controls by number.
-    static constexpr int kIdBody = 1001;
-    static constexpr int kIdTitle = 1002;
-    static constexpr int kIdRollDown = 1012;
-    static constexpr int kIdClose = 1013;
-    static constexpr int kIdStatus = 1014;
-    static constexpr int kIdExpiration = 1015;
-    static constexpr int kIdAlarm = 1016;
-
     // Builds a new note with the default theme and the default title, hidden. `owner` is
     // the main window (may be null in tests); `number` the NoteID (0 until the main window
-    // numbers it through set_number).
+    // numbers it).
     NoteWindow(QWidget* owner, int number, NoteServices& services);
     ~NoteWindow() override;
+
+    Note& note() override { return note_; }
+    const Note& note() const override { return note_; }
+    NoteServices& services() const override { return services_; }
+    QWidget* widget() override { return this; }
 
     // Fills the window from a stored, received or imported record. Restored notes
     // (placed_as_new false) are positioned, rolled up, hidden or shown here. Placed-as-new
     // notes emit placement_requested (connect it directly: the main window numbers, places
     // and shows the note) and then take the record's size. Returns false when the note
     // deleted itself during set-up (an expired note). A restored note writes nothing to the
-    // store while it is built: the caller stores what to_record gives, or removes the section
-    // when this returns false, all in one write.
-    bool create_from_record(const NoteRecord& record, bool placed_as_new, bool imported);
+    // store while it is built: the caller stores what the note's to_record gives, or removes
+    // the section when this returns false, all in one write.
+    bool create_from_record(const NoteRecord& record, bool placed_as_new, bool imported) override;
 
     // "Import note": the record's colours, fonts, title, body, size and border replace the
     // note's; its place, roll-up and hidden state stay. The expiration is dropped, the alarm
     // taken and tested at once. Nothing is written here: the next save does.
-    void import_record(const NoteRecord& record);
+    void import_record(const NoteRecord& record) override;
 
     // Writes the whole state as the note's record into the note store, or appended to the
     // export file `target_file` when it is not empty. Does nothing once deletion started.
     // Returns false when the write failed (the store has reported it).
-    bool save_state(const std::string& target_file = {});
-    // The record save_state would write (the number is the note number).
-    NoteRecord to_record() const;
-    // False once deletion started: the note writes nothing any more.
-    bool saves_state() const { return !deleted_ && !destroying_; }
-    // `record` (what to_record gave) reached the store through a write of many notes: the
-    // note takes it as written, and a change that waited for the autosave is done.
-    void record_written(const NoteRecord& record);
-    // A change waits to be written by the autosave.
-    bool autosave_pending() const;
+    bool save_state(const std::string& target_file = {}) override;
+
+    // ---- The body's content (NoteView).
+    std::string body_rtf() const override;
+    std::string body_plain_text() const override;
+    std::unique_ptr<QTextDocument> body_document() const override;
+    void set_body_rtf(const std::string& rtf) override;
+    void set_body_text(const std::string& utf8) override;
+    QImage picture() override;
 
     // A note that no current screen shows (its monitor is away) keeps its place for the record
     // and asks to be shown where new notes go (off_screen); one whose kept place is on a screen
@@ -130,18 +105,13 @@ public:
     void roll_down();
     void toggle_roll();  // saves before and after, as the double click on the title does
 
-    void set_border(bool on);
-    void toggle_border();
-
-    void set_status(NoteStatus kind);
-
     // Fades the window out on a timer (the UI thread keeps running), then calls `done`.
     // Without fading for this system the call is immediate.
     void fade_out(std::function<void()> done = {});
 
     // Asks (when `ask` and AskBeforeDelete is "Yes"), removes the record, fades and
     // destroys the window (deleteLater). Returns false when the user said No.
-    bool delete_note(bool ask);
+    bool delete_note(bool ask) override;
     void hide_note();
 
     // Shows (true) or hides (false) the note and saves its hidden state.
@@ -150,16 +120,8 @@ public:
     // and "Hide all notes" of the main window, through write_notes).
     void set_shown(bool show);
 
-    void apply_title_font();
-    // The title font from the title look's face, size and style letters, repainted.
-    void rebuild_title_font();
-    void set_title_colours(ColorRef text, ColorRef back);
-    void set_title_text(const std::string& text);
+    // The title of today's date in the DefaultDateFormat.
     void set_date_title();
-    void increase_title_size();
-    void decrease_title_size();
-    // Title alignment command: 'L', 'C' or 'R'.
-    void set_title_alignment(char letter);
 
     void relayout();
 
@@ -177,64 +139,27 @@ public:
     // What the 20-second timer does: the expiry check and, while the note lives, the alarm
     // check. True when the note deleted itself.
     bool reminder_tick();
-    // The result of the alarm or expiration dialog: taken, written with save_state, the icon
-    // text renewed and both icons placed again. The next tick tests it.
-    void apply_alarm(const std::string& value);
-    void apply_expiration(const std::string& value);
-    // Timer ticks since the alarm rang; 0 while it does not ring.
-    std::int16_t alarm_ring_ticks() const { return alarm_ring_ticks_; }
     bool alarm_icon_ringing() const;
 
     void bring_to_front();
     // A note the user just asked for: raised and activated, with the caret in its body, so
     // that typing goes there (also when the key that made it went to another window).
     void take_keyboard();
-    // Whether bringing to the front also activates the window (it does unless cleared). Notes
-    // received together are all raised but only the last one made is activated: the end is
-    // the same, and every activation walks every window of the program.
-    void set_activates_when_brought_to_front(bool on) { activates_when_brought_to_front_ = on; }
+    void set_activates_when_brought_to_front(bool on) override {
+        activates_when_brought_to_front_ = on;
+    }
 
     // Stay on top: not stored in the record.
     void toggle_stay_on_top();
-    bool is_stay_on_top() const { return stay_on_top_; }
-    // Set when any note released its topmost state; cleared when a note becomes topmost.
-    bool stay_on_top_released() const;
 
-    // Accessors.
-    int number() const { return number_; }
-    void set_number(int number) { number_ = number; }
-    bool is_rolled_up() const { return rolled_up_; }
-    bool is_hidden() const { return hidden_; }
-    bool is_deleted() const { return deleted_; }
-    bool has_border() const { return border_; }
-    bool has_status(NoteStatus kind) const;
     QRect unrolled_rect() const { return unrolled_rect_; }
-    std::string title_text() const;
-    const TitleLook& title_look() const { return title_; }
-    void set_title_look(const TitleLook& look);  // members only; call apply_title_font after
-    // The body's default look; the body holds it, its commands change it.
-    BodyLook body_look() const;
-    void set_body_look(const BodyLook& look);  // applies the body's default format
     NoteBodyWidget* body() const { return body_; }
     // The body, title and close-button menus.
     NoteMenus* menus() const { return menus_; }
-    const std::string& expiration() const { return expiration_; }
-    void set_expiration(const std::string& value) { expiration_ = value; }
-    const std::string& alarm() const { return alarm_; }
-    void set_alarm(const std::string& value) { alarm_ = value; }
-    // Sender to reply to; empty when the note cannot be answered.
-    const std::string& reply_address() const;
-    void set_reply_address(const std::string& value);
-    // Where a received note really came from ("Received from 10.0.0.5 at 16:40"): the tip of
-    // the received mark and a line of the title menu. Kept for the run, never stored.
-    const std::string& received_from() const { return received_from_; }
-    void set_received_from(const std::string& text);
     QWidget* expiration_icon() const;
     QWidget* alarm_icon() const;
     // Places the expiration and alarm icons for the current state.
     void place_reminder_icons();
-
-    NoteServices& services() const { return services_; }
 
     // Frames shown by the last fade_out (0 when this system does not fade).
     int last_fade_frames() const;
@@ -267,19 +192,26 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    // NoteSurface: the record's parts that the window holds.
+    NoteFrame record_frame() const override;
+    // NoteObserver: shows what changed of the note.
+    void note_changed(NoteChange change) override;
+
     void build_children();
     void apply_default_title();
     void apply_taskbar_setting();
-    void apply_body_format();
-    void store_body_look(const BodyLook& look);
+    void show_title_look();
+    void show_title_text();
     void place_close_button(int x, int y);
     void place_child(QWidget* child, int x, int y);
     int frame_px() const;  // 1 while the thin border is drawn
     QSize client_size() const;
-    bool any_status() const;
+    void show_border();
     void show_status_icon_for_first_marker(bool rolled);
     // The status icon shows the mark of `kind`.
     void show_status_icon(int kind, bool rolled);
+    void show_latest_status();
+    void show_received_from();
     void show_with_opacity_rule();
     void refresh_reminder_texts();
     bool take_reminders(const NoteRecord& record, bool placed_as_new, bool imported);
@@ -289,11 +221,6 @@ private:
     void on_timer();
     void on_close_clicked();
     void start_autosave();
-    // Something the record holds changed: the autosave writes it soon.
-    void note_changed();
-    // The autosave's write: nothing when the record is the one last written. False when the
-    // write failed (reported once until a write succeeds).
-    bool autosave();
     // A move the window system reported is believed once the X server says the same; a
     // report it contradicts is put right.
     void confirm_reported_move();
@@ -301,26 +228,12 @@ private:
     bool in_title_strip(const QPoint& local) const;
     QRect work_area() const;
 
-    int number_ = 0;
     NoteServices& services_;
-    TitleLook title_;
-    BodyLook pending_body_look_;  // until the body exists
-    bool rolled_up_ = false;
-    bool border_ = false;
+    Note note_;
     bool thin_border_ = false;  // drawn border: the flag, or rolled up
-    bool hidden_ = false;
-    bool deleted_ = false;
     bool destroying_ = false;
-    bool status_[3] = {false, false, false};
     int shown_status_ = -1;  // the mark the status icon shows
-    bool stay_on_top_ = false;
     QRect unrolled_rect_;
-    std::string expiration_;
-    std::string alarm_;
-    std::string received_from_;
-    std::int16_t alarm_ring_ticks_ = 0;
-    // While a restored note is built its store writes are its restorer's.
-    bool restoring_ = false;
     bool activates_when_brought_to_front_ = true;
 
     NoteTitleLabel* title_label_ = nullptr;
@@ -350,18 +263,7 @@ private:
     bool move_settled_ = false;  // the second look at a reported move is due
 
     std::unique_ptr<AutosaveTimer> autosave_timer_;
-    std::unique_ptr<AutosaveSchedule> autosave_;
-    // The record as it was last written to the store by this note or for it.
-    std::optional<NoteRecord> last_written_;
-    // create_from_record fills the note; whoever called it writes the result.
-    bool filling_ = false;
-    bool autosave_failed_ = false;  // reported; the next failure in a row is not
 };
-
-// Writes the records of `notes` (those that still save) with whatever else `tx` holds as one
-// replace of the file, and tells each note on success. `error_text` is reported on failure.
-bool write_notes(StoreTransaction& tx, const std::vector<NoteWindow*>& notes,
-                 std::string_view error_text);
 
 // The rectangles of the screens there are now, without `leaving`.
 std::vector<NoteRect> current_screen_rects(const QScreen* leaving = nullptr);

@@ -1,15 +1,12 @@
 // Saving a note shortly after it changed, so that a crash, a power cut or a lost X connection
-// takes nothing typed with it. AutosaveSchedule decides when; the window tells it what
-// changed and writes the record.
+// takes nothing typed with it. The note decides when and writes its record; the window tells
+// it what changed on the screen and runs its timer.
 #include <QTimer>
 #include <chrono>
 #include <utility>
 
 #include "note/autosave_schedule.h"
 #include "note/note_window.h"
-#include "store/error_reporter.h"
-#include "store/note_store.h"
-#include "store/store_texts.h"
 
 namespace kd {
 
@@ -40,72 +37,14 @@ std::int64_t monotonic_ms() {
 
 void NoteWindow::start_autosave() {
     autosave_timer_ = std::make_unique<QtAutosaveTimer>(this, [this] {
-        if (autosave_)
-            autosave_->timer_ran_out();
+        if (!destroying_)
+            note_.autosave_timer_ran_out();
     });
-    autosave_ = std::make_unique<AutosaveSchedule>(
-        *autosave_timer_, monotonic_ms, [this] { return autosave(); }, services_.autosave_delays());
-    connect(body_->document(), &QTextDocument::contentsChanged, this, [this] { note_changed(); });
-    connect(body_, &NoteBody::look_changed, this, [this] { note_changed(); });
-    connect(body_, &NoteBody::composing_changed, this, [this](bool composing) {
-        if (autosave_)
-            autosave_->set_composing(composing);
-    });
-}
-
-void NoteWindow::note_changed() {
-    if (autosave_ && !filling_ && saves_state())
-        autosave_->changed();
-}
-
-bool NoteWindow::autosave_pending() const {
-    return autosave_ && autosave_->pending();
-}
-
-bool NoteWindow::autosave() {
-    // A note not numbered yet has no record to write.
-    if (!saves_state() || restoring_ || number_ <= 0 || number_ > store_texts::kHighestRecord)
-        return true;
-    NoteRecord record = to_record();
-    if (last_written_ && *last_written_ == record)
-        return true;
-    // The write reports its own failure only once in a row: the autosave tries again after
-    // every pause in the typing, and a box each time would stand in the user's way.
-    StoreTransaction tx(services_.store());
-    tx.write_record(record);
-    if (!tx.commit()) {
-        if (!autosave_failed_) {
-            autosave_failed_ = true;
-            ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
-        }
-        return false;
-    }
-    autosave_failed_ = false;
-    last_written_ = std::move(record);
-    return true;
-}
-
-void NoteWindow::record_written(const NoteRecord& record) {
-    last_written_ = record;
-    autosave_failed_ = false;
-    if (autosave_)
-        autosave_->written();
-}
-
-bool write_notes(StoreTransaction& tx, const std::vector<NoteWindow*>& notes,
-                 std::string_view error_text) {
-    std::vector<std::pair<NoteWindow*, NoteRecord>> written;
-    for (NoteWindow* note : notes) {
-        if (note != nullptr && note->saves_state()) {
-            written.emplace_back(note, note->to_record());
-            tx.write_record(written.back().second);
-        }
-    }
-    if (!tx.commit(error_text))
-        return false;
-    for (const auto& [note, record] : written)
-        note->record_written(record);
-    return true;
+    note_.start_autosave(*autosave_timer_, services_.autosave_delays(), monotonic_ms);
+    connect(body_->document(), &QTextDocument::contentsChanged, this, [this] { note_.changed(); });
+    connect(body_, &NoteBody::look_changed, this, [this] { note_.take_body_look(body_->look()); });
+    connect(body_, &NoteBody::composing_changed, this,
+            [this](bool composing) { note_.set_composing(composing); });
 }
 
 }  // namespace kd

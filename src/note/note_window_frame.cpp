@@ -47,7 +47,7 @@ Qt::CursorShape cursor_for(HitZone zone) {
 }  // namespace
 
 HitZone NoteWindow::zone_at(const QPoint& global) const {
-    return note_hit_test(to_note_rect(geometry()), {global.x(), global.y()}, rolled_up_);
+    return note_hit_test(to_note_rect(geometry()), {global.x(), global.y()}, note_.rolled_up());
 }
 
 std::vector<NoteRect> current_screen_rects(const QScreen* leaving) {
@@ -62,7 +62,7 @@ std::vector<NoteRect> current_screen_rects(const QScreen* leaving) {
 
 void NoteWindow::keep_on_current_screens(const QScreen* leaving) {
     const std::vector<NoteRect> screens = current_screen_rects(leaving);
-    const QSize size = rolled_up_ ? unrolled_rect_.size() : this->size();
+    const QSize size = note_.rolled_up() ? unrolled_rect_.size() : this->size();
     if (kept_position_) {
         // Its own place is back on a screen: return there.
         const QRect home(*kept_position_, size);
@@ -107,7 +107,7 @@ void NoteWindow::confirm_reported_move() {
     // Confirmed, or no X server to ask: the window system moved the note.
     corrections_ = 0;
     move_unconfirmed_ = false;
-    note_changed();
+    note_.changed();
 }
 
 QRect NoteWindow::work_area() const {
@@ -189,7 +189,7 @@ void NoteWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 // --- The close button and the body menu ---------------------------------------------------
 
 void NoteWindow::on_close_clicked() {
-    if (deleted_)
+    if (note_.deleted())
         return;
     menus_->close_button_clicked(QCursor::pos());
 }

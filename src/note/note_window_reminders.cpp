@@ -20,15 +20,17 @@ constexpr int kReminderIconY = 4;
 }  // namespace
 
 void NoteWindow::place_reminder_icons() {
-    const bool any = any_status();
-    const bool has_expiration = expiration_is_set(expiration_);
-    const bool has_alarm = alarm_is_set(alarm_);
-    place_child(expiration_icon_, expiration_icon_x(rolled_up_, any), kReminderIconY);
+    const bool rolled = note_.rolled_up();
+    const bool any = note_.any_status();
+    const bool has_expiration = expiration_is_set(note_.expiration());
+    const bool has_alarm = alarm_is_set(note_.alarm());
+    place_child(expiration_icon_, expiration_icon_x(rolled, any), kReminderIconY);
     expiration_icon_->setVisible(has_expiration);
     // A ringing alarm keeps its picture through rolling and layout until its counter ends.
-    alarm_icon_->set_picture(alarm_ring_ticks_ > 0 ? NotePicture::AlarmRinging : NotePicture::Alarm,
-                             to_qcolor(title_.text_colour));
-    place_child(alarm_icon_, alarm_icon_x(rolled_up_, any, has_expiration), kReminderIconY);
+    alarm_icon_->set_picture(
+        note_.alarm_ring_ticks() > 0 ? NotePicture::AlarmRinging : NotePicture::Alarm,
+        to_qcolor(note_.title_look().text_colour));
+    place_child(alarm_icon_, alarm_icon_x(rolled, any, has_expiration), kReminderIconY);
     alarm_icon_->setVisible(has_alarm);
     expiration_icon_->raise();
     alarm_icon_->raise();
@@ -37,8 +39,9 @@ void NoteWindow::place_reminder_icons() {
 
 void NoteWindow::refresh_reminder_texts() {
     const std::string format = note_settings::date_format_or_default(services_.store());
-    expiration_icon_->setToolTip(QString::fromStdString(expiration_tooltip(expiration_, format)));
-    alarm_icon_->setToolTip(QString::fromStdString(alarm_tooltip(alarm_, format)));
+    expiration_icon_->setToolTip(
+        QString::fromStdString(expiration_tooltip(note_.expiration(), format)));
+    alarm_icon_->setToolTip(QString::fromStdString(alarm_tooltip(note_.alarm(), format)));
 }
 
 bool NoteWindow::alarm_icon_ringing() const {
@@ -48,23 +51,23 @@ bool NoteWindow::alarm_icon_ringing() const {
 // --- Checks ---------------------------------------------------------------------------------
 
 bool NoteWindow::check_expiration() {
-    if (deleted_ || !expiration_due(expiration_, services_.clock().now()))
+    if (note_.deleted() || !expiration_due(note_.expiration(), services_.clock().now()))
         return false;
     delete_note(false);
     return true;
 }
 
 void NoteWindow::check_alarm() {
-    if (deleted_)
+    if (note_.deleted())
         return;
-    carry_out(check_alarm_at(alarm_, alarm_ring_ticks_, services_.clock().now()));
+    carry_out(check_alarm_at(note_.alarm(), note_.alarm_ring_ticks(), services_.clock().now()));
 }
 
 bool NoteWindow::reminder_tick() {
-    if (deleted_)
+    if (note_.deleted())
         return true;
-    const ReminderCheck check =
-        check_reminders(expiration_, alarm_, alarm_ring_ticks_, services_.clock());
+    const ReminderCheck check = check_reminders(note_.expiration(), note_.alarm(),
+                                                note_.alarm_ring_ticks(), services_.clock());
     if (check.delete_note) {
         delete_note(false);
         return true;
@@ -78,12 +81,12 @@ void NoteWindow::on_timer() {
 }
 
 void NoteWindow::carry_out(const AlarmCheck& check) {
-    alarm_ring_ticks_ = check.ring_ticks;
+    note_.set_alarm_ring_ticks(check.ring_ticks);
     if (check.restore_icon || check.place_icons)
         place_reminder_icons();
     if (check.clear_alarm) {
         // The icon goes at the next check; until then it shows that the alarm rang.
-        alarm_.clear();
+        note_.set_alarm({});
     }
     if (check.save_state)
         save_state();
@@ -92,7 +95,7 @@ void NoteWindow::carry_out(const AlarmCheck& check) {
 }
 
 void NoteWindow::ring_alarm(bool sound) {
-    alarm_icon_->set_picture(NotePicture::AlarmRinging, to_qcolor(title_.text_colour));
+    alarm_icon_->set_picture(NotePicture::AlarmRinging, to_qcolor(note_.title_look().text_colour));
     if (!isVisible()) {
         // Shown for the alarm only: the note stays hidden in its record and for "Show all
         // notes".
@@ -103,26 +106,6 @@ void NoteWindow::ring_alarm(bool sound) {
     bring_to_front();
     if (sound)
         emit services_.alarm_sound_wanted();
-}
-
-// --- Dialog results ---------------------------------------------------------------------------
-
-void NoteWindow::apply_alarm(const std::string& value) {
-    if (deleted_)
-        return;
-    alarm_ = value;
-    save_state();
-    refresh_reminder_texts();
-    place_reminder_icons();
-}
-
-void NoteWindow::apply_expiration(const std::string& value) {
-    if (deleted_)
-        return;
-    expiration_ = value;
-    save_state();
-    place_reminder_icons();
-    refresh_reminder_texts();
 }
 
 }  // namespace kd

@@ -70,4 +70,15 @@ bool write_builtin_themes(const std::string& file) {
     return tx.commit(store_texts::kErrorWritingNote);
 }
 
+NoteRecord default_theme(const NoteStore& store) {
+    NoteRecord record;
+    if (store.read_record(kDefaultThemeNumber, record))
+        return record;
+    write_builtin_themes(store.ini_path());
+    if (store.read_record(kDefaultThemeNumber, record))
+        return record;
+    // The file cannot be written: the note still gets the built-in default look.
+    return builtin_theme_record(builtin_themes()[0]);
+}
+
 }  // namespace kd

@@ -10,6 +10,8 @@
 
 namespace kd {
 
+class NoteStore;
+
 inline constexpr int kDefaultThemeNumber = 90000;
 inline constexpr int kFirstBuiltinTheme = 90001;
 inline constexpr int kLastBuiltinTheme = 90011;
@@ -35,5 +37,9 @@ std::vector<int> builtin_theme_write_order();
 // saved default theme. Returns false when any record could not be written (the store has
 // reported it).
 bool write_builtin_themes(const std::string& file);
+
+// The default look of new notes (record 90000); writes the built-in themes first when it is
+// missing, and gives the built-in default when the file cannot be written.
+NoteRecord default_theme(const NoteStore& store);
 
 }  // namespace kd

@@ -7,7 +7,8 @@
 #include <QPointer>
 
 #include "note/note_menus_model.h"
-#include "note/note_window.h"
+#include "note/note_services.h"
+#include "note/note_view.h"
 #include "platform/clock.h"
 #include "store/note_store.h"
 #include "themes/builtin_themes.h"
@@ -31,42 +32,17 @@ std::optional<std::string> ThemeNameEntry::ask(QWidget*) {
     return std::nullopt;
 }
 
-bool apply_theme(NoteWindow& note, int number) {
+bool apply_theme(const NoteStore& store, Note& note, int number) {
     NoteRecord theme;
-    const NoteStore& store = note.services().store();
     if (!store.read_record(number, theme))
         return false;
-    const bool colours_only = setting_rules::theme_changes_colors_only(store.get_on_change_theme());
-
-    NoteBody* body = note.body();
-    body->set_face(theme.EditFont);
-    body->set_style(theme.EditFontType);
-    body->set_char_set(theme.EditCharSet);
-    body->set_size(theme.EditFontSize);
-    body->set_text_colour(theme.EditTextColor);
-    body->set_back_colour(theme.EditBackColor);
-
-    TitleLook title = note.title_look();
-    if (!colours_only) {
-        title.face = theme.TitleFont;
-        title.style = theme.TitleFontType;
-        title.size = theme.TitleFontSize;
-        title.char_set = theme.TitleCharSet;
-    }
-    note.set_title_look(title);
-
-    // Colours-only: the body control takes the background alone, so its text keeps its look.
-    body->apply_default_format(colours_only);
-    note.set_title_colours(theme.TitleTextColor, theme.TitleBackColor);
-    if (!colours_only)
-        note.apply_title_font();
-    note.set_border(theme.Border == store_texts::kYes);
-    note.update();
+    apply_theme_look(note, theme,
+                     setting_rules::theme_changes_colors_only(store.get_on_change_theme()));
     return true;
 }
 
-bool save_note_theme(const NoteWindow& note, int number) {
-    return note.services().store().write_record(theme_record(note.to_record(), number));
+bool save_note_theme(const NoteStore& store, const Note& note, int number) {
+    return store.write_record(theme_record(note.to_record(), number));
 }
 
 void rebuild_theme_menu(const NoteStore& store, QMenu* theme_menu) {
@@ -116,7 +92,7 @@ ThemeCommands::ThemeCommands(NoteServices& services, QObject* parent)
         services_.set_command_enabled(id, true);
     connect(&services_, &NoteServices::command_requested, this, &ThemeCommands::run);
     connect(&services_, &NoteServices::theme_menu_preparing, this,
-            [this](NoteWindow*, QMenu* menu) { rebuild_theme_menu(services_.store(), menu); });
+            [this](NoteView*, QMenu* menu) { rebuild_theme_menu(services_.store(), menu); });
 }
 
 ThemeCommands::~ThemeCommands() = default;
@@ -125,11 +101,11 @@ void ThemeCommands::set_name_entry(std::unique_ptr<ThemeNameEntry> entry) {
     name_entry_ = entry ? std::move(entry) : std::make_unique<ThemeNameEntry>();
 }
 
-void ThemeCommands::run(int id, NoteWindow* note) {
+void ThemeCommands::run(int id, NoteView* note) {
     if (note == nullptr)
         return;
     if (const std::optional<int> number = theme_number_for_item(id)) {
-        apply_theme(*note, *number);
+        apply_theme(services_.store(), note->note(), *number);
         return;
     }
     switch (id) {
@@ -137,30 +113,30 @@ void ThemeCommands::run(int id, NoteWindow* note) {
             save_theme_as(*note);
             break;
         case nm::kSaveThemeAsDefault:
-            save_note_theme(*note, kDefaultThemeNumber);
+            save_note_theme(services_.store(), note->note(), kDefaultThemeNumber);
             break;
         case nm::kOrganizeThemes:
-            emit organize_requested(note);
+            emit organize_requested(note->widget());
             break;
         default:
             break;
     }
 }
 
-void ThemeCommands::save_theme_as(NoteWindow& note) {
-    QPointer<NoteWindow> alive(&note);
-    const std::optional<std::string> name = name_entry_->ask(&note);
+void ThemeCommands::save_theme_as(NoteView& note) {
+    NoteViewPointer alive(&note);
+    const std::optional<std::string> name = name_entry_->ask(note.widget());
     // The note may have gone (expired) while the dialog was open.
-    if (!name || !alive || !alive->saves_state())
+    if (!name || !alive || !alive->note().saves_state())
         return;
-    kd::save_theme_as(services_.store(), alive->to_record(), *name);
+    kd::save_theme_as(services_.store(), alive->note().to_record(), *name);
 }
 
-void ThemeCommands::random_theme(NoteWindow* note) {
+void ThemeCommands::random_theme(NoteView* note) {
     if (note == nullptr)
         return;
     const int saved = services_.store().count_saved_themes();
-    apply_theme(*note, random_theme_at(services_.clock().now(), saved));
+    apply_theme(services_.store(), note->note(), random_theme_at(services_.clock().now(), saved));
 }
 
 }  // namespace kd

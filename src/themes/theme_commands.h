@@ -17,8 +17,9 @@ class QWidget;
 
 namespace kd {
 
+class Note;
 class NoteServices;
-class NoteWindow;
+class NoteView;
 
 namespace theme_texts {
 inline constexpr const char* kSaveThemeAsCaption = "Save note theme as";
@@ -34,9 +35,9 @@ public:
 // Applies the stored theme `number` to the note: the body takes its colours and font, the title
 // its colours and (unless OnChangeTheme is "Colors") its font, the border its flag. A theme
 // that cannot be read changes nothing and gives false.
-bool apply_theme(NoteWindow& note, int number);
+bool apply_theme(const NoteStore& store, Note& note, int number);
 // Writes the note's look as the theme record `number`.
-bool save_note_theme(const NoteWindow& note, int number);
+bool save_note_theme(const NoteStore& store, const Note& note, int number);
 // Shows the saved themes with a name in the Theme submenu (their items were hidden).
 void rebuild_theme_menu(const NoteStore& store, QMenu* theme_menu);
 // The picture beside saved themes in menus and lists.
@@ -52,21 +53,21 @@ public:
     void set_name_entry(std::unique_ptr<ThemeNameEntry> entry);
 
     // "Save theme as ...": asks for a name and stores the note's look as the next saved theme.
-    void save_theme_as(NoteWindow& note);
+    void save_theme_as(NoteView& note);
 
     // The organise-themes dialog's sort state, kept for every opening while the program runs.
     ThemeSortState& sort_state() { return sort_state_; }
 
 public slots:
     // A new note's random look (the caller has checked RandomThemes).
-    void random_theme(kd::NoteWindow* note);
+    void random_theme(kd::NoteView* note);
 
 signals:
     // "Organize themes" was chosen in `note`'s menu.
     void organize_requested(QWidget* parent);
 
 private:
-    void run(int id, NoteWindow* note);
+    void run(int id, NoteView* note);
 
     NoteServices& services_;
     std::unique_ptr<ThemeNameEntry> name_entry_;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "note/note.h"
 #include "note/note_menus_model.h"
+#include "note/text_look.h"
 #include "store/store_texts.h"
 #include "themes/builtin_themes.h"
 
@@ -44,23 +46,24 @@ int bounded_saved_count(int counted) {
 
 NoteRecord theme_record(const NoteRecord& look, int number) {
     NoteRecord r;
-    r.EditTextColor = look.EditTextColor;
-    r.EditBackColor = look.EditBackColor;
-    r.EditFont = look.EditFont;
-    r.EditFontType = look.EditFontType;
-    r.EditFontSize = look.EditFontSize;
-    r.EditCharSet = look.EditCharSet;
-    r.TitleTextColor = look.TitleTextColor;
-    r.TitleBackColor = look.TitleBackColor;
-    r.TitleFont = look.TitleFont;
-    r.TitleFontType = look.TitleFontType;
-    r.TitleFontSize = look.TitleFontSize;
-    r.TitleCharSet = look.TitleCharSet;
+    put_body_look(r, body_look_of(look));
+    put_title_look(r, title_look_of(look));
     r.Border = look.Border == store_texts::kYes ? store_texts::kYes : store_texts::kNo;
     r.Minimized = store_texts::kNo;
     r.Hidden = store_texts::kNo;
     r.NoteID = number;
     return r;
+}
+
+void apply_theme_look(Note& note, const NoteRecord& theme, bool colours_only) {
+    note.set_body_look(body_look_of(theme), colours_only);
+    TextLook title = colours_only ? note.title_look() : title_look_of(theme);
+    title.text_colour = theme.TitleTextColor;
+    title.back_colour = theme.TitleBackColor;
+    note.set_title_look(title);
+    if (!colours_only)
+        note.apply_title_alignment();
+    note.set_border(theme.Border == store_texts::kYes);
 }
 
 int runtime_first_draw(std::uint32_t seed) {

@@ -10,6 +10,8 @@
 
 namespace kd {
 
+class Note;
+
 inline constexpr int kFirstSavedTheme = 91001;  // saved theme k + 1 is 91001 + k
 inline constexpr int kMaxSavedThemes = 20;
 inline constexpr int kFirstTemporaryTheme = 92001;  // only while the saved order is stored
@@ -26,6 +28,11 @@ int bounded_saved_count(int counted);
 // The look-carrying fields of `look` as the record of theme `number`: text, title text,
 // expiration and alarm empty, no place or size, neither rolled up nor hidden.
 NoteRecord theme_record(const NoteRecord& look, int number);
+
+// The note takes the theme: the body its whole look, the title its colours and, unless
+// `colours_only`, its font and alignment, the border its flag. With `colours_only` the body
+// shows the new background alone until its look is applied again.
+void apply_theme_look(Note& note, const NoteRecord& theme, bool colours_only);
 
 // The first value of the C runtime's generator (0 to 32767) after seeding it with `seed`.
 // Written out here so a pick is the same on every system and does not share the process's

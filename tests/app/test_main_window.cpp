@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, FirstStartCreatesTheFileAndShowsOneEmptyNote) {
     ASSERT_EQ(w.notes().size(), 1);
     NoteWindow* note = w.notes().front();
     EXPECT_TRUE(note->isVisible());
-    EXPECT_EQ(note->number(), 1);
+    EXPECT_EQ(note->note().number(), 1);
     EXPECT_EQ(store.get_default_width(), note->width());
     EXPECT_EQ(store.get_default_height(), note->height());
     EXPECT_TRUE(reports_.messages.empty());
@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, NewNotesCascadeFromTheFirstNote) {
     ASSERT_EQ(w.notes().size(), 3);
     EXPECT_EQ(w.notes()[1]->pos(), origin + QPoint(40, 40));
     EXPECT_EQ(w.notes()[2]->pos(), origin + QPoint(80, 80));
-    EXPECT_EQ(w.notes()[2]->number(), 3);
+    EXPECT_EQ(w.notes()[2]->note().number(), 3);
     EXPECT_EQ(main_key("NumberOfNotes"), "3");
     EXPECT_DOUBLE_EQ(w.notes()[2]->windowOpacity(), 1.0);
 }

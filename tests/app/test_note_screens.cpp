@@ -59,8 +59,8 @@ TEST(NoteScreens, NotesOnTheSecondMonitorStayAndMoveToTheFirstWhenItGoes) {
     EXPECT_EQ(right->pos(), QPoint(kNoteTemplateLeft, kNoteTemplateTop));
     EXPECT_EQ(across->pos(), QPoint(1200, 500)) << "still within reach on the first monitor";
     EXPECT_EQ(left->pos(), QPoint(300, 200));
-    EXPECT_EQ(right->to_record().Left, 1500);
-    EXPECT_EQ(right->to_record().Top, 300);
+    EXPECT_EQ(right->note().to_record().Left, 1500);
+    EXPECT_EQ(right->note().to_record().Top, 300);
 
     // It is back: the note returns to its own place.
     main.keep_notes_on_screens();

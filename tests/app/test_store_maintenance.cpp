@@ -152,7 +152,7 @@ TEST_F(StoreMaintenanceTest, NewNoteOverTheLimitCleansThenAsksForDeletionsWithou
     ASSERT_EQ(w.notes().size(), 5);  // four left, and the new one
     for (NoteWindow* note : w.notes())
         EXPECT_TRUE(note->isEnabled());
-    EXPECT_EQ(w.notes().back()->number(), 6);
+    EXPECT_EQ(w.notes().back()->note().number(), 6);
     EXPECT_TRUE(w.notes().back()->isVisible());
 }
 
@@ -169,7 +169,7 @@ TEST_F(StoreMaintenanceTest, CancelledListComesBackAndAnEmptyStoreEndsTheLoop) {
     EXPECT_EQ(ts_.boxes.answered_texts(), std::vector<std::string>{mt::kNothingLeftToDelete});
     EXPECT_FALSE(w.busy());
     ASSERT_EQ(w.notes().size(), 1);
-    EXPECT_EQ(w.notes().front()->number(), 2);
+    EXPECT_EQ(w.notes().front()->note().number(), 2);
 }
 
 TEST_F(StoreMaintenanceTest, UnderTheLimitNothingHappens) {

@@ -206,11 +206,11 @@ TEST_F(ReminderCommands, SetAlarmAndSetExpirationOpenTheirDialogsAndTheNoteTakes
         d->apply_button()->click();
     });
     note.menus()->run_command(note_menu::kSetAlarm);
-    EXPECT_EQ(note.alarm(), "10032026-184500-0-1");
+    EXPECT_EQ(note.note().alarm(), "10032026-184500-0-1");
     EXPECT_TRUE(note.alarm_icon()->isVisible());
     NoteRecord stored;
     ASSERT_TRUE(NoteStore(app_paths()).read_record(1, stored));
-    EXPECT_EQ(stored.Alarm, note.alarm());
+    EXPECT_EQ(stored.Alarm, note.note().alarm());
 
     answer_dialog([](QWidget* w) {
         auto* d = qobject_cast<ExpirationDialog*>(w);
@@ -220,7 +220,7 @@ TEST_F(ReminderCommands, SetAlarmAndSetExpirationOpenTheirDialogsAndTheNoteTakes
         d->apply_button()->click();
     });
     note.menus()->run_command(note_menu::kSetExpiration);
-    EXPECT_EQ(note.expiration(), "11032026-093015-1");
+    EXPECT_EQ(note.note().expiration(), "11032026-093015-1");
     EXPECT_EQ(note.alarm_icon()->pos(), QPoint(15, 4));
 
     // Cancel changes nothing.
@@ -231,7 +231,7 @@ TEST_F(ReminderCommands, SetAlarmAndSetExpirationOpenTheirDialogsAndTheNoteTakes
         d->cancel_button()->click();
     });
     note.menus()->run_command(note_menu::kSetAlarm);
-    EXPECT_EQ(note.alarm(), "10032026-184500-0-1");
+    EXPECT_EQ(note.note().alarm(), "10032026-184500-0-1");
 }
 
 TEST_F(ReminderCommands, ANoteThatExpiresWhileItsDialogIsOpenTakesNothingFromIt) {
@@ -253,7 +253,7 @@ TEST_F(ReminderCommands, ANoteThatExpiresWhileItsDialogIsOpenTakesNothingFromIt)
             open->apply_button()->click();
     });
     note->menus()->run_command(note_menu::kSetAlarm);
-    EXPECT_TRUE(note.isNull() || (note->is_deleted() && note->alarm().empty()));
+    EXPECT_TRUE(note.isNull() || (note->note().deleted() && note->note().alarm().empty()));
     NoteRecord stored;
     EXPECT_FALSE(NoteStore(app_paths()).read_record(2, stored));
     delete note.data();

@@ -378,7 +378,7 @@ TEST_F(SendDialogTest, DialogClosesBeforeTheNoteEmailWhoseMissesCountAsErrors) {
     struct MissingMail : NoteEmailSending {
         QWidget* dialog = nullptr;
         bool dialog_visible = true;
-        std::vector<std::string> send_note_email(NoteWindow&, const std::vector<std::string>& to,
+        std::vector<std::string> send_note_email(NoteView&, const std::vector<std::string>& to,
                                                  const std::string&) override {
             dialog_visible = dialog->isVisible();
             return to;

@@ -233,7 +233,7 @@ TEST(ParagraphIntoBody, BlockFormatAndBulletTravelBothWays) {
     QTextBlockFormat block;
     block.setAlignment(Qt::AlignHCenter);
     block.setLeftMargin(567 / 15.0);
-    block.setProperty(NoteBody::kBulletProperty, true);
+    block.setProperty(kBulletProperty, true);
     const sdl::ParagraphFormat p = paragraph_of_block(block);
     EXPECT_EQ(p.alignment, sdl::kAlignCenter);
     EXPECT_EQ(p.start_indent, 567);
@@ -253,7 +253,7 @@ TEST(ParagraphIntoBody, BlockFormatAndBulletTravelBothWays) {
     const QTextBlock first = body.document()->firstBlock();
     ASSERT_NE(first.textList(), nullptr);
     EXPECT_EQ(first.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
-    EXPECT_FALSE(first.blockFormat().hasProperty(NoteBody::kBulletProperty));
+    EXPECT_FALSE(first.blockFormat().hasProperty(kBulletProperty));
     EXPECT_EQ(first.next().textList(), nullptr);
 }
 

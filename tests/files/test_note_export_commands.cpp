@@ -30,7 +30,7 @@ struct TestHost : NoteHost {
     NoteWindow* create_note() override {
         auto* note = new NoteWindow(nullptr, 0, services);
         QObject::connect(note, &NoteWindow::placement_requested, [this](NoteWindow* n) {
-            n->set_number(++count);
+            n->note().set_number(++count);
             n->show();
         });
         made.push_back(note);
@@ -179,13 +179,13 @@ TEST_F(ExportCommandsTest, NoteImportOfAOneNoteFileSkipsTheList) {
     choose(nm::kImportNote);
     EXPECT_EQ(ts_.boxes.take_answered_texts(), std::vector<std::string>{et::kWrongImportExtension});
     EXPECT_TRUE(calls_.empty());
-    EXPECT_EQ(note_->title_text(), "Imported");
+    EXPECT_EQ(note_->note().title_text(), "Imported");
     EXPECT_EQ(note_->size(), QSize(300, 250));
     EXPECT_EQ(note_->pos(), place) << "the note keeps its place";
-    EXPECT_TRUE(note_->has_border());
-    EXPECT_EQ(note_->expiration(), "");
+    EXPECT_TRUE(note_->note().has_border());
+    EXPECT_EQ(note_->note().expiration(), "");
     EXPECT_FALSE(note_->expiration_icon()->isVisible());
-    EXPECT_EQ(note_->number(), 1);
+    EXPECT_EQ(note_->note().number(), 1);
 }
 
 TEST_F(ExportCommandsTest, NoteImportOfLargerFileUsesTheOneNoteList) {
@@ -198,7 +198,7 @@ TEST_F(ExportCommandsTest, NoteImportOfLargerFileUsesTheOneNoteList) {
     ASSERT_EQ(calls_.size(), 1u);
     EXPECT_EQ(calls_[0].mode, NoteListMode::ImportOne);
     EXPECT_EQ(calls_[0].rows.size(), 2u);
-    EXPECT_EQ(note_->title_text(), "Second");
+    EXPECT_EQ(note_->note().title_text(), "Second");
 }
 
 TEST_F(ExportCommandsTest, TrayImportMakesNewNotesWithoutExpirationAndTestsTheAlarm) {
@@ -223,14 +223,14 @@ TEST_F(ExportCommandsTest, TrayImportMakesNewNotesWithoutExpirationAndTestsTheAl
     NoteWindow* a = host_.made[0];
     NoteWindow* b = host_.made[1];
     NoteWindow* c = host_.made[2];
-    EXPECT_EQ(a->number(), 8);
-    EXPECT_EQ(a->expiration(), "");
+    EXPECT_EQ(a->note().number(), 8);
+    EXPECT_EQ(a->note().expiration(), "");
     EXPECT_FALSE(a->expiration_icon()->isVisible());
-    EXPECT_FALSE(a->has_status(NoteStatus::Received));
-    EXPECT_EQ(b->alarm(), "") << "a passed one-time alarm is removed";
-    EXPECT_EQ(b->alarm_ring_ticks(), 0);
+    EXPECT_FALSE(a->note().has_status(NoteStatus::Received));
+    EXPECT_EQ(b->note().alarm(), "") << "a passed one-time alarm is removed";
+    EXPECT_EQ(b->note().alarm_ring_ticks(), 0);
     EXPECT_EQ(sounds, 0);
-    EXPECT_EQ(c->alarm(), future.Alarm);
+    EXPECT_EQ(c->note().alarm(), future.Alarm);
     EXPECT_TRUE(c->alarm_icon()->isVisible());
     EXPECT_EQ(ts_.store.get_number_of_notes(), 10);
     NoteRecord stored;

@@ -46,7 +46,7 @@ TEST_F(NoteFileTest, SavingTwiceToATextFileAppendsAfterAnEmptyLine) {
     dialogs_->answers = {out};
     choose(nm::kSaveNoteAs);
     EXPECT_EQ(dialogs_->filters.back(), file_texts::kSaveFilter);
-    EXPECT_EQ(dialogs_->proposed.back(), proposed_text_file_name(note_->title_text()));
+    EXPECT_EQ(dialogs_->proposed.back(), proposed_text_file_name(note_->note().title_text()));
     EXPECT_EQ(dialogs_->proposed.back().find(':'), std::string::npos);
     EXPECT_EQ(QDir::currentPath().toStdString(), folder()) << "the start folder is current again";
 
@@ -167,7 +167,7 @@ TEST_F(NotePictureTest, BitmapShowsTheNoteExactlyAsDrawn) {
     dialogs_->answers = {path("shot.bmp")};
     choose(nm::kSaveAsPicture);
     EXPECT_EQ(dialogs_->filters.back(), file_texts::kPictureFilter);
-    EXPECT_EQ(dialogs_->proposed.back(), note_->title_text()) << "the title keeps its \":\"";
+    EXPECT_EQ(dialogs_->proposed.back(), note_->note().title_text()) << "the title keeps its \":\"";
     QImage saved(QString::fromStdString(path("shot.bmp")));
     ASSERT_FALSE(saved.isNull());
     EXPECT_EQ(saved.depth(), 32) << "24-bit files load as 32-bit images";

@@ -58,7 +58,7 @@ protected:
     int lines_for_pages(double pages) const {
         QPrinter printer(QPrinter::HighResolution);
         set_up(printer);
-        const QFont title = print_title_font(note_->title_look(), printer.logicalDpiY());
+        const QFont title = print_title_font(note_->note().title_look(), printer.logicalDpiY());
         const double body_height = printer.height() - 3 * QFontMetricsF(title, &printer).height();
         const double line =
             QFontMetricsF(note_->body()->document()->defaultFont(), &printer).lineSpacing();
@@ -131,7 +131,8 @@ TEST_F(NotePrintTest, DarkThemedBodyPrintsReadableOnWhitePaper) {
         GTEST_SKIP() << "poppler-utils missing (scripts/deps.sh installs them)";
     ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
     make_note("Dark Note");
-    ASSERT_TRUE(apply_theme(*note_, 90007));  // "Dark Blue": white text on dark blue
+    ASSERT_TRUE(
+        apply_theme(ts_.store, note_->note(), 90007));  // "Dark Blue": white text on dark blue
     note_->body()->setPlainText(QStringLiteral("WWWW MMMM readable body line\nRed words"));
     // A colour that reads on white keeps it.
     QTextCursor red(note_->body()->document()->findBlockByNumber(1));
@@ -150,7 +151,7 @@ TEST_F(NotePrintTest, DarkThemedBodyPrintsReadableOnWhitePaper) {
     // The body lies below the title: three title heights down.
     QPrinter printer(QPrinter::HighResolution);
     set_up(printer);
-    const QFont title = print_title_font(note_->title_look(), printer.logicalDpiY());
+    const QFont title = print_title_font(note_->note().title_look(), printer.logicalDpiY());
     const double body_top =
         3 * QFontMetricsF(title, &printer).height() * page.height() / printer.height();
     std::map<QRgb, int> counts;

@@ -143,10 +143,10 @@ protected:
     }
     // Still on the screen and in the file, marked send-failed and not sent.
     static void expect_unsent(const QPointer<NoteWindow>& note) {
-        ASSERT_TRUE(note && !note->is_deleted()) << "deleted although a recipient was missed";
-        EXPECT_TRUE(NoteStore(app_paths()).record_exists(note->number()));
-        EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
-        EXPECT_FALSE(note->has_status(NoteStatus::Sent));
+        ASSERT_TRUE(note && !note->note().deleted()) << "deleted although a recipient was missed";
+        EXPECT_TRUE(NoteStore(app_paths()).record_exists(note->note().number()));
+        EXPECT_TRUE(note->note().has_status(NoteStatus::SendFailed));
+        EXPECT_FALSE(note->note().has_status(NoteStatus::Sent));
     }
 
     bool check_and_wait() {
@@ -182,7 +182,7 @@ TEST_F(MailServersTest, SentNoteComesBackAsANoteAndLeavesTheInbox) {
     // the test's SMTP server takes mail for any address.
     const SendOutcome outcome = send_note(*note, {"User@Localhost.test"}, "pc17");
     EXPECT_TRUE(outcome.error_text.empty()) << outcome.error_text;
-    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::Sent));
     EXPECT_EQ(access_.asked, 1);
 
     const auto files = inbox_files();
@@ -198,8 +198,9 @@ TEST_F(MailServersTest, SentNoteComesBackAsANoteAndLeavesTheInbox) {
     ASSERT_TRUE(check_and_wait());
     ASSERT_EQ(main_->notes().size(), 1);
     const NoteWindow* received = main_->notes().front();
-    EXPECT_TRUE(received->title_text().starts_with("pc17 ")) << received->title_text();
-    EXPECT_EQ(received->title_text().size(), 10u);  // "pc17 hh:mm"
+    EXPECT_TRUE(received->note().title_text().starts_with("pc17 "))
+        << received->note().title_text();
+    EXPECT_EQ(received->note().title_text().size(), 10u);  // "pc17 hh:mm"
     EXPECT_TRUE(inbox_files().empty());
     EXPECT_TRUE(ts_.boxes.answered_texts().empty());
     // The password was held for the run.
@@ -223,8 +224,8 @@ TEST_F(MailServersTest, CheckTakesNoteMailsInOrderAndLeavesOtherMailUnread) {
 
     ASSERT_TRUE(check_and_wait());
     ASSERT_EQ(main_->notes().size(), 2);
-    EXPECT_TRUE(main_->notes()[0]->title_text().starts_with("alpha "));
-    EXPECT_TRUE(main_->notes()[1]->title_text().starts_with("beta "));
+    EXPECT_TRUE(main_->notes()[0]->note().title_text().starts_with("alpha "));
+    EXPECT_TRUE(main_->notes()[1]->note().title_text().starts_with("beta "));
     const auto left = inbox_files();
     ASSERT_EQ(left.size(), 1u);
     EXPECT_NE(read_file(left[0]).find("Subject: Lunch?"), std::string::npos);
@@ -393,7 +394,7 @@ TEST_F(MailServersTest, TimeOutForgetsThePassword) {
     const SendOutcome sent = send_note(*note, {"anna@example.org"}, "pc17");
     EXPECT_TRUE(sent.error_text.empty()) << sent.error_text;
     EXPECT_EQ(access_.asked, 2);
-    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::Sent));
     EXPECT_EQ(inbox_files().size(), 1u);
 }
 
@@ -467,7 +468,7 @@ TEST_F(MailServersTest, MixedRecipientsNameOnlyTheOnesMissed) {
     send_note(*note, {"127.0.0.1", "anna@example.org"}, "pc17");
     EXPECT_EQ(computer.connections(), 2);
     EXPECT_EQ(inbox_files().size(), 2u);
-    EXPECT_TRUE(!note || note->is_deleted());
+    EXPECT_TRUE(!note || note->note().deleted());
     EXPECT_FALSE(NoteStore(app_paths()).record_exists(1));
 }
 

@@ -136,18 +136,18 @@ TEST_F(NoteReceivingTest, NamedSenderBecomesARepliableNoteWindow) {
     emit main_->tick();
     ASSERT_EQ(main_->notes().size(), 1);
     NoteWindow* note = main_->notes().front();
-    EXPECT_TRUE(note->title_text().starts_with("PC17 "));
-    EXPECT_EQ(note->title_text().size(), 10u);  // "PC17 hh:mm"
-    EXPECT_EQ(note->reply_address(), "PC17");
-    EXPECT_EQ(note->title_look().face, "Arial Narrow");
-    EXPECT_TRUE(note->has_status(NoteStatus::Received));
+    EXPECT_TRUE(note->note().title_text().starts_with("PC17 "));
+    EXPECT_EQ(note->note().title_text().size(), 10u);  // "PC17 hh:mm"
+    EXPECT_EQ(note->note().reply_address(), "PC17");
+    EXPECT_EQ(note->note().title_look().face, "Arial Narrow");
+    EXPECT_TRUE(note->note().has_status(NoteStatus::Received));
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(note->width(), 260);
     EXPECT_EQ(sounds_, 1);
     // Counted and stored at once, so closing the program cannot lose it.
     NoteStore store{app_paths()};
     EXPECT_EQ(store.get_number_of_notes(), 1);
-    EXPECT_TRUE(store.record_exists(note->number()));
+    EXPECT_TRUE(store.record_exists(note->note().number()));
 }
 
 TEST_F(NoteReceivingTest, ReceivedMarkAndTitleMenuNameTheAddressTheNoteCameFrom) {
@@ -158,7 +158,7 @@ TEST_F(NoteReceivingTest, ReceivedMarkAndTitleMenuNameTheAddressTheNoteCameFrom)
     emit main_->tick();
     ASSERT_EQ(main_->notes().size(), 1);
     NoteWindow* note = main_->notes().front();
-    EXPECT_TRUE(note->title_text().starts_with("BOSS-PC "));
+    EXPECT_TRUE(note->note().title_text().starts_with("BOSS-PC "));
     const auto line_at = [](std::time_t t) {
         std::tm local{};
         ::localtime_r(&t, &local);
@@ -167,7 +167,7 @@ TEST_F(NoteReceivingTest, ReceivedMarkAndTitleMenuNameTheAddressTheNoteCameFrom)
                       local.tm_min);
         return std::string(text);
     };
-    const std::string& shown = note->received_from();
+    const std::string& shown = note->note().received_from();
     EXPECT_TRUE(shown == line_at(before) || shown == line_at(after)) << shown;
     // The tip of the received mark.
     int tips = 0;
@@ -198,10 +198,10 @@ TEST_F(NoteReceivingTest, AnonymousAndNameSendersShowACleanTitleAndCannotBeAnswe
     NoteWindow* named = main_->notes()[1];
     // The received-title rule pads for the right alignment, and the window keeps that one
     // blank (the title is worked out once, not again on the padded title).
-    EXPECT_EQ(anonymous->title_text(), "Shopping ");
-    EXPECT_EQ(anonymous->reply_address(), "");
-    EXPECT_TRUE(named->title_text().starts_with("Anna "));
-    EXPECT_EQ(named->reply_address(), "");
+    EXPECT_EQ(anonymous->note().title_text(), "Shopping ");
+    EXPECT_EQ(anonymous->note().reply_address(), "");
+    EXPECT_TRUE(named->note().title_text().starts_with("Anna "));
+    EXPECT_EQ(named->note().reply_address(), "");
     EXPECT_EQ(sounds_, 0);
 }
 
@@ -242,7 +242,7 @@ TEST_F(NoteReceivingTest, BurstIsShownAFewNotesPerTickInArrivalOrder) {
     ASSERT_EQ(main_->notes().size(), kBurst);
     EXPECT_EQ(queue.waiting(), 0u);
     for (int i = 0; i < kBurst; ++i) {
-        EXPECT_EQ(main_->notes()[i]->title_text(), "burst" + std::to_string(i));
+        EXPECT_EQ(main_->notes()[i]->note().title_text(), "burst" + std::to_string(i));
     }
     EXPECT_EQ(NoteStore{app_paths()}.get_number_of_notes(), kBurst);
 }

@@ -88,8 +88,8 @@ TEST_F(NoteSendingTest, EveryRecipientIsTriedAndOnlyTheFailingOneIsReported) {
         "NO-SUCH-HOST.INVALID : Can't find computer with that name or IP address.\n";
     EXPECT_EQ(out.error_text, line);
     EXPECT_EQ(server.connections(), 2);
-    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
-    EXPECT_FALSE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::SendFailed));
+    EXPECT_FALSE(note->note().has_status(NoteStatus::Sent));
     EXPECT_EQ(boxes.texts, std::vector<std::string>{line});
 }
 
@@ -106,7 +106,7 @@ TEST_F(NoteSendingTest, FailureWithoutReportStillMarksTheNote) {
     SendOutcome out = send_note(*note, {"localhost"}, "");
     EXPECT_EQ(out.error_text,
               "LOCALHOST : Korvadesk program must be installed and started on computer.\n");
-    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::SendFailed));
     QApplication::processEvents();
     EXPECT_TRUE(boxes.texts.empty());
 }
@@ -118,13 +118,13 @@ TEST_F(NoteSendingTest, CleanSendMarksTheNoteAndTheGroupSendGoesTheSameWay) {
     SendOutcome out = send_note(*note, {"", "127.0.0.1"}, "");
     EXPECT_TRUE(out.sent_without_errors());
     EXPECT_EQ(server.connections(), 1);
-    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::Sent));
 
     // The note menus' group send and Reply go through the same procedure.
     NetworkNoteSending sending;
     BoxAnswerer boxes(ts_.boxes);
     sending.send_note(*note, {"no-such-host.invalid"}, "");
-    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::SendFailed));
 }
 
 TEST_F(NoteSendingTest, EmailRecipientsAreReportedNotReachedAndTheNoteStaysUnsent) {
@@ -145,18 +145,18 @@ TEST_F(NoteSendingTest, EmailRecipientsAreReportedNotReachedAndTheNoteStaysUnsen
     EXPECT_EQ(mail_only.error_text, anna + bob);
     EXPECT_EQ(mail_only.email_recipients.size(), 2u);
     EXPECT_EQ(server.connections(), 0) << "no TCP connection for e-mail addresses";
-    ASSERT_TRUE(guard && !guard->is_deleted()) << "not deleted although AfterSend says so";
+    ASSERT_TRUE(guard && !guard->note().deleted()) << "not deleted although AfterSend says so";
     EXPECT_TRUE(NoteStore(app_paths()).record_exists(1));
-    EXPECT_FALSE(note->has_status(NoteStatus::Sent));
-    EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
+    EXPECT_FALSE(note->note().has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::SendFailed));
     EXPECT_EQ(boxes.texts, std::vector<std::string>{anna + bob});
 
     // Mixed with a computer that acknowledges: that one gets it, the address is still named.
     SendOutcome mixed = send_note(*note, {"anna@example.org", "127.0.0.1"}, "");
     EXPECT_EQ(mixed.error_text, anna);
     EXPECT_EQ(server.connections(), 1);
-    EXPECT_TRUE(guard && !guard->is_deleted());
-    EXPECT_FALSE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(guard && !guard->note().deleted());
+    EXPECT_FALSE(note->note().has_status(NoteStatus::Sent));
 }
 
 TEST_F(NoteSendingTest, OverlongNoteIsWarnedAboutAndSentWhole) {
@@ -173,7 +173,7 @@ TEST_F(NoteSendingTest, OverlongNoteIsWarnedAboutAndSentWhole) {
     EXPECT_TRUE(out.sent_without_errors());
     EXPECT_EQ(boxes.texts, std::vector<std::string>{kMessageTooBigText});
     EXPECT_GT(received.size(), kMaxMessageSize);
-    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::Sent));
 }
 
 TEST_F(NoteSendingTest, DeleteAfterSendAsksNothing) {
@@ -187,7 +187,7 @@ TEST_F(NoteSendingTest, DeleteAfterSendAsksNothing) {
     QPointer<NoteWindow> guard(note);
     SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
     EXPECT_TRUE(out.note_gone);
-    EXPECT_TRUE(!guard || guard->is_deleted());
+    EXPECT_TRUE(!guard || guard->note().deleted());
     EXPECT_FALSE(NoteStore(app_paths()).record_exists(1));
     QApplication::processEvents();
     EXPECT_TRUE(boxes.texts.empty());
@@ -232,18 +232,18 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     note->resize(250, 190);
     SendOutcome out = send_note(*note, {"localhost"}, "Name:Tester");
     EXPECT_TRUE(out.sent_without_errors()) << out.error_text;
-    EXPECT_TRUE(note->has_status(NoteStatus::Sent));
+    EXPECT_TRUE(note->note().has_status(NoteStatus::Sent));
 
     emit main->tick();
     ASSERT_EQ(main->notes().size(), 2);
     NoteWindow* got = main->notes()[1];
-    EXPECT_TRUE(got->has_status(NoteStatus::Received));
+    EXPECT_TRUE(got->note().has_status(NoteStatus::Received));
     EXPECT_EQ(got->body()->toPlainText().toStdString(), "Round trip");
     EXPECT_EQ(got->width(), 250);
     EXPECT_EQ(got->height(), 190);
-    EXPECT_EQ(got->body_look().back_colour, note->body_look().back_colour);
+    EXPECT_EQ(got->note().body_look().back_colour, note->note().body_look().back_colour);
     // A typed name keeps its case and cannot be answered.
-    EXPECT_TRUE(got->title_text().starts_with("Tester ")) << got->title_text();
+    EXPECT_TRUE(got->note().title_text().starts_with("Tester ")) << got->note().title_text();
     receiving->stop_server();
     main.reset();
 }

@@ -41,7 +41,7 @@ protected:
         EXPECT_TRUE(store().write_record(record));
         note_ = new NoteWindow(nullptr, record.NoteID, ts_.services);
         EXPECT_TRUE(note_->create_from_record(record, false, false));
-        note_->record_written(note_->to_record());
+        note_->note().record_written(note_->note().to_record());
         note_->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(note_));
         settle();
@@ -79,7 +79,7 @@ TEST_F(NoteAutosaveTest, TypingIsWrittenWithoutLeavingTheNoteOnceAndNotAgain) {
     EXPECT_TRUE(w->body()->hasFocus());
     settle();
     EXPECT_EQ(ProfileFile::replace_count(), before + 1);
-    EXPECT_FALSE(w->autosave_pending());
+    EXPECT_FALSE(w->note().autosave_pending());
 }
 
 TEST_F(NoteAutosaveTest, TypingWithoutAPauseIsWrittenBeforeItEnds) {
@@ -109,7 +109,10 @@ TEST_F(NoteAutosaveTest, PlaceSizeRollUpAndTitleColourAreWrittenAndAMoveBackIsNo
     EXPECT_TRUE(QTest::qWaitFor([&] { return stored().Minimized == "Yes"; }, 5000));
     EXPECT_EQ(stored().Height, 220);
     w->roll_down();
-    w->set_title_colours(0x0000FF, 0x00FF00);
+    TextLook look = w->note().title_look();
+    look.text_colour = 0x0000FF;
+    look.back_colour = 0x00FF00;
+    w->note().set_title_look(look);
     EXPECT_TRUE(QTest::qWaitFor([&] { return stored().TitleBackColor == 0x00FF00u; }, 5000));
     EXPECT_EQ(stored().Minimized, "No");
 
@@ -145,9 +148,9 @@ TEST_F(NoteAutosaveTest, AnOtherSaveMomentTakesTheChangeAndAFailingFileIsReporte
     NoteWindow* w = restored_note();
     w->body()->setFocus();
     QTest::keyClicks(w->body(), "x");
-    ASSERT_TRUE(w->autosave_pending());
+    ASSERT_TRUE(w->note().autosave_pending());
     ASSERT_TRUE(w->save_state());  // a menu opened
-    EXPECT_FALSE(w->autosave_pending());
+    EXPECT_FALSE(w->note().autosave_pending());
     EXPECT_TRUE(stored_text_has("x"));
 
     // A settings file that cannot be written (its folder is a file).
@@ -159,12 +162,12 @@ TEST_F(NoteAutosaveTest, AnOtherSaveMomentTakesTheChangeAndAFailingFileIsReporte
     QTest::qWait(kCeilingMs * 3);
     EXPECT_EQ(errors_.take(),
               std::vector<std::string>{"Error writing Note information to ini file."});
-    EXPECT_TRUE(w->autosave_pending());
+    EXPECT_TRUE(w->note().autosave_pending());
 
     // Writable again: the waiting change goes in with the next try.
     set_app_paths(test::app_paths_in(dir_.path().toStdString()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return stored_text_has("xyz"); }, 5000));
-    EXPECT_FALSE(w->autosave_pending());
+    EXPECT_FALSE(w->note().autosave_pending());
 }
 
 }  // namespace

@@ -21,11 +21,7 @@ class NoteBodyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         body.resize(300, 200);
-        body.set_face("Arial");
-        body.set_size(10);
-        body.set_style("");
-        body.set_text_colour(0x000000);
-        body.set_back_colour(0x80FFFF);
+        body.set_look({0x000000, 0x80FFFF, "Arial", "", 10, 0});
         body.apply_default_format();
         body.show();
         QApplication::setActiveWindow(&body);
@@ -60,10 +56,12 @@ protected:
 };
 
 TEST_F(NoteBodyTest, DefaultFormatFullAndColoursOnly) {
-    body.set_face("Courier New");
-    body.set_size(8);
-    body.set_style("BIUS");
-    body.set_text_colour(0x0000FF);  // red
+    TextLook look = body.look();
+    look.face = "Courier New";
+    look.size = 8;
+    look.style = "BIUS";
+    look.text_colour = 0x0000FF;  // red
+    body.set_look(look);
     body.apply_default_format();
     QFont f = body.document()->defaultFont();
     EXPECT_EQ(f.family(), "Courier New");
@@ -75,9 +73,10 @@ TEST_F(NoteBodyTest, DefaultFormatFullAndColoursOnly) {
     EXPECT_EQ(body.palette().color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_EQ(body.palette().color(QPalette::Base), QColor(255, 255, 128));
 
-    body.set_text_colour(0x00FF00);
-    body.set_back_colour(0xFF0000);
-    body.set_size(20);
+    look.text_colour = 0x00FF00;
+    look.back_colour = 0xFF0000;
+    look.size = 20;
+    body.set_look(look);
     body.apply_default_format(true);
     EXPECT_EQ(body.palette().color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_EQ(body.palette().color(QPalette::Base), QColor(0, 0, 255));
@@ -104,9 +103,9 @@ TEST_F(NoteBodyTest, FontWithoutSelectionChangesDefaultLookAndUnformattedText) {
     body.font_command();
     EXPECT_EQ(seen.family(), "Arial");
     EXPECT_EQ(seen.pointSize(), 10);
-    EXPECT_EQ(body.face(), "Courier New");
-    EXPECT_EQ(body.size(), 14);
-    EXPECT_EQ(body.style(), "BS");
+    EXPECT_EQ(body.look().face, "Courier New");
+    EXPECT_EQ(body.look().size, 14);
+    EXPECT_EQ(body.look().style, "BS");
     EXPECT_EQ(body.document()->defaultFont().family(), "Courier New");
     EXPECT_TRUE(bold_at(0));
     // Text with a look of its own keeps it.
@@ -126,8 +125,8 @@ TEST_F(NoteBodyTest, FontWithSelectionChangesOnlyTheSelection) {
         return chosen;
     });
     body.font_command();
-    EXPECT_EQ(body.face(), "Arial");
-    EXPECT_EQ(body.size(), 10);
+    EXPECT_EQ(body.look().face, "Arial");
+    EXPECT_EQ(body.look().size, 10);
     EXPECT_EQ(format_at(5).fontFamilies().toStringList(), QStringList{"Courier New"});
     EXPECT_EQ(points_at(5), 16);
     EXPECT_FALSE(bold_at(5));
@@ -148,10 +147,10 @@ TEST_F(NoteBodyTest, ColourCommands) {
     select(0, 1);
     body.text_colour_command();
     EXPECT_EQ(format_at(0).foreground().color(), QColor(0, 128, 0));
-    EXPECT_EQ(body.text_colour(), 0x000000u);
+    EXPECT_EQ(body.look().text_colour, 0x000000u);
     caret(3);
     body.text_colour_command();
-    EXPECT_EQ(body.text_colour(), 0x008000u);
+    EXPECT_EQ(body.look().text_colour, 0x008000u);
     EXPECT_EQ(body.palette().color(QPalette::Text), QColor(0, 128, 0));
     EXPECT_FALSE(format_at(1).hasProperty(QTextFormat::ForegroundBrush));
 
@@ -160,7 +159,7 @@ TEST_F(NoteBodyTest, ColourCommands) {
         return std::optional<QColor>(QColor(10, 20, 30));
     });
     body.note_colour_command();
-    EXPECT_EQ(body.back_colour(), 0x1E140Au);
+    EXPECT_EQ(body.look().back_colour, 0x1E140Au);
     EXPECT_EQ(body.palette().color(QPalette::Base), QColor(10, 20, 30));
     EXPECT_EQ(body.palette().color(QPalette::Text), QColor(0, 128, 0));  // unchanged
     EXPECT_EQ(back_changed.count(), 1);
@@ -434,7 +433,9 @@ TEST_F(NoteBodyTest, SettingsAppliedAgainUnchangedDoNotLayTheTextOutAgain) {
     QApplication::processEvents();
     EXPECT_EQ(layouts.count(), 0);
 
-    body.set_size(14);
+    TextLook look = body.look();
+    look.size = 14;
+    body.set_look(look);
     body.apply_default_format();
     EXPECT_GT(layouts.count(), 0) << "a change is laid out";
 }
@@ -442,11 +443,15 @@ TEST_F(NoteBodyTest, SettingsAppliedAgainUnchangedDoNotLayTheTextOutAgain) {
 TEST_F(NoteBodyTest, TextTooLargeToShowIsShownSmallerAndKeptAsItCame) {
     const int largest = 200 * 72 / body.logicalDpiY();  // points
     // One long word at the largest size RTF can say, and a default size far beyond a note.
-    body.set_size(1000);
+    TextLook look = body.look();
+    look.size = 1000;
+    body.set_look(look);
     body.apply_default_format();
     EXPECT_EQ(body.document()->defaultFont().pointSize(), largest);
     NoteBody first;
-    first.set_size(1000);
+    look = first.look();
+    look.size = 1000;
+    first.set_look(look);
     first.apply_default_format();
     first.set_rtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}\\f0\\fs3276 " +
                   std::string(4000, 'W') + "\\fs40  small\\par\\plain plain}");

@@ -25,12 +25,7 @@ protected:
     }
 
     static void set_look(NoteBody& body, const NoteRecord& r) {
-        body.set_face(r.EditFont);
-        body.set_size(r.EditFontSize);
-        body.set_style(r.EditFontType);
-        body.set_char_set(r.EditCharSet);
-        body.set_text_colour(r.EditTextColor);
-        body.set_back_colour(r.EditBackColor);
+        body.set_look(body_look_of(r));
         body.apply_default_format();
     }
 

@@ -46,10 +46,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         set_app_paths(test::app_paths_in(dir_.path().toStdString()));
-        sending_.on_send = [this](NoteWindow& n, const std::vector<std::string>& r,
+        sending_.on_send = [this](NoteView& n, const std::vector<std::string>& r,
                                   const std::string& s) {
-            sends_.push_back({n.number(), r, s});
-            sending_seen_ = n.body()->sending();
+            sends_.push_back({n.note().number(), r, s});
+            sending_seen_ = n.note().sending();
         };
         ts_.services.set_sending(&sending_);
         auto dialogs = std::make_unique<test::ScriptedDialogs>();
@@ -156,7 +156,7 @@ TEST_F(NoteMenusTest, TwentyFirstGroupIsNotOffered) {
 
 TEST_F(NoteMenusTest, NoGroupsShowsGreyedSavedGroupAndOtherFollowsTheNetworkFlag) {
     NoteWindow* w = make_note(1);
-    sending_.on_dialog = [](NoteWindow&) -> std::optional<bool> { return false; };
+    sending_.on_dialog = [](NoteView&) -> std::optional<bool> { return false; };
     w->menus()->prepare_body_menu();
     auto items = send_items(w);
     ASSERT_EQ(items.size(), 2u);
@@ -189,7 +189,7 @@ TEST_F(NoteMenusTest, GroupItemSendsToItsMembersWithTheSentFromIdentity) {
     EXPECT_EQ(sends_[0].recipients, (std::vector<std::string>{"PC2", "me@example.org"}));
     EXPECT_EQ(sends_[0].sender, "Name:Anna");
     EXPECT_TRUE(sending_seen_);
-    EXPECT_FALSE(w->body()->sending());
+    EXPECT_FALSE(w->note().sending());
 
     // A long group name is used whole, not cut to what a menu text once held.
     const std::string long_name(300, 'g');
@@ -207,7 +207,7 @@ TEST_F(NoteMenusTest, ReplyItemOnlyOnReceivedNotesAndGreyedWhileBusy) {
     EXPECT_FALSE(plain->menus()->body_action(nm::kReplyTo)->isVisible());
 
     NoteWindow* received = make_note(2);
-    received->set_reply_address("PC17");
+    received->note().set_reply_address("PC17");
     received->menus()->prepare_body_menu();
     QAction* reply = received->menus()->body_action(nm::kReplyTo);
     EXPECT_TRUE(reply->isVisible());
@@ -215,12 +215,12 @@ TEST_F(NoteMenusTest, ReplyItemOnlyOnReceivedNotesAndGreyedWhileBusy) {
     EXPECT_TRUE(reply->isEnabled());
     EXPECT_TRUE(received->menus()->send_menu()->menuAction()->isEnabled());
 
-    received->body()->set_sending(true);
+    received->note().set_sending(true);
     received->menus()->prepare_body_menu();
     EXPECT_FALSE(reply->isEnabled());
     EXPECT_FALSE(received->menus()->send_menu()->menuAction()->isEnabled());
 
-    received->body()->set_sending(false);
+    received->note().set_sending(false);
     ts_.services.set_email_check_running(true);
     received->menus()->prepare_body_menu();
     EXPECT_FALSE(reply->isEnabled());
@@ -229,14 +229,14 @@ TEST_F(NoteMenusTest, ReplyItemOnlyOnReceivedNotesAndGreyedWhileBusy) {
 
 TEST_F(NoteMenusTest, ReplyAsksUnlessAskWhenReplyIsNo) {
     NoteWindow* w = make_note(3);
-    w->set_reply_address("PC17");
+    w->note().set_reply_address("PC17");
 
     answer_next_box(QMessageBox::No);
     w->menus()->run_command(nm::kReplyTo);
     EXPECT_EQ(box_text(),
               "Reply to option will send this note to : PC17.  \nDo you want to continue ?");
     EXPECT_TRUE(sends_.empty());
-    EXPECT_FALSE(w->body()->sending());
+    EXPECT_FALSE(w->note().sending());
 
     answer_next_box(QMessageBox::Yes);
     w->menus()->run_command(nm::kReplyTo);
@@ -252,22 +252,22 @@ TEST_F(NoteMenusTest, ReplyAsksUnlessAskWhenReplyIsNo) {
 
 TEST_F(NoteMenusTest, OtherAppliesTheDialogOutcome) {
     NoteWindow* w = make_note(5);
-    sending_.on_dialog = [](NoteWindow& n) -> std::optional<bool> {
-        EXPECT_TRUE(n.body()->sending());
+    sending_.on_dialog = [](NoteView& n) -> std::optional<bool> {
+        EXPECT_TRUE(n.note().sending());
         return false;
     };
     w->menus()->run_command(nm::kSendOther);
-    EXPECT_TRUE(w->has_status(NoteStatus::SendFailed));
-    EXPECT_FALSE(w->body()->sending());
+    EXPECT_TRUE(w->note().has_status(NoteStatus::SendFailed));
+    EXPECT_FALSE(w->note().sending());
 
     // A cancelled dialog changes nothing; a clean send with DeleteNote removes the note.
-    sending_.on_dialog = [](NoteWindow&) -> std::optional<bool> { return {}; };
+    sending_.on_dialog = [](NoteView&) -> std::optional<bool> { return {}; };
     w->menus()->run_command(nm::kSendOther);
-    EXPECT_FALSE(w->has_status(NoteStatus::Sent));
+    EXPECT_FALSE(w->note().has_status(NoteStatus::Sent));
     setting("AfterSend", "DeleteNote");
-    sending_.on_dialog = [](NoteWindow&) -> std::optional<bool> { return true; };
+    sending_.on_dialog = [](NoteView&) -> std::optional<bool> { return true; };
     w->menus()->run_command(nm::kSendOther);
-    EXPECT_TRUE(w->is_deleted());
+    EXPECT_TRUE(w->note().deleted());
     EXPECT_FALSE(NoteStore(app_paths()).record_exists(5));
 }
 
@@ -279,12 +279,12 @@ TEST_F(NoteMenusTest, CloseButtonDeletesWithTheQuestionWhenItsMenuIsDisabled) {
     answer_next_box(QMessageBox::No);
     w->menus()->close_button_clicked(w->geometry().topRight());
     EXPECT_EQ(box_text(), "Delete note. Are you sure ?   ");
-    EXPECT_FALSE(w->is_deleted());
+    EXPECT_FALSE(w->note().deleted());
     EXPECT_FALSE(w->menus()->close_menu()->isVisible());
 
     answer_next_box(QMessageBox::Yes);
     w->menus()->close_button_clicked(w->geometry().topRight());
-    EXPECT_TRUE(w->is_deleted());
+    EXPECT_TRUE(w->note().deleted());
     EXPECT_FALSE(NoteStore(app_paths()).record_exists(6));
 }
 
@@ -304,13 +304,13 @@ TEST_F(NoteMenusTest, CloseMenuRollsAndNamesTheRollDirection) {
     QWidget* close = w->childAt(w->width() - 8, 8);
     ASSERT_NE(close, nullptr);
     QTest::mouseClick(close, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([w] { return w->is_rolled_up(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([w] { return w->note().rolled_up(); }, 3000));
     w->menus()->prepare_close_menu();
     EXPECT_EQ(w->menus()->close_action(nm::kRollUp)->text(), "Roll down");
     w->menus()->prepare_title_menu();
     EXPECT_EQ(w->menus()->title_action(nm::kRollUp)->text(), "Roll down");
     w->menus()->run_command(nm::kRollUp);
-    EXPECT_FALSE(w->is_rolled_up());
+    EXPECT_FALSE(w->note().rolled_up());
 }
 
 TEST_F(NoteMenusTest, RightButtonReleasedOverTheTitleOpensTheSavedTitleMenu) {
@@ -329,7 +329,7 @@ TEST_F(NoteMenusTest, RightButtonReleasedOverTheTitleOpensTheSavedTitleMenu) {
     QTest::mouseRelease(w, Qt::RightButton, {}, QPoint(40, 8));
     EXPECT_TRUE(signalled);
     EXPECT_TRUE(seen);
-    EXPECT_NE(w->title_text(), "Shopping");  // the date title
+    EXPECT_NE(w->note().title_text(), "Shopping");  // the date title
     NoteRecord saved;
     ASSERT_TRUE(NoteStore(app_paths()).read_record(16, saved));
     EXPECT_EQ(saved.TitleText, "Shopping");  // saved as the menu opened, before the command
@@ -338,14 +338,14 @@ TEST_F(NoteMenusTest, RightButtonReleasedOverTheTitleOpensTheSavedTitleMenu) {
 TEST_F(NoteMenusTest, TitleAlignmentBlankRules) {
     NoteWindow* w = make_note(8, " Shopping ");
     w->menus()->run_command(nm::kTitleLeft);
-    EXPECT_EQ(w->title_text(), " Shopping");
-    EXPECT_EQ(w->title_look().style, "L");
+    EXPECT_EQ(w->note().title_text(), " Shopping");
+    EXPECT_EQ(w->note().title_look().style, "L");
     w->menus()->run_command(nm::kTitleRight);
-    EXPECT_EQ(w->title_text(), "Shopping ");
-    EXPECT_EQ(w->title_look().style, "R");
+    EXPECT_EQ(w->note().title_text(), "Shopping ");
+    EXPECT_EQ(w->note().title_look().style, "R");
     w->menus()->run_command(nm::kTitleCenter);
-    EXPECT_EQ(w->title_text(), "Shopping");
-    EXPECT_EQ(w->title_look().style, "C");
+    EXPECT_EQ(w->note().title_text(), "Shopping");
+    EXPECT_EQ(w->note().title_look().style, "C");
 
     // The title change is stored at the next save.
     ASSERT_TRUE(w->save_state());
@@ -360,11 +360,11 @@ TEST_F(NoteMenusTest, TitleStylesFontCaseAndEdit) {
     w->menus()->run_command(nm::kTitleRight);
     w->menus()->run_command(nm::kTitleBold);
     w->menus()->run_command(nm::kTitleUnderline);
-    EXPECT_EQ(w->title_look().style, "RBU");
+    EXPECT_EQ(w->note().title_look().style, "RBU");
     w->menus()->run_command(nm::kTitleBold);
-    EXPECT_EQ(w->title_look().style, "RU");
+    EXPECT_EQ(w->note().title_look().style, "RU");
     w->menus()->run_command(nm::kTitleRegular);
-    EXPECT_EQ(w->title_look().style, "R");
+    EXPECT_EQ(w->note().title_look().style, "R");
 
     dialogs_->font = [](QWidget*, const QFont& initial) -> std::optional<QFont> {
         QFont f(initial);
@@ -375,12 +375,12 @@ TEST_F(NoteMenusTest, TitleStylesFontCaseAndEdit) {
         return f;
     };
     w->menus()->run_command(nm::kTitleFont);
-    EXPECT_EQ(w->title_look().face, "DejaVu Serif");
-    EXPECT_EQ(w->title_look().size, 12);
-    EXPECT_EQ(w->title_look().style, "RBI");
+    EXPECT_EQ(w->note().title_look().face, "DejaVu Serif");
+    EXPECT_EQ(w->note().title_look().size, 12);
+    EXPECT_EQ(w->note().title_look().style, "RBI");
 
     w->menus()->run_command(nm::kTitleUppercase);
-    EXPECT_EQ(w->title_text(), "SHOPPING ");
+    EXPECT_EQ(w->note().title_text(), "SHOPPING ");
 
     std::string offered;
     dialogs_->title = [&](QWidget*, const std::string& initial) {
@@ -389,22 +389,22 @@ TEST_F(NoteMenusTest, TitleStylesFontCaseAndEdit) {
     };
     w->menus()->run_command(nm::kEditTitle);
     EXPECT_EQ(offered, "SHOPPING");
-    EXPECT_EQ(w->title_text(), "Groceries ");
+    EXPECT_EQ(w->note().title_text(), "Groceries ");
     EXPECT_EQ(w->windowTitle(), "Groceries ");
 
     // Cancelled dialogs change nothing.
     dialogs_->title = [](QWidget*, const std::string&) { return std::optional<std::string>(); };
     dialogs_->colour = [](QWidget*, const QColor&) { return std::optional<QColor>(); };
-    const ColorRef before = w->title_look().back_colour;
+    const ColorRef before = w->note().title_look().back_colour;
     w->menus()->run_command(nm::kEditTitle);
     w->menus()->run_command(nm::kTitleColor);
-    EXPECT_EQ(w->title_text(), "Groceries ");
-    EXPECT_EQ(w->title_look().back_colour, before);
+    EXPECT_EQ(w->note().title_text(), "Groceries ");
+    EXPECT_EQ(w->note().title_look().back_colour, before);
     dialogs_->colour = [](QWidget*, const QColor&) {
         return std::optional<QColor>(QColor(0x11, 0x22, 0x33));
     };
     w->menus()->run_command(nm::kTitleColor);
-    EXPECT_EQ(w->title_look().back_colour, 0x332211u);
+    EXPECT_EQ(w->note().title_look().back_colour, 0x332211u);
 }
 
 TEST_F(NoteMenusTest, BodyItemsFollowSelectionBorderBulletAndUndo) {
@@ -460,7 +460,7 @@ TEST_F(NoteMenusTest, StayOnTopTickShowsTheNotesOwnState) {
     b->menus()->run_command(nm::kStayOnTop);  // b released: the program-wide flag is set
     a->menus()->prepare_body_menu();
     EXPECT_TRUE(a->menus()->body_action(nm::kStayOnTop)->isChecked());
-    EXPECT_TRUE(a->is_stay_on_top());
+    EXPECT_TRUE(a->note().stay_on_top());
     b->menus()->prepare_body_menu();
     EXPECT_FALSE(b->menus()->body_action(nm::kStayOnTop)->isChecked());
 }
@@ -474,7 +474,7 @@ TEST_F(NoteMenusTest, LaterFeaturesWaitGreyedUntilTheirHookArrives) {
     }
     int printed = 0;
     ts_.services.set_command_enabled(nm::kPrintNote, true);
-    QObject::connect(&ts_.services, &NoteServices::command_requested, [&](int id, NoteWindow* n) {
+    QObject::connect(&ts_.services, &NoteServices::command_requested, [&](int id, NoteView* n) {
         EXPECT_EQ(id, nm::kPrintNote);
         EXPECT_EQ(n, w);
         ++printed;
@@ -509,7 +509,7 @@ TEST_F(NoteMenusTest, RightButtonReleasedOverTheBodyOpensTheBodyMenuAndHideWorks
     QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(20, 20));
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(20, 20));
     EXPECT_FALSE(seen.isNull());
-    EXPECT_TRUE(w->is_hidden());
+    EXPECT_TRUE(w->note().hidden());
 }
 
 }  // namespace

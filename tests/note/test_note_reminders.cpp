@@ -84,10 +84,10 @@ TEST_F(NoteReminders, RestoredNoteExpiredMeanwhileGoesUnseenAndLeavesTheStoreToT
     NoteWindow* w = restored(1, make_end_of_day_expiration({9, 3, 2026}),
                              alarm_value(10, 3, 9, 30, AlarmRepeat::Daily, true), &alive);
     EXPECT_FALSE(alive);
-    EXPECT_TRUE(w->is_deleted());
+    EXPECT_TRUE(w->note().deleted());
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(sounds_, 0);
-    EXPECT_EQ(w->alarm_ring_ticks(), 0);
+    EXPECT_EQ(w->note().alarm_ring_ticks(), 0);
     // The restore removes the section in its own single write.
     EXPECT_TRUE(stored(1).has_value());
     EXPECT_TRUE(ts_->boxes.answered_texts().empty());
@@ -96,8 +96,8 @@ TEST_F(NoteReminders, RestoredNoteExpiredMeanwhileGoesUnseenAndLeavesTheStoreToT
 TEST_F(NoteReminders, PassedOneTimeAlarmAtCreationIsClearedSilentlyForTheRestoreToStore) {
     NoteWindow* w = restored(2, "", alarm_value(10, 3, 9, 29, AlarmRepeat::None, true));
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->alarm(), "");
-    EXPECT_EQ(w->to_record().Alarm, "");
+    EXPECT_EQ(w->note().alarm(), "");
+    EXPECT_EQ(w->note().to_record().Alarm, "");
     EXPECT_FALSE(w->alarm_icon_ringing());
     EXPECT_EQ(sounds_, 0);
     // Not written behind the restore's back: the stored record is what the restore found.
@@ -105,8 +105,8 @@ TEST_F(NoteReminders, PassedOneTimeAlarmAtCreationIsClearedSilentlyForTheRestore
 
     // Later the timer writes at once: a one-time alarm rings in its minute and is emptied in
     // the store; the icon goes at the next tick.
-    w->apply_alarm(alarm_value(10, 3, 9, 31, AlarmRepeat::None, false));
-    EXPECT_EQ(stored(2)->Alarm, w->alarm());
+    w->note().apply_alarm(alarm_value(10, 3, 9, 31, AlarmRepeat::None, false));
+    EXPECT_EQ(stored(2)->Alarm, w->note().alarm());
     EXPECT_TRUE(w->alarm_icon()->isVisible());
     // Its tips are styled from the moment it shows (pale yellow, at most 200 pixels wide).
     EXPECT_TRUE(w->alarm_icon()->styleSheet().contains("QToolTip"));
@@ -133,11 +133,11 @@ TEST_F(NoteReminders, DueAlarmShowsAHiddenNoteOnceAndTheRingingIconLastsFiveTick
     clock_.set(at(2026, 3, 10, 9, 31, 10));
     w->reminder_tick();
     EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(w->is_hidden());  // shown for the alarm only
+    EXPECT_TRUE(w->note().hidden());  // shown for the alarm only
     EXPECT_EQ(stored(3)->Hidden, "Yes");
     EXPECT_TRUE(w->alarm_icon_ringing());
     EXPECT_EQ(sounds_, 1);
-    EXPECT_EQ(w->alarm_ring_ticks(), 1);
+    EXPECT_EQ(w->note().alarm_ring_ticks(), 1);
 
     // The rest of the minute does not ring again (the counter counts those ticks twice); once
     // the counter has reached five the normal picture is back, and the repeating alarm stays.
@@ -152,10 +152,10 @@ TEST_F(NoteReminders, DueAlarmShowsAHiddenNoteOnceAndTheRingingIconLastsFiveTick
     clock_.advance(20);
     w->reminder_tick();
     EXPECT_FALSE(w->alarm_icon_ringing());
-    EXPECT_EQ(w->alarm_ring_ticks(), 0);
+    EXPECT_EQ(w->note().alarm_ring_ticks(), 0);
     EXPECT_TRUE(w->alarm_icon()->isVisible());
     EXPECT_EQ(sounds_, 1);
-    EXPECT_EQ(w->alarm(), r.Alarm);
+    EXPECT_EQ(w->note().alarm(), r.Alarm);
 
     // The next day at the same minute it rings again.
     clock_.set(at(2026, 3, 11, 9, 31, 0));
@@ -174,7 +174,7 @@ TEST_F(NoteReminders, ExpiryOnTheTickDeletesWithoutAQuestionAndTheAlarmDoesNotRi
     EXPECT_FALSE(w->reminder_tick());
     clock_.set(at(2026, 3, 11, 0, 0, 5));
     EXPECT_TRUE(w->reminder_tick());
-    EXPECT_TRUE(w->is_deleted());
+    EXPECT_TRUE(w->note().deleted());
     EXPECT_FALSE(stored(4).has_value());
     EXPECT_TRUE(ts_->boxes.answered_texts().empty());
     EXPECT_EQ(sounds_, 0);
@@ -191,10 +191,10 @@ TEST_F(NoteReminders, IconsStandByTheRulesAndCarryTheirTexts) {
     EXPECT_EQ(w->expiration_icon()->toolTip(), "Note expire icon.");
 
     const std::string alarm = alarm_value(12, 3, 7, 5, AlarmRepeat::Weekly, true);
-    w->apply_alarm(alarm);
+    w->note().apply_alarm(alarm);
     EXPECT_EQ(w->alarm_icon()->pos(), QPoint(3, 4));
     EXPECT_EQ(w->alarm_icon()->toolTip(), "Alarm set 2026-03-12 at 07:05 weekly");
-    w->apply_expiration(make_end_of_day_expiration({20, 3, 2026}));
+    w->note().apply_expiration(make_end_of_day_expiration({20, 3, 2026}));
     EXPECT_EQ(stored(5)->Expiration, "20032026-235959-9");
     EXPECT_TRUE(w->expiration_icon()->isVisible());
     EXPECT_EQ(w->expiration_icon()->pos(), QPoint(3, 4));
@@ -202,7 +202,7 @@ TEST_F(NoteReminders, IconsStandByTheRulesAndCarryTheirTexts) {
     EXPECT_EQ(w->expiration_icon()->toolTip(), "Note will expire 2026-03-20 at 23:59");
 
     // Status marker, then rolled up (inside the one-pixel border).
-    w->set_status(NoteStatus::Sent);
+    w->note().set_status(NoteStatus::Sent);
     EXPECT_EQ(w->expiration_icon()->pos(), QPoint(16, 4));
     EXPECT_EQ(w->alarm_icon()->pos(), QPoint(28, 4));
     w->roll_up();
@@ -217,7 +217,7 @@ TEST_F(NoteReminders, IconsStandByTheRulesAndCarryTheirTexts) {
     EXPECT_EQ(w->expiration_icon()->toolTip(), "Note will expire 03/20/2026 at 23:59");
 
     // Never expire: the alarm moves back to the left and the expiration texts go.
-    w->apply_expiration("");
+    w->note().apply_expiration("");
     EXPECT_FALSE(w->expiration_icon()->isVisible());
     EXPECT_EQ(w->alarm_icon()->pos(), QPoint(16, 4));
     EXPECT_EQ(w->expiration_icon()->toolTip(), "Note expire icon.");

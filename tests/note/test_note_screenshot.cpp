@@ -64,12 +64,12 @@ TEST(NoteScreenshot, ThreeNotesOneRolledUp) {
              260, 40, 230, 160);
     rb.Border = "Yes";
     b.create_from_record(rb, false, false);
-    b.set_alarm("07032026-090000-0-1");
+    b.note().set_alarm("07032026-090000-0-1");
     b.place_reminder_icons();
     NoteRecord rc = note(7, 3, "Rolled up note", "", 120, 250, 220, 150);
     rc.Minimized = "Yes";
     c.create_from_record(rc, false, false);
-    c.set_status(NoteStatus::Sent);
+    c.note().set_status(NoteStatus::Sent);
     for (NoteWindow* n : {&a, &b, &c})
         n->refresh();
     QTest::qWait(300);

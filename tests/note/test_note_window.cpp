@@ -23,6 +23,8 @@
 
 #include "note/note_bounds.h"
 #include "note/note_geometry.h"
+#include "note/note_menus.h"
+#include "note/note_menus_model.h"
 #include "note/note_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
@@ -101,35 +103,35 @@ TEST_F(NoteWindowTest, NewNoteWritesBuiltinThemesAndTakesDefaultLookAndDateTitle
     NoteRecord dark_blue;
     ASSERT_TRUE(NoteStore(app_paths()).read_record(90007, dark_blue));
     EXPECT_EQ(dark_blue.EditBackColor, 0xAF5500u);
-    EXPECT_EQ(w->title_look().back_colour, 0xE28E49u);
-    EXPECT_EQ(w->body_look().face, "Verdana");
-    EXPECT_EQ(w->title_look().style, "C");
+    EXPECT_EQ(w->note().title_look().back_colour, 0xE28E49u);
+    EXPECT_EQ(w->note().body_look().face, "Verdana");
+    EXPECT_EQ(w->note().title_look().style, "C");
 
     // An empty DefaultTitle gives the date title and is written as "Date"; an empty format
     // is written as "DD.MM.YYYY".
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    EXPECT_EQ(w->title_text(), format_date_title("DD.MM.YYYY", local.tm_year + 1900,
-                                                 local.tm_mon + 1, local.tm_mday));
+    EXPECT_EQ(w->note().title_text(), format_date_title("DD.MM.YYYY", local.tm_year + 1900,
+                                                        local.tm_mon + 1, local.tm_mday));
     EXPECT_EQ(get("DefaultTitle"), "Date");
     EXPECT_EQ(get("DefaultDateFormat"), "DD.MM.YYYY");
-    EXPECT_EQ(w->windowTitle().toStdString(), w->title_text());
+    EXPECT_EQ(w->windowTitle().toStdString(), w->note().title_text());
 }
 
 TEST_F(NoteWindowTest, DefaultTitleTextAndDateFormats) {
     set("DefaultTitle", "To do");
-    EXPECT_EQ(make_note(1)->title_text(), "To do");
+    EXPECT_EQ(make_note(1)->note().title_text(), "To do");
 
     set("DefaultTitle", "Date");
     set("DefaultDateFormat", "YYYY-MM-DD");
-    const std::string iso = make_note(2)->title_text();
+    const std::string iso = make_note(2)->note().title_text();
     ASSERT_EQ(iso.size(), 10u);
     EXPECT_EQ(iso[4], '-');
     EXPECT_EQ(iso[7], '-');
 
     set("DefaultDateFormat", "YY/MM");
-    EXPECT_EQ(make_note(3)->title_text(), "");
+    EXPECT_EQ(make_note(3)->note().title_text(), "");
     EXPECT_EQ(get("DefaultTitle"), "Date");
 }
 
@@ -143,10 +145,10 @@ TEST_F(NoteWindowTest, ChildrenFollowTheGeometryTable) {
     EXPECT_EQ(w->body()->geometry(), QRect(2, 20, 196, 128));
 
     // The thin border takes one pixel on every side; the body then starts at 2 - 1.
-    w->set_border(true);
+    w->note().set_border(true);
     EXPECT_EQ(title->geometry(), QRect(1, 1, 198, 20));
     EXPECT_EQ(w->body()->geometry(), QRect(1 + 1, 1 + 20, 194, 125));
-    w->set_border(false);
+    w->note().set_border(false);
     EXPECT_EQ(w->body()->geometry(), QRect(2, 20, 196, 128));
 }
 
@@ -183,11 +185,11 @@ TEST_F(NoteWindowTest, CloseButtonAndRollDownIconPositions) {
     EXPECT_EQ(icons.close->pos(), QPoint(1 + 183, 1 + 4));
     ASSERT_NE(icons.roll_down, nullptr);
     EXPECT_TRUE(icons.roll_down->isVisible());
-    w->set_status(NoteStatus::Received);
+    w->note().set_status(NoteStatus::Received);
     w->roll_down();
     EXPECT_FALSE(icons.roll_down->isVisible());
     EXPECT_EQ(icons.close->pos(), QPoint(186, 5));
-    w->set_border(true);
+    w->note().set_border(true);
     EXPECT_EQ(icons.close->pos(), QPoint(1 + 198 - 14 - 1, 1 + 5 - 1));  // (W - 14 - b, 5 - b)
 }
 
@@ -197,7 +199,7 @@ TEST_F(NoteWindowTest, RolledUpRecordShowsStripAndSavesUnrolledHeight) {
     NoteWindow* w = make_note(4);
     ASSERT_TRUE(w->create_from_record(r, false, false));
     EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(w->is_rolled_up());
+    EXPECT_TRUE(w->note().rolled_up());
     EXPECT_EQ(w->size(), QSize(240, 20));
     EXPECT_EQ(w->pos(), QPoint(300, 200));
 
@@ -232,7 +234,7 @@ TEST_F(NoteWindowTest, RestoredRecordKeepsEverythingItStores) {
     ASSERT_TRUE(stored(2, saved));
     // The left alignment pads the shown title with one blank; the file's reader drops
     // blanks around values, and the next restore pads it again.
-    EXPECT_EQ(w->title_text(), " Shopping");
+    EXPECT_EQ(w->note().title_text(), " Shopping");
     r.EditText = saved.EditText;
     EXPECT_EQ(saved, r);
 }
@@ -279,14 +281,14 @@ TEST_F(NoteWindowTest, RecordOnNoScreenAsksToBeShownElsewhereAndKeepsItsPlaceUnt
     EXPECT_EQ(w->pos(), QPoint(120, 130));
     EXPECT_EQ(w->size(), QSize(240, 180));
     // Saving keeps the place it has on its own monitor.
-    NoteRecord saved = w->to_record();
+    NoteRecord saved = w->note().to_record();
     EXPECT_EQ(saved.Left, screen.width() + 300);
     EXPECT_EQ(saved.Top, 150);
 
     // Once the user moves it, where it stands is its place.
     drag(w, QPoint(150, 135), QPoint(200, 185));
     EXPECT_EQ(w->pos(), QPoint(170, 180));
-    saved = w->to_record();
+    saved = w->note().to_record();
     EXPECT_EQ(saved.Left, 170);
     EXPECT_EQ(saved.Top, 180);
 }
@@ -303,7 +305,7 @@ TEST_F(NoteWindowTest, RecordWithHugeOrWrappingNumbersIsBuiltWithinTheDesktop) {
     NoteWindow* w = make_note(1);
     ASSERT_TRUE(w->create_from_record(r, false, false));
     EXPECT_EQ(w->size(), desktop.size());
-    const NoteRecord saved = w->to_record();
+    const NoteRecord saved = w->note().to_record();
     EXPECT_EQ(saved.Width, desktop.width());
     EXPECT_EQ(saved.Height, desktop.height());
     EXPECT_EQ(saved.Left, -kMaxNoteCoordinate) << "kept, bounded, not wrapped";
@@ -328,13 +330,13 @@ TEST_F(NoteWindowTest, HiddenRecordStaysInvisibleAndSignals) {
     QObject::connect(w, &NoteWindow::restored_hidden, [&] { ++signalled; });
     ASSERT_TRUE(w->create_from_record(r, false, false));
     EXPECT_FALSE(w->isVisible());
-    EXPECT_TRUE(w->is_hidden());
+    EXPECT_TRUE(w->note().hidden());
     EXPECT_EQ(signalled, 1);
 
     // "Show all notes" shows it and the next save stores it visible.
     w->show_hide_message(true);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_FALSE(w->is_hidden());
+    EXPECT_FALSE(w->note().hidden());
     EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
     // "Hide all notes" saves with Hidden "Yes".
     w->show_hide_message(false);
@@ -362,24 +364,24 @@ TEST_F(NoteWindowTest, TitleStyleLettersGiveFontAndAlignment) {
     auto* title2 = w2->findChild<QLabel*>();
     EXPECT_FALSE(title2->font().bold());
     EXPECT_TRUE(title2->alignment() & Qt::AlignRight);
-    EXPECT_EQ(w2->title_text(), "Shopping ");
+    EXPECT_EQ(w2->note().title_text(), "Shopping ");
 
-    w2->set_title_alignment('L');
-    EXPECT_EQ(w2->title_text(), " Shopping");
-    EXPECT_EQ(w2->title_look().style, "L");
+    w2->note().set_title_alignment('L');
+    EXPECT_EQ(w2->note().title_text(), " Shopping");
+    EXPECT_EQ(w2->note().title_look().style, "L");
     EXPECT_TRUE(title2->alignment() & Qt::AlignLeft);
 }
 
 TEST_F(NoteWindowTest, TitleSizeStepsStopAtOne) {
     NoteWindow* w = make_note(1);
-    TitleLook look = w->title_look();
+    TextLook look = w->note().title_look();
     look.size = 1;
-    w->set_title_look(look);
-    w->decrease_title_size();
-    EXPECT_EQ(w->title_look().size, 1);
+    w->note().set_title_look(look);
+    w->menus()->run_command(note_menu::kTitleDecreaseSize);
+    EXPECT_EQ(w->note().title_look().size, 1);
     for (int i = 0; i < 100; ++i)
-        w->increase_title_size();
-    EXPECT_EQ(w->title_look().size, 101);
+        w->menus()->run_command(note_menu::kTitleIncreaseSize);
+    EXPECT_EQ(w->note().title_look().size, 101);
 }
 
 TEST_F(NoteWindowTest, MovingAloneDoesNotSaveButFocusLossAndDoubleClickDo) {
@@ -415,7 +417,7 @@ TEST_F(NoteWindowTest, MovingAloneDoesNotSaveButFocusLossAndDoubleClickDo) {
     mouse(w, QEvent::MouseButtonRelease, title, Qt::LeftButton, Qt::NoButton);
     mouse(w, QEvent::MouseButtonDblClick, title, Qt::LeftButton, Qt::LeftButton);
     mouse(w, QEvent::MouseButtonRelease, title, Qt::LeftButton, Qt::NoButton);
-    EXPECT_TRUE(w->is_rolled_up());
+    EXPECT_TRUE(w->note().rolled_up());
     ASSERT_TRUE(stored(3, saved));
     EXPECT_EQ(saved.Left, 360);
     EXPECT_EQ(saved.Minimized, "Yes");
@@ -454,7 +456,7 @@ TEST_F(NoteWindowTest, HideFadesInFramesAndSignals) {
     int hidden_signals = 0;
     QObject::connect(w, &NoteWindow::hidden_by_user, [&] { ++hidden_signals; });
     w->hide_note();
-    EXPECT_TRUE(w->is_hidden());
+    EXPECT_TRUE(w->note().hidden());
     EXPECT_TRUE(w->isVisible());  // still fading: the UI thread is not blocked
     // A refresh of the visible notes (settings changed) meanwhile does not stop the fade.
     QTest::qWait(100);
@@ -477,14 +479,14 @@ TEST_F(NoteWindowTest, DeleteAsksWithTheQuestionAndNoKeepsTheNote) {
     EXPECT_FALSE(w->delete_note(true));
     EXPECT_EQ(box_text(), "Delete note. Are you sure ?   ");
     EXPECT_EQ(ts_.boxes.last_answered_icon(), QMessageBox::Question);
-    EXPECT_FALSE(w->is_deleted());
+    EXPECT_FALSE(w->note().deleted());
     NoteRecord saved;
     EXPECT_TRUE(stored(5, saved));
 
     answer_next_box(QMessageBox::Yes);
     QPointer<NoteWindow> guard(w);
     EXPECT_TRUE(w->delete_note(true));
-    EXPECT_TRUE(w->is_deleted());
+    EXPECT_TRUE(w->note().deleted());
     EXPECT_FALSE(stored(5, saved));
     // Later saves do nothing.
     w->save_state();
@@ -538,7 +540,7 @@ TEST_F(NoteWindowTest, ToolNoteTellsTheTaskbarToSkipIt) {
 
     set("ShowTaskBar", "Yes");
     NoteWindow* listed = make_note(2);
-    listed->set_title_text("Listed");
+    listed->note().set_title_text("Listed");
     listed->show();
     QApplication::processEvents();
     const std::string listed_state = window_state(listed);
@@ -578,12 +580,12 @@ TEST_F(NoteWindowTest, StatusMarkersStayAndMoveWithRolling) {
     NoteWindow* w = make_note(1);
     w->setGeometry(100, 100, 200, 150);
     w->show();
-    w->set_status(NoteStatus::Sent);
-    w->set_status(NoteStatus::SendFailed);
-    EXPECT_TRUE(w->has_status(NoteStatus::Sent));
-    EXPECT_TRUE(w->has_status(NoteStatus::SendFailed));
-    EXPECT_FALSE(w->has_status(NoteStatus::Received));
-    w->set_alarm("07032026-090000-0-1");
+    w->note().set_status(NoteStatus::Sent);
+    w->note().set_status(NoteStatus::SendFailed);
+    EXPECT_TRUE(w->note().has_status(NoteStatus::Sent));
+    EXPECT_TRUE(w->note().has_status(NoteStatus::SendFailed));
+    EXPECT_FALSE(w->note().has_status(NoteStatus::Received));
+    w->note().set_alarm("07032026-090000-0-1");
     w->place_reminder_icons();
     EXPECT_TRUE(w->alarm_icon()->isVisible());
     EXPECT_EQ(w->alarm_icon()->pos(), QPoint(16, 4));
@@ -597,21 +599,21 @@ TEST_F(NoteWindowTest, ReceivedNoteIsPlacedByTheOwnerAndMarked) {
     NoteRecord r = sample_record(0);
     NoteWindow* w = make_note(0);
     QObject::connect(w, &NoteWindow::placement_requested, [](NoteWindow* n) {
-        n->set_number(9);
+        n->note().set_number(9);
         n->move(50, 60);
         n->show();
     });
     ASSERT_TRUE(w->create_from_record(r, true, false));
-    EXPECT_EQ(w->number(), 9);
+    EXPECT_EQ(w->note().number(), 9);
     EXPECT_EQ(w->geometry(), QRect(50, 60, 240, 180));
-    EXPECT_TRUE(w->has_status(NoteStatus::Received));
+    EXPECT_TRUE(w->note().has_status(NoteStatus::Received));
 
     // An imported note gets no marker and no expiration.
     r.Expiration = "07032030-090000";
     NoteWindow* imported = make_note(10);
     ASSERT_TRUE(imported->create_from_record(r, true, true));
-    EXPECT_FALSE(imported->has_status(NoteStatus::Received));
-    EXPECT_EQ(imported->expiration(), "");
+    EXPECT_FALSE(imported->note().has_status(NoteStatus::Received));
+    EXPECT_EQ(imported->note().expiration(), "");
 }
 
 TEST_F(NoteWindowTest, ExportSaveGoesToTheExportWriterNotTheStore) {

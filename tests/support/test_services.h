@@ -13,11 +13,13 @@
 #include "platform/message_boxes.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "themes/builtin_themes.h"
 
 namespace kd::test {
 
 struct TestServices {
-    explicit TestServices(const Clock& clock = Clock::system()) : services(store, clock, boxes) {}
+    explicit TestServices(const Clock& clock = Clock::system())
+        : services(store, clock, boxes, &default_theme) {}
     // Over the test's paths as they are at each call, so a fixture may set them later.
     NoteStore store{app_paths()};
     MessageBoxes boxes;
@@ -26,17 +28,17 @@ struct TestServices {
 
 // A sending side that does what the test says.
 struct ScriptedSending : NoteSendingService {
-    std::function<void(NoteWindow&, const std::vector<std::string>&, const std::string&)> on_send;
+    std::function<void(NoteView&, const std::vector<std::string>&, const std::string&)> on_send;
     // Empty: there is no send dialog.
-    std::function<std::optional<bool>(NoteWindow&)> on_dialog;
+    std::function<std::optional<bool>(NoteView&)> on_dialog;
 
-    void send_note(NoteWindow& note, const std::vector<std::string>& recipients,
+    void send_note(NoteView& note, const std::vector<std::string>& recipients,
                    const std::string& sender) override {
         if (on_send)
             on_send(note, recipients, sender);
     }
     bool has_send_dialog() const override { return static_cast<bool>(on_dialog); }
-    std::optional<bool> send_dialog(NoteWindow& note) override {
+    std::optional<bool> send_dialog(NoteView& note) override {
         return on_dialog ? on_dialog(note) : std::nullopt;
     }
 };

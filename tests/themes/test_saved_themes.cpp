@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "note/note.h"
 #include "note/note_menus_model.h"
 #include "store/note_lists.h"
 #include "store/note_store.h"
@@ -49,6 +50,43 @@ TEST(ThemeRules, RandomDrawMapsToDefaultBuiltinAndSavedThemes) {
     EXPECT_EQ(runtime_first_draw(0), 38);
     EXPECT_EQ(runtime_first_draw(1), 41);
     EXPECT_LE(runtime_first_draw(0xFFFFFFFFu), 32767);
+}
+
+// A note without a window: the record's text and place are not the theme's business.
+struct NoWindow : NoteSurface {
+    std::string body_rtf() const override { return {}; }
+    NoteFrame record_frame() const override { return {}; }
+};
+
+TEST(ThemeRules, ATakenThemeGivesTheBodyItsWholeLookAndTheTitleItsFontUnlessColoursOnly) {
+    const NoteStore store(app_paths());
+    NoWindow window;
+    const NoteRecord dark_blue = builtin_theme_record(builtin_themes()[7]);
+    NoteRecord own = dark_blue;
+    own.TitleFont = "DejaVu Serif";
+    own.TitleFontType = "BL";
+    own.TitleFontSize = 12;
+    own.TitleText = "Shopping";
+    own.Border = "No";
+
+    for (const bool colours_only : {false, true}) {
+        SCOPED_TRACE(colours_only ? "colours only" : "whole theme");
+        Note note(store, window, 1);
+        note.take_record_look(own);
+        apply_theme_look(note, dark_blue, colours_only);
+        EXPECT_EQ(note.body_look(), body_look_of(dark_blue));
+        EXPECT_EQ(note.title_look().back_colour, dark_blue.TitleBackColor);
+        EXPECT_EQ(note.title_look().text_colour, dark_blue.TitleTextColor);
+        EXPECT_TRUE(note.has_border());
+        if (colours_only) {
+            EXPECT_EQ(note.title_look().face, "DejaVu Serif");
+            EXPECT_EQ(note.title_look().style, "BL");
+            EXPECT_EQ(note.title_text(), " Shopping");
+        } else {
+            EXPECT_EQ(note.title_look(), title_look_of(dark_blue));
+            EXPECT_EQ(note.title_text(), "Shopping") << "centred as the theme's style says";
+        }
+    }
 }
 
 class SavedThemesTest : public test::StoreTest {};

@@ -91,13 +91,13 @@ TEST_F(ThemeCommandsTest, EachThemeColoursBodyMarginsAndTitle) {
         const BuiltinTheme& theme = builtin_themes()[std::size_t(number - kDefaultThemeNumber)];
         SCOPED_TRACE(theme.name);
         choose(item.id);
-        EXPECT_EQ(note_->body()->back_colour(), theme.body_back);
-        EXPECT_EQ(note_->body()->text_colour(), theme.text);
-        EXPECT_EQ(note_->title_look().back_colour, theme.title_back);
-        EXPECT_EQ(note_->title_look().text_colour, theme.text);
-        EXPECT_EQ(note_->title_look().face, "Verdana");
-        EXPECT_EQ(note_->title_look().style, "C");
-        EXPECT_TRUE(note_->has_border());
+        EXPECT_EQ(note_->body()->look().back_colour, theme.body_back);
+        EXPECT_EQ(note_->body()->look().text_colour, theme.text);
+        EXPECT_EQ(note_->note().title_look().back_colour, theme.title_back);
+        EXPECT_EQ(note_->note().title_look().text_colour, theme.text);
+        EXPECT_EQ(note_->note().title_look().face, "Verdana");
+        EXPECT_EQ(note_->note().title_look().style, "C");
+        EXPECT_TRUE(note_->note().has_border());
 
         const QImage shot = note_->grab().toImage();
         const QRect body = note_->body()->geometry();
@@ -112,30 +112,30 @@ TEST_F(ThemeCommandsTest, EachThemeColoursBodyMarginsAndTitle) {
 TEST_F(ThemeCommandsTest, ColorsModeTakesColoursButKeepsFontsUntilTheNextSave) {
     setting("OnChangeTheme", "Colors");
     make_note();
-    BodyLook body = note_->body_look();
+    TextLook body = note_->note().body_look();
     body.face = "DejaVu Serif";
     body.size = 14;
-    note_->set_body_look(body);
-    TitleLook title = note_->title_look();
+    note_->note().set_body_look(body);
+    TextLook title = note_->note().title_look();
     title.face = "DejaVu Serif";
     title.size = 12;
     title.style = "BL";
-    note_->set_title_look(title);
-    note_->apply_title_font();
+    note_->note().set_title_look(title);
+    note_->note().apply_title_alignment();
     const QFont body_font = note_->body()->font();
     const QFont title_before = title_font();
 
     choose(nm::kThemeDarkBlue);
-    EXPECT_EQ(note_->body()->back_colour(), 0xAF5500u);
-    EXPECT_EQ(note_->title_look().back_colour, 0x8C4600u);
-    EXPECT_EQ(note_->title_look().text_colour, 0xFFFFFFu);
-    EXPECT_TRUE(note_->has_border());
+    EXPECT_EQ(note_->body()->look().back_colour, 0xAF5500u);
+    EXPECT_EQ(note_->note().title_look().back_colour, 0x8C4600u);
+    EXPECT_EQ(note_->note().title_look().text_colour, 0xFFFFFFu);
+    EXPECT_TRUE(note_->note().has_border());
     // Fonts on screen stay, the body text keeps its colour; the title keeps its letters.
     EXPECT_EQ(note_->body()->font(), body_font);
     EXPECT_EQ(title_font(), title_before);
     EXPECT_EQ(note_->body()->palette().color(QPalette::Base), to_qcolor(0xAF5500));
-    EXPECT_EQ(note_->title_look().face, "DejaVu Serif");
-    EXPECT_EQ(note_->title_look().style, "BL");
+    EXPECT_EQ(note_->note().title_look().face, "DejaVu Serif");
+    EXPECT_EQ(note_->note().title_look().style, "BL");
     // The body members took the theme's face and size, so the next save stores them.
     ASSERT_TRUE(note_->save_state());
     NoteRecord saved;
@@ -150,11 +150,11 @@ TEST_F(ThemeCommandsTest, BlueLooksLikeAnUntouchedDefault) {
     make_note();
     choose(nm::kThemeDefault);
     const QImage as_default = note_->grab().toImage();
-    const NoteRecord default_record = theme_record(note_->to_record(), 0);
+    const NoteRecord default_record = theme_record(note_->note().to_record(), 0);
     choose(nm::kThemeDarkOrange);
     choose(nm::kThemeBlue);
     EXPECT_EQ(note_->grab().toImage(), as_default);
-    EXPECT_EQ(theme_record(note_->to_record(), 0), default_record);
+    EXPECT_EQ(theme_record(note_->note().to_record(), 0), default_record);
 }
 
 TEST_F(ThemeCommandsTest, SaveThemeAsTakesTheNextSlotOrNothingAndSaveAsDefaultShapesNewNotes) {
@@ -178,10 +178,10 @@ TEST_F(ThemeCommandsTest, SaveThemeAsTakesTheNextSlotOrNothingAndSaveAsDefaultSh
     EXPECT_EQ(NoteStore(app_paths()).get_last_saved_theme_number(), "1");
 
     choose(nm::kSaveThemeAsDefault);  // new notes take it
-    EXPECT_EQ(NoteWindow(nullptr, 2, ts_.services).title_look().back_colour, 0x84C17Bu);
+    EXPECT_EQ(NoteWindow(nullptr, 2, ts_.services).note().title_look().back_colour, 0x84C17Bu);
     // A theme that is not there leaves the note as it is.
-    EXPECT_FALSE(apply_theme(*note_, 91005));
-    EXPECT_EQ(note_->body()->back_colour(), 0xACD6ABu);
+    EXPECT_FALSE(apply_theme(ts_.store, note_->note(), 91005));
+    EXPECT_EQ(note_->body()->look().back_colour, 0xACD6ABu);
 }
 
 TEST_F(ThemeCommandsTest, SubmenuShowsNamedSavedThemesInNumberOrderAndAppliesThem) {
@@ -208,7 +208,7 @@ TEST_F(ThemeCommandsTest, SubmenuShowsNamedSavedThemesInNumberOrderAndAppliesThe
     EXPECT_TRUE(note_->menus()->body_action(nm::kOrganizeThemes)->isEnabled());
 
     choose(nm::kSavedThemeFirst + 2);
-    EXPECT_EQ(note_->body()->back_colour(), 0x0000FFu);
+    EXPECT_EQ(note_->body()->look().back_colour, 0x0000FFu);
 }
 
 TEST_F(ThemeCommandsTest, RandomThemeFollowsTheClockAndTheSavedCount) {
@@ -224,8 +224,8 @@ TEST_F(ThemeCommandsTest, RandomThemeFollowsTheClockAndTheSavedCount) {
         NoteRecord expected;
         ASSERT_TRUE(NoteStore(app_paths()).read_record(pick, expected));
         themes_.random_theme(note_);
-        EXPECT_EQ(note_->body()->back_colour(), expected.EditBackColor) << pick;
-        EXPECT_EQ(note_->title_look().back_colour, expected.TitleBackColor) << pick;
+        EXPECT_EQ(note_->body()->look().back_colour, expected.EditBackColor) << pick;
+        EXPECT_EQ(note_->note().title_look().back_colour, expected.TitleBackColor) << pick;
     }
 }
 
