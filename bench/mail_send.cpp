@@ -15,12 +15,12 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/busy_window.h"
 #include "mail/mail_access.h"
 #include "mail/note_emailer.h"
 #include "net/loopback_peer.h"
 #include "net/note_sending.h"
 #include "note/note_window.h"
+#include "platform/busy_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "support/app_paths_in.h"

@@ -4,10 +4,10 @@
 #include <QPointer>
 
 #include "app/main_window.h"
-#include "dialogs/busy_window.h"
 #include "dialogs/note_list_dialog.h"
 #include "files/export_file.h"
 #include "note/note_window.h"
+#include "platform/busy_window.h"
 #include "platform/message_boxes.h"
 #include "store/note_store.h"
 #include "store/value_text.h"

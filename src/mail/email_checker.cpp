@@ -7,11 +7,11 @@
 
 #include <memory>
 
-#include "dialogs/busy_window.h"
 #include "mail/mail_access.h"
 #include "mail/mail_texts.h"
 #include "mail/mail_transport.h"
 #include "note/note_services.h"
+#include "platform/busy_window.h"
 #include "platform/message_boxes.h"
 #include "store/note_lists.h"
 #include "store/note_store.h"

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <string>
 
-#include "dialogs/busy_window.h"
 #include "net/neighbourhood.h"
+#include "platform/busy_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
