@@ -14,6 +14,7 @@
 #include "app/reminder_commands.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
+#include "dialogs/note_list_dialog.h"
 #include "dialogs/program_dialogs.h"
 #include "dialogs/send_dialog_service.h"
 #include "files/note_export_commands.h"
@@ -140,7 +141,8 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     use_program_dialogs(*services_, *themes_, *boxes_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
-    exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_);
+    exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_,
+                                                    std::make_unique<DialogNoteListChooser>());
     make_mail();
     connect_modules();
     if (!main_window_->start()) {

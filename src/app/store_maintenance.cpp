@@ -17,7 +17,7 @@ namespace kd {
 namespace mt = maintenance_texts;
 
 StoreMaintenance::StoreMaintenance(MainWindow& main)
-    : QObject(&main), main_(main), chooser_(std::make_unique<NoteListChooser>()) {}
+    : QObject(&main), main_(main), chooser_(std::make_unique<DialogNoteListChooser>()) {}
 
 StoreMaintenance::~StoreMaintenance() = default;
 

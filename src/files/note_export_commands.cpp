@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "dialogs/note_list_dialog.h"
 #include "files/export_file.h"
 #include "files/note_file_dialogs.h"
 #include "files/note_file_rules.h"
@@ -41,12 +40,13 @@ std::vector<std::string> entries_of(const std::vector<ExportIndexRow>& rows) {
 
 }  // namespace
 
-NoteExportCommands::NoteExportCommands(NoteServices& services, NoteHost& host, QObject* parent)
+NoteExportCommands::NoteExportCommands(NoteServices& services, NoteHost& host,
+                                       std::unique_ptr<NoteListChooser> chooser, QObject* parent)
     : QObject(parent),
       services_(services),
       host_(host),
       dialogs_(std::make_unique<NoteFileDialogs>()),
-      chooser_(std::make_unique<NoteListChooser>()) {
+      chooser_(std::move(chooser)) {
     services_.set_export_writer(this);
     services_.set_command_enabled(nm::kExportNote, true);
     services_.set_command_enabled(nm::kImportNote, true);
@@ -61,10 +61,6 @@ NoteExportCommands::~NoteExportCommands() {
 
 void NoteExportCommands::set_dialogs(std::unique_ptr<NoteFileDialogs> dialogs) {
     dialogs_ = std::move(dialogs);
-}
-
-void NoteExportCommands::set_chooser(std::unique_ptr<NoteListChooser> chooser) {
-    chooser_ = std::move(chooser);
 }
 
 void NoteExportCommands::run(int id, NoteWindow* note) {

@@ -5,10 +5,10 @@
 #include <QApplication>
 #include <deque>
 
-#include "dialogs/note_list_dialog.h"
 #include "files/export_file.h"
 #include "files/file_test_fixture.h"
 #include "files/note_export_commands.h"
+#include "files/note_list_chooser.h"
 #include "note/note_menus_model.h"
 #include "platform/profile_file.h"
 #include "reminders/alarm.h"
@@ -69,10 +69,6 @@ protected:
         auto dialogs = std::make_unique<test::ScriptedFileDialogs>();
         files_ = dialogs.get();
         exports_.set_dialogs(std::move(dialogs));
-        auto chooser = std::make_unique<ScriptedChooser>();
-        chooser_ = chooser.get();
-        chooser_->calls = &calls_;
-        exports_.set_chooser(std::move(chooser));
         ts_.boxes.answer_all();
     }
     std::string kvd() const { return path("notes.kvd"); }
@@ -92,12 +88,19 @@ protected:
         exports_.export_notes(nullptr);
     }
 
+    std::unique_ptr<NoteListChooser> scripted_chooser() {
+        auto chooser = std::make_unique<ScriptedChooser>();
+        chooser_ = chooser.get();
+        chooser_->calls = &calls_;
+        return chooser;
+    }
+
     test::ErrorRecorder errors_;
     TestHost host_{ts_.services};
-    NoteExportCommands exports_{ts_.services, host_};
-    test::ScriptedFileDialogs* files_ = nullptr;
-    ScriptedChooser* chooser_ = nullptr;
     std::vector<ScriptedChooser::Call> calls_;
+    ScriptedChooser* chooser_ = nullptr;
+    NoteExportCommands exports_{ts_.services, host_, scripted_chooser()};
+    test::ScriptedFileDialogs* files_ = nullptr;
 };
 
 TEST_F(ExportCommandsTest, TrayExportAppendsOnNoAndStartsAgainOnYes) {
