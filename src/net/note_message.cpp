@@ -342,20 +342,3 @@ std::string decode_received_text(std::string_view bytes) {
 }
 
 }  // namespace kd
-
-namespace kd {
-
-std::string whole_message_from_bytes(std::string_view bytes) {
-    if (bytes.size() > kMaxMessageSize) {
-        return {};
-    }
-    bytes = bytes.substr(0, bytes.find('\0'));
-    if (!is_complete_message(bytes)) {
-        return {};
-    }
-    std::string text = decode_received_text(bytes);
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    return text;
-}
-
-}  // namespace kd

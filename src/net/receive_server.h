@@ -91,19 +91,6 @@ private:
     std::unordered_map<std::string, Bucket> buckets_;
 };
 
-// What one connection delivered, before anything is kept.
-struct ReceivedBytes {
-    std::string bytes;
-    bool peer_closed = false;
-    bool timed_out = false;
-    bool woken = false;  // the server is stopping
-};
-
-// Receives until 22 separators ending in "~" are in, the peer closes, `limit` bytes are in, the
-// deadline passes or `wake` fires.
-ReceivedBytes receive_message(const Socket& connection, std::size_t limit,
-                              std::chrono::milliseconds timeout, const WakeSignal* wake);
-
 class ReceiveServer {
 public:
     struct Options {
