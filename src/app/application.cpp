@@ -88,12 +88,12 @@ void Application::connect_modules() {
     connect_receiving(*main_window_, *receiving_);
     connect_reminders(*services_);
     connect_themes(*main_window_, *themes_, *boxes_);
-    connect_neighbourhood(*main_window_, *receiving_);
+    connect_neighbourhood(*main_window_);
     connect_small_dialogs(*main_window_, *boxes_);
-    connect_settings(*main_window_, *receiving_, *themes_);
+    connect_settings(*main_window_, *themes_);
     connect_note_exports(*main_window_, *exports_);
     connect_store_maintenance(*main_window_);
-    connect_email(*main_window_, *receiving_, *email_checker_);
+    connect_email(*main_window_, *email_checker_);
 }
 
 void Application::carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note) {

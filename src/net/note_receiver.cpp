@@ -259,7 +259,6 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
         result.network_error = std::move(error_pending_);
         error_pending_.clear();
     }
-    count_interval_ticks(result);
     return result;
 }
 
@@ -312,19 +311,6 @@ bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const QueueTaki
     in_flight_ = stored ? QueueTaking{} : taking;
     email_in_flight_ = !stored && take_email;
     return stored;
-}
-
-void NoteReceiver::count_interval_ticks(ReceiveTickResult& result) {
-    if (options_.check_email_minutes > 0 &&
-        ++email_ticks_ >= options_.check_email_minutes * kTicksPerMinute) {
-        email_ticks_ = 0;
-        result.start_email_check = true;
-    }
-    if (options_.read_network_minutes > 0 &&
-        ++network_ticks_ >= options_.read_network_minutes * kTicksPerMinute) {
-        network_ticks_ = 0;
-        result.read_network = true;
-    }
 }
 
 }  // namespace kd

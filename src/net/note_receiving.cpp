@@ -30,10 +30,6 @@ void NoteReceiving::stop_server() {
     receiver_->stop_server();
 }
 
-void NoteReceiving::set_intervals(int check_email_minutes, int read_network_minutes) {
-    receiver_->set_intervals(check_email_minutes, read_network_minutes);
-}
-
 void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx) {
     for (const ReceivedNote& received : notes) {
         NoteWindow* note = host_.create_note();
@@ -121,12 +117,6 @@ void NoteReceiving::tick() {
     }
     if (result.attack) {
         emit attack_detected();
-    }
-    if (result.start_email_check) {
-        emit email_check_due();
-    }
-    if (result.read_network) {
-        emit network_read_due();
     }
 }
 

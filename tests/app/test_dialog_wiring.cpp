@@ -22,7 +22,6 @@
 #include "dialogs/general_settings_page.h"
 #include "dialogs/password_dialog.h"
 #include "dialogs/settings_dialog.h"
-#include "net/note_receiving.h"
 #include "note/note_window.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
@@ -108,9 +107,8 @@ TEST_F(DialogWiringTest, AboutIsOfferedAndGreyedWhileItsBoxIsOpen) {
 
 TEST_F(DialogWiringTest, SettingsSaveReachesTheRunningProgram) {
     MainWindow& w = start();
-    NoteReceiving receiving(w, ts_.services);
     ThemeCommands themes(ts_.services);
-    connect_settings(w, receiving, themes);
+    connect_settings(w, themes);
     ASSERT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
     ASSERT_TRUE(ts_.services.show_scroll_bar());
     bool greyed_while_open = false;

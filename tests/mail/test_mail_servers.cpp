@@ -110,7 +110,7 @@ protected:
         receiving_ = new NoteReceiving(*main_, ts_.services, {}, main_.get());
         QObject::connect(main_.get(), &MainWindow::tick, receiving_, &NoteReceiving::tick);
         checker_ = std::make_unique<EmailChecker>(ts_.services, access_);
-        connect_email(*main_, *receiving_, *checker_);
+        connect_email(*main_, *checker_);
         ts_.services.set_email_sending(&emailer_);
         // The main window's half-second timer, quicker.
         QObject::connect(&ticker_, &QTimer::timeout, main_.get(), &MainWindow::tick);

@@ -624,22 +624,5 @@ TEST_F(ReceiveServerTest, EmailMailboxIsAlwaysEmptiedAndSoundFollowsTheSetting) 
     EXPECT_TRUE(t.notes[0].shown.can_reply);
 }
 
-TEST_F(ReceiveServerTest, IntervalCountersCount120TicksPerMinute) {
-    NoteReceiver::Options o;
-    o.check_email_minutes = 2;
-    o.read_network_minutes = 0;
-    NoteReceiver r(lists(), o);
-    int checks = 0;
-    for (int i = 1; i <= 480; ++i) {
-        ReceiveTickResult t = r.tick(1, 1);
-        EXPECT_FALSE(t.read_network);
-        if (t.start_email_check) {
-            ++checks;
-            EXPECT_EQ(i % 240, 0);
-        }
-    }
-    EXPECT_EQ(checks, 2);
-}
-
 }  // namespace
 }  // namespace kd
