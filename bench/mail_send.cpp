@@ -57,7 +57,7 @@ void BM_CancelSilentMailServer(benchmark::State& state) {
                c.receive_some(buffer, sizeof buffer, status) > 0) {
         }
     });
-    test::TestServices ts;
+    test::TestServices ts{Clock::system()};
     ts.boxes.answer_all(QMessageBox::Ok);
     AnsweringAccess access(ts.store);
     access.account = {"smtp://127.0.0.1:" + std::to_string(silent.port()), "imap://127.0.0.1", "u",

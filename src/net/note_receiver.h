@@ -160,7 +160,7 @@ public:
         ReceivedSpool::Limits queue_limits;
     };
 
-    NoteReceiver(NoteLists lists, Options options, const Clock& clock = Clock::system());
+    NoteReceiver(NoteLists lists, Options options, const Clock& clock);
     ~NoteReceiver();
 
     void start_server();

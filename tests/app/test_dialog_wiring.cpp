@@ -67,7 +67,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::unique_ptr<MainWindow> window_;
 };
 

@@ -90,7 +90,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::string folder_;
     std::string ini_;
     test::ErrorRecorder reports_;

@@ -80,7 +80,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     NoteStore store_{app_paths()};
     test::ErrorRecorder reports_;
     std::unique_ptr<MainWindow> window_;

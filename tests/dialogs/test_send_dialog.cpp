@@ -120,7 +120,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     FakeIdentity identity_;
     QPointer<NoteWindow> note_;
     std::unique_ptr<ScriptedSendDialog> dialog_;

@@ -25,6 +25,7 @@
 #include "platform/busy_window.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "support/test_clock.h"
 
 namespace kd {
 namespace {

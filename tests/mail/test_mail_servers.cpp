@@ -165,7 +165,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::MailServers servers_;
     TestAccess access_{ts_.store};
     NoteEmailer emailer_{access_};

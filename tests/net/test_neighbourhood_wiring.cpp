@@ -50,7 +50,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::unique_ptr<MainWindow> main_;
 };
 

@@ -124,7 +124,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::uint16_t port_ = 0;
     std::unique_ptr<MainWindow> main_;
     NoteReceiving* receiving_ = nullptr;  // owned by the main window

@@ -221,7 +221,8 @@ TEST_F(StoredNoteSendTest, RoundTripThroughOurReceivingServer) {
     store_note("{\\rtf1 Milk\\par Bread}");
     NoteReceiver::Options o;
     o.bind_address = "127.0.0.1";
-    NoteReceiver receiver(NoteLists(app_paths().IniPath, app_paths().NetListPath), o);
+    NoteReceiver receiver(NoteLists(app_paths().IniPath, app_paths().NetListPath), o,
+                          Clock::system());
     SocketStatus status;
     std::string step;
     const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();

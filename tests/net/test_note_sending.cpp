@@ -73,7 +73,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::vector<QPointer<NoteWindow>> notes_;
     test::ErrorRecorder store_errors_;
 };

@@ -127,7 +127,7 @@ protected:
         NoteReceiver::Options o;
         o.bind_address = "127.0.0.1";
         o.receive_timeout = timeout;
-        receiver_ = std::make_unique<NoteReceiver>(lists(), o);
+        receiver_ = std::make_unique<NoteReceiver>(lists(), o, Clock::system());
         receiver_->start_server();
         EXPECT_TRUE(test::wait_for([&] { return receiver_->listening_port() == port_; }, 5s, 5ms));
         return *receiver_;
@@ -364,14 +364,15 @@ TEST_F(ReceiveServerTest, AcknowledgedNotesWaitInOrderAcrossARestart) {
     // Nothing of the queue is in the settings file.
     EXPECT_FALSE(ProfileFile::has_section(ini_, "NOTE_RECEIVED"));
 
-    NoteReceiver again(lists(), {});
+    NoteReceiver again(lists(), {}, Clock::system());
     ReceiveTickResult t = again.tick(1, 1);
     ASSERT_EQ(t.notes.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(t.notes[static_cast<std::size_t>(i)].record.EditText, "n" + std::to_string(i));
     }
     EXPECT_EQ(again.queue().waiting(), 0u);
-    EXPECT_EQ(NoteReceiver(lists(), {}).tick(1, 1).notes.size(), 0u) << "taken once only";
+    EXPECT_EQ(NoteReceiver(lists(), {}, Clock::system()).tick(1, 1).notes.size(), 0u)
+        << "taken once only";
 }
 
 TEST_F(ReceiveServerTest, NotesAnOlderVersionLeftInTheSettingsFileComeFirst) {
@@ -379,7 +380,7 @@ TEST_F(ReceiveServerTest, NotesAnOlderVersionLeftInTheSettingsFileComeFirst) {
     lists().write_network_mailbox(note_text("PC", "old1"), 1);
     NoteReceiver::Options o;
     o.notes_per_tick = 3;
-    NoteReceiver r(lists(), o);
+    NoteReceiver r(lists(), o, Clock::system());
     ASSERT_EQ(r.queue().append(note_text("PC", "new"), "10.0.0.9", 0), ReceivedSpool::Append::Kept);
     std::vector<std::string> seen;
     for (const auto& n : r.tick(1, 1).notes) {
@@ -392,7 +393,7 @@ TEST_F(ReceiveServerTest, NotesAnOlderVersionLeftInTheSettingsFileComeFirst) {
 
 TEST_F(ReceiveServerTest, NotesAStoreFailureKeptAreTakenOnceByTheNextStart) {
     {
-        NoteReceiver r(lists(), {});
+        NoteReceiver r(lists(), {}, Clock::system());
         ASSERT_EQ(r.queue().append(note_text("PC", "a"), "10.0.0.9", 0),
                   ReceivedSpool::Append::Kept);
         // The settings file cannot be replaced: the note is shown but stays queued.
@@ -404,15 +405,15 @@ TEST_F(ReceiveServerTest, NotesAStoreFailureKeptAreTakenOnceByTheNextStart) {
         EXPECT_EQ(r.queue().waiting(), 1u);
         fs::remove(ini_);
     }
-    EXPECT_EQ(NoteReceiver(lists(), {}).tick(1, 1).notes.size(), 1u);
-    EXPECT_EQ(NoteReceiver(lists(), {}).tick(1, 1).notes.size(), 0u);
+    EXPECT_EQ(NoteReceiver(lists(), {}, Clock::system()).tick(1, 1).notes.size(), 1u);
+    EXPECT_EQ(NoteReceiver(lists(), {}, Clock::system()).tick(1, 1).notes.size(), 0u);
 }
 
 TEST_F(ReceiveServerTest, OneComputerPastItsAllowanceGetsNoAnswerAndOthersStillDo) {
     NoteReceiver::Options o;
     o.bind_address = "127.0.0.1";
     o.notes_per_computer = 3;
-    receiver_ = std::make_unique<NoteReceiver>(lists(), o);
+    receiver_ = std::make_unique<NoteReceiver>(lists(), o, Clock::system());
     receiver_->start_server();
     ASSERT_TRUE(test::wait_for([&] { return receiver_->listening_port() == port_; }, 5s, 5ms));
     int acknowledged = 0;
@@ -434,7 +435,7 @@ TEST_F(ReceiveServerTest, AFullQueueAcknowledgesNothingUntilTheTickTookNotes) {
     o.bind_address = "127.0.0.1";
     o.notes_per_computer = 0;
     o.queue_limits = {2, spool::kMostWaitingBytes};
-    receiver_ = std::make_unique<NoteReceiver>(lists(), o);
+    receiver_ = std::make_unique<NoteReceiver>(lists(), o, Clock::system());
     receiver_->start_server();
     ASSERT_TRUE(test::wait_for([&] { return receiver_->listening_port() == port_; }, 5s, 5ms));
     EXPECT_EQ(exchange(port_, {note_text("PC", "a")}).reply, kAcknowledgement);
@@ -486,7 +487,7 @@ TEST(NoteAllowance, ThirtyAtOnceThenThirtyAMinuteForEachSenderInABoundedTable) {
 TEST_F(ReceiveServerTest, ATickTakesAtMostItsShareAndTheRestWaitsInOrder) {
     NoteReceiver::Options o;
     o.notes_per_tick = 4;
-    NoteReceiver r(lists(), o);
+    NoteReceiver r(lists(), o, Clock::system());
     for (int i = 0; i < 10; ++i) {
         ASSERT_EQ(r.queue().append(note_text("PC", "n" + std::to_string(i))),
                   ReceivedSpool::Append::Kept);
@@ -580,7 +581,7 @@ TEST_F(ReceiveServerTest, BindFailureIsReportedOnceAndClearsTheNetworkFlag) {
     ASSERT_TRUE(holder.valid());
     NoteReceiver::Options o;
     o.bind_address = "127.0.0.1";
-    NoteReceiver r(lists(), o);
+    NoteReceiver r(lists(), o, Clock::system());
     r.start_server();
     ASSERT_TRUE(test::wait_for([&] { return !r.server_running(); }, 5s, 5ms));
     ReceiveTickResult t = r.tick(1, 1);
@@ -609,7 +610,7 @@ TEST_F(ReceiveServerTest, LineEndsInAMessageCannotBreakTheSettingsFile) {
 }
 
 TEST_F(ReceiveServerTest, EmailMailboxIsAlwaysEmptiedAndSoundFollowsTheSetting) {
-    NoteReceiver r(lists(), {});
+    NoteReceiver r(lists(), {}, Clock::system());
     lists().write_email_mailbox("cut message");
     ReceiveTickResult t = r.tick(1, 1);
     EXPECT_TRUE(t.notes.empty());

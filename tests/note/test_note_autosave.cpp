@@ -61,7 +61,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::ErrorRecorder errors_;
     QPointer<NoteWindow> note_;
 };

@@ -103,7 +103,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::ScriptedSending sending_;
     test::ScriptedDialogs* dialogs_ = nullptr;
     test::ErrorRecorder errors_;

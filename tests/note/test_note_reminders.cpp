@@ -18,6 +18,7 @@
 #include "support/app_paths_in.h"
 #include "support/error_recorder.h"
 #include "support/sample_note.h"
+#include "support/test_clock.h"
 #include "support/test_services.h"
 
 namespace kd {

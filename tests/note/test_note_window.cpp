@@ -89,7 +89,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::ErrorRecorder errors_;
     std::vector<QPointer<NoteWindow>> windows_;
 };

@@ -26,6 +26,7 @@
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/sample_note.h"
+#include "support/test_clock.h"
 #include "support/test_services.h"
 #include "themes/builtin_themes.h"
 #include "themes/saved_themes.h"
