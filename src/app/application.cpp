@@ -111,9 +111,12 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     QApplication::setQuitOnLastWindowClosed(false);
 
     paths_ = compute_app_paths();
-    store_ = std::make_unique<NoteStore>(paths_);
-
     boxes_ = std::make_unique<MessageBoxes>();
+    errors_ = std::make_unique<ErrorReporter>([boxes = boxes_.get()](const std::string& message) {
+        report_on_ui_thread(*boxes, message);
+    });
+    store_ = std::make_unique<NoteStore>(paths_, *errors_);
+
     if (!sockets_available()) {
         boxes_->tell(nullptr, QMessageBox::Critical, kSocketsInitFailed);
         exit_code = 1;
@@ -128,10 +131,6 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     // Only the copy that goes on to run keeps a backup, before its first write; a failed
     // backup does not keep the user from their notes.
     keep_backups(paths_.IniPath);
-
-    ErrorReporter::set_handler([boxes = boxes_.get()](const std::string& message) {
-        report_on_ui_thread(*boxes, message);
-    });
 
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_);
     sending_ = std::make_unique<DialogNoteSending>();

@@ -199,7 +199,7 @@ void MainWindow::watch_session_end() {
 void MainWindow::upgrade_settings_file() {
     const NoteStore& store = services_.store();
     if (setting_rules::needs_ini_update(store.get_ini_update())) {
-        write_builtin_themes(store.ini_path());
+        write_builtin_themes(store);
         store.set_ini_update(store_texts::kIniUpdateDone);
     }
 }

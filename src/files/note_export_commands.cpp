@@ -75,7 +75,8 @@ void NoteExportCommands::run(int id, NoteWindow* note) {
 }
 
 bool NoteExportCommands::write(const NoteRecord& record, const std::string& file) {
-    return append_to_export_file(record, file, services_.clock().local_now()) != 0;
+    return append_to_export_file(record, file, services_.clock().local_now(),
+                                 services_.store().errors()) != 0;
 }
 
 void NoteExportCommands::tell(QWidget* parent, const char* text) {
@@ -162,7 +163,7 @@ void NoteExportCommands::export_notes(QWidget* parent) {
         }
         NoteRecord record;
         if (store.read_record(parse_note_row(rows[k]).number, record)) {
-            append_to_export_file(record, *path, now);
+            append_to_export_file(record, *path, now, store.errors());
         }
     }
 }

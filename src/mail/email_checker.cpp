@@ -35,7 +35,7 @@ void EmailChecker::start() {
     thread_done_ = false;
     auto stop = std::make_shared<StopSignal>();
     stop_ = stop.get();
-    const NoteLists lists(services_.store().ini_path(), {});
+    const NoteLists lists(services_.store().ini_path(), {}, services_.store().errors());
     thread_ = std::thread([this, stop, lists] {
         ImapInbox inbox(&stop->flag());
         run_email_check(*this, inbox, lists, *stop);

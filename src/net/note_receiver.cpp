@@ -298,7 +298,7 @@ bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>&
 bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking,
                                bool take_email, const NoteMaker& make_notes) {
     // The notes and the emptied mailboxes reach the file in one replace.
-    StoreTransaction tx(lists_.ini_path());
+    StoreTransaction tx(lists_.ini_path(), lists_.errors());
     if (make_notes) {
         make_notes(notes, tx);
     }

@@ -14,7 +14,7 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
       host_(host),
       services_(services),
       receiver_(
-          std::make_unique<NoteReceiver>(NoteLists(services.paths()), options, services.clock())) {
+          std::make_unique<NoteReceiver>(NoteLists(services.store()), options, services.clock())) {
     receiver_->set_notes_per_tick(pace_.notes_per_tick());
 }
 
@@ -88,7 +88,10 @@ void NoteReceiving::tick() {
             // After the tick, like every box of the tick: a box waits for the user in a loop
             // of its own, and from inside the tick it would hold the timer until then.
             QMetaObject::invokeMethod(
-                this, [] { ErrorReporter::report(std::string(store_texts::kErrorWritingNote)); },
+                this,
+                [this] {
+                    services_.store().errors().report(std::string(store_texts::kErrorWritingNote));
+                },
                 Qt::QueuedConnection);
         }
     } else {

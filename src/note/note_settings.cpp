@@ -37,7 +37,7 @@ NoteRecord default_theme(const NoteStore& store) {
     NoteRecord record;
     if (store.read_record(kDefaultThemeNumber, record))
         return record;
-    write_builtin_themes(store.ini_path());
+    write_builtin_themes(store);
     if (store.read_record(kDefaultThemeNumber, record))
         return record;
     // The file cannot be written: the note still gets the built-in default look.

@@ -76,7 +76,7 @@ bool NoteWindow::autosave() {
     if (!tx.commit()) {
         if (!autosave_failed_) {
             autosave_failed_ = true;
-            ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
+            services_.store().errors().report(std::string(store_texts::kErrorWritingNote));
         }
         return false;
     }

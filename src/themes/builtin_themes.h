@@ -10,6 +10,8 @@
 
 namespace kd {
 
+class NoteStore;
+
 inline constexpr int kDefaultThemeNumber = 90000;
 inline constexpr int kFirstBuiltinTheme = 90001;
 inline constexpr int kLastBuiltinTheme = 90011;
@@ -31,9 +33,8 @@ NoteRecord builtin_theme_record(const BuiltinTheme& theme, std::uint8_t char_set
 // The numbers in the order write_builtin_themes writes them.
 std::vector<int> builtin_theme_write_order();
 
-// Writes the twelve records into the note store (or `file` when not empty), overwriting a
-// saved default theme. Returns false when any record could not be written (the store has
-// reported it).
-bool write_builtin_themes(const std::string& file);
+// Writes the twelve records into the store's settings file, overwriting a saved default theme.
+// Returns false when any record could not be written (the store has reported it).
+bool write_builtin_themes(const NoteStore& store);
 
 }  // namespace kd

@@ -26,6 +26,7 @@
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
+#include "support/error_recorder.h"
 #include "support/modal_answerer.h"
 #include "support/test_services.h"
 #include "themes/theme_commands.h"
@@ -52,7 +53,7 @@ protected:
     }
     // One stored note, hidden.
     void store_hidden_note() {
-        NoteStore store{app_paths()};
+        NoteStore store{app_paths(), test::store_errors()};
         store.set_ini_update("0111");
         NoteRecord r;
         r.NoteID = 1;
@@ -123,12 +124,12 @@ TEST_F(DialogWiringTest, SettingsSaveReachesTheRunningProgram) {
     EXPECT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
     EXPECT_FALSE(ts_.services.show_scroll_bar());
     EXPECT_FALSE(w.hot_key_registered());
-    EXPECT_EQ(NoteStore(app_paths()).get_show_scroll_bar(), "No");
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_show_scroll_bar(), "No");
 }
 
 TEST_F(DialogWiringTest, ShowAllWithTheLockAsksForThePassword) {
     store_hidden_note();
-    NoteStore(app_paths()).set_show_all_password("Yes", "secret");
+    NoteStore(app_paths(), test::store_errors()).set_show_all_password("Yes", "secret");
     MainWindow& w = start();
     ASSERT_EQ(w.notes().size(), 1);
 

@@ -175,7 +175,7 @@ TEST_F(ExportCommandsTest, NoteImportOfAOneNoteFileSkipsTheList) {
     other.Left = 10;
     other.Border = "Yes";
     other.Expiration = "01012099-000000";
-    append_to_export_file(other, kvd(), std::tm{});
+    append_to_export_file(other, kvd(), std::tm{}, test::store_errors());
     make_note("Mine");
     const QPoint place = note_->pos();
     files_->answers = {path("notes.rtf"), kvd()};
@@ -192,8 +192,10 @@ TEST_F(ExportCommandsTest, NoteImportOfAOneNoteFileSkipsTheList) {
 }
 
 TEST_F(ExportCommandsTest, NoteImportOfLargerFileUsesTheOneNoteList) {
-    append_to_export_file(test::sample_note_record(1, "First"), kvd(), std::tm{});
-    append_to_export_file(test::sample_note_record(2, "Second"), kvd(), std::tm{});
+    append_to_export_file(test::sample_note_record(1, "First"), kvd(), std::tm{},
+                          test::store_errors());
+    append_to_export_file(test::sample_note_record(2, "Second"), kvd(), std::tm{},
+                          test::store_errors());
     make_note("Mine");
     files_->answers = {kvd()};
     chooser_->answers = {std::vector<int>{1}};
@@ -212,7 +214,7 @@ TEST_F(ExportCommandsTest, TrayImportMakesNewNotesWithoutExpirationAndTestsTheAl
     NoteRecord future = test::sample_note_record(6, "Future alarm");
     future.Alarm = make_alarm_value({{1, 1, 2099, 8, 0, 0}, AlarmRepeat::None, true});
     for (const NoteRecord& r : {expiring, past, future})
-        append_to_export_file(r, kvd(), std::tm{});
+        append_to_export_file(r, kvd(), std::tm{}, test::store_errors());
     int sounds = 0;
     QObject::connect(&ts_.services, &NoteServices::alarm_sound_wanted, [&sounds] { ++sounds; });
     host_.count = 7;

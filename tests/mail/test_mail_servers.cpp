@@ -38,6 +38,7 @@
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/sample_note.h"
 #include "support/test_services.h"
@@ -144,7 +145,7 @@ protected:
     // Still on the screen and in the file, marked send-failed and not sent.
     static void expect_unsent(const QPointer<NoteWindow>& note) {
         ASSERT_TRUE(note && !note->is_deleted()) << "deleted although a recipient was missed";
-        EXPECT_TRUE(NoteStore(app_paths()).record_exists(note->number()));
+        EXPECT_TRUE(NoteStore(app_paths(), test::store_errors()).record_exists(note->number()));
         EXPECT_TRUE(note->has_status(NoteStatus::SendFailed));
         EXPECT_FALSE(note->has_status(NoteStatus::Sent));
     }
@@ -468,7 +469,7 @@ TEST_F(MailServersTest, MixedRecipientsNameOnlyTheOnesMissed) {
     EXPECT_EQ(computer.connections(), 2);
     EXPECT_EQ(inbox_files().size(), 2u);
     EXPECT_TRUE(!note || note->is_deleted());
-    EXPECT_FALSE(NoteStore(app_paths()).record_exists(1));
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).record_exists(1));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -64,8 +65,8 @@ TEST(NoteMessage, BuildReadsTheStoredRecordAfresh) {
     set_app_paths(paths);
     NoteRecord r = sample_record();
     r.NoteID = 3;
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
-    EXPECT_EQ(build_stored_note_message(NoteStore(app_paths()), "PC17", 3),
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
+    EXPECT_EQ(build_stored_note_message(NoteStore(app_paths(), test::store_errors()), "PC17", 3),
               build_note_message("PC17", r));
     set_app_paths({});
 }

@@ -18,6 +18,7 @@
 #include "net/receive_server.h"
 #include "platform/profile_file.h"
 #include "platform/socket.h"
+#include "support/error_recorder.h"
 #include "support/wait_for.h"
 
 namespace kd {
@@ -117,7 +118,9 @@ protected:
     void set_port(std::uint16_t port) {
         ProfileFile::write(ini_, "KORVADESK", "CommunicationPort", std::to_string(port));
     }
-    NoteLists lists() const { return NoteLists(ini_, (dir_ / "Korvadesk.net").string()); }
+    NoteLists lists() const {
+        return NoteLists(ini_, (dir_ / "Korvadesk.net").string(), test::store_errors());
+    }
     // The spool as the next start finds it.
     ReceivedSpool spool_on_disk() const {
         return ReceivedSpool(received_spool_path(ini_),

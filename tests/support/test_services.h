@@ -13,13 +13,14 @@
 #include "platform/message_boxes.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd::test {
 
 struct TestServices {
     explicit TestServices(const Clock& clock) : services(store, clock, boxes) {}
     // Over the test's paths as they are at each call, so a fixture may set them later.
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     MessageBoxes boxes;
     NoteServices services;
 };
