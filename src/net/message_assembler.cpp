@@ -1,6 +1,7 @@
 #include "net/message_assembler.h"
 
 #include "net/note_message.h"
+#include "platform/text_encoding.h"
 
 namespace kd {
 
@@ -44,7 +45,7 @@ void MessageAssembler::decide() {
         rejection_ = Rejection::NotWhole;
         return;
     }
-    message_ = decode_received_text(whole);
+    message_ = text_as_utf8(whole);
     std::erase_if(message_, [](char c) { return c == '\r' || c == '\n'; });
     status_ = Status::Complete;
 }

@@ -337,8 +337,4 @@ ParsedMessage parse_note_message(std::string_view text, int hour, int minute) {
     return result;
 }
 
-std::string decode_received_text(std::string_view bytes) {
-    return text_as_utf8(bytes);
-}
-
 }  // namespace kd

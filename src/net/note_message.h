@@ -93,10 +93,6 @@ struct ParsedMessage {
 // title of a named sender shows. Text past the last "~" is ignored, fields past 22 too.
 ParsedMessage parse_note_message(std::string_view text, int hour, int minute);
 
-// Received bytes as UTF-8: valid UTF-8 stays as it is, anything else (a Windows copy writes its
-// ANSI code page) is read as Windows-1252.
-std::string decode_received_text(std::string_view bytes);
-
 // Leading decimal integer as the receiver reads it: blanks skipped, optional sign, digits up to
 // the first non-digit, 0 when there are none; saturates instead of overflowing.
 long long leading_integer(std::string_view text);

@@ -5,6 +5,7 @@
 
 #include "note/note_bounds.h"
 #include "platform/profile_file.h"
+#include "platform/text_encoding.h"
 
 namespace kd {
 
@@ -224,7 +225,7 @@ bool NoteReceiver::keep(std::string message, const std::string& from) {
 
 std::optional<ReceivedNote> NoteReceiver::receive(std::string_view message, int hour, int minute,
                                                   bool& rejected) {
-    ParsedMessage parsed = parse_note_message(decode_received_text(message), hour, minute);
+    ParsedMessage parsed = parse_note_message(text_as_utf8(message), hour, minute);
     if (parsed.rejected()) {
         // A rejected message makes no note.
         rejected = true;

@@ -290,10 +290,8 @@ void ReceiveServer::run() {
             fail(kAcceptErrorText);
             break;
         }
-        open_ = open.size();
     }
     open.clear();
-    open_ = 0;
     listener.close();
     listening_port_ = 0;
     running_ = false;
@@ -357,7 +355,6 @@ bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& op
         if (!allowance_.has_room(from, now)) {
             // Past its allowance: closed at once, unanswered, before it costs anything.
             refuse(from, now);
-            ++handled_;
             continue;
         }
         if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
@@ -367,7 +364,6 @@ bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& op
                                              return a.last_heard < b.last_heard;
                                          });
             open.erase(idle);
-            ++handled_;
         }
         Connection c;
         c.socket = std::move(connection);
@@ -394,7 +390,6 @@ bool ReceiveServer::read_some(Connection& c) {
 }
 
 void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) {
-    ++handled_;
     if (timed_out) {
         c.message.end(StreamEnd::TimedOut);
     }
@@ -413,7 +408,6 @@ void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) 
     }
     if (parse_note_message(message, 0, 0).rejected()) {
         c.socket.send_all(kAcknowledgement);
-        attack_ = true;
         stop_receiving = true;
         if (on_attack_) {
             on_attack_();

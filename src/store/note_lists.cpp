@@ -207,16 +207,6 @@ std::vector<int> NoteLists::network_mailbox_keys() const {
     return slots;
 }
 
-std::optional<int> NoteLists::last_network_mailbox_slot() const {
-    const std::vector<int> slots = network_mailbox_keys();
-    for (auto it = slots.rbegin(); it != slots.rend(); ++it) {
-        if (!read_network_mailbox(*it).empty()) {
-            return *it;
-        }
-    }
-    return std::nullopt;
-}
-
 void NoteLists::take_network_mailbox(int slot, StoreTransaction& tx) const {
     if (slot == 0) {
         tx.set(kNoteReceivedSection, kNoteDataKey, "");

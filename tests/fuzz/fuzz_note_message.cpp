@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    const std::string decoded = decode_received_text(bytes);
+    const std::string decoded = text_as_utf8(bytes);
     check(is_valid_utf8(decoded));
 
     ParsedMessage parsed = parse_note_message(decoded, 12, 34);
