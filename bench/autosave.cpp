@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "program_start.h"
+#include "support/error_recorder.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ void run(benchmark::State& state, bool typing) {
     if (typing) {
         kd::NoteRecord typed;
         kd::ProfileFile::clear_cache();
-        kd::NoteStore(kd::app_paths()).read_record(kNotes, typed);
+        kd::NoteStore(kd::app_paths(), kd::test::store_errors()).read_record(kNotes, typed);
         if (typed.EditText.find("milk breadmilk bread") == std::string::npos) {
             state.SkipWithError("the typed text did not reach the note");
         }

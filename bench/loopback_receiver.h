@@ -15,6 +15,7 @@
 #include "platform/profile_file.h"
 #include "platform/socket.h"
 #include "store/note_lists.h"
+#include "support/error_recorder.h"
 
 namespace kd::bench {
 
@@ -47,7 +48,8 @@ struct LoopbackReceiver {
         NoteReceiver::Options o;
         o.bind_address = "127.0.0.1";
         o.notes_per_computer = 0;  // every note comes from this one computer
-        receiver = std::make_unique<NoteReceiver>(NoteLists(ini, net_list), o);
+        receiver = std::make_unique<NoteReceiver>(
+            NoteLists(ini, net_list, kd::test::store_errors()), o, Clock::system());
         receiver->start_server();
         while (receiver->listening_port() != port) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

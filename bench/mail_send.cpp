@@ -15,12 +15,12 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/busy_window.h"
 #include "mail/mail_access.h"
 #include "mail/note_emailer.h"
 #include "net/loopback_peer.h"
 #include "net/note_sending.h"
 #include "note/note_window.h"
+#include "platform/busy_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "support/app_paths_in.h"
@@ -57,7 +57,7 @@ void BM_CancelSilentMailServer(benchmark::State& state) {
                c.receive_some(buffer, sizeof buffer, status) > 0) {
         }
     });
-    test::TestServices ts;
+    test::TestServices ts{Clock::system()};
     ts.boxes.answer_all(QMessageBox::Ok);
     AnsweringAccess access(ts.store);
     access.account = {"smtp://127.0.0.1:" + std::to_string(silent.port()), "imap://127.0.0.1", "u",

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ struct Setup : bench::LoopbackReceiver {
         r.TitleText = "Bench";
         r.Width = 240;
         r.Height = 180;
-        NoteStore(app_paths()).write_record(r);
+        NoteStore(app_paths(), kd::test::store_errors()).write_record(r);
         start();
     }
     ~Setup() { set_app_paths({}); }
@@ -44,8 +45,11 @@ void BM_SendToComputer(benchmark::State& state) {
     int failures = 0;
     int sent = 0;
     for (auto _ : state) {
-        failures +=
-            send_to_computer(NoteStore(app_paths()), "127.0.0.1", 1, "PC17").empty() ? 0 : 1;
+        failures += send_to_computer(NoteStore(app_paths(), kd::test::store_errors()), "127.0.0.1",
+                                     1, "PC17")
+                            .empty()
+                        ? 0
+                        : 1;
         if (++sent % 8 == 0) {
             state.PauseTiming();
             setup.receiver->tick(1, 1);  // keep the waiting list as short as the timer would
@@ -58,7 +62,8 @@ BENCHMARK(BM_SendToComputer)->Iterations(300)->UseRealTime()->Unit(benchmark::kM
 
 void BM_DeliverMessage(benchmark::State& state) {
     Setup setup;
-    const std::string message = build_stored_note_message(NoteStore(app_paths()), "PC17", 1);
+    const std::string message =
+        build_stored_note_message(NoteStore(app_paths(), kd::test::store_errors()), "PC17", 1);
     int failures = 0;
     int sent = 0;
     for (auto _ : state) {
@@ -76,7 +81,8 @@ BENCHMARK(BM_DeliverMessage)->Iterations(300)->UseRealTime()->Unit(benchmark::kM
 void BM_PrepareMessage(benchmark::State& state) {
     Setup setup;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(prepare_message(NoteStore(app_paths()), 1, "PC17"));
+        benchmark::DoNotOptimize(
+            prepare_message(NoteStore(app_paths(), kd::test::store_errors()), 1, "PC17"));
     }
 }
 BENCHMARK(BM_PrepareMessage)->Iterations(300)->UseRealTime()->Unit(benchmark::kMicrosecond);

@@ -20,6 +20,7 @@
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/test_display.h"
 #include "themes/builtin_themes.h"
 
@@ -45,8 +46,8 @@ public:
         paths.NetListPath = config_ + "/Korvadesk.net";
         paths.OsLabel = "Linux";
         kd::set_app_paths(paths);
-        kd::write_builtin_themes(app_paths().IniPath);
-        kd::StoreTransaction tx(app_paths().IniPath);
+        kd::write_builtin_themes(NoteStore(app_paths(), kd::test::store_errors()));
+        kd::StoreTransaction tx(app_paths().IniPath, kd::test::store_errors());
         for (int i = 1; i <= notes; ++i) {
             kd::NoteRecord r;
             r.NoteID = i;

@@ -16,6 +16,7 @@
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ public:
         kd::AppPaths paths;
         paths.IniPath = path_;
         kd::set_app_paths(paths);
-        const kd::NoteStore store{kd::app_paths()};
+        const kd::NoteStore store{kd::app_paths(), kd::test::store_errors()};
         store.set_number_of_notes(kRecords);
         for (int i = 1; i <= kRecords; ++i) {
             kd::NoteRecord r;
@@ -128,7 +129,7 @@ BENCHMARK(BM_ReadAllKeysReparsingEachTime)->Unit(benchmark::kMillisecond);
 
 void BM_ReadAllRecords(benchmark::State& state) {
     store_file();
-    const kd::NoteStore store{kd::app_paths()};
+    const kd::NoteStore store{kd::app_paths(), kd::test::store_errors()};
     for (auto _ : state) {
         for (int i = 1; i <= kRecords; ++i) {
             kd::NoteRecord r;
@@ -141,7 +142,7 @@ BENCHMARK(BM_ReadAllRecords)->Unit(benchmark::kMillisecond);
 // One note save: the whole file is rewritten, synced and renamed.
 void BM_WriteOneRecord(benchmark::State& state) {
     store_file();
-    const kd::NoteStore store{kd::app_paths()};
+    const kd::NoteStore store{kd::app_paths(), kd::test::store_errors()};
     kd::NoteRecord r;
     if (!store.read_record(50, r)) {
         state.SkipWithError("record 50 missing");

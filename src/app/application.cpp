@@ -14,6 +14,7 @@
 #include "app/reminder_commands.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
+#include "dialogs/note_list_dialog.h"
 #include "dialogs/program_dialogs.h"
 #include "dialogs/send_dialog_service.h"
 #include "files/note_export_commands.h"
@@ -88,12 +89,12 @@ void Application::connect_modules() {
     connect_receiving(*main_window_, *receiving_);
     connect_reminders(*services_);
     connect_themes(*main_window_, *themes_, *boxes_);
-    connect_neighbourhood(*main_window_, *receiving_);
+    connect_neighbourhood(*main_window_);
     connect_small_dialogs(*main_window_, *boxes_);
-    connect_settings(*main_window_, *receiving_, *themes_);
+    connect_settings(*main_window_, *themes_);
     connect_note_exports(*main_window_, *exports_);
     connect_store_maintenance(*main_window_);
-    connect_email(*main_window_, *receiving_, *email_checker_);
+    connect_email(*main_window_, *email_checker_);
 }
 
 void Application::carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note) {
@@ -111,9 +112,12 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     QApplication::setQuitOnLastWindowClosed(false);
 
     paths_ = compute_app_paths();
-    store_ = std::make_unique<NoteStore>(paths_);
-
     boxes_ = std::make_unique<MessageBoxes>();
+    errors_ = std::make_unique<ErrorReporter>([boxes = boxes_.get()](const std::string& message) {
+        report_on_ui_thread(*boxes, message);
+    });
+    store_ = std::make_unique<NoteStore>(paths_, *errors_);
+
     if (!sockets_available()) {
         boxes_->tell(nullptr, QMessageBox::Critical, kSocketsInitFailed);
         exit_code = 1;
@@ -129,10 +133,6 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     // backup does not keep the user from their notes.
     keep_backups(paths_.IniPath);
 
-    ErrorReporter::set_handler([boxes = boxes_.get()](const std::string& message) {
-        report_on_ui_thread(*boxes, message);
-    });
-
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_, &default_theme);
     sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());
@@ -141,7 +141,8 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     use_program_dialogs(*services_, *themes_, *boxes_);
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
-    exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_);
+    exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_,
+                                                    std::make_unique<DialogNoteListChooser>());
     make_mail();
     connect_modules();
     if (!main_window_->start()) {

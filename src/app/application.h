@@ -16,6 +16,7 @@ class MailAccess;
 class NoteEmailer;
 }  // namespace mail
 
+class ErrorReporter;
 class MainWindow;
 class MessageBoxes;
 class NetworkNoteSending;
@@ -45,9 +46,11 @@ private:
     void make_mail();
 
     AppPaths paths_;
+    // Before the store and everything that writes: they report failed writes to the boxes.
+    std::unique_ptr<MessageBoxes> boxes_;
+    std::unique_ptr<ErrorReporter> errors_;
     std::unique_ptr<NoteStore> store_;
     std::unique_ptr<SingleInstance> instance_;
-    std::unique_ptr<MessageBoxes> boxes_;
     std::unique_ptr<NoteServices> services_;
     std::unique_ptr<NetworkNoteSending> sending_;
     std::unique_ptr<NoteFileCommands> file_commands_;

@@ -6,7 +6,6 @@
 #include "dialogs/password_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "net/identity.h"
-#include "net/note_receiving.h"
 #include "themes/theme_commands.h"
 
 namespace kd {
@@ -29,14 +28,14 @@ void connect_small_dialogs(MainWindow& main, MessageBoxes& boxes) {
                      });
 }
 
-void connect_settings(MainWindow& main, NoteReceiving& receiving, ThemeCommands& themes) {
-    QObject::connect(&main, &MainWindow::settings_requested, &main, [&main, &receiving, &themes] {
+void connect_settings(MainWindow& main, ThemeCommands& themes) {
+    QObject::connect(&main, &MainWindow::settings_requested, &main, [&main, &themes] {
         const IdentitySource identity;
         SettingsDialog dialog(main.services(), identity);
         QObject::connect(&dialog, &SettingsDialog::hot_key_applied, &main,
                          &MainWindow::retake_hot_key);
-        QObject::connect(&dialog, &SettingsDialog::intervals_applied, &receiving,
-                         &NoteReceiving::set_intervals);
+        QObject::connect(&dialog, &SettingsDialog::intervals_applied, &main,
+                         &MainWindow::set_intervals);
         QObject::connect(&dialog, &SettingsDialog::organize_themes_requested, &themes,
                          &ThemeCommands::organize_requested);
         if (dialog.exec() == QDialog::Accepted) {

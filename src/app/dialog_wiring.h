@@ -5,7 +5,6 @@ namespace kd {
 
 class MainWindow;
 class MessageBoxes;
-class NoteReceiving;
 class ThemeCommands;
 
 // "About" opens the About box; "Show all notes" with the lock on asks for the password in the
@@ -15,6 +14,6 @@ void connect_small_dialogs(MainWindow& main, MessageBoxes& boxes);
 // "Settings" opens the settings dialog; what it saves reaches the running program at once
 // (hot key, receiving intervals), and the visible notes are refreshed after a save.
 // "Organize saved themes" opens the dialog the themes' own command opens.
-void connect_settings(MainWindow& main, NoteReceiving& receiving, ThemeCommands& themes);
+void connect_settings(MainWindow& main, ThemeCommands& themes);
 
 }  // namespace kd

@@ -39,7 +39,6 @@ namespace kd {
 
 namespace {
 
-constexpr int kTimerPeriodMs = 500;
 constexpr int kProgramStartsBeforeCleaning = 100;
 
 // A "Yes"/"No" setting read at start; an empty one is first written with its default.
@@ -72,7 +71,7 @@ MainWindow::MainWindow(NoteServices& services, QWidget* parent)
     QApplication::setWindowIcon(app_icon());
     install_tip_look();
     timer_ = new QTimer(this);
-    timer_->setInterval(kTimerPeriodMs);
+    timer_->setInterval(kMainTimerPeriodMs);
     connect(timer_, &QTimer::timeout, this, &MainWindow::on_timer);
     hot_key_ = new GlobalHotKey(this);
     connect(hot_key_, &GlobalHotKey::activated, this, &MainWindow::on_hot_key);
@@ -120,6 +119,9 @@ bool MainWindow::start() {
         made_empty_note_ = true;
     }
 
+    // Connected after the modules' tick slots, which are wired before the start: a tick takes
+    // its notes before the check or read it makes due.
+    connect(this, &MainWindow::tick, this, &MainWindow::count_intervals);
     timer_->start();
     emit started();
     if (setting_rules::registers_hotkey(store.get_disable_hotkey())) {
@@ -172,12 +174,12 @@ void MainWindow::read_start_settings(const NoteStore& store) {
                         &NoteStore::set_read_network_on_start, store_texts::kYes)) {
         emit network_read_requested();
     }
-    network_interval_ = leading_int(store.get_read_network_interval());
     if (start_switch_on(store, &NoteStore::get_check_email_on_start,
                         &NoteStore::set_check_email_on_start, store_texts::kNo)) {
         emit email_check_due();
     }
-    email_interval_ = leading_int(store.get_check_email_interval());
+    set_intervals(leading_int(store.get_check_email_interval()),
+                  leading_int(store.get_read_network_interval()));
 }
 
 void MainWindow::watch_session_end() {
@@ -197,7 +199,7 @@ void MainWindow::watch_session_end() {
 void MainWindow::upgrade_settings_file() {
     const NoteStore& store = services_.store();
     if (setting_rules::needs_ini_update(store.get_ini_update())) {
-        write_builtin_themes(store.ini_path());
+        write_builtin_themes(store);
         store.set_ini_update(store_texts::kIniUpdateDone);
     }
 }
@@ -528,6 +530,20 @@ void MainWindow::on_timer() {
                 tick_clock_.isValid() ? tick_clock_.restart() : (tick_clock_.start(), 0LL));
     }
     emit tick();
+}
+
+void MainWindow::set_intervals(int check_email_minutes, int read_network_minutes) {
+    intervals_.set_intervals(check_email_minutes, read_network_minutes);
+}
+
+void MainWindow::count_intervals() {
+    const IntervalTicks::Due due = intervals_.tick();
+    if (due.email_check) {
+        emit email_check_due();
+    }
+    if (due.network_read) {
+        emit network_read_requested();
+    }
 }
 
 }  // namespace kd

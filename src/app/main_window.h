@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/interval_ticks.h"
 #include "app/placement.h"
 #include "app/tray_menu.h"
 #include "note/note_services.h"
@@ -57,10 +58,6 @@ public:
     // Export, import, check for e-mail notes, settings and About are offered once a part of
     // the program carries them out.
     void set_command_available(int id, bool available);
-
-    // The refresh and check intervals in minutes read at start (0 disables).
-    int read_network_interval() const { return network_interval_; }
-    int check_email_interval() const { return email_interval_; }
 
     // ---- Notes.
     // Numbers a note (a new one is created when `note` is null) and, with `show`, places it in
@@ -125,6 +122,9 @@ public slots:
     // After start-up, and after the settings were saved: close button, layout, reminder
     // texts and full opacity of every visible note.
     void refresh_visible_notes();
+    // The e-mail check and neighbourhood intervals in minutes (0 switches one off); read at
+    // start, set again when the settings are saved.
+    void set_intervals(int check_email_minutes, int read_network_minutes);
 
 signals:
     // Start-up has restored the notes and set the timer: the receiving server may start.
@@ -136,9 +136,10 @@ signals:
     // Close has run; the event loop is being left.
     void program_closing();
 
-    void network_read_requested();  // ReadNetworkOnStart at start
-    void email_check_due();         // CheckEmailOnStart at start
-    void periodic_cleaning_due();   // every 101st start
+    // At start when ReadNetworkOnStart / CheckEmailOnStart say so, and after each interval.
+    void network_read_requested();
+    void email_check_due();
+    void periodic_cleaning_due();  // every 101st start
     // A new note is about to be placed and shown (the store's size limit is checked next).
     void new_note_placing();
     // A new note was shown and RandomThemes is "Yes".
@@ -162,6 +163,7 @@ protected:
 
 private:
     void on_timer();
+    void count_intervals();
     void build_tray();
     void sync_menu();
     bool command_available(int id) const;
@@ -185,8 +187,7 @@ private:
 
     NoteServices& services_;
     QMap<int, bool> available_;
-    int network_interval_ = 0;
-    int email_interval_ = 0;
+    IntervalTicks intervals_;
     TrayMenuState menu_state_;
     CascadeState cascade_;
     const QScreen* leaving_screen_ = nullptr;

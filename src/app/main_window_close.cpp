@@ -54,7 +54,7 @@ bool MainWindow::save_all_notes(ErrorDisplay errors) {
         return true;
     }
     if (errors == ErrorDisplay::MessageBox) {
-        ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
+        services_.store().errors().report(std::string(store_texts::kErrorWritingNote));
     } else {
         std::fprintf(stderr, "%s: %s\n", kAppName, store_texts::kErrorWritingNote.data());
     }

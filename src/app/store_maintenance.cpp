@@ -4,10 +4,10 @@
 #include <QPointer>
 
 #include "app/main_window.h"
-#include "dialogs/busy_window.h"
 #include "dialogs/note_list_dialog.h"
 #include "files/export_file.h"
 #include "note/note_window.h"
+#include "platform/busy_window.h"
 #include "platform/message_boxes.h"
 #include "store/note_store.h"
 #include "store/value_text.h"
@@ -17,7 +17,7 @@ namespace kd {
 namespace mt = maintenance_texts;
 
 StoreMaintenance::StoreMaintenance(MainWindow& main)
-    : QObject(&main), main_(main), chooser_(std::make_unique<NoteListChooser>()) {}
+    : QObject(&main), main_(main), chooser_(std::make_unique<DialogNoteListChooser>()) {}
 
 StoreMaintenance::~StoreMaintenance() = default;
 

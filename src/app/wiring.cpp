@@ -17,10 +17,7 @@
 namespace kd {
 
 void connect_receiving(MainWindow& main, NoteReceiving& receiving) {
-    QObject::connect(&main, &MainWindow::started, &receiving, [&main, &receiving] {
-        receiving.set_intervals(main.check_email_interval(), main.read_network_interval());
-        receiving.start_server();
-    });
+    QObject::connect(&main, &MainWindow::started, &receiving, &NoteReceiving::start_server);
     QObject::connect(&main, &MainWindow::closing, &receiving, &NoteReceiving::stop_server);
     QObject::connect(&main, &MainWindow::tick, &receiving, &NoteReceiving::tick);
     QObject::connect(&main, &MainWindow::alert_sound_requested, &main, &play_arrival_sound);
@@ -44,10 +41,9 @@ void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes
                      });
 }
 
-void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving) {
-    const auto read = [&main] { read_network_neighbourhood(main.services().paths(), &main); };
-    QObject::connect(&main, &MainWindow::network_read_requested, &main, read);
-    QObject::connect(&receiving, &NoteReceiving::network_read_due, &main, read);
+void connect_neighbourhood(MainWindow& main) {
+    QObject::connect(&main, &MainWindow::network_read_requested, &main,
+                     [&main] { read_network_neighbourhood(main.services().paths(), &main); });
     auto* publisher = new ServicePublisher(&main);
     QObject::connect(&main, &MainWindow::started, publisher, [&main, publisher] {
         const int port = main.services().store().get_communication_port();
@@ -82,12 +78,11 @@ StoreMaintenance& connect_store_maintenance(MainWindow& main) {
     return *maintenance;
 }
 
-void connect_email(MainWindow& main, NoteReceiving& receiving, mail::EmailChecker& checker) {
+void connect_email(MainWindow& main, mail::EmailChecker& checker) {
     using mail::EmailChecker;
     QObject::connect(&main, &MainWindow::check_email_requested, &checker,
                      &EmailChecker::start_with_busy_window);
     QObject::connect(&main, &MainWindow::email_check_due, &checker, &EmailChecker::start);
-    QObject::connect(&receiving, &NoteReceiving::email_check_due, &checker, &EmailChecker::start);
     QObject::connect(&main, &MainWindow::tick, &checker, &EmailChecker::on_tick);
     QObject::connect(&main, &MainWindow::closing, &checker, &EmailChecker::stop);
     QObject::connect(&checker, &EmailChecker::running_changed, &main, [&main](bool running) {

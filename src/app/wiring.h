@@ -14,9 +14,9 @@ namespace mail {
 class EmailChecker;
 }
 
-// The server starts once the notes are restored and the timer runs, with the intervals the
-// main window read at start; it stops when the program closes. Each timer tick hands the
-// waiting notes over; arrivals play the sound, and an attack is reported at the next close.
+// The server starts once the notes are restored and the timer runs; it stops when the program
+// closes. Each timer tick hands the waiting notes over; arrivals play the sound, and an attack
+// is reported at the next close.
 void connect_receiving(MainWindow& main, NoteReceiving& receiving);
 
 // New notes get a random theme when the main window asks for one; "Organize themes" opens the
@@ -26,7 +26,7 @@ void connect_themes(MainWindow& main, ThemeCommands& themes, MessageBoxes& boxes
 // The network neighbourhood is read at start when `ReadNetworkOnStart` asks for it and every
 // `ReadNetworkInterval` minutes; once started, this copy announces its receiving port on the
 // local network.
-void connect_neighbourhood(MainWindow& main, NoteReceiving& receiving);
+void connect_neighbourhood(MainWindow& main);
 
 // The tray's "Export note(s)" and "Import note(s)" are carried out by the export commands.
 void connect_note_exports(MainWindow& main, NoteExportCommands& exports);
@@ -38,6 +38,6 @@ StoreMaintenance& connect_store_maintenance(MainWindow& main);
 // Checks for e-mail notes start from the tray (with the busy window), at start when
 // `CheckEmailOnStart` asks for it and every `CheckEmailInterval` minutes; while one runs its
 // tray item is greyed, and "Exit" while it logs on. Closing the program ends it.
-void connect_email(MainWindow& main, NoteReceiving& receiving, mail::EmailChecker& checker);
+void connect_email(MainWindow& main, mail::EmailChecker& checker);
 
 }  // namespace kd

@@ -292,10 +292,10 @@ void NoteListDialog::reject() {
     QDialog::reject();
 }
 
-std::optional<std::vector<int>> NoteListChooser::choose(QWidget* parent, NoteListMode mode,
-                                                        const std::vector<std::string>& rows,
-                                                        const std::string& date_format,
-                                                        MessageBoxes& boxes) {
+std::optional<std::vector<int>> DialogNoteListChooser::choose(QWidget* parent, NoteListMode mode,
+                                                              const std::vector<std::string>& rows,
+                                                              const std::string& date_format,
+                                                              MessageBoxes& boxes) {
     // On the heap: the note it was opened over may go while it is open, and takes it along.
     QPointer<NoteListDialog> dialog = new NoteListDialog(mode, rows, date_format, boxes, parent);
     const int result = dialog->exec();

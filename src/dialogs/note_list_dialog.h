@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "files/note_list_chooser.h"
+
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -15,8 +17,6 @@ class QTreeWidgetItem;
 namespace kd {
 
 class MessageBoxes;
-
-enum class NoteListMode { ImportOne = 1, Import = 2, Export = 3, Delete = 4 };
 
 namespace note_list_texts {
 inline constexpr const char* kImportOneCaption = "Import note";
@@ -102,15 +102,13 @@ private:
     QPushButton* uncheck_all_ = nullptr;
 };
 
-// Opens the dialog modally; the standard one unless a test gives its own. Gives the positions
-// of the checked rows, or nothing when the dialog was cancelled.
-class NoteListChooser {
+// The program's note list: the dialog, opened modally.
+class DialogNoteListChooser : public NoteListChooser {
 public:
-    virtual ~NoteListChooser() = default;
-    virtual std::optional<std::vector<int>> choose(QWidget* parent, NoteListMode mode,
-                                                   const std::vector<std::string>& rows,
-                                                   const std::string& date_format,
-                                                   MessageBoxes& boxes);
+    std::optional<std::vector<int>> choose(QWidget* parent, NoteListMode mode,
+                                           const std::vector<std::string>& rows,
+                                           const std::string& date_format,
+                                           MessageBoxes& boxes) override;
 };
 
 }  // namespace kd

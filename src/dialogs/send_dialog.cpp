@@ -263,7 +263,7 @@ void SendDialog::fill_neighbourhood() {
     neighbourhood_->clear();
     const QIcon picture = computer_icon();
     for (const std::string& entry :
-         neighbourhood_entries(NoteLists(services_.paths()).read_network_list())) {
+         neighbourhood_entries(NoteLists(services_.store()).read_network_list())) {
         auto* item = new QTreeWidgetItem(neighbourhood_, {QString::fromStdString(entry)});
         item->setIcon(0, picture);
         item->setTextAlignment(0, Qt::AlignCenter);
@@ -273,7 +273,7 @@ void SendDialog::fill_neighbourhood() {
 
 void SendDialog::fill_groups() {
     groups_->clear();
-    for (const std::string& name : non_empty_entries(NoteLists(services_.paths()).group_names())) {
+    for (const std::string& name : non_empty_entries(NoteLists(services_.store()).group_names())) {
         groups_->addItem(QString::fromStdString(name));
     }
     groups_->setCurrentIndex(-1);

@@ -80,7 +80,7 @@ void SendDialog::select_group(int index) {
     recipients_->clear();
     const std::string name = groups_->itemText(index).toStdString();
     for (const std::string& member :
-         non_empty_entries(NoteLists(services_.paths()).read_group(name))) {
+         non_empty_entries(NoteLists(services_.store()).read_group(name))) {
         insert_recipient(sd::listed_recipient(member));
     }
     update_buttons();
@@ -97,7 +97,7 @@ void SendDialog::save_group() {
         for (const std::string& text : recipients()) {
             members.push_back(text + lists::kListSeparator);
         }
-        if (NoteLists(services_.paths()).save_group(*name, members)) {
+        if (NoteLists(services_.store()).save_group(*name, members)) {
             const QString shown = QString::fromStdString(*name);
             int at = groups_->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
             if (at < 0) {
@@ -119,7 +119,7 @@ void SendDialog::delete_group() {
     const QString question = QString::fromUtf8(sd::kDeleteGroupQuestionStart) + name +
                              QString::fromUtf8(sd::kDeleteGroupQuestionEnd);
     if (services_.boxes().ask(this, QMessageBox::Question, question)) {
-        NoteLists(services_.paths()).delete_group(name.toStdString());
+        NoteLists(services_.store()).delete_group(name.toStdString());
         groups_->removeItem(index);
         groups_->setCurrentIndex(-1);
         recipients_->clear();

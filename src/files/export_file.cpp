@@ -83,15 +83,16 @@ NoteRecord record_for_export_file(NoteRecord r) {
     return r;
 }
 
-int append_to_export_file(NoteRecord record, const std::string& file, const std::tm& now) {
+int append_to_export_file(NoteRecord record, const std::string& file, const std::tm& now,
+                          const ErrorReporter& errors) {
     const int count = exported_note_count(file);
     if (count >= kMaxExportedNotes) {
-        ErrorReporter::report(et::kWriteError);
+        errors.report(et::kWriteError);
         return 0;
     }
     const int number = kFirstExportNumber + count;
     record.NoteID = number;
-    StoreTransaction tx(file);
+    StoreTransaction tx(file, errors);
     tx.set(lists::kMainSection, lists::kExportedNotesKey, std::to_string(count + 1));
     tx.set(lists::kMainSection, std::to_string(number),
            export_text(export_index_entry(record.TitleText, export_stamp(now))));

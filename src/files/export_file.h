@@ -13,6 +13,7 @@
 
 namespace kd {
 
+class ErrorReporter;
 class NoteStore;
 
 namespace export_texts {
@@ -52,8 +53,10 @@ NoteRecord record_for_export_file(NoteRecord record);
 
 // Appends the record as the next note of the file (created when missing): ExportedNotes
 // raised, the index entry with `now`, the record under its new number, all in one write.
-// Returns the new number, or 0 after "Error writing to ini file." has been reported.
-int append_to_export_file(NoteRecord record, const std::string& file, const std::tm& now);
+// Returns the new number, or 0 after "Error writing to ini file." has been reported to
+// `errors`.
+int append_to_export_file(NoteRecord record, const std::string& file, const std::tm& now,
+                          const ErrorReporter& errors);
 
 // ExportedNotes of the file, 0 when missing, within 0 .. kMaxExportedNotes.
 int exported_note_count(const std::string& file);

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "dialogs/note_list_dialog.h"
 #include "files/export_file.h"
 #include "files/note_file_dialogs.h"
 #include "files/note_file_rules.h"
@@ -41,12 +40,13 @@ std::vector<std::string> entries_of(const std::vector<ExportIndexRow>& rows) {
 
 }  // namespace
 
-NoteExportCommands::NoteExportCommands(NoteServices& services, NoteHost& host, QObject* parent)
+NoteExportCommands::NoteExportCommands(NoteServices& services, NoteHost& host,
+                                       std::unique_ptr<NoteListChooser> chooser, QObject* parent)
     : QObject(parent),
       services_(services),
       host_(host),
       dialogs_(std::make_unique<NoteFileDialogs>()),
-      chooser_(std::make_unique<NoteListChooser>()) {
+      chooser_(std::move(chooser)) {
     services_.set_export_writer(this);
     services_.set_command_enabled(nm::kExportNote, true);
     services_.set_command_enabled(nm::kImportNote, true);
@@ -63,10 +63,6 @@ void NoteExportCommands::set_dialogs(std::unique_ptr<NoteFileDialogs> dialogs) {
     dialogs_ = std::move(dialogs);
 }
 
-void NoteExportCommands::set_chooser(std::unique_ptr<NoteListChooser> chooser) {
-    chooser_ = std::move(chooser);
-}
-
 void NoteExportCommands::run(int id, NoteView* note) {
     if (note == nullptr) {
         return;
@@ -79,7 +75,8 @@ void NoteExportCommands::run(int id, NoteView* note) {
 }
 
 bool NoteExportCommands::write(const NoteRecord& record, const std::string& file) {
-    return append_to_export_file(record, file, services_.clock().local_now()) != 0;
+    return append_to_export_file(record, file, services_.clock().local_now(),
+                                 services_.store().errors()) != 0;
 }
 
 void NoteExportCommands::tell(QWidget* parent, const char* text) {
@@ -166,7 +163,7 @@ void NoteExportCommands::export_notes(QWidget* parent) {
         }
         NoteRecord record;
         if (store.read_record(parse_note_row(rows[k]).number, record)) {
-            append_to_export_file(record, *path, now);
+            append_to_export_file(record, *path, now, store.errors());
         }
     }
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files/note_list_chooser.h"
 #include "note/note_services.h"
 
 class QWidget;
@@ -18,20 +19,19 @@ namespace kd {
 
 class NoteFileDialogs;
 class NoteHost;
-class NoteListChooser;
-enum class NoteListMode;
 class NoteView;
 
 class NoteExportCommands : public QObject, public NoteExportWriter {
     Q_OBJECT
 public:
     // Enables the note menus' "Export note" and "Import note" and becomes the services'
-    // export writer. `host` makes and numbers the imported notes.
-    NoteExportCommands(NoteServices& services, NoteHost& host, QObject* parent = nullptr);
+    // export writer. `host` makes and numbers the imported notes; `chooser` shows the list of
+    // notes to export or import.
+    NoteExportCommands(NoteServices& services, NoteHost& host,
+                       std::unique_ptr<NoteListChooser> chooser, QObject* parent = nullptr);
     ~NoteExportCommands() override;
 
     void set_dialogs(std::unique_ptr<NoteFileDialogs> dialogs);
-    void set_chooser(std::unique_ptr<NoteListChooser> chooser);
 
     // NoteExportWriter: appends the record with the current local time.
     bool write(const NoteRecord& record, const std::string& file) override;

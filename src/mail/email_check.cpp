@@ -1,7 +1,7 @@
 #include "mail/email_check.h"
 
 #include "mail/mail_texts.h"
-#include "net/note_message.h"
+#include "net/message_assembler.h"
 
 namespace kd::mail {
 
@@ -46,11 +46,14 @@ std::string refusal_text(MailResult result, std::string_view server) {
 
 namespace {
 
-// The note message of a note e-mail's data, as a network message would be kept; "" when it is
-// no whole message.
+// The note message of a note e-mail's data, put together as the server does a connection's
+// (mail lines may break it anywhere); "" when it is no whole message.
 std::string note_message_from_mail(std::string data) {
     std::erase_if(data, [](char c) { return c == '\r' || c == '\n'; });
-    return whole_message_from_bytes(data);
+    MessageAssembler message;
+    message.feed(data);
+    message.end(StreamEnd::Closed);
+    return message.message();
 }
 
 // Hands one note message to the tick and waits until it took it. False when the message could

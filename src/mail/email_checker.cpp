@@ -7,11 +7,11 @@
 
 #include <memory>
 
-#include "dialogs/busy_window.h"
 #include "mail/mail_access.h"
 #include "mail/mail_texts.h"
 #include "mail/mail_transport.h"
 #include "note/note_services.h"
+#include "platform/busy_window.h"
 #include "platform/message_boxes.h"
 #include "store/note_lists.h"
 #include "store/note_store.h"
@@ -35,7 +35,7 @@ void EmailChecker::start() {
     thread_done_ = false;
     auto stop = std::make_shared<StopSignal>();
     stop_ = stop.get();
-    const NoteLists lists(services_.store().ini_path(), {});
+    const NoteLists lists(services_.store().ini_path(), {}, services_.store().errors());
     thread_ = std::thread([this, stop, lists] {
         ImapInbox inbox(&stop->flag());
         run_email_check(*this, inbox, lists, *stop);

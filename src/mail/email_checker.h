@@ -13,7 +13,7 @@
 
 #include "mail/email_check.h"
 
-#include "dialogs/busy_window.h"
+#include "platform/busy_window.h"
 
 namespace kd {
 class NoteServices;

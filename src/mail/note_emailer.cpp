@@ -11,7 +11,6 @@
 #include <iterator>
 #include <thread>
 
-#include "dialogs/busy_window.h"
 #include "files/note_picture.h"
 #include "mail/mail_access.h"
 #include "mail/mail_texts.h"
@@ -21,6 +20,7 @@
 #include "net/note_message.h"
 #include "net/note_sender.h"
 #include "note/note_view.h"
+#include "platform/busy_window.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
 #include "platform/private_files.h"

@@ -8,8 +8,8 @@
 
 #include <cstdio>
 
-#include "dialogs/busy_window.h"
 #include "net/net_list.h"
+#include "platform/busy_window.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
 #include "platform/wait_cursor.h"

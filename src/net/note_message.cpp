@@ -337,25 +337,4 @@ ParsedMessage parse_note_message(std::string_view text, int hour, int minute) {
     return result;
 }
 
-std::string decode_received_text(std::string_view bytes) {
-    return text_as_utf8(bytes);
-}
-
-}  // namespace kd
-
-namespace kd {
-
-std::string whole_message_from_bytes(std::string_view bytes) {
-    if (bytes.size() > kMaxMessageSize) {
-        return {};
-    }
-    bytes = bytes.substr(0, bytes.find('\0'));
-    if (!is_complete_message(bytes)) {
-        return {};
-    }
-    std::string text = decode_received_text(bytes);
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    return text;
-}
-
 }  // namespace kd

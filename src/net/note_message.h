@@ -93,16 +93,6 @@ struct ParsedMessage {
 // title of a named sender shows. Text past the last "~" is ignored, fields past 22 too.
 ParsedMessage parse_note_message(std::string_view text, int hour, int minute);
 
-// Received bytes as UTF-8: valid UTF-8 stays as it is, anything else (a Windows copy writes its
-// ANSI code page) is read as Windows-1252.
-std::string decode_received_text(std::string_view bytes);
-
-// Received bytes (from a connection or between the markers of a note e-mail) as a message
-// ready to keep: at most kMaxMessageSize bytes, cut at a zero byte, read as UTF-8 or
-// Windows-1252, every carriage return and line feed dropped (a message is one line in the
-// settings file). Empty when the message is not whole or longer.
-std::string whole_message_from_bytes(std::string_view bytes);
-
 // Leading decimal integer as the receiver reads it: blanks skipped, optional sign, digits up to
 // the first non-digit, 0 when there are none; saturates instead of overflowing.
 long long leading_integer(std::string_view text);

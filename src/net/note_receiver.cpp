@@ -5,6 +5,7 @@
 
 #include "note/note_bounds.h"
 #include "platform/profile_file.h"
+#include "platform/text_encoding.h"
 
 namespace kd {
 
@@ -224,7 +225,7 @@ bool NoteReceiver::keep(std::string message, const std::string& from) {
 
 std::optional<ReceivedNote> NoteReceiver::receive(std::string_view message, int hour, int minute,
                                                   bool& rejected) {
-    ParsedMessage parsed = parse_note_message(decode_received_text(message), hour, minute);
+    ParsedMessage parsed = parse_note_message(text_as_utf8(message), hour, minute);
     if (parsed.rejected()) {
         // A rejected message makes no note.
         rejected = true;
@@ -259,7 +260,6 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
         result.network_error = std::move(error_pending_);
         error_pending_.clear();
     }
-    count_interval_ticks(result);
     return result;
 }
 
@@ -299,7 +299,7 @@ bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>&
 bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking,
                                bool take_email, const NoteMaker& make_notes) {
     // The notes and the emptied mailboxes reach the file in one replace.
-    StoreTransaction tx(lists_.ini_path());
+    StoreTransaction tx(lists_.ini_path(), lists_.errors());
     if (make_notes) {
         make_notes(notes, tx);
     }
@@ -312,19 +312,6 @@ bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const QueueTaki
     in_flight_ = stored ? QueueTaking{} : taking;
     email_in_flight_ = !stored && take_email;
     return stored;
-}
-
-void NoteReceiver::count_interval_ticks(ReceiveTickResult& result) {
-    if (options_.check_email_minutes > 0 &&
-        ++email_ticks_ >= options_.check_email_minutes * kTicksPerMinute) {
-        email_ticks_ = 0;
-        result.start_email_check = true;
-    }
-    if (options_.read_network_minutes > 0 &&
-        ++network_ticks_ >= options_.read_network_minutes * kTicksPerMinute) {
-        network_ticks_ = 0;
-        result.read_network = true;
-    }
 }
 
 }  // namespace kd

@@ -145,9 +145,7 @@ struct ReceiveTickResult {
     bool play_sound = false;          // notes arrived and `PlaySound` allows the sound
     bool attack = false;              // a message was rejected: warn once; receiving stopped
     std::string network_error;        // a network error report to show, once
-    bool start_email_check = false;
-    bool read_network = false;
-    bool store_failed = false;  // the notes could not be stored; they stay queued
+    bool store_failed = false;        // the notes could not be stored; they stay queued
 };
 
 // The receiving side of the main window: server thread, waiting messages and the tick.
@@ -156,15 +154,13 @@ public:
     struct Options {
         std::string bind_address = "0.0.0.0";
         std::chrono::milliseconds receive_timeout = kReceiveTimeout;
-        int check_email_minutes = 0;   // `CheckEmailInterval` read at start
-        int read_network_minutes = 0;  // `ReadNetworkInterval` read at start
         std::size_t notes_per_tick = kMostNotesPerTick;
         // Notes per computer and minute; unset reads `MaxNotesPerComputerPerMinute`.
         std::optional<int> notes_per_computer;
         ReceivedSpool::Limits queue_limits;
     };
 
-    NoteReceiver(NoteLists lists, Options options, const Clock& clock = Clock::system());
+    NoteReceiver(NoteLists lists, Options options, const Clock& clock);
     ~NoteReceiver();
 
     void start_server();
@@ -186,12 +182,6 @@ public:
     ReceiveTickResult tick(const NoteMaker& make_notes = {});
     ReceiveTickResult tick(int hour, int minute, const NoteMaker& make_notes = {});
 
-    // The intervals in minutes (0 disables); the main window reads them at start.
-    void set_intervals(int check_email_minutes, int read_network_minutes) {
-        options_.check_email_minutes = check_email_minutes;
-        options_.read_network_minutes = read_network_minutes;
-    }
-
     // How many waiting messages the next tick takes (at least one).
     void set_notes_per_tick(std::size_t count) {
         options_.notes_per_tick = std::max<std::size_t>(count, 1);
@@ -206,12 +196,11 @@ private:
     bool keep(std::string message, const std::string& from);
     // The tick's steps: the waiting messages (and the e-mail mailbox) parsed into notes, true
     // when the e-mail mailbox is to be emptied; then stored together with the emptying of
-    // their slots (false when that failed); then the interval counters.
+    // their slots (false when that failed).
     bool take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes, QueueTaking& taking,
                       bool& rejected);
     bool store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking, bool take_email,
                      const NoteMaker& make_notes);
-    void count_interval_ticks(ReceiveTickResult& result);
 
     NoteLists lists_;
     Options options_;
@@ -225,8 +214,6 @@ private:
     std::mutex error_mutex_;
     std::string error_pending_;
     ReceiveServer server_;
-    int email_ticks_ = 0;
-    int network_ticks_ = 0;
 };
 
 }  // namespace kd

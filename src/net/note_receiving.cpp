@@ -14,7 +14,7 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
       host_(host),
       services_(services),
       receiver_(
-          std::make_unique<NoteReceiver>(NoteLists(services.paths()), options, services.clock())) {
+          std::make_unique<NoteReceiver>(NoteLists(services.store()), options, services.clock())) {
     receiver_->set_notes_per_tick(pace_.notes_per_tick());
 }
 
@@ -28,10 +28,6 @@ void NoteReceiving::start_server() {
 
 void NoteReceiving::stop_server() {
     receiver_->stop_server();
-}
-
-void NoteReceiving::set_intervals(int check_email_minutes, int read_network_minutes) {
-    receiver_->set_intervals(check_email_minutes, read_network_minutes);
 }
 
 void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx) {
@@ -92,7 +88,10 @@ void NoteReceiving::tick() {
             // After the tick, like every box of the tick: a box waits for the user in a loop
             // of its own, and from inside the tick it would hold the timer until then.
             QMetaObject::invokeMethod(
-                this, [] { ErrorReporter::report(std::string(store_texts::kErrorWritingNote)); },
+                this,
+                [this] {
+                    services_.store().errors().report(std::string(store_texts::kErrorWritingNote));
+                },
                 Qt::QueuedConnection);
         }
     } else {
@@ -121,12 +120,6 @@ void NoteReceiving::tick() {
     }
     if (result.attack) {
         emit attack_detected();
-    }
-    if (result.start_email_check) {
-        emit email_check_due();
-    }
-    if (result.read_network) {
-        emit network_read_due();
     }
 }
 

@@ -27,8 +27,6 @@ public:
 public slots:
     void start_server();
     void stop_server();
-    // The refresh and check intervals in minutes (0 disables).
-    void set_intervals(int check_email_minutes, int read_network_minutes);
     // The tick of the half-second timer: steps 2 to 6 of the hand-off.
     void tick();
 
@@ -37,8 +35,6 @@ signals:
     void arrival_sound_wanted();
     // A message was rejected as an attack; receiving has stopped.
     void attack_detected();
-    void email_check_due();
-    void network_read_due();
 
 private:
     // Note windows for the received notes; their records, and those of notes an earlier tick

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "net/message_assembler.h"
 #include "net/note_message.h"
 
 namespace kd {
@@ -158,51 +159,6 @@ std::uint16_t communication_port_from_text(std::string_view text) {
     return static_cast<std::uint16_t>(v);
 }
 
-ReceivedBytes receive_message(const Socket& connection, std::size_t limit,
-                              std::chrono::milliseconds timeout, const WakeSignal* wake) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + timeout;
-    ReceivedBytes result;
-    std::vector<char> buffer(limit);
-    std::size_t got = 0;
-    int separators = 0;
-    while (got < limit) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            result.timed_out = true;
-            break;
-        }
-        WaitResult w = connection.wait_readable(left, wake);
-        if (w == WaitResult::Woken) {
-            result.woken = true;
-            break;
-        }
-        if (w == WaitResult::TimedOut) {
-            result.timed_out = true;
-            break;
-        }
-        if (w == WaitResult::Failed) {
-            result.peer_closed = true;
-            break;
-        }
-        SocketStatus status;
-        long n = connection.receive_some(buffer.data() + got, limit - got, status);
-        if (n <= 0) {
-            // A reset or an orderly close: what came so far is all there is.
-            result.peer_closed = true;
-            break;
-        }
-        separators += static_cast<int>(
-            std::count(buffer.data() + got, buffer.data() + got + n, kFieldSeparator));
-        got += static_cast<std::size_t>(n);
-        if (separators >= kMessageFieldCount && buffer[got - 1] == kFieldSeparator) {
-            break;
-        }
-    }
-    result.bytes.assign(buffer.data(), got);
-    return result;
-}
-
 ReceiveServer::ReceiveServer(Options options, Sink sink, ErrorHandler on_error,
                              AttackHandler on_attack)
     : options_(std::move(options)),
@@ -281,9 +237,7 @@ bool ReceiveServer::open_listener(std::uint16_t port, Socket& listener) {
 struct ReceiveServer::Connection {
     Socket socket;
     std::string from;  // the peer's address
-    std::string bytes;
-    int separators = 0;
-    bool reset = false;
+    MessageAssembler message;
     std::chrono::steady_clock::time_point deadline;
     std::chrono::steady_clock::time_point last_heard;
 };
@@ -336,10 +290,8 @@ void ReceiveServer::run() {
             fail(kAcceptErrorText);
             break;
         }
-        open_ = open.size();
     }
     open.clear();
-    open_ = 0;
     listener.close();
     listening_port_ = 0;
     running_ = false;
@@ -403,7 +355,6 @@ bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& op
         if (!allowance_.has_room(from, now)) {
             // Past its allowance: closed at once, unanswered, before it costs anything.
             refuse(from, now);
-            ++handled_;
             continue;
         }
         if (open.size() >= std::max<std::size_t>(1, options_.max_connections)) {
@@ -413,7 +364,6 @@ bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& op
                                              return a.last_heard < b.last_heard;
                                          });
             open.erase(idle);
-            ++handled_;
         }
         Connection c;
         c.socket = std::move(connection);
@@ -427,32 +377,28 @@ bool ReceiveServer::accept_waiting(Socket& listener, std::vector<Connection>& op
 
 bool ReceiveServer::read_some(Connection& c) {
     char buffer[4096];
-    const std::size_t room = std::min(sizeof buffer, kMaxMessageSize - c.bytes.size());
+    const std::size_t room = std::min(sizeof buffer, c.message.room());
     SocketStatus status;
     const long n = c.socket.receive_some(buffer, room, status);
     if (n <= 0) {
         // A reset or an orderly close: what came so far is all there is.
-        c.reset = n < 0;
+        c.message.end(n < 0 ? StreamEnd::Reset : StreamEnd::Closed);
         return true;
     }
-    c.separators += static_cast<int>(std::count(buffer, buffer + n, kFieldSeparator));
-    c.bytes.append(buffer, static_cast<std::size_t>(n));
-    return c.bytes.size() >= kMaxMessageSize ||
-           (c.separators >= kMessageFieldCount && c.bytes.back() == kFieldSeparator);
+    c.message.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+    return c.message.status() != MessageAssembler::Status::NeedMore;
 }
 
 void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) {
-    ++handled_;
-    if ((timed_out || c.reset) && c.separators < kMessageFieldCount) {
-        // The sender stopped half-way and is not waiting for an answer that makes sense; a
-        // sender that gave up sends the note again, so keeping the part would bring it twice.
+    if (timed_out) {
+        c.message.end(StreamEnd::TimedOut);
+    }
+    if (c.message.status() != MessageAssembler::Status::Complete) {
+        // Nothing whole arrived, or the sender stopped half-way and sends the note again: no
+        // note, no acknowledgement, and a waiting note stays.
         return;
     }
-    std::string message = whole_message_from_bytes(c.bytes);
-    if (message.empty()) {
-        // Nothing whole arrived: no note, no acknowledgement, and a waiting note stays.
-        return;
-    }
+    std::string message = c.message.message();
     const auto now = std::chrono::steady_clock::now();
     if (!allowance_.take(c.from, now)) {
         // Several connections of one sender were open at once: the ones past its allowance
@@ -462,7 +408,6 @@ void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) 
     }
     if (parse_note_message(message, 0, 0).rejected()) {
         c.socket.send_all(kAcknowledgement);
-        attack_ = true;
         stop_receiving = true;
         if (on_attack_) {
             on_attack_();

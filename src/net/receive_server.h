@@ -91,19 +91,6 @@ private:
     std::unordered_map<std::string, Bucket> buckets_;
 };
 
-// What one connection delivered, before anything is kept.
-struct ReceivedBytes {
-    std::string bytes;
-    bool peer_closed = false;
-    bool timed_out = false;
-    bool woken = false;  // the server is stopping
-};
-
-// Receives until 22 separators ending in "~" are in, the peer closes, `limit` bytes are in, the
-// deadline passes or `wake` fires.
-ReceivedBytes receive_message(const Socket& connection, std::size_t limit,
-                              std::chrono::milliseconds timeout, const WakeSignal* wake);
-
 class ReceiveServer {
 public:
     struct Options {
@@ -137,13 +124,8 @@ public:
     void stop();
 
     bool running() const { return running_.load(); }
-    bool attack_suspected() const { return attack_.load(); }
     // Port of the listening socket, 0 while none is open.
     std::uint16_t listening_port() const { return listening_port_.load(); }
-    // Connections fully handled (acknowledged or dropped).
-    std::uint64_t connections_handled() const { return handled_.load(); }
-    // Connections open at the moment.
-    std::size_t connections_open() const { return open_.load(); }
 
 private:
     struct Connection;
@@ -178,10 +160,7 @@ private:
     std::mutex start_stop_;
     bool started_ = false;
     std::atomic<bool> running_{false};
-    std::atomic<bool> attack_{false};
     std::atomic<std::uint16_t> listening_port_{0};
-    std::atomic<std::uint64_t> handled_{0};
-    std::atomic<std::size_t> open_{0};
 };
 
 }  // namespace kd

@@ -207,7 +207,7 @@ bool Note::autosave() {
     if (!tx.commit()) {
         if (!autosave_failed_) {
             autosave_failed_ = true;
-            ErrorReporter::report(std::string(store_texts::kErrorWritingNote));
+            store_.errors().report(std::string(store_texts::kErrorWritingNote));
         }
         return false;
     }

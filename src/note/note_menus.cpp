@@ -344,7 +344,7 @@ void NoteMenus::rebuild_group_items() {
     QAction* placeholder =
         add(send_menu_, body_, nm::kGroupPlaceholder, nm::group_placeholder_text(21).c_str());
 
-    const NoteLists lists(note_.services().paths());
+    const NoteLists lists(note_.services().store());
     const std::string names = lists.group_names();
     if (!nm::has_saved_groups(names)) {
         placeholder->setText(nm::kTextSavedGroup);
@@ -524,7 +524,7 @@ void NoteMenus::send_to_group(const std::string& name) {
     if (sending == nullptr)
         return;
     const std::vector<std::string> members =
-        non_empty_entries(NoteLists(note_.services().paths()).read_group(name));
+        non_empty_entries(NoteLists(note_.services().store()).read_group(name));
     QPointer<NoteWindow> note(&note_);
     note_.note().set_sending(true);
     sending->send_note(note_, members, note_.services().store().get_sent_from());

@@ -17,8 +17,6 @@ public:
     // Puts the default handlers back.
     ~TerminationSignals() override;
 
-    bool is_active() const { return notifier_ != nullptr; }
-
 signals:
     void termination_requested(int signal_number);
 

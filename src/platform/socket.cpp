@@ -61,12 +61,6 @@ std::string SocketStatus::message() const {
     return error == 0 ? std::string() : std::string(std::strerror(error));
 }
 
-void Socket::shutdown_both() {
-    if (valid()) {
-        ::shutdown(fd(), SHUT_RDWR);
-    }
-}
-
 Socket Socket::listen_tcp(std::string_view host, std::uint16_t port, int backlog,
                           SocketStatus& status, std::string& failed_step) {
     status = {};

@@ -61,8 +61,6 @@ public:
     bool valid() const { return handle_.valid(); }
     int fd() const { return handle_.get(); }
     void close() { handle_.reset(); }
-    // Ends both directions, which also wakes a thread blocked on the socket.
-    void shutdown_both();
 
     // A listening IPv4 TCP socket with SO_REUSEADDR on host:port (host is a dotted address,
     // "0.0.0.0" for every local address). `failed_step` names "socket", "bind" or "listen".

@@ -1,9 +1,10 @@
-// One hook through which every failed store write is reported: the program points it at a
-// message box on the UI thread, tests point it at a recorder.
+// Where failed store writes are reported: the program shows them in a message box on the UI
+// thread, tests record them. Each store is given the reporter it reports to.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace kd {
 
@@ -11,10 +12,18 @@ class ErrorReporter {
 public:
     using Handler = std::function<void(const std::string& message)>;
 
-    // Replaces the handler for the whole process; an empty handler drops reports.
-    static void set_handler(Handler handler);
-    // Calls the current handler; safe from any thread (the handler decides where to show it).
-    static void report(const std::string& message);
+    // An empty handler drops the reports.
+    explicit ErrorReporter(Handler handler) : handler_(std::move(handler)) {}
+
+    // Safe from any thread when the handler is (the handler decides where to show it).
+    void report(const std::string& message) const {
+        if (handler_) {
+            handler_(message);
+        }
+    }
+
+private:
+    Handler handler_;
 };
 
 }  // namespace kd

@@ -70,17 +70,20 @@ std::optional<int> network_mailbox_slot(std::string_view key) {
     return slot <= kHighestMailboxSlot ? std::optional<int>(slot) : std::nullopt;
 }
 
-NoteLists::NoteLists(const AppPaths& paths) : NoteLists(paths.IniPath, paths.NetListPath) {}
+NoteLists::NoteLists(const NoteStore& store) : NoteLists(store.paths(), store.errors()) {}
 
-NoteLists::NoteLists(std::string ini_path, std::string net_list_path)
-    : ini_path_(std::move(ini_path)), net_list_path_(std::move(net_list_path)) {}
+NoteLists::NoteLists(const AppPaths& paths, const ErrorReporter& errors)
+    : NoteLists(paths.IniPath, paths.NetListPath, errors) {}
+
+NoteLists::NoteLists(std::string ini_path, std::string net_list_path, const ErrorReporter& errors)
+    : ini_path_(std::move(ini_path)), net_list_path_(std::move(net_list_path)), errors_(&errors) {}
 
 bool NoteLists::write_reported(std::string_view section, std::string_view key,
                                std::optional<std::string_view> value) const {
     if (ProfileFile::write(ini_path_, section, key, value)) {
         return true;
     }
-    ErrorReporter::report(kListsWriteErrorText);
+    errors_->report(kListsWriteErrorText);
     return false;
 }
 
@@ -117,7 +120,7 @@ bool NoteLists::save_group(std::string_view name, std::vector<std::string>& memb
 
 void NoteLists::delete_group(std::string_view name) const {
     if (!ProfileFile::delete_key(ini_path_, kRecipientsSection, name)) {
-        ErrorReporter::report(kDeleteGroupErrorText);
+        errors_->report(kDeleteGroupErrorText);
     }
     // Whole entries only: removing "ab" must leave "cab" alone.
     std::string kept;
@@ -151,7 +154,7 @@ bool NoteLists::delete_saved_theme_name(int key) const {
     if (ProfileFile::delete_key(ini_path_, kSavedThemesSection, std::to_string(key))) {
         return true;
     }
-    ErrorReporter::report(kDeleteThemeNameErrorText);
+    errors_->report(kDeleteThemeNameErrorText);
     return false;
 }
 
@@ -179,7 +182,7 @@ bool NoteLists::clear_network_mailbox() const {
     if (!read_network_mailbox(1).empty()) {
         // One replace of the file drops every later slot at once.
         if (!ProfileFile::delete_section(ini_path_, kNoteReceivedSection)) {
-            ErrorReporter::report(kListsWriteErrorText);
+            errors_->report(kListsWriteErrorText);
             return false;
         }
     }
@@ -202,16 +205,6 @@ std::vector<int> NoteLists::network_mailbox_keys() const {
     std::sort(slots.begin(), slots.end());
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
     return slots;
-}
-
-std::optional<int> NoteLists::last_network_mailbox_slot() const {
-    const std::vector<int> slots = network_mailbox_keys();
-    for (auto it = slots.rbegin(); it != slots.rend(); ++it) {
-        if (!read_network_mailbox(*it).empty()) {
-            return *it;
-        }
-    }
-    return std::nullopt;
 }
 
 void NoteLists::take_network_mailbox(int slot, StoreTransaction& tx) const {
@@ -239,24 +232,8 @@ int NoteLists::exported_notes(const std::string& file) {
     return leading_int(ProfileFile::read(file, kMainSection, kExportedNotesKey, kNumberCapacity));
 }
 
-bool NoteLists::set_exported_notes(const std::string& file, int count) {
-    if (ProfileFile::write(file, kMainSection, kExportedNotesKey, std::to_string(count))) {
-        return true;
-    }
-    ErrorReporter::report(kListsWriteErrorText);
-    return false;
-}
-
 std::string NoteLists::read_export_index(const std::string& file, int key) {
     return ProfileFile::read(file, kMainSection, std::to_string(key), kExportIndexCapacity);
-}
-
-bool NoteLists::write_export_index(const std::string& file, int key, std::string_view entry) {
-    if (ProfileFile::write(file, kMainSection, std::to_string(key), entry)) {
-        return true;
-    }
-    ErrorReporter::report(kListsWriteErrorText);
-    return false;
 }
 
 }  // namespace kd

@@ -13,6 +13,8 @@
 
 namespace kd {
 
+class ErrorReporter;
+class NoteStore;
 class StoreTransaction;
 
 // File layout of the lists; in their own namespace so they cannot clash with the settings keys.
@@ -53,15 +55,18 @@ std::vector<std::string> split_list(std::string_view list);
 // Entries that are not empty.
 std::vector<std::string> non_empty_entries(std::string_view list);
 
-// Stateless like the rest of the store: it only remembers which files it works on. Failed writes
-// are reported through ErrorReporter unless an operation says otherwise.
+// Stateless like the rest of the store: it only remembers which files it works on and where it
+// reports failed writes (unless an operation says otherwise).
 class NoteLists {
 public:
-    // The program's IniPath and NetListPath as they are now.
-    explicit NoteLists(const AppPaths& paths);
-    NoteLists(std::string ini_path, std::string net_list_path);
+    // The store's files as they are now, reported where the store reports.
+    explicit NoteLists(const NoteStore& store);
+    // The IniPath and NetListPath as they are now.
+    NoteLists(const AppPaths& paths, const ErrorReporter& errors);
+    NoteLists(std::string ini_path, std::string net_list_path, const ErrorReporter& errors);
 
     const std::string& ini_path() const { return ini_path_; }
+    const ErrorReporter& errors() const { return *errors_; }
 
     // Recipient groups.
     std::string group_names() const;
@@ -94,8 +99,6 @@ public:
     // Slots that have a key, empty or not, in increasing order: one look at the section, for
     // readers that take only the first few of a long queue.
     std::vector<int> network_mailbox_keys() const;
-    // The highest slot that holds something.
-    std::optional<int> last_network_mailbox_slot() const;
     // Adds the emptying of one slot to a transaction ("NoteData" stays as an empty key).
     void take_network_mailbox(int slot, StoreTransaction& tx) const;
     void take_email_mailbox(StoreTransaction& tx) const;
@@ -106,9 +109,7 @@ public:
 
     // Export files.
     static int exported_notes(const std::string& file);
-    static bool set_exported_notes(const std::string& file, int count);
     static std::string read_export_index(const std::string& file, int key);
-    static bool write_export_index(const std::string& file, int key, std::string_view entry);
 
 private:
     bool write_reported(std::string_view section, std::string_view key,
@@ -116,6 +117,7 @@ private:
 
     std::string ini_path_;
     std::string net_list_path_;
+    const ErrorReporter* errors_;
 };
 
 // Key of a network-mailbox slot.

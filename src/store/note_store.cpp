@@ -71,7 +71,7 @@ bool NoteStore::put(std::string_view key, std::string_view value) const {
 
 void NoteStore::put_reported(std::string_view key, std::string_view value) const {
     if (!put(key, value)) {
-        ErrorReporter::report(std::string(t::kErrorWritingIni));
+        errors_->report(std::string(t::kErrorWritingIni));
     }
 }
 
@@ -81,7 +81,7 @@ int NoteStore::get_number_of_notes() const {
 
 bool NoteStore::set_number_of_notes(int count) const {
     if (!put(t::kNumberOfNotes, format_int(count))) {
-        ErrorReporter::report(std::string(t::kErrorWritingIni));
+        errors_->report(std::string(t::kErrorWritingIni));
         return false;
     }
     return true;
@@ -366,7 +366,7 @@ bool storable_number(int number) {
 bool NoteStore::write_record(const NoteRecord& r, const std::string& file) const {
     // One change of the file for the whole record: a crash never leaves half a note, and a
     // save costs one rewrite instead of 24.
-    StoreTransaction tx(file.empty() ? ini() : file);
+    StoreTransaction tx(file.empty() ? ini() : file, *errors_);
     tx.write_record(r);
     return tx.commit(t::kErrorWritingNote);
 }
@@ -427,7 +427,7 @@ bool NoteStore::record_exists(int number, const std::string& file) const {
 
 bool NoteStore::delete_record(int number) const {
     if (!ProfileFile::delete_section(ini(), record_section(number))) {
-        ErrorReporter::report(std::string(t::kErrorDeletingNote));
+        errors_->report(std::string(t::kErrorDeletingNote));
         return false;
     }
     return true;
@@ -455,9 +455,11 @@ std::string NoteStore::default_border() const {
 
 // ---- Transactions
 
-StoreTransaction::StoreTransaction(std::string file) : file_(std::move(file)) {}
+StoreTransaction::StoreTransaction(std::string file, const ErrorReporter& errors)
+    : file_(std::move(file)), errors_(&errors) {}
 
-StoreTransaction::StoreTransaction(const NoteStore& store) : file_(store.ini_path()) {}
+StoreTransaction::StoreTransaction(const NoteStore& store)
+    : StoreTransaction(store.ini_path(), store.errors()) {}
 
 void StoreTransaction::write_record(const NoteRecord& record) {
     if (storable_number(record.NoteID)) {
@@ -491,7 +493,7 @@ void StoreTransaction::set(std::string_view section, std::string_view key,
 bool StoreTransaction::commit(std::string_view error_text) {
     if (!ProfileFile::apply(file_, edit_)) {
         if (!error_text.empty()) {
-            ErrorReporter::report(std::string(error_text));
+            errors_->report(std::string(error_text));
         }
         return false;
     }

@@ -1,8 +1,8 @@
 // The store object through which every read and write of the settings file goes: the keys of
-// the main section and the note records. It holds no data besides the program's paths, which
-// the application gives it once; modules get it through their constructors and may use it on
-// any thread. Settings work on the paths' IniPath; record operations take an optional file
-// name (empty means IniPath).
+// the main section and the note records. It holds no data besides the program's paths and the
+// reporter of failed writes, which the application gives it once; modules get it through their
+// constructors and may use it on any thread. Settings work on the paths' IniPath; record operations
+// take an optional file name (empty means IniPath).
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,7 @@
 
 #include "platform/paths.h"
 #include "platform/profile_file.h"
+#include "store/error_reporter.h"
 #include "store/note_record.h"
 #include "store/store_texts.h"
 
@@ -94,11 +95,14 @@ inline bool show_all_locked(std::string_view v) {
 
 class NoteStore {
 public:
-    // `paths` must outlive the store; its values are read at every call.
-    explicit NoteStore(const AppPaths& paths) : paths_(&paths) {}
+    // `paths` and `errors` must outlive the store; the paths' values are read at every call.
+    NoteStore(const AppPaths& paths, const ErrorReporter& errors)
+        : paths_(&paths), errors_(&errors) {}
 
     const AppPaths& paths() const { return *paths_; }
     const std::string& ini_path() const { return paths_->IniPath; }
+    // Where the store's failed writes are reported, and those of writers of the same files.
+    const ErrorReporter& errors() const { return *errors_; }
 
     // ---- Main section. Sets report a failed write as "Error writing to ini file." unless
     // noted otherwise.
@@ -225,6 +229,7 @@ private:
     void put_reported(std::string_view key, std::string_view value) const;
 
     const AppPaths* paths_;
+    const ErrorReporter* errors_;
 };
 
 // Many changes of the settings file (records written or deleted, main-section keys, list
@@ -232,10 +237,10 @@ private:
 // all of them or none. Use it wherever one event writes many keys.
 class StoreTransaction {
 public:
-    // Changes of the store's settings file.
+    // Changes of the store's settings file, reported where the store reports.
     explicit StoreTransaction(const NoteStore& store);
     // Changes of another file in the settings file's layout.
-    explicit StoreTransaction(std::string file);
+    StoreTransaction(std::string file, const ErrorReporter& errors);
 
     // The 24 keys of the record; a NoteID of 0 or outside 1 to 99999 adds nothing.
     void write_record(const NoteRecord& record);
@@ -256,6 +261,7 @@ public:
 
 private:
     std::string file_;
+    const ErrorReporter* errors_;
     ProfileEdit edit_;
 };
 

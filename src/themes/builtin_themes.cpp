@@ -62,9 +62,9 @@ std::vector<int> builtin_theme_write_order() {
     return {90000, 90001, 90007, 90002, 90003, 90004, 90005, 90006, 90008, 90009, 90010, 90011};
 }
 
-bool write_builtin_themes(const std::string& file) {
+bool write_builtin_themes(const NoteStore& store) {
     // All twelve records as one replace of the file.
-    StoreTransaction tx(file);
+    StoreTransaction tx(store);
     for (int number : builtin_theme_write_order())
         tx.write_record(builtin_theme_record(kThemes[number - kDefaultThemeNumber]));
     return tx.commit(store_texts::kErrorWritingNote);
@@ -74,7 +74,7 @@ NoteRecord default_theme(const NoteStore& store) {
     NoteRecord record;
     if (store.read_record(kDefaultThemeNumber, record))
         return record;
-    write_builtin_themes(store.ini_path());
+    write_builtin_themes(store);
     if (store.read_record(kDefaultThemeNumber, record))
         return record;
     // The file cannot be written: the note still gets the built-in default look.

@@ -33,10 +33,9 @@ NoteRecord builtin_theme_record(const BuiltinTheme& theme, std::uint8_t char_set
 // The numbers in the order write_builtin_themes writes them.
 std::vector<int> builtin_theme_write_order();
 
-// Writes the twelve records into the note store (or `file` when not empty), overwriting a
-// saved default theme. Returns false when any record could not be written (the store has
-// reported it).
-bool write_builtin_themes(const std::string& file);
+// Writes the twelve records into the store's settings file, overwriting a saved default theme.
+// Returns false when any record could not be written (the store has reported it).
+bool write_builtin_themes(const NoteStore& store);
 
 // The default look of new notes (record 90000); writes the built-in themes first when it is
 // missing, and gives the built-in default when the file cannot be written.

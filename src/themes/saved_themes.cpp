@@ -34,7 +34,7 @@ std::string column_text(const ThemeRow& row, int column) {
 }  // namespace
 
 int save_theme_as(const NoteStore& store, const NoteRecord& look, std::string_view name) {
-    const int number = NoteLists(store.paths()).next_saved_theme_number();
+    const int number = NoteLists(store).next_saved_theme_number();
     StoreTransaction tx(store);
     tx.write_record(theme_record(look, number));
     set_name(tx, number, name);
@@ -45,7 +45,7 @@ int save_theme_as(const NoteStore& store, const NoteRecord& look, std::string_vi
 
 std::vector<std::string> saved_theme_names(const NoteStore& store) {
     const int count = bounded_saved_count(store.count_saved_themes());
-    const NoteLists lists(store.paths());
+    const NoteLists lists(store);
     std::vector<std::string> names;
     for (int k = 0; k < count; ++k)
         names.push_back(lists.saved_theme_name(kFirstSavedTheme + k));

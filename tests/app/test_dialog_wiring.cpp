@@ -22,11 +22,11 @@
 #include "dialogs/general_settings_page.h"
 #include "dialogs/password_dialog.h"
 #include "dialogs/settings_dialog.h"
-#include "net/note_receiving.h"
 #include "note/note_window.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
+#include "support/error_recorder.h"
 #include "support/modal_answerer.h"
 #include "support/test_services.h"
 #include "themes/theme_commands.h"
@@ -53,7 +53,7 @@ protected:
     }
     // One stored note, hidden.
     void store_hidden_note() {
-        NoteStore store{app_paths()};
+        NoteStore store{app_paths(), test::store_errors()};
         store.set_ini_update("0111");
         NoteRecord r;
         r.NoteID = 1;
@@ -68,7 +68,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::unique_ptr<MainWindow> window_;
 };
 
@@ -108,9 +108,8 @@ TEST_F(DialogWiringTest, AboutIsOfferedAndGreyedWhileItsBoxIsOpen) {
 
 TEST_F(DialogWiringTest, SettingsSaveReachesTheRunningProgram) {
     MainWindow& w = start();
-    NoteReceiving receiving(w, ts_.services);
     ThemeCommands themes(ts_.services);
-    connect_settings(w, receiving, themes);
+    connect_settings(w, themes);
     ASSERT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
     ASSERT_TRUE(ts_.services.show_scroll_bar());
     bool greyed_while_open = false;
@@ -125,12 +124,12 @@ TEST_F(DialogWiringTest, SettingsSaveReachesTheRunningProgram) {
     EXPECT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
     EXPECT_FALSE(ts_.services.show_scroll_bar());
     EXPECT_FALSE(w.hot_key_registered());
-    EXPECT_EQ(NoteStore(app_paths()).get_show_scroll_bar(), "No");
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_show_scroll_bar(), "No");
 }
 
 TEST_F(DialogWiringTest, ShowAllWithTheLockAsksForThePassword) {
     store_hidden_note();
-    NoteStore(app_paths()).set_show_all_password("Yes", "secret");
+    NoteStore(app_paths(), test::store_errors()).set_show_all_password("Yes", "secret");
     MainWindow& w = start();
     ASSERT_EQ(w.notes().size(), 1);
 

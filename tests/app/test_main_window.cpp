@@ -90,7 +90,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::string folder_;
     std::string ini_;
     test::ErrorRecorder reports_;
@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, FirstStartCreatesTheFileAndShowsOneEmptyNote) {
     EXPECT_EQ(main_key("CheckEmailOnStart"), "No");
     EXPECT_EQ(main_key("NmbOfProgramStarts"), "0");
     EXPECT_EQ(main_key("NumberOfNotes"), "1");
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     for (int n = 90000; n <= 90011; ++n) {
         EXPECT_TRUE(store.record_exists(n)) << n;
     }
@@ -133,13 +133,13 @@ TEST_F(MainWindowTest, NewNotesCascadeFromTheFirstNote) {
 }
 
 TEST_F(MainWindowTest, NewNoteTakesTheStoredDefaultSize) {
-    NoteStore(app_paths()).set_default_size("260", "150");
+    NoteStore(app_paths(), test::store_errors()).set_default_size("260", "150");
     MainWindow& w = start();
     EXPECT_EQ(w.notes().front()->size(), QSize(260, 150));
 }
 
 TEST_F(MainWindowTest, RestoreClosesGapsAndKeepsOrder) {
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     store.set_ini_update("0111");
     store.write_record(sample_record(1, "one"));
     store.write_record(sample_record(3, "three"));
@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, RestoreClosesGapsAndKeepsOrder) {
 }
 
 TEST_F(MainWindowTest, NotesOnNoScreenShowInTheCascadeAndKeepTheirStoredPlace) {
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     store.set_ini_update("0111");
     NoteRecord beyond = sample_record(1, "beyond");
     beyond.Left = 5000;
@@ -201,7 +201,7 @@ TEST_F(MainWindowTest, NotesOnNoScreenShowInTheCascadeAndKeepTheirStoredPlace) {
 }
 
 TEST_F(MainWindowTest, HiddenNotesEnableShowAllAndShowAllBringsThemBack) {
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     store.set_ini_update("0111");
     NoteRecord hidden = sample_record(1, "hidden");
     hidden.Hidden = "Yes";
@@ -233,7 +233,7 @@ TEST_F(MainWindowTest, HiddenNotesEnableShowAllAndShowAllBringsThemBack) {
 }
 
 TEST_F(MainWindowTest, ShowAllLockCancelLeavesNotesHiddenAndWrongPasswordIsRefused) {
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     store.set_ini_update("0111");
     NoteRecord hidden = sample_record(1, "hidden");
     hidden.Hidden = "Yes";
@@ -354,7 +354,7 @@ TEST_F(MainWindowTest, TerminationSignalSavesTypedTextAndCloses) {
     std::raise(SIGTERM);
     ASSERT_TRUE(QTest::qWaitFor([&] { return closing; }, 1000));
     NoteRecord r;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(1, r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, r));
     EXPECT_NE(r.EditText.find("typed just before logout"), std::string::npos);
 }
 
@@ -362,7 +362,7 @@ TEST_F(MainWindowTest, HotKeyFollowsDisableHotkey) {
     MainWindow& w = start();
     EXPECT_TRUE(w.hot_key_registered());
     window_.reset();
-    NoteStore(app_paths()).set_disable_hotkey("Yes");
+    NoteStore(app_paths(), test::store_errors()).set_disable_hotkey("Yes");
     MainWindow& again = start();
     EXPECT_FALSE(again.hot_key_registered());
 }
@@ -393,20 +393,20 @@ TEST_F(MainWindowTest, TextTypedBeforeExitFromTheTrayMenuIsSaved) {
     w.tray_menu()->popup(QPoint(400, 400));
     QApplication::processEvents();
     NoteRecord r;
-    EXPECT_FALSE(NoteStore(app_paths()).read_record(1, r) &&
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).read_record(1, r) &&
                  r.EditText.find("typed before exit") != std::string::npos);
     ASSERT_TRUE(w.tray_action(kCmdExit)->isEnabled());
     w.tray_action(kCmdExit)->trigger();
     EXPECT_TRUE(w.is_closed());
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(1, r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, r));
     EXPECT_NE(r.EditText.find("typed before exit"), std::string::npos);
     EXPECT_TRUE(reports_.messages.empty());
 }
 
 TEST_F(MainWindowTest, StartHideAllAndShowAllOfAHundredNotesEachReplaceTheFileOnce) {
     // A settings file as any earlier start leaves it.
-    NoteStore store{app_paths()};
-    write_builtin_themes(app_paths().IniPath);
+    NoteStore store{app_paths(), test::store_errors()};
+    write_builtin_themes(NoteStore(app_paths(), test::store_errors()));
     store.set_ini_update("0111");
     store.set_default_title("Date");
     store.set_default_date_format("DD.MM.YYYY");
@@ -415,7 +415,7 @@ TEST_F(MainWindowTest, StartHideAllAndShowAllOfAHundredNotesEachReplaceTheFileOn
     store.set_read_network_on_start("No");
     store.set_check_email_on_start("No");
     {
-        StoreTransaction tx(app_paths().IniPath);
+        StoreTransaction tx(app_paths().IniPath, test::store_errors());
         // Every other number, so that restoring renumbers all of them.
         for (int i = 1; i <= 100; ++i) {
             tx.write_record(sample_record(2 * i, "note " + std::to_string(i)));
@@ -459,7 +459,7 @@ TEST_F(MainWindowTest, StartHideAllAndShowAllOfAHundredNotesEachReplaceTheFileOn
 }
 
 TEST_F(MainWindowTest, ReadOnlySettingsFileEndsTheStartAndIsNotReplaced) {
-    NoteStore(app_paths()).set_version("5.lan");
+    NoteStore(app_paths(), test::store_errors()).set_version("5.lan");
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
     const std::string before = ProfileFile::read(ini_, "KORVADESK", "Version", 20);
     BoxAnswerer boxes(ts_.boxes);

@@ -80,8 +80,8 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
-    NoteStore store_{app_paths()};
+    test::TestServices ts_{Clock::system()};
+    NoteStore store_{app_paths(), test::store_errors()};
     test::ErrorRecorder reports_;
     std::unique_ptr<MainWindow> window_;
     ScriptedDeleteList* list_ = nullptr;

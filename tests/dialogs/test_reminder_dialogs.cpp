@@ -31,6 +31,7 @@
 #include "support/app_paths_in.h"
 #include "support/error_recorder.h"
 #include "support/sample_note.h"
+#include "support/test_clock.h"
 #include "support/test_services.h"
 
 namespace kd {
@@ -209,7 +210,7 @@ TEST_F(ReminderCommands, SetAlarmAndSetExpirationOpenTheirDialogsAndTheNoteTakes
     EXPECT_EQ(note.note().alarm(), "10032026-184500-0-1");
     EXPECT_TRUE(note.alarm_icon()->isVisible());
     NoteRecord stored;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(1, stored));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, stored));
     EXPECT_EQ(stored.Alarm, note.note().alarm());
 
     answer_dialog([](QWidget* w) {
@@ -238,7 +239,7 @@ TEST_F(ReminderCommands, ANoteThatExpiresWhileItsDialogIsOpenTakesNothingFromIt)
     QPointer<NoteWindow> note = new NoteWindow(nullptr, 2, ts_.services);
     NoteRecord r = test::sample_note_record(2);
     r.Expiration = make_period_expiration(ExpiryMode::Hour, clock_);
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
     ASSERT_TRUE(note->create_from_record(r, false, false));
 
     answer_dialog([&](QWidget* w) {
@@ -255,7 +256,7 @@ TEST_F(ReminderCommands, ANoteThatExpiresWhileItsDialogIsOpenTakesNothingFromIt)
     note->menus()->run_command(note_menu::kSetAlarm);
     EXPECT_TRUE(note.isNull() || (note->note().deleted() && note->note().alarm().empty()));
     NoteRecord stored;
-    EXPECT_FALSE(NoteStore(app_paths()).read_record(2, stored));
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).read_record(2, stored));
     delete note.data();
 }
 

@@ -120,7 +120,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     FakeIdentity identity_;
     QPointer<NoteWindow> note_;
     std::unique_ptr<ScriptedSendDialog> dialog_;
@@ -169,7 +169,8 @@ TEST_F(SendDialogTest, BlankInsideLeavesAddDisabledButEnterStillAddsWithoutLeadi
 }
 
 TEST_F(SendDialogTest, NeighbourhoodShowsTheStoredListReversedInCapitalsWithoutEmptyEntries) {
-    ASSERT_TRUE(NoteLists(app_paths()).write_network_list("alpha~~Bravo~charlie~"));
+    ASSERT_TRUE(
+        NoteLists(app_paths(), test::store_errors()).write_network_list("alpha~~Bravo~charlie~"));
     ScriptedSendDialog& d = open();
     EXPECT_EQ(d.neighbourhood(), (Strings{"CHARLIE", "BRAVO", "ALPHA"}));
     EXPECT_TRUE(d.add_all_button()->isEnabled());
@@ -183,10 +184,11 @@ TEST_F(SendDialogTest, NeighbourhoodShowsTheStoredListReversedInCapitalsWithoutE
     EXPECT_EQ(d.recipients(), (Strings{"ALPHA", "CHARLIE", "BRAVO"}));
 
     // Only host names are shown: a name that could pass for another computer stays out.
-    ASSERT_TRUE(NoteLists(app_paths()).write_network_list("alpha~BOSS\u202E71:61~bo\u0455s~"));
+    ASSERT_TRUE(NoteLists(app_paths(), test::store_errors())
+                    .write_network_list("alpha~BOSS\u202E71:61~bo\u0455s~"));
     EXPECT_EQ(open().neighbourhood(), Strings{"ALPHA"});
 
-    ASSERT_TRUE(NoteLists(app_paths()).write_network_list(""));
+    ASSERT_TRUE(NoteLists(app_paths(), test::store_errors()).write_network_list(""));
     ScriptedSendDialog& empty = open();
     EXPECT_TRUE(empty.neighbourhood().empty());
     EXPECT_FALSE(empty.add_all_button()->isEnabled());
@@ -200,15 +202,15 @@ TEST_F(SendDialogTest, GroupKeepsTheShownOrderComesBackReversedAndDeletingEmptie
     EXPECT_FALSE(d.delete_group_button()->isEnabled());
     d.group_name = "Team";
     d.save_group_button()->click();
-    EXPECT_EQ(NoteLists(app_paths()).read_group("Team"), "x@y.com~TWO~ONE~");
-    EXPECT_EQ(NoteLists(app_paths()).group_names(), "Team~");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).read_group("Team"), "x@y.com~TWO~ONE~");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).group_names(), "Team~");
     EXPECT_EQ(d.group_box()->currentText(), "Team");
     EXPECT_TRUE(d.delete_group_button()->isEnabled());
 
     // A name with the list separator in it would break the list of names.
     d.group_name = "a~b";
     d.save_group_button()->click();
-    EXPECT_EQ(NoteLists(app_paths()).group_names(), "Team~");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).group_names(), "Team~");
 
     ScriptedSendDialog& again = open();
     ASSERT_EQ(again.group_box()->count(), 1);
@@ -221,12 +223,12 @@ TEST_F(SendDialogTest, GroupKeepsTheShownOrderComesBackReversedAndDeletingEmptie
     test::BoxAnswerer boxes(ts_.boxes);
     ts_.boxes.answer_all(QMessageBox::No);
     again.delete_group_button()->click();
-    EXPECT_EQ(NoteLists(app_paths()).group_names(), "Team~");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).group_names(), "Team~");
     ts_.boxes.answer_all(QMessageBox::Yes);
     again.delete_group_button()->click();
     EXPECT_EQ(boxes.texts.back(), "Delete group 'Team'. Are you sure ? ");
-    EXPECT_EQ(NoteLists(app_paths()).group_names(), "");
-    EXPECT_EQ(NoteLists(app_paths()).read_group("Team"), "");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).group_names(), "");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).read_group("Team"), "");
     EXPECT_EQ(again.group_box()->count(), 0);
     EXPECT_TRUE(again.recipients().empty());
     EXPECT_FALSE(again.delete_group_button()->isEnabled());

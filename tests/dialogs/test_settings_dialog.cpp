@@ -59,7 +59,7 @@ protected:
     const NoteStore& store() { return ts_.store; }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::ScriptedDialogs* dialogs_ = nullptr;
     IdentitySource identity_;
 };

@@ -8,6 +8,7 @@
 #include "dialogs/settings_texts.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -82,7 +83,7 @@ protected:
         set_app_paths(test::app_paths_in(dir_.path().toStdString()));
     }
     QTemporaryDir dir_;
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
 };
 
 TEST_F(SettingsStoreTest, InvalidIpIdentityLeavesTheFirstFiveSettingsStored) {

@@ -16,15 +16,16 @@
 #include <QTextList>
 
 #include "dialogs/about_box.h"
-#include "dialogs/busy_window.h"
 #include "dialogs/paragraph_dialog.h"
 #include "dialogs/password_dialog.h"
 #include "dialogs/program_dialogs.h"
 #include "dialogs/small_dialog_rules.h"
 #include "dialogs/text_entry_dialog.h"
 #include "note/note_body.h"
+#include "platform/busy_window.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "support/test_clock.h"
 
 namespace kd {
 namespace {

@@ -18,6 +18,7 @@
 #include "store/note_lists.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "themes/builtin_themes.h"
 #include "themes/saved_themes.h"
 
@@ -39,7 +40,8 @@ protected:
         NoteRecord look = builtin_theme_record(builtin_themes()[0]);
         for (std::size_t i = 0; i < names.size(); ++i) {
             look.EditBackColor = ColorRef(i + 1);
-            ASSERT_NE(save_theme_as(NoteStore(app_paths()), look, names[i]), 0);
+            ASSERT_NE(save_theme_as(NoteStore(app_paths(), test::store_errors()), look, names[i]),
+                      0);
         }
     }
     std::vector<std::string> shown(const D& d) {
@@ -50,23 +52,25 @@ protected:
     }
     std::vector<std::string> stored_names() {
         std::vector<std::string> out;
-        const int n = NoteStore(app_paths()).count_saved_themes();
+        const int n = NoteStore(app_paths(), test::store_errors()).count_saved_themes();
         for (int k = 0; k < n; ++k)
-            out.push_back(NoteLists(app_paths()).saved_theme_name(91001 + k));
+            out.push_back(NoteLists(app_paths(), test::store_errors()).saved_theme_name(91001 + k));
         return out;
     }
     ColorRef stored_body(int number) {
         NoteRecord r;
-        EXPECT_TRUE(NoteStore(app_paths()).read_record(number, r));
+        EXPECT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(number, r));
         return r.EditBackColor;
     }
-    std::string last_saved() { return NoteStore(app_paths()).get_last_saved_theme_number(); }
+    std::string last_saved() {
+        return NoteStore(app_paths(), test::store_errors()).get_last_saved_theme_number();
+    }
     bool enabled(const D& d, int id) { return d.button(id)->isEnabled(); }
     void click(D& d, int id) { QTest::mouseClick(d.button(id), Qt::LeftButton); }
 
     QTemporaryDir dir_;
     MessageBoxes boxes_;
-    const NoteStore store_{app_paths()};
+    const NoteStore store_{app_paths(), test::store_errors()};
     ThemeSortState sort_;
 };
 
@@ -101,14 +105,14 @@ TEST_F(ThemeOrganizerTest, DeletingTheSecondOfFiveAsksStoresAtOnceAndEscapeRenum
     EXPECT_EQ(boxes_.answered_texts()[1], "Delete selected saved theme(s). Are you sure ?   ");
     EXPECT_EQ(boxes_.last_answered_icon(), QMessageBox::Question);
     EXPECT_EQ(shown(d), (Names{"One", "Three", "Four", "Five"}));
-    EXPECT_FALSE(NoteStore(app_paths()).record_exists(91002));  // at once
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).record_exists(91002));  // at once
     EXPECT_FALSE(enabled(d, D::kIdDelete));
     EXPECT_FALSE(enabled(d, D::kIdRename));
 
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(stored_names(), (Names{"One", "Three", "Four", "Five"}));
-    EXPECT_FALSE(NoteStore(app_paths()).record_exists(91005));
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).record_exists(91005));
     EXPECT_EQ(stored_body(91002), 3u);
     EXPECT_EQ(last_saved(), "4");
 }
@@ -152,7 +156,7 @@ TEST_F(ThemeOrganizerTest, SortTwiceAscendsAndTheStateOutlivesTheDialog) {
 
 TEST_F(ThemeOrganizerTest, RenamingToBlanksKeepsTheOldNameAndLeadingBlanksGo) {
     save({"One", "Two"});
-    ASSERT_TRUE(NoteLists(app_paths()).delete_saved_theme_name(91002));
+    ASSERT_TRUE(NoteLists(app_paths(), test::store_errors()).delete_saved_theme_name(91002));
     D d(store_, boxes_, sort_);
     d.show();
     EXPECT_EQ(shown(d), (Names{"One", "Error reading theme"}));
@@ -175,7 +179,7 @@ TEST_F(ThemeOrganizerTest, RenamingToBlanksKeepsTheOldNameAndLeadingBlanksGo) {
     EXPECT_EQ(shown(d), (Names{"One", "Error reading theme"}));
     rename_to(0, "  Morning");
     EXPECT_EQ(shown(d), (Names{"Morning", "Error reading theme"}));
-    EXPECT_EQ(NoteLists(app_paths()).saved_theme_name(91001),
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).saved_theme_name(91001),
               "One");  // nothing stored before closing
     click(d, D::kIdClose);
     EXPECT_EQ(stored_names(), (Names{"Morning", "Error reading theme"}));

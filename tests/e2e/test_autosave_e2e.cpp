@@ -16,6 +16,7 @@
 #include "platform/profile_file.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/test_display.h"
 #include "support/wait_for.h"
@@ -54,7 +55,8 @@ protected:
     NoteRecord record(int number) {
         ProfileFile::clear_cache();
         NoteRecord r;
-        EXPECT_TRUE(NoteStore(app_paths()).read_record(number, r)) << "record " << number;
+        EXPECT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(number, r))
+            << "record " << number;
         return r;
     }
     bool body_has(int number, const std::string& text) {
@@ -111,7 +113,7 @@ TEST_F(AutosaveRun, TextTypedBeforeTheXServerIsKilledIsInTheFile) {
 TEST_F(AutosaveRun, NotesShownAgainWithShowAllAreShownAfterASigkill) {
     // Three notes, all hidden.
     {
-        StoreTransaction tx(app_paths().IniPath);
+        StoreTransaction tx(app_paths().IniPath, test::store_errors());
         for (int n = 1; n <= 3; ++n) {
             NoteRecord r;
             r.NoteID = n;

@@ -17,6 +17,7 @@
 #include "richtext/rtf_reader.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "themes/builtin_themes.h"
 
@@ -90,8 +91,8 @@ TEST_F(BodyCapacityRun, WindowsTitleAndFullCyrillicBodyTypingPastTheCapacity) {
     r.Hidden = "No";
     r.EditText = windows_body(text);
     ASSERT_LE(body_to_stored(r.EditText).size(), kLongestStoredBody);
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
-    ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
     // The title as a Windows copy writes it.
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "NOTE_ID_1", "TitleText", "Caf\xE9 \xC4pfel"));
 
@@ -134,7 +135,7 @@ TEST_F(BodyCapacityRun, WindowsTitleAndFullCyrillicBodyTypingPastTheCapacity) {
     ASSERT_EQ(test::wait_exit(pid, 10s), 0);
     ProfileFile::clear_cache();
     NoteRecord saved;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(1, saved));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, saved));
     EXPECT_EQ(saved.TitleText, "Café Äpfel");
     EXPECT_LE(body_to_stored(saved.EditText).size(), kLongestStoredBody);
     EXPECT_EQ(saved.EditText.find("\\u10"), std::string::npos) << "letters as bytes, not \\uN";

@@ -16,6 +16,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/sample_note.h"
 #include "support/wait_for.h"
@@ -95,7 +96,8 @@ protected:
         EXPECT_EQ(test::wait_exit(later, 10s), 0);
     }
     void write_notes(const char* second_hidden) {
-        NoteStore store{test::app_paths_in(dirs_.config)};
+        const AppPaths paths = test::app_paths_in(dirs_.config);
+        NoteStore store{paths, test::store_errors()};
         NoteRecord shown_note = test::sample_note_record(1, "Shown");
         NoteRecord tucked = test::sample_note_record(2, "Tucked");
         tucked.Left = 600;

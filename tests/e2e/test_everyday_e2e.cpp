@@ -15,6 +15,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/wait_for.h"
 
@@ -202,7 +203,7 @@ TEST_F(Everyday, UnderAWindowManagerARestoredNoteKeepsItsPlaceThroughACleanQuit)
     r.Minimized = "No";
     r.Hidden = "No";
     r.Border = "No";
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r, dirs_.ini));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r, dirs_.ini));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "NumberOfNotes", "1"));
     for (int run = 1; run <= 4; ++run) {
         SCOPED_TRACE(run);

@@ -20,6 +20,7 @@
 #include "platform/socket.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/wait_for.h"
 
@@ -197,7 +198,7 @@ TEST_F(HostileInput, StoredHugeSizesAndPlacesRestoreWithinTheDesktop) {
     r.Minimized = "No";
     r.Hidden = "No";
     r.Border = "No";
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r, dirs_.ini));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r, dirs_.ini));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "NumberOfNotes", "1"));
 
     const pid_t pid = launch();
@@ -273,7 +274,7 @@ TEST_F(HostileInput, NotesFromAScreenThatIsAwayShowOnThisOneAndKeepTheirPlace) {
         r.Border = "No";
         return r;
     };
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     ASSERT_TRUE(store.write_record(record(1, "Away", display.w + 580, 148, "No"), dirs_.ini));
     ASSERT_TRUE(
         store.write_record(record(2, "AwayHidden", display.w + 730, 490, "Yes"), dirs_.ini));
@@ -354,7 +355,7 @@ TEST_F(HostileInput, ANoteCountThatIsNoCountRestoresEveryStoredNote) {
         ASSERT_TRUE(
             ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port_)));
         ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "PlaySound", "No"));
-        NoteStore store{app_paths()};
+        NoteStore store{app_paths(), test::store_errors()};
         for (int id = 1; id <= 3; ++id) {
             ASSERT_TRUE(store.write_record(record(id), dirs_.ini));
         }

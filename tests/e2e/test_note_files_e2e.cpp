@@ -20,6 +20,7 @@
 #include "platform/socket.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/wait_for.h"
 #include "themes/builtin_themes.h"
@@ -109,8 +110,8 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
     r.Minimized = "No";
     r.Hidden = "No";
     r.EditText = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Milk\\par Bread\\par}";
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
-    ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
                                    std::to_string(free_port())));
     // Links planted under the picture names of the start folder, where the pictures used to

@@ -10,11 +10,12 @@
 #include <ctime>
 #include <string>
 
-#include "support/app_paths_in.h"
 #include "platform/profile_file.h"
 #include "reminders/alarm.h"
 #include "reminders/expiration.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/sample_note.h"
 #include "support/wait_for.h"
@@ -66,7 +67,7 @@ TEST_F(RemindersRun, DueRemindersAtStartDeleteClearAndRing) {
     passed.Alarm = make_alarm_value({hour_ago, AlarmRepeat::None, false});
     NoteRecord ringing = record(3, "Ringing", "Yes");
     ringing.Alarm = make_alarm_value({here, AlarmRepeat::Daily, false});
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     for (const NoteRecord& r : {gone, passed, ringing})
         ASSERT_TRUE(store.write_record(r, dirs_.ini));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "NumberOfNotes", "3"));

@@ -82,7 +82,7 @@ protected:
     void choose(int id) { note_->menus()->run_command(id); }
 
     QTemporaryDir dir_;
-    TestServices ts_;
+    TestServices ts_{Clock::system()};
     NoteFileCommands commands_{ts_.services};
     ScriptedFileDialogs* dialogs_ = nullptr;
     QPointer<NoteWindow> note_;

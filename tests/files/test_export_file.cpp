@@ -13,6 +13,7 @@
 #include "store/note_store.h"
 #include "store/store_fixture.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/full_record.h"
 
 namespace kd {
@@ -42,15 +43,15 @@ protected:
     std::string index(int key) const {
         return ProfileFile::read(kvd(), "KORVADESK", std::to_string(key), 1000);
     }
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     const std::tm now = moment(8, 12, 2026, 9, 5, 7);
 };
 
 TEST_F(ExportFileTest, AppendingTwiceSumsTheCountAndNumbersWithoutGaps) {
-    EXPECT_EQ(append_to_export_file(sample(3, "One"), kvd(), now), 10001);
-    EXPECT_EQ(append_to_export_file(sample(1, "Two"), kvd(), now), 10002);
+    EXPECT_EQ(append_to_export_file(sample(3, "One"), kvd(), now, test::store_errors()), 10001);
+    EXPECT_EQ(append_to_export_file(sample(1, "Two"), kvd(), now, test::store_errors()), 10002);
     for (const char* title : {"Three", "Four", "Five"})
-        append_to_export_file(sample(2, title), kvd(), now);
+        append_to_export_file(sample(2, title), kvd(), now, test::store_errors());
 
     EXPECT_EQ(exported_note_count(kvd()), 5);
     const std::vector<std::string> titles = {"One", "Two", "Three", "Four", "Five"};
@@ -67,7 +68,7 @@ TEST_F(ExportFileTest, AppendingTwiceSumsTheCountAndNumbersWithoutGaps) {
 TEST_F(ExportFileTest, ExportedRecordReadsBackFieldForField) {
     NoteRecord written = sample(4, "Caf\u00e9 \u2615 ~ plan");  // the cup has no Windows-1252 byte
     written.EditFont = "\u00c4rial";
-    append_to_export_file(written, kvd(), now);
+    append_to_export_file(written, kvd(), now, test::store_errors());
     NoteRecord read;
     ASSERT_TRUE(read_exported_record(store, kvd(), 10001, read));
     written.NoteID = 10001;
@@ -78,7 +79,7 @@ TEST_F(ExportFileTest, ExportedRecordReadsBackFieldForField) {
 }
 
 TEST_F(ExportFileTest, TextThatFitsWindows1252IsWrittenInIt) {
-    append_to_export_file(sample(1, "Caf\u00e9 \u20ac5"), kvd(), now);
+    append_to_export_file(sample(1, "Caf\u00e9 \u20ac5"), kvd(), now, test::store_errors());
     const std::string raw = read_text(kvd());
     EXPECT_NE(raw.find("TitleText=Caf\xe9 \x80"
                        "5"),
@@ -168,7 +169,7 @@ TEST_F(ExportFileTest, IndexGapsAndHugeCountsAreBounded) {
 
 TEST_F(ExportFileTest, LongTitlesLeaveTheIndexEntryReadable) {
     const std::string title(400, 'x');
-    append_to_export_file(sample(1, title), kvd(), now);
+    append_to_export_file(sample(1, title), kvd(), now, test::store_errors());
     const std::string entry = index(10001);
     EXPECT_LE(entry.size(), kLongestIndexEntry);
     EXPECT_EQ(parse_export_entry(entry).stamp, "08122026090507");

@@ -5,10 +5,10 @@
 #include <QApplication>
 #include <deque>
 
-#include "dialogs/note_list_dialog.h"
 #include "files/export_file.h"
 #include "files/file_test_fixture.h"
 #include "files/note_export_commands.h"
+#include "files/note_list_chooser.h"
 #include "note/note_menus_model.h"
 #include "platform/profile_file.h"
 #include "reminders/alarm.h"
@@ -69,10 +69,6 @@ protected:
         auto dialogs = std::make_unique<test::ScriptedFileDialogs>();
         files_ = dialogs.get();
         exports_.set_dialogs(std::move(dialogs));
-        auto chooser = std::make_unique<ScriptedChooser>();
-        chooser_ = chooser.get();
-        chooser_->calls = &calls_;
-        exports_.set_chooser(std::move(chooser));
         ts_.boxes.answer_all();
     }
     std::string kvd() const { return path("notes.kvd"); }
@@ -92,12 +88,19 @@ protected:
         exports_.export_notes(nullptr);
     }
 
+    std::unique_ptr<NoteListChooser> scripted_chooser() {
+        auto chooser = std::make_unique<ScriptedChooser>();
+        chooser_ = chooser.get();
+        chooser_->calls = &calls_;
+        return chooser;
+    }
+
     test::ErrorRecorder errors_;
     TestHost host_{ts_.services};
-    NoteExportCommands exports_{ts_.services, host_};
-    test::ScriptedFileDialogs* files_ = nullptr;
-    ScriptedChooser* chooser_ = nullptr;
     std::vector<ScriptedChooser::Call> calls_;
+    ScriptedChooser* chooser_ = nullptr;
+    NoteExportCommands exports_{ts_.services, host_, scripted_chooser()};
+    test::ScriptedFileDialogs* files_ = nullptr;
 };
 
 TEST_F(ExportCommandsTest, TrayExportAppendsOnNoAndStartsAgainOnYes) {
@@ -172,7 +175,7 @@ TEST_F(ExportCommandsTest, NoteImportOfAOneNoteFileSkipsTheList) {
     other.Left = 10;
     other.Border = "Yes";
     other.Expiration = "01012099-000000";
-    append_to_export_file(other, kvd(), std::tm{});
+    append_to_export_file(other, kvd(), std::tm{}, test::store_errors());
     make_note("Mine");
     const QPoint place = note_->pos();
     files_->answers = {path("notes.rtf"), kvd()};
@@ -189,8 +192,10 @@ TEST_F(ExportCommandsTest, NoteImportOfAOneNoteFileSkipsTheList) {
 }
 
 TEST_F(ExportCommandsTest, NoteImportOfLargerFileUsesTheOneNoteList) {
-    append_to_export_file(test::sample_note_record(1, "First"), kvd(), std::tm{});
-    append_to_export_file(test::sample_note_record(2, "Second"), kvd(), std::tm{});
+    append_to_export_file(test::sample_note_record(1, "First"), kvd(), std::tm{},
+                          test::store_errors());
+    append_to_export_file(test::sample_note_record(2, "Second"), kvd(), std::tm{},
+                          test::store_errors());
     make_note("Mine");
     files_->answers = {kvd()};
     chooser_->answers = {std::vector<int>{1}};
@@ -209,7 +214,7 @@ TEST_F(ExportCommandsTest, TrayImportMakesNewNotesWithoutExpirationAndTestsTheAl
     NoteRecord future = test::sample_note_record(6, "Future alarm");
     future.Alarm = make_alarm_value({{1, 1, 2099, 8, 0, 0}, AlarmRepeat::None, true});
     for (const NoteRecord& r : {expiring, past, future})
-        append_to_export_file(r, kvd(), std::tm{});
+        append_to_export_file(r, kvd(), std::tm{}, test::store_errors());
     int sounds = 0;
     QObject::connect(&ts_.services, &NoteServices::alarm_sound_wanted, [&sounds] { ++sounds; });
     host_.count = 7;

@@ -17,6 +17,7 @@
 #include "files/file_test_fixture.h"
 #include "files/note_print.h"
 #include "note/note_menus_model.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "themes/builtin_themes.h"
 #include "themes/theme_commands.h"
@@ -129,7 +130,7 @@ double contrast(QRgb a, QRgb b) {
 TEST_F(NotePrintTest, DarkThemedBodyPrintsReadableOnWhitePaper) {
     if (test::run_output("command -v pdftoppm").empty())
         GTEST_SKIP() << "poppler-utils missing (scripts/deps.sh installs them)";
-    ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
+    ASSERT_TRUE(write_builtin_themes(NoteStore(app_paths(), test::store_errors())));
     make_note("Dark Note");
     ASSERT_TRUE(
         apply_theme(ts_.store, note_->note(), 90007));  // "Dark Blue": white text on dark blue

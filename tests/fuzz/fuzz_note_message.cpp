@@ -1,19 +1,18 @@
-// Arbitrary bytes through the receive path: socket reception, whole-message check, text
-// decoding, parsing and the received-note rules.
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
+// Arbitrary bytes through the receive path: the message assembler that the server and the
+// e-mail check use, fed whole, byte by byte and in random pieces, which must all decide alike;
+// then text decoding, parsing and the received-note rules.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <string_view>
 
+#include "net/message_assembler.h"
 #include "net/note_message.h"
 #include "net/note_receiver.h"
-#include "net/receive_server.h"
-#include "platform/socket.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -23,34 +22,61 @@ void check(bool ok) {
     }
 }
 
+struct Outcome {
+    kd::MessageAssembler::Status status;
+    kd::MessageAssembler::Rejection rejection;
+    std::string message;
+    std::size_t taken = 0;
+    bool operator==(const Outcome&) const = default;
+};
+
+// Feeds `bytes` in pieces of the sizes `next_piece` gives, as a connection's reads would, and
+// ends the stream as `how` says.
+template <typename NextPiece>
+Outcome assemble(std::string_view bytes, kd::StreamEnd how, NextPiece next_piece) {
+    kd::MessageAssembler assembler;
+    Outcome out;
+    while (out.taken < bytes.size() &&
+           assembler.status() == kd::MessageAssembler::Status::NeedMore) {
+        const std::size_t piece = std::min(bytes.size() - out.taken, next_piece());
+        const std::size_t room = assembler.room();
+        const std::size_t took = assembler.feed(bytes.substr(out.taken, piece));
+        check(took <= piece && took <= room);
+        // It stops early only where the message ends.
+        check(took == piece || assembler.status() != kd::MessageAssembler::Status::NeedMore);
+        out.taken += took;
+    }
+    out.status = assembler.end(how);
+    out.rejection = assembler.rejection();
+    out.message = assembler.message();
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kd;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-    // Through a real socket pair, as the server reads a peer.
-    int fds[2];
-    std::string received;
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) == 0) {
-        Socket reader(fds[0]);
-        Socket writer(fds[1]);
-        writer.send_all(bytes.substr(0, 64 * 1024));
-        writer.close();
-        ReceivedBytes got =
-            receive_message(reader, kMaxMessageSize, std::chrono::milliseconds(1000), nullptr);
-        check(got.bytes.size() <= kMaxMessageSize);
-        check(bytes.substr(0, got.bytes.size()) == got.bytes);
-        received = got.bytes;
+    std::minstd_rand pieces(static_cast<unsigned>(size) * 2654435761u +
+                            (size > 0 ? data[size - 1] : 0));
+    for (StreamEnd how : {StreamEnd::Closed, StreamEnd::Reset, StreamEnd::TimedOut}) {
+        const Outcome whole = assemble(bytes, how, [&] { return bytes.size(); });
+        check(assemble(bytes, how, [] { return std::size_t{1}; }) == whole);
+        check(assemble(bytes, how, [&] { return std::size_t{1} + pieces() % 4096; }) == whole);
+
+        check(whole.taken <= kMaxMessageSize);
+        check((whole.status == MessageAssembler::Status::Complete) == !whole.message.empty());
+        check((whole.status == MessageAssembler::Status::Rejected) ==
+              (whole.rejection != MessageAssembler::Rejection::None));
+        if (!whole.message.empty()) {
+            check(is_complete_message(whole.message));
+            check(is_valid_utf8(whole.message));
+            check(whole.message.find_first_of("\r\n") == std::string::npos);
+        }
     }
 
-    const std::string message = whole_message_from_bytes(received);
-    if (!message.empty()) {
-        check(is_complete_message(message));
-        check(is_valid_utf8(message));
-        check(message.find_first_of("\r\n") == std::string::npos);
-    }
-    const std::string decoded = decode_received_text(bytes);
+    const std::string decoded = text_as_utf8(bytes);
     check(is_valid_utf8(decoded));
 
     ParsedMessage parsed = parse_note_message(decoded, 12, 34);

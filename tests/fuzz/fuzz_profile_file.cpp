@@ -76,7 +76,8 @@ std::string read_checked(const std::string& path, std::string_view section, std:
 
 void read_everything(const std::string& ini) {
     namespace t = kd::store_texts;
-    const kd::NoteStore store{kd::app_paths()};
+    static const kd::ErrorReporter unreported(nullptr);
+    const kd::NoteStore store{kd::app_paths(), unreported};
     store.get_number_of_notes();
     store.get_default_title();
     store.get_default_date_format();
@@ -128,7 +129,7 @@ void read_everything(const std::string& ini) {
     store.read_record(std::string_view("-1"), record);
     store.read_record(std::string_view("00001"), record);
 
-    const kd::NoteLists lists(ini, files().net);
+    const kd::NoteLists lists(ini, files().net, unreported);
     const std::string groups = lists.group_names();
     int group_reads = 0;
     for (const auto& name : kd::non_empty_entries(groups)) {

@@ -10,6 +10,7 @@
 
 #include "mail/email_check.h"
 #include "mail/mail_texts.h"
+#include "support/error_recorder.h"
 #include "support/wait_for.h"
 
 namespace kd::mail {
@@ -98,7 +99,8 @@ protected:
     std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
                                  ("kd-email-check-" + std::to_string(::getpid()) + "-" +
                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    NoteLists lists_{(dir_ / "Korvadesk.ini").string(), (dir_ / "Korvadesk.net").string()};
+    NoteLists lists_{(dir_ / "Korvadesk.ini").string(), (dir_ / "Korvadesk.net").string(),
+                     test::store_errors()};
     FakeInbox inbox_;
     FakeUi ui_;
     StopSignal stop_;

@@ -38,6 +38,7 @@
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/program_runner.h"
 #include "support/sample_note.h"
 #include "support/test_services.h"
@@ -110,7 +111,7 @@ protected:
         receiving_ = new NoteReceiving(*main_, ts_.services, {}, main_.get());
         QObject::connect(main_.get(), &MainWindow::tick, receiving_, &NoteReceiving::tick);
         checker_ = std::make_unique<EmailChecker>(ts_.services, access_);
-        connect_email(*main_, *receiving_, *checker_);
+        connect_email(*main_, *checker_);
         ts_.services.set_email_sending(&emailer_);
         // The main window's half-second timer, quicker.
         QObject::connect(&ticker_, &QTimer::timeout, main_.get(), &MainWindow::tick);
@@ -144,7 +145,8 @@ protected:
     // Still on the screen and in the file, marked send-failed and not sent.
     static void expect_unsent(const QPointer<NoteWindow>& note) {
         ASSERT_TRUE(note && !note->note().deleted()) << "deleted although a recipient was missed";
-        EXPECT_TRUE(NoteStore(app_paths()).record_exists(note->note().number()));
+        EXPECT_TRUE(
+            NoteStore(app_paths(), test::store_errors()).record_exists(note->note().number()));
         EXPECT_TRUE(note->note().has_status(NoteStatus::SendFailed));
         EXPECT_FALSE(note->note().has_status(NoteStatus::Sent));
     }
@@ -165,7 +167,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::MailServers servers_;
     TestAccess access_{ts_.store};
     NoteEmailer emailer_{access_};
@@ -469,7 +471,7 @@ TEST_F(MailServersTest, MixedRecipientsNameOnlyTheOnesMissed) {
     EXPECT_EQ(computer.connections(), 2);
     EXPECT_EQ(inbox_files().size(), 2u);
     EXPECT_TRUE(!note || note->note().deleted());
-    EXPECT_FALSE(NoteStore(app_paths()).record_exists(1));
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).record_exists(1));
 }
 
 }  // namespace

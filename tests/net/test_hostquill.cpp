@@ -18,6 +18,7 @@
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
 #include "store/note_lists.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -46,7 +47,8 @@ CompanionRun run_hostquill(const std::string& config, const QString& bus) {
 
 std::string net_list_in(const std::string& folder) {
     ProfileFile::clear_cache();
-    return NoteLists(folder + "/Korvadesk.ini", folder + "/Korvadesk.net").read_network_list();
+    return NoteLists(folder + "/Korvadesk.ini", folder + "/Korvadesk.net", test::store_errors())
+        .read_network_list();
 }
 
 int lan(const char* command, const std::string& dir, QString* output = nullptr) {
@@ -62,7 +64,8 @@ int lan(const char* command, const std::string& dir, QString* output = nullptr) 
 TEST(Hostquill, WithoutADaemonTheListStaysAndOneLineSaysWhy) {
     test::TempDir dir;
     ASSERT_TRUE(
-        NoteLists(dir.file("Korvadesk.ini"), dir.file("Korvadesk.net")).write_network_list("old~"));
+        NoteLists(dir.file("Korvadesk.ini"), dir.file("Korvadesk.net"), test::store_errors())
+            .write_network_list("old~"));
     const CompanionRun run =
         run_hostquill(dir.path(), "unix:path=" + QString::fromStdString(dir.file("no-bus")));
     EXPECT_EQ(run.exit_code, kCompanionNoDaemonExit) << "the common case Korvadesk keeps quiet";
@@ -116,7 +119,8 @@ TEST_F(HostquillOnALan, ListsTheWorkstationAndTheKorvadeskCopyOfTheNetwork) {
             QTest::qWaitFor([&] { return alpha_resolves(alpha, "Korvadesk on bravo"); }, 15000));
 
         test::TempDir config;
-        ASSERT_TRUE(NoteLists(config.file("Korvadesk.ini"), config.file("Korvadesk.net"))
+        ASSERT_TRUE(NoteLists(config.file("Korvadesk.ini"), config.file("Korvadesk.net"),
+                              test::store_errors())
                         .write_network_list("old~"));
         const CompanionRun run = run_hostquill(config.path(), bus("a"));
         EXPECT_EQ(run.exit_code, 0) << run.error.toStdString();

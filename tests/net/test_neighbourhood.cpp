@@ -13,13 +13,14 @@
 #include <fstream>
 #include <string>
 
-#include "dialogs/busy_window.h"
 #include "net/neighbourhood.h"
+#include "platform/busy_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
 #include "store/note_lists.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -32,7 +33,7 @@ protected:
         ProfileFile::clear_cache();
         AppPaths paths = test::app_paths_in(dir_.path());
         set_app_paths(paths);
-        ASSERT_TRUE(NoteLists(app_paths()).write_network_list("old~"));
+        ASSERT_TRUE(NoteLists(app_paths(), test::store_errors()).write_network_list("old~"));
     }
     void TearDown() override { set_app_paths({}); }
 
@@ -44,7 +45,7 @@ protected:
     }
     std::string net_list() {
         ProfileFile::clear_cache();
-        return NoteLists(app_paths()).read_network_list();
+        return NoteLists(app_paths(), test::store_errors()).read_network_list();
     }
 
     test::TempDir dir_;

@@ -10,7 +10,6 @@
 #include "app/main_window.h"
 #include "app/wiring.h"
 #include "net/neighbourhood.h"
-#include "net/note_receiving.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
@@ -46,26 +45,24 @@ protected:
     }
     void start() {
         main_ = std::make_unique<MainWindow>(ts_.services);
-        receiving_ = new NoteReceiving(*main_, ts_.services, {}, main_.get());
-        connect_neighbourhood(*main_, *receiving_);
+        connect_neighbourhood(*main_);
         ASSERT_TRUE(main_->start());
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::unique_ptr<MainWindow> main_;
-    NoteReceiving* receiving_ = nullptr;  // owned by the main window
 };
 
 TEST_F(NeighbourhoodWiringTest, ReadAtStartAndAfterEachIntervalOfTicks) {
     set("ReadNetworkOnStart", "Yes");
     start();
     EXPECT_EQ(runs(), 1);
-    receiving_->set_intervals(0, 1);
+    main_->set_intervals(0, 1);
     for (int tick = 1; tick < 120; ++tick)
-        receiving_->tick();
+        emit main_->tick();
     EXPECT_EQ(runs(), 1);
-    receiving_->tick();
+    emit main_->tick();
     EXPECT_EQ(runs(), 2);
 }
 

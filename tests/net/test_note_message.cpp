@@ -7,8 +7,10 @@
 #include "net/note_receiver.h"
 #include "platform/paths.h"
 #include "platform/temp_dir.h"
+#include "platform/text_encoding.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -64,8 +66,8 @@ TEST(NoteMessage, BuildReadsTheStoredRecordAfresh) {
     set_app_paths(paths);
     NoteRecord r = sample_record();
     r.NoteID = 3;
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
-    EXPECT_EQ(build_stored_note_message(NoteStore(app_paths()), "PC17", 3),
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
+    EXPECT_EQ(build_stored_note_message(NoteStore(app_paths(), test::store_errors()), "PC17", 3),
               build_note_message("PC17", r));
     set_app_paths({});
 }
@@ -240,14 +242,14 @@ TEST(Address, ComputerNameIdentitiesTravelInUpperCase) {
 }
 
 TEST(ReceivedText, InvalidUtf8IsReadAsWindows1252) {
-    EXPECT_EQ(decode_received_text("caf\xC3\xA9"), "caf\xC3\xA9");  // UTF-8 kept
-    EXPECT_EQ(decode_received_text("caf\xE9"), "caf\xC3\xA9");      // é
-    EXPECT_EQ(decode_received_text("\x80"), "\xE2\x82\xAC");        // €
-    EXPECT_EQ(decode_received_text("\x81"), "\xC2\x81");            // unassigned
-    EXPECT_EQ(decode_received_text("\xC3\x28"), "\xC3\x83(");       // broken sequence
-    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));                    // surrogate
-    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));                        // overlong
-    EXPECT_FALSE(is_valid_utf8("\xF0\x9F\x98"));                    // cut short
+    EXPECT_EQ(text_as_utf8("caf\xC3\xA9"), "caf\xC3\xA9");  // UTF-8 kept
+    EXPECT_EQ(text_as_utf8("caf\xE9"), "caf\xC3\xA9");      // é
+    EXPECT_EQ(text_as_utf8("\x80"), "\xE2\x82\xAC");        // €
+    EXPECT_EQ(text_as_utf8("\x81"), "\xC2\x81");            // unassigned
+    EXPECT_EQ(text_as_utf8("\xC3\x28"), "\xC3\x83(");       // broken sequence
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));            // surrogate
+    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));                // overlong
+    EXPECT_FALSE(is_valid_utf8("\xF0\x9F\x98"));            // cut short
     EXPECT_TRUE(is_valid_utf8("\xF0\x9F\x98\x80"));
 }
 

@@ -28,6 +28,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/test_services.h"
 #include "support/wait_for.h"
 
@@ -124,7 +125,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::uint16_t port_ = 0;
     std::unique_ptr<MainWindow> main_;
     NoteReceiving* receiving_ = nullptr;  // owned by the main window
@@ -145,7 +146,7 @@ TEST_F(NoteReceivingTest, NamedSenderBecomesARepliableNoteWindow) {
     EXPECT_EQ(note->width(), 260);
     EXPECT_EQ(sounds_, 1);
     // Counted and stored at once, so closing the program cannot lose it.
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     EXPECT_EQ(store.get_number_of_notes(), 1);
     EXPECT_TRUE(store.record_exists(note->note().number()));
 }
@@ -244,7 +245,7 @@ TEST_F(NoteReceivingTest, BurstIsShownAFewNotesPerTickInArrivalOrder) {
     for (int i = 0; i < kBurst; ++i) {
         EXPECT_EQ(main_->notes()[i]->note().title_text(), "burst" + std::to_string(i));
     }
-    EXPECT_EQ(NoteStore{app_paths()}.get_number_of_notes(), kBurst);
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_number_of_notes(), kBurst);
 }
 
 TEST(BurstPace, TakesWhatFitsTheBudgetGrowingCarefullyAndFallsBackWhenTicksComeLate) {

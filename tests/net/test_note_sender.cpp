@@ -25,6 +25,7 @@
 #include "platform/temp_dir.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/wait_for.h"
 
 namespace kd {
@@ -207,7 +208,7 @@ protected:
         r.Height = 234;
         r.Left = 50;
         r.Top = 60;
-        ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
+        ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
     }
     void set_port(std::uint16_t port) {
         ProfileFile::write(app_paths().IniPath, "KORVADESK", "CommunicationPort",
@@ -221,7 +222,7 @@ TEST_F(StoredNoteSendTest, RoundTripThroughOurReceivingServer) {
     store_note("{\\rtf1 Milk\\par Bread}");
     NoteReceiver::Options o;
     o.bind_address = "127.0.0.1";
-    NoteReceiver receiver(NoteLists(app_paths().IniPath, app_paths().NetListPath), o);
+    NoteReceiver receiver(NoteLists(app_paths(), test::store_errors()), o, Clock::system());
     SocketStatus status;
     std::string step;
     const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
@@ -229,7 +230,8 @@ TEST_F(StoredNoteSendTest, RoundTripThroughOurReceivingServer) {
     receiver.start_server();
     test::wait_for([&] { return receiver.listening_port() == port; }, 2500ms, 5ms);
 
-    EXPECT_EQ(send_to_computer(NoteStore(app_paths()), "127.0.0.1", 1, "pc17"), "");
+    EXPECT_EQ(
+        send_to_computer(NoteStore(app_paths(), test::store_errors()), "127.0.0.1", 1, "pc17"), "");
     ReceiveTickResult tick = receiver.tick(9, 5);
     receiver.stop_server();
     ASSERT_EQ(tick.notes.size(), 1u);
@@ -255,22 +257,23 @@ TEST_F(StoredNoteSendTest, PortAndRecordAreReadAfreshAndAnOverlongNoteIsStillSen
     set_port(server.port());
     store_note(std::string(12000, 'z'));
     int warnings = 0;
-    EXPECT_EQ(
-        send_to_computer(NoteStore(app_paths()), "localhost", 1, "Name:anna", [&] { ++warnings; }),
-        "");
+    EXPECT_EQ(send_to_computer(NoteStore(app_paths(), test::store_errors()), "localhost", 1,
+                               "Name:anna", [&] { ++warnings; }),
+              "");
     EXPECT_EQ(warnings, 1);
     EXPECT_GT(received.size(), kMaxMessageSize);
     EXPECT_TRUE(received.starts_with("Name:anna~zzz"));
 
     store_note("short");
-    EXPECT_EQ(send_to_computer(NoteStore(app_paths()), "localhost", 1, "", [&] { ++warnings; }),
+    EXPECT_EQ(send_to_computer(NoteStore(app_paths(), test::store_errors()), "localhost", 1, "",
+                               [&] { ++warnings; }),
               "");
     EXPECT_EQ(warnings, 1);
     EXPECT_TRUE(received.starts_with(own_computer_name() + "~short~"));
 
     // Empty means the default port, where nobody listens in this test.
     ProfileFile::write(app_paths().IniPath, "KORVADESK", "CommunicationPort", "");
-    EXPECT_EQ(prepare_message(NoteStore(app_paths()), 1, "x").port, 2000);
+    EXPECT_EQ(prepare_message(NoteStore(app_paths(), test::store_errors()), 1, "x").port, 2000);
 }
 
 TEST(NoteSenderTest, IdentityKeepsTheCaseOnlyOfNamesAndEmailAddresses) {

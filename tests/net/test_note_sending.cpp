@@ -73,7 +73,7 @@ protected:
     }
 
     test::TempDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     std::vector<QPointer<NoteWindow>> notes_;
     test::ErrorRecorder store_errors_;
 };
@@ -146,7 +146,7 @@ TEST_F(NoteSendingTest, EmailRecipientsAreReportedNotReachedAndTheNoteStaysUnsen
     EXPECT_EQ(mail_only.email_recipients.size(), 2u);
     EXPECT_EQ(server.connections(), 0) << "no TCP connection for e-mail addresses";
     ASSERT_TRUE(guard && !guard->note().deleted()) << "not deleted although AfterSend says so";
-    EXPECT_TRUE(NoteStore(app_paths()).record_exists(1));
+    EXPECT_TRUE(NoteStore(app_paths(), test::store_errors()).record_exists(1));
     EXPECT_FALSE(note->note().has_status(NoteStatus::Sent));
     EXPECT_TRUE(note->note().has_status(NoteStatus::SendFailed));
     EXPECT_EQ(boxes.texts, std::vector<std::string>{anna + bob});
@@ -182,13 +182,13 @@ TEST_F(NoteSendingTest, DeleteAfterSendAsksNothing) {
     set("AfterSend", "DeleteNote");
     set("AskBeforeDelete", "Yes");
     NoteWindow* note = make_note(1);
-    ASSERT_TRUE(NoteStore(app_paths()).record_exists(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).record_exists(1));
     BoxAnswerer boxes(ts_.boxes);
     QPointer<NoteWindow> guard(note);
     SendOutcome out = send_note(*note, {"127.0.0.1"}, "");
     EXPECT_TRUE(out.note_gone);
     EXPECT_TRUE(!guard || guard->note().deleted());
-    EXPECT_FALSE(NoteStore(app_paths()).record_exists(1));
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).record_exists(1));
     QApplication::processEvents();
     EXPECT_TRUE(boxes.texts.empty());
 }

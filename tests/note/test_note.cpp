@@ -70,7 +70,7 @@ protected:
         return r;
     }
 
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     StandInWindow window;
     Note note{store, window, 3};
     std::int64_t now_ = 0;
@@ -213,7 +213,7 @@ TEST_F(NoteTest, AFailingAutosaveIsReportedOnceInARowAndTriedAgain) {
     // A folder where the file should be: every write fails.
     std::filesystem::create_directory(dir.file("blocked"));
     use_ini(dir.file("blocked"));
-    NoteStore blocked(app_paths());
+    NoteStore blocked(app_paths(), test::store_errors());
     Note failing(blocked, window, 3);
     ManualTimer failing_timer(failing, now_);
     start_autosave(failing_timer);

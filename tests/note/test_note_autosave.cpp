@@ -50,7 +50,7 @@ protected:
     // Lets the window system's answers and any pending autosave run out.
     static void settle() { QTest::qWait(kCeilingMs + 2 * kQuietMs); }
 
-    NoteStore store() const { return NoteStore(app_paths()); }
+    NoteStore store() const { return NoteStore(app_paths(), test::store_errors()); }
     NoteRecord stored(int number = 1) const {
         NoteRecord r;
         EXPECT_TRUE(store().read_record(number, r));
@@ -61,7 +61,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::ErrorRecorder errors_;
     QPointer<NoteWindow> note_;
 };

@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -139,9 +140,10 @@ TEST_F(NoteBodyScriptsTest, EveryCharacterSurvivesThreeRestartsAndStaysLean) {
             // message or a paste): the first load takes it as it is.
             std::string first = written;
             if (body_to_stored(written).size() <= kLongestStoredBody) {
-                ASSERT_TRUE(NoteStore(app_paths()).write_record(record_with(written)));
+                ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                                .write_record(record_with(written)));
                 NoteRecord loaded;
-                ASSERT_TRUE(NoteStore(app_paths()).read_record(1, loaded));
+                ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, loaded));
                 first = loaded.EditText;
             }
             NoteBody body;
@@ -151,8 +153,8 @@ TEST_F(NoteBodyScriptsTest, EveryCharacterSurvivesThreeRestartsAndStaysLean) {
             EXPECT_LE(body_to_stored(saved.EditText).size(), lean.size() + lean.size() / 10)
                 << saved.EditText.substr(0, 400);
             for (int restart = 1; restart <= 3; ++restart) {
-                ASSERT_TRUE(NoteStore(app_paths()).write_record(saved));
-                ASSERT_TRUE(NoteStore(app_paths()).read_record(1, saved));
+                ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(saved));
+                ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, saved));
                 NoteBody again;
                 again.set_rtf(saved.EditText);
                 ASSERT_EQ(first_difference(again.toPlainText(), s.text), "same")

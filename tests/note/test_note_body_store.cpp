@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/rtf_test_support.h"
 
 namespace kd {
@@ -104,7 +105,7 @@ TEST_F(NoteBodyStoreTest, MixedNoteSurvivesARestartUnchanged) {
     write_mixed_note(before);
     ASSERT_NE(before.document()->findBlockByNumber(2).textList(), nullptr);
     record.EditText = before.get_rtf();
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(record));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(record));
 
     // On disk the body is one line; the typed separators are escapes, not markup.
     QFile ini(QString::fromStdString(app_paths().IniPath));
@@ -117,7 +118,7 @@ TEST_F(NoteBodyStoreTest, MixedNoteSurvivesARestartUnchanged) {
     EXPECT_FALSE(line.contains('~'));
 
     NoteRecord back;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(1, back));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, back));
     NoteBody after;
     set_look(after, back);
     after.set_rtf(back.EditText);

@@ -36,7 +36,7 @@ bool painted(const QIcon& icon, qreal scale) {
 TEST(NoteMenuPictures, ItemsShowTheirPicturesAtOneAndTwoTimesScale) {
     QTemporaryDir dir;
     set_app_paths(test::app_paths_in(dir.path().toStdString()));
-    test::TestServices ts;
+    test::TestServices ts{Clock::system()};
     NoteWindow note(nullptr, 1, ts.services);
     ASSERT_TRUE(note.create_from_record(test::sample_note_record(1), false, false));
     const NoteMenus& menus = *note.menus();

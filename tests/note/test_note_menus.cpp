@@ -103,7 +103,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::ScriptedSending sending_;
     test::ScriptedDialogs* dialogs_ = nullptr;
     test::ErrorRecorder errors_;
@@ -268,7 +268,7 @@ TEST_F(NoteMenusTest, OtherAppliesTheDialogOutcome) {
     sending_.on_dialog = [](NoteView&) -> std::optional<bool> { return true; };
     w->menus()->run_command(nm::kSendOther);
     EXPECT_TRUE(w->note().deleted());
-    EXPECT_FALSE(NoteStore(app_paths()).record_exists(5));
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).record_exists(5));
 }
 
 TEST_F(NoteMenusTest, CloseButtonDeletesWithTheQuestionWhenItsMenuIsDisabled) {
@@ -285,7 +285,7 @@ TEST_F(NoteMenusTest, CloseButtonDeletesWithTheQuestionWhenItsMenuIsDisabled) {
     answer_next_box(QMessageBox::Yes);
     w->menus()->close_button_clicked(w->geometry().topRight());
     EXPECT_TRUE(w->note().deleted());
-    EXPECT_FALSE(NoteStore(app_paths()).record_exists(6));
+    EXPECT_FALSE(NoteStore(app_paths(), test::store_errors()).record_exists(6));
 }
 
 TEST_F(NoteMenusTest, CloseMenuRollsAndNamesTheRollDirection) {
@@ -331,7 +331,7 @@ TEST_F(NoteMenusTest, RightButtonReleasedOverTheTitleOpensTheSavedTitleMenu) {
     EXPECT_TRUE(seen);
     EXPECT_NE(w->note().title_text(), "Shopping");  // the date title
     NoteRecord saved;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(16, saved));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(16, saved));
     EXPECT_EQ(saved.TitleText, "Shopping");  // saved as the menu opened, before the command
 }
 
@@ -350,7 +350,7 @@ TEST_F(NoteMenusTest, TitleAlignmentBlankRules) {
     // The title change is stored at the next save.
     ASSERT_TRUE(w->save_state());
     NoteRecord saved;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(8, saved));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(8, saved));
     EXPECT_EQ(saved.TitleText, "Shopping");
     EXPECT_EQ(saved.TitleFontType, "C");
 }
@@ -448,7 +448,7 @@ TEST_F(NoteMenusTest, BodyItemsFollowSelectionBorderBulletAndUndo) {
 
     // Opening the menu saved the note with its border.
     NoteRecord saved;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(10, saved));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(10, saved));
     EXPECT_EQ(saved.Border, "Yes");
 }
 

@@ -18,6 +18,7 @@
 #include "support/app_paths_in.h"
 #include "support/error_recorder.h"
 #include "support/sample_note.h"
+#include "support/test_clock.h"
 #include "support/test_services.h"
 
 namespace kd {
@@ -46,7 +47,7 @@ protected:
         NoteRecord r = test::sample_note_record(number);
         r.Expiration = expiration;
         r.Alarm = alarm;
-        EXPECT_TRUE(NoteStore(app_paths()).write_record(r));
+        EXPECT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
         auto* w = new NoteWindow(nullptr, number, ts_->services);
         windows_.push_back(w);
         const bool ok = w->create_from_record(r, false, false);
@@ -61,7 +62,7 @@ protected:
     }
     static std::optional<NoteRecord> stored(int number) {
         NoteRecord r;
-        if (!NoteStore(app_paths()).read_record(number, r))
+        if (!NoteStore(app_paths(), test::store_errors()).read_record(number, r))
             return std::nullopt;
         return r;
     }
@@ -124,7 +125,7 @@ TEST_F(NoteReminders, DueAlarmShowsAHiddenNoteOnceAndTheRingingIconLastsFiveTick
     NoteRecord r = test::sample_note_record(3);
     r.Hidden = "Yes";
     r.Alarm = alarm_value(1, 1, 9, 31, AlarmRepeat::Daily, true);  // dated in the past: daily
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
     auto* w = new NoteWindow(nullptr, 3, ts_->services);
     windows_.push_back(w);
     ASSERT_TRUE(w->create_from_record(r, false, false));

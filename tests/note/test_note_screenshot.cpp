@@ -22,7 +22,7 @@ namespace {
 
 // The notes of this file share one set of services; none of its tests changes them.
 NoteServices& services() {
-    static test::TestServices shared;
+    static test::TestServices shared{Clock::system()};
     return shared.services;
 }
 

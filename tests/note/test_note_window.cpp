@@ -63,7 +63,7 @@ protected:
     std::string ini() const { return app_paths().IniPath; }
 
     bool stored(int number, NoteRecord& out) {
-        return NoteStore(app_paths()).read_record(number, out);
+        return NoteStore(app_paths(), test::store_errors()).read_record(number, out);
     }
 
     static NoteRecord sample_record(int number) { return test::sample_note_record(number); }
@@ -91,7 +91,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    test::TestServices ts_;
+    test::TestServices ts_{Clock::system()};
     test::ErrorRecorder errors_;
     std::vector<QPointer<NoteWindow>> windows_;
 };
@@ -99,9 +99,9 @@ protected:
 TEST_F(NoteWindowTest, NewNoteWritesBuiltinThemesAndTakesDefaultLookAndDateTitle) {
     NoteWindow* w = make_note(1);
     NoteRecord def;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(90000, def));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(90000, def));
     NoteRecord dark_blue;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(90007, dark_blue));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(90007, dark_blue));
     EXPECT_EQ(dark_blue.EditBackColor, 0xAF5500u);
     EXPECT_EQ(w->note().title_look().back_colour, 0xE28E49u);
     EXPECT_EQ(w->note().body_look().face, "Verdana");

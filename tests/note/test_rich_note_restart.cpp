@@ -37,7 +37,7 @@ namespace {
 
 // The notes of this file share one set of services; none of its tests changes them.
 NoteServices& services() {
-    static test::TestServices shared;
+    static test::TestServices shared{Clock::system()};
     return shared.services;
 }
 
@@ -125,7 +125,7 @@ protected:
 
     // The record as the program left it in the settings file, or false when it is missing.
     bool stored(int number, NoteRecord& out) {
-        return NoteStore(app_paths()).read_record(number, out);
+        return NoteStore(app_paths(), test::store_errors()).read_record(number, out);
     }
 
     test::ErrorRecorder reports_;
@@ -153,9 +153,9 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
         const std::size_t header = saved.EditText.find("\\deflang1033");
         ASSERT_NE(header, std::string::npos);
         saved.EditText.insert(header + 12, "{\\*\\generator Msftedit 5.41.21.2510;}");
-        ASSERT_TRUE(NoteStore(app_paths()).write_record(saved));
+        ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(saved));
     }
-    ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
     // The separators the user typed are escapes, so the stored value stays one whole line.
     EXPECT_NE(original_rtf.find("milk \\'7c"), std::string::npos) << original_rtf;
     EXPECT_NE(original_rtf.find("tea \\'7e"), std::string::npos) << original_rtf;
@@ -291,8 +291,8 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
     for (int i = 1; i <= 30; ++i)
         lines += "line " + std::to_string(i) + "\\par ";
     record.EditText = rtf_of(lines.c_str());
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(record));
-    ASSERT_TRUE(NoteStore(app_paths()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(record));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
 
     for (const char* setting : {"No", "Yes"}) {
         SCOPED_TRACE(setting);

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "reminder_test_support.h"
 #include "reminders/reminder_check.h"
+#include "support/test_clock.h"
 
 namespace kd {
 namespace {

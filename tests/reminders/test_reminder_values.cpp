@@ -6,6 +6,7 @@
 #include "reminders/alarm.h"
 #include "reminders/expiration.h"
 #include "reminders/note_stamp.h"
+#include "support/test_clock.h"
 
 namespace kd {
 namespace {

@@ -99,7 +99,7 @@ int run_on_full_disk(const std::string& folder) {
     set_app_paths(paths);
     ProfileFile::clear_cache();
     test::ErrorRecorder errors;
-    const NoteStore store{app_paths()};
+    const NoteStore store{app_paths(), test::store_errors()};
     store.set_default_title("Old title");
     if (!store.write_record(sample_record("Old note")) || !errors.messages.empty()) {
         return kFirstWrite;

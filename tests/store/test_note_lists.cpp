@@ -8,6 +8,7 @@
 #include "store/note_store.h"
 #include "store_fixture.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -18,9 +19,9 @@ class NoteListsTest : public StoreTest {
 protected:
     void SetUp() override {
         StoreTest::SetUp();
-        lists = NoteLists(app_paths());
+        lists = NoteLists(app_paths(), test::store_errors());
     }
-    NoteLists lists{app_paths()};
+    NoteLists lists{app_paths(), test::store_errors()};
 };
 
 TEST_F(NoteListsTest, GroupOfThreeMembersIsStoredAsThreeEntries) {
@@ -59,7 +60,7 @@ TEST_F(NoteListsTest, DeletingAGroupRemovesOnlyTheWholeEntry) {
 
 TEST_F(NoteListsTest, FailedWritesAreReported) {
     use_ini(dir.file("missing-folder/Korvadesk.ini"));
-    NoteLists broken{app_paths()};
+    NoteLists broken{app_paths(), test::store_errors()};
     std::vector<std::string> m = {"X~"};
     EXPECT_FALSE(broken.save_group("Team", m));
     EXPECT_EQ(errors.take(), std::vector<std::string>{"Error writing to ini file."});
@@ -81,7 +82,7 @@ TEST_F(NoteListsTest, NetworkListLivesInTheNetFileAndSkipsEmptyEntries) {
 }
 
 TEST_F(NoteListsTest, TwentyFirstSavedThemeReusesTheFirstSlot) {
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     EXPECT_EQ(lists.next_saved_theme_number(), 91001);
     for (int i = 0; i < 21; ++i) {
         int number = lists.next_saved_theme_number();
@@ -118,8 +119,8 @@ TEST_F(NoteListsTest, LongestMessageComesBackWhole) {
 TEST_F(NoteListsTest, ExportFileCountAndIndexKeys) {
     const std::string file = dir.file("notes.kvd");
     EXPECT_EQ(NoteLists::exported_notes(file), 0);
-    ASSERT_TRUE(NoteLists::set_exported_notes(file, 2));
-    ASSERT_TRUE(NoteLists::write_export_index(file, 10002, "Shopping~01022027101500~Export"));
+    ASSERT_TRUE(ProfileFile::write(file, "KORVADESK", "ExportedNotes", "2"));
+    ASSERT_TRUE(ProfileFile::write(file, "KORVADESK", "10002", "Shopping~01022027101500~Export"));
     EXPECT_EQ(NoteLists::exported_notes(file), 2);
     EXPECT_EQ(NoteLists::read_export_index(file, 10002), "Shopping~01022027101500~Export");
     EXPECT_EQ(ProfileFile::read(file, "KORVADESK", "ExportedNotes", 10), "2");
@@ -145,7 +146,7 @@ TEST_F(NoteListsTest, WindowsCopyFileShowsItsLettersAndIsSavedAsUtf8) {
                      "[RECIPIENTS_LIST]\r\n"
                      "ListNames=B\xFCro~\r\n"
                      "B\xFCro=PC1~PC2~\r\n");
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     NoteRecord r;
     ASSERT_TRUE(store.read_record(1, r));
     EXPECT_EQ(r.TitleText, "Café Äpfel € “quoted”");

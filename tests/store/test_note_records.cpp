@@ -11,6 +11,7 @@
 #include "store/store_fixture.h"
 #include "store/style_letters.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/full_record.h"
 
 namespace kd {
@@ -31,7 +32,7 @@ NoteRecord sample(int id, const std::string& title = "Title") {
 
 class RecordTest : public test::StoreTest {
 protected:
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     std::string raw(int number, std::string_view key) {
         return ProfileFile::read(ini, NoteStore::record_section(number), key, 20000);
     }
@@ -216,9 +217,9 @@ TEST_F(RecordTest, RenumberingClosesGapsInOrder) {
     ASSERT_TRUE(store.set_number_of_notes(4));
 
     std::vector<std::pair<std::string, int>> opened;
-    StoreTransaction tx(app_paths().IniPath);
+    StoreTransaction tx(app_paths().IniPath, test::store_errors());
     const RenumberResult result = renumber_notes(
-        NoteStore(app_paths()),
+        NoteStore(app_paths(), test::store_errors()),
         [&](const NoteRecord& r, int number) -> std::optional<NoteRecord> {
             opened.emplace_back(r.TitleText, number);
             return r;
@@ -255,9 +256,9 @@ TEST_F(RecordTest, RenumberingKeepsTheNumberOfADroppedNote) {
     }
     ASSERT_TRUE(store.set_number_of_notes(6));
     // The second note expires while it is set up: it is gone and is not written.
-    StoreTransaction tx(app_paths().IniPath);
+    StoreTransaction tx(app_paths().IniPath, test::store_errors());
     const RenumberResult result = renumber_notes(
-        NoteStore(app_paths()),
+        NoteStore(app_paths(), test::store_errors()),
         [&](const NoteRecord& r, int) -> std::optional<NoteRecord> {
             if (r.TitleText == "note 3") {
                 return std::nullopt;
@@ -304,7 +305,7 @@ TEST_F(RecordTest, ACountThatIsNoCountRestoresEveryRecordPresentInOrder) {
         EXPECT_EQ(plan.stored, std::string(stored).substr(0, kStoredCountShown));
 
         std::vector<std::string> opened;
-        StoreTransaction tx(ini);
+        StoreTransaction tx(ini, test::store_errors());
         const RenumberResult result = renumber_notes(
             store, plan,
             [&](const NoteRecord& r, int) -> std::optional<NoteRecord> {

@@ -7,6 +7,7 @@
 #include "store/note_store.h"
 #include "store/store_fixture.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -18,7 +19,7 @@ using Messages = std::vector<std::string>;
 
 class SettingsTest : public test::StoreTest {
 protected:
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     std::string raw(std::string_view key) {
         return ProfileFile::read(ini, t::kMainSection, key, 1000);
     }

@@ -9,6 +9,7 @@
 #include "store/store_fixture.h"
 #include "store/store_size.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 
 namespace kd {
 namespace {
@@ -17,7 +18,7 @@ using test::write_text;
 
 class StoreSizeTest : public test::StoreTest {
 protected:
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     void add(int number) {
         NoteRecord r;
         r.NoteID = number;

@@ -1,7 +1,7 @@
 // The program paths of a test process, and paths with the start folder, the program folder and
 // both settings files in one test folder. The program itself passes its paths down from the
 // application object; a test sets them here and builds its stores over them
-// (NoteStore(app_paths())).
+// (NoteStore(app_paths(), test::store_errors())).
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // The services one test's notes and main window share: message boxes (shown, unless the test
-// sets answers), the system clock unless the test sets its own, and a fresh NoteServices; and
+// sets answers), the clock the test gives, and a fresh NoteServices; and
 // stand-ins a test scripts for the sending side and the note menus' dialogs.
 #pragma once
 
@@ -13,15 +13,15 @@
 #include "platform/message_boxes.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "themes/builtin_themes.h"
 
 namespace kd::test {
 
 struct TestServices {
-    explicit TestServices(const Clock& clock = Clock::system())
-        : services(store, clock, boxes, &default_theme) {}
+    explicit TestServices(const Clock& clock) : services(store, clock, boxes, &default_theme) {}
     // Over the test's paths as they are at each call, so a fixture may set them later.
-    NoteStore store{app_paths()};
+    NoteStore store{app_paths(), test::store_errors()};
     MessageBoxes boxes;
     NoteServices services;
 };

@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "themes/builtin_themes.h"
 
 namespace kd {
@@ -28,8 +29,8 @@ protected:
 };
 
 TEST_F(BuiltinThemesTest, TwelveRecordsWithTheirColours) {
-    ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
-    NoteStore store{app_paths()};
+    ASSERT_TRUE(write_builtin_themes(NoteStore(app_paths(), test::store_errors())));
+    NoteStore store{app_paths(), test::store_errors()};
     struct Expect {
         int number;
         ColorRef body, title, text;
@@ -70,10 +71,10 @@ TEST_F(BuiltinThemesTest, TwelveRecordsWithTheirColours) {
 TEST_F(BuiltinThemesTest, WrittenInTheirOrderAndOverwriteASavedDefault) {
     NoteRecord mine = builtin_theme_record(builtin_themes()[5]);
     mine.NoteID = 90000;
-    ASSERT_TRUE(NoteStore(app_paths()).write_record(mine));
-    ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(mine));
+    ASSERT_TRUE(write_builtin_themes(NoteStore(app_paths(), test::store_errors())));
     NoteRecord def;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(90000, def));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(90000, def));
     EXPECT_EQ(def.EditBackColor, 0xFFCB97u);
 
     // Section order in the file follows the write order (90007 right after 90001).
@@ -94,7 +95,7 @@ TEST_F(BuiltinThemesTest, UnwritableFileReportsFailure) {
     AppPaths paths = app_paths();
     paths.IniPath = (dir_ / "no" / "such" / "Korvadesk.ini").string();
     set_app_paths(paths);
-    EXPECT_FALSE(write_builtin_themes(app_paths().IniPath));
+    EXPECT_FALSE(write_builtin_themes(NoteStore(app_paths(), test::store_errors())));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "store/note_store.h"
 #include "store/store_fixture.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "themes/builtin_themes.h"
 #include "themes/saved_themes.h"
 #include "themes/theme_rules.h"
@@ -59,7 +60,7 @@ struct NoWindow : NoteSurface {
 };
 
 TEST(ThemeRules, ATakenThemeGivesTheBodyItsWholeLookAndTheTitleItsFontUnlessColoursOnly) {
-    const NoteStore store(app_paths());
+    const NoteStore store(app_paths(), test::store_errors());
     NoWindow window;
     const NoteRecord dark_blue = builtin_theme_record(builtin_themes()[7]);
     NoteRecord own = dark_blue;
@@ -95,18 +96,20 @@ TEST_F(SavedThemesTest, AnUnreadableRowIsDroppedAndTheOthersCloseUp) {
     NoteRecord look = builtin_theme_record(builtin_themes()[0]);
     for (const char* name : {"A", "B", "C"}) {
         look.EditBackColor = ColorRef(name[0]);
-        ASSERT_NE(save_theme_as(NoteStore(app_paths()), look, name), 0);
+        ASSERT_NE(save_theme_as(NoteStore(app_paths(), test::store_errors()), look, name), 0);
     }
-    const std::vector<ThemeRow> rows = read_theme_rows(NoteStore(app_paths()));
-    ASSERT_TRUE(NoteStore(app_paths()).delete_record(91002));  // gone behind the dialog's back
-    EXPECT_EQ(store_theme_order(NoteStore(app_paths()), rows), 2);
-    EXPECT_EQ(NoteStore(app_paths()).get_last_saved_theme_number(), "2");
-    EXPECT_EQ(NoteStore(app_paths()).count_saved_themes(), 2);
-    EXPECT_EQ(NoteLists(app_paths()).saved_theme_name(91002), "C");
+    const std::vector<ThemeRow> rows =
+        read_theme_rows(NoteStore(app_paths(), test::store_errors()));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                    .delete_record(91002));  // gone behind the dialog's back
+    EXPECT_EQ(store_theme_order(NoteStore(app_paths(), test::store_errors()), rows), 2);
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_last_saved_theme_number(), "2");
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).count_saved_themes(), 2);
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).saved_theme_name(91002), "C");
     NoteRecord moved;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(91002, moved));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(91002, moved));
     EXPECT_EQ(moved.EditBackColor, ColorRef('C'));
-    EXPECT_EQ(NoteLists(app_paths()).saved_theme_name(91003), "");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).saved_theme_name(91003), "");
     EXPECT_TRUE(errors.messages.empty());
 }
 

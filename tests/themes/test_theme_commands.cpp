@@ -25,7 +25,9 @@
 #include "store/note_lists.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
+#include "support/error_recorder.h"
 #include "support/sample_note.h"
+#include "support/test_clock.h"
 #include "support/test_services.h"
 #include "themes/builtin_themes.h"
 #include "themes/saved_themes.h"
@@ -52,7 +54,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         set_app_paths(test::app_paths_in(dir_.path().toStdString()));
-        ASSERT_TRUE(write_builtin_themes(app_paths().IniPath));
+        ASSERT_TRUE(write_builtin_themes(NoteStore(app_paths(), test::store_errors())));
     }
     void TearDown() override { delete note_.data(); }
 
@@ -139,7 +141,7 @@ TEST_F(ThemeCommandsTest, ColorsModeTakesColoursButKeepsFontsUntilTheNextSave) {
     // The body members took the theme's face and size, so the next save stores them.
     ASSERT_TRUE(note_->save_state());
     NoteRecord saved;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(1, saved));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(1, saved));
     EXPECT_EQ(saved.EditFont, "Verdana");
     EXPECT_EQ(saved.EditFontSize, 8);
     EXPECT_EQ(saved.TitleFont, "DejaVu Serif");
@@ -165,17 +167,17 @@ TEST_F(ThemeCommandsTest, SaveThemeAsTakesTheNextSlotOrNothingAndSaveAsDefaultSh
     themes_.set_name_entry(std::move(entry));
     choose(nm::kSaveThemeAs);
     EXPECT_EQ(name->asked, 1);
-    EXPECT_EQ(NoteStore(app_paths()).count_saved_themes(), 0);
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).count_saved_themes(), 0);
 
     setting("LastSavedThemeNumber", "20");
     name->answer = "Meadow";
     choose(nm::kSaveThemeAs);
     NoteRecord saved;
-    ASSERT_TRUE(NoteStore(app_paths()).read_record(91001, saved));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(91001, saved));
     EXPECT_EQ(saved.EditBackColor, 0xACD6ABu);
     EXPECT_EQ(saved.TitleText, "");
-    EXPECT_EQ(NoteLists(app_paths()).saved_theme_name(91001), "Meadow");
-    EXPECT_EQ(NoteStore(app_paths()).get_last_saved_theme_number(), "1");
+    EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).saved_theme_name(91001), "Meadow");
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_last_saved_theme_number(), "1");
 
     choose(nm::kSaveThemeAsDefault);  // new notes take it
     EXPECT_EQ(NoteWindow(nullptr, 2, ts_.services).note().title_look().back_colour, 0x84C17Bu);
@@ -186,11 +188,13 @@ TEST_F(ThemeCommandsTest, SaveThemeAsTakesTheNextSlotOrNothingAndSaveAsDefaultSh
 
 TEST_F(ThemeCommandsTest, SubmenuShowsNamedSavedThemesInNumberOrderAndAppliesThem) {
     NoteRecord look = builtin_theme_record(builtin_themes()[7]);  // Dark Blue
-    ASSERT_EQ(save_theme_as(NoteStore(app_paths()), look, "Night & day"), 91001);
-    ASSERT_EQ(save_theme_as(NoteStore(app_paths()), builtin_theme_record(builtin_themes()[3]), ""),
+    ASSERT_EQ(save_theme_as(NoteStore(app_paths(), test::store_errors()), look, "Night & day"),
+              91001);
+    ASSERT_EQ(save_theme_as(NoteStore(app_paths(), test::store_errors()),
+                            builtin_theme_record(builtin_themes()[3]), ""),
               91002);
     look.EditBackColor = 0x0000FF;
-    ASSERT_EQ(save_theme_as(NoteStore(app_paths()), look, "Red"), 91003);
+    ASSERT_EQ(save_theme_as(NoteStore(app_paths(), test::store_errors()), look, "Red"), 91003);
     make_note();
     note_->menus()->prepare_body_menu();
     QMenu* menu = note_->menus()->theme_menu();
@@ -215,14 +219,16 @@ TEST_F(ThemeCommandsTest, RandomThemeFollowsTheClockAndTheSavedCount) {
     NoteRecord look = builtin_theme_record(builtin_themes()[1]);
     for (int i = 0; i < 5; ++i) {
         look.EditBackColor = ColorRef(0x010101 * (i + 1));
-        ASSERT_NE(save_theme_as(NoteStore(app_paths()), look, "Saved " + std::to_string(i)), 0);
+        ASSERT_NE(save_theme_as(NoteStore(app_paths(), test::store_errors()), look,
+                                "Saved " + std::to_string(i)),
+                  0);
     }
     make_note();
     for (std::time_t t : {std::time_t(1700000000), std::time_t(1700000001), std::time_t(42)}) {
         clock_.set(t);
         const int pick = random_theme_at(t, 5);
         NoteRecord expected;
-        ASSERT_TRUE(NoteStore(app_paths()).read_record(pick, expected));
+        ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).read_record(pick, expected));
         themes_.random_theme(note_);
         EXPECT_EQ(note_->body()->look().back_colour, expected.EditBackColor) << pick;
         EXPECT_EQ(note_->note().title_look().back_colour, expected.TitleBackColor) << pick;

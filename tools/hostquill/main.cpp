@@ -14,6 +14,7 @@
 #include "host_browser.h"
 #include "net/net_list.h"
 #include "platform/paths.h"
+#include "store/error_reporter.h"
 #include "store/note_lists.h"
 
 namespace {
@@ -42,7 +43,9 @@ int main(int argc, char** argv) {
         names.push_back(host.toStdString());
     }
     const kd::AppPaths paths = kd::compute_app_paths();
-    if (!kd::NoteLists(paths.IniPath, paths.NetListPath)
+    // The list file's write is not reported to a reporter; its failure is told here.
+    const kd::ErrorReporter unreported(nullptr);
+    if (!kd::NoteLists(paths.IniPath, paths.NetListPath, unreported)
              .write_network_list(kd::make_net_list(names))) {
         return fail(
             QStringLiteral("cannot write %1").arg(QString::fromStdString(paths.NetListPath)));

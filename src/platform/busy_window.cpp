@@ -1,4 +1,4 @@
-#include "dialogs/busy_window.h"
+#include "platform/busy_window.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
