@@ -9,9 +9,6 @@
 
 namespace kd::mail {
 
-// Longest value read back for each account key.
-inline constexpr std::size_t kAccountValueCapacity = 512;
-
 struct MailAccount {
     std::string smtp_url;  // smtp://host:587 (STARTTLS) or smtps://host:465
     std::string imap_url;  // imap://host:143 (STARTTLS) or imaps://host:993

@@ -29,7 +29,6 @@ inline constexpr const char* kListNamesKey = "ListNames";
 inline constexpr const char* kNetworkListSection = "NETWORK_LIST";
 inline constexpr const char* kNetListKey = "NetList";
 inline constexpr const char* kSavedThemesSection = "SAVED_THEMES";
-inline constexpr const char* kLastSavedThemeNumberKey = "LastSavedThemeNumber";
 inline constexpr const char* kNoteReceivedSection = "NOTE_RECEIVED";
 inline constexpr const char* kNoteDataKey = "NoteData";
 inline constexpr const char* kEmailNoteReceivedSection = "EMAIL_NOTE_RECEIVED";
@@ -80,7 +79,6 @@ public:
     bool write_saved_theme_name(int key, std::string_view name) const;
     bool delete_saved_theme_name(int key) const;
     // Record number for the next saved theme: 91001 + `LastSavedThemeNumber`, 20 read as 0.
-    // NoteStore reads and writes `LastSavedThemeNumber` itself.
     int next_saved_theme_number() const;
 
     // Network mailbox. Slot 0 is "NoteData", the one-message mailbox; later slots

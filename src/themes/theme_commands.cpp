@@ -36,7 +36,8 @@ bool apply_theme(NoteWindow& note, int number) {
     const NoteStore& store = note.services().store();
     if (!store.read_record(number, theme))
         return false;
-    const bool colours_only = setting_rules::theme_changes_colors_only(store.get_on_change_theme());
+    const bool colours_only =
+        store.settings().choice(Setting::OnChangeTheme) == store_texts::kChangeThemeColors;
 
     NoteBody* body = note.body();
     body->set_face(theme.EditFont);

@@ -60,7 +60,10 @@ protected:
         EXPECT_TRUE(NoteStore(app_paths()).read_record(number, r));
         return r.EditBackColor;
     }
-    std::string last_saved() { return NoteStore(app_paths()).get_last_saved_theme_number(); }
+    std::string last_saved() {
+        return std::to_string(
+            NoteStore(app_paths()).settings().number(Setting::LastSavedThemeNumber));
+    }
     bool enabled(const D& d, int id) { return d.button(id)->isEnabled(); }
     void click(D& d, int id) { QTest::mouseClick(d.button(id), Qt::LeftButton); }
 

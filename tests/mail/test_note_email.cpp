@@ -126,12 +126,12 @@ TEST(MailAccount, PlainTextOnlyWhenTheFileSaysYesAndTheDialogKeepsIt) {
     const MailAccount account{"smtp://mail.example.com", "imap://mail.example.com", "anna", ""};
     ASSERT_TRUE(write_mail_account(ini, account));
     EXPECT_FALSE(read_mail_account(ini).allow_plain_text);
-    EXPECT_EQ(test::read_text(ini).find(kAllowPlainTextKey), std::string::npos);
+    EXPECT_EQ(test::read_text(ini).find("AllowPlainText"), std::string::npos);
     for (const char* word : {"yes", "YES", "No", "1", ""}) {
-        ASSERT_TRUE(ProfileFile::write(ini, kAccountSection, kAllowPlainTextKey, word));
+        ASSERT_TRUE(ProfileFile::write(ini, "EMAIL_ACCOUNT", "AllowPlainText", word));
         EXPECT_FALSE(read_mail_account(ini).allow_plain_text) << word;
     }
-    ASSERT_TRUE(ProfileFile::write(ini, kAccountSection, kAllowPlainTextKey, "Yes"));
+    ASSERT_TRUE(ProfileFile::write(ini, "EMAIL_ACCOUNT", "AllowPlainText", "Yes"));
     EXPECT_TRUE(read_mail_account(ini).allow_plain_text);
     // Saving what the logon dialog edits leaves the key as it is.
     ASSERT_TRUE(write_mail_account(ini, account));

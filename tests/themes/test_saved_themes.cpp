@@ -62,7 +62,7 @@ TEST_F(SavedThemesTest, AnUnreadableRowIsDroppedAndTheOthersCloseUp) {
     const std::vector<ThemeRow> rows = read_theme_rows(NoteStore(app_paths()));
     ASSERT_TRUE(NoteStore(app_paths()).delete_record(91002));  // gone behind the dialog's back
     EXPECT_EQ(store_theme_order(NoteStore(app_paths()), rows), 2);
-    EXPECT_EQ(NoteStore(app_paths()).get_last_saved_theme_number(), "2");
+    EXPECT_EQ(NoteStore(app_paths()).settings().number(Setting::LastSavedThemeNumber), 2);
     EXPECT_EQ(NoteStore(app_paths()).count_saved_themes(), 2);
     EXPECT_EQ(NoteLists(app_paths()).saved_theme_name(91002), "C");
     NoteRecord moved;

@@ -175,7 +175,7 @@ TEST_F(ThemeCommandsTest, SaveThemeAsTakesTheNextSlotOrNothingAndSaveAsDefaultSh
     EXPECT_EQ(saved.EditBackColor, 0xACD6ABu);
     EXPECT_EQ(saved.TitleText, "");
     EXPECT_EQ(NoteLists(app_paths()).saved_theme_name(91001), "Meadow");
-    EXPECT_EQ(NoteStore(app_paths()).get_last_saved_theme_number(), "1");
+    EXPECT_EQ(NoteStore(app_paths()).settings().number(Setting::LastSavedThemeNumber), 1);
 
     choose(nm::kSaveThemeAsDefault);  // new notes take it
     EXPECT_EQ(NoteWindow(nullptr, 2, ts_.services).title_look().back_colour, 0x84C17Bu);
