@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -209,6 +212,117 @@ TEST_F(SettingsTest, ReadsFileOfAWindowsCopy) {
               "numberofnotes=4\r\n"
               "SENTFROM=\"  Office PC  \"\r\n"
               "PlaySound=No\r\n");
+}
+
+// What the program makes of a yes/no setting and what the settings page ticks, for nothing
+// stored, "Yes", "No" and another text ("yes") in turn: 'Y' for yes. For some keys the two
+// have always differed.
+constexpr std::string_view kFlagTexts[] = {"", "Yes", "No", "yes"};
+template <Setting S>
+std::string program_reads() {
+    std::string out;
+    for (std::string_view text : kFlagTexts) {
+        out += flag_of(S, text) ? 'Y' : '-';
+    }
+    return out;
+}
+template <Setting S>
+std::string page_ticks() {
+    std::string out;
+    for (std::string_view text : kFlagTexts) {
+        out += ticked_of(S, text) ? 'Y' : '-';
+    }
+    return out;
+}
+
+TEST(SettingsTable, FlagsReadAsTheyAlwaysHave) {
+    EXPECT_EQ(program_reads<Setting::ShowScrollBar>(), "YY-Y");
+    EXPECT_EQ(page_ticks<Setting::ShowScrollBar>(), "YY--");
+    EXPECT_EQ(program_reads<Setting::ShowCloseButton>(), "YY-Y");
+    EXPECT_EQ(page_ticks<Setting::ShowCloseButton>(), "YY--");
+    EXPECT_EQ(program_reads<Setting::ShowTaskBar>(), "-Y--");
+    EXPECT_EQ(page_ticks<Setting::ShowTaskBar>(), "-Y-Y");
+    EXPECT_EQ(program_reads<Setting::RandomThemes>(), "-Y--");
+    EXPECT_EQ(page_ticks<Setting::RandomThemes>(), "-Y-Y");
+    // The hot key is registered for nothing stored and "No" only.
+    EXPECT_EQ(program_reads<Setting::DisableHotkey>(), "-Y-Y");
+    EXPECT_EQ(page_ticks<Setting::DisableHotkey>(), "-Y--");
+    EXPECT_EQ(program_reads<Setting::ShowSendErrorMessage>(), "YY-Y");
+    EXPECT_EQ(page_ticks<Setting::ShowSendErrorMessage>(), "-Y--");
+    EXPECT_EQ(program_reads<Setting::AskWhenReply>(), "YY-Y");
+    EXPECT_EQ(page_ticks<Setting::AskWhenReply>(), "-Y--");
+    EXPECT_EQ(program_reads<Setting::IncludePictureAttachment>(), "YY--");
+    EXPECT_EQ(page_ticks<Setting::IncludePictureAttachment>(), "-Y--");
+    EXPECT_EQ(program_reads<Setting::PlaySound>(), "YY--");
+    EXPECT_EQ(page_ticks<Setting::PlaySound>(), "-Y--");
+    // Exactly "Yes", for both.
+    EXPECT_EQ(program_reads<Setting::AskBeforeDelete>() + page_ticks<Setting::AskBeforeDelete>(),
+              "-Y---Y--");
+    EXPECT_EQ(program_reads<Setting::DisableCloseMenu>() + page_ticks<Setting::DisableCloseMenu>(),
+              "-Y---Y--");
+    EXPECT_EQ(
+        program_reads<Setting::ReadNetworkOnStart>() + page_ticks<Setting::ReadNetworkOnStart>(),
+        "-Y---Y--");
+    EXPECT_EQ(
+        program_reads<Setting::CheckEmailOnStart>() + page_ticks<Setting::CheckEmailOnStart>(),
+        "-Y---Y--");
+    EXPECT_EQ(program_reads<Setting::ShowAllPasswordYesNo>() +
+                  page_ticks<Setting::ShowAllPasswordYesNo>(),
+              "-Y---Y--");
+    EXPECT_EQ(program_reads<Setting::NoTrayNoticeShown>(), "-Y--");
+}
+
+TEST(SettingsTable, ChoicesAndNumbersFallBackAsTheyAlwaysHave) {
+    // Only the second word counts as the second; anything else is the first.
+    EXPECT_EQ(choice_of(Setting::AfterSend, "DeleteNote"), "DeleteNote");
+    EXPECT_EQ(choice_of(Setting::AfterSend, ""), "ShowIcon");
+    EXPECT_EQ(choice_of(Setting::AfterSend, "deletenote"), "ShowIcon");
+    EXPECT_EQ(choice_of(Setting::DefaultPictureFormat, "bmp"), "bmp");
+    EXPECT_EQ(choice_of(Setting::DefaultPictureFormat, "png"), "jpg");
+    EXPECT_EQ(choice_of(Setting::OnChangeTheme, "Colors"), "Colors");
+    EXPECT_EQ(choice_of(Setting::OnChangeTheme, ""), "All");
+
+    // The port the program sends to, listens on and announces: 2000 unless the text starts
+    // with a usable port.
+    EXPECT_EQ(number_of(Setting::CommunicationPort, ""), 2000);
+    EXPECT_EQ(number_of(Setting::CommunicationPort, "3000x"), 3000);
+    EXPECT_EQ(number_of(Setting::CommunicationPort, "1"), 1);
+    EXPECT_EQ(number_of(Setting::CommunicationPort, "65535"), 65535);
+    for (const char* unusable : {"0", "-3000", "65536", "99999999999", "port"}) {
+        EXPECT_EQ(number_of(Setting::CommunicationPort, unusable), 2000) << unusable;
+    }
+}
+
+// Two rows with one key (keys compare without case) would share one value.
+TEST(SettingsTable, EveryKeyIsItsOwn) {
+    std::set<std::string> keys;
+    for (const SettingRow& row : settings_table::kRows) {
+        std::string key(row.key);
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        EXPECT_TRUE(keys.insert(key).second) << row.key;
+        EXPECT_GT(row.capacity, 1u) << row.key;
+    }
+}
+
+// The start's switches get their defaults written; a value already stored stays.
+TEST_F(SettingsTest, FilledWritesTheDefaultOfAMissingValueOnly) {
+    write_text(ini, "[KORVADESK]\nCheckEmailOnStart=Yes\n");
+    const Settings settings = store.settings();
+    EXPECT_EQ(settings.filled(Setting::ReadNetworkOnStart), "Yes");
+    EXPECT_EQ(settings.filled(Setting::AskBeforeDelete), "Yes");
+    EXPECT_EQ(settings.filled(Setting::CheckEmailOnStart), "Yes");
+    EXPECT_EQ(settings.filled(Setting::SentFrom), "");
+    EXPECT_EQ(read_text(ini),
+              "[KORVADESK]\nCheckEmailOnStart=Yes\nReadNetworkOnStart=Yes\nAskBeforeDelete=Yes\n");
+    use_ini(dir.file("other.ini"));
+    EXPECT_EQ(store.settings().filled(Setting::CheckEmailOnStart), "No");
+    EXPECT_EQ(raw("CheckEmailOnStart"), "No");
+
+    // A failed write is reported, and the default still read.
+    use_ini(dir.file("gone/Korvadesk.ini"));
+    EXPECT_EQ(store.settings().filled(Setting::DefaultPictureFormat), "jpg");
+    EXPECT_EQ(errors.take(), Messages{std::string(t::kErrorWritingIni)});
 }
 
 }  // namespace
