@@ -51,7 +51,7 @@ public:
         paths.IniPath = path_;
         kd::set_app_paths(paths);
         const kd::NoteStore store{kd::app_paths(), kd::test::store_errors()};
-        store.set_number_of_notes(kRecords);
+        store.settings().set_number(kd::Setting::NumberOfNotes, kRecords);
         for (int i = 1; i <= kRecords; ++i) {
             kd::NoteRecord r;
             r.NoteID = i;

@@ -27,7 +27,6 @@
 #include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "store/store_texts.h"
-#include "store/value_text.h"
 #include "themes/builtin_themes.h"
 
 // Resources of a static library must be registered by hand.
@@ -40,17 +39,6 @@ namespace kd {
 namespace {
 
 constexpr int kProgramStartsBeforeCleaning = 100;
-
-// A "Yes"/"No" setting read at start; an empty one is first written with its default.
-bool start_switch_on(const NoteStore& store, std::string (NoteStore::*get)() const,
-                     void (NoteStore::*set)(std::string_view) const, std::string_view fallback) {
-    std::string value = (store.*get)();
-    if (value.empty()) {
-        (store.*set)(fallback);
-        value = fallback;
-    }
-    return value == store_texts::kYes;
-}
 
 QIcon app_icon() {
     QIcon icon;
@@ -115,7 +103,7 @@ bool MainWindow::start() {
     if (note_count_ == 0) {
         // First start, or every note was deleted: one empty note.
         place_note(nullptr, true);
-        store.set_number_of_notes(note_count_);
+        store.settings().set_number(Setting::NumberOfNotes, note_count_);
         made_empty_note_ = true;
     }
 
@@ -124,7 +112,7 @@ bool MainWindow::start() {
     connect(this, &MainWindow::tick, this, &MainWindow::count_intervals);
     timer_->start();
     emit started();
-    if (setting_rules::registers_hotkey(store.get_disable_hotkey())) {
+    if (!store.settings().flag(Setting::DisableHotkey)) {
         hot_key_->register_alt_key(kKeysymN);  // a key held by another program stays silent
     }
     refresh_visible_notes();
@@ -132,13 +120,12 @@ bool MainWindow::start() {
 }
 
 void MainWindow::tell_no_tray_once() {
-    const NoteStore& store = services_.store();
-    if (QSystemTrayIcon::isSystemTrayAvailable() ||
-        store.get_no_tray_notice_shown() == store_texts::kYes) {
+    const Settings settings = services_.store().settings();
+    if (QSystemTrayIcon::isSystemTrayAvailable() || settings.flag(Setting::NoTrayNoticeShown)) {
         return;
     }
     // Recorded before it shows, so no later start repeats it, whatever becomes of this one.
-    store.set_no_tray_notice_shown(store_texts::kYes);
+    settings.set_flag(Setting::NoTrayNoticeShown, true);
     std::fprintf(stderr, "%s\n", kMsgNoTray);
     const QString text = QString::fromUtf8(kMsgNoTray);
     show_desktop_notice(QString::fromUtf8(kAppName), QStringLiteral("korvadesk"),
@@ -155,7 +142,7 @@ bool MainWindow::claim_settings_file() {
     // unchanged version is not written again, so the file and its folder are also tested for
     // writing: a read-only store would otherwise only show up as lost notes.
     if (ProfileFile::writable(services_.store().ini_path()) &&
-        services_.store().set_version(store_texts::kVersionLabel)) {
+        services_.store().settings().write(Setting::Version, store_texts::kVersionLabel)) {
         return true;
     }
     // Also on standard error, for whoever started the program from a terminal.
@@ -165,21 +152,19 @@ bool MainWindow::claim_settings_file() {
 }
 
 void MainWindow::read_start_settings(const NoteStore& store) {
-    services_.set_show_scroll_bar(setting_rules::shows_scroll_bar(store.get_show_scroll_bar()));
+    const Settings settings = store.settings();
+    services_.set_show_scroll_bar(settings.flag(Setting::ShowScrollBar));
 
-    if (store.get_ask_before_delete().empty()) {
-        store.set_ask_before_delete(store_texts::kYes);
-    }
-    if (start_switch_on(store, &NoteStore::get_read_network_on_start,
-                        &NoteStore::set_read_network_on_start, store_texts::kYes)) {
+    // Missing switches are written with their defaults at start.
+    settings.filled(Setting::AskBeforeDelete);
+    if (flag_of(Setting::ReadNetworkOnStart, settings.filled(Setting::ReadNetworkOnStart))) {
         emit network_read_requested();
     }
-    if (start_switch_on(store, &NoteStore::get_check_email_on_start,
-                        &NoteStore::set_check_email_on_start, store_texts::kNo)) {
+    if (flag_of(Setting::CheckEmailOnStart, settings.filled(Setting::CheckEmailOnStart))) {
         emit email_check_due();
     }
-    set_intervals(leading_int(store.get_check_email_interval()),
-                  leading_int(store.get_read_network_interval()));
+    set_intervals(settings.number(Setting::CheckEmailInterval),
+                  settings.number(Setting::ReadNetworkInterval));
 }
 
 void MainWindow::watch_session_end() {
@@ -198,26 +183,26 @@ void MainWindow::watch_session_end() {
 
 void MainWindow::upgrade_settings_file() {
     const NoteStore& store = services_.store();
-    if (setting_rules::needs_ini_update(store.get_ini_update())) {
+    if (store.settings().text(Setting::IniUpdate) != store_texts::kIniUpdateDone) {
         write_builtin_themes(store);
-        store.set_ini_update(store_texts::kIniUpdateDone);
+        store.settings().set_text(Setting::IniUpdate, store_texts::kIniUpdateDone);
     }
 }
 
 void MainWindow::count_program_start() {
-    const NoteStore& store = services_.store();
-    const std::string starts = store.get_nmb_of_program_starts();
+    const Settings settings = services_.store().settings();
+    const std::string starts = settings.text(Setting::NmbOfProgramStarts);
     if (starts.empty()) {
-        store.set_nmb_of_program_starts("0");
+        settings.set_number(Setting::NmbOfProgramStarts, 0);
         return;
     }
-    const int n = leading_int(starts);
+    const int n = number_of(Setting::NmbOfProgramStarts, starts);
     if (n < kProgramStartsBeforeCleaning) {
-        store.set_nmb_of_program_starts(std::to_string(n + 1));
+        settings.set_number(Setting::NmbOfProgramStarts, n + 1);
         return;
     }
     emit periodic_cleaning_due();
-    store.set_nmb_of_program_starts("0");
+    settings.set_number(Setting::NmbOfProgramStarts, 0);
 }
 
 void MainWindow::restore_notes() {
@@ -370,8 +355,8 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
     int default_w = 0;
     int default_h = 0;
     if (created) {
-        default_w = store.get_default_width();
-        default_h = store.get_default_height();
+        default_w = store.settings().number(Setting::DefaultWidth);
+        default_h = store.settings().number(Setting::DefaultHeight);
     }
     const bool use_default_size = default_w != 0 && default_h != 0;
     // The run must end before the note as it will be shown comes near the screen's edge.
@@ -394,9 +379,10 @@ NoteWindow* MainWindow::place_note(NoteWindow* note, bool show) {
             note->resize(default_w, default_h);
         } else {
             const QRect frame = note->frameGeometry();
-            store.set_default_size(std::to_string(frame.width()), std::to_string(frame.height()));
+            store.settings().set_default_size(std::to_string(frame.width()),
+                                              std::to_string(frame.height()));
         }
-        if (setting_rules::random_themes(store.get_random_themes())) {
+        if (store.settings().flag(Setting::RandomThemes)) {
             emit random_theme_wanted(note);
         }
         note->note().set_border(store.default_border() == store_texts::kYes);
@@ -433,7 +419,7 @@ void MainWindow::open_settings() {
 
 void MainWindow::new_note() {
     NoteWindow* note = place_note(nullptr, true);
-    services_.store().set_number_of_notes(note_count_);
+    services_.store().settings().set_number(Setting::NumberOfNotes, note_count_);
     menu_state_.enable_hide_all();
     sync_menu();
     note->refresh();
@@ -442,10 +428,10 @@ void MainWindow::new_note() {
 }
 
 void MainWindow::show_all() {
-    const NoteStore& store = services_.store();
-    if (setting_rules::show_all_locked(store.get_show_all_password_yes_no()) &&
+    const Settings settings = services_.store().settings();
+    if (settings.flag(Setting::ShowAllPasswordYesNo) &&
         isSignalConnected(QMetaMethod::fromSignal(&MainWindow::show_all_password_requested))) {
-        const std::string stored = store.get_show_all_notes_password();
+        const std::string stored = settings.show_all_password();
         std::string typed;
         DialogEnd end = DialogEnd::Cancel;
         emit show_all_password_requested(&end, &typed);

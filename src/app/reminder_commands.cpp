@@ -9,8 +9,8 @@
 #include "net/arrival_sound.h"
 #include "note/note_menus_model.h"
 #include "note/note_services.h"
-#include "note/note_settings.h"
 #include "note/note_view.h"
+#include "store/note_store.h"
 
 namespace kd {
 
@@ -21,7 +21,7 @@ namespace {
 template <typename Dialog>
 std::optional<std::string> run_dialog(const NoteViewPointer& note, const std::string& value) {
     QPointer<Dialog> dialog =
-        new Dialog(value, note_settings::date_format_or_default(note->services().store()),
+        new Dialog(value, note->services().store().settings().text(Setting::DefaultDateFormat),
                    note->services().clock(), note->widget());
     const int result = dialog->exec();
     if (!dialog || !note)

@@ -70,9 +70,9 @@ void StoreMaintenance::maintain_if_over_limit() {
                                           QString::fromUtf8(mt::kNothingLeftToDelete));
             break;
         }
-        const auto chosen =
-            chooser_->choose(nullptr, NoteListMode::Delete, rows, store.get_default_date_format(),
-                             main_.services().boxes());
+        const auto chosen = chooser_->choose(nullptr, NoteListMode::Delete, rows,
+                                             store.settings().text(Setting::DefaultDateFormat),
+                                             main_.services().boxes());
         for (int k : chosen.value_or(std::vector<int>{})) {
             if (k >= 0 && k < static_cast<int>(rows.size())) {
                 delete_note_numbered(leading_int(parse_note_row(rows[k]).number));

@@ -46,7 +46,7 @@ void connect_neighbourhood(MainWindow& main) {
                      [&main] { read_network_neighbourhood(main.services().paths(), &main); });
     auto* publisher = new ServicePublisher(&main);
     QObject::connect(&main, &MainWindow::started, publisher, [&main, publisher] {
-        const int port = main.services().store().get_communication_port();
+        const int port = main.services().store().settings().number(Setting::CommunicationPort);
         if (port > 0 && port <= 65535) {
             publisher->publish(static_cast<std::uint16_t>(port),
                                QString::fromStdString(own_computer_name()));

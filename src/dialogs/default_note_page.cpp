@@ -175,7 +175,8 @@ void DefaultNotePage::build_look(QGridLayout* grid, int& row) {
 void DefaultNotePage::read_settings() {
     const NoteStore& store = services_.store();
     theme_ = default_theme(store);
-    const std::string title = store.get_default_title();
+    const Settings settings = store.settings();
+    const std::string title = settings.text(Setting::DefaultTitle);
     if (!title.empty() && title != st::kDate) {
         custom_->setChecked(true);
         custom_title_->setText(QString::fromStdString(title));
@@ -185,12 +186,12 @@ void DefaultNotePage::read_settings() {
     border_->set_yes(theme_.Border == store_texts::kYes);
     if (QRadioButton* align = align_button(sr::title_align(theme_.TitleFontType)))
         align->setChecked(true);
-    change_theme_->setCurrentIndex(sr::change_theme_index(store.get_on_change_theme()));
+    change_theme_->setCurrentIndex(settings.shown(Setting::OnChangeTheme));
     note_colour_->set_colour(to_qcolor(theme_.EditBackColor));
     title_colour_->set_colour(to_qcolor(theme_.TitleBackColor));
     show_fonts();
-    width_->setText(QString::number(store.get_default_width()));
-    height_->setText(QString::number(store.get_default_height()));
+    width_->setText(QString::number(settings.number(Setting::DefaultWidth)));
+    height_->setText(QString::number(settings.number(Setting::DefaultHeight)));
 }
 
 void DefaultNotePage::show_fonts() {

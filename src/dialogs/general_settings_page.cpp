@@ -86,23 +86,22 @@ void GeneralSettingsPage::build() {
 }
 
 void GeneralSettingsPage::read_settings() {
-    const NoteStore& store = services_.store();
-    // The store's getter writes the first format when none is stored.
-    const int format = sr::date_format_index(store.get_default_date_format());
+    const Settings settings = services_.store().settings();
+    // Reading the date format writes the first one when none is stored.
+    const int format = sr::date_format_index(settings.text(Setting::DefaultDateFormat));
     date_format_->setCurrentIndex(format);
     show_date_example();
-    scroll_bar_->set_yes(sr::yes_unless_other(store.get_show_scroll_bar()));
-    close_button_->set_yes(sr::yes_unless_other(store.get_show_close_button()));
-    close_menu_->set_yes(sr::yes_only_when_yes(store.get_disable_close_menu()));
-    confirm_delete_->set_yes(sr::yes_only_when_yes(store.get_ask_before_delete()));
-    task_bar_->set_yes(sr::yes_when_set(store.get_show_task_bar()));
-    random_themes_->set_yes(sr::yes_when_set(store.get_random_themes()));
-    hot_key_->setChecked(store.get_disable_hotkey() == store_texts::kYes);
+    scroll_bar_->set_yes(settings.ticked(Setting::ShowScrollBar));
+    close_button_->set_yes(settings.ticked(Setting::ShowCloseButton));
+    close_menu_->set_yes(settings.ticked(Setting::DisableCloseMenu));
+    confirm_delete_->set_yes(settings.ticked(Setting::AskBeforeDelete));
+    task_bar_->set_yes(settings.ticked(Setting::ShowTaskBar));
+    random_themes_->set_yes(settings.ticked(Setting::RandomThemes));
+    hot_key_->setChecked(settings.ticked(Setting::DisableHotkey));
     autostart_->setChecked(autostart_enabled(config_folder_of(services_)));
-    const bool locked = setting_rules::show_all_locked(store.get_show_all_password_yes_no());
+    const bool locked = settings.ticked(Setting::ShowAllPasswordYesNo);
     set_lock_checked(locked);
-    password_->setText(locked ? QString::fromStdString(store.get_show_all_notes_password())
-                              : QString());
+    password_->setText(locked ? QString::fromStdString(settings.show_all_password()) : QString());
 }
 
 void GeneralSettingsPage::show_date_example() {
@@ -119,7 +118,7 @@ void GeneralSettingsPage::set_lock_checked(bool checked) {
 }
 
 void GeneralSettingsPage::lock_toggled(bool checked) {
-    const NoteStore& store = services_.store();
+    const Settings settings = services_.store().settings();
     if (checked) {
         PasswordDialog dialog(small_dialogs::PasswordMode::Set, services_.boxes(), this);
         if (dialog.exec() != QDialog::Accepted) {
@@ -127,12 +126,12 @@ void GeneralSettingsPage::lock_toggled(bool checked) {
             return;
         }
         password_->setText(QString::fromStdString(dialog.password()));
-        store.set_show_all_password(store_texts::kYes, dialog.password());
+        settings.set_show_all_lock(true, dialog.password());
         return;
     }
     if (password_->text().isEmpty())
         return;
-    const std::string stored = store.get_show_all_notes_password();
+    const std::string stored = settings.show_all_password();
     PasswordDialog dialog(small_dialogs::PasswordMode::Check, services_.boxes(), this);
     if (dialog.exec() != QDialog::Accepted) {
         set_lock_checked(true);
@@ -144,7 +143,7 @@ void GeneralSettingsPage::lock_toggled(bool checked) {
         return;
     }
     password_->clear();
-    store.set_show_all_password(store_texts::kNo, "");
+    settings.set_show_all_lock(false, "");
 }
 
 bool GeneralSettingsPage::apply() {

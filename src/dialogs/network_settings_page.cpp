@@ -114,31 +114,28 @@ void NetworkSettingsPage::build() {
 }
 
 void NetworkSettingsPage::read_settings() {
-    const NoteStore& store = services_.store();
-    read_on_start_->set_yes(sr::yes_only_when_yes(store.get_read_network_on_start()));
+    const Settings settings = services_.store().settings();
+    read_on_start_->set_yes(settings.ticked(Setting::ReadNetworkOnStart));
     read_interval_->setText(
-        QString::fromStdString(sr::text_or(store.get_read_network_interval(), "0")));
-    after_send_->setCurrentIndex(sr::after_send_index(store.get_after_send()));
-    send_errors_->set_yes(sr::yes_only_when_yes(store.get_show_send_error_message()));
-    ask_reply_->set_yes(sr::yes_only_when_yes(store.get_ask_when_reply()));
-    const sd::SenderChoice sender = sd::sender_from_setting(store.get_sent_from(), identity_);
+        QString::fromStdString(sr::text_or(settings.text(Setting::ReadNetworkInterval), "0")));
+    after_send_->setCurrentIndex(settings.shown(Setting::AfterSend));
+    send_errors_->set_yes(settings.ticked(Setting::ShowSendErrorMessage));
+    ask_reply_->set_yes(settings.ticked(Setting::AskWhenReply));
+    const sd::SenderChoice sender =
+        sd::sender_from_setting(settings.text(Setting::SentFrom), identity_);
     kind_->setCurrentIndex(static_cast<int>(sender.kind));
     sender_->setText(QString::fromStdString(sender.text));
     sender_->setReadOnly(sender.read_only);
-    email_on_start_->set_yes(sr::yes_only_when_yes(store.get_check_email_on_start()));
+    email_on_start_->set_yes(settings.ticked(Setting::CheckEmailOnStart));
     email_interval_->setText(
-        QString::fromStdString(sr::text_or(store.get_check_email_interval(), "0")));
-    attach_picture_->set_yes(sr::yes_only_when_yes(store.get_include_picture_attachment()));
-    std::string picture = store.get_default_picture_format();
-    if (picture.empty()) {
-        // Stored at once, whatever button ends the dialog.
-        picture = std::string(store_texts::kPictureJpg);
-        store.set_default_picture_format(picture);
-    }
-    picture_format_->setCurrentIndex(sr::picture_format_index(picture));
+        QString::fromStdString(sr::text_or(settings.text(Setting::CheckEmailInterval), "0")));
+    attach_picture_->set_yes(settings.ticked(Setting::IncludePictureAttachment));
+    // A missing format is stored at once, whatever button ends the dialog.
+    picture_format_->setCurrentIndex(shown_choice_of(
+        Setting::DefaultPictureFormat, settings.filled(Setting::DefaultPictureFormat)));
     port_->setText(QString::fromStdString(
-        sr::text_or(store.get_communication_port_text(), default_port().toStdString())));
-    play_sound_->set_yes(sr::yes_only_when_yes(store.get_play_sound()));
+        sr::text_or(settings.text(Setting::CommunicationPort), default_port().toStdString())));
+    play_sound_->set_yes(settings.ticked(Setting::PlaySound));
 }
 
 void NetworkSettingsPage::change_kind(int index) {

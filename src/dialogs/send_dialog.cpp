@@ -124,7 +124,8 @@ SendDialog::SendDialog(NoteView* note, NoteServices& services, const IdentitySou
 
     fill_neighbourhood();
     fill_groups();
-    set_sender(sd::sender_from_setting(services_.store().get_sent_from(), identity_));
+    set_sender(
+        sd::sender_from_setting(services_.store().settings().text(Setting::SentFrom), identity_));
     kinds_->setEnabled(!manager_);
     sender_->setEnabled(!manager_);
     sender_label_->setEnabled(!manager_);

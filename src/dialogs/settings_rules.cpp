@@ -21,10 +21,6 @@ constexpr int kMinHeight = 30;
 constexpr long long kLowestPort = 1025;
 constexpr long long kHighestPort = 65534;
 
-std::string_view yes_no(bool yes) {
-    return yes ? store_texts::kYes : store_texts::kNo;
-}
-
 bool is_align_letter(char c) {
     return c == 'L' || c == 'C' || c == 'R';
 }
@@ -47,18 +43,6 @@ int whole_number(std::string_view text) {
 
 }  // namespace
 
-bool yes_unless_other(std::string_view v) {
-    return v.empty() || v == store_texts::kYes;
-}
-
-bool yes_only_when_yes(std::string_view v) {
-    return v == store_texts::kYes;
-}
-
-bool yes_when_set(std::string_view v) {
-    return !v.empty() && v != store_texts::kNo;
-}
-
 int date_format_index(std::string_view format) {
     for (int i = 0; i < 4; ++i) {
         if (format == st::kDateFormats[i])
@@ -67,25 +51,9 @@ int date_format_index(std::string_view format) {
     return -1;
 }
 
-int change_theme_index(std::string_view v) {
-    return (v.empty() || v == store_texts::kChangeThemeAll) ? 0 : 1;
-}
-
 const char* change_theme_value(int index) {
     return index == 0 ? store_texts::kChangeThemeAll.data()
                       : store_texts::kChangeThemeColors.data();
-}
-
-int after_send_index(std::string_view v) {
-    return v == store_texts::kAfterSendShowIcon ? 0 : 1;
-}
-
-int picture_format_index(std::string_view v) {
-    if (v == store_texts::kPictureJpg)
-        return 0;
-    if (v == store_texts::kPictureBmp)
-        return 1;
-    return -1;
 }
 
 std::string text_or(std::string_view v, std::string_view fallback) {
@@ -154,29 +122,32 @@ PortCheck check_port(std::string_view typed, std::string_view stored) {
 }
 
 void apply_general(const NoteStore& store, const GeneralValues& v) {
-    store.set_default_date_format(v.date_format);
-    store.set_show_scroll_bar(yes_no(v.scroll_bar));
-    store.set_show_task_bar(yes_no(v.task_bar));
-    store.set_show_close_button(yes_no(v.close_button));
-    store.set_disable_hotkey(yes_no(v.disable_hotkey));
-    store.set_ask_before_delete(yes_no(v.ask_before_delete));
-    store.set_disable_close_menu(yes_no(v.disable_close_menu));
-    store.set_random_themes(yes_no(v.random_themes));
+    const Settings settings = store.settings();
+    settings.set_text(Setting::DefaultDateFormat, v.date_format);
+    settings.set_flag(Setting::ShowScrollBar, v.scroll_bar);
+    settings.set_flag(Setting::ShowTaskBar, v.task_bar);
+    settings.set_flag(Setting::ShowCloseButton, v.close_button);
+    settings.set_flag(Setting::DisableHotkey, v.disable_hotkey);
+    settings.set_flag(Setting::AskBeforeDelete, v.ask_before_delete);
+    settings.set_flag(Setting::DisableCloseMenu, v.disable_close_menu);
+    settings.set_flag(Setting::RandomThemes, v.random_themes);
     if (!v.lock_checked)
-        store.set_show_all_password(store_texts::kNo, "");
+        settings.set_show_all_lock(false, "");
 }
 
 SizeCheck apply_default_note(const NoteStore& store, const DefaultNoteValues& v, NoteRecord& theme,
                              int screen_width, int screen_height) {
-    store.set_default_title(v.date_title ? std::string(st::kDate) : v.custom_title);
-    theme.Border = std::string(yes_no(v.border));
+    const Settings settings = store.settings();
+    settings.set_text(Setting::DefaultTitle,
+                      v.date_title ? std::string(st::kDate) : v.custom_title);
+    theme.Border = std::string(v.border ? store_texts::kYes : store_texts::kNo);
     theme.TitleFontType = with_title_align(theme.TitleFontType, v.align);
     store.write_record(theme);
     const SizeCheck check = check_default_size(v.width, v.height, screen_width, screen_height);
     if (check != SizeCheck::Store)
         return check;
-    store.set_default_size(v.width, v.height);
-    store.set_on_change_theme(change_theme_value(v.change_theme));
+    settings.set_default_size(v.width, v.height);
+    settings.set_text(Setting::OnChangeTheme, change_theme_value(v.change_theme));
     return check;
 }
 
@@ -205,15 +176,16 @@ bool apply_sender(const NoteStore& store, const NetworkValues& v, NetworkOutcome
         return false;
     }
     // The computer name is not stored: an empty value follows the computer's name.
+    const Settings settings = store.settings();
     switch (v.kind) {
         case sd::SenderKind::ComputerName:
-            store.set_sent_from("");
+            settings.set_text(Setting::SentFrom, "");
             break;
         case sd::SenderKind::Anonymous:
-            store.set_sent_from(kAnonymousSender);
+            settings.set_text(Setting::SentFrom, kAnonymousSender);
             break;
         default:
-            store.set_sent_from(check.identity);
+            settings.set_text(Setting::SentFrom, check.identity);
             break;
     }
     return true;
@@ -223,25 +195,26 @@ bool apply_sender(const NoteStore& store, const NetworkValues& v, NetworkOutcome
 
 NetworkOutcome apply_network(const NoteStore& store, const NetworkValues& v) {
     NetworkOutcome out;
-    store.set_read_network_on_start(yes_no(v.read_on_start));
-    store.set_check_email_on_start(yes_no(v.email_on_start));
-    store.set_show_send_error_message(yes_no(v.send_errors));
-    store.set_after_send(v.after_send == 0 ? store_texts::kAfterSendShowIcon
-                                           : store_texts::kAfterSendDeleteNote);
-    store.set_ask_when_reply(yes_no(v.ask_reply));
+    const Settings settings = store.settings();
+    settings.set_flag(Setting::ReadNetworkOnStart, v.read_on_start);
+    settings.set_flag(Setting::CheckEmailOnStart, v.email_on_start);
+    settings.set_flag(Setting::ShowSendErrorMessage, v.send_errors);
+    settings.set_text(Setting::AfterSend, v.after_send == 0 ? store_texts::kAfterSendShowIcon
+                                                            : store_texts::kAfterSendDeleteNote);
+    settings.set_flag(Setting::AskWhenReply, v.ask_reply);
     if (!apply_sender(store, v, out))
         return out;
     const std::string read_interval = text_or(v.read_interval, "0");
     const std::string email_interval = text_or(v.email_interval, "0");
-    store.set_read_network_interval(read_interval);
-    store.set_check_email_interval(email_interval);
+    settings.set_text(Setting::ReadNetworkInterval, read_interval);
+    settings.set_text(Setting::CheckEmailInterval, email_interval);
     out.intervals_stored = true;
     out.read_interval = std::max(0, leading_int(read_interval));
     out.email_interval = std::max(0, leading_int(email_interval));
-    store.set_default_picture_format(v.picture_format == 0 ? store_texts::kPictureJpg
-                                                           : store_texts::kPictureBmp);
-    store.set_include_picture_attachment(yes_no(v.attach_picture));
-    const PortCheck port = check_port(v.port, store.get_communication_port_text());
+    settings.set_text(Setting::DefaultPictureFormat,
+                      v.picture_format == 0 ? store_texts::kPictureJpg : store_texts::kPictureBmp);
+    settings.set_flag(Setting::IncludePictureAttachment, v.attach_picture);
+    const PortCheck port = check_port(v.port, settings.text(Setting::CommunicationPort));
     if (!port.valid) {
         out.ok = false;
         out.error = st::kPortInvalid;
@@ -249,8 +222,8 @@ NetworkOutcome apply_network(const NoteStore& store, const NetworkValues& v) {
         return out;
     }
     out.port_changed = port.changed_message;
-    store.set_communication_port(v.port);
-    store.set_play_sound(yes_no(v.play_sound));
+    settings.set_text(Setting::CommunicationPort, v.port);
+    settings.set_flag(Setting::PlaySound, v.play_sound);
     return out;
 }
 

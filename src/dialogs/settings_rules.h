@@ -16,22 +16,12 @@ class NoteStore;
 
 namespace settings_rules {
 
-// ---- What a stored value shows.
-// ShowScrollBar, ShowCloseButton: "Yes" or missing.
-bool yes_unless_other(std::string_view v);
-// DisableCloseMenu, AskBeforeDelete and every Yes/No pair of the network page: exactly "Yes".
-bool yes_only_when_yes(std::string_view v);
-// ShowTaskBar, RandomThemes: anything but "No", and not missing.
-bool yes_when_set(std::string_view v);
+// ---- What a stored value shows. (Flags and choices show what their row in the settings
+// table says: Settings::ticked() and Settings::shown().)
 // The list index of a date format; -1 for none of the four.
 int date_format_index(std::string_view format);
-// OnChangeTheme: 1 ("Change only note colors") unless "All" or missing.
-int change_theme_index(std::string_view v);
+// OnChangeTheme's value for a list index.
 const char* change_theme_value(int index);
-// AfterSend: 0 for exactly "ShowIcon", else 1.
-int after_send_index(std::string_view v);
-// DefaultPictureFormat: 0 "jpg", 1 "bmp", -1 anything else.
-int picture_format_index(std::string_view v);
 // An interval or port field: the stored text, `fallback` when it is missing.
 std::string text_or(std::string_view v, std::string_view fallback);
 

@@ -141,7 +141,8 @@ std::optional<std::string> NoteExportCommands::choose_import_file(QWidget* paren
 
 std::optional<std::vector<int>> NoteExportCommands::choose(QWidget* parent, NoteListMode mode,
                                                            const std::vector<std::string>& rows) {
-    return chooser_->choose(parent, mode, rows, services_.store().get_default_date_format(),
+    return chooser_->choose(parent, mode, rows,
+                            services_.store().settings().text(Setting::DefaultDateFormat),
                             services_.boxes());
 }
 

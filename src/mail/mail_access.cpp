@@ -16,11 +16,11 @@ std::optional<MailLogon> MailAccess::logon(QWidget* parent) {
     if (auto held = session_.logon()) {
         return held;
     }
-    auto given = ask_logon(parent, read_mail_account(store_.ini_path()));
+    auto given = ask_logon(parent, read_mail_account(store_));
     if (!given) {
         return std::nullopt;
     }
-    write_mail_account(store_.ini_path(), given->account);
+    write_mail_account(store_, given->account);
     session_.set_logon(*given);
     return given;
 }

@@ -2,9 +2,7 @@
 
 #include <string.h>
 
-#include "mail/mail_texts.h"
-#include "platform/profile_file.h"
-#include "store/store_texts.h"
+#include "store/note_store.h"
 
 namespace kd::mail {
 
@@ -31,20 +29,21 @@ std::string MailAccount::from_address() const {
     return user_name + "@" + url_host(smtp_url);
 }
 
-MailAccount read_mail_account(const std::string& ini_path) {
-    const auto read = [&](const char* key) {
-        return ProfileFile::read(ini_path, kAccountSection, key, kAccountValueCapacity);
-    };
-    return {read(kSmtpUrlKey), read(kImapUrlKey), read(kUserNameKey), read(kAddressKey),
-            read(kAllowPlainTextKey) == store_texts::kYes};
+MailAccount read_mail_account(const NoteStore& store) {
+    const Settings settings = store.settings();
+    return {settings.text(Setting::EmailSmtpUrl), settings.text(Setting::EmailImapUrl),
+            settings.text(Setting::EmailUserName), settings.text(Setting::EmailAddress),
+            settings.flag(Setting::EmailAllowPlainText)};
 }
 
-bool write_mail_account(const std::string& ini_path, const MailAccount& account) {
-    const ProfileFile::KeyValue entries[] = {{kSmtpUrlKey, account.smtp_url},
-                                             {kImapUrlKey, account.imap_url},
-                                             {kUserNameKey, account.user_name},
-                                             {kAddressKey, account.address}};
-    return ProfileFile::write_keys(ini_path, kAccountSection, entries);
+bool write_mail_account(const NoteStore& store, const MailAccount& account) {
+    // One change of the file; a failure is the caller's to tell.
+    StoreTransaction tx(store);
+    tx.set_text(Setting::EmailSmtpUrl, account.smtp_url);
+    tx.set_text(Setting::EmailImapUrl, account.imap_url);
+    tx.set_text(Setting::EmailUserName, account.user_name);
+    tx.set_text(Setting::EmailAddress, account.address);
+    return tx.commit();
 }
 
 std::optional<MailLogon> MailSession::logon() const {

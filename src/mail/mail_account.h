@@ -7,10 +7,11 @@
 #include <string>
 #include <string_view>
 
-namespace kd::mail {
+namespace kd {
+class NoteStore;
+}
 
-// Longest value read back for each account key.
-inline constexpr std::size_t kAccountValueCapacity = 512;
+namespace kd::mail {
 
 struct MailAccount {
     std::string smtp_url;  // smtp://host:587 (STARTTLS) or smtps://host:465
@@ -31,9 +32,10 @@ struct MailAccount {
 // The host part of a URL ("smtp://user@host:25/x" gives "host"); "" when there is none.
 std::string url_host(std::string_view url);
 
-MailAccount read_mail_account(const std::string& ini_path);
+// The account as the store's settings file keeps it.
+MailAccount read_mail_account(const NoteStore& store);
 // Writes what the logon dialog edits; `allow_plain_text` is left as the file has it.
-bool write_mail_account(const std::string& ini_path, const MailAccount& account);
+bool write_mail_account(const NoteStore& store, const MailAccount& account);
 
 // Overwrites the text's bytes before emptying it, so a secret does not linger in freed memory.
 void wipe(std::string& secret);

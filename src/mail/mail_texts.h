@@ -59,15 +59,6 @@ inline constexpr const char* kLogoffFailed = "Can not Log Off from your default 
 inline constexpr const char* kBusyFirstLine = "Checking for new email notes ...";
 inline constexpr const char* kBusySecondLine = "Note will appear on desktop if found ...";
 
-// The mail account in the settings file (the password is never stored).
-inline constexpr const char* kAccountSection = "EMAIL_ACCOUNT";
-inline constexpr const char* kSmtpUrlKey = "SmtpUrl";
-inline constexpr const char* kImapUrlKey = "ImapUrl";
-inline constexpr const char* kUserNameKey = "UserName";
-inline constexpr const char* kAddressKey = "Address";
-// "Yes" lets the log-on go unencrypted to a server that offers no STARTTLS; absent by default.
-inline constexpr const char* kAllowPlainTextKey = "AllowPlainText";
-
 // The logon dialog.
 inline constexpr const char* kLogonCaption = "Log on to your email account";
 inline constexpr const char* kLogonSmtpLabel = "Outgoing mail (SMTP) URL:";

@@ -70,10 +70,6 @@ std::string mail_date() {
 
 }  // namespace
 
-bool includes_picture_attachment(const std::string& setting) {
-    return setting.empty() || setting == store_texts::kYes;
-}
-
 std::optional<MailAttachment> read_note_picture(const std::string& folder) {
     if (folder.empty()) {
         return std::nullopt;
@@ -91,14 +87,15 @@ std::vector<std::string> NoteEmailer::send_note_email(NoteView& note,
                                                       const std::string& sender_identity) {
     const NoteStore& store = note.services().store();
     MessageBoxes& boxes = note.services().boxes();
-    const bool with_picture = includes_picture_attachment(store.get_include_picture_attachment());
+    const bool with_picture = store.settings().flag(Setting::IncludePictureAttachment);
     // A fresh folder of our own: fixed picture names in the start folder could be planted.
     const PrivateTempFolder pictures;
     const std::string& folder = pictures.path();
     NoteViewPointer guard(&note);
     if (with_picture) {
         const WaitCursor wait;
-        const bool bmp = setting_rules::picture_is_bmp(store.get_default_picture_format());
+        const bool bmp =
+            store.settings().choice(Setting::DefaultPictureFormat) == store_texts::kPictureBmp;
         make_note_picture(note, bmp ? "bmp" : "jpg", folder);
     }
     const bool sent = guard && send_mail(*guard, addresses, sender_identity, with_picture, folder);

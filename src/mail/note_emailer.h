@@ -48,9 +48,6 @@ private:
     QPointer<BusyWindow> busy_;
 };
 
-// "Yes" or empty.
-bool includes_picture_attachment(const std::string& setting);
-
 // The picture in `folder`: "Note.jpg" when it can be read, else "Note.bmp"; nothing when
 // neither can.
 std::optional<MailAttachment> read_note_picture(const std::string& folder);

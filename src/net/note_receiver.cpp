@@ -6,19 +6,14 @@
 #include "note/note_bounds.h"
 #include "platform/profile_file.h"
 #include "platform/text_encoding.h"
+#include "store/settings.h"
 
 namespace kd {
 
 namespace {
 
-// Read here with the lists' file rather than through NoteStore, which works on IniPath.
-constexpr std::string_view kPlaySoundKey = store_texts::kPlaySound;
-constexpr std::string_view kCommunicationPortKey = store_texts::kCommunicationPort;
-constexpr std::string_view kNotesPerComputerKey = store_texts::kMaxNotesPerComputerPerMinute;
 constexpr const char* kQueueFullText =
     "korvadesk: notes from other computers are not accepted while %zu wait to be shown\n";
-constexpr std::size_t kFlagCapacity = settings_capacity::kShort;
-constexpr std::size_t kPortCapacity = settings_capacity::kShort;
 
 void replace_all(std::string& text, std::string_view what, std::string_view with) {
     std::size_t pos = 0;
@@ -170,18 +165,18 @@ NoteReceiver::NoteReceiver(NoteLists lists, Options options, const Clock& clock)
       clock_(clock),
       queue_(lists, options_.queue_limits),
       server_(
-          ReceiveServer::Options{
-              options_.bind_address,
-              [ini = lists.ini_path()] {
-                  return communication_port_from_text(ProfileFile::read(
-                      ini, lists::kMainSection, kCommunicationPortKey, kPortCapacity));
-              },
-              options_.receive_timeout,
-              kListenBacklog,
-              kMaxOpenConnections,
-              options_.notes_per_computer.value_or(notes_per_computer_from_text(ProfileFile::read(
-                  lists.ini_path(), lists::kMainSection, kNotesPerComputerKey, kPortCapacity))),
-              {}},
+          ReceiveServer::Options{options_.bind_address,
+                                 // The lists' file rather than NoteStore's, which is IniPath.
+                                 [settings = lists.settings()] {
+                                     return static_cast<std::uint16_t>(
+                                         settings.number(Setting::CommunicationPort));
+                                 },
+                                 options_.receive_timeout,
+                                 kListenBacklog,
+                                 kMaxOpenConnections,
+                                 options_.notes_per_computer.value_or(notes_per_computer_from_text(
+                                     lists.settings().text(Setting::MaxNotesPerComputerPerMinute))),
+                                 {}},
           [this](std::string message, const std::string& from) {
               return keep(std::move(message), from);
           },
@@ -247,9 +242,7 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
     if (!taking.empty() || take_email) {
         result.store_failed = !store_taken(result.notes, taking, take_email, make_notes);
     }
-    result.play_sound = !result.notes.empty() &&
-                        setting_rules::plays_sound(ProfileFile::read(
-                            lists_.ini_path(), lists::kMainSection, kPlaySoundKey, kFlagCapacity));
+    result.play_sound = !result.notes.empty() && lists_.settings().flag(Setting::PlaySound);
     if (rejected) {
         server_.stop();
         attack_pending_ = true;

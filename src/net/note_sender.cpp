@@ -208,7 +208,7 @@ std::string deliver_message(std::string_view recipient, std::uint16_t port,
 PreparedMessage prepare_message(const NoteStore& store, int note_number,
                                 std::string_view sender_identity) {
     PreparedMessage prepared;
-    prepared.port = communication_port_from_text(store.get_communication_port_text());
+    prepared.port = static_cast<std::uint16_t>(store.settings().number(Setting::CommunicationPort));
     prepared.message =
         build_stored_note_message(store, sending_identity(sender_identity), note_number);
     prepared.too_big = prepared.message.size() > kMaxMessageSize;

@@ -119,8 +119,7 @@ SendOutcome send_to_recipients(NoteView& note, const std::vector<std::string>& r
 
 void show_send_errors(const NoteStore& store, MessageBoxes& boxes, const std::string& error_text,
                       QWidget* parent) {
-    if (error_text.empty() ||
-        !setting_rules::shows_send_errors(store.get_show_send_error_message())) {
+    if (error_text.empty() || !store.settings().flag(Setting::ShowSendErrorMessage)) {
         return;
     }
     show_plain_box(boxes, QString::fromStdString(error_text), parent);
@@ -129,7 +128,8 @@ void show_send_errors(const NoteStore& store, MessageBoxes& boxes, const std::st
 void apply_send_outcome(NoteView& note, SendOutcome& outcome) {
     if (!outcome.sent_without_errors()) {
         note.note().set_status(NoteStatus::SendFailed);
-    } else if (setting_rules::deletes_after_send(note.services().store().get_after_send())) {
+    } else if (note.services().store().settings().choice(Setting::AfterSend) ==
+               store_texts::kAfterSendDeleteNote) {
         note.delete_note(false);
         outcome.note_gone = true;
     } else {

@@ -424,7 +424,7 @@ void NoteMenus::open_title_menu(const QPoint& global_pos) {
 void NoteMenus::close_button_clicked(const QPoint& global_pos) {
     if (note_.note().deleted())
         return;
-    if (setting_rules::disables_close_menu(note_.services().store().get_disable_close_menu())) {
+    if (note_.services().store().settings().flag(Setting::DisableCloseMenu)) {
         note_.delete_note(true);
         return;
     }
@@ -527,7 +527,7 @@ void NoteMenus::send_to_group(const std::string& name) {
         non_empty_entries(NoteLists(note_.services().store()).read_group(name));
     QPointer<NoteWindow> note(&note_);
     note_.note().set_sending(true);
-    sending->send_note(note_, members, note_.services().store().get_sent_from());
+    sending->send_note(note_, members, note_.services().store().settings().text(Setting::SentFrom));
     if (!note)
         return;
     note->note().set_sending(false);
@@ -544,7 +544,8 @@ void NoteMenus::send_other() {
     if (!note)
         return;
     if (sent.has_value()) {
-        if (*sent && setting_rules::deletes_after_send(note_.services().store().get_after_send())) {
+        if (*sent && note_.services().store().settings().choice(Setting::AfterSend) ==
+                         store_texts::kAfterSendDeleteNote) {
             note->note().set_sending(false);
             note->delete_note(false);
             return;
@@ -562,7 +563,7 @@ void NoteMenus::reply() {
         return;
     QPointer<NoteWindow> note(&note_);
     note_.note().set_sending(true);
-    if (setting_rules::asks_when_reply(note_.services().store().get_ask_when_reply())) {
+    if (note_.services().store().settings().flag(Setting::AskWhenReply)) {
         const bool yes = note_.services().boxes().ask(
             &note_, QMessageBox::Question, QString::fromStdString(nm::reply_question(address)));
         if (!note)
@@ -572,7 +573,8 @@ void NoteMenus::reply() {
             return;
         }
     }
-    sending->send_note(note_, {address}, note_.services().store().get_sent_from());
+    sending->send_note(note_, {address},
+                       note_.services().store().settings().text(Setting::SentFrom));
     if (!note)
         return;
     note->note().set_sending(false);
@@ -581,8 +583,8 @@ void NoteMenus::reply() {
 
 void NoteMenus::save_size_as_default() {
     const int height = note_.note().rolled_up() ? note_.unrolled_rect().height() : note_.height();
-    note_.services().store().set_default_size(std::to_string(note_.width()),
-                                              std::to_string(height));
+    note_.services().store().settings().set_default_size(std::to_string(note_.width()),
+                                                         std::to_string(height));
 }
 
 }  // namespace kd

@@ -9,13 +9,14 @@
 #include "note/note_window.h"
 #include "platform/clock.h"
 #include "richtext/qt_colour.h"
+#include "store/note_store.h"
 
 namespace kd {
 
 // --- Title ------------------------------------------------------------------------------
 
 void NoteWindow::apply_default_title() {
-    const std::string value = note_settings::default_title(services_.store());
+    const std::string value = services_.store().settings().text(Setting::DefaultTitle);
     if (!value.empty() && value != note_settings::kDateTitleWord) {
         // As the title strip shows it: what is no UTF-8 is kept as shown.
         note_.set_title_text(QString::fromStdString(value).toStdString());
@@ -23,11 +24,11 @@ void NoteWindow::apply_default_title() {
     }
     set_date_title();
     if (value.empty())
-        note_settings::set_default_title(services_.store(), note_settings::kDateTitleWord);
+        services_.store().settings().set_text(Setting::DefaultTitle, note_settings::kDateTitleWord);
 }
 
 void NoteWindow::set_date_title() {
-    const std::string format = note_settings::date_format_or_default(services_.store());
+    const std::string format = services_.store().settings().text(Setting::DefaultDateFormat);
     const std::tm local = services_.clock().local_now();
     note_.set_title_text(
         format_date_title(format, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));

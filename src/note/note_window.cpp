@@ -24,6 +24,7 @@
 #include "platform/window_hints.h"
 #include "reminders/reminder_texts.h"
 #include "richtext/qt_colour.h"
+#include "store/note_store.h"
 
 namespace kd {
 
@@ -86,7 +87,7 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     apply_default_title();
     const NotePoint close = close_pos_at_creation(width());
     place_close_button(close.x, close.y);
-    close_button_->setVisible(note_settings::show_close_button(services_.store()));
+    close_button_->setVisible(services_.store().settings().flag(Setting::ShowCloseButton));
     relayout();
 
     note_timer_ = new QTimer(this);
@@ -120,7 +121,7 @@ NoteWindow::~NoteWindow() {
 void NoteWindow::apply_taskbar_setting() {
     // A tool window gets no taskbar button; a plain one is listed under its title.
     Qt::WindowFlags flags = Qt::FramelessWindowHint;
-    flags |= note_settings::show_task_bar(services_.store()) ? Qt::Window : Qt::Tool;
+    flags |= services_.store().settings().flag(Setting::ShowTaskBar) ? Qt::Window : Qt::Tool;
     setWindowFlags(flags);
 }
 
@@ -453,7 +454,7 @@ void NoteWindow::hide_note() {
 bool NoteWindow::delete_note(bool ask) {
     if (note_.deleted())
         return true;
-    if (ask && note_settings::ask_before_delete(services_.store())) {
+    if (ask && services_.store().settings().flag(Setting::AskBeforeDelete)) {
         QPointer<NoteWindow> alive(this);
         const bool yes =
             services_.boxes().ask(this, QMessageBox::Question,
@@ -488,7 +489,7 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
 }
 
 void NoteWindow::refresh() {
-    close_button_->setVisible(note_settings::show_close_button(services_.store()));
+    close_button_->setVisible(services_.store().settings().flag(Setting::ShowCloseButton));
     relayout();
     refresh_reminder_texts();
     // A note fading out on its way to being hidden or deleted finishes that.

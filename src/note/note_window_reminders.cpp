@@ -3,13 +3,13 @@
 // live in reminders/; the window only carries out what they decide.
 #include <QPointer>
 
-#include "note/note_settings.h"
 #include "note/note_title_strip.h"
 #include "note/note_window.h"
 #include "note/note_window_fade.h"
 #include "platform/clock.h"
 #include "reminders/reminder_check.h"
 #include "richtext/qt_colour.h"
+#include "store/note_store.h"
 
 namespace kd {
 
@@ -38,7 +38,7 @@ void NoteWindow::place_reminder_icons() {
 }
 
 void NoteWindow::refresh_reminder_texts() {
-    const std::string format = note_settings::date_format_or_default(services_.store());
+    const std::string format = services_.store().settings().text(Setting::DefaultDateFormat);
     expiration_icon_->setToolTip(
         QString::fromStdString(expiration_tooltip(note_.expiration(), format)));
     alarm_icon_->setToolTip(QString::fromStdString(alarm_tooltip(note_.alarm(), format)));

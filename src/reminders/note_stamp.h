@@ -48,7 +48,7 @@ int stamp_weekday(const NoteStamp& s);
 
 // The date part of `s` by a DefaultDateFormat value ("DD.MM.YYYY", "DD-MM-YYYY",
 // "YYYY-MM-DD", "MM/DD/YYYY"); "" for any other value. The caller reads the setting through
-// NoteStore::get_default_date_format, which writes "DD.MM.YYYY" when it is empty.
+// the settings table (Setting::DefaultDateFormat), which writes "DD.MM.YYYY" when it is empty.
 std::string format_display_date(std::string_view date_format, const NoteStamp& s);
 
 }  // namespace kd

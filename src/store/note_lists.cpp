@@ -8,6 +8,7 @@
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "store/settings.h"
 #include "store/value_text.h"
 
 namespace kd {
@@ -159,8 +160,7 @@ bool NoteLists::delete_saved_theme_name(int key) const {
 }
 
 int NoteLists::next_saved_theme_number() const {
-    int position = leading_int(
-        ProfileFile::read(ini_path_, kMainSection, kLastSavedThemeNumberKey, kNumberCapacity));
+    int position = settings().number(Setting::LastSavedThemeNumber);
     // Anything outside the slots (a hand-edited file) starts over at the first slot rather
     // than writing a record outside the saved-theme range.
     if (position < 0 || position >= kSavedThemeSlots) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "store/settings.h"
 
 namespace kd {
 
@@ -31,7 +32,6 @@ inline constexpr const char* kListNamesKey = "ListNames";
 inline constexpr const char* kNetworkListSection = "NETWORK_LIST";
 inline constexpr const char* kNetListKey = "NetList";
 inline constexpr const char* kSavedThemesSection = "SAVED_THEMES";
-inline constexpr const char* kLastSavedThemeNumberKey = "LastSavedThemeNumber";
 inline constexpr const char* kNoteReceivedSection = "NOTE_RECEIVED";
 inline constexpr const char* kNoteDataKey = "NoteData";
 inline constexpr const char* kEmailNoteReceivedSection = "EMAIL_NOTE_RECEIVED";
@@ -67,6 +67,8 @@ public:
 
     const std::string& ini_path() const { return ini_path_; }
     const ErrorReporter& errors() const { return *errors_; }
+    // The settings of the lists' file.
+    Settings settings() const { return Settings(ini_path_, *errors_); }
 
     // Recipient groups.
     std::string group_names() const;
@@ -85,7 +87,6 @@ public:
     bool write_saved_theme_name(int key, std::string_view name) const;
     bool delete_saved_theme_name(int key) const;
     // Record number for the next saved theme: 91001 + `LastSavedThemeNumber`, 20 read as 0.
-    // NoteStore reads and writes `LastSavedThemeNumber` itself.
     int next_saved_theme_number() const;
 
     // Network mailbox. Slot 0 is "NoteData", the one-message mailbox; later slots

@@ -11,20 +11,8 @@
 namespace kd {
 
 namespace t = store_texts;
-namespace cap = settings_capacity;
 
 namespace {
-
-// Fixed letters and digits around a scrambled password.
-constexpr std::string_view kPasswordPrefix = "Kq7Rz2";
-constexpr std::string_view kPasswordSuffix = "m4Xw9Tb";
-
-std::string swap_ends(std::string s) {
-    if (s.size() > 1) {
-        std::swap(s.front(), s.back());
-    }
-    return s;
-}
 
 // Read capacities of the record keys (longest read + 1). Positions and sizes get room for a
 // sign and five digits, so that a note far left of a second screen (-1200) comes back whole.
@@ -43,249 +31,6 @@ constexpr std::size_t kStamp = 30;
 }  // namespace record_capacity
 
 }  // namespace
-
-std::string scramble_password(std::string_view flag, std::string_view password) {
-    if (flag != t::kYes) {
-        return std::string(password);
-    }
-    return std::string(kPasswordPrefix) + swap_ends(std::string(password)) +
-           std::string(kPasswordSuffix);
-}
-
-std::string unscramble_password(std::string_view stored) {
-    std::string s(stored);
-    s = s.size() > kPasswordSuffix.size() ? s.substr(0, s.size() - kPasswordSuffix.size()) : "";
-    s = s.size() > kPasswordPrefix.size() ? s.substr(kPasswordPrefix.size()) : "";
-    return swap_ends(std::move(s));
-}
-
-// ---- Main section
-
-std::string NoteStore::get(std::string_view key, std::size_t capacity) const {
-    return ProfileFile::read(ini(), t::kMainSection, key, capacity);
-}
-
-bool NoteStore::put(std::string_view key, std::string_view value) const {
-    return ProfileFile::write(ini(), t::kMainSection, key, value);
-}
-
-void NoteStore::put_reported(std::string_view key, std::string_view value) const {
-    if (!put(key, value)) {
-        errors_->report(std::string(t::kErrorWritingIni));
-    }
-}
-
-int NoteStore::get_number_of_notes() const {
-    return leading_int(get(t::kNumberOfNotes, cap::kNumberOfNotes));
-}
-
-bool NoteStore::set_number_of_notes(int count) const {
-    if (!put(t::kNumberOfNotes, format_int(count))) {
-        errors_->report(std::string(t::kErrorWritingIni));
-        return false;
-    }
-    return true;
-}
-
-std::string NoteStore::get_default_title() const {
-    return get(t::kDefaultTitle, cap::kDefaultTitle);
-}
-void NoteStore::set_default_title(std::string_view v) const {
-    put_reported(t::kDefaultTitle, v);
-}
-
-std::string NoteStore::get_default_date_format() const {
-    std::string v = get(t::kDefaultDateFormat, cap::kDefaultDateFormat);
-    if (v.empty()) {
-        v = t::kDateFormatDots;
-        set_default_date_format(v);
-    }
-    return v;
-}
-void NoteStore::set_default_date_format(std::string_view v) const {
-    put_reported(t::kDefaultDateFormat, v);
-}
-
-int NoteStore::get_default_width() const {
-    return leading_int(get(t::kDefaultWidth, cap::kDefaultSize));
-}
-int NoteStore::get_default_height() const {
-    return leading_int(get(t::kDefaultHeight, cap::kDefaultSize));
-}
-void NoteStore::set_default_size(std::string_view width, std::string_view height) const {
-    put(t::kDefaultWidth, width);
-    put_reported(t::kDefaultHeight, height);
-}
-
-std::string NoteStore::get_read_network_on_start() const {
-    return get(t::kReadNetworkOnStart, cap::kLong);
-}
-void NoteStore::set_read_network_on_start(std::string_view v) const {
-    put_reported(t::kReadNetworkOnStart, v);
-}
-
-bool NoteStore::set_version(std::string_view v) const {
-    return put(t::kVersion, v);
-}
-
-std::string NoteStore::get_show_scroll_bar() const {
-    return get(t::kShowScrollBar, cap::kShort);
-}
-void NoteStore::set_show_scroll_bar(std::string_view v) const {
-    put_reported(t::kShowScrollBar, v);
-}
-std::string NoteStore::get_show_task_bar() const {
-    return get(t::kShowTaskBar, cap::kShort);
-}
-void NoteStore::set_show_task_bar(std::string_view v) const {
-    put_reported(t::kShowTaskBar, v);
-}
-std::string NoteStore::get_show_close_button() const {
-    return get(t::kShowCloseButton, cap::kShort);
-}
-void NoteStore::set_show_close_button(std::string_view v) const {
-    put_reported(t::kShowCloseButton, v);
-}
-std::string NoteStore::get_after_send() const {
-    return get(t::kAfterSend, cap::kLong);
-}
-void NoteStore::set_after_send(std::string_view v) const {
-    put_reported(t::kAfterSend, v);
-}
-std::string NoteStore::get_sent_from() const {
-    return get(t::kSentFrom, cap::kSentFrom);
-}
-void NoteStore::set_sent_from(std::string_view v) const {
-    put_reported(t::kSentFrom, v);
-}
-std::string NoteStore::get_read_network_interval() const {
-    return get(t::kReadNetworkInterval, cap::kShort);
-}
-void NoteStore::set_read_network_interval(std::string_view v) const {
-    put_reported(t::kReadNetworkInterval, v);
-}
-std::string NoteStore::get_disable_hotkey() const {
-    return get(t::kDisableHotkey, cap::kLong);
-}
-void NoteStore::set_disable_hotkey(std::string_view v) const {
-    put_reported(t::kDisableHotkey, v);
-}
-std::string NoteStore::get_ask_before_delete() const {
-    return get(t::kAskBeforeDelete, cap::kLong);
-}
-void NoteStore::set_ask_before_delete(std::string_view v) const {
-    put_reported(t::kAskBeforeDelete, v);
-}
-std::string NoteStore::get_disable_close_menu() const {
-    return get(t::kDisableCloseMenu, cap::kShort);
-}
-void NoteStore::set_disable_close_menu(std::string_view v) const {
-    put_reported(t::kDisableCloseMenu, v);
-}
-std::string NoteStore::get_show_send_error_message() const {
-    return get(t::kShowSendErrorMessage, cap::kShort);
-}
-void NoteStore::set_show_send_error_message(std::string_view v) const {
-    put_reported(t::kShowSendErrorMessage, v);
-}
-std::string NoteStore::get_ask_when_reply() const {
-    return get(t::kAskWhenReply, cap::kLong);
-}
-void NoteStore::set_ask_when_reply(std::string_view v) const {
-    put_reported(t::kAskWhenReply, v);
-}
-std::string NoteStore::get_ini_update() const {
-    return get(t::kIniUpdate, cap::kLong);
-}
-void NoteStore::set_ini_update(std::string_view v) const {
-    put_reported(t::kIniUpdate, v);
-}
-std::string NoteStore::get_check_email_interval() const {
-    return get(t::kCheckEmailInterval, cap::kShort);
-}
-void NoteStore::set_check_email_interval(std::string_view v) const {
-    put_reported(t::kCheckEmailInterval, v);
-}
-std::string NoteStore::get_default_picture_format() const {
-    return get(t::kDefaultPictureFormat, cap::kLong);
-}
-void NoteStore::set_default_picture_format(std::string_view v) const {
-    put_reported(t::kDefaultPictureFormat, v);
-}
-std::string NoteStore::get_check_email_on_start() const {
-    return get(t::kCheckEmailOnStart, cap::kLong);
-}
-void NoteStore::set_check_email_on_start(std::string_view v) const {
-    put_reported(t::kCheckEmailOnStart, v);
-}
-std::string NoteStore::get_include_picture_attachment() const {
-    return get(t::kIncludePictureAttachment, cap::kShort);
-}
-void NoteStore::set_include_picture_attachment(std::string_view v) const {
-    put_reported(t::kIncludePictureAttachment, v);
-}
-std::string NoteStore::get_random_themes() const {
-    return get(t::kRandomThemes, cap::kShort);
-}
-void NoteStore::set_random_themes(std::string_view v) const {
-    put_reported(t::kRandomThemes, v);
-}
-std::string NoteStore::get_play_sound() const {
-    return get(t::kPlaySound, cap::kShort);
-}
-void NoteStore::set_play_sound(std::string_view v) const {
-    put_reported(t::kPlaySound, v);
-}
-std::string NoteStore::get_on_change_theme() const {
-    return get(t::kOnChangeTheme, cap::kLong);
-}
-void NoteStore::set_on_change_theme(std::string_view v) const {
-    put_reported(t::kOnChangeTheme, v);
-}
-
-std::string NoteStore::get_communication_port_text() const {
-    return get(t::kCommunicationPort, cap::kShort);
-}
-int NoteStore::get_communication_port() const {
-    const std::string v = get_communication_port_text();
-    return v.empty() ? t::kDefaultCommunicationPort : leading_int(v);
-}
-void NoteStore::set_communication_port(std::string_view v) const {
-    put_reported(t::kCommunicationPort, v);
-}
-
-std::string NoteStore::get_show_all_password_yes_no() const {
-    return get(t::kShowAllPasswordYesNo, cap::kLong);
-}
-std::string NoteStore::get_show_all_notes_password() const {
-    return unscramble_password(get(t::kShowAllNotesPassword, cap::kPassword));
-}
-void NoteStore::set_show_all_password(std::string_view flag, std::string_view password) const {
-    put(t::kShowAllPasswordYesNo, flag);
-    put_reported(t::kShowAllNotesPassword, scramble_password(flag, password));
-}
-
-std::string NoteStore::get_last_saved_theme_number() const {
-    std::string v = get(t::kLastSavedThemeNumber, cap::kShort);
-    return v.empty() ? std::string(t::kLastSavedThemeNone) : v;
-}
-void NoteStore::set_last_saved_theme_number(int number) const {
-    put_reported(t::kLastSavedThemeNumber, format_int(number));
-}
-
-std::string NoteStore::get_nmb_of_program_starts() const {
-    return get(t::kNmbOfProgramStarts, cap::kNmbOfProgramStarts);
-}
-void NoteStore::set_nmb_of_program_starts(std::string_view v) const {
-    put_reported(t::kNmbOfProgramStarts, v);
-}
-
-std::string NoteStore::get_no_tray_notice_shown() const {
-    return get(t::kNoTrayNoticeShown, cap::kShort);
-}
-void NoteStore::set_no_tray_notice_shown(std::string_view v) const {
-    put_reported(t::kNoTrayNoticeShown, v);
-}
 
 // ---- Note records
 
@@ -478,7 +223,16 @@ void StoreTransaction::delete_records_above(int first, int last) {
 }
 
 void StoreTransaction::set_number_of_notes(int count) {
-    set(t::kMainSection, t::kNumberOfNotes, format_int(count));
+    set_number(Setting::NumberOfNotes, count);
+}
+
+void StoreTransaction::set_text(Setting s, std::string_view value) {
+    const SettingRow& row = setting_row(s);
+    set(row.section, row.key, value);
+}
+
+void StoreTransaction::set_number(NumberSetting s, int value) {
+    set_text(s.setting, format_int(value));
 }
 
 void StoreTransaction::set(std::string_view section, std::string_view key,
@@ -551,8 +305,7 @@ std::vector<int> stored_note_numbers(const NoteStore& store) {
 
 NotesToRestore notes_to_restore(const NoteStore& store) {
     NotesToRestore plan;
-    plan.stored = ProfileFile::read(store.ini_path(), t::kMainSection, t::kNumberOfNotes,
-                                    kStoredCountShown + 1);
+    plan.stored = store.settings().text(Setting::NumberOfNotes, kStoredCountShown + 1);
     plan.numbers = stored_note_numbers(store);
     plan.highest = plan.numbers.empty() ? 0 : plan.numbers.back();
     const int count = is_plain_count(plan.stored) ? leading_int(plan.stored) : -1;

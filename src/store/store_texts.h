@@ -5,45 +5,11 @@
 
 namespace kd::store_texts {
 
-// Sections.
+// Sections. The keys of the main section are in the settings table (store/settings.h).
 inline constexpr std::string_view kMainSection = "KORVADESK";
 inline constexpr std::string_view kRecordSectionPrefix = "NOTE_ID_";
-
-// Keys of the main section.
-inline constexpr std::string_view kNumberOfNotes = "NumberOfNotes";
-inline constexpr std::string_view kDefaultTitle = "DefaultTitle";
-inline constexpr std::string_view kDefaultDateFormat = "DefaultDateFormat";
-inline constexpr std::string_view kDefaultWidth = "DefaultWidth";
-inline constexpr std::string_view kDefaultHeight = "DefaultHeight";
-inline constexpr std::string_view kReadNetworkOnStart = "ReadNetworkOnStart";
-inline constexpr std::string_view kVersion = "Version";
-inline constexpr std::string_view kShowScrollBar = "ShowScrollBar";
-inline constexpr std::string_view kShowTaskBar = "ShowTaskBar";
-inline constexpr std::string_view kShowCloseButton = "ShowCloseButton";
-inline constexpr std::string_view kAfterSend = "AfterSend";
-inline constexpr std::string_view kSentFrom = "SentFrom";
-inline constexpr std::string_view kReadNetworkInterval = "ReadNetworkInterval";
-inline constexpr std::string_view kDisableHotkey = "DisableHotkey";
-inline constexpr std::string_view kAskBeforeDelete = "AskBeforeDelete";
-inline constexpr std::string_view kDisableCloseMenu = "DisableCloseMenu";
-inline constexpr std::string_view kShowSendErrorMessage = "ShowSendErrorMessage";
-inline constexpr std::string_view kAskWhenReply = "AskWhenReply";
-inline constexpr std::string_view kIniUpdate = "IniUpdate";
-inline constexpr std::string_view kCheckEmailInterval = "CheckEmailInterval";
-inline constexpr std::string_view kDefaultPictureFormat = "DefaultPictureFormat";
-inline constexpr std::string_view kCheckEmailOnStart = "CheckEmailOnStart";
-inline constexpr std::string_view kIncludePictureAttachment = "IncludePictureAttachment";
-inline constexpr std::string_view kRandomThemes = "RandomThemes";
-inline constexpr std::string_view kPlaySound = "PlaySound";
-inline constexpr std::string_view kOnChangeTheme = "OnChangeTheme";
-inline constexpr std::string_view kCommunicationPort = "CommunicationPort";
-inline constexpr std::string_view kShowAllPasswordYesNo = "ShowAllPasswordYesNo";
-inline constexpr std::string_view kShowAllNotesPassword = "ShowAllNotesPassword";
-inline constexpr std::string_view kLastSavedThemeNumber = "LastSavedThemeNumber";
-inline constexpr std::string_view kNmbOfProgramStarts = "NmbOfProgramStarts";
-// "Yes" once the person was told that the desktop has no tray (a key of this program's own).
-inline constexpr std::string_view kNoTrayNoticeShown = "NoTrayNoticeShown";
-inline constexpr std::string_view kMaxNotesPerComputerPerMinute = "MaxNotesPerComputerPerMinute";
+// The mail account note e-mails use (the password is never stored).
+inline constexpr std::string_view kEmailAccountSection = "EMAIL_ACCOUNT";
 
 // Keys of a note record, in the order they are written.
 inline constexpr std::string_view kNoteID = "NoteID";

@@ -7,7 +7,6 @@
 
 #include "store/note_lists.h"
 #include "store/note_store.h"
-#include "store/store_texts.h"
 #include "themes/theme_rules.h"
 
 namespace kd {
@@ -38,8 +37,7 @@ int save_theme_as(const NoteStore& store, const NoteRecord& look, std::string_vi
     StoreTransaction tx(store);
     tx.write_record(theme_record(look, number));
     set_name(tx, number, name);
-    tx.set(store_texts::kMainSection, store_texts::kLastSavedThemeNumber,
-           key_of(number - kFirstSavedTheme + 1));
+    tx.set_number(Setting::LastSavedThemeNumber, number - kFirstSavedTheme + 1);
     return tx.commit(lists::kListsWriteErrorText) ? number : 0;
 }
 
@@ -133,7 +131,7 @@ int store_theme_order(const NoteStore& store, const std::vector<ThemeRow>& rows)
         set_name(tx, number, kept[j].second);
     }
     const int count = static_cast<int>(kept.size());
-    tx.set(store_texts::kMainSection, store_texts::kLastSavedThemeNumber, key_of(count));
+    tx.set_number(Setting::LastSavedThemeNumber, count);
     return tx.commit(lists::kListsWriteErrorText) ? count : -1;
 }
 

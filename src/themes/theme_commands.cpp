@@ -36,8 +36,9 @@ bool apply_theme(const NoteStore& store, Note& note, int number) {
     NoteRecord theme;
     if (!store.read_record(number, theme))
         return false;
-    apply_theme_look(note, theme,
-                     setting_rules::theme_changes_colors_only(store.get_on_change_theme()));
+    apply_theme_look(
+        note, theme,
+        store.settings().choice(Setting::OnChangeTheme) == store_texts::kChangeThemeColors);
     return true;
 }
 

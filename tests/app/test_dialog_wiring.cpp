@@ -54,7 +54,7 @@ protected:
     // One stored note, hidden.
     void store_hidden_note() {
         NoteStore store{app_paths(), test::store_errors()};
-        store.set_ini_update("0111");
+        store.settings().set_text(Setting::IniUpdate, "0111");
         NoteRecord r;
         r.NoteID = 1;
         r.TitleText = "hidden";
@@ -64,7 +64,7 @@ protected:
         r.Height = 150;
         r.Hidden = "Yes";
         store.write_record(r);
-        store.set_number_of_notes(1);
+        store.settings().set_number(Setting::NumberOfNotes, 1);
     }
 
     QTemporaryDir dir_;
@@ -124,12 +124,13 @@ TEST_F(DialogWiringTest, SettingsSaveReachesTheRunningProgram) {
     EXPECT_TRUE(w.tray_action(kCmdSettings)->isEnabled());
     EXPECT_FALSE(ts_.services.show_scroll_bar());
     EXPECT_FALSE(w.hot_key_registered());
-    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_show_scroll_bar(), "No");
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).settings().text(Setting::ShowScrollBar),
+              "No");
 }
 
 TEST_F(DialogWiringTest, ShowAllWithTheLockAsksForThePassword) {
     store_hidden_note();
-    NoteStore(app_paths(), test::store_errors()).set_show_all_password("Yes", "secret");
+    NoteStore(app_paths(), test::store_errors()).settings().set_show_all_lock(true, "secret");
     MainWindow& w = start();
     ASSERT_EQ(w.notes().size(), 1);
 

@@ -114,8 +114,8 @@ TEST_F(MainWindowTest, FirstStartCreatesTheFileAndShowsOneEmptyNote) {
     NoteWindow* note = w.notes().front();
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(note->note().number(), 1);
-    EXPECT_EQ(store.get_default_width(), note->width());
-    EXPECT_EQ(store.get_default_height(), note->height());
+    EXPECT_EQ(store.settings().number(Setting::DefaultWidth), note->width());
+    EXPECT_EQ(store.settings().number(Setting::DefaultHeight), note->height());
     EXPECT_TRUE(reports_.messages.empty());
 }
 
@@ -133,18 +133,18 @@ TEST_F(MainWindowTest, NewNotesCascadeFromTheFirstNote) {
 }
 
 TEST_F(MainWindowTest, NewNoteTakesTheStoredDefaultSize) {
-    NoteStore(app_paths(), test::store_errors()).set_default_size("260", "150");
+    NoteStore(app_paths(), test::store_errors()).settings().set_default_size("260", "150");
     MainWindow& w = start();
     EXPECT_EQ(w.notes().front()->size(), QSize(260, 150));
 }
 
 TEST_F(MainWindowTest, RestoreClosesGapsAndKeepsOrder) {
     NoteStore store{app_paths(), test::store_errors()};
-    store.set_ini_update("0111");
+    store.settings().set_text(Setting::IniUpdate, "0111");
     store.write_record(sample_record(1, "one"));
     store.write_record(sample_record(3, "three"));
     store.write_record(sample_record(4, "four"));
-    store.set_number_of_notes(4);
+    store.settings().set_number(Setting::NumberOfNotes, 4);
 
     MainWindow& w = start();
     EXPECT_EQ(w.note_count(), 3);
@@ -164,7 +164,7 @@ TEST_F(MainWindowTest, RestoreClosesGapsAndKeepsOrder) {
 
 TEST_F(MainWindowTest, NotesOnNoScreenShowInTheCascadeAndKeepTheirStoredPlace) {
     NoteStore store{app_paths(), test::store_errors()};
-    store.set_ini_update("0111");
+    store.settings().set_text(Setting::IniUpdate, "0111");
     NoteRecord beyond = sample_record(1, "beyond");
     beyond.Left = 5000;
     beyond.Top = 40;
@@ -178,7 +178,7 @@ TEST_F(MainWindowTest, NotesOnNoScreenShowInTheCascadeAndKeepTheirStoredPlace) {
     store.write_record(beyond);
     store.write_record(negative);
     store.write_record(hidden_away);
-    store.set_number_of_notes(3);
+    store.settings().set_number(Setting::NumberOfNotes, 3);
 
     MainWindow& w = start();
     ASSERT_EQ(w.notes().size(), 3);
@@ -202,12 +202,12 @@ TEST_F(MainWindowTest, NotesOnNoScreenShowInTheCascadeAndKeepTheirStoredPlace) {
 
 TEST_F(MainWindowTest, HiddenNotesEnableShowAllAndShowAllBringsThemBack) {
     NoteStore store{app_paths(), test::store_errors()};
-    store.set_ini_update("0111");
+    store.settings().set_text(Setting::IniUpdate, "0111");
     NoteRecord hidden = sample_record(1, "hidden");
     hidden.Hidden = "Yes";
     store.write_record(hidden);
     store.write_record(sample_record(2, "shown"));
-    store.set_number_of_notes(2);
+    store.settings().set_number(Setting::NumberOfNotes, 2);
 
     MainWindow& w = start();
     EXPECT_FALSE(w.notes()[0]->isVisible());
@@ -234,12 +234,12 @@ TEST_F(MainWindowTest, HiddenNotesEnableShowAllAndShowAllBringsThemBack) {
 
 TEST_F(MainWindowTest, ShowAllLockCancelLeavesNotesHiddenAndWrongPasswordIsRefused) {
     NoteStore store{app_paths(), test::store_errors()};
-    store.set_ini_update("0111");
+    store.settings().set_text(Setting::IniUpdate, "0111");
     NoteRecord hidden = sample_record(1, "hidden");
     hidden.Hidden = "Yes";
     store.write_record(hidden);
-    store.set_number_of_notes(1);
-    store.set_show_all_password("Yes", "secret");
+    store.settings().set_number(Setting::NumberOfNotes, 1);
+    store.settings().set_show_all_lock(true, "secret");
 
     MainWindow& w = start();
     DialogEnd end = DialogEnd::Cancel;
@@ -362,7 +362,7 @@ TEST_F(MainWindowTest, HotKeyFollowsDisableHotkey) {
     MainWindow& w = start();
     EXPECT_TRUE(w.hot_key_registered());
     window_.reset();
-    NoteStore(app_paths(), test::store_errors()).set_disable_hotkey("Yes");
+    NoteStore(app_paths(), test::store_errors()).settings().set_text(Setting::DisableHotkey, "Yes");
     MainWindow& again = start();
     EXPECT_FALSE(again.hot_key_registered());
 }
@@ -407,13 +407,13 @@ TEST_F(MainWindowTest, StartHideAllAndShowAllOfAHundredNotesEachReplaceTheFileOn
     // A settings file as any earlier start leaves it.
     NoteStore store{app_paths(), test::store_errors()};
     write_builtin_themes(NoteStore(app_paths(), test::store_errors()));
-    store.set_ini_update("0111");
-    store.set_default_title("Date");
-    store.set_default_date_format("DD.MM.YYYY");
-    store.set_version("5.lan");
-    store.set_ask_before_delete("Yes");
-    store.set_read_network_on_start("No");
-    store.set_check_email_on_start("No");
+    store.settings().set_text(Setting::IniUpdate, "0111");
+    store.settings().set_text(Setting::DefaultTitle, "Date");
+    store.settings().set_text(Setting::DefaultDateFormat, "DD.MM.YYYY");
+    store.settings().write(Setting::Version, "5.lan");
+    store.settings().set_text(Setting::AskBeforeDelete, "Yes");
+    store.settings().set_text(Setting::ReadNetworkOnStart, "No");
+    store.settings().set_text(Setting::CheckEmailOnStart, "No");
     {
         StoreTransaction tx(app_paths().IniPath, test::store_errors());
         // Every other number, so that restoring renumbers all of them.
@@ -459,7 +459,7 @@ TEST_F(MainWindowTest, StartHideAllAndShowAllOfAHundredNotesEachReplaceTheFileOn
 }
 
 TEST_F(MainWindowTest, ReadOnlySettingsFileEndsTheStartAndIsNotReplaced) {
-    NoteStore(app_paths(), test::store_errors()).set_version("5.lan");
+    NoteStore(app_paths(), test::store_errors()).settings().write(Setting::Version, "5.lan");
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
     const std::string before = ProfileFile::read(ini_, "KORVADESK", "Version", 20);
     BoxAnswerer boxes(ts_.boxes);

@@ -71,7 +71,7 @@ protected:
         for (int n = 1; n <= count; ++n)
             ASSERT_TRUE(
                 store_.write_record(test::sample_note_record(n, "Note " + std::to_string(n))));
-        store_.set_number_of_notes(count);
+        store_.settings().set_number(Setting::NumberOfNotes, count);
     }
     // Makes the file larger than the limit by a value that no note holds.
     void pad(const char* section) {
@@ -92,12 +92,12 @@ TEST_F(StoreMaintenanceTest, PeriodicPassRunsAtThe101stStart) {
     store_notes(5);
     for (int n : {7, 8})
         store_.write_record(test::sample_note_record(n));
-    store_.set_nmb_of_program_starts("99");
+    store_.settings().set_text(Setting::NmbOfProgramStarts, "99");
     start();
-    EXPECT_EQ(store_.get_nmb_of_program_starts(), "100");
+    EXPECT_EQ(store_.settings().text(Setting::NmbOfProgramStarts), "100");
     EXPECT_TRUE(store_.record_exists(7)) << "no cleaning before the counter is full";
     start();
-    EXPECT_EQ(store_.get_nmb_of_program_starts(), "0");
+    EXPECT_EQ(store_.settings().text(Setting::NmbOfProgramStarts), "0");
     EXPECT_FALSE(store_.record_exists(7));
     EXPECT_FALSE(store_.record_exists(8));
     for (int n = 1; n <= 5; ++n)
@@ -109,9 +109,9 @@ TEST_F(StoreMaintenanceTest, PeriodicPassKeepsTheNotesOfACountThatIsNoCount) {
     // Cleaning above a count of -1 would remove every note before the start restores them.
     store_notes(3);
     ASSERT_TRUE(ProfileFile::write(store_.ini_path(), "KORVADESK", "NumberOfNotes", "-1"));
-    store_.set_nmb_of_program_starts("100");
+    store_.settings().set_text(Setting::NmbOfProgramStarts, "100");
     MainWindow& w = start();
-    EXPECT_EQ(store_.get_nmb_of_program_starts(), "0");
+    EXPECT_EQ(store_.settings().text(Setting::NmbOfProgramStarts), "0");
     ASSERT_EQ(w.notes().size(), 3);
     EXPECT_FALSE(w.made_empty_note());
     for (int n = 1; n <= 3; ++n) {
@@ -119,12 +119,12 @@ TEST_F(StoreMaintenanceTest, PeriodicPassKeepsTheNotesOfACountThatIsNoCount) {
         ASSERT_TRUE(store_.read_record(n, r)) << n;
         EXPECT_EQ(r.TitleText, "Note " + std::to_string(n));
     }
-    EXPECT_EQ(store_.get_number_of_notes(), 3);
+    EXPECT_EQ(store_.settings().number(Setting::NumberOfNotes), 3);
 }
 
 TEST_F(StoreMaintenanceTest, NewNoteOverTheLimitCleansThenAsksForDeletionsWithoutQuestion) {
     store_notes(5);
-    store_.set_ask_before_delete("Yes");
+    store_.settings().set_text(Setting::AskBeforeDelete, "Yes");
     MainWindow& w = start();
     for (int n : {7, 8})
         store_.write_record(test::sample_note_record(n));

@@ -65,7 +65,7 @@ protected:
 };
 
 TEST_F(SettingsDialogTest, MissingValuesShowAsTheProgramUsesThem) {
-    store().set_play_sound("");
+    store().settings().set_text(Setting::PlaySound, "");
     auto d = open();
     EXPECT_EQ(d->windowTitle(), "Korvadesk 5.lan Settings");
     ASSERT_EQ(d->tabs()->count(), 3);
@@ -87,7 +87,7 @@ TEST_F(SettingsDialogTest, MissingValuesShowAsTheProgramUsesThem) {
     EXPECT_TRUE(n->port_edit()->toolTip().endsWith("network communication port is 2000)"));
     d->reject();
     // The picture format is stored on opening, whatever ends the dialog.
-    EXPECT_EQ(store().get_default_picture_format(), "jpg");
+    EXPECT_EQ(store().settings().text(Setting::DefaultPictureFormat), "jpg");
 }
 
 TEST_F(SettingsDialogTest, SaveStopsAtTheRefusingPageWithWhatCameBeforeStored) {
@@ -106,8 +106,8 @@ TEST_F(SettingsDialogTest, SaveStopsAtTheRefusingPageWithWhatCameBeforeStored) {
     EXPECT_EQ(d->tabs()->currentIndex(), 1);
     EXPECT_EQ(ts_.boxes.take_answered_texts(),
               std::vector<std::string>{"Default note size is not valid because it is too small."});
-    EXPECT_EQ(store().get_disable_hotkey(), "Yes");
-    EXPECT_EQ(store().get_show_task_bar(), "Yes");
+    EXPECT_EQ(store().settings().text(Setting::DisableHotkey), "Yes");
+    EXPECT_EQ(store().settings().text(Setting::ShowTaskBar), "Yes");
     ASSERT_EQ(hot_key.count(), 1);
     EXPECT_FALSE(hot_key[0][0].toBool());
     NoteRecord theme;
@@ -119,8 +119,8 @@ TEST_F(SettingsDialogTest, SaveStopsAtTheRefusingPageWithWhatCameBeforeStored) {
     d->network_page()->read_interval()->setText("7");
     d->save();
     EXPECT_EQ(d->tabs()->currentIndex(), 2);
-    EXPECT_EQ(store().get_default_width(), 60);
-    EXPECT_EQ(store().get_read_network_interval(), "7");
+    EXPECT_EQ(store().settings().number(Setting::DefaultWidth), 60);
+    EXPECT_EQ(store().settings().text(Setting::ReadNetworkInterval), "7");
     ASSERT_EQ(intervals.count(), 1);
     EXPECT_EQ(intervals[0][1].toInt(), 7);
     EXPECT_EQ(ts_.boxes.take_answered_texts().size(), 1u);
@@ -129,7 +129,7 @@ TEST_F(SettingsDialogTest, SaveStopsAtTheRefusingPageWithWhatCameBeforeStored) {
     d->save();
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_TRUE(ts_.boxes.take_answered_texts().empty());
-    EXPECT_EQ(store().get_communication_port_text(), "2000");
+    EXPECT_EQ(store().settings().text(Setting::CommunicationPort), "2000");
 }
 
 TEST_F(SettingsDialogTest, BothSizesZeroAreStoredWithoutAMessage) {
@@ -140,7 +140,7 @@ TEST_F(SettingsDialogTest, BothSizesZeroAreStoredWithoutAMessage) {
     d->save();
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_TRUE(ts_.boxes.answered_texts().empty());
-    EXPECT_EQ(store().get_default_width(), 0);
+    EXPECT_EQ(store().settings().number(Setting::DefaultWidth), 0);
 }
 
 TEST_F(SettingsDialogTest, AutostartBoxWritesAndRemovesTheDesktopEntry) {
@@ -174,8 +174,8 @@ TEST_F(SettingsDialogTest, TheLockIsStoredAtOnceAndAWrongPasswordKeepsIt) {
     });
     g->lock_box()->setChecked(true);
     EXPECT_EQ(g->password_field()->text(), "pw");
-    EXPECT_EQ(store().get_show_all_password_yes_no(), "Yes");
-    EXPECT_EQ(store().get_show_all_notes_password(), "pw");
+    EXPECT_EQ(store().settings().text(Setting::ShowAllPasswordYesNo), "Yes");
+    EXPECT_EQ(store().settings().show_all_password(), "pw");
 
     test::answer_modal<PasswordDialog>([](PasswordDialog* p) {
         p->password_edit()->setText("PW");
@@ -188,7 +188,7 @@ TEST_F(SettingsDialogTest, TheLockIsStoredAtOnceAndAWrongPasswordKeepsIt) {
 
     // Cancelling the settings dialog keeps the lock.
     d->reject();
-    EXPECT_EQ(store().get_show_all_password_yes_no(), "Yes");
+    EXPECT_EQ(store().settings().text(Setting::ShowAllPasswordYesNo), "Yes");
 
     // Cancel in the set mode clears the box again.
     auto again = open();
@@ -317,7 +317,7 @@ TEST_F(SettingsDialogTest, EnterAndEscapeInsideAPageDoNothing) {
     QTest::keyClick(width, Qt::Key_Return);
     QTest::keyClick(width, Qt::Key_Escape);
     EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(store().get_default_title(), "");
+    EXPECT_EQ(store().settings().text(Setting::DefaultTitle), "");
 }
 
 TEST_F(SettingsDialogTest, ManagerButtonOpensTheSendDialogWithoutANote) {
@@ -345,7 +345,7 @@ TEST_F(SettingsDialogTest, CustomTitleSelectsItsRadioAndDateEmptiesIt) {
     p->custom_title()->setText("Work");
     ts_.boxes.answer_all();
     d->save();
-    EXPECT_EQ(store().get_default_title(), "Work");
+    EXPECT_EQ(store().settings().text(Setting::DefaultTitle), "Work");
 }
 
 }  // namespace

@@ -47,19 +47,25 @@ TEST(SettingsRules, DefaultSizeLimits) {
 }
 
 TEST(SettingsRules, EmptyValuesShowAsTheProgramTreatsThemOnTheirPage) {
-    EXPECT_TRUE(sr::yes_unless_other(""));  // ShowScrollBar, ShowCloseButton
-    EXPECT_FALSE(sr::yes_unless_other("No"));
-    EXPECT_FALSE(sr::yes_when_set(""));  // ShowTaskBar, RandomThemes
-    EXPECT_TRUE(sr::yes_when_set("Maybe"));
-    EXPECT_FALSE(sr::yes_when_set("No"));
-    EXPECT_FALSE(sr::yes_only_when_yes(""));  // PlaySound and the other network pairs
-    EXPECT_EQ(sr::after_send_index(""), 1);
-    EXPECT_EQ(sr::after_send_index("ShowIcon"), 0);
-    EXPECT_EQ(sr::picture_format_index("bmp"), 1);
-    EXPECT_EQ(sr::picture_format_index("png"), -1);
-    EXPECT_EQ(sr::change_theme_index(""), 0);
-    EXPECT_EQ(sr::change_theme_index("Colors"), 1);
-    EXPECT_EQ(sr::change_theme_index("other"), 1);
+    EXPECT_TRUE(ticked_of(Setting::ShowScrollBar, ""));
+    EXPECT_FALSE(ticked_of(Setting::ShowScrollBar, "No"));
+    EXPECT_TRUE(ticked_of(Setting::ShowCloseButton, ""));
+    EXPECT_FALSE(ticked_of(Setting::ShowCloseButton, "No"));
+    EXPECT_FALSE(ticked_of(Setting::ShowTaskBar, ""));
+    EXPECT_TRUE(ticked_of(Setting::ShowTaskBar, "Maybe"));
+    EXPECT_FALSE(ticked_of(Setting::ShowTaskBar, "No"));
+    EXPECT_FALSE(ticked_of(Setting::RandomThemes, ""));
+    EXPECT_TRUE(ticked_of(Setting::RandomThemes, "Maybe"));
+    EXPECT_FALSE(ticked_of(Setting::RandomThemes, "No"));
+    // PlaySound and the other network pairs.
+    EXPECT_FALSE(ticked_of(Setting::PlaySound, ""));
+    EXPECT_EQ(shown_choice_of(Setting::AfterSend, ""), 1);
+    EXPECT_EQ(shown_choice_of(Setting::AfterSend, "ShowIcon"), 0);
+    EXPECT_EQ(shown_choice_of(Setting::DefaultPictureFormat, "bmp"), 1);
+    EXPECT_EQ(shown_choice_of(Setting::DefaultPictureFormat, "png"), -1);
+    EXPECT_EQ(shown_choice_of(Setting::OnChangeTheme, ""), 0);
+    EXPECT_EQ(shown_choice_of(Setting::OnChangeTheme, "Colors"), 1);
+    EXPECT_EQ(shown_choice_of(Setting::OnChangeTheme, "other"), 1);
     EXPECT_EQ(sr::date_format_index("MM/DD/YYYY"), 3);
     EXPECT_EQ(sr::date_format_index("D.M.Y"), -1);
 }
@@ -102,13 +108,13 @@ TEST_F(SettingsStoreTest, InvalidIpIdentityLeavesTheFirstFiveSettingsStored) {
     EXPECT_STREQ(out.error, settings_texts::kIpInvalid);
     EXPECT_EQ(out.focus, sr::NetworkOutcome::Focus::KindBox);
     EXPECT_FALSE(out.intervals_stored);
-    EXPECT_EQ(store.get_read_network_on_start(), "Yes");
-    EXPECT_EQ(store.get_check_email_on_start(), "Yes");
-    EXPECT_EQ(store.get_show_send_error_message(), "Yes");
-    EXPECT_EQ(store.get_after_send(), "ShowIcon");
-    EXPECT_EQ(store.get_ask_when_reply(), "Yes");
-    EXPECT_EQ(store.get_read_network_interval(), "");
-    EXPECT_EQ(store.get_communication_port_text(), "");
+    EXPECT_EQ(store.settings().text(Setting::ReadNetworkOnStart), "Yes");
+    EXPECT_EQ(store.settings().text(Setting::CheckEmailOnStart), "Yes");
+    EXPECT_EQ(store.settings().text(Setting::ShowSendErrorMessage), "Yes");
+    EXPECT_EQ(store.settings().text(Setting::AfterSend), "ShowIcon");
+    EXPECT_EQ(store.settings().text(Setting::AskWhenReply), "Yes");
+    EXPECT_EQ(store.settings().text(Setting::ReadNetworkInterval), "");
+    EXPECT_EQ(store.settings().text(Setting::CommunicationPort), "");
 
     // A refused port still leaves everything before it stored, the intervals included.
     v.kind = send_dialog::SenderKind::Name;
@@ -119,19 +125,19 @@ TEST_F(SettingsStoreTest, InvalidIpIdentityLeavesTheFirstFiveSettingsStored) {
     EXPECT_EQ(port.focus, sr::NetworkOutcome::Focus::PortEdit);
     EXPECT_TRUE(port.intervals_stored);
     EXPECT_EQ(port.read_interval, 5);
-    EXPECT_EQ(store.get_sent_from(), "Name:Anna");
-    EXPECT_EQ(store.get_check_email_interval(), "0");
-    EXPECT_EQ(store.get_default_picture_format(), "jpg");
-    EXPECT_EQ(store.get_communication_port_text(), "");
+    EXPECT_EQ(store.settings().text(Setting::SentFrom), "Name:Anna");
+    EXPECT_EQ(store.settings().text(Setting::CheckEmailInterval), "0");
+    EXPECT_EQ(store.settings().text(Setting::DefaultPictureFormat), "jpg");
+    EXPECT_EQ(store.settings().text(Setting::CommunicationPort), "");
 
     v.port = "3000x";
     v.kind = send_dialog::SenderKind::ComputerName;
     const sr::NetworkOutcome done = sr::apply_network(store, v);
     EXPECT_TRUE(done.ok);
     EXPECT_TRUE(done.port_changed);
-    EXPECT_EQ(store.get_communication_port_text(), "3000x");
-    EXPECT_EQ(store.get_sent_from(), "");
-    EXPECT_EQ(store.get_play_sound(), "No");
+    EXPECT_EQ(store.settings().text(Setting::CommunicationPort), "3000x");
+    EXPECT_EQ(store.settings().text(Setting::SentFrom), "");
+    EXPECT_EQ(store.settings().text(Setting::PlaySound), "No");
 }
 
 TEST_F(SettingsStoreTest, EmptyNameIsRefusedWithoutAnIcon) {
@@ -145,18 +151,18 @@ TEST_F(SettingsStoreTest, EmptyNameIsRefusedWithoutAnIcon) {
 }
 
 TEST_F(SettingsStoreTest, GeneralPageClearsAnUncheckedLock) {
-    store.set_show_all_password("Yes", "pw");
+    store.settings().set_show_all_lock(true, "pw");
     sr::GeneralValues v;
     v.date_format = "YYYY-MM-DD";
     v.lock_checked = true;
     sr::apply_general(store, v);
-    EXPECT_EQ(store.get_show_all_password_yes_no(), "Yes");
-    EXPECT_EQ(store.get_default_date_format(), "YYYY-MM-DD");
-    EXPECT_EQ(store.get_disable_hotkey(), "No");
+    EXPECT_EQ(store.settings().text(Setting::ShowAllPasswordYesNo), "Yes");
+    EXPECT_EQ(store.settings().text(Setting::DefaultDateFormat), "YYYY-MM-DD");
+    EXPECT_EQ(store.settings().text(Setting::DisableHotkey), "No");
     v.lock_checked = false;
     sr::apply_general(store, v);
-    EXPECT_EQ(store.get_show_all_password_yes_no(), "No");
-    EXPECT_EQ(store.get_show_all_notes_password(), "");
+    EXPECT_EQ(store.settings().text(Setting::ShowAllPasswordYesNo), "No");
+    EXPECT_EQ(store.settings().show_all_password(), "");
 }
 
 }  // namespace

@@ -63,7 +63,9 @@ protected:
         return r.EditBackColor;
     }
     std::string last_saved() {
-        return NoteStore(app_paths(), test::store_errors()).get_last_saved_theme_number();
+        return std::to_string(NoteStore(app_paths(), test::store_errors())
+                                  .settings()
+                                  .number(Setting::LastSavedThemeNumber));
     }
     bool enabled(const D& d, int id) { return d.button(id)->isEnabled(); }
     void click(D& d, int id) { QTest::mouseClick(d.button(id), Qt::LeftButton); }

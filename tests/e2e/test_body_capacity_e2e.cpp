@@ -92,7 +92,9 @@ TEST_F(BodyCapacityRun, WindowsTitleAndFullCyrillicBodyTypingPastTheCapacity) {
     r.EditText = windows_body(text);
     ASSERT_LE(body_to_stored(r.EditText).size(), kLongestStoredBody);
     ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                    .settings()
+                    .set_number(Setting::NumberOfNotes, 1));
     // The title as a Windows copy writes it.
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "NOTE_ID_1", "TitleText", "Caf\xE9 \xC4pfel"));
 

@@ -111,7 +111,9 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
     r.Hidden = "No";
     r.EditText = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Milk\\par Bread\\par}";
     ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                    .settings()
+                    .set_number(Setting::NumberOfNotes, 1));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
                                    std::to_string(free_port())));
     // Links planted under the picture names of the start folder, where the pictures used to

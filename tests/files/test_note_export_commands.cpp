@@ -237,7 +237,7 @@ TEST_F(ExportCommandsTest, TrayImportMakesNewNotesWithoutExpirationAndTestsTheAl
     EXPECT_EQ(sounds, 0);
     EXPECT_EQ(c->note().alarm(), future.Alarm);
     EXPECT_TRUE(c->alarm_icon()->isVisible());
-    EXPECT_EQ(ts_.store.get_number_of_notes(), 10);
+    EXPECT_EQ(ts_.store.settings().number(Setting::NumberOfNotes), 10);
     NoteRecord stored;
     ASSERT_TRUE(ts_.store.read_record(10, stored));
     EXPECT_EQ(stored.TitleText, "Future alarm");

@@ -78,44 +78,20 @@ void read_everything(const std::string& ini) {
     namespace t = kd::store_texts;
     static const kd::ErrorReporter unreported(nullptr);
     const kd::NoteStore store{kd::app_paths(), unreported};
-    store.get_number_of_notes();
-    store.get_default_title();
-    store.get_default_date_format();
-    store.get_default_width();
-    store.get_default_height();
-    store.get_read_network_on_start();
-    store.get_show_scroll_bar();
-    store.get_show_task_bar();
-    store.get_show_close_button();
-    store.get_after_send();
-    store.get_sent_from();
-    store.get_read_network_interval();
-    store.get_disable_hotkey();
-    store.get_ask_before_delete();
-    store.get_disable_close_menu();
-    store.get_show_send_error_message();
-    store.get_ask_when_reply();
-    store.get_ini_update();
-    store.get_check_email_interval();
-    store.get_default_picture_format();
-    store.get_check_email_on_start();
-    store.get_include_picture_attachment();
-    store.get_random_themes();
-    store.get_play_sound();
-    store.get_on_change_theme();
-    store.get_communication_port_text();
-    store.get_communication_port();
-    store.get_show_all_password_yes_no();
-    store.get_show_all_notes_password();
-    store.get_last_saved_theme_number();
-    store.get_nmb_of_program_starts();
+    const kd::Settings settings = store.settings();
+    for (std::size_t i = 0; i < kd::settings_table::kCount; ++i) {
+        settings.text(static_cast<kd::Setting>(i));
+    }
+    settings.number(kd::Setting::NumberOfNotes);
+    settings.number(kd::Setting::CommunicationPort);
+    settings.show_all_password();
     store.count_saved_themes();
     store.default_border();
 
     // Records the program looks at: the first notes, the default look, a built-in and a
     // saved theme, and whatever NOTE_ID_ sections the input names by the note count.
     kd::NoteRecord record;
-    const int count = store.get_number_of_notes();
+    const int count = settings.number(kd::Setting::NumberOfNotes);
     for (int n = 1; n <= 3 || (n <= count && n <= 40); ++n) {
         if (store.read_record(n, record)) {
             check(kd::is_valid_utf8(record.TitleText));

@@ -5,8 +5,11 @@
 #include "mail/mail_account.h"
 #include "mail/mail_texts.h"
 #include "mail/note_email.h"
+#include "platform/paths.h"
 #include "platform/profile_file.h"
 #include "platform/temp_dir.h"
+#include "store/note_store.h"
+#include "support/error_recorder.h"
 
 namespace kd::mail {
 namespace {
@@ -123,19 +126,22 @@ TEST(MailAccount, WipingASecretOverwritesItsBytes) {
 TEST(MailAccount, PlainTextOnlyWhenTheFileSaysYesAndTheDialogKeepsIt) {
     test::TempDir dir;
     const std::string ini = dir.file("Korvadesk.ini");
+    AppPaths paths;
+    paths.IniPath = ini;
+    const NoteStore store(paths, test::store_errors());
     const MailAccount account{"smtp://mail.example.com", "imap://mail.example.com", "anna", ""};
-    ASSERT_TRUE(write_mail_account(ini, account));
-    EXPECT_FALSE(read_mail_account(ini).allow_plain_text);
-    EXPECT_EQ(test::read_text(ini).find(kAllowPlainTextKey), std::string::npos);
+    ASSERT_TRUE(write_mail_account(store, account));
+    EXPECT_FALSE(read_mail_account(store).allow_plain_text);
+    EXPECT_EQ(test::read_text(ini).find("AllowPlainText"), std::string::npos);
     for (const char* word : {"yes", "YES", "No", "1", ""}) {
-        ASSERT_TRUE(ProfileFile::write(ini, kAccountSection, kAllowPlainTextKey, word));
-        EXPECT_FALSE(read_mail_account(ini).allow_plain_text) << word;
+        ASSERT_TRUE(ProfileFile::write(ini, "EMAIL_ACCOUNT", "AllowPlainText", word));
+        EXPECT_FALSE(read_mail_account(store).allow_plain_text) << word;
     }
-    ASSERT_TRUE(ProfileFile::write(ini, kAccountSection, kAllowPlainTextKey, "Yes"));
-    EXPECT_TRUE(read_mail_account(ini).allow_plain_text);
+    ASSERT_TRUE(ProfileFile::write(ini, "EMAIL_ACCOUNT", "AllowPlainText", "Yes"));
+    EXPECT_TRUE(read_mail_account(store).allow_plain_text);
     // Saving what the logon dialog edits leaves the key as it is.
-    ASSERT_TRUE(write_mail_account(ini, account));
-    EXPECT_TRUE(read_mail_account(ini).allow_plain_text);
+    ASSERT_TRUE(write_mail_account(store, account));
+    EXPECT_TRUE(read_mail_account(store).allow_plain_text);
 }
 
 TEST(MailAccount, RefusalsNameTheServer) {

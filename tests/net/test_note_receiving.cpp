@@ -147,7 +147,7 @@ TEST_F(NoteReceivingTest, NamedSenderBecomesARepliableNoteWindow) {
     EXPECT_EQ(sounds_, 1);
     // Counted and stored at once, so closing the program cannot lose it.
     NoteStore store{app_paths(), test::store_errors()};
-    EXPECT_EQ(store.get_number_of_notes(), 1);
+    EXPECT_EQ(store.settings().number(Setting::NumberOfNotes), 1);
     EXPECT_TRUE(store.record_exists(note->note().number()));
 }
 
@@ -245,7 +245,9 @@ TEST_F(NoteReceivingTest, BurstIsShownAFewNotesPerTickInArrivalOrder) {
     for (int i = 0; i < kBurst; ++i) {
         EXPECT_EQ(main_->notes()[i]->note().title_text(), "burst" + std::to_string(i));
     }
-    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_number_of_notes(), kBurst);
+    EXPECT_EQ(
+        NoteStore(app_paths(), test::store_errors()).settings().number(Setting::NumberOfNotes),
+        kBurst);
 }
 
 TEST(BurstPace, TakesWhatFitsTheBudgetGrowingCarefullyAndFallsBackWhenTicksComeLate) {

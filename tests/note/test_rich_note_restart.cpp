@@ -155,7 +155,9 @@ TEST_F(RichNote, MixedNoteSurvivesEndingAndStartingTheProgramUnchanged) {
         saved.EditText.insert(header + 12, "{\\*\\generator Msftedit 5.41.21.2510;}");
         ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(saved));
     }
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                    .settings()
+                    .set_number(Setting::NumberOfNotes, 1));
     // The separators the user typed are escapes, so the stored value stays one whole line.
     EXPECT_NE(original_rtf.find("milk \\'7c"), std::string::npos) << original_rtf;
     EXPECT_NE(original_rtf.find("tea \\'7e"), std::string::npos) << original_rtf;
@@ -292,7 +294,9 @@ TEST_F(RichNote, ScrollBarSettingReachesTheBodyOfEveryRestoredNote) {
         lines += "line " + std::to_string(i) + "\\par ";
     record.EditText = rtf_of(lines.c_str());
     ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(record));
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).set_number_of_notes(1));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                    .settings()
+                    .set_number(Setting::NumberOfNotes, 1));
 
     for (const char* setting : {"No", "Yes"}) {
         SCOPED_TRACE(setting);

@@ -100,7 +100,7 @@ int run_on_full_disk(const std::string& folder) {
     ProfileFile::clear_cache();
     test::ErrorRecorder errors;
     const NoteStore store{app_paths(), test::store_errors()};
-    store.set_default_title("Old title");
+    store.settings().set_text(Setting::DefaultTitle, "Old title");
     if (!store.write_record(sample_record("Old note")) || !errors.messages.empty()) {
         return kFirstWrite;
     }
@@ -110,7 +110,7 @@ int run_on_full_disk(const std::string& folder) {
         return kFill;
     }
 
-    store.set_default_title("New title");
+    store.settings().set_text(Setting::DefaultTitle, "New title");
     if (errors.take() != std::vector<std::string>{std::string(store_texts::kErrorWritingIni)}) {
         return kSettingReported;
     }
@@ -126,14 +126,14 @@ int run_on_full_disk(const std::string& folder) {
     }
     ProfileFile::clear_cache();
     NoteRecord read;
-    if (store.get_default_title() != "Old title" || !store.read_record(1, read) ||
-        read.TitleText != "Old note") {
+    if (store.settings().text(Setting::DefaultTitle) != "Old title" ||
+        !store.read_record(1, read) || read.TitleText != "Old note") {
         return kOldValuesRead;
     }
 
     std::remove(filler.c_str());
-    store.set_default_title("New title");
-    if (!errors.messages.empty() || store.get_default_title() != "New title") {
+    store.settings().set_text(Setting::DefaultTitle, "New title");
+    if (!errors.messages.empty() || store.settings().text(Setting::DefaultTitle) != "New title") {
         return kWriteAfterRoom;
     }
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

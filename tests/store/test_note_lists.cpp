@@ -87,11 +87,11 @@ TEST_F(NoteListsTest, TwentyFirstSavedThemeReusesTheFirstSlot) {
     for (int i = 0; i < 21; ++i) {
         int number = lists.next_saved_theme_number();
         ASSERT_TRUE(lists.write_saved_theme_name(number, "Theme " + std::to_string(i)));
-        store.set_last_saved_theme_number(number - 91001 + 1);
+        store.settings().set_number(Setting::LastSavedThemeNumber, number - 91001 + 1);
     }
     EXPECT_EQ(lists.saved_theme_name(91001), "Theme 20");
     EXPECT_EQ(lists.saved_theme_name(91020), "Theme 19");
-    EXPECT_EQ(store.get_last_saved_theme_number(), "1");
+    EXPECT_EQ(store.settings().number(Setting::LastSavedThemeNumber), 1);
     EXPECT_TRUE(lists.delete_saved_theme_name(91001));
     EXPECT_EQ(lists.saved_theme_name(91001), "");
 }

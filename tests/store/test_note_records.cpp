@@ -214,7 +214,7 @@ TEST_F(RecordTest, RenumberingClosesGapsInOrder) {
     for (int id : {1, 3, 4}) {
         ASSERT_TRUE(store.write_record(sample(id, "note " + std::to_string(id))));
     }
-    ASSERT_TRUE(store.set_number_of_notes(4));
+    ASSERT_TRUE(store.settings().set_number(Setting::NumberOfNotes, 4));
 
     std::vector<std::pair<std::string, int>> opened;
     StoreTransaction tx(app_paths().IniPath, test::store_errors());
@@ -228,7 +228,7 @@ TEST_F(RecordTest, RenumberingClosesGapsInOrder) {
     // Nothing reaches the file before the commit, and the commit is one replace: a crash
     // leaves the old numbering or the new one, never a note in two sections.
     EXPECT_TRUE(store.record_exists(4));
-    EXPECT_EQ(store.get_number_of_notes(), 4);
+    EXPECT_EQ(store.settings().number(Setting::NumberOfNotes), 4);
     const auto replaces = ProfileFile::replace_count();
     ASSERT_TRUE(tx.commit());
     EXPECT_EQ(ProfileFile::replace_count() - replaces, 1u);
@@ -246,7 +246,7 @@ TEST_F(RecordTest, RenumberingClosesGapsInOrder) {
     }
     EXPECT_FALSE(store.record_exists(4));
     EXPECT_FALSE(ProfileFile::has_section(ini, "NOTE_ID_4"));
-    EXPECT_EQ(store.get_number_of_notes(), 3);
+    EXPECT_EQ(store.settings().number(Setting::NumberOfNotes), 3);
     EXPECT_TRUE(errors.messages.empty());
 }
 
@@ -254,7 +254,7 @@ TEST_F(RecordTest, RenumberingKeepsTheNumberOfADroppedNote) {
     for (int id : {2, 3, 5}) {
         ASSERT_TRUE(store.write_record(sample(id, "note " + std::to_string(id))));
     }
-    ASSERT_TRUE(store.set_number_of_notes(6));
+    ASSERT_TRUE(store.settings().set_number(Setting::NumberOfNotes, 6));
     // The second note expires while it is set up: it is gone and is not written.
     StoreTransaction tx(app_paths().IniPath, test::store_errors());
     const RenumberResult result = renumber_notes(
@@ -278,7 +278,7 @@ TEST_F(RecordTest, RenumberingKeepsTheNumberOfADroppedNote) {
     for (int i = 4; i <= 6; ++i) {
         EXPECT_FALSE(store.record_exists(i)) << i;
     }
-    EXPECT_EQ(store.get_number_of_notes(), 3);
+    EXPECT_EQ(store.settings().number(Setting::NumberOfNotes), 3);
 }
 
 // A stored count that cannot be one restored none of the stored notes, and the empty note of a
@@ -332,13 +332,13 @@ TEST_F(RecordTest, ACountAsTheProgramWritesItIsUsedAsItStands) {
         ASSERT_TRUE(store.write_record(sample(id)));
     }
     // Above the records present (the newest notes were deleted): nothing to repair.
-    ASSERT_TRUE(store.set_number_of_notes(2147));
+    ASSERT_TRUE(store.settings().set_number(Setting::NumberOfNotes, 2147));
     NotesToRestore plan = notes_to_restore(store);
     EXPECT_FALSE(plan.repaired);
     EXPECT_EQ(plan.last, 2147);
     EXPECT_EQ(plan.numbers, (std::vector<int>{1, 2, 3}));
     // Below them: records above the count are left over from an earlier run, for the cleaning.
-    ASSERT_TRUE(store.set_number_of_notes(2));
+    ASSERT_TRUE(store.settings().set_number(Setting::NumberOfNotes, 2));
     plan = notes_to_restore(store);
     EXPECT_FALSE(plan.repaired);
     EXPECT_EQ(plan.last, 2);
@@ -348,7 +348,7 @@ TEST_F(RecordTest, ACountAsTheProgramWritesItIsUsedAsItStands) {
     // No notes at all: a missing count or 0 is the first start, a word is still reported.
     std::remove(ini.c_str());
     EXPECT_FALSE(notes_to_restore(store).repaired);
-    ASSERT_TRUE(store.set_number_of_notes(0));
+    ASSERT_TRUE(store.settings().set_number(Setting::NumberOfNotes, 0));
     EXPECT_FALSE(notes_to_restore(store).repaired);
     ASSERT_TRUE(ProfileFile::write(ini, "KORVADESK", "NumberOfNotes", "none"));
     plan = notes_to_restore(store);

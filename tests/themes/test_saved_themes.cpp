@@ -103,7 +103,10 @@ TEST_F(SavedThemesTest, AnUnreadableRowIsDroppedAndTheOthersCloseUp) {
     ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
                     .delete_record(91002));  // gone behind the dialog's back
     EXPECT_EQ(store_theme_order(NoteStore(app_paths(), test::store_errors()), rows), 2);
-    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_last_saved_theme_number(), "2");
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors())
+                  .settings()
+                  .number(Setting::LastSavedThemeNumber),
+              2);
     EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).count_saved_themes(), 2);
     EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).saved_theme_name(91002), "C");
     NoteRecord moved;

@@ -177,7 +177,10 @@ TEST_F(ThemeCommandsTest, SaveThemeAsTakesTheNextSlotOrNothingAndSaveAsDefaultSh
     EXPECT_EQ(saved.EditBackColor, 0xACD6ABu);
     EXPECT_EQ(saved.TitleText, "");
     EXPECT_EQ(NoteLists(app_paths(), test::store_errors()).saved_theme_name(91001), "Meadow");
-    EXPECT_EQ(NoteStore(app_paths(), test::store_errors()).get_last_saved_theme_number(), "1");
+    EXPECT_EQ(NoteStore(app_paths(), test::store_errors())
+                  .settings()
+                  .number(Setting::LastSavedThemeNumber),
+              1);
 
     choose(nm::kSaveThemeAsDefault);  // new notes take it
     EXPECT_EQ(NoteWindow(nullptr, 2, ts_.services).note().title_look().back_colour, 0x84C17Bu);
