@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "note/note_bounds.h"
-#include "platform/profile_file.h"
 #include "platform/text_encoding.h"
 #include "store/settings.h"
 
@@ -50,10 +49,7 @@ void BurstPace::tick_ended(std::size_t taken, std::chrono::milliseconds spent) {
 
 ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists, ReceivedSpool::Limits limits)
     : lists_(lists),
-      spool_(received_spool_path(lists.ini_path()),
-             ProfileFile::read(lists.ini_path(), spool::kTakenSection, spool::kTakenKey,
-                               spool::kTakenCapacity),
-             limits) {}
+      spool_(received_spool_path(lists.ini_path()), lists.spool_taken_mark(), limits) {}
 
 ReceivedSpool::Append ReceivedNoteQueue::append(std::string_view message, std::string_view from,
                                                 std::time_t arrived) {

@@ -8,6 +8,7 @@
 #include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
+#include "store/received_spool.h"
 #include "store/settings.h"
 #include "store/value_text.h"
 
@@ -205,6 +206,11 @@ std::vector<int> NoteLists::network_mailbox_keys() const {
     std::sort(slots.begin(), slots.end());
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
     return slots;
+}
+
+std::string NoteLists::spool_taken_mark() const {
+    return ProfileFile::read(ini_path_, spool::kTakenSection, spool::kTakenKey,
+                             spool::kTakenCapacity);
 }
 
 void NoteLists::take_network_mailbox(int slot, StoreTransaction& tx) const {

@@ -100,6 +100,8 @@ public:
     // Slots that have a key, empty or not, in increasing order: one look at the section, for
     // readers that take only the first few of a long queue.
     std::vector<int> network_mailbox_keys() const;
+    // The received spool's taken mark (store/received_spool.h), "" when none is kept.
+    std::string spool_taken_mark() const;
     // Adds the emptying of one slot to a transaction ("NoteData" stays as an empty key).
     void take_network_mailbox(int slot, StoreTransaction& tx) const;
     void take_email_mailbox(StoreTransaction& tx) const;
