@@ -148,6 +148,7 @@ struct ReceiveTickResult {
     bool start_email_check = false;
     bool read_network = false;
     bool store_failed = false;  // the notes could not be stored; they stay queued
+    std::size_t taken = 0;      // queued messages taken, notes or not
 };
 
 // The receiving side of the main window: server thread, waiting messages and the tick.
@@ -185,6 +186,11 @@ public:
     // their time. Without a maker the messages are only parsed and taken.
     ReceiveTickResult tick(const NoteMaker& make_notes = {});
     ReceiveTickResult tick(int hour, int minute, const NoteMaker& make_notes = {});
+    // More of a burst between two ticks: the next waiting messages as the tick takes them,
+    // without the e-mail mailbox and the interval counts. Nothing taken when an earlier store
+    // failed: the next tick tries that again first.
+    ReceiveTickResult take_next(const NoteMaker& make_notes);
+    ReceiveTickResult take_next(int hour, int minute, const NoteMaker& make_notes);
 
     // The intervals in minutes (0 disables); the main window reads them at start.
     void set_intervals(int check_email_minutes, int read_network_minutes) {
@@ -204,13 +210,16 @@ private:
                                         bool& rejected);
     // Server thread: keeps a message, telling once a minute when the queue is full.
     bool keep(std::string message, const std::string& from);
-    // The tick's steps: the waiting messages (and the e-mail mailbox) parsed into notes, true
-    // when the e-mail mailbox is to be emptied; then stored together with the emptying of
-    // their slots (false when that failed); then the interval counters.
-    bool take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes, QueueTaking& taking,
-                      bool& rejected);
-    bool store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking, bool take_email,
-                     const NoteMaker& make_notes);
+    // The tick's steps: the waiting messages parsed into notes (how many were taken); the
+    // e-mail mailbox, true when it is to be emptied; then stored together with the emptying
+    // of their slots (false when that failed); what the server and the attack guard have to
+    // tell; then the interval counters.
+    std::size_t take_queued(int hour, int minute, std::vector<ReceivedNote>& notes,
+                            QueueTaking& taking, bool& rejected);
+    bool take_email(int hour, int minute, std::vector<ReceivedNote>& notes, bool& rejected);
+    void after_taking(bool rejected, ReceiveTickResult& result);
+    bool store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking,
+                     bool empty_mailbox, const NoteMaker& make_notes);
     void count_interval_ticks(ReceiveTickResult& result);
 
     NoteLists lists_;
