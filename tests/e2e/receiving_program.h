@@ -20,6 +20,7 @@
 #include "platform/socket.h"
 #include "store/note_record.h"
 #include "support/program_runner.h"
+#include "support/wait_for.h"
 
 namespace kd::test {
 
@@ -150,7 +151,7 @@ protected:
     }
 
     bool wait_for_notes(int count, int tries = 200) {
-        for (int i = 0; i < tries; ++i) {
+        for (int i = 0; i < tries * test::kSlowdown; ++i) {
             if (note_count() == count) {
                 return true;
             }
