@@ -234,27 +234,51 @@ ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make
     ReceiveTickResult result;
     bool rejected = false;
     QueueTaking taking = in_flight_;
-    const bool take_email = take_waiting(hour, minute, result.notes, taking, rejected);
-    if (!taking.empty() || take_email) {
-        result.store_failed = !store_taken(result.notes, taking, take_email, make_notes);
+    result.taken = take_queued(hour, minute, result.notes, taking, rejected);
+    const bool empty_mailbox = take_email(hour, minute, result.notes, rejected);
+    if (!taking.empty() || empty_mailbox) {
+        result.store_failed = !store_taken(result.notes, taking, empty_mailbox, make_notes);
     }
+    after_taking(rejected, result);
+    return result;
+}
+
+ReceiveTickResult NoteReceiver::take_next(const NoteMaker& make_notes) {
+    const std::tm local = clock_.local_now();
+    return take_next(local.tm_hour, local.tm_min, make_notes);
+}
+
+ReceiveTickResult NoteReceiver::take_next(int hour, int minute, const NoteMaker& make_notes) {
+    ReceiveTickResult result;
+    if (!in_flight_.empty() || email_in_flight_) {
+        return result;
+    }
+    bool rejected = false;
+    QueueTaking taking;
+    result.taken = take_queued(hour, minute, result.notes, taking, rejected);
+    if (!taking.empty()) {
+        result.store_failed = !store_taken(result.notes, taking, false, make_notes);
+    }
+    after_taking(rejected, result);
+    return result;
+}
+
+void NoteReceiver::after_taking(bool rejected, ReceiveTickResult& result) {
     result.play_sound = !result.notes.empty() && lists_.settings().flag(Setting::PlaySound);
     if (rejected) {
         server_.stop();
         attack_pending_ = true;
     }
     result.attack = attack_pending_.exchange(false);
-    {
-        std::lock_guard lock(error_mutex_);
-        result.network_error = std::move(error_pending_);
-        error_pending_.clear();
-    }
-    return result;
+    std::lock_guard lock(error_mutex_);
+    result.network_error = std::move(error_pending_);
+    error_pending_.clear();
 }
 
-bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes,
-                                QueueTaking& taking, bool& rejected) {
-    for (const QueuedMessage& queued : queue_.peek(in_flight_, options_.notes_per_tick)) {
+std::size_t NoteReceiver::take_queued(int hour, int minute, std::vector<ReceivedNote>& notes,
+                                      QueueTaking& taking, bool& rejected) {
+    const std::vector<QueuedMessage> waiting = queue_.peek(taking, options_.notes_per_tick);
+    for (const QueuedMessage& queued : waiting) {
         taking.add(queued);
         // A message that is not whole (left by an older version) is dropped.
         if (!is_complete_message(queued.message)) {
@@ -271,6 +295,11 @@ bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>&
             notes.push_back(std::move(*note));
         }
     }
+    return waiting.size();
+}
+
+bool NoteReceiver::take_email(int hour, int minute, std::vector<ReceivedNote>& notes,
+                              bool& rejected) {
     // The e-mail reader waits for this mailbox to be empty, so it is emptied whatever it holds.
     if (email_in_flight_) {
         return true;
@@ -286,20 +315,20 @@ bool NoteReceiver::take_waiting(int hour, int minute, std::vector<ReceivedNote>&
 }
 
 bool NoteReceiver::store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking,
-                               bool take_email, const NoteMaker& make_notes) {
+                               bool empty_mailbox, const NoteMaker& make_notes) {
     // The notes and the emptied mailboxes reach the file in one replace.
     StoreTransaction tx(lists_.ini_path(), lists_.errors());
     if (make_notes) {
         make_notes(notes, tx);
     }
-    if (take_email) {
+    if (empty_mailbox) {
         lists_.take_email_mailbox(tx);
     }
     const bool stored = queue_.commit(tx, taking);
     // Not stored: the messages stay queued and are not shown again in this run; the next tick
     // tries the commit again.
     in_flight_ = stored ? QueueTaking{} : taking;
-    email_in_flight_ = !stored && take_email;
+    email_in_flight_ = !stored && empty_mailbox;
     return stored;
 }
 

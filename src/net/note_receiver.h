@@ -146,6 +146,7 @@ struct ReceiveTickResult {
     bool attack = false;              // a message was rejected: warn once; receiving stopped
     std::string network_error;        // a network error report to show, once
     bool store_failed = false;        // the notes could not be stored; they stay queued
+    std::size_t taken = 0;            // queued messages taken, notes or not
 };
 
 // The receiving side of the main window: server thread, waiting messages and the tick.
@@ -181,6 +182,11 @@ public:
     // their time. Without a maker the messages are only parsed and taken.
     ReceiveTickResult tick(const NoteMaker& make_notes = {});
     ReceiveTickResult tick(int hour, int minute, const NoteMaker& make_notes = {});
+    // More of a burst between two ticks: the next waiting messages as the tick takes them,
+    // without the e-mail mailbox and the interval counts. Nothing taken when an earlier store
+    // failed: the next tick tries that again first.
+    ReceiveTickResult take_next(const NoteMaker& make_notes);
+    ReceiveTickResult take_next(int hour, int minute, const NoteMaker& make_notes);
 
     // How many waiting messages the next tick takes (at least one).
     void set_notes_per_tick(std::size_t count) {
@@ -194,13 +200,16 @@ private:
                                         bool& rejected);
     // Server thread: keeps a message, telling once a minute when the queue is full.
     bool keep(std::string message, const std::string& from);
-    // The tick's steps: the waiting messages (and the e-mail mailbox) parsed into notes, true
-    // when the e-mail mailbox is to be emptied; then stored together with the emptying of
-    // their slots (false when that failed).
-    bool take_waiting(int hour, int minute, std::vector<ReceivedNote>& notes, QueueTaking& taking,
-                      bool& rejected);
-    bool store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking, bool take_email,
-                     const NoteMaker& make_notes);
+    // The tick's steps: the waiting messages parsed into notes (how many were taken); the
+    // e-mail mailbox, true when it is to be emptied; then stored together with the emptying
+    // of their slots (false when that failed); then what the server and the attack guard have
+    // to tell.
+    std::size_t take_queued(int hour, int minute, std::vector<ReceivedNote>& notes,
+                            QueueTaking& taking, bool& rejected);
+    bool take_email(int hour, int minute, std::vector<ReceivedNote>& notes, bool& rejected);
+    void after_taking(bool rejected, ReceiveTickResult& result);
+    bool store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking,
+                     bool empty_mailbox, const NoteMaker& make_notes);
 
     NoteLists lists_;
     Options options_;

@@ -15,7 +15,8 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
       services_(services),
       receiver_(
           std::make_unique<NoteReceiver>(NoteLists(services.store()), options, services.clock())) {
-    receiver_->set_notes_per_tick(pace_.notes_per_tick());
+    // One message per pass; the pace says how many passes a tick makes.
+    receiver_->set_notes_per_tick(1);
 }
 
 NoteReceiving::~NoteReceiving() {
@@ -64,22 +65,72 @@ Q_LOGGING_CATEGORY(lcReceive, "korvadesk.receive", QtWarningMsg)
 void NoteReceiving::tick() {
     using std::chrono::milliseconds;
     // Step 1 (closing the e-mail busy window) belongs to the e-mail check.
+    end_burst();
     // A burst is taken at the pace the machine manages now.
     if (since_tick_.isValid()) {
         pace_.tick_started(milliseconds(since_tick_.restart()));
     } else {
         since_tick_.start();
     }
-    receiver_->set_notes_per_tick(pace_.notes_per_tick());
+    burst_open_ = true;
+    burst_passes_ = 1;
+    burst_notes_ = 0;
+    burst_spent_ = milliseconds(0);
+    burst_sounded_ = false;
+    receiver_->set_notes_per_tick(1);
     QElapsedTimer spent;
     spent.start();
     const ReceiveTickResult result = receiver_->tick(
         [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
-    pace_.tick_ended(result.notes.size(), milliseconds(spent.elapsed()));
-    if (!result.notes.empty()) {
-        qCDebug(lcReceive, "%zu notes in %lld ms, next tick takes up to %zu", result.notes.size(),
-                static_cast<long long>(spent.elapsed()), pace_.notes_per_tick());
+    burst_spent_ += milliseconds(spent.elapsed());
+    after_pass(result);
+    go_on_or_end_burst(result);
+}
+
+void NoteReceiving::next_note(unsigned burst) {
+    if (burst != burst_ || !burst_open_) {
+        return;
     }
+    ++burst_passes_;
+    QElapsedTimer spent;
+    spent.start();
+    const ReceiveTickResult result = receiver_->take_next(
+        [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
+    burst_spent_ += std::chrono::milliseconds(spent.elapsed());
+    after_pass(result);
+    go_on_or_end_burst(result);
+}
+
+void NoteReceiving::go_on_or_end_burst(const ReceiveTickResult& last) {
+    // A pass that took nothing found the queue empty; a failed store waits for the next tick,
+    // an attack has stopped receiving.
+    if (last.taken == 0 || last.store_failed || last.attack ||
+        burst_passes_ >= pace_.notes_per_tick()) {
+        end_burst();
+        return;
+    }
+    // Queued behind what the event loop already holds (input, paints, the window manager's
+    // pings), so those come first.
+    QMetaObject::invokeMethod(
+        this, [this, burst = burst_] { next_note(burst); }, Qt::QueuedConnection);
+}
+
+void NoteReceiving::end_burst() {
+    if (!burst_open_) {
+        return;
+    }
+    burst_open_ = false;
+    ++burst_;
+    pace_.tick_ended(burst_notes_, burst_spent_);
+    if (burst_notes_ > 0) {
+        qCDebug(lcReceive, "%zu notes in %zu passes, %lld ms, next tick takes up to %zu",
+                burst_notes_, burst_passes_, static_cast<long long>(burst_spent_.count()),
+                pace_.notes_per_tick());
+    }
+}
+
+void NoteReceiving::after_pass(const ReceiveTickResult& result) {
+    burst_notes_ += result.notes.size();
     if (result.store_failed) {
         // Reported once; the notes stay on screen and in the queue, and every tick tries
         // again to store them.
@@ -105,7 +156,9 @@ void NoteReceiving::tick() {
         unsaved_.clear();
         store_error_shown_ = false;
     }
-    if (!result.notes.empty() && result.play_sound) {
+    // One sound for the notes of a tick.
+    if (!result.notes.empty() && result.play_sound && !burst_sounded_) {
+        burst_sounded_ = true;
         emit arrival_sound_wanted();
     }
     if (!result.network_error.empty()) {

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <chrono>
+
 #include <memory>
 
 #include "net/note_receiver.h"
@@ -40,6 +42,14 @@ private:
     // Note windows for the received notes; their records, and those of notes an earlier tick
     // could not store, go into `tx`.
     void make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx);
+    // The notes of a burst are made one per pass of the event loop, each stored on its own:
+    // between two notes the interface paints and answers. A tick takes the first; the passes
+    // after it take the rest of what the pace allows for this tick.
+    void next_note(unsigned burst);
+    void go_on_or_end_burst(const ReceiveTickResult& last);
+    void end_burst();
+    // What every pass does with what it took: the store's outcome, the error, the attack.
+    void after_pass(const ReceiveTickResult& result);
 
     NoteHost& host_;
     NoteServices& services_;
@@ -50,6 +60,14 @@ private:
     BurstPace pace_;
     QElapsedTimer since_tick_;
     bool store_error_shown_ = false;
+    // The burst of the current tick: passes run, notes made, time spent in them, whether its
+    // sound was asked for; `burst_` tells a pass queued for an earlier tick to do nothing.
+    unsigned burst_ = 0;
+    bool burst_open_ = false;
+    std::size_t burst_passes_ = 0;
+    std::size_t burst_notes_ = 0;
+    std::chrono::milliseconds burst_spent_{0};
+    bool burst_sounded_ = false;
 };
 
 }  // namespace kd

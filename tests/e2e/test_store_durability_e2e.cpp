@@ -246,7 +246,7 @@ TEST_F(StoreDurability, RenumberingKilledAtRandomNeverLeavesANoteTwice) {
     const std::string spread = read_text(dirs_.ini);
 
     std::mt19937 random(8122026);
-    std::uniform_int_distribution<int> delay_ms(20, 1500);
+    std::uniform_int_distribution<int> delay_ms(20, 1500 * test::kSlowdown);
     int renumbered = 0;
     for (int round = 0; round < 12; ++round) {
         write_text(dirs_.ini, spread);

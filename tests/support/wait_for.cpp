@@ -7,7 +7,7 @@ namespace kd::test {
 
 bool wait_for(const std::function<bool()>& condition, std::chrono::milliseconds limit,
               std::chrono::milliseconds step) {
-    const auto end = std::chrono::steady_clock::now() + limit;
+    const auto end = std::chrono::steady_clock::now() + limit * kSlowdown;
     while (!condition()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= end)
