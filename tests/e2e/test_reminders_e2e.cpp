@@ -10,11 +10,11 @@
 #include <ctime>
 #include <string>
 
-#include "support/app_paths_in.h"
 #include "platform/profile_file.h"
 #include "reminders/alarm.h"
 #include "reminders/expiration.h"
 #include "store/note_store.h"
+#include "support/app_paths_in.h"
 #include "support/program_runner.h"
 #include "support/sample_note.h"
 #include "support/wait_for.h"
