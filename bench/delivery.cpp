@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_peer.h"
 #include "net/note_message.h"
 #include "platform/socket.h"
 #include "program_start.h"
@@ -23,38 +24,11 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+// Five seconds at most for the connection and the acknowledgement.
 int connect_loopback(std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    timeval tv{5, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return kd::bench::connect_loopback(port, 5);
 }
-
-bool send_and_wait_ack(int fd, const std::string& message) {
-    if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) !=
-        static_cast<ssize_t>(message.size())) {
-        return false;
-    }
-    std::string reply;
-    char buf[64];
-    while (reply.size() < kd::kAcknowledgement.size()) {
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) {
-            break;
-        }
-        reply.append(buf, static_cast<std::size_t>(n));
-    }
-    return reply == kd::kAcknowledgement;
-}
+using kd::bench::send_and_wait_ack;
 
 double percentile(std::vector<double> v, double p) {
     if (v.empty()) {

@@ -137,16 +137,20 @@ public:
             }
             if ((e->response_type & 0x7F) == XCB_MAP_NOTIFY &&
                 !reinterpret_cast<xcb_map_notify_event_t*>(e)->override_redirect) {
+                last_mapped_ = reinterpret_cast<xcb_map_notify_event_t*>(e)->window;
                 ++seen;
             }
             std::free(e);
         }
         return true;
     }
+    // The window whose map wait_maps saw last.
+    xcb_window_t last_mapped() const { return last_mapped_; }
 
 private:
     xcb_connection_t* conn_ = nullptr;
     xcb_window_t root_ = 0;
+    xcb_window_t last_mapped_ = 0;
     bool ok_ = false;
 };
 

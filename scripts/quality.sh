@@ -28,7 +28,7 @@ build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target korvadesk test_receive_load_e2e \
     bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send \
-    bench_autosave
+    bench_autosave bench_ui_stall bench_note_body
 
 # A private display, as in scripts/test.sh.
 display=99
@@ -60,7 +60,7 @@ grep '^load:' "$out/load.log" || true
 
 echo "== benchmarks (results: $out/bench_*.json)"
 for b in bench_startup bench_memory bench_delivery bench_store bench_net_receive bench_net_send \
-    bench_autosave; do
+    bench_autosave bench_ui_stall bench_note_body; do
     if ! "$build/bench/$b" --benchmark_out="$out/$b.json" --benchmark_out_format=json \
         >"$out/$b.txt" 2>&1; then
         echo "$b failed"

@@ -22,26 +22,31 @@ std::string upper_ascii(std::string_view text) {
 
 }  // namespace
 
+bool is_host_name(std::string_view name) {
+    if (name.empty() || name.size() > kMaxHostNameLength) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '-' || c == '.' || c == '_';
+    });
+}
+
 std::vector<std::string> neighbourhood_entries(std::string_view net_list) {
     std::vector<std::string> shown;
     for (const std::string& entry : non_empty_entries(net_list)) {
-        shown.insert(shown.begin(), upper_ascii(entry));
+        if (is_host_name(entry)) {
+            shown.insert(shown.begin(), upper_ascii(entry));
+        }
     }
     return shown;
 }
 
 std::string computer_name_of_host(std::string_view host_name) {
-    const std::string_view name = host_name.substr(0, host_name.find('.'));
-    if (name.empty() || name.size() > kMaxHostNameLength) {
+    if (!is_host_name(host_name)) {
         return {};
     }
-    for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == lists::kListSeparator || u < 0x20 || u == 0x7f) {
-            return {};
-        }
-    }
-    return std::string(name);
+    return std::string(host_name.substr(0, host_name.find('.')));
 }
 
 std::string make_net_list(const std::vector<std::string>& host_names) {

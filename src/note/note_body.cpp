@@ -13,10 +13,12 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <algorithm>
+#include <iterator>
 
 #include "richtext/body_metrics.h"
 #include "richtext/code_page.h"
@@ -36,9 +38,41 @@ constexpr const char* kNoteFull =
     "This note is full: it cannot hold more text. The last change was taken back.";
 constexpr const char* kPicturesNotKept =
     "Pictures are not kept in notes: only the text was pasted.";
+// %1: the whole address as it would be opened.
+constexpr const char* kOpenOtherLink =
+    "This link is not a web page or an e-mail address:\n\n%1\n\nOpening it may start another "
+    "program or open a file. Open it?";
 }  // namespace texts
 
+// Links that open on a click; any other scheme asks first.
+constexpr const char* kDirectSchemes[] = {"http", "https", "mailto"};
+// The address in the question is broken into lines of this many characters, so a long one
+// still fits a message box.
+constexpr qsizetype kQuestionLineLength = 64;
+
 const QColor kLinkColour(0, 0, 255);
+
+// Text is shown at most this many pixels high. A note is a couple of hundred pixels tall;
+// beyond about 250 pixels the font engine stops keeping glyphs, so every layout loads each
+// glyph again, and ten thousand lines of much larger text pass the height the text layout
+// can address (it then never finishes).
+constexpr int kLargestShownFontPixels = 200;
+
+// A paragraph with a longer run that has no place to break a line wraps anywhere: breaking
+// at word boundaries looks for the end of the run again on every line, which costs the square
+// of its length at each layout.
+constexpr qsizetype kLongestRunWrappedAtWords = 256;
+
+qsizetype longest_unbreakable_run(const QString& text) {
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    qsizetype longest = 0;
+    qsizetype last = 0;
+    for (qsizetype at = breaks.toNextBoundary(); at >= 0; at = breaks.toNextBoundary()) {
+        longest = std::max(longest, at - last);
+        last = at;
+    }
+    return longest;
+}
 
 }  // namespace
 
@@ -67,6 +101,11 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
         return current;
     };
     url_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    link_asker_ = [this](const QString& question) {
+        return QMessageBox::question(this, QApplication::applicationName(), question,
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
     notifier_ = [this](const QString& text) {
         QMessageBox::information(this, QApplication::applicationName(), text);
     };
@@ -93,18 +132,28 @@ int NoteBody::screen_dpi() const {
     return dpi > 0 ? dpi : 96;
 }
 
+int NoteBody::largest_shown_points() const {
+    return std::max(1, kLargestShownFontPixels * 72 / screen_dpi());
+}
+
 void NoteBody::apply_default_format(bool colours_only) {
     QPalette pal = palette();
     if (!colours_only) {
         FontStyle st = parse_font_style(style_);
         QFont f(QString::fromStdString(face_));
-        f.setPointSize(std::max(1, screen_point_size(size_, screen_dpi())));
+        // Shown at most so large; the text is read and written at the size itself.
+        const int points = std::max(1, screen_point_size(size_, screen_dpi()));
+        default_half_points_ = points * 2;
+        f.setPointSize(std::min(points, largest_shown_points()));
         f.setBold(st.bold);
         f.setItalic(st.italic);
         f.setUnderline(st.underline);
         // The widget font feeds the document's default font, also on later style changes.
-        setFont(f);
-        document()->setDefaultFont(f);
+        // Each of them lays the whole text out again, so only a change is set.
+        if (font() != f)
+            setFont(f);
+        if (document()->defaultFont() != f)
+            document()->setDefaultFont(f);
         pal.setColor(QPalette::Text, to_qcolor(text_colour_));
     }
     pal.setColor(QPalette::Base, to_qcolor(back_colour_));
@@ -113,7 +162,11 @@ void NoteBody::apply_default_format(bool colours_only) {
 }
 
 std::string NoteBody::get_rtf() const {
-    return write_rtf(*document(), {char_set_, kDefaultCodePage});
+    RtfWriteOptions options;
+    options.default_charset = char_set_;
+    options.code_page = kDefaultCodePage;
+    options.default_half_points = default_half_points_;
+    return write_rtf(*document(), options);
 }
 
 void NoteBody::set_rtf(const std::string& rtf) {
@@ -124,10 +177,21 @@ void NoteBody::set_rtf(const std::string& rtf) {
     fitting_caret_ = 0;
 }
 
-// Fills the document without undo history; addresses are looked for once, at the end.
+// Fills the document without undo history; addresses are looked for once, at the end. The
+// text is laid out once, with the wrapping it needs: on a page of no size the document leaves
+// its layout alone.
 void NoteBody::load_document(const std::string& rtf) {
     loading_ = true;
-    read_rtf(rtf, *document(), {char_set_});
+    QTextDocument* doc = document();
+    const QSizeF page = doc->pageSize();
+    doc->setPageSize(QSizeF(0, 0));
+    RtfReadOptions options;
+    options.default_charset = char_set_;
+    options.default_half_points = default_half_points_;
+    options.max_half_points = largest_shown_points() * 2;
+    read_rtf(rtf, *doc, options);
+    update_wrap_mode(doc->toRawText());
+    doc->setPageSize(page);
     loading_ = false;
     document()->clearUndoRedoStacks();
     step_undone_ = false;
@@ -357,18 +421,21 @@ void NoteBody::set_scroll_bar_flag(bool show) {
     apply_scroll_bar_flag();
 }
 
+// The policy holds through every move and resize, so it is set when it changes only: setting
+// it, even to the same value, lays the scroll area out again.
 void NoteBody::apply_scroll_bar_flag() {
-    setVerticalScrollBarPolicy(scroll_bar_flag_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    const Qt::ScrollBarPolicy policy =
+        scroll_bar_flag_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    if (verticalScrollBarPolicy() != policy)
+        setVerticalScrollBarPolicy(policy);
 }
 
-void NoteBody::moveEvent(QMoveEvent* e) {
-    QTextEdit::moveEvent(e);
-    apply_scroll_bar_flag();
-}
-
-void NoteBody::resizeEvent(QResizeEvent* e) {
-    QTextEdit::resizeEvent(e);
-    apply_scroll_bar_flag();
+void NoteBody::update_wrap_mode(const QString& text) {
+    const QTextOption::WrapMode mode = longest_unbreakable_run(text) > kLongestRunWrappedAtWords
+                                           ? QTextOption::WrapAnywhere
+                                           : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode)
+        setWordWrapMode(mode);
 }
 
 // ---- Web addresses --------------------------------------------------------------------
@@ -377,6 +444,7 @@ void NoteBody::detect_links() {
     if (loading_)
         return;
     QString text = document()->toRawText();
+    update_wrap_mode(text);
     std::u16string_view view(reinterpret_cast<const char16_t*>(text.utf16()),
                              std::size_t(text.size()));
     links_.clear();
@@ -445,7 +513,30 @@ void NoteBody::mouseReleaseEvent(QMouseEvent* e) {
     if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance())
         return;
     if (const Link* link = link_at(pos))
-        url_opener_(QUrl::fromUserInput(link->address));
+        open_link(link->address);
+}
+
+void NoteBody::open_link(const QString& address) {
+    const QUrl url = QUrl::fromUserInput(address);
+    if (!url.isValid())
+        return;
+    const QString scheme = url.scheme().toLower();
+    const bool direct = std::any_of(std::begin(kDirectSchemes), std::end(kDirectSchemes),
+                                    [&](const char* s) { return scheme == QLatin1String(s); });
+    if (!direct) {
+        // Encoded, the address shows every character it holds: nothing in it can hide or
+        // turn around the rest.
+        const QString whole = QString::fromLatin1(url.toEncoded());
+        QString lines;
+        for (qsizetype at = 0; at < whole.size(); at += kQuestionLineLength) {
+            if (at > 0)
+                lines += QLatin1Char('\n');
+            lines += whole.mid(at, kQuestionLineLength);
+        }
+        if (!link_asker_(QString::fromUtf8(texts::kOpenOtherLink).arg(lines)))
+            return;
+    }
+    url_opener_(url);
 }
 
 // ---- Paste ----------------------------------------------------------------------------

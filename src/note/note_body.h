@@ -81,8 +81,16 @@ public:
     // Tells the user something (a body that is full, pictures left out of a paste); a message
     // box by default.
     void set_notifier(std::function<void(const QString&)> f) { notifier_ = std::move(f); }
-    // Opens a detected web address; the desktop's browser by default.
+    // Opens a detected web address; the desktop's opener by default.
     void set_url_opener(std::function<void(const QUrl&)> f) { url_opener_ = std::move(f); }
+    // Asks whether to open a link that is not a web page or an e-mail address; true for yes.
+    // A message box (default answer No) by default.
+    void set_link_asker(std::function<bool(const QString& question)> f) {
+        link_asker_ = std::move(f);
+    }
+    // What a click on a detected address does: http, https and mailto open directly, any
+    // other scheme only after the question, which names the whole address.
+    void open_link(const QString& address);
 
     // Web addresses found in the text: positions in the document and lengths.
     struct Link {
@@ -143,8 +151,6 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -166,7 +172,10 @@ private:
     bool ctrl_shortcut(int key);
     bool undo_key(QKeyEvent* e);
     int screen_dpi() const;
+    // The largest font size shown, in points at this screen's resolution.
+    int largest_shown_points() const;
     void apply_scroll_bar_flag();
+    void update_wrap_mode(const QString& text);
     void detect_links();
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
@@ -179,6 +188,9 @@ private:
     std::string style_;
     int size_ = 10;
     std::uint8_t char_set_ = 0;
+    // The default size last applied, in half points at this screen's resolution, which the
+    // shown default font may fall short of (0: the font's own).
+    int default_half_points_ = 0;
 
     bool redo_available_ = false;
     bool stay_on_top_ = false;
@@ -195,6 +207,7 @@ private:
     ColourChooser colour_chooser_;
     ParagraphEditor paragraph_editor_;
     std::function<void(const QUrl&)> url_opener_;
+    std::function<bool(const QString&)> link_asker_;
     std::function<void(const QString&)> notifier_;
     // The last content whose stored form fits the record, and where the caret was in it: a
     // change that does not fit goes back to it.

@@ -139,6 +139,9 @@ void NoteWindow::build_children() {
     body_->set_notifier([this](const QString& text) {
         services_.boxes().tell(body_, QMessageBox::Information, text);
     });
+    body_->set_link_asker([this](const QString& question) {
+        return services_.boxes().ask(body_, QMessageBox::Question, question, QMessageBox::No);
+    });
     body_->set_paragraph_editor([this](const QTextBlockFormat& current) {
         return services_.dialogs().edit_paragraph(this, current);
     });

@@ -16,6 +16,12 @@ inline constexpr int kCharsetProperty = QTextFormat::UserProperty + 1;
 inline constexpr int kHiddenTextObject = QTextFormat::UserObject + 1;
 inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 2;
 
+// A run read at a size larger than the reader may show (RtfReadOptions::max_half_points) is
+// shown at that most; it keeps the size it was read with and the size it was shown at, both in
+// half points, so that the writer gives it back as it came for as long as it is shown so.
+inline constexpr int kReadHalfPointsProperty = QTextFormat::UserProperty + 3;
+inline constexpr int kShownHalfPointsProperty = QTextFormat::UserProperty + 4;
+
 // Indents: RTF counts twips, the document lays out in pixels at 96 per inch (15 twips each).
 inline constexpr double kTwipsPerPixel = 15.0;
 

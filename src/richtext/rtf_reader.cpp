@@ -21,12 +21,20 @@ namespace {
 // Deeper nesting than this is flattened: its braces are counted but keep the state.
 constexpr std::size_t kMaxDepth = 200;
 
+// A list marks all its items changed whenever it gains one, so a list of n items costs n
+// squared to read. Bulleted paragraphs look and write the same in any number of lists, so a
+// long run of them is kept in lists of this many; numbered ones count on from one list only.
+constexpr int kMostItemsPerBulletList = 64;
+
 }  // namespace
 
 Reader::Reader(std::string_view rtf, QTextDocument& doc, const RtfReadOptions& options)
     : lexer_(rtf), doc_(doc), cursor_(&doc), options_(options), defaults_(doc.defaultFont()) {}
 
 void Reader::run() {
+    // One edit for the whole document: the cursor does not measure its place on every
+    // insertion (which lays the paragraph out each time), and the layout runs once at the end.
+    cursor_.beginEditBlock();
     while (!done_) {
         RtfToken t = lexer_.next();
         if (t.kind == RtfTokenKind::End)
@@ -40,6 +48,7 @@ void Reader::run() {
         dispatch(t, was_fresh);
     }
     finish();
+    cursor_.endEditBlock();
 }
 
 // Steps over the fallback characters that follow \uN; true when the whole token went.
@@ -322,7 +331,8 @@ void Reader::end_paragraph() {
         kind = RtfListKind::Bullet;
     if (kind == RtfListKind::None) {
         list_ = nullptr;
-    } else if (list_ != nullptr && list_kind_ == kind) {
+    } else if (list_ != nullptr && list_kind_ == kind &&
+               (kind != RtfListKind::Bullet || list_->count() < kMostItemsPerBulletList)) {
         list_->add(cursor_.block());
     } else {
         QTextListFormat lf;
@@ -359,10 +369,17 @@ const QTextCharFormat& Reader::char_format() {
             !(e.charset <= 1 && options_.default_charset <= 1))
             f.setProperty(kCharsetProperty, e.charset);
     }
-    if (state_.half_points > 0) {
-        double points = state_.half_points / 2.0;
-        if (points != defaults_.pointSizeF())
-            f.setFontPointSize(points);
+    const int default_half_points = options_.default_half_points > 0
+                                        ? options_.default_half_points
+                                        : int(std::lround(defaults_.pointSizeF() * 2));
+    if (state_.half_points > 0 && state_.half_points != default_half_points) {
+        int shown = state_.half_points;
+        if (options_.max_half_points > 0 && shown > options_.max_half_points) {
+            shown = options_.max_half_points;
+            f.setProperty(kReadHalfPointsProperty, state_.half_points);
+            f.setProperty(kShownHalfPointsProperty, shown);
+        }
+        f.setFontPointSize(shown / 2.0);
     }
     if (state_.bold != defaults_.bold())
         f.setFontWeight(state_.bold ? QFont::Bold : QFont::Normal);

@@ -11,6 +11,12 @@ namespace kd {
 
 struct RtfReadOptions {
     int default_charset = 0;  // the character set the document's default font stands for
+    // The size the document's default font stands for, in half points, when the font shows a
+    // smaller one (0: the font's own size).
+    int default_half_points = 0;
+    // Larger font sizes are shown at this one (in half points) and keep the size they were
+    // read with for the writer (kReadHalfPointsProperty); 0 keeps RTF's own limit.
+    int max_half_points = 0;
 };
 
 // Replaces the whole content of `doc`. Text that is not RTF is put in as plain text (UTF-8,

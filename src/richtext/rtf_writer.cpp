@@ -112,9 +112,14 @@ RunLook Writer::look_of(const QTextCharFormat& f) {
         key.charset = f.intProperty(kCharsetProperty) & 0xFF;
     look.font = font_index(key);
 
-    double points = defaults_.pointSizeF();
+    double points = options_.default_half_points > 0 ? options_.default_half_points / 2.0
+                                                     : defaults_.pointSizeF();
     if (f.hasProperty(QTextFormat::FontPointSize)) {
         points = f.fontPointSize();
+        // Shown smaller than it was read, and not given a size since: the size it came with.
+        if (f.hasProperty(kReadHalfPointsProperty) &&
+            std::lround(points * 2) == f.intProperty(kShownHalfPointsProperty))
+            points = f.intProperty(kReadHalfPointsProperty) / 2.0;
     } else if (f.hasProperty(QTextFormat::FontPixelSize)) {
         points = f.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;  // pasted web text
     }

@@ -13,6 +13,9 @@ namespace kd {
 struct RtfWriteOptions {
     int default_charset = 0;  // character set of the document's default font
     int code_page = 1252;     // \ansicpg
+    // The size the document's default font stands for, in half points, when the font shows a
+    // smaller one (0: the font's own size).
+    int default_half_points = 0;
 };
 
 std::string write_rtf(const QTextDocument& doc, const RtfWriteOptions& options = {});

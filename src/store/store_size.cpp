@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-
 #include "store/note_store.h"
 
 namespace kd {
@@ -26,7 +24,12 @@ std::vector<int> clean_records(const NoteStore& store, CleaningRange range,
                                const std::function<void()>& after_delete,
                                const std::function<int()>& in_use) {
     std::vector<int> deleted;
-    for (int i = std::max(range.first, 1); i <= range.last; ++i) {
+    // The file's sections are looked at once: testing every number of the range one by one
+    // costs a look at the file each, fifteen thousand of them between two events.
+    for (int i : stored_note_numbers(store)) {
+        if (i < range.first || i > range.last) {
+            continue;
+        }
         if ((in_use && i <= in_use()) || !store.record_exists(i)) {
             continue;
         }

@@ -182,6 +182,10 @@ TEST_F(SendDialogTest, NeighbourhoodShowsTheStoredListReversedInCapitalsWithoutE
     d.add_all_button()->click();
     EXPECT_EQ(d.recipients(), (Strings{"ALPHA", "CHARLIE", "BRAVO"}));
 
+    // Only host names are shown: a name that could pass for another computer stays out.
+    ASSERT_TRUE(NoteLists(app_paths()).write_network_list("alpha~BOSS\u202E71:61~bo\u0455s~"));
+    EXPECT_EQ(open().neighbourhood(), Strings{"ALPHA"});
+
     ASSERT_TRUE(NoteLists(app_paths()).write_network_list(""));
     ScriptedSendDialog& empty = open();
     EXPECT_TRUE(empty.neighbourhood().empty());

@@ -20,6 +20,24 @@ TEST(NetList, ShownInCapitalsNewestStoredFirstWithoutEmptyOrCutEntries) {
     EXPECT_EQ(neighbourhood_entries("alpha~bra"), Strings{"ALPHA"});
 }
 
+TEST(NetList, NamesAreHostNamesOnly) {
+    for (const std::string good : {"alpha", "BRAVO-2.local.", "desk_7", "10.0.0.5"})
+        EXPECT_TRUE(is_host_name(good)) << good;
+    EXPECT_TRUE(is_host_name(std::string(255, 'x')));
+    // Nothing that could make one computer look like another: no marks that turn text
+    // around, no other letters, no blanks or control characters, no separators.
+    for (const std::string bad : {"", "boss\u202Efdp", "b\u043E\u0455\u0455", "boss pc", "boss\tpc",
+                                  "boss\x7f", "boss\npc", "a~b", "a|b", "boss:16"})
+        EXPECT_FALSE(is_host_name(bad)) << bad;
+    EXPECT_FALSE(is_host_name(std::string(256, 'x')));
+
+    // Such names are left out where names come in, whole: never shown changed.
+    EXPECT_EQ(make_net_list({"alpha.local", "boss\u202Efdp.local", "bravo.\u202E.local"}),
+              "alpha~");
+    EXPECT_EQ(neighbourhood_entries("alpha~boss\u202Efdp~\tbeta~bravo~"),
+              (Strings{"BRAVO", "ALPHA"}));
+}
+
 TEST(NetList, WrittenOncePerComputerWithoutDomainsOrUnsafeNames) {
     EXPECT_EQ(make_net_list({"bravo.local", "alpha.local.", "BRAVO.local", "alpha"}),
               "alpha~bravo~");

@@ -2,6 +2,7 @@
 // widget under the test display.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -415,6 +416,65 @@ TEST_F(NoteBodyTest, ScrollBarFlag) {
     EXPECT_EQ(body.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
+TEST_F(NoteBodyTest, SettingsAppliedAgainUnchangedDoNotLayTheTextOutAgain) {
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += "line of a long note\n";
+    body.setPlainText(text);
+    body.set_scroll_bar_flag(false);
+    QApplication::processEvents();
+    QSignalSpy layouts(body.document()->documentLayout(), &QAbstractTextDocumentLayout::update);
+
+    // A note applies both on every move and resize, theme and settings change.
+    body.set_scroll_bar_flag(false);
+    body.move(body.pos() + QPoint(7, 3));
+    body.resize(body.width(), body.height() + 20);
+    body.apply_default_format();
+    body.apply_default_format(true);
+    QApplication::processEvents();
+    EXPECT_EQ(layouts.count(), 0);
+
+    body.set_size(14);
+    body.apply_default_format();
+    EXPECT_GT(layouts.count(), 0) << "a change is laid out";
+}
+
+TEST_F(NoteBodyTest, TextTooLargeToShowIsShownSmallerAndKeptAsItCame) {
+    const int largest = 200 * 72 / body.logicalDpiY();  // points
+    // One long word at the largest size RTF can say, and a default size far beyond a note.
+    body.set_size(1000);
+    body.apply_default_format();
+    EXPECT_EQ(body.document()->defaultFont().pointSize(), largest);
+    NoteBody first;
+    first.set_size(1000);
+    first.apply_default_format();
+    first.set_rtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}}\\f0\\fs3276 " +
+                  std::string(4000, 'W') + "\\fs40  small\\par\\plain plain}");
+    const std::string stored = first.get_rtf();
+    EXPECT_NE(stored.find("\\fs3276 WWW"), std::string::npos) << stored.substr(0, 300);
+    EXPECT_NE(stored.find("\\fs40  small"), std::string::npos);
+    EXPECT_NE(stored.find("\\fs" + std::to_string(screen_point_size(1000, body.logicalDpiY()) * 2) +
+                          " plain"),
+              std::string::npos);
+
+    // Loaded again and saved without a change, it comes back the same.
+    body.set_rtf(stored);
+    EXPECT_EQ(points_at(0), largest);
+    EXPECT_EQ(points_at(4001), 20);
+    EXPECT_EQ(body.get_rtf(), stored);
+    EXPECT_EQ(body.wordWrapMode(), QTextOption::WrapAnywhere);
+
+    // A size the user gives it is kept as given.
+    select(0, 2);
+    body.decrease_size_command();
+    EXPECT_EQ(points_at(0), screen_point_size(largest - 1, body.logicalDpiY()));
+    EXPECT_NE(body.get_rtf().find("\\fs" + std::to_string(int(points_at(0)) * 2) + " WW"),
+              std::string::npos);
+
+    body.setPlainText("short words only");
+    EXPECT_EQ(body.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
 TEST_F(NoteBodyTest, WebAddressesOpenOnClick) {
     std::vector<QUrl> opened;
     body.set_url_opener([&](const QUrl& url) { opened.push_back(url); });
@@ -440,6 +500,64 @@ TEST_F(NoteBodyTest, WebAddressesOpenOnClick) {
     EXPECT_TRUE(body.links().empty());
     QApplication::processEvents();  // the marks follow once the change is over
     EXPECT_TRUE(body.extraSelections().isEmpty());
+}
+
+TEST_F(NoteBodyTest, LinksOtherThanWebAndMailAskFirstNamingTheWholeAddress) {
+    std::vector<QUrl> opened;
+    std::vector<QString> asked;
+    bool answer = false;
+    body.set_url_opener([&](const QUrl& url) { opened.push_back(url); });
+    body.set_link_asker([&](const QString& question) {
+        asked.push_back(question);
+        return answer;
+    });
+
+    for (const char* direct : {"http://example.org/a", "https://example.org/b",
+                               "mailto:ana@example.org", "HTTP://EXAMPLE.ORG/C", "www.example.org"})
+        body.open_link(QString::fromUtf8(direct));
+    EXPECT_TRUE(asked.empty());
+    ASSERT_EQ(opened.size(), 5u);
+    EXPECT_EQ(opened[3].scheme(), "http");
+    EXPECT_EQ(opened[4], QUrl("http://www.example.org"));
+
+    opened.clear();
+    const QStringList others = {"file:///etc/passwd", "telnet://host.example.org",
+                                "news:comp.lang.c", "FILE:///tmp/x"};
+    for (const QString& other : others)
+        body.open_link(other);
+    EXPECT_TRUE(opened.empty()) << "answered No";
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_TRUE(asked[0].contains("file:///etc/passwd"));
+    EXPECT_TRUE(asked[1].contains("telnet://host.example.org"));
+    EXPECT_TRUE(asked[2].contains("news:comp.lang.c"));
+
+    answer = true;
+    body.open_link(others[0]);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl("file:///etc/passwd"));
+
+    // The whole address, encoded: a long one is broken into lines, and a character that
+    // turns text around shows as its code.
+    asked.clear();
+    const QString tricky = "file:///home/ana/" + QString(100, 'a') + QChar(0x202E) + "fdp.exe";
+    body.open_link(tricky);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(asked[0].contains(QChar(0x202E)));
+    EXPECT_TRUE(QString(asked[0]).remove('\n').contains("file:///home/ana/" + QString(100, 'a') +
+                                                        "%E2%80%AEfdp.exe"));
+
+    // A click on such an address in the text asks too.
+    asked.clear();
+    opened.clear();
+    answer = false;
+    body.setPlainText("see file:///etc/passwd now");
+    ASSERT_EQ(body.links().size(), 1u);
+    QTextCursor c(body.document());
+    c.setPosition(8);
+    QTest::mouseClick(body.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      body.cursorRect(c).center() + QPoint(2, 0));
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(opened.empty());
 }
 
 }  // namespace

@@ -650,5 +650,17 @@ TEST_F(NoteWindowTest, FailedSaveIsReportedAndStateKept) {
     EXPECT_EQ(errors_.messages[0], "Error writing Note information to ini file.");
 }
 
+TEST_F(NoteWindowTest, LinkOfAnotherSchemeIsAQuestionWhoseDefaultIsNo) {
+    NoteWindow* w = make_note(1);
+    std::vector<QUrl> opened;
+    w->body()->set_url_opener([&](const QUrl& url) { opened.push_back(url); });
+    ts_.boxes.answer_all();  // Enter: the default button
+    w->body()->open_link("file:///etc/passwd");
+    EXPECT_TRUE(opened.empty());
+    EXPECT_NE(box_text().find("file:///etc/passwd"), std::string::npos);
+    EXPECT_EQ(ts_.boxes.last_answered_icon(), QMessageBox::Question);
+    ts_.boxes.stop_answering();
+}
+
 }  // namespace
 }  // namespace kd

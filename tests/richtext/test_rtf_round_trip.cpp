@@ -25,6 +25,13 @@ std::string round_trip(const QTextDocument& doc, QTextDocument& back, int charse
     return rtf;
 }
 
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
 void expect_round_trip(const QTextDocument& doc, int charset = 0) {
     QTextDocument back;
     std::string rtf = round_trip(doc, back, charset);
@@ -127,6 +134,33 @@ TEST(RtfRoundTrip, ParagraphsAlignmentIndentsBulletsAndNumbers) {
     c.insertBlock(plain);
     c.insertText("after");
     expect_round_trip(*doc);
+}
+
+TEST(RtfRoundTrip, LongListsKeepTheirBulletsAndCountOn) {
+    // Long runs of bullets are read into several lists, which changes neither the look nor
+    // what is written; a numbered list stays one, so its numbers count on.
+    std::string bullets = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard{\\*\\pn\\pnlvlblt}";
+    std::string numbers = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard{\\*\\pn\\pnlvlbody\\pndec}";
+    for (int i = 0; i < 300; ++i) {
+        bullets += "x\\par ";
+        numbers += "x\\par ";
+    }
+    auto doc = make_doc();
+    ASSERT_TRUE(read_rtf(bullets + "}", *doc));
+    for (int i = 0; i < 300; ++i) {
+        const QTextList* list = doc->findBlockByNumber(i).textList();
+        ASSERT_NE(list, nullptr) << i;
+        EXPECT_EQ(list->format().style(), QTextListFormat::ListDisc);
+    }
+    const std::string written = write_rtf(*doc);
+    EXPECT_EQ(occurrences(written, "{\\pntext\\f1\\'b7\\tab}"), 300u) << written.substr(0, 400);
+    expect_round_trip(*doc);
+
+    ASSERT_TRUE(read_rtf(numbers + "}", *doc));
+    const QTextBlock last = doc->findBlockByNumber(299);
+    ASSERT_NE(last.textList(), nullptr);
+    EXPECT_EQ(last.textList()->itemNumber(last), 299);
+    EXPECT_NE(write_rtf(*doc).find("{\\pntext\\f0 300.\\tab}"), std::string::npos);
 }
 
 TEST(RtfRoundTrip, SpecialCharactersAndSeparators) {

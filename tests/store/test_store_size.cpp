@@ -80,6 +80,10 @@ TEST_F(StoreSizeTest, RangesFollowTheModeAndStayBelowThemes) {
     add(12);
     EXPECT_EQ(clean_records(store, periodic), (std::vector<int>{12}));
     EXPECT_TRUE(store.record_exists(5001));
+    add(15000);
+    add(15001);
+    EXPECT_EQ(clean_records(store, limit), (std::vector<int>{5001, 15000}));
+    EXPECT_TRUE(store.record_exists(15001));
 }
 
 }  // namespace

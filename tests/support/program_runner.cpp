@@ -228,12 +228,14 @@ pid_t ProgramTest::launch(const std::vector<std::string>& argv, const std::strin
     constexpr const char* kPortKey = "CommunicationPort";
     constexpr const char* kNoTrayNoticeKey = "NoTrayNoticeShown";
     constexpr int kStarts = 3;
-    if (fs::exists(dirs_.ini) && ProfileFile::read(dirs_.ini, kMain, kPortKey, 16).empty())
-        ProfileFile::write(dirs_.ini, kMain, kPortKey, std::to_string(free_tcp_port()));
     // The test displays have no tray: the notice about it would add a window to every first
     // start. Tests of the notice itself ask for it.
     if (!shows_no_tray_notice_ && ProfileFile::read(dirs_.ini, kMain, kNoTrayNoticeKey, 16).empty())
         ProfileFile::write(dirs_.ini, kMain, kNoTrayNoticeKey, "Yes");
+    // A port of the test's own even at a first start: another program (or another test) may
+    // hold the usual one, and the box about that would stand beside the notes.
+    if (ProfileFile::read(dirs_.ini, kMain, kPortKey, 16).empty())
+        ProfileFile::write(dirs_.ini, kMain, kPortKey, std::to_string(free_tcp_port()));
     const std::string errors = stderr_path.empty() ? own_errors_ : stderr_path;
     for (int start = 1;; ++start) {
         std::error_code ec;
