@@ -15,7 +15,7 @@ if [ "$mode" = test ]; then
         xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick tint2 openbox iproute2 procps
         poppler-utils desktop-file-utils
         avahi-daemon dbus-daemon dbus-bin util-linux
-        clang libclang-rt-14-dev
+        clang libclang-rt-14-dev clang-format clang-tidy ccache
         dovecot-imapd python3-aiosmtpd openssl
     )
 fi

@@ -3,6 +3,7 @@
 # each for a while on its corpus and the project's seeds.
 # Usage: scripts/fuzz.sh SECONDS [JOBS]. JOBS targets run side by side (default 1), each on
 # one core; a target that finds a crash leaves it in build/fuzz/ and fails the run.
+# Warnings are errors in this build, as in the test command's; KD_WERROR=OFF lets them through.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:?seconds per target}
@@ -11,7 +12,8 @@ jobs=${2:-1}
 [ "$seconds" -gt 0 ] && [ -f tests/fuzz/CMakeLists.txt ] || exit 0
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKORVADESK_FUZZ=ON -DKORVADESK_TESTS=ON -DKORVADESK_BENCH=OFF >/dev/null
+    -DKORVADESK_FUZZ=ON -DKORVADESK_TESTS=ON -DKORVADESK_BENCH=OFF \
+    -DKORVADESK_WERROR="${KD_WERROR:-ON}" >/dev/null
 targets=$(sed -n 's/^ *kd_add_fuzz(\([A-Za-z0-9_]*\).*/\1/p' tests/fuzz/CMakeLists.txt)
 # shellcheck disable=SC2086
 cmake --build build/fuzz -j "$(nproc)" --target $targets

@@ -91,7 +91,9 @@ protected:
         return text.empty() ? 0 : std::atoi(text.c_str());
     }
 
-    bool wait_for_notes(int count, int tries = 200) {
+    // Waits until the file counts `count` notes: a minute by default, since a loaded machine
+    // running other tests beside this one may show a burst of notes slowly.
+    bool wait_for_notes(int count, int tries = 1200) {
         for (int i = 0; i < tries * test::kSlowdown; ++i) {
             if (note_count() == count) {
                 return true;

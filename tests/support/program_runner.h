@@ -77,9 +77,9 @@ std::uint16_t free_tcp_port();
 // A test that starts korvadesk in folders of its own, on an X server of its own (DISPLAY points
 // at it for the test's whole run, so xdotool and the programs meet there). Every program it
 // launched is killed, the server stopped and the folders removed at the end. A settings file
-// that the test wrote without a CommunicationPort gets a free one, so a copy running on the
-// machine (on the default port) does not change what the test sees; a first start keeps the
-// default. The settings file also says that the notice about the missing tray was shown (the
+// without a CommunicationPort gets a free one, first starts included, so a copy running on the
+// machine (on the default port) or another test does not change what the test sees. The
+// settings file also says that the notice about the missing tray was shown (the
 // test displays have none), unless the test asks for the notice.
 class ProgramTest : public ::testing::Test {
 protected:
