@@ -19,14 +19,17 @@ constexpr std::array<std::string_view, 2> kNoYes = {t::kNo, t::kYes};
 consteval bool readings_pick_a_word() {
     const auto word = [](int i) { return i == 0 || i == 1; };
     for (const SettingRow& row : settings_table::kRows) {
+        // std::holds_alternative rather than std::get_if: GCC's sanitizers do not let a
+        // constant expression compare an address with null.
         WordReading on{0, 0};
-        if (const auto* f = std::get_if<Flag>(&row.meaning)) {
-            if (!word(f->ticked.missing) || !word(f->ticked.other)) {
+        if (std::holds_alternative<Flag>(row.meaning)) {
+            const Flag& f = std::get<Flag>(row.meaning);
+            if (!word(f.ticked.missing) || !word(f.ticked.other)) {
                 return false;
             }
-            on = f->on;
-        } else if (const auto* c = std::get_if<Choice>(&row.meaning)) {
-            on = c->on;
+            on = f.on;
+        } else if (std::holds_alternative<Choice>(row.meaning)) {
+            on = std::get<Choice>(row.meaning).on;
         }
         if (!word(on.missing) || !word(on.other)) {
             return false;
