@@ -24,26 +24,32 @@ std::optional<std::string> run_dialog(const NoteViewPointer& note, const std::st
         new Dialog(value, note->services().store().settings().text(Setting::DefaultDateFormat),
                    note->services().clock(), note->widget());
     const int result = dialog->exec();
-    if (!dialog || !note)
+    if (!dialog || !note) {
         return std::nullopt;
+    }
     const std::string chosen = dialog->value();
     delete dialog.data();
-    if (result != QDialog::Accepted || note->note().deleted())
+    if (result != QDialog::Accepted || note->note().deleted()) {
         return std::nullopt;
+    }
     return chosen;
 }
 
 void on_command(int id, NoteView* note) {
-    if (note == nullptr)
+    if (note == nullptr) {
         return;
+    }
     const NoteViewPointer alive(note);
     if (id == note_menu::kSetAlarm) {
-        if (const auto value = run_dialog<AlarmDialog>(alive, note->note().alarm()); value && alive)
+        if (const auto value = run_dialog<AlarmDialog>(alive, note->note().alarm());
+            value && alive) {
             alive->note().apply_alarm(*value);
+        }
     } else if (id == note_menu::kSetExpiration) {
         if (const auto value = run_dialog<ExpirationDialog>(alive, note->note().expiration());
-            value && alive)
+            value && alive) {
             alive->note().apply_expiration(*value);
+        }
     }
 }
 

@@ -43,11 +43,13 @@ void AlarmDialog::build() {
     time_ = new QTimeEdit(this);
     time_->setDisplayFormat(rt::kAlarmTimeFormat);
     repeat_ = new QComboBox(this);
-    for (const char* item : rt::kRepeatItems)
+    for (const char* item : rt::kRepeatItems) {
         repeat_->addItem(item);
+    }
     sound_ = new QComboBox(this);
-    for (const char* item : rt::kSoundItems)
+    for (const char* item : rt::kSoundItems) {
         sound_->addItem(item);
+    }
     auto* inputs = new QFormLayout;
     inputs->addRow(rt::kAlarmDateLabel, date_);
     inputs->addRow(rt::kAlarmTimeLabel, time_);
@@ -111,8 +113,9 @@ void AlarmDialog::apply() {
         accept();
         return;
     }
-    if (!on_->isChecked())
+    if (!on_->isChecked()) {
         return;
+    }
     NoteAlarm alarm;
     alarm.moment = stamp_of(date_->date(), QTime(time_->time().hour(), time_->time().minute()));
     alarm.repeat = static_cast<AlarmRepeat>(repeat_->currentIndex());

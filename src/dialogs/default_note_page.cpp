@@ -31,8 +31,9 @@ constexpr int kTextColourBoxWidth = 40;
 
 QFont record_font(const std::string& face, int size, const std::string& letters) {
     QFont font(QString::fromStdString(face));
-    if (size > 0)
+    if (size > 0) {
         font.setPointSize(size);
+    }
     const FontStyle style = parse_font_style(letters);
     font.setBold(style.bold);
     font.setItalic(style.italic);
@@ -71,8 +72,9 @@ void DefaultNotePage::build() {
     custom_ = new QRadioButton(this);
     custom_title_ = new QLineEdit(this);
     for (QWidget* w : {static_cast<QWidget*>(date_), static_cast<QWidget*>(custom_),
-                       static_cast<QWidget*>(custom_title_)})
+                       static_cast<QWidget*>(custom_title_)}) {
         w->setToolTip(settings_text(st::kTipTitle));
+    }
     auto* title_group = new QButtonGroup(this);
     title_group->addButton(date_);
     title_group->addButton(custom_);
@@ -84,8 +86,9 @@ void DefaultNotePage::build() {
     grid->addLayout(title_row, row++, 1);
     connect(date_, &QRadioButton::clicked, custom_title_, &QLineEdit::clear);
     connect(custom_title_, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (!t.isEmpty())
+        if (!t.isEmpty()) {
             custom_->setChecked(true);
+        }
     });
 
     auto* align_group = new QButtonGroup(this);
@@ -157,8 +160,9 @@ void DefaultNotePage::build_look(QGridLayout* grid, int& row) {
     grid->addLayout(size_row, row++, 1);
 
     change_theme_ = new QComboBox(this);
-    for (const char* item : st::kChangeThemeItems)
+    for (const char* item : st::kChangeThemeItems) {
         change_theme_->addItem(settings_text(item));
+    }
     change_theme_->setToolTip(settings_text(st::kTipChangeTheme));
     grid->addWidget(new QLabel(settings_text(st::kChangeTheme), this), row, 0);
     grid->addWidget(change_theme_, row++, 1);
@@ -184,8 +188,9 @@ void DefaultNotePage::read_settings() {
         date_->setChecked(true);
     }
     border_->set_yes(theme_.Border == store_texts::kYes);
-    if (QRadioButton* align = align_button(sr::title_align(theme_.TitleFontType)))
+    if (QRadioButton* align = align_button(sr::title_align(theme_.TitleFontType))) {
         align->setChecked(true);
+    }
     change_theme_->setCurrentIndex(settings.shown(Setting::OnChangeTheme));
     note_colour_->set_colour(to_qcolor(theme_.EditBackColor));
     title_colour_->set_colour(to_qcolor(theme_.TitleBackColor));
@@ -265,8 +270,9 @@ bool DefaultNotePage::apply() {
     v.custom_title = custom_title_->text().toStdString();
     v.border = border_->is_yes();
     for (int i = 0; i < 3; ++i) {
-        if (align_[i]->isChecked())
+        if (align_[i]->isChecked()) {
             v.align = static_cast<sr::Align>(i);
+        }
     }
     v.width = width_->text().toStdString();
     v.height = height_->text().toStdString();
@@ -275,8 +281,9 @@ bool DefaultNotePage::apply() {
     const QSize area = screen ? screen->geometry().size() : QSize(INT_MAX, INT_MAX);
     const sr::SizeCheck check =
         sr::apply_default_note(services_.store(), v, theme_, area.width(), area.height());
-    if (check == sr::SizeCheck::Store)
+    if (check == sr::SizeCheck::Store) {
         return true;
+    }
     services_.boxes().tell(
         this, QMessageBox::Critical,
         settings_text(check == sr::SizeCheck::TooBig ? st::kTooBig : st::kTooSmall));

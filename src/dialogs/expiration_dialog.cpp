@@ -39,8 +39,9 @@ void ExpirationDialog::build() {
     never_ = new QRadioButton(rt::kNeverExpire, frame);
     period_ = new QRadioButton(frame);
     periods_ = new QComboBox(frame);
-    for (const char* item : rt::kPeriodItems)
+    for (const char* item : rt::kPeriodItems) {
         periods_->addItem(item);
+    }
     end_of_day_ = new QRadioButton(rt::kExpireEndOfDay, frame);
     date_ = make_short_date_picker(frame);
     // Each radio stands right before the control it chooses: the one without text would
@@ -85,10 +86,11 @@ void ExpirationDialog::build() {
 
 bool ExpirationDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        if (watched == periods_)
+        if (watched == periods_) {
             period_->setChecked(true);
-        else if (watched == date_)
+        } else if (watched == date_) {
             end_of_day_->setChecked(true);
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -46,8 +46,9 @@ GeneralSettingsPage::GeneralSettingsPage(NoteServices& services, QWidget* parent
 
 void GeneralSettingsPage::build() {
     date_format_ = new QComboBox(this);
-    for (const char* format : st::kDateFormats)
+    for (const char* format : st::kDateFormats) {
         date_format_->addItem(settings_text(format));
+    }
     date_format_->setToolTip(settings_text(st::kTipDateFormat));
     date_label_ = new QLabel(this);
     auto* grid = new QGridLayout(this);
@@ -129,8 +130,9 @@ void GeneralSettingsPage::lock_toggled(bool checked) {
         settings.set_show_all_lock(true, dialog.password());
         return;
     }
-    if (password_->text().isEmpty())
+    if (password_->text().isEmpty()) {
         return;
+    }
     const std::string stored = settings.show_all_password();
     PasswordDialog dialog(small_dialogs::PasswordMode::Check, services_.boxes(), this);
     if (dialog.exec() != QDialog::Accepted) {
@@ -166,11 +168,13 @@ bool GeneralSettingsPage::apply() {
 bool GeneralSettingsPage::apply_autostart() {
     const std::string folder = config_folder_of(services_);
     const bool on = autostart_->isChecked();
-    if (on == autostart_enabled(folder))
+    if (on == autostart_enabled(folder)) {
         return true;
+    }
     std::string error;
-    if (set_autostart(folder, on, QCoreApplication::applicationFilePath().toStdString(), error))
+    if (set_autostart(folder, on, QCoreApplication::applicationFilePath().toStdString(), error)) {
         return true;
+    }
     services_.boxes().tell(this, QMessageBox::Warning, QString::fromStdString(error));
     autostart_->setFocus();
     return false;

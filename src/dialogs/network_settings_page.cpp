@@ -67,8 +67,9 @@ QLineEdit* NetworkSettingsPage::add_minutes(const char* label, const char* tip) 
 QComboBox* NetworkSettingsPage::add_list(const char* label, const char* tip,
                                          std::initializer_list<const char*> items) {
     auto* list = new QComboBox(this);
-    for (const char* item : items)
+    for (const char* item : items) {
         list->addItem(settings_text(item));
+    }
     list->setToolTip(settings_text(tip));
     add_row(label, list);
     return list;
@@ -84,8 +85,9 @@ void NetworkSettingsPage::build() {
     ask_reply_ = add_pair(st::kAskReply, st::kTipAskReply);
 
     kind_ = new QComboBox(this);
-    for (const char* kind : sd::kSenderKindTexts)
+    for (const char* kind : sd::kSenderKindTexts) {
         kind_->addItem(settings_text(kind));
+    }
     kind_->setToolTip(settings_text(st::kTipSentFromKind));
     sender_ = new QLineEdit(this);
     sender_->setToolTip(settings_text(st::kTipSentFromText));
@@ -139,8 +141,9 @@ void NetworkSettingsPage::read_settings() {
 }
 
 void NetworkSettingsPage::change_kind(int index) {
-    if (index < 0)
+    if (index < 0) {
         return;
+    }
     const sd::SenderChoice choice = sd::sender_for_kind(static_cast<sd::SenderKind>(index),
                                                         sender_->text().toStdString(), identity_);
     sender_->setText(QString::fromStdString(choice.text));
@@ -163,23 +166,26 @@ bool NetworkSettingsPage::apply() {
     v.port = port_->text().toStdString();
     v.play_sound = play_sound_->is_yes();
     const sr::NetworkOutcome out = sr::apply_network(services_.store(), v);
-    if (out.intervals_stored)
+    if (out.intervals_stored) {
         emit intervals_applied(out.email_interval, out.read_interval);
+    }
     if (out.port_changed) {
         services_.boxes().tell(this, QMessageBox::Information,
                                settings_text(st::kPortChanged).arg(default_port()));
     }
-    if (out.ok)
+    if (out.ok) {
         return true;
+    }
     services_.boxes().tell(this, out.error_icon ? QMessageBox::Critical : QMessageBox::NoIcon,
                            settings_text(out.error));
     using Focus = sr::NetworkOutcome::Focus;
-    if (out.focus == Focus::KindBox)
+    if (out.focus == Focus::KindBox) {
         kind_->setFocus();
-    else if (out.focus == Focus::SenderEdit)
+    } else if (out.focus == Focus::SenderEdit) {
         sender_->setFocus();
-    else if (out.focus == Focus::PortEdit)
+    } else if (out.focus == Focus::PortEdit) {
         port_->setFocus();
+    }
     return false;
 }
 

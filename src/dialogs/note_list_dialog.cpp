@@ -189,8 +189,9 @@ void NoteListDialog::build(const std::vector<std::string>& rows, const std::stri
     layout->addLayout(buttons);
     int columns = 0;
     for (int c = 0; c < list_->columnCount(); ++c) {
-        if (!list_->isColumnHidden(c))
+        if (!list_->isColumnHidden(c)) {
             columns += list_->columnWidth(c);
+        }
     }
     resize(std::max(420, columns + kListSideRoom), 320);
 }

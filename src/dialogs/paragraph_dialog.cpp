@@ -99,18 +99,22 @@ void ParagraphDialog::press_ok() {
     const auto left = sdl::read_integer(left_indent_->text().toStdString());
     const auto right =
         left ? sdl::read_integer(right_indent_->text().toStdString()) : std::optional<int>();
-    if (left)
+    if (left) {
         left_mm = *left;
-    if (right)
+    }
+    if (right) {
         right_mm = *right;
-    if (!left || !right)
+    }
+    if (!left || !right) {
         boxes_.tell(this, QMessageBox::Warning, QString::fromUtf8(sdl::kNotAnInteger));
-    if (left_->isChecked())
+    }
+    if (left_->isChecked()) {
         format_.alignment = sdl::kAlignLeft;
-    else if (center_->isChecked())
+    } else if (center_->isChecked()) {
         format_.alignment = sdl::kAlignCenter;
-    else if (right_->isChecked())
+    } else if (right_->isChecked()) {
         format_.alignment = sdl::kAlignRight;
+    }
     format_.start_indent = sdl::mm_to_twips(left_mm);
     format_.right_indent = sdl::mm_to_twips(right_mm);
     format_.bullet = bullet_->isChecked();

@@ -32,8 +32,9 @@ QLineEdit* make_field(QWidget* parent, int top) {
 }
 
 bool is_enter(QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
+    if (event->type() != QEvent::KeyPress) {
         return false;
+    }
     const int key = static_cast<QKeyEvent*>(event)->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
@@ -93,10 +94,11 @@ void PasswordDialog::press_ok() {
 
 bool PasswordDialog::eventFilter(QObject* watched, QEvent* event) {
     if (is_enter(event)) {
-        if (watched == first_ && mode_ == sdl::PasswordMode::Set)
+        if (watched == first_ && mode_ == sdl::PasswordMode::Set) {
             second_->setFocus();
-        else
+        } else {
             press_ok();
+        }
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -14,14 +14,15 @@ namespace sdl = small_dialogs;
 sdl::ParagraphFormat paragraph_of_block(const QTextBlockFormat& block) {
     sdl::ParagraphFormat format;
     const Qt::Alignment h = block.alignment() & Qt::AlignHorizontal_Mask;
-    if (h == Qt::AlignHCenter)
+    if (h == Qt::AlignHCenter) {
         format.alignment = sdl::kAlignCenter;
-    else if (h == Qt::AlignRight || h == Qt::AlignTrailing)
+    } else if (h == Qt::AlignRight || h == Qt::AlignTrailing) {
         format.alignment = sdl::kAlignRight;
-    else if (h == Qt::AlignLeft || h == Qt::AlignLeading)
+    } else if (h == Qt::AlignLeft || h == Qt::AlignLeading) {
         format.alignment = sdl::kAlignLeft;
-    else
+    } else {
         format.alignment = 0;
+    }
     format.bullet = block.boolProperty(kBulletProperty);
     format.start_indent = pixels_to_twips(block.leftMargin());
     format.right_indent = pixels_to_twips(block.rightMargin());
@@ -58,11 +59,13 @@ std::optional<QTextBlockFormat> ProgramDialogs::edit_paragraph(QWidget* parent,
     QPointer<ParagraphDialog> dialog =
         new ParagraphDialog(paragraph_of_block(current), boxes_, parent);
     const int result = dialog->exec();
-    if (dialog == nullptr)
+    if (dialog == nullptr) {
         return std::nullopt;
+    }
     std::optional<QTextBlockFormat> edited;
-    if (result == QDialog::Accepted)
+    if (result == QDialog::Accepted) {
         edited = block_with_paragraph(current, dialog->format());
+    }
     delete dialog;
     return edited;
 }

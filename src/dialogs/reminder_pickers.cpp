@@ -13,8 +13,9 @@ namespace {
 // The short format of the locale with a two-digit year made four-digit.
 QString short_date_format() {
     QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
+    if (!format.contains(QLatin1String("yyyy"))) {
         format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    }
     return format;
 }
 

@@ -20,8 +20,9 @@ SettingsDialog::SettingsDialog(NoteServices& services, const IdentitySource& ide
                                QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(st::kCaptionPattern).arg(kAppName, kVersionLabel));
-    if (parent == nullptr)
+    if (parent == nullptr) {
         setWindowIcon(qApp->windowIcon());
+    }
     tabs_ = new QTabWidget(this);
     general_ = new GeneralSettingsPage(services, tabs_);
     default_note_ = new DefaultNotePage(services, tabs_);

@@ -28,8 +28,9 @@ bool is_align_letter(char c) {
 std::string without(std::string_view text, bool (*drop)(char)) {
     std::string out;
     for (char c : text) {
-        if (!drop(c))
+        if (!drop(c)) {
             out += c;
+        }
     }
     return out;
 }
@@ -45,8 +46,9 @@ int whole_number(std::string_view text) {
 
 int date_format_index(std::string_view format) {
     for (int i = 0; i < 4; ++i) {
-        if (format == st::kDateFormats[i])
+        if (format == st::kDateFormats[i]) {
             return i;
+        }
     }
     return -1;
 }
@@ -61,26 +63,31 @@ std::string text_or(std::string_view v, std::string_view fallback) {
 }
 
 Align title_align(std::string_view t) {
-    if (t.find('L') != std::string_view::npos)
+    if (t.find('L') != std::string_view::npos) {
         return Align::Left;
-    if (t.find('C') != std::string_view::npos)
+    }
+    if (t.find('C') != std::string_view::npos) {
         return Align::Center;
-    if (t.find('R') != std::string_view::npos)
+    }
+    if (t.find('R') != std::string_view::npos) {
         return Align::Right;
+    }
     return Align::None;
 }
 
 std::string with_title_align(std::string_view title_font_type, Align align) {
     std::string out = without(title_font_type, is_align_letter);
-    if (align != Align::None)
+    if (align != Align::None) {
         out += "LCR"[static_cast<int>(align)];
+    }
     return out;
 }
 
 std::string font_description(std::string_view face, int size, std::string_view font_type) {
     std::string letters = without(font_type, is_align_letter);
-    if (letters.empty())
+    if (letters.empty()) {
         letters = "R";
+    }
     return " " + std::string(face) + ", " + std::to_string(size) + ", " + letters;
 }
 
@@ -91,8 +98,9 @@ std::string chosen_style_letters(int weight, bool italic, bool underline, bool s
 std::string title_letters_after_font(std::string_view old_letters, std::string_view chosen) {
     std::string kept;
     for (char c : old_letters) {
-        if (c != 'B' && c != 'I' && c != 'U' && c != 'S')
+        if (c != 'B' && c != 'I' && c != 'U' && c != 'S') {
             kept += c;
+        }
     }
     return std::string(chosen) + kept;
 }
@@ -101,12 +109,15 @@ SizeCheck check_default_size(std::string_view width, std::string_view height, in
                              int screen_height) {
     const int w = whole_number(width);
     const int h = whole_number(height);
-    if (w == 0 && h == 0)
+    if (w == 0 && h == 0) {
         return SizeCheck::Store;
-    if (w > screen_width || h > screen_height)
+    }
+    if (w > screen_width || h > screen_height) {
         return SizeCheck::TooBig;
-    if (w < kMinWidth || h < kMinHeight)
+    }
+    if (w < kMinWidth || h < kMinHeight) {
         return SizeCheck::TooSmall;
+    }
     return SizeCheck::Store;
 }
 
@@ -131,8 +142,9 @@ void apply_general(const NoteStore& store, const GeneralValues& v) {
     settings.set_flag(Setting::AskBeforeDelete, v.ask_before_delete);
     settings.set_flag(Setting::DisableCloseMenu, v.disable_close_menu);
     settings.set_flag(Setting::RandomThemes, v.random_themes);
-    if (!v.lock_checked)
+    if (!v.lock_checked) {
         settings.set_show_all_lock(false, "");
+    }
 }
 
 SizeCheck apply_default_note(const NoteStore& store, const DefaultNoteValues& v, NoteRecord& theme,
@@ -144,8 +156,9 @@ SizeCheck apply_default_note(const NoteStore& store, const DefaultNoteValues& v,
     theme.TitleFontType = with_title_align(theme.TitleFontType, v.align);
     store.write_record(theme);
     const SizeCheck check = check_default_size(v.width, v.height, screen_width, screen_height);
-    if (check != SizeCheck::Store)
+    if (check != SizeCheck::Store) {
         return check;
+    }
     settings.set_default_size(v.width, v.height);
     settings.set_text(Setting::OnChangeTheme, change_theme_value(v.change_theme));
     return check;
@@ -202,8 +215,9 @@ NetworkOutcome apply_network(const NoteStore& store, const NetworkValues& v) {
     settings.set_text(Setting::AfterSend, v.after_send == 0 ? store_texts::kAfterSendShowIcon
                                                             : store_texts::kAfterSendDeleteNote);
     settings.set_flag(Setting::AskWhenReply, v.ask_reply);
-    if (!apply_sender(store, v, out))
+    if (!apply_sender(store, v, out)) {
         return out;
+    }
     const std::string read_interval = text_or(v.read_interval, "0");
     const std::string email_interval = text_or(v.email_interval, "0");
     settings.set_text(Setting::ReadNetworkInterval, read_interval);

@@ -86,8 +86,9 @@ void SampleBox::paintEvent(QPaintEvent* event) {
 }
 
 void SampleBox::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
         emit clicked();
+    }
     QFrame::mouseReleaseEvent(event);
 }
 

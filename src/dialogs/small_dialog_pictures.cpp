@@ -60,10 +60,11 @@ QIcon alignment_picture(int alignment) {
     for (int i = 0; i < 4; ++i) {
         const int w = widths[i];
         int x = 1;
-        if (alignment == small_dialogs::kAlignCenter)
+        if (alignment == small_dialogs::kAlignCenter) {
             x = (16 - w) / 2;
-        else if (alignment == small_dialogs::kAlignRight)
+        } else if (alignment == small_dialogs::kAlignRight) {
             x = 15 - w;
+        }
         p.drawLine(x, 3 + i * 3, x + w - 1, 3 + i * 3);
     }
     return QIcon(pm);

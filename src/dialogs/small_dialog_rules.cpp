@@ -23,21 +23,26 @@ bool is_blank(char c) {
 std::string trimmed(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && is_blank(text[begin]))
+    while (begin < end && is_blank(text[begin])) {
         ++begin;
-    while (end > begin && is_blank(text[end - 1]))
+    }
+    while (end > begin && is_blank(text[end - 1])) {
         --end;
+    }
     return std::string(text.substr(begin, end - begin));
 }
 
 PasswordOutcome password_outcome(PasswordMode mode, std::string_view password,
                                  std::string_view confirmation) {
-    if (password.empty())
+    if (password.empty()) {
         return PasswordOutcome::Stay;
-    if (mode == PasswordMode::Check)
+    }
+    if (mode == PasswordMode::Check) {
         return PasswordOutcome::Accept;
-    if (confirmation.empty())
+    }
+    if (confirmation.empty()) {
         return PasswordOutcome::Stay;
+    }
     return password == confirmation ? PasswordOutcome::Accept : PasswordOutcome::Mismatch;
 }
 
@@ -47,10 +52,12 @@ int twips_to_shown_mm(int twips) {
 
 int mm_to_twips(int mm) {
     const double twips = std::trunc(mm * kTwipsPerMm);
-    if (twips > INT_MAX)
+    if (twips > INT_MAX) {
         return INT_MAX;
-    if (twips < INT_MIN)
+    }
+    if (twips < INT_MIN) {
         return INT_MIN;
+    }
     return static_cast<int>(twips);
 }
 
@@ -59,13 +66,15 @@ std::optional<int> read_integer(std::string_view text) {
     std::string_view digits = t;
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1);
-        if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+        if (digits.empty() || digits.front() < '0' || digits.front() > '9') {
             return std::nullopt;
+        }
     }
     int value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size())
+    if (error != std::errc() || end != digits.data() + digits.size()) {
         return std::nullopt;
+    }
     return value;
 }
 
@@ -76,8 +85,9 @@ const char* text_entry_caption(TextEntryMode mode) {
 
 std::optional<std::string> accepted_entry(std::string_view typed) {
     std::string text = trimmed(typed);
-    if (text.empty() || text.find(kReservedCharacter) != std::string::npos)
+    if (text.empty() || text.find(kReservedCharacter) != std::string::npos) {
         return std::nullopt;
+    }
     return text;
 }
 

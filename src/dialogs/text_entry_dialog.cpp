@@ -60,11 +60,13 @@ std::optional<std::string> TextEntryDialog::ask(sdl::TextEntryMode mode, const s
     // The parent (a note that expires) may take the dialog with it while it runs.
     QPointer<TextEntryDialog> dialog = new TextEntryDialog(mode, initial, parent);
     const int result = dialog->exec();
-    if (dialog == nullptr)
+    if (dialog == nullptr) {
         return std::nullopt;
+    }
     std::optional<std::string> text;
-    if (result == QDialog::Accepted)
+    if (result == QDialog::Accepted) {
         text = dialog->text();
+    }
     delete dialog;
     return text;
 }

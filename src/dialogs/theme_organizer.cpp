@@ -85,8 +85,9 @@ void ThemeOrganizer::build() {
     close_->setDefault(true);
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {rename_, delete_, up_, down_, sort_})
+    for (QPushButton* b : {rename_, delete_, up_, down_, sort_}) {
         buttons->addWidget(b);
+    }
     buttons->addStretch(1);
     buttons->addWidget(close_);
     auto* layout = new QHBoxLayout(this);
@@ -151,8 +152,9 @@ void ThemeOrganizer::set_buttons() {
 
 std::vector<int> ThemeOrganizer::selected_rows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : list_->selectionModel()->selectedRows())
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
         rows.push_back(index.row());
+    }
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -167,15 +169,17 @@ void ThemeOrganizer::select_only(int row) {
 
 void ThemeOrganizer::rename_selected() {
     const std::vector<int> selected = selected_rows();
-    if (selected.size() != 1)
+    if (selected.size() != 1) {
         return;
+    }
     list_->setFocus();
     list_->editItem(list_->item(selected.front(), 0));
 }
 
 void ThemeOrganizer::name_edited(QTableWidgetItem* item) {
-    if (filling_ || item->column() != 0)
+    if (filling_ || item->column() != 0) {
         return;
+    }
     ThemeRow& row = rows_[std::size_t(item->row())];
     rename_theme_row(row, item->text().toStdString());
     // A name of blanks only gives the old name back.
@@ -186,16 +190,20 @@ void ThemeOrganizer::name_edited(QTableWidgetItem* item) {
 
 void ThemeOrganizer::delete_selected() {
     const std::vector<int> selected = selected_rows();
-    if (selected.empty())
+    if (selected.empty()) {
         return;
-    if (!boxes_.ask(this, QMessageBox::Question, delete_question()))
+    }
+    if (!boxes_.ask(this, QMessageBox::Question, delete_question())) {
         return;
+    }
     std::vector<int> numbers;
-    for (int r : selected)
+    for (int r : selected) {
         numbers.push_back(rows_[std::size_t(r)].number);
+    }
     delete_saved_themes(store_, numbers);
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
         rows_.erase(rows_.begin() + *it);
+    }
     fill_list();
     list_->clearSelection();
     set_buttons();
@@ -203,16 +211,18 @@ void ThemeOrganizer::delete_selected() {
 
 void ThemeOrganizer::move_up() {
     const std::vector<int> selected = selected_rows();
-    if (selected.size() != 1 || !move_theme_row_up(rows_, selected.front()))
+    if (selected.size() != 1 || !move_theme_row_up(rows_, selected.front())) {
         return;
+    }
     fill_list();
     select_only(selected.front() - 1);
 }
 
 void ThemeOrganizer::move_down() {
     const std::vector<int> selected = selected_rows();
-    if (selected.size() != 1 || !move_theme_row_down(rows_, selected.front()))
+    if (selected.size() != 1 || !move_theme_row_down(rows_, selected.front())) {
         return;
+    }
     fill_list();
     select_only(selected.front() + 1);
 }
@@ -224,16 +234,18 @@ void ThemeOrganizer::sort() {
 void ThemeOrganizer::sort_by(int column) {
     // The selection stays with its rows.
     std::vector<int> inserted;
-    for (int r : selected_rows())
+    for (int r : selected_rows()) {
         inserted.push_back(rows_[std::size_t(r)].inserted);
+    }
     sort_theme_rows_by(rows_, sort_state_, column);
     fill_list();
     list_->clearSelection();
     const auto mode = QItemSelectionModel::Select | QItemSelectionModel::Rows;
     for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
         if (std::find(inserted.begin(), inserted.end(), rows_[std::size_t(r)].inserted) !=
-            inserted.end())
+            inserted.end()) {
             list_->selectionModel()->select(list_->model()->index(r, 0), mode);
+        }
     }
     set_buttons();
 }

@@ -22,8 +22,9 @@ void put16(std::uint8_t* p, std::uint16_t v) {
     p[1] = std::uint8_t(v >> 8);
 }
 void put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         p[i] = std::uint8_t(v >> (8 * i));
+    }
 }
 std::uint16_t get16(const std::uint8_t* p) {
     return std::uint16_t(p[0] | (p[1] << 8));
@@ -62,39 +63,48 @@ struct SourceBmp {
 bool read_source_headers(std::FILE* f, SourceBmp& s) {
     std::uint8_t fh[kBmpFileHeaderSize];
     std::uint8_t size_bytes[4];
-    if (std::fread(fh, 1, sizeof fh, f) != sizeof fh || get16(fh) != kBmpMagic)
+    if (std::fread(fh, 1, sizeof fh, f) != sizeof fh || get16(fh) != kBmpMagic) {
         return false;
-    if (std::fread(size_bytes, 1, 4, f) != 4)
+    }
+    if (std::fread(size_bytes, 1, 4, f) != 4) {
         return false;
+    }
     const std::uint32_t info_size = get32(size_bytes);
-    if (info_size < kBmpInfoHeaderSize || info_size > kLargestInfoHeader)
+    if (info_size < kBmpInfoHeaderSize || info_size > kLargestInfoHeader) {
         return false;
+    }
     s.info.resize(info_size);
     std::memcpy(s.info.data(), size_bytes, 4);
-    if (std::fread(s.info.data() + 4, 1, info_size - 4, f) != info_size - 4)
+    if (std::fread(s.info.data() + 4, 1, info_size - 4, f) != info_size - 4) {
         return false;
+    }
     const auto width = std::int32_t(get32(&s.info[4]));
     const auto height = std::int32_t(get32(&s.info[8]));
     s.bits = get16(&s.info[14]);
     const std::uint32_t compression = get32(&s.info[16]);
     if (compression != 0 || !side_in_range(width) || height == 0 ||
-        !side_in_range(std::abs(height)))
+        !side_in_range(std::abs(height))) {
         return false;
-    if (s.bits != 1 && s.bits != 4 && s.bits != 8 && s.bits != 16 && s.bits != 24 && s.bits != 32)
+    }
+    if (s.bits != 1 && s.bits != 4 && s.bits != 8 && s.bits != 16 && s.bits != 24 && s.bits != 32) {
         return false;
+    }
     s.width = width;
     s.rows = std::abs(height);
     s.pixel_offset = get32(fh + 10);
     const std::uint32_t table_start = std::uint32_t(kBmpFileHeaderSize) + info_size;
-    if (s.pixel_offset < table_start || s.pixel_offset > table_start + 4 * 256)
+    if (s.pixel_offset < table_start || s.pixel_offset > table_start + 4 * 256) {
         return false;
+    }
     const std::uint32_t entries = (s.pixel_offset - table_start) / 4;
     std::vector<std::uint8_t> raw(s.pixel_offset - table_start);
-    if (!raw.empty() && std::fread(raw.data(), 1, raw.size(), f) != raw.size())
+    if (!raw.empty() && std::fread(raw.data(), 1, raw.size(), f) != raw.size()) {
         return false;
-    for (std::uint32_t i = 0; i < entries; ++i)  // blue, green, red, reserved
+    }
+    for (std::uint32_t i = 0; i < entries; ++i) {  // blue, green, red, reserved
         s.table.push_back((std::uint32_t(raw[4 * i + 2]) << 16) |
                           (std::uint32_t(raw[4 * i + 1]) << 8) | raw[4 * i]);
+    }
     return true;
 }
 
@@ -147,8 +157,9 @@ public:
     bool write(std::uint8_t* row, int x, std::uint32_t rgb) {
         auto it = std::find(colours_.begin(), colours_.end(), rgb);
         if (it == colours_.end()) {
-            if (colours_.size() == limit_)
+            if (colours_.size() == limit_) {
                 return false;
+            }
             it = colours_.insert(colours_.end(), rgb);
         }
         const auto index = unsigned(it - colours_.begin());
@@ -185,23 +196,26 @@ bool copy_rows(std::FILE* in, std::FILE* out, const SourceBmp& s, int bits,
     for (int done = 0; done < s.rows;) {
         const int rows = std::min(kRowsPerBlock, s.rows - done);
         const std::size_t in_bytes = std::size_t(in_row) * rows;
-        if (std::fread(in_block.data(), 1, in_bytes, in) != in_bytes)
+        if (std::fread(in_block.data(), 1, in_bytes, in) != in_bytes) {
             return false;
+        }
         std::fill(out_block.begin(), out_block.end(), 0);
         for (int y = 0; y < rows; ++y) {
             const std::uint8_t* src = in_block.data() + std::size_t(in_row) * y;
             std::uint8_t* dst = out_block.data() + std::size_t(out_row) * y;
             for (int x = 0; x < s.width; ++x) {
                 const std::uint32_t rgb = read_pixel(s, src, x);
-                if (palette == nullptr)
+                if (palette == nullptr) {
                     write_pixel(bits, dst, x, rgb);
-                else if (!palette->write(dst, x, rgb))
+                } else if (!palette->write(dst, x, rgb)) {
                     return false;
+                }
             }
         }
         const std::size_t out_bytes = std::size_t(out_row) * rows;
-        if (std::fwrite(out_block.data(), 1, out_bytes, out) != out_bytes)
+        if (std::fwrite(out_block.data(), 1, out_bytes, out) != out_bytes) {
             return false;
+        }
         done += rows;
     }
     return true;
@@ -209,8 +223,9 @@ bool copy_rows(std::FILE* in, std::FILE* out, const SourceBmp& s, int bits,
 
 bool write_converted(std::FILE* in, const std::string& target, const SourceBmp& s, int bits) {
     File out(open_regular_stream(target, "wb"));
-    if (!out)
+    if (!out) {
         return false;
+    }
     std::vector<std::uint8_t> info = s.info;
     const std::uint32_t image_size = bmp_row_bytes(bits, s.width) * std::uint32_t(s.rows);
     const std::uint32_t entries = bits <= 8 ? 1u << bits : 0;
@@ -224,20 +239,24 @@ bool write_converted(std::FILE* in, const std::string& target, const SourceBmp& 
     std::uint8_t fh[kBmpFileHeaderSize];
     put_file_header(fh, pixel_offset + image_size, pixel_offset);
     if (std::fwrite(fh, 1, sizeof fh, out.get()) != sizeof fh ||
-        std::fwrite(info.data(), 1, info.size(), out.get()) != info.size())
+        std::fwrite(info.data(), 1, info.size(), out.get()) != info.size()) {
         return false;
+    }
     std::optional<PaletteIndexes> palette;
-    if (entries > 0)
+    if (entries > 0) {
         palette.emplace(bits);
+    }
     // The palette is known only at the end; its place is kept until then.
     if (std::fseek(out.get(), long(pixel_offset), SEEK_SET) != 0 ||
-        !copy_rows(in, out.get(), s, bits, palette ? &*palette : nullptr))
+        !copy_rows(in, out.get(), s, bits, palette ? &*palette : nullptr)) {
         return false;
+    }
     if (palette) {
         const std::vector<std::uint8_t> table = palette->table();
         if (std::fseek(out.get(), long(table_offset), SEEK_SET) != 0 ||
-            std::fwrite(table.data(), 1, table.size(), out.get()) != table.size())
+            std::fwrite(table.data(), 1, table.size(), out.get()) != table.size()) {
             return false;
+        }
     }
     return std::fclose(out.release()) == 0;
 }
@@ -251,8 +270,9 @@ std::uint32_t bmp_row_bytes(int bits, int width) {
 std::vector<std::uint8_t> bmp24_bytes(int width, int height,
                                       const std::vector<std::uint32_t>& pixels) {
     if (!side_in_range(width) || !side_in_range(height) ||
-        pixels.size() < std::size_t(width) * std::size_t(height))
+        pixels.size() < std::size_t(width) * std::size_t(height)) {
         return {};
+    }
     const std::uint32_t row = bmp_row_bytes(24, width);
     const std::uint32_t image_size = row * std::uint32_t(height);
     const std::uint32_t offset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
@@ -269,8 +289,9 @@ std::vector<std::uint8_t> bmp24_bytes(int width, int height,
     // Resolutions and colour counts stay 0.
     for (int y = 0; y < height; ++y) {
         std::uint8_t* dst = out.data() + offset + std::size_t(row) * (height - 1 - y);
-        for (int x = 0; x < width; ++x)
+        for (int x = 0; x < width; ++x) {
             write_pixel(24, dst, x, pixels[std::size_t(y) * width + x]);
+        }
     }
     return out;
 }
@@ -278,27 +299,33 @@ std::vector<std::uint8_t> bmp24_bytes(int width, int height,
 bool write_bmp24(const std::string& path, int width, int height,
                  const std::vector<std::uint32_t>& pixels) {
     const std::vector<std::uint8_t> bytes = bmp24_bytes(width, height, pixels);
-    if (bytes.empty())
+    if (bytes.empty()) {
         return false;
+    }
     File out(open_regular_stream(path, "wb"));
-    if (!out)
+    if (!out) {
         return false;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size())
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size()) {
         return false;
+    }
     return std::fclose(out.release()) == 0;
 }
 
 bool convert_bmp(const std::string& source, const std::string& target, int target_bits) {
     if (target_bits != 1 && target_bits != 4 && target_bits != 8 && target_bits != 16 &&
-        target_bits != 24 && target_bits != 32)
+        target_bits != 24 && target_bits != 32) {
         return false;
+    }
     File in(open_regular_stream(source, "rb"));
-    if (!in)
+    if (!in) {
         return false;
+    }
     SourceBmp s;
     if (!read_source_headers(in.get(), s) ||
-        std::fseek(in.get(), long(s.pixel_offset), SEEK_SET) != 0)
+        std::fseek(in.get(), long(s.pixel_offset), SEEK_SET) != 0) {
         return false;
+    }
     if (!write_converted(in.get(), target, s, target_bits)) {
         std::remove(target.c_str());
         return false;

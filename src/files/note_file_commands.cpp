@@ -43,8 +43,9 @@ bool file_exists(const std::string& path) {
 
 NoteFileCommands::NoteFileCommands(NoteServices& services, QObject* parent)
     : QObject(parent), services_(services), dialogs_(std::make_unique<NoteFileDialogs>()) {
-    for (int id : {nm::kOpenFile, nm::kSaveNoteAs, nm::kSaveAsPicture, nm::kPrintNote})
+    for (int id : {nm::kOpenFile, nm::kSaveNoteAs, nm::kSaveAsPicture, nm::kPrintNote}) {
         services_.set_command_enabled(id, true);
+    }
     connect(&services_, &NoteServices::command_requested, this, &NoteFileCommands::run);
 }
 
@@ -55,8 +56,9 @@ void NoteFileCommands::set_dialogs(std::unique_ptr<NoteFileDialogs> dialogs) {
 }
 
 void NoteFileCommands::run(int id, NoteView* note) {
-    if (note == nullptr)
+    if (note == nullptr) {
         return;
+    }
     switch (id) {
         case nm::kOpenFile:
             open_file(*note);
@@ -84,8 +86,9 @@ void NoteFileCommands::open_file(NoteView& note) {
     const std::optional<std::string> path =
         dialogs_->open_file(note.widget(), ft::kOpenFilter, ft::kTextExtension);
     restore_current_folder(services_);
-    if (!path || !alive)
+    if (!path || !alive) {
         return;
+    }
     std::string text;
     if (!read_text_file(*path, text)) {
         tell(note, path_message(ft::kCanNotOpen, *path));
@@ -116,10 +119,12 @@ std::optional<std::string> NoteFileCommands::choose_save_file(NoteView& note, bo
             note.widget(), QMessageBox::Question,
             QString::fromStdString(existing_file_question(*path, append_offered)),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-        if (answer == QMessageBox::Yes || !alive)
+        if (answer == QMessageBox::Yes || !alive) {
             break;
-        if (answer != QMessageBox::No)
+        }
+        if (answer != QMessageBox::No) {
             return std::nullopt;
+        }
         if (append_offered) {
             append = true;
             break;
@@ -128,21 +133,24 @@ std::optional<std::string> NoteFileCommands::choose_save_file(NoteView& note, bo
                                    proposed_text_file_name(note.note().title_text()));
         restore_current_folder(services_);
     }
-    if (!alive)
+    if (!alive) {
         return std::nullopt;
+    }
     return path;
 }
 
 void NoteFileCommands::save_note_as(NoteView& note) {
     bool append = false;
     const std::optional<std::string> path = choose_save_file(note, append);
-    if (!path)
+    if (!path) {
         return;
+    }
     const std::string text = saves_rich_text(file_extension(*path))
                                  ? note.body_rtf()
                                  : text_to_save(note.body_plain_text(), append);
-    if (!write_text_file(*path, text, append))
+    if (!write_text_file(*path, text, append)) {
         tell(note, path_message(ft::kCanNotSave, *path));
+    }
 }
 
 void NoteFileCommands::save_as_picture(NoteView& note) {
@@ -150,11 +158,13 @@ void NoteFileCommands::save_as_picture(NoteView& note) {
     const std::optional<std::string> path = dialogs_->save_file(
         note.widget(), ft::kPictureFilter, ft::kPictureExtension, note.note().title_text());
     restore_current_folder(services_);
-    if (!path || !alive)
+    if (!path || !alive) {
         return;
+    }
     const std::string extension = file_extension(*path);
-    if (extension != "bmp" && extension != "jpg")
+    if (extension != "bmp" && extension != "jpg") {
         return;
+    }
     // The pictures are made in a fresh folder of our own: a file planted under one of their
     // names in the start folder (a link, a FIFO) could otherwise be overwritten or hang us.
     const PrivateTempFolder pictures;
@@ -166,15 +176,17 @@ void NoteFileCommands::save_as_picture(NoteView& note) {
         copy_file(picture_path(folder, extension == "bmp" ? ft::kNoteBmp : ft::kNoteJpg), *path);
     delete_note_pictures(services_.boxes(), note.widget(), folder);
     QApplication::restoreOverrideCursor();
-    if (!copied && alive)
+    if (!copied && alive) {
         tell(note, ft::kPictureFailed);
+    }
 }
 
 void NoteFileCommands::print_note(NoteView& note) {
     QPointer<QWidget> alive(note.widget());
     QPrinter printer(QPrinter::HighResolution);
-    if (!dialogs_->set_up_printer(note.widget(), printer) || !alive)
+    if (!dialogs_->set_up_printer(note.widget(), printer) || !alive) {
         return;
+    }
     kd::print_note(note, printer);
 }
 

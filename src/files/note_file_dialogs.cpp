@@ -26,10 +26,12 @@ std::optional<std::string> NoteFileDialogs::run(QWidget* parent, bool save,
     dialog.setDefaultSuffix(QString::fromStdString(default_extension));
     dialog.setDirectory(QString::fromStdString(
         folders_.start_folder(default_extension, QDir::homePath().toStdString())));
-    if (!proposed.empty())
+    if (!proposed.empty()) {
         dialog.selectFile(QString::fromStdString(proposed));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
+    }
     const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
     folders_.chose(default_extension, chosen);
     return chosen;

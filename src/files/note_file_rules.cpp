@@ -43,8 +43,9 @@ std::string fill(const char* pattern, std::initializer_list<std::string> args) {
 std::string file_extension(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
         return {};
+    }
     std::string ext = path.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
@@ -70,10 +71,12 @@ std::string existing_file_question(const std::string& file_name, bool append_off
 }
 
 OpenedAs opened_as(const std::string& extension) {
-    if (extension == "rtf")
+    if (extension == "rtf") {
         return OpenedAs::RichText;
-    if (extension == "txt")
+    }
+    if (extension == "txt") {
         return OpenedAs::PlainText;
+    }
     return OpenedAs::Ignored;
 }
 
@@ -84,56 +87,66 @@ bool saves_rich_text(const std::string& extension) {
 std::string text_to_save(const std::string& plain, bool append) {
     std::string text = append ? "\n\n" : "";
     for (char c : plain) {
-        if (c != '\r')
+        if (c != '\r') {
             text += c;
+        }
     }
     return text;
 }
 
 bool read_text_file(const std::string& path, std::string& text) {
     File in(open_regular_stream(path, "rb"));
-    if (!in)
+    if (!in) {
         return false;
+    }
     std::string raw;
     char buffer[64 * 1024];
     while (raw.size() < kLongestOpenedFile) {
         const std::size_t want = std::min(sizeof buffer, kLongestOpenedFile - raw.size());
         const std::size_t got = std::fread(buffer, 1, want, in.get());
         raw.append(buffer, got);
-        if (got < want)
+        if (got < want) {
             break;
+        }
     }
-    if (std::ferror(in.get()))
+    if (std::ferror(in.get())) {
         return false;
+    }
     text.clear();
     text.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n'))
+        if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')) {
             text += raw[i];
+        }
     }
     return true;
 }
 
 bool write_text_file(const std::string& path, const std::string& text, bool append) {
     File out(open_regular_stream(path, append ? "ab" : "wb"));
-    if (!out)
+    if (!out) {
         return false;
-    if (std::fwrite(text.data(), 1, text.size(), out.get()) != text.size())
+    }
+    if (std::fwrite(text.data(), 1, text.size(), out.get()) != text.size()) {
         return false;
+    }
     return std::fclose(out.release()) == 0;
 }
 
 bool copy_file(const std::string& from, const std::string& to) {
     File in(open_regular_stream(from, "rb"));
-    if (!in)
+    if (!in) {
         return false;
+    }
     File out(open_regular_stream(to, "wb"));
-    if (!out)
+    if (!out) {
         return false;
+    }
     char buffer[64 * 1024];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) {
-        if (std::fwrite(buffer, 1, got, out.get()) != got)
+        if (std::fwrite(buffer, 1, got, out.get()) != got) {
             return false;
+        }
     }
     return !std::ferror(in.get()) && std::fclose(out.release()) == 0;
 }
@@ -142,8 +155,10 @@ std::string dialog_name_filter(const std::string& bar_filter) {
     // Display texts and patterns alternate.
     std::vector<std::string> parts;
     std::size_t start = 0;
-    for (std::size_t bar; (bar = bar_filter.find('|', start)) != std::string::npos; start = bar + 1)
+    for (std::size_t bar; (bar = bar_filter.find('|', start)) != std::string::npos;
+         start = bar + 1) {
         parts.push_back(bar_filter.substr(start, bar - start));
+    }
     std::string out;
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
         // The dialog takes the patterns from the parentheses, separated by blanks.
@@ -151,8 +166,9 @@ std::string dialog_name_filter(const std::string& bar_filter) {
         std::replace(patterns.begin(), patterns.end(), ';', ' ');
         const std::string& shown = parts[i];
         const std::size_t paren = shown.rfind('(');
-        if (!out.empty())
+        if (!out.empty()) {
             out += ";;";
+        }
         out += (paren == std::string::npos ? shown + " " : shown.substr(0, paren)) + "(" +
                patterns + ")";
     }
@@ -168,8 +184,9 @@ std::string delete_picture_files(const std::string& folder) {
     for (const char* name : {ft::kNoteBmp, ft::kNote24Bmp, ft::kNoteJpg}) {
         const std::string path = picture_path(folder, name);
         struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && std::remove(path.c_str()) != 0)
+        if (::lstat(path.c_str(), &st) == 0 && std::remove(path.c_str()) != 0) {
             failed += std::string(name) + " ";
+        }
     }
     return failed;
 }

@@ -118,8 +118,9 @@ int print_note(const NoteView& view, QPrinter& printer) {
     const Note& note = view.note();
     printer.setDocName(QString::fromUtf8(file_texts::kPrintDocumentName));
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
         return 0;
+    }
     const int width = printer.width();
     const int height = printer.height();
     const QFont title_font = print_title_font(note.title_look(), printer.logicalDpiY());
@@ -139,8 +140,9 @@ int print_note(const NoteView& view, QPrinter& printer) {
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, text);
     for (int page = 0; page < pages; ++page) {
-        if (page > 0)
+        if (page > 0) {
             printer.newPage();
+        }
         painter.save();
         painter.setClipRect(QRect(0, body_top, width, body_height));
         painter.translate(0, body_top - page * body_height);

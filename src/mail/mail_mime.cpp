@@ -12,26 +12,34 @@ constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz
 constexpr std::size_t kQpLine = 76;
 
 int base64_value(char c) {
-    if (c >= 'A' && c <= 'Z')
+    if (c >= 'A' && c <= 'Z') {
         return c - 'A';
-    if (c >= 'a' && c <= 'z')
+    }
+    if (c >= 'a' && c <= 'z') {
         return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
+    }
+    if (c >= '0' && c <= '9') {
         return c - '0' + 52;
-    if (c == '+')
+    }
+    if (c == '+') {
         return 62;
-    if (c == '/')
+    }
+    if (c == '/') {
         return 63;
+    }
     return -1;
 }
 
 int hex_value(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
+    }
     return -1;
 }
 
@@ -169,10 +177,11 @@ std::optional<std::string> text_of(std::string_view part, int depth) {
             std::string_view inner = split.body.substr(
                 start, next == std::string_view::npos ? std::string_view::npos : next - start);
             // The line break before the delimiter belongs to the delimiter.
-            if (inner.ends_with("\r\n"))
+            if (inner.ends_with("\r\n")) {
                 inner.remove_suffix(2);
-            else if (inner.ends_with('\n'))
+            } else if (inner.ends_with('\n')) {
                 inner.remove_suffix(1);
+            }
             if (auto text = text_of(inner, depth + 1)) {
                 return text;
             }
@@ -195,10 +204,12 @@ std::string base64_encode(std::string_view bytes, std::size_t line_length) {
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
         const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
         unsigned value = static_cast<unsigned char>(bytes[i]) << 16;
-        if (n > 1)
+        if (n > 1) {
             value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        if (n > 2)
+        }
+        if (n > 2) {
             value |= static_cast<unsigned char>(bytes[i + 2]);
+        }
         if (line_length != 0 && column + 4 > line_length) {
             out += "\r\n";
             column = 0;
@@ -275,8 +286,9 @@ std::string quoted_printable_decode(std::string_view text) {
         }
         // A soft line break (with blanks some servers leave before it).
         std::size_t j = i + 1;
-        while (j < text.size() && (text[j] == ' ' || text[j] == '\t'))
+        while (j < text.size() && (text[j] == ' ' || text[j] == '\t')) {
             ++j;
+        }
         if (j < text.size() && (text[j] == '\r' || text[j] == '\n')) {
             i = (text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ? j + 1 : j;
             continue;

@@ -15,18 +15,21 @@ void AutosaveSchedule::changed() {
         first_change_ = now;
     }
     last_change_ = now;
-    if (!composing_)
+    if (!composing_) {
         arm();
+    }
 }
 
 void AutosaveSchedule::set_composing(bool on) {
-    if (composing_ == on)
+    if (composing_ == on) {
         return;
+    }
     composing_ = on;
-    if (composing_)
+    if (composing_) {
         timer_.stop();
-    else if (pending_)
+    } else if (pending_) {
         arm();  // a ceiling passed meanwhile makes it due at once
+    }
 }
 
 void AutosaveSchedule::written() {
@@ -35,8 +38,9 @@ void AutosaveSchedule::written() {
 }
 
 void AutosaveSchedule::timer_ran_out() {
-    if (!pending_ || composing_)
+    if (!pending_ || composing_) {
         return;
+    }
     const std::int64_t now = now_();
     const std::int64_t due =
         std::min(last_change_ + delays_.quiet_ms, first_change_ + delays_.ceiling_ms);

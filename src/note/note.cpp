@@ -23,8 +23,9 @@ Note::Note(const NoteStore& store, const NoteSurface& surface, int number)
 Note::~Note() = default;
 
 void Note::notify(NoteChange change) {
-    if (observer_ != nullptr)
+    if (observer_ != nullptr) {
         observer_->note_changed(change);
+    }
 }
 
 // ---- The record ---------------------------------------------------------------------------
@@ -49,8 +50,9 @@ void Note::set_title_alignment(char letter) {
 
 void Note::apply_title_alignment() {
     const char letter = parse_style_letters(title_look_.style).align;
-    if (letter != 0)
+    if (letter != 0) {
         set_title_alignment(letter);
+    }
 }
 
 void Note::set_body_look(const TextLook& look, bool colours_only) {
@@ -71,16 +73,18 @@ void Note::set_border(bool on) {
 }
 
 void Note::apply_alarm(const std::string& value) {
-    if (deleted_)
+    if (deleted_) {
         return;
+    }
     alarm_ = value;
     save();
     notify(NoteChange::Reminders);
 }
 
 void Note::apply_expiration(const std::string& value) {
-    if (deleted_)
+    if (deleted_) {
         return;
+    }
     expiration_ = value;
     save();
     notify(NoteChange::Reminders);
@@ -130,11 +134,13 @@ void Note::set_received_from(const std::string& text) {
 // ---- Saving -----------------------------------------------------------------------------------
 
 void Note::mark_deleted() {
-    if (deleted_)
+    if (deleted_) {
         return;
+    }
     deleted_ = true;
-    if (!restoring_)
+    if (!restoring_) {
         store_.delete_record(number_);
+    }
 }
 
 void Note::stop_saving() {
@@ -153,11 +159,13 @@ void Note::end_filling() {
 }
 
 bool Note::save() {
-    if (!saves_state() || restoring_)
+    if (!saves_state() || restoring_) {
         return true;
+    }
     NoteRecord record = to_record();
-    if (!store_.write_record(record))
+    if (!store_.write_record(record)) {
         return false;
+    }
     record_written(record);
     return true;
 }
@@ -165,8 +173,9 @@ bool Note::save() {
 void Note::record_written(const NoteRecord& record) {
     last_written_ = record;
     autosave_failed_ = false;
-    if (autosave_)
+    if (autosave_) {
         autosave_->written();
+    }
 }
 
 void Note::start_autosave(AutosaveTimer& timer, AutosaveDelays delays, AutosaveSchedule::Now now) {
@@ -175,18 +184,21 @@ void Note::start_autosave(AutosaveTimer& timer, AutosaveDelays delays, AutosaveS
 }
 
 void Note::changed() {
-    if (autosave_ && !filling_ && saves_state())
+    if (autosave_ && !filling_ && saves_state()) {
         autosave_->changed();
+    }
 }
 
 void Note::set_composing(bool on) {
-    if (autosave_)
+    if (autosave_) {
         autosave_->set_composing(on);
+    }
 }
 
 void Note::autosave_timer_ran_out() {
-    if (autosave_)
+    if (autosave_) {
         autosave_->timer_ran_out();
+    }
 }
 
 bool Note::autosave_pending() const {
@@ -195,11 +207,13 @@ bool Note::autosave_pending() const {
 
 bool Note::autosave() {
     // A note not numbered yet has no record to write.
-    if (!saves_state() || restoring_ || number_ <= 0 || number_ > store_texts::kHighestRecord)
+    if (!saves_state() || restoring_ || number_ <= 0 || number_ > store_texts::kHighestRecord) {
         return true;
+    }
     NoteRecord record = to_record();
-    if (last_written_ && *last_written_ == record)
+    if (last_written_ && *last_written_ == record) {
         return true;
+    }
     // The write reports its own failure only once in a row: the autosave tries again after
     // every pause in the typing, and a box each time would stand in the user's way.
     StoreTransaction tx(store_);
@@ -225,10 +239,12 @@ bool write_notes(StoreTransaction& tx, const std::vector<Note*>& notes,
             tx.write_record(written.back().second);
         }
     }
-    if (!tx.commit(error_text))
+    if (!tx.commit(error_text)) {
         return false;
-    for (const auto& [note, record] : written)
+    }
+    for (const auto& [note, record] : written) {
         note->record_written(record);
+    }
     return true;
 }
 

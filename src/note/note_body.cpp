@@ -99,8 +99,9 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
     connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::detect_links);
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         // Measured once the change is over: going back replaces the whole document.
-        if (loading_ || capacity_check_pending_)
+        if (loading_ || capacity_check_pending_) {
             return;
+        }
         capacity_check_pending_ = true;
         QMetaObject::invokeMethod(
             this, [this] { check_capacity(); }, Qt::QueuedConnection);
@@ -135,10 +136,12 @@ void NoteBody::apply_default_format(bool colours_only) {
         f.setUnderline(st.underline);
         // The widget font feeds the document's default font, also on later style changes.
         // Each of them lays the whole text out again, so only a change is set.
-        if (font() != f)
+        if (font() != f) {
             setFont(f);
-        if (document()->defaultFont() != f)
+        }
+        if (document()->defaultFont() != f) {
             document()->setDefaultFont(f);
+        }
         pal.setColor(QPalette::Text, to_qcolor(look_.text_colour));
     }
     pal.setColor(QPalette::Base, to_qcolor(look_.back_colour));
@@ -210,8 +213,9 @@ void NoteBody::check_capacity() {
 void NoteBody::control_undo() {
     // One undo step, as the control keeps: undoing twice puts the step back.
     if (step_undone_) {
-        if (document()->isRedoAvailable())
+        if (document()->isRedoAvailable()) {
             redo();
+        }
         step_undone_ = false;
     } else if (document()->isUndoAvailable()) {
         undo();
@@ -266,13 +270,16 @@ void NoteBody::find_command() {
 }
 
 bool NoteBody::find_next(const QString& what, bool whole_word, bool match_case, bool down) {
-    if (what.isEmpty())
+    if (what.isEmpty()) {
         return false;
+    }
     QTextDocument::FindFlags flags;
-    if (whole_word)
+    if (whole_word) {
         flags |= QTextDocument::FindWholeWords;
-    if (match_case)
+    }
+    if (match_case) {
         flags |= QTextDocument::FindCaseSensitively;
+    }
     QTextCursor sel = textCursor();
     QTextCursor found;
     if (down) {
@@ -280,11 +287,13 @@ bool NoteBody::find_next(const QString& what, bool whole_word, bool match_case, 
     } else {
         // The first match between the start of the text and the selection, not the nearest.
         found = document()->find(what, 0, flags);
-        if (!found.isNull() && found.selectionEnd() > sel.selectionStart())
+        if (!found.isNull() && found.selectionEnd() > sel.selectionStart()) {
             found = QTextCursor();
+        }
     }
-    if (found.isNull())
+    if (found.isNull()) {
         return false;
+    }
     setTextCursor(found);
     return true;
 }
@@ -302,8 +311,9 @@ void NoteBody::keyPressEvent(QKeyEvent* e) {
     // still counts and AltGr (Ctrl+Alt) types its characters.
     const bool ctrl = (e->modifiers() & Qt::ControlModifier) && !(e->modifiers() & Qt::AltModifier);
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-        if (ctrl)
+        if (ctrl) {
             insertPlainText(QStringLiteral("\t"));
+        }
         e->accept();
         return;
     }
@@ -364,16 +374,18 @@ bool NoteBody::undo_key(QKeyEvent* e) {
         return true;
     }
     if (e->matches(QKeySequence::Redo)) {
-        if (step_undone_)
+        if (step_undone_) {
             control_undo();
+        }
         return true;
     }
     return false;
 }
 
 void NoteBody::keyReleaseEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Control)
+    if (e->key() == Qt::Key_Control) {
         release_ctrl();
+    }
     QTextEdit::keyReleaseEvent(e);
 }
 
@@ -387,8 +399,9 @@ void NoteBody::focusOutEvent(QFocusEvent* e) {
         composing_ = false;
         emit composing_changed(false);
     }
-    if (e->reason() != Qt::PopupFocusReason)
+    if (e->reason() != Qt::PopupFocusReason) {
         emit focus_lost();
+    }
 }
 
 void NoteBody::inputMethodEvent(QInputMethodEvent* e) {
@@ -411,23 +424,26 @@ void NoteBody::set_scroll_bar_flag(bool show) {
 void NoteBody::apply_scroll_bar_flag() {
     const Qt::ScrollBarPolicy policy =
         scroll_bar_flag_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
-    if (verticalScrollBarPolicy() != policy)
+    if (verticalScrollBarPolicy() != policy) {
         setVerticalScrollBarPolicy(policy);
+    }
 }
 
 void NoteBody::update_wrap_mode(const QString& text) {
     const QTextOption::WrapMode mode = longest_unbreakable_run(text) > kLongestRunWrappedAtWords
                                            ? QTextOption::WrapAnywhere
                                            : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (wordWrapMode() != mode)
+    if (wordWrapMode() != mode) {
         setWordWrapMode(mode);
+    }
 }
 
 // ---- Web addresses --------------------------------------------------------------------
 
 void NoteBody::detect_links() {
-    if (loading_)
+    if (loading_) {
         return;
+    }
     QString text = document()->toRawText();
     update_wrap_mode(text);
     std::u16string_view view(reinterpret_cast<const char16_t*>(text.utf16()),
@@ -452,8 +468,9 @@ void NoteBody::update_link_marks() {
     QList<ExtraSelection> marks;
     const int end = document()->characterCount();
     for (const Link& link : links_) {
-        if (link.start + link.length >= end)
+        if (link.start + link.length >= end) {
             continue;
+        }
         ExtraSelection mark;
         mark.cursor = QTextCursor(document());
         mark.cursor.setPosition(link.start);
@@ -466,16 +483,19 @@ void NoteBody::update_link_marks() {
 }
 
 const NoteBody::Link* NoteBody::link_at(const QPoint& viewport_pos) const {
-    if (links_.empty())
+    if (links_.empty()) {
         return nullptr;
+    }
     QPointF doc_pos(viewport_pos.x() + horizontalScrollBar()->value(),
                     viewport_pos.y() + verticalScrollBar()->value());
     int pos = document()->documentLayout()->hitTest(doc_pos, Qt::ExactHit);
-    if (pos < 0)
+    if (pos < 0) {
         return nullptr;
+    }
     for (const Link& link : links_) {
-        if (pos >= link.start && pos < link.start + link.length)
+        if (pos >= link.start && pos < link.start + link.length) {
             return &link;
+        }
     }
     return nullptr;
 }
@@ -490,21 +510,25 @@ void NoteBody::mousePressEvent(QMouseEvent* e) {
 
 void NoteBody::mouseReleaseEvent(QMouseEvent* e) {
     QTextEdit::mouseReleaseEvent(e);
-    if (!press_on_link_ || e->button() != Qt::LeftButton)
+    if (!press_on_link_ || e->button() != Qt::LeftButton) {
         return;
+    }
     press_on_link_ = false;
     QPoint pos = e->position().toPoint();
     // A drag over an address selects it instead of opening it.
-    if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance())
+    if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
         return;
-    if (const Link* link = link_at(pos))
+    }
+    if (const Link* link = link_at(pos)) {
         open_link(link->address);
+    }
 }
 
 void NoteBody::open_link(const QString& address) {
     const QUrl url = QUrl::fromUserInput(address);
-    if (!url.isValid())
+    if (!url.isValid()) {
         return;
+    }
     const QString scheme = url.scheme().toLower();
     const bool direct = std::any_of(std::begin(kDirectSchemes), std::end(kDirectSchemes),
                                     [&](const char* s) { return scheme == QLatin1String(s); });
@@ -514,12 +538,14 @@ void NoteBody::open_link(const QString& address) {
         const QString whole = QString::fromLatin1(url.toEncoded());
         QString lines;
         for (qsizetype at = 0; at < whole.size(); at += kQuestionLineLength) {
-            if (at > 0)
+            if (at > 0) {
                 lines += QLatin1Char('\n');
+            }
             lines += whole.mid(at, kQuestionLineLength);
         }
-        if (!link_asker_(QString::fromUtf8(texts::kOpenOtherLink).arg(lines)))
+        if (!link_asker_(QString::fromUtf8(texts::kOpenOtherLink).arg(lines))) {
             return;
+        }
     }
     url_opener_(url);
 }
@@ -546,8 +572,9 @@ void NoteBody::insertFromMimeData(const QMimeData* source) {
         pasted.setHtml(html);
         QTextCursor find(&pasted);
         while (!(find = pasted.find(QString(QChar::ObjectReplacementCharacter), find)).isNull()) {
-            if (find.charFormat().isImageFormat())
+            if (find.charFormat().isImageFormat()) {
                 find.removeSelectedText();
+            }
         }
         c.insertFragment(QTextDocumentFragment(&pasted));
     } else if (source->hasText()) {

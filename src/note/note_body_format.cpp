@@ -28,10 +28,12 @@ void for_each_format(const QTextDocument& doc, int start, int end, Visit&& visit
             QTextFragment frag = it.fragment();
             int fs = frag.position();
             int fe = fs + frag.length();
-            if (fe <= start || fs >= end)
+            if (fe <= start || fs >= end) {
                 continue;
-            if (!visit(frag.charFormat()))
+            }
+            if (!visit(frag.charFormat())) {
                 return;
+            }
         }
     }
 }
@@ -46,8 +48,9 @@ bool is_bullet_list(const QTextList* list) {
 
 QTextCharFormat NoteBody::effective_format_at_selection() const {
     QTextCursor c = textCursor();
-    if (!c.hasSelection())
+    if (!c.hasSelection()) {
         return currentCharFormat();
+    }
     // The format of the first selected character.
     QTextCursor first(document());
     first.setPosition(c.selectionStart());
@@ -71,8 +74,9 @@ bool NoteBody::selection_has(Effect effect) const {
         return false;
     };
     QTextCursor c = textCursor();
-    if (!c.hasSelection())
+    if (!c.hasSelection()) {
         return has(currentCharFormat());
+    }
     bool all = true;
     for_each_format(*document(), c.selectionStart(), c.selectionEnd(),
                     [&](const QTextCharFormat& f) {
@@ -131,8 +135,9 @@ void NoteBody::font_command() {
         initial.setUnderline(effective_underline(cur, d));
         initial.setStrikeOut(effective_strike(cur, d));
         auto chosen = font_chooser_(initial);
-        if (!chosen)
+        if (!chosen) {
             return;
+        }
         QTextCharFormat f;
         f.setFontFamilies({chosen->family()});
         // The chosen size is taken in whole points, as the dialog hands back tenths.
@@ -153,8 +158,9 @@ void NoteBody::font_command() {
     initial.setUnderline(st.underline);
     initial.setStrikeOut(st.strikeout);
     auto chosen = font_chooser_(initial);
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     look_.face = chosen->family().toStdString();
     look_.size = std::max(1, int(chosen->pointSizeF()));
     st.bold = chosen->weight() == QFont::Bold;
@@ -172,24 +178,27 @@ void NoteBody::text_colour_command() {
                              ? cur.foreground().color()
                              : to_qcolor(look_.text_colour);
         auto chosen = colour_chooser_(initial);
-        if (!chosen)
+        if (!chosen) {
             return;
+        }
         QTextCharFormat f;
         f.setForeground(*chosen);
         set_selection_format(f);
         return;
     }
     auto chosen = colour_chooser_(to_qcolor(look_.text_colour));
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     look_.text_colour = to_colorref(*chosen);
     apply_default_format(false);
 }
 
 void NoteBody::note_colour_command() {
     auto chosen = colour_chooser_(to_qcolor(look_.back_colour));
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     look_.back_colour = to_colorref(*chosen);
     apply_default_format(true);
     emit back_colour_changed();
@@ -246,15 +255,17 @@ void NoteBody::paragraph_command() {
     QTextBlockFormat current = c.blockFormat();
     current.setProperty(kBulletProperty, bullet);
     auto edited = paragraph_editor_(current);
-    if (!edited)
+    if (!edited) {
         return;
+    }
     const bool wanted =
         edited->hasProperty(kBulletProperty) ? edited->boolProperty(kBulletProperty) : bullet;
     edited->clearProperty(kBulletProperty);
     c.beginEditBlock();
     c.mergeBlockFormat(*edited);
-    if (wanted != bullet)
+    if (wanted != bullet) {
         bullet_command();
+    }
     c.endEditBlock();
 }
 
@@ -265,14 +276,16 @@ void NoteBody::bullet_command() {
     if (is_bullet) {
         QTextBlock last = document()->findBlock(c.selectionEnd());
         for (QTextBlock b = document()->findBlock(c.selectionStart()); b.isValid(); b = b.next()) {
-            if (QTextList* l = b.textList())
+            if (QTextList* l = b.textList()) {
                 l->remove(b);
+            }
             QTextBlockFormat f = b.blockFormat();
             f.setIndent(0);
             QTextCursor bc(b);
             bc.setBlockFormat(f);
-            if (b == last)
+            if (b == last) {
                 break;
+            }
         }
     } else {
         QTextListFormat f;
@@ -285,8 +298,9 @@ void NoteBody::bullet_command() {
 void NoteBody::change_case(bool upper) {
     QTextCursor c = textCursor();
     QString text = c.selectedText();
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return;
+    }
     QTextCharFormat start_format = effective_format_at_selection();
     QString converted = upper ? text.toUpper() : text.toLower();
     c.beginEditBlock();

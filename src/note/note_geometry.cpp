@@ -44,8 +44,9 @@ int alarm_icon_x(bool rolled_up, bool any_status, bool expiration_set) {
 }
 
 HitZone note_hit_test(const NoteRect& r, NotePoint p, bool rolled_up) {
-    if (rolled_up)
+    if (rolled_up) {
         return HitZone::Client;
+    }
     const int c = kCornerReach;
     const int e = kEdgeReach;
     struct Zone {
@@ -63,8 +64,9 @@ HitZone note_hit_test(const NoteRect& r, NotePoint p, bool rolled_up) {
         {{r.right - e, r.top + c, r.right + e, r.bottom - c}, HitZone::Right},
     };
     for (const Zone& z : zones) {
-        if (z.rect.contains(p.x, p.y))
+        if (z.rect.contains(p.x, p.y)) {
             return z.zone;
+        }
     }
     return HitZone::Client;
 }
@@ -78,14 +80,18 @@ NoteRect resize_rect(const NoteRect& start, HitZone zone, int dx, int dy) {
     const bool top = zone == HitZone::Top || zone == HitZone::TopLeft || zone == HitZone::TopRight;
     const bool bottom =
         zone == HitZone::Bottom || zone == HitZone::BottomLeft || zone == HitZone::BottomRight;
-    if (left)
+    if (left) {
         r.left = std::min(start.left + dx, start.right - kMinNoteWidth);
-    if (right)
+    }
+    if (right) {
         r.right = std::max(start.right + dx, start.left + kMinNoteWidth);
-    if (top)
+    }
+    if (top) {
         r.top = std::min(start.top + dy, start.bottom - kMinNoteHeight);
-    if (bottom)
+    }
+    if (bottom) {
         r.bottom = std::max(start.bottom + dy, start.top + kMinNoteHeight);
+    }
     return r;
 }
 
@@ -121,15 +127,17 @@ FadePlan fade_plan_for_area(long long area) {
                                     {100000, 100}, {250000, 175}, {500000, 220}};
     int step = 100;
     for (const Row& row : kRows) {
-        if (area > row.above)
+        if (area > row.above) {
             step = row.step_hundredths;
+        }
     }
     return {step, step * 15 / 100};
 }
 
 int fade_frame_count(const FadePlan& plan) {
-    if (plan.step_hundredths <= 0)
+    if (plan.step_hundredths <= 0) {
         return 1;
+    }
     return 10000 / plan.step_hundredths + 1;
 }
 
@@ -155,23 +163,26 @@ StyleLetters parse_style_letters(std::string_view letters) {
     s.strikeout = has('S');
     // Applying the alignments in the order L, C, R each drops the other letters, so the
     // first one found in that order is the one that stays.
-    if (has('L'))
+    if (has('L')) {
         s.align = 'L';
-    else if (has('C'))
+    } else if (has('C')) {
         s.align = 'C';
-    else if (has('R'))
+    } else if (has('R')) {
         s.align = 'R';
+    }
     return s;
 }
 
 std::string with_alignment_letter(std::string_view letters, char align) {
     std::string out;
     for (char c : letters) {
-        if (c != 'L' && c != 'C' && c != 'R')
+        if (c != 'L' && c != 'C' && c != 'R') {
             out += c;
+        }
     }
-    if (align == 'L' || align == 'C' || align == 'R')
+    if (align == 'L' || align == 'C' || align == 'R') {
         out += align;
+    }
     return out;
 }
 
@@ -182,10 +193,12 @@ std::string aligned_title_text(std::string_view text, char align) {
         const auto last = text.find_last_not_of(' ');
         trimmed = std::string(text.substr(first, last - first + 1));
     }
-    if (align == 'L')
+    if (align == 'L') {
         return " " + trimmed;
-    if (align == 'R')
+    }
+    if (align == 'R') {
         return trimmed + " ";
+    }
     return trimmed;
 }
 

@@ -63,7 +63,7 @@ enum class HitZone { Client, BottomRight, BottomLeft, TopRight, TopLeft, Bottom,
 
 // The first zone of the table that holds the screen point wins; a rolled-up note has no
 // zones.
-HitZone note_hit_test(const NoteRect& window, NotePoint cursor, bool rolled_up);
+HitZone note_hit_test(const NoteRect& r, NotePoint p, bool rolled_up);
 
 // New window rectangle for dragging `zone` from `start` by (dx, dy), kept at least the
 // minimum size with the opposite edge fixed.

@@ -51,8 +51,9 @@ QIcon menu_icon(const char* name) {
     const QString key = QLatin1String(name);
     auto it = loaded.find(key);
     if (it == loaded.end()) {
-        if (loaded.isEmpty())
+        if (loaded.isEmpty()) {
             init_menu_resources();
+        }
         const QIcon own(QStringLiteral(":/menu/%1.xpm").arg(key));
         const QString theme_name = theme_name_of(key);
         it = loaded.insert(key, theme_name.isEmpty() ? own : QIcon::fromTheme(theme_name, own));
@@ -87,16 +88,18 @@ bool is_hooked_command(int id) {
             break;
     }
     for (const nm::ThemeItem& t : nm::kBuiltinThemeItems) {
-        if (t.id == id)
+        if (t.id == id) {
             return true;
+        }
     }
     return id >= nm::kSavedThemeFirst && id < nm::kSavedThemeFirst + nm::kSavedThemeSlots;
 }
 
 bool is_group_item(int id) {
     for (int g : nm::kGroupItemIds) {
-        if (g == id)
+        if (g == id) {
             return true;
+        }
     }
     return false;
 }
@@ -128,10 +131,11 @@ QAction* NoteMenus::add(QMenu* menu, QHash<int, QAction*>& table, int id, const 
 void NoteMenus::add_items(QMenu* menu, QHash<int, QAction*>& table,
                           std::initializer_list<MenuEntry> entries) {
     for (const MenuEntry& e : entries) {
-        if (e.id == kSeparatorEntry)
+        if (e.id == kSeparatorEntry) {
             menu->addSeparator();
-        else
+        } else {
             add(menu, table, e.id, e.text);
+        }
     }
 }
 
@@ -195,8 +199,9 @@ void NoteMenus::build_body_menu() {
 
 void NoteMenus::build_theme_menu(QMenu* body_menu) {
     theme_menu_ = body_menu->addMenu(nm::kTextThemeMenu);
-    for (const nm::ThemeItem& t : nm::kBuiltinThemeItems)
+    for (const nm::ThemeItem& t : nm::kBuiltinThemeItems) {
         add(theme_menu_, body_, t.id, t.text);
+    }
     // Saved themes follow the built-in ones directly; their items show when the menu opens.
     for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot) {
         const std::string text = nm::saved_theme_placeholder_text(slot + 1);
@@ -309,19 +314,22 @@ void NoteMenus::prepare_body_menu() {
 
     rebuild_group_items();
     for (auto it = body_.cbegin(); it != body_.cend(); ++it) {
-        if (is_hooked_command(it.key()))
+        if (is_hooked_command(it.key())) {
             it.value()->setEnabled(services.command_enabled(it.key()));
+        }
     }
-    for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot)
+    for (int slot = 0; slot < nm::kSavedThemeSlots; ++slot) {
         body_[nm::kSavedThemeFirst + slot]->setVisible(false);
+    }
     emit services.theme_menu_preparing(&note_, theme_menu_);
     send_menu_->menuAction()->setEnabled(!sending && !checking_email);
 
     body_[nm::kUndo]->setEnabled(body->document()->isUndoAvailable() ||
                                  body->document()->isRedoAvailable());
     body_[nm::kRedo]->setEnabled(body->redo_available());
-    for (int id : {nm::kCut, nm::kCopy, nm::kDelete, nm::kUppercase, nm::kLowercase})
+    for (int id : {nm::kCut, nm::kCopy, nm::kDelete, nm::kUppercase, nm::kLowercase}) {
         body_[id]->setEnabled(selection);
+    }
     body_[nm::kPaste]->setEnabled(body->canPaste());
 
     const bool bullet = body->textCursor().currentList() != nullptr;
@@ -336,11 +344,13 @@ void NoteMenus::prepare_body_menu() {
 
 void NoteMenus::rebuild_group_items() {
     for (int id : nm::kGroupItemIds) {
-        if (QAction* a = body_.take(id))
+        if (QAction* a = body_.take(id)) {
             delete a;
+        }
     }
-    if (QAction* a = body_.take(nm::kGroupPlaceholder))
+    if (QAction* a = body_.take(nm::kGroupPlaceholder)) {
         delete a;
+    }
     QAction* placeholder =
         add(send_menu_, body_, nm::kGroupPlaceholder, nm::group_placeholder_text(21).c_str());
 
@@ -401,29 +411,33 @@ void NoteMenus::prepare_close_menu() {
 void NoteMenus::exec_menu(QMenu* menu, const QPoint& global_pos) {
     QPointer<NoteMenus> self(this);
     QAction* chosen = menu->exec(global_pos);
-    if (!self || chosen == nullptr || !chosen->data().isValid())
+    if (!self || chosen == nullptr || !chosen->data().isValid()) {
         return;
+    }
     run_command(chosen->data().toInt());
 }
 
 void NoteMenus::open_body_menu(const QPoint& global_pos) {
-    if (note_.note().deleted())
+    if (note_.note().deleted()) {
         return;
+    }
     prepare_body_menu();
     note_.bring_to_front();
     exec_menu(body_menu_, global_pos);
 }
 
 void NoteMenus::open_title_menu(const QPoint& global_pos) {
-    if (note_.note().deleted())
+    if (note_.note().deleted()) {
         return;
+    }
     prepare_title_menu();
     exec_menu(title_menu_, global_pos);
 }
 
 void NoteMenus::close_button_clicked(const QPoint& global_pos) {
-    if (note_.note().deleted())
+    if (note_.note().deleted()) {
         return;
+    }
     if (note_.services().store().settings().flag(Setting::DisableCloseMenu)) {
         note_.delete_note(true);
         return;
@@ -436,20 +450,24 @@ void NoteMenus::close_button_clicked(const QPoint& global_pos) {
 
 void NoteMenus::run_command(int id) {
     built();
-    if (note_.note().deleted())
+    if (note_.note().deleted()) {
         return;
+    }
     if (is_group_item(id)) {
-        if (QAction* item = body_.value(id, nullptr))
+        if (QAction* item = body_.value(id, nullptr)) {
             send_to_group(item->property(kGroupNameProperty).toString().toStdString());
+        }
         return;
     }
     if (is_hooked_command(id)) {
-        if (note_.services().command_enabled(id))
+        if (note_.services().command_enabled(id)) {
             emit note_.services().command_requested(id, &note_);
+        }
         return;
     }
-    if (dispatch_body_command(id))
+    if (dispatch_body_command(id)) {
         return;
+    }
     dispatch_title_command(id);
 }
 
@@ -521,28 +539,32 @@ bool NoteMenus::dispatch_note_command(int id) {
 
 void NoteMenus::send_to_group(const std::string& name) {
     NoteSendingService* sending = note_.services().sending();
-    if (sending == nullptr)
+    if (sending == nullptr) {
         return;
+    }
     const std::vector<std::string> members =
         non_empty_entries(NoteLists(note_.services().store()).read_group(name));
     QPointer<NoteWindow> note(&note_);
     note_.note().set_sending(true);
     sending->send_note(note_, members, note_.services().store().settings().text(Setting::SentFrom));
-    if (!note)
+    if (!note) {
         return;
+    }
     note->note().set_sending(false);
     note->place_reminder_icons();
 }
 
 void NoteMenus::send_other() {
     NoteSendingService* sending = note_.services().sending();
-    if (sending == nullptr || !sending->has_send_dialog())
+    if (sending == nullptr || !sending->has_send_dialog()) {
         return;
+    }
     QPointer<NoteWindow> note(&note_);
     note_.note().set_sending(true);
     const std::optional<bool> sent = sending->send_dialog(note_);
-    if (!note)
+    if (!note) {
         return;
+    }
     if (sent.has_value()) {
         if (*sent && note_.services().store().settings().choice(Setting::AfterSend) ==
                          store_texts::kAfterSendDeleteNote) {
@@ -559,15 +581,17 @@ void NoteMenus::send_other() {
 void NoteMenus::reply() {
     NoteSendingService* sending = note_.services().sending();
     const std::string address = note_.note().reply_address();
-    if (address.empty() || sending == nullptr)
+    if (address.empty() || sending == nullptr) {
         return;
+    }
     QPointer<NoteWindow> note(&note_);
     note_.note().set_sending(true);
     if (note_.services().store().settings().flag(Setting::AskWhenReply)) {
         const bool yes = note_.services().boxes().ask(
             &note_, QMessageBox::Question, QString::fromStdString(nm::reply_question(address)));
-        if (!note)
+        if (!note) {
             return;
+        }
         if (!yes) {
             note->note().set_sending(false);
             return;
@@ -575,8 +599,9 @@ void NoteMenus::reply() {
     }
     sending->send_note(note_, {address},
                        note_.services().store().settings().text(Setting::SentFrom));
-    if (!note)
+    if (!note) {
         return;
+    }
     note->note().set_sending(false);
     note->place_reminder_icons();
 }

@@ -15,8 +15,9 @@ bool is_effect_letter(char c) {
 std::string without_effects(std::string_view letters) {
     std::string out;
     for (char c : letters) {
-        if (!is_effect_letter(c))
+        if (!is_effect_letter(c)) {
             out += c;
+        }
     }
     return out;
 }
@@ -40,11 +41,13 @@ std::vector<GroupItem> offered_groups(std::string_view list_names) {
     std::string_view rest = list_names;
     for (int position = 0; position < kMaxGroups; ++position) {
         const auto end = rest.find('~');
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             break;
+        }
         const std::string_view name = rest.substr(0, end);
-        if (!name.empty())
+        if (!name.empty()) {
             items.push_back({kGroupItemIds[static_cast<std::size_t>(position)], std::string(name)});
+        }
         rest.remove_prefix(end + 1);
     }
     return items;
@@ -55,10 +58,12 @@ bool has_saved_groups(std::string_view list_names) {
 }
 
 GroupPicture group_picture(int member_count) {
-    if (member_count == 1)
+    if (member_count == 1) {
         return GroupPicture::OnePerson;
-    if (member_count >= 2)
+    }
+    if (member_count >= 2) {
         return GroupPicture::Group;
+    }
     return GroupPicture::None;
 }
 
@@ -79,12 +84,14 @@ std::string title_style_from_font(std::string_view letters, int weight, bool ita
 }
 
 std::string toggle_style_letter(std::string_view letters, char letter) {
-    if (!has_letter(letters, letter))
+    if (!has_letter(letters, letter)) {
         return std::string(letters) + letter;
+    }
     std::string out;
     for (char c : letters) {
-        if (c != letter)
+        if (c != letter) {
             out += c;
+        }
     }
     return out;
 }
@@ -95,18 +102,21 @@ std::string regular_style(std::string_view letters) {
 
 std::string trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
+    if (first == std::string_view::npos) {
         return {};
+    }
     const auto last = text.find_last_not_of(' ');
     return std::string(text.substr(first, last - first + 1));
 }
 
 std::string edited_title_text(std::string_view entered, std::string_view letters) {
     std::string out(entered);
-    if (has_letter(letters, 'L'))
+    if (has_letter(letters, 'L')) {
         out.insert(out.begin(), ' ');
-    if (has_letter(letters, 'R'))
+    }
+    if (has_letter(letters, 'R')) {
         out += ' ';
+    }
     return out;
 }
 

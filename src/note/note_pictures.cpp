@@ -117,10 +117,12 @@ QPixmap note_picture(NotePicture which, const QColor& ink) {
     // colour keeps the start with many notes short. Pictures are made on the UI thread only.
     static QHash<quint64, QPixmap> drawn;
     const quint64 key = (quint64(static_cast<int>(which)) << 32) | ink.rgba();
-    if (const auto it = drawn.constFind(key); it != drawn.constEnd())
+    if (const auto it = drawn.constFind(key); it != drawn.constEnd()) {
         return *it;
-    if (drawn.size() > 256)
+    }
+    if (drawn.size() > 256) {
         drawn.clear();
+    }
     const QPixmap pm = draw_note_picture(which, ink);
     drawn.insert(key, pm);
     return pm;

@@ -50,10 +50,11 @@ void NoteServices::set_dialogs(std::unique_ptr<NoteDialogs> dialogs) {
 }
 
 void NoteServices::set_command_enabled(int id, bool enabled) {
-    if (enabled)
+    if (enabled) {
         commands_.insert(id);
-    else
+    } else {
         commands_.remove(id);
+    }
 }
 
 void NoteServices::set_show_scroll_bar(bool show) {

@@ -46,10 +46,11 @@ bool NoteMenus::dispatch_title_command(int id) {
 }
 
 void NoteMenus::roll_up_or_down() {
-    if (note_.note().rolled_up())
+    if (note_.note().rolled_up()) {
         note_.roll_down();
-    else
+    } else {
         note_.roll_up();
+    }
 }
 
 void NoteMenus::title_font() {
@@ -63,8 +64,9 @@ void NoteMenus::title_font() {
     initial.setUnderline(s.underline);
     initial.setStrikeOut(s.strikeout);
     const std::optional<QFont> chosen = note_.services().dialogs().choose_font(&note_, initial);
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     look.face = chosen->family().toStdString();
     // Whole points: the dialog's tenths divided by ten.
     const int tenths = static_cast<int>(chosen->pointSizeF() * 10.0 + 0.5);
@@ -78,8 +80,9 @@ void NoteMenus::title_text_colour() {
     const TextLook& look = note_.note().title_look();
     const std::optional<QColor> chosen =
         note_.services().dialogs().choose_colour(&note_, to_qcolor(look.text_colour));
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     TextLook changed = note_.note().title_look();
     changed.text_colour = to_colorref(*chosen);
     note_.note().set_title_look(changed);
@@ -89,8 +92,9 @@ void NoteMenus::title_back_colour() {
     const TextLook& look = note_.note().title_look();
     const std::optional<QColor> chosen =
         note_.services().dialogs().choose_colour(&note_, to_qcolor(look.back_colour));
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     TextLook changed = note_.note().title_look();
     changed.back_colour = to_colorref(*chosen);
     note_.note().set_title_look(changed);
@@ -123,8 +127,9 @@ void NoteMenus::edit_title() {
     QPointer<NoteWindow> note(&note_);
     const std::optional<std::string> entered =
         note_.services().dialogs().edit_title(&note_, nm::trimmed(note_.note().title_text()));
-    if (!note || !entered)
+    if (!note || !entered) {
         return;
+    }
     note->note().set_title_text(nm::edited_title_text(*entered, note->note().title_look().style));
 }
 

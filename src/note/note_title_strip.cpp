@@ -23,8 +23,9 @@ void NoteWindow::apply_default_title() {
         return;
     }
     set_date_title();
-    if (value.empty())
+    if (value.empty()) {
         services_.store().settings().set_text(Setting::DefaultTitle, note_settings::kDateTitleWord);
+    }
 }
 
 void NoteWindow::set_date_title() {
@@ -66,10 +67,12 @@ void NoteWindow::show_title_look() {
 
     if (s.align != 0) {
         Qt::Alignment h = Qt::AlignLeft;
-        if (s.align == 'C')
+        if (s.align == 'C') {
             h = Qt::AlignHCenter;
-        if (s.align == 'R')
+        }
+        if (s.align == 'R') {
             h = Qt::AlignRight;
+        }
         title_label_->setAlignment(h | Qt::AlignVCenter);
     }
     title_label_->update();

@@ -52,8 +52,9 @@ QIcon small_window_icon(const QIcon& icon) {
         made_from = icon.cacheKey();
         small = QIcon();
         for (int size : {16, 32}) {
-            if (!icon.isNull())
+            if (!icon.isNull()) {
                 small.addPixmap(icon.pixmap(size));
+            }
         }
     }
     return small;
@@ -239,8 +240,9 @@ void NoteWindow::place_close_button(int x, int y) {
 }
 
 void NoteWindow::relayout() {
-    if (!body_)
+    if (!body_) {
         return;
+    }
     const QSize client = client_size();
     const NoteLayout layout = note_layout(client.width(), client.height(), note_.has_border());
     const int f = frame_px();
@@ -269,12 +271,14 @@ void NoteWindow::relayout() {
 
 void NoteWindow::showEvent(QShowEvent* event) {
     // The native window exists here and is mapped right after this event.
-    if (windowType() == Qt::Tool)
+    if (windowType() == Qt::Tool) {
         window_hints::mark_skip_taskbar(this);
+    }
     // The owner is never shown; a note stands on its own on the desktop (window managers and
     // taskbars treat windows kept for another one differently).
-    if (QWindow* handle = windowHandle())
+    if (QWindow* handle = windowHandle()) {
         handle->setTransientParent(nullptr);
+    }
     QWidget::showEvent(event);
 }
 
@@ -292,8 +296,9 @@ void NoteWindow::moveEvent(QMoveEvent* event) {
         note_.changed();
         return;
     }
-    if (event->pos() == event->oldPos())
+    if (event->pos() == event->oldPos()) {
         return;
+    }
     // Reported by the window system. Under a window manager that frames the note the toolkit
     // may take the place inside the frame (0,0) for the place on the screen, so the report
     // waits for the X server's word before the record takes it.
@@ -319,8 +324,9 @@ void NoteWindow::paintEvent(QPaintEvent*) {
 // --- Roll up and down, border, status ------------------------------------------------------
 
 void NoteWindow::roll_up() {
-    if (note_.rolled_up())
+    if (note_.rolled_up()) {
         return;
+    }
     unrolled_rect_ = geometry();
     thin_border_ = true;
     note_.set_rolled_up(true);
@@ -328,39 +334,45 @@ void NoteWindow::roll_up() {
     resize(width(), kTitleHeight);
     roll_down_icon_->show();
     roll_down_icon_->raise();
-    if (note_.any_status())
+    if (note_.any_status()) {
         show_status_icon_for_first_marker(true);
+    }
     relayout();
     note_.changed();
 }
 
 void NoteWindow::roll_down() {
-    if (!note_.rolled_up())
+    if (!note_.rolled_up()) {
         return;
+    }
     thin_border_ = note_.has_border();
     note_.set_rolled_up(false);
     roll_down_icon_->hide();
     setMinimumSize(kMinNoteWidth, kMinNoteHeight);
-    if (unrolled_rect_.isValid())
+    if (unrolled_rect_.isValid()) {
         resize(unrolled_rect_.size());
-    if (note_.any_status())
+    }
+    if (note_.any_status()) {
         show_status_icon_for_first_marker(false);
+    }
     relayout();
     note_.changed();
 }
 
 void NoteWindow::toggle_roll() {
     save_state();
-    if (note_.rolled_up())
+    if (note_.rolled_up()) {
         roll_down();
-    else
+    } else {
         roll_up();
+    }
     save_state();
 }
 
 void NoteWindow::show_border() {
-    if (!note_.rolled_up())
+    if (!note_.rolled_up()) {
         thin_border_ = note_.has_border();
+    }
     relayout();
 }
 
@@ -389,8 +401,9 @@ void NoteWindow::show_status_icon_for_first_marker(bool rolled) {
 }
 
 void NoteWindow::show_latest_status() {
-    if (const std::optional<NoteStatus> kind = note_.latest_status())
+    if (const std::optional<NoteStatus> kind = note_.latest_status()) {
         show_status_icon(static_cast<int>(*kind), note_.rolled_up());
+    }
     place_reminder_icons();
     update();
 }
@@ -411,8 +424,9 @@ QWidget* NoteWindow::alarm_icon() const {
 // --- Showing, hiding, deleting ----------------------------------------------------------------
 
 void NoteWindow::show_hide_message(bool show) {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return;
+    }
     set_shown(show);
     // Either way the record takes the new state at once: a note shown again must not come
     // back hidden after a crash.
@@ -420,12 +434,14 @@ void NoteWindow::show_hide_message(bool show) {
 }
 
 void NoteWindow::set_shown(bool show) {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return;
+    }
     if (show) {
         fade_->cancel();
-        if (note_uses_transparency(services_.paths().OsLabel))
+        if (note_uses_transparency(services_.paths().OsLabel)) {
             setWindowOpacity(0.0);
+        }
         note_.set_hidden(false);
         this->show();
         refresh();
@@ -436,15 +452,17 @@ void NoteWindow::set_shown(bool show) {
 }
 
 void NoteWindow::hide_note() {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return;
+    }
     note_.set_hidden(true);
     note_.changed();
     emit hidden_by_user();
     QPointer<NoteWindow> self(this);
     fade_out([self] {
-        if (!self)
+        if (!self) {
             return;
+        }
         self->hide();
         // Whoever shows the note again decides its opacity.
         self->setWindowOpacity(1.0);
@@ -452,19 +470,23 @@ void NoteWindow::hide_note() {
 }
 
 bool NoteWindow::delete_note(bool ask) {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return true;
+    }
     if (ask && services_.store().settings().flag(Setting::AskBeforeDelete)) {
         QPointer<NoteWindow> alive(this);
         const bool yes =
             services_.boxes().ask(this, QMessageBox::Question,
                                   QString::fromStdString(delete_question_text()), QMessageBox::No);
-        if (!alive)
+        if (!alive) {
             return true;
-        if (!yes)
+        }
+        if (!yes) {
             return false;
-        if (note_.deleted())
+        }
+        if (note_.deleted()) {
             return true;  // its expiry removed it while the question was open
+        }
     }
     // A note expired while the notes are restored leaves the store with the restore's write.
     note_.mark_deleted();
@@ -472,8 +494,9 @@ bool NoteWindow::delete_note(bool ask) {
     emit note_deleted(note_.number());
     QPointer<NoteWindow> self(this);
     fade_out([self] {
-        if (!self)
+        if (!self) {
             return;
+        }
         self->hide();
         self->deleteLater();
     });
@@ -484,8 +507,9 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
     // A close request from the desktop hides the note rather than losing it from view
     // without a trace; "Show all notes" brings it back.
     event->ignore();
-    if (!note_.deleted() && !note_.hidden())
+    if (!note_.deleted() && !note_.hidden()) {
         hide_note();
+    }
 }
 
 void NoteWindow::refresh() {
@@ -493,16 +517,18 @@ void NoteWindow::refresh() {
     relayout();
     refresh_reminder_texts();
     // A note fading out on its way to being hidden or deleted finishes that.
-    if (!fade_->active())
+    if (!fade_->active()) {
         setWindowOpacity(1.0);
+    }
 }
 
 // --- Stacking -------------------------------------------------------------------------------
 
 void NoteWindow::bring_to_front() {
     raise();
-    if (activates_when_brought_to_front_)
+    if (activates_when_brought_to_front_) {
         activateWindow();
+    }
 }
 
 void NoteWindow::take_keyboard() {
@@ -520,8 +546,9 @@ void NoteWindow::toggle_stay_on_top() {
 // --- Showing the note's changes -----------------------------------------------------------
 
 void NoteWindow::note_changed(NoteChange change) {
-    if (body_ == nullptr)
+    if (body_ == nullptr) {
         return;  // built from the note once the children are there
+    }
     switch (change) {
         case NoteChange::TitleText:
             show_title_text();

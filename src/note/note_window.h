@@ -71,12 +71,12 @@ public:
     // deleted itself during set-up (an expired note). A restored note writes nothing to the
     // store while it is built: the caller stores what the note's to_record gives, or removes
     // the section when this returns false, all in one write.
-    bool create_from_record(const NoteRecord& record, bool placed_as_new, bool imported) override;
+    bool create_from_record(const NoteRecord& from, bool placed_as_new, bool imported) override;
 
     // "Import note": the record's colours, fonts, title, body, size and border replace the
     // note's; its place, roll-up and hidden state stay. The expiration is dropped, the alarm
     // taken and tested at once. Nothing is written here: the next save does.
-    void import_record(const NoteRecord& record) override;
+    void import_record(const NoteRecord& from) override;
 
     // Writes the whole state as the note's record into the note store, or appended to the
     // export file `target_file` when it is not empty. Does nothing once deletion started.

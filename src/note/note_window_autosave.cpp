@@ -37,8 +37,9 @@ std::int64_t monotonic_ms() {
 
 void NoteWindow::start_autosave() {
     autosave_timer_ = std::make_unique<QtAutosaveTimer>(this, [this] {
-        if (!destroying_)
+        if (!destroying_) {
             note_.autosave_timer_ran_out();
+        }
     });
     note_.start_autosave(*autosave_timer_, services_.autosave_delays(), monotonic_ms);
     connect(body_->document(), &QTextDocument::contentsChanged, this, [this] { note_.changed(); });

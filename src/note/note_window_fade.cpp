@@ -35,8 +35,9 @@ NoteFade::~NoteFade() {
 void NoteFade::fade_out(std::function<void()> done) {
     if (!os_uses_fade_on_delete(os_label_)) {
         last_frames_ = 0;
-        if (done)
+        if (done) {
             done();
+        }
         return;
     }
     plan_ = fade_plan_for_area(static_cast<long long>(window_.width()) * window_.height());
@@ -58,8 +59,9 @@ void NoteFade::step() {
     timer_->stop();
     auto done = std::move(done_);
     done_ = nullptr;
-    if (done)
+    if (done) {
         done();
+    }
 }
 
 void NoteFade::cancel() {
@@ -75,8 +77,9 @@ bool NoteFade::active() const {
 
 void NoteWindow::show_with_opacity_rule() {
     const bool transparent = note_uses_transparency(services_.paths().OsLabel);
-    if (transparent)
+    if (transparent) {
         setWindowOpacity(0.0);
+    }
     show();
     if (transparent) {
         // Opaque once drawn, so the note never flashes in a half-drawn state.

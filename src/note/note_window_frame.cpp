@@ -83,8 +83,9 @@ QPoint NoteWindow::place() const {
 }
 
 void NoteWindow::confirm_reported_move() {
-    if (!move_unconfirmed_)
+    if (!move_unconfirmed_) {
         return;
+    }
     const std::optional<QPoint> on_screen = window_hints::position_on_screen(this);
     // Compared with the window's own area (the toolkit's pos() may include a frame).
     if (on_screen && *on_screen != geometry().topLeft()) {
@@ -144,8 +145,9 @@ void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
     }
     const QPoint delta = global - drag_start_global_;
     if (drag_ == Drag::Move) {
-        if (!delta.isNull())
+        if (!delta.isNull()) {
             kept_position_.reset();  // the user chose a new place
+        }
         const NoteRect proposed = to_note_rect(drag_start_rect_.translated(delta));
         const NoteRect snapped =
             snap_moving_rect(proposed, to_note_rect(geometry()), to_note_rect(work_area()));
@@ -153,8 +155,9 @@ void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
     } else {
         const NoteRect r =
             resize_rect(to_note_rect(drag_start_rect_), drag_zone_, delta.x(), delta.y());
-        if (r.left != drag_start_rect_.left() || r.top != drag_start_rect_.top())
+        if (r.left != drag_start_rect_.left() || r.top != drag_start_rect_.top()) {
             kept_position_.reset();
+        }
         setGeometry(r.left, r.top, r.width(), r.height());
     }
     event->accept();
@@ -189,14 +192,16 @@ void NoteWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 // --- The close button and the body menu ---------------------------------------------------
 
 void NoteWindow::on_close_clicked() {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return;
+    }
     menus_->close_button_clicked(QCursor::pos());
 }
 
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (destroying_ || body_ == nullptr)
+    if (destroying_ || body_ == nullptr) {
         return QWidget::eventFilter(watched, event);
+    }
     if (watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {

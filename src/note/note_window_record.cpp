@@ -16,14 +16,16 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
     bool show_when_alive = false;
     if (placed_as_new) {
         emit placement_requested(this);
-        if (record.Width > 0 && record.Height > 0)
+        if (record.Width > 0 && record.Height > 0) {
             resize(record.Width, record.Height);
+        }
     } else {
         move(record.Left, record.Top);
         resize(record.Width, record.Height);
         keep_on_current_screens();
-        if (record.Minimized == note_settings::kYes)
+        if (record.Minimized == note_settings::kYes) {
             roll_up();
+        }
         if (record.Hidden == note_settings::kYes) {
             note_.set_hidden(true);
             emit restored_hidden();
@@ -31,13 +33,15 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
             show_when_alive = true;
         }
     }
-    if (record.Border == note_settings::kYes)
+    if (record.Border == note_settings::kYes) {
         note_.set_border(true);
+    }
     relayout();
 
     const bool alive = take_reminders(record, placed_as_new, imported);
-    if (alive && show_when_alive && !isVisible())
+    if (alive && show_when_alive && !isVisible()) {
         show_with_opacity_rule();
+    }
     note_.end_filling();
     return alive;
 }
@@ -51,8 +55,9 @@ void NoteWindow::apply_record_look(const NoteRecord& record) {
 }
 
 void NoteWindow::import_record(const NoteRecord& from) {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return;
+    }
     const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
     apply_record_look(record);
     // The note keeps its place, and a rolled-up note stays rolled up with the new size kept
@@ -86,8 +91,9 @@ bool NoteWindow::take_reminders(const NoteRecord& record, bool placed_as_new, bo
         note_.set_expiration(record.Expiration);
         place_reminder_icons();
         refresh_reminder_texts();
-        if (check_expiration())
+        if (check_expiration()) {
             return false;
+        }
     }
     note_.set_alarm(record.Alarm);
     refresh_reminder_texts();
@@ -103,10 +109,12 @@ NoteFrame NoteWindow::record_frame() const {
 }
 
 bool NoteWindow::save_state(const std::string& target_file) {
-    if (target_file.empty())
+    if (target_file.empty()) {
         return note_.save();
-    if (!note_.saves_state() || note_.restoring())
+    }
+    if (!note_.saves_state() || note_.restoring()) {
         return true;
+    }
     NoteExportWriter* writer = services_.export_writer();
     return writer != nullptr && writer->write(note_.to_record(), target_file);
 }

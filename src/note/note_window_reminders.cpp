@@ -51,21 +51,24 @@ bool NoteWindow::alarm_icon_ringing() const {
 // --- Checks ---------------------------------------------------------------------------------
 
 bool NoteWindow::check_expiration() {
-    if (note_.deleted() || !expiration_due(note_.expiration(), services_.clock().now()))
+    if (note_.deleted() || !expiration_due(note_.expiration(), services_.clock().now())) {
         return false;
+    }
     delete_note(false);
     return true;
 }
 
 void NoteWindow::check_alarm() {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return;
+    }
     carry_out(check_alarm_at(note_.alarm(), note_.alarm_ring_ticks(), services_.clock().now()));
 }
 
 bool NoteWindow::reminder_tick() {
-    if (note_.deleted())
+    if (note_.deleted()) {
         return true;
+    }
     const ReminderCheck check = check_reminders(note_.expiration(), note_.alarm(),
                                                 note_.alarm_ring_ticks(), services_.clock());
     if (check.delete_note) {
@@ -82,16 +85,19 @@ void NoteWindow::on_timer() {
 
 void NoteWindow::carry_out(const AlarmCheck& check) {
     note_.set_alarm_ring_ticks(check.ring_ticks);
-    if (check.restore_icon || check.place_icons)
+    if (check.restore_icon || check.place_icons) {
         place_reminder_icons();
+    }
     if (check.clear_alarm) {
         // The icon goes at the next check; until then it shows that the alarm rang.
         note_.set_alarm({});
     }
-    if (check.save_state)
+    if (check.save_state) {
         save_state();
-    if (check.ring)
+    }
+    if (check.ring) {
         ring_alarm(check.play_sound);
+    }
 }
 
 void NoteWindow::ring_alarm(bool sound) {
@@ -104,8 +110,9 @@ void NoteWindow::ring_alarm(bool sound) {
         show();
     }
     bring_to_front();
-    if (sound)
+    if (sound) {
         emit services_.alarm_sound_wanted();
+    }
 }
 
 }  // namespace kd

@@ -27,13 +27,15 @@ bool same_minute_of_day(const NoteStamp& a, const NoteStamp& b) {
 }  // namespace
 
 std::optional<NoteAlarm> parse_alarm(std::string_view value) {
-    if (value.size() != kAlarmValueLength || value[15] != '-' || value[17] != '-')
+    if (value.size() != kAlarmValueLength || value[15] != '-' || value[17] != '-') {
         return std::nullopt;
+    }
     const auto moment = parse_note_stamp(value);
     const char repeat = value[16];
     const char sound = value[18];
-    if (!moment || repeat < '0' || repeat > '3' || sound < '0' || sound > '1')
+    if (!moment || repeat < '0' || repeat > '3' || sound < '0' || sound > '1') {
         return std::nullopt;
+    }
     return NoteAlarm{*moment, static_cast<AlarmRepeat>(repeat - '0'), sound == '1'};
 }
 
@@ -44,8 +46,9 @@ bool alarm_is_set(std::string_view value) {
 std::string make_alarm_value(const NoteAlarm& a) {
     NoteStamp m = a.moment;
     m.second = 0;
-    if (!valid_stamp(m))
+    if (!valid_stamp(m)) {
         return {};
+    }
     char buf[64];
     std::snprintf(buf, sizeof buf, rt::kAlarmValueFormat, m.day, m.month, m.year, m.hour, m.minute,
                   rt::kAlarmSeconds, static_cast<int>(a.repeat), a.sound ? 1 : 0);
@@ -54,8 +57,9 @@ std::string make_alarm_value(const NoteAlarm& a) {
 
 std::string alarm_text(std::string_view value, std::string_view date_format) {
     const auto a = parse_alarm(value);
-    if (!a)
+    if (!a) {
         return {};
+    }
     const std::string date = format_display_date(date_format, a->moment);
     const std::string time = time_text(a->moment);
     const char* word = nullptr;
@@ -73,10 +77,11 @@ std::string alarm_text(std::string_view value, std::string_view date_format) {
             break;
     }
     char buf[128];
-    if (word)
+    if (word) {
         std::snprintf(buf, sizeof buf, rt::kAlarmTextRepeating, date.c_str(), time.c_str(), word);
-    else
+    } else {
         std::snprintf(buf, sizeof buf, rt::kAlarmTextOnce, date.c_str(), time.c_str());
+    }
     return buf;
 }
 
@@ -89,8 +94,9 @@ std::string alarm_dialog_caption(std::string_view value, std::string_view date_f
 }
 
 bool one_time_alarm_in_past(const NoteAlarm& a, std::time_t now) {
-    if (a.repeat != AlarmRepeat::None)
+    if (a.repeat != AlarmRepeat::None) {
         return false;
+    }
     NoteStamp m = a.moment;
     m.second = 0;  // as it will be stored
     const auto t = stamp_to_time(m);
@@ -145,8 +151,9 @@ AlarmCheck check_alarm_at(std::string_view value, std::int16_t ring_ticks, std::
             due = m.day == n.day && same_minute_of_day(m, n);
             break;
     }
-    if (!due)
+    if (!due) {
         return c;
+    }
     if (c.ring_ticks == 0) {
         c.ring = true;
         c.save_state = true;

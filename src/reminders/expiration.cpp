@@ -34,16 +34,20 @@ std::time_t expiry_period_seconds(ExpiryMode mode) {
 }
 
 std::optional<NoteExpiration> parse_expiration(std::string_view value) {
-    if (value.size() != kExpirationValueLength || value[15] != '-')
+    if (value.size() != kExpirationValueLength || value[15] != '-') {
         return std::nullopt;
+    }
     const auto moment = parse_note_stamp(value);
-    if (!moment)
+    if (!moment) {
         return std::nullopt;
+    }
     const char d = value[16];
-    if (d >= '0' && d <= '3')
+    if (d >= '0' && d <= '3') {
         return NoteExpiration{*moment, static_cast<ExpiryMode>(d - '0')};
-    if (d == '9')
+    }
+    if (d == '9') {
         return NoteExpiration{*moment, ExpiryMode::EndOfDay};
+    }
     return std::nullopt;
 }
 
@@ -53,11 +57,13 @@ bool expiration_is_set(std::string_view value) {
 
 std::string make_period_expiration(ExpiryMode period, std::time_t now) {
     const std::time_t add = expiry_period_seconds(period);
-    if (add == 0 || now > std::numeric_limits<std::time_t>::max() - add)
+    if (add == 0 || now > std::numeric_limits<std::time_t>::max() - add) {
         return {};
+    }
     const auto s = stamp_from_time(now + add);
-    if (!s)
+    if (!s) {
         return {};
+    }
     char buf[64];
     std::snprintf(buf, sizeof buf, rt::kPeriodExpirationFormat, s->day, s->month, s->year, s->hour,
                   s->minute, s->second, static_cast<int>(period));
@@ -71,8 +77,9 @@ std::string make_period_expiration(ExpiryMode period, const Clock& clock) {
 std::string make_end_of_day_expiration(const NoteStamp& day) {
     NoteStamp d = day;
     d.hour = d.minute = d.second = 0;
-    if (!valid_stamp(d))
+    if (!valid_stamp(d)) {
         return {};
+    }
     char buf[64];
     std::snprintf(buf, sizeof buf, rt::kEndOfDayExpirationFormat, d.day, d.month, d.year,
                   rt::kEndOfDayTime, rt::kEndOfDayMode);
@@ -81,8 +88,9 @@ std::string make_end_of_day_expiration(const NoteStamp& day) {
 
 std::string expiration_text(std::string_view value, std::string_view date_format) {
     const auto e = parse_expiration(value);
-    if (!e)
+    if (!e) {
         return {};
+    }
     const std::string date = format_display_date(date_format, e->moment);
     char time[32];
     std::snprintf(time, sizeof time, rt::kTimePattern, e->moment.hour, e->moment.minute);
@@ -101,8 +109,9 @@ std::string expiration_dialog_caption(std::string_view value, std::string_view d
 
 bool expiration_due(std::string_view value, std::time_t now) {
     const auto e = parse_expiration(value);
-    if (!e)
+    if (!e) {
         return false;
+    }
     const auto at = stamp_to_time(e->moment);
     return at && *at < now;
 }

@@ -14,8 +14,9 @@ int digits_at(std::string_view value, std::size_t pos, std::size_t n) {
     int v = 0;
     for (std::size_t i = pos; i < pos + n; ++i) {
         const char c = value[i];
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9') {
             return -1;
+        }
         v = v * 10 + (c - '0');
     }
     return v;
@@ -33,17 +34,20 @@ int days_in_month(int year, int month) {
 }  // namespace
 
 bool valid_stamp(const NoteStamp& s) {
-    if (s.year < 1 || s.year > 9999 || s.month < 1 || s.month > 12)
+    if (s.year < 1 || s.year > 9999 || s.month < 1 || s.month > 12) {
         return false;
-    if (s.day < 1 || s.day > days_in_month(s.year, s.month))
+    }
+    if (s.day < 1 || s.day > days_in_month(s.year, s.month)) {
         return false;
+    }
     return s.hour >= 0 && s.hour <= 23 && s.minute >= 0 && s.minute <= 59 && s.second >= 0 &&
            s.second <= 59;
 }
 
 std::optional<NoteStamp> parse_note_stamp(std::string_view value) {
-    if (value.size() < kNoteStampLength || value[8] != '-')
+    if (value.size() < kNoteStampLength || value[8] != '-') {
         return std::nullopt;
+    }
     NoteStamp s;
     s.day = digits_at(value, 0, 2);
     s.month = digits_at(value, 2, 2);
@@ -51,8 +55,9 @@ std::optional<NoteStamp> parse_note_stamp(std::string_view value) {
     s.hour = digits_at(value, 9, 2);
     s.minute = digits_at(value, 11, 2);
     s.second = digits_at(value, 13, 2);
-    if (!valid_stamp(s))  // also refuses the -1 of a non-digit
+    if (!valid_stamp(s)) {  // also refuses the -1 of a non-digit
         return std::nullopt;
+    }
     return s;
 }
 
@@ -74,18 +79,21 @@ std::optional<std::time_t> stamp_to_time(const NoteStamp& s) {
     tm.tm_isdst = -1;
     const std::time_t t = std::mktime(&tm);
     // -1 is also 1969-12-31 23:59:59 UTC; losing that one second is harmless.
-    if (t == static_cast<std::time_t>(-1))
+    if (t == static_cast<std::time_t>(-1)) {
         return std::nullopt;
+    }
     return t;
 }
 
 std::optional<NoteStamp> stamp_from_time(std::time_t t) {
     std::tm tm{};
-    if (localtime_r(&t, &tm) == nullptr)
+    if (localtime_r(&t, &tm) == nullptr) {
         return std::nullopt;
+    }
     NoteStamp s{tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec};
-    if (!valid_stamp(s))  // a year the layout cannot hold
+    if (!valid_stamp(s)) {  // a year the layout cannot hold
         return std::nullopt;
+    }
     return s;
 }
 
@@ -105,16 +113,17 @@ std::string format_display_date(std::string_view date_format, const NoteStamp& s
     namespace st = store_texts;
     namespace rt = reminder_texts;
     char buf[64];
-    if (date_format == st::kDateFormatDots)
+    if (date_format == st::kDateFormatDots) {
         std::snprintf(buf, sizeof buf, rt::kDatePatternDots, s.day, s.month, s.year);
-    else if (date_format == st::kDateFormatDashes)
+    } else if (date_format == st::kDateFormatDashes) {
         std::snprintf(buf, sizeof buf, rt::kDatePatternDashes, s.day, s.month, s.year);
-    else if (date_format == st::kDateFormatIso)
+    } else if (date_format == st::kDateFormatIso) {
         std::snprintf(buf, sizeof buf, rt::kDatePatternIso, s.year, s.month, s.day);
-    else if (date_format == st::kDateFormatUs)
+    } else if (date_format == st::kDateFormatUs) {
         std::snprintf(buf, sizeof buf, rt::kDatePatternUs, s.month, s.day, s.year);
-    else
+    } else {
         return {};
+    }
     return buf;
 }
 

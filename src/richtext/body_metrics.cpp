@@ -5,8 +5,9 @@
 namespace kd {
 
 int mul_div(int a, int b, int c) {
-    if (c == 0)
+    if (c == 0) {
         return -1;
+    }
     std::int64_t product = std::int64_t(a) * b;
     bool negative = (product < 0) != (c < 0);
     std::int64_t num = product < 0 ? -product : product;

@@ -43,8 +43,9 @@ const char16_t* table_or_default(int code_page) {
 std::unique_ptr<std::uint8_t[]> build_reverse(const char16_t* table) {
     auto bytes = std::make_unique<std::uint8_t[]>(0x10000);
     for (int i = 0; i < 128; ++i) {
-        if (table[i] != 0 && bytes[table[i]] == 0)
+        if (table[i] != 0 && bytes[table[i]] == 0) {
             bytes[table[i]] = std::uint8_t(0x80 + i);
+        }
     }
     return bytes;
 }
@@ -122,19 +123,23 @@ std::span<const int> fallback_code_pages() {
 }
 
 std::optional<CodePageBytes> encode_in_code_page(int code_page, char16_t ch) {
-    if (ch < 0x80)
+    if (ch < 0x80) {
         return CodePageBytes{{std::uint8_t(ch), 0}, 1};
+    }
     if (is_double_byte_code_page(code_page)) {
         const detail::DoubleByteTable* table = detail::double_byte_table(code_page);
         std::uint16_t code = table != nullptr ? table->back[ch] : 0;
-        if (code == 0)
+        if (code == 0) {
             return std::nullopt;
-        if (code < 0x100)
+        }
+        if (code < 0x100) {
             return CodePageBytes{{std::uint8_t(code), 0}, 1};
+        }
         return CodePageBytes{{std::uint8_t(code >> 8), std::uint8_t(code & 0xFF)}, 2};
     }
-    if (auto b = encode_char(code_page, ch))
+    if (auto b = encode_char(code_page, ch)) {
         return CodePageBytes{{*b, 0}, 1};
+    }
     return std::nullopt;
 }
 
@@ -145,8 +150,9 @@ bool is_lead_byte(int code_page, std::uint8_t byte) {
 
 std::optional<char16_t> decode_pair(int code_page, std::uint8_t lead, std::uint8_t trail) {
     const detail::DoubleByteTable* table = detail::double_byte_table(code_page);
-    if (table == nullptr)
+    if (table == nullptr) {
         return std::nullopt;
+    }
     char16_t ch = table->pairs[std::size_t(lead << 8 | trail)];
     return ch != 0 ? std::optional<char16_t>(ch) : std::nullopt;
 }
@@ -185,8 +191,9 @@ int code_page_for_charset(int charset, int ansi_code_page) {
 }
 
 char16_t decode_byte(int code_page, std::uint8_t byte) {
-    if (byte < 0x80)
+    if (byte < 0x80) {
         return byte;
+    }
     if (const detail::DoubleByteTable* table = detail::double_byte_table(code_page)) {
         char16_t ch = table->single[byte];
         return ch != 0 ? ch : char16_t(byte);
@@ -196,8 +203,9 @@ char16_t decode_byte(int code_page, std::uint8_t byte) {
 }
 
 std::optional<std::uint8_t> encode_char(int code_page, char16_t ch) {
-    if (ch < 0x80)
+    if (ch < 0x80) {
         return std::uint8_t(ch);
+    }
     std::uint8_t byte = reverse_of(code_page)[ch];
     return byte != 0 ? std::optional<std::uint8_t>(byte) : std::nullopt;
 }

@@ -25,12 +25,15 @@ RtfToken make_token(RtfTokenKind kind) {
 }
 
 int hex_value(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return -1;
 }
 
@@ -47,8 +50,9 @@ RtfToken RtfLexer::next() {
             ++pos_;
             return make_token(RtfTokenKind::GroupClose);
         }
-        if (c == '\\')
+        if (c == '\\') {
             return read_control();
+        }
         if (c == '\r' || c == '\n' || c == '\0') {
             ++pos_;  // line ends are not content in RTF; a trailing NUL is stream padding
             continue;
@@ -56,8 +60,9 @@ RtfToken RtfLexer::next() {
         std::size_t start = pos_;
         while (pos_ < in_.size()) {
             char d = in_[pos_];
-            if (d == '{' || d == '}' || d == '\\' || d == '\r' || d == '\n' || d == '\0')
+            if (d == '{' || d == '}' || d == '\\' || d == '\r' || d == '\n' || d == '\0') {
                 break;
+            }
             ++pos_;
         }
         RtfToken t = make_token(RtfTokenKind::Text);
@@ -69,26 +74,30 @@ RtfToken RtfLexer::next() {
 
 RtfToken RtfLexer::read_control() {
     ++pos_;  // the backslash
-    if (pos_ >= in_.size())
+    if (pos_ >= in_.size()) {
         return make_token(RtfTokenKind::End);
+    }
     char c = in_[pos_];
     if (!is_letter(c)) {
         ++pos_;
-        if (c == '\'')
+        if (c == '\'') {
             return read_hex_byte();
+        }
         RtfToken t = make_token(RtfTokenKind::Symbol);
         // "\<line end>" is an old spelling of \par.
         t.symbol = (c == '\r' || c == '\n') ? '\n' : c;
         return t;
     }
     std::size_t start = pos_;
-    while (pos_ < in_.size() && is_letter(in_[pos_]))
+    while (pos_ < in_.size() && is_letter(in_[pos_])) {
         ++pos_;
+    }
     RtfToken t = make_token(RtfTokenKind::Word);
     t.word = in_.substr(start, std::min(pos_ - start, kMaxWordLength));
     read_parameter(t);
-    if (pos_ < in_.size() && in_[pos_] == ' ')
+    if (pos_ < in_.size() && in_[pos_] == ' ') {
         ++pos_;  // the delimiting space belongs to the word
+    }
 
     if (t.word == "bin" && t.has_param && t.param > 0) {
         // Raw bytes follow; skip them so braces inside cannot unbalance the groups.
@@ -123,18 +132,21 @@ void RtfLexer::read_parameter(RtfToken& t) {
         negative = true;
         ++pos_;
     }
-    if (pos_ >= in_.size() || !is_digit(in_[pos_]))
+    if (pos_ >= in_.size() || !is_digit(in_[pos_])) {
         return;
+    }
     std::int64_t value = 0;
     int digits = 0;
     while (pos_ < in_.size() && is_digit(in_[pos_])) {
-        if (digits < kMaxParamDigits)
+        if (digits < kMaxParamDigits) {
             value = value * 10 + (in_[pos_] - '0');
+        }
         ++digits;
         ++pos_;
     }
-    if (negative)
+    if (negative) {
         value = -value;
+    }
     constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
     t.has_param = true;

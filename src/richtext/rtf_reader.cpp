@@ -37,12 +37,15 @@ void Reader::run() {
     cursor_.beginEditBlock();
     while (!done_) {
         RtfToken t = lexer_.next();
-        if (t.kind == RtfTokenKind::End)
+        if (t.kind == RtfTokenKind::End) {
             break;
-        if (skip_fallback(t))
+        }
+        if (skip_fallback(t)) {
             continue;
-        if (t.kind != RtfTokenKind::HexByte && t.kind != RtfTokenKind::Text)
+        }
+        if (t.kind != RtfTokenKind::HexByte && t.kind != RtfTokenKind::Text) {
             lead_byte_ = -1;  // a double-byte character cut by a control word is dropped
+        }
         bool was_fresh = group_fresh_;
         group_fresh_ = false;
         dispatch(t, was_fresh);
@@ -57,8 +60,9 @@ bool Reader::skip_fallback(RtfToken& t) {
         skip_ = 0;
         return false;
     }
-    if (skip_ <= 0)
+    if (skip_ <= 0) {
         return false;
+    }
     if (t.kind != RtfTokenKind::Text) {
         --skip_;
         return true;
@@ -78,8 +82,9 @@ void Reader::dispatch(const RtfToken& t, bool was_fresh) {
             close_group();
             break;
         case RtfTokenKind::Word:
-            if (was_fresh && state_.dest != Dest::Skip && open_destination(t.word))
+            if (was_fresh && state_.dest != Dest::Skip && open_destination(t.word)) {
                 break;
+            }
             handle_word(t);
             break;
         case RtfTokenKind::Symbol:
@@ -129,17 +134,20 @@ void Reader::close_group() {
     state_ = stack_.back();
     stack_.pop_back();
     format_dirty_ = true;
-    if (stack_.empty())
+    if (stack_.empty()) {
         done_ = true;  // the closing brace of {\rtf1 ...}
+    }
 }
 
 int Reader::current_code_page() const {
     int font = state_.font >= 0 ? state_.font : default_font_;
-    if (state_.dest == Dest::FontTable)
+    if (state_.dest == Dest::FontTable) {
         font = font_entry_;
+    }
     auto it = fonts_.find(font);
-    if (it == fonts_.end())
+    if (it == fonts_.end()) {
         return ansi_code_page_;
+    }
     return code_page_for_charset(it->second.charset, ansi_code_page_);
 }
 
@@ -150,8 +158,9 @@ char16_t Reader::decode(std::uint8_t byte, int code_page, bool& complete) {
     if (lead_byte_ >= 0) {
         auto lead = std::uint8_t(lead_byte_);
         lead_byte_ = -1;
-        if (auto ch = decode_pair(code_page, lead, byte))
+        if (auto ch = decode_pair(code_page, lead, byte)) {
             return *ch;
+        }
         // Not a pair of the page: the lead byte stands alone and this one starts afresh.
         put_char(decode_byte(code_page, lead));
         return decode(byte, code_page, complete);
@@ -165,12 +174,14 @@ char16_t Reader::decode(std::uint8_t byte, int code_page, bool& complete) {
 }
 
 void Reader::handle_byte(std::uint8_t byte) {
-    if (state_.dest == Dest::ColorTable)
+    if (state_.dest == Dest::ColorTable) {
         return;
+    }
     bool complete = false;
     char16_t ch = decode(byte, current_code_page(), complete);
-    if (complete)
+    if (complete) {
         put_char(ch);
+    }
 }
 
 void Reader::handle_text(std::string_view bytes) {
@@ -195,8 +206,9 @@ void Reader::put_main_text(std::string_view bytes) {
     if (lead_byte_ < 0 && !is_double_byte_code_page(cp)) {
         QString text;
         text.reserve(qsizetype(bytes.size()));
-        for (char c : bytes)
+        for (char c : bytes) {
             text += QChar(decode_byte(cp, std::uint8_t(c)));
+        }
         put_text(text);
         return;
     }
@@ -205,8 +217,9 @@ void Reader::put_main_text(std::string_view bytes) {
     for (char c : bytes) {
         bool complete = false;
         char16_t ch = decode(std::uint8_t(c), cp, complete);
-        if (complete)
+        if (complete) {
             text += QChar(ch);
+        }
     }
     put_text(text);
 }
@@ -220,16 +233,18 @@ void Reader::read_font_names(std::string_view bytes) {
         } else {
             bool complete = false;
             char16_t ch = decode(std::uint8_t(c), cp, complete);
-            if (complete)
+            if (complete) {
                 font_name_ += QChar(ch);
+            }
         }
     }
 }
 
 void Reader::read_colour_entries(std::string_view bytes) {
     for (char c : bytes) {
-        if (c != ';')
+        if (c != ';') {
             continue;
+        }
         if (colour_set_) {
             colours_.push_back(QColor(red_, green_, blue_));
         } else {
@@ -245,18 +260,21 @@ void Reader::put_char(char16_t ch) {
         font_name_ += QChar(ch);
         return;
     }
-    if (state_.dest != Dest::Main)
+    if (state_.dest != Dest::Main) {
         return;
+    }
     put_text(QString(QChar(ch)));
 }
 
 void Reader::put_text(const QString& text) {
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return;
+    }
     if (state_.hidden) {
         const QTextCharFormat& f = char_format();
-        if (!hidden_text_.isEmpty() && hidden_version_ != format_version_)
+        if (!hidden_text_.isEmpty() && hidden_version_ != format_version_) {
             put_hidden_object();  // hidden text of another look is an object of its own
+        }
         if (hidden_text_.isEmpty()) {
             hidden_format_ = f;
             hidden_version_ = format_version_;
@@ -278,8 +296,9 @@ void Reader::put_text(const QString& text) {
 }
 
 void Reader::put_hidden_object() {
-    if (hidden_text_.isEmpty())
+    if (hidden_text_.isEmpty()) {
         return;
+    }
     QTextCharFormat f = hidden_format_;
     f.setObjectType(kHiddenTextObject);
     f.setProperty(kHiddenTextProperty, hidden_text_);
@@ -292,16 +311,18 @@ void Reader::put_hidden_object() {
 
 // The paragraph break read last is put in once something follows it.
 void Reader::open_pending_block() {
-    if (!pending_break_)
+    if (!pending_break_) {
         return;
+    }
     flush_text();
     cursor_.insertBlock(QTextBlockFormat(), char_format());
     pending_break_ = false;
 }
 
 void Reader::flush_text() {
-    if (pending_text_.isEmpty())
+    if (pending_text_.isEmpty()) {
         return;
+    }
     cursor_.insertText(pending_text_, pending_format_);
     pending_text_.clear();
 }
@@ -309,12 +330,15 @@ void Reader::flush_text() {
 QTextBlockFormat Reader::block_format() const {
     QTextBlockFormat f;
     f.setAlignment(para_.align);
-    if (para_.left != 0)
+    if (para_.left != 0) {
         f.setLeftMargin(twips_to_pixels(para_.left));
-    if (para_.right != 0)
+    }
+    if (para_.right != 0) {
         f.setRightMargin(twips_to_pixels(para_.right));
-    if (para_.first != 0)
+    }
+    if (para_.first != 0) {
         f.setTextIndent(twips_to_pixels(para_.first));
+    }
     return f;
 }
 
@@ -323,12 +347,14 @@ void Reader::end_paragraph() {
     flush_text();
     open_pending_block();  // the previous paragraph ended and this one may be empty
     cursor_.setBlockFormat(block_format());
-    if (!paragraph_has_content_)
+    if (!paragraph_has_content_) {
         cursor_.setBlockCharFormat(char_format());
+    }
 
     RtfListKind kind = para_.list;
-    if (kind == RtfListKind::None && pntext_seen_)
+    if (kind == RtfListKind::None && pntext_seen_) {
         kind = RtfListKind::Bullet;
+    }
     if (kind == RtfListKind::None) {
         list_ = nullptr;
     } else if (list_ != nullptr && list_kind_ == kind &&
@@ -350,24 +376,28 @@ void Reader::finish() {
     put_hidden_object();
     flush_text();
     // Text after the last \par is a paragraph of its own; a final \par adds none.
-    if (!pending_break_ && paragraph_has_content_)
+    if (!pending_break_ && paragraph_has_content_) {
         end_paragraph();
+    }
 }
 
 const QTextCharFormat& Reader::char_format() {
-    if (!format_dirty_)
+    if (!format_dirty_) {
         return format_;
+    }
     format_dirty_ = false;
     QTextCharFormat f;
     int font = state_.font >= 0 ? state_.font : default_font_;
     auto it = fonts_.find(font);
     if (it != fonts_.end()) {
         const FontEntry& e = it->second;
-        if (!e.face.isEmpty() && e.face.compare(defaults_.family(), Qt::CaseInsensitive) != 0)
+        if (!e.face.isEmpty() && e.face.compare(defaults_.family(), Qt::CaseInsensitive) != 0) {
             f.setFontFamilies({e.face});
+        }
         if (e.charset != options_.default_charset &&
-            !(e.charset <= 1 && options_.default_charset <= 1))
+            !(e.charset <= 1 && options_.default_charset <= 1)) {
             f.setProperty(kCharsetProperty, e.charset);
+        }
     }
     const int default_half_points = options_.default_half_points > 0
                                         ? options_.default_half_points
@@ -381,27 +411,35 @@ const QTextCharFormat& Reader::char_format() {
         }
         f.setFontPointSize(shown / 2.0);
     }
-    if (state_.bold != defaults_.bold())
+    if (state_.bold != defaults_.bold()) {
         f.setFontWeight(state_.bold ? QFont::Bold : QFont::Normal);
-    if (state_.italic != defaults_.italic())
+    }
+    if (state_.italic != defaults_.italic()) {
         f.setFontItalic(state_.italic);
-    if (state_.underline != defaults_.underline())
+    }
+    if (state_.underline != defaults_.underline()) {
         f.setFontUnderline(state_.underline);
-    if (state_.strike != defaults_.strikeOut())
+    }
+    if (state_.strike != defaults_.strikeOut()) {
         f.setFontStrikeOut(state_.strike);
-    if (state_.valign == 1)
+    }
+    if (state_.valign == 1) {
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-    else if (state_.valign == 2)
+    } else if (state_.valign == 2) {
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    }
     auto colour = [&](int index) -> std::optional<QColor> {
-        if (index <= 0 || std::size_t(index) >= colours_.size())
+        if (index <= 0 || std::size_t(index) >= colours_.size()) {
             return std::nullopt;
+        }
         return colours_[std::size_t(index)];
     };
-    if (auto c = colour(state_.colour))
+    if (auto c = colour(state_.colour)) {
         f.setForeground(*c);
-    if (auto c = colour(state_.background))
+    }
+    if (auto c = colour(state_.background)) {
         f.setBackground(*c);
+    }
     if (!(f == format_)) {
         format_ = f;
         ++format_version_;
@@ -416,8 +454,9 @@ namespace {
 bool looks_like_rtf(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() &&
-           (text[i] == ' ' || text[i] == '\r' || text[i] == '\n' || text[i] == '\t'))
+           (text[i] == ' ' || text[i] == '\r' || text[i] == '\n' || text[i] == '\t')) {
         ++i;
+    }
     return text.substr(i, 5) == "{\\rtf";
 }
 
@@ -435,8 +474,9 @@ bool read_rtf(std::string_view rtf, QTextDocument& doc, const RtfReadOptions& op
         QString text = utf8(QByteArrayView(rtf.data(), qsizetype(rtf.size())));
         if (utf8.hasError()) {
             text.clear();
-            for (char c : rtf)
+            for (char c : rtf) {
                 text += QChar(decode_byte(kDefaultCodePage, std::uint8_t(c)));
+            }
         }
         text.remove(QChar('\r'));
         doc.setPlainText(text);

@@ -81,8 +81,9 @@ bool Reader::open_destination(std::string_view word) {
 }
 
 void Reader::handle_word(const RtfToken& t) {
-    if (unicode_word(t))
+    if (unicode_word(t)) {
         return;
+    }
     switch (state_.dest) {
         case Dest::Skip:
             return;
@@ -99,8 +100,9 @@ void Reader::handle_word(const RtfToken& t) {
             break;
     }
     // Each word belongs to one group at the most.
-    if (header_word(t) || character_word(t) || paragraph_word(t))
+    if (header_word(t) || character_word(t) || paragraph_word(t)) {
         return;
+    }
     special_character_word(t);
 }
 
@@ -113,8 +115,9 @@ bool Reader::unicode_word(const RtfToken& t) {
     }
     if (t.word == "u" && t.has_param) {
         // Negative values stand for the upper half of the 16-bit range.
-        if (p >= -32768 && p <= 65535 && p != 0)
+        if (p >= -32768 && p <= 65535 && p != 0) {
             put_char(char16_t(p < 0 ? p + 65536 : p));
+        }
         skip_ = state_.uc;
         return true;
     }
@@ -133,21 +136,27 @@ void Reader::font_table_word(const RtfToken& t) {
 
 void Reader::colour_table_word(const RtfToken& t) {
     const int value = std::clamp(t.param, 0, 255);
-    if (t.word == "red")
+    if (t.word == "red") {
         red_ = value, colour_set_ = true;
-    if (t.word == "green")
+    }
+    if (t.word == "green") {
         green_ = value, colour_set_ = true;
-    if (t.word == "blue")
+    }
+    if (t.word == "blue") {
         blue_ = value, colour_set_ = true;
+    }
 }
 
 void Reader::numbering_word(const RtfToken& t) {
-    if (t.word == "pnlvlblt")
+    if (t.word == "pnlvlblt") {
         para_.list = RtfListKind::Bullet;
-    if (t.word == "pnlvlbody" || t.word == "pndec")
+    }
+    if (t.word == "pnlvlbody" || t.word == "pndec") {
         para_.list = RtfListKind::Decimal;
-    if (t.word == "pnlvlcont")
+    }
+    if (t.word == "pnlvlcont") {
         para_.list = RtfListKind::None;
+    }
 }
 
 // The document header: code page, default font, and the tables.
@@ -245,8 +254,9 @@ bool Reader::paragraph_word(const RtfToken& t) {
 bool Reader::special_character_word(const RtfToken& t) {
     auto it = std::find_if(std::begin(kSpecialCharacters), std::end(kSpecialCharacters),
                            [&](const SpecialCharacter& s) { return s.word == t.word; });
-    if (it == std::end(kSpecialCharacters))
+    if (it == std::end(kSpecialCharacters)) {
         return false;
+    }
     put_char(it->character);
     return true;
 }
@@ -256,10 +266,12 @@ void Reader::handle_symbol(char symbol) {
         case '\\':
         case '{':
         case '}':
-            if (state_.dest == Dest::Main)
+            if (state_.dest == Dest::Main) {
                 put_char(char16_t(symbol));
-            if (state_.dest == Dest::FontTable)
+            }
+            if (state_.dest == Dest::FontTable) {
                 font_name_ += QChar(symbol);
+            }
             break;
         case '~':
             put_char(char16_t(0x00A0));
@@ -271,8 +283,9 @@ void Reader::handle_symbol(char symbol) {
             put_char(char16_t(0x00AD));
             break;
         case '\n':
-            if (state_.dest == Dest::Main)
+            if (state_.dest == Dest::Main) {
                 end_paragraph();
+            }
             break;
         default:
             break;  // \* out of place, \|, \:, a broken \' ...

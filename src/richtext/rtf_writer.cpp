@@ -88,8 +88,9 @@ private:
 
 int Writer::font_index(const FontKey& key) {
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
-        if (fonts_[i] == key)
+        if (fonts_[i] == key) {
             return int(i);
+        }
     }
     fonts_.push_back(key);
     return int(fonts_.size() - 1);
@@ -98,8 +99,9 @@ int Writer::font_index(const FontKey& key) {
 int Writer::colour_index(const QColor& c) {
     QRgb rgb = c.rgb();
     for (std::size_t i = 0; i < colours_.size(); ++i) {
-        if (colours_[i].rgb() == rgb)
+        if (colours_[i].rgb() == rgb) {
             return int(i + 1);
+        }
     }
     colours_.push_back(c);
     return int(colours_.size());
@@ -108,8 +110,9 @@ int Writer::colour_index(const QColor& c) {
 RunLook Writer::look_of(const QTextCharFormat& f) {
     RunLook look;
     FontKey key{effective_family(f, defaults_), options_.default_charset};
-    if (f.hasProperty(kCharsetProperty))
+    if (f.hasProperty(kCharsetProperty)) {
         key.charset = f.intProperty(kCharsetProperty) & 0xFF;
+    }
     look.font = font_index(key);
 
     double points = options_.default_half_points > 0 ? options_.default_half_points / 2.0
@@ -118,27 +121,32 @@ RunLook Writer::look_of(const QTextCharFormat& f) {
         points = f.fontPointSize();
         // Shown smaller than it was read, and not given a size since: the size it came with.
         if (f.hasProperty(kReadHalfPointsProperty) &&
-            std::lround(points * 2) == f.intProperty(kShownHalfPointsProperty))
+            std::lround(points * 2) == f.intProperty(kShownHalfPointsProperty)) {
             points = f.intProperty(kReadHalfPointsProperty) / 2.0;
+        }
     } else if (f.hasProperty(QTextFormat::FontPixelSize)) {
         points = f.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;  // pasted web text
     }
-    if (points <= 0)
+    if (points <= 0) {
         points = 10;
+    }
     look.half_points = std::max(1, int(std::lround(points * 2)));
 
     look.bold = effective_bold(f, defaults_);
     look.italic = effective_italic(f, defaults_);
     look.underline = effective_underline(f, defaults_);
     look.strike = effective_strike(f, defaults_);
-    if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
+    if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush) {
         look.colour = colour_index(f.foreground().color());
-    if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
+    }
+    if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush) {
         look.background = colour_index(f.background().color());
-    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+    }
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) {
         look.valign = 1;
-    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+    } else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) {
         look.valign = 2;
+    }
     return look;
 }
 
@@ -146,12 +154,13 @@ RtfParagraphLook Writer::para_of(const QTextBlock& block) const {
     RtfParagraphLook p;
     QTextBlockFormat f = block.blockFormat();
     Qt::Alignment h = f.alignment() & Qt::AlignHorizontal_Mask;
-    if (h & Qt::AlignHCenter)
+    if (h & Qt::AlignHCenter) {
         p.align = Qt::AlignHCenter;
-    else if (h & Qt::AlignJustify)
+    } else if (h & Qt::AlignJustify) {
         p.align = Qt::AlignJustify;
-    else if (h & (Qt::AlignRight | Qt::AlignTrailing))
+    } else if (h & (Qt::AlignRight | Qt::AlignTrailing)) {
         p.align = Qt::AlignRight;
+    }
     p.left = pixels_to_twips(f.leftMargin());
     p.right = pixels_to_twips(f.rightMargin());
     p.first = pixels_to_twips(f.textIndent());
@@ -185,24 +194,33 @@ void Writer::word(const char* text) {
 
 void Writer::put_look(const RunLook& look) {
     // Same order and the same "only what changed" as a rich-edit control.
-    if (first_run_ ? look.colour != 0 : look.colour != current_.colour)
+    if (first_run_ ? look.colour != 0 : look.colour != current_.colour) {
         word("cf", look.colour);
-    if (first_run_ ? look.background != 0 : look.background != current_.background)
+    }
+    if (first_run_ ? look.background != 0 : look.background != current_.background) {
         word("highlight", look.background);
-    if (first_run_ ? look.bold : look.bold != current_.bold)
+    }
+    if (first_run_ ? look.bold : look.bold != current_.bold) {
         look.bold ? word("b") : word("b", 0);
-    if (first_run_ ? look.italic : look.italic != current_.italic)
+    }
+    if (first_run_ ? look.italic : look.italic != current_.italic) {
         look.italic ? word("i") : word("i", 0);
-    if (first_run_ ? look.underline : look.underline != current_.underline)
+    }
+    if (first_run_ ? look.underline : look.underline != current_.underline) {
         look.underline ? word("ul") : word("ulnone");
-    if (first_run_ ? look.strike : look.strike != current_.strike)
+    }
+    if (first_run_ ? look.strike : look.strike != current_.strike) {
         look.strike ? word("strike") : word("strike", 0);
-    if (first_run_ ? look.valign != 0 : look.valign != current_.valign)
+    }
+    if (first_run_ ? look.valign != 0 : look.valign != current_.valign) {
         word(look.valign == 1 ? "super" : look.valign == 2 ? "sub" : "nosupersub");
-    if (first_run_ || look.font != current_.font)
+    }
+    if (first_run_ || look.font != current_.font) {
         word("f", look.font);
-    if (first_run_ || look.half_points != current_.half_points)
+    }
+    if (first_run_ || look.half_points != current_.half_points) {
         word("fs", look.half_points);
+    }
     current_ = look;
     run_font_ = look.font;
     first_run_ = false;
@@ -264,33 +282,41 @@ std::optional<int> Writer::best_page_from(QStringView chunk, qsizetype from) con
                encode_in_code_page(page, ch).has_value();
     };
     const int own = page_of_font(run_font_);
-    if (usable(own))
+    if (usable(own)) {
         return own;
-    if (usable(options_.code_page))
+    }
+    if (usable(options_.code_page)) {
         return options_.code_page;
+    }
     for (int page : fallback_code_pages()) {
-        if (!is_double_byte_code_page(page) && usable(page))
+        if (!is_double_byte_code_page(page) && usable(page)) {
             return page;
+        }
     }
     // Kana are Japanese and Hangul Korean, though the Chinese and Korean pages hold kana too.
     auto hangul = [](char16_t c) {
         return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) ||
                (c >= 0x3130 && c <= 0x318F);
     };
-    if (ch >= 0x3040 && ch <= 0x30FF && usable(932))
+    if (ch >= 0x3040 && ch <= 0x30FF && usable(932)) {
         return 932;
-    if (hangul(ch) && usable(949))
+    }
+    if (hangul(ch) && usable(949)) {
         return 949;
+    }
     std::optional<int> best;
     qsizetype best_length = 0;
     for (int page : fallback_code_pages()) {
-        if (!is_double_byte_code_page(page))
+        if (!is_double_byte_code_page(page)) {
             continue;
+        }
         // Ideographs are weighed up to the next Hangul, which settles the page by itself.
         qsizetype i = from;
-        while (i < chunk.size() && !hangul(chunk[i].unicode()) &&
-               (page_neutral(chunk[i].unicode()) || encode_in_code_page(page, chunk[i].unicode())))
+        while (
+            i < chunk.size() && !hangul(chunk[i].unicode()) &&
+            (page_neutral(chunk[i].unicode()) || encode_in_code_page(page, chunk[i].unicode()))) {
             ++i;
+        }
         if (i - from > best_length) {
             best_length = i - from;
             best = page;
@@ -302,12 +328,14 @@ std::optional<int> Writer::best_page_from(QStringView chunk, qsizetype from) con
 void Writer::put_chunk(QStringView chunk) {
     std::string escaped;
     auto flush = [&] {
-        if (escaped.empty())
+        if (escaped.empty()) {
             return;
+        }
         // A space ends a control word; text that starts with anything but a backslash needs
         // it.
-        if (need_space_ && escaped.front() != '\\')
+        if (need_space_ && escaped.front() != '\\') {
             body_ += ' ';
+        }
         body_ += escaped;
         need_space_ = false;
         escaped.clear();
@@ -316,16 +344,18 @@ void Writer::put_chunk(QStringView chunk) {
     int page = page_of_font(current_.font);
     for (qsizetype i = 0; i < chunk.size(); ++i) {
         char16_t ch = chunk[i].unicode();
-        if (page_neutral(ch) || encode_in_code_page(page, ch))
+        if (page_neutral(ch) || encode_in_code_page(page, ch)) {
             continue;
+        }
         // The current page lacks the character: the text so far goes out in it, and the run
         // moves to the font entry of a page that has it, so it is written as bytes and not
         // as \uN (four to seven times the size).
         escape_into(escaped, chunk.mid(start, i - start).toString(), page);
         start = i;
         std::optional<int> best = best_page_from(chunk, i);
-        if (!best)
+        if (!best) {
             continue;  // no page has it: \uN
+        }
         flush();
         FontKey key{fonts_[std::size_t(run_font_)].face, charset_for_code_page(*best)};
         current_.font = font_index(key);
@@ -342,22 +372,27 @@ void Writer::put_text(const QString& text) {
         QChar c = i < text.size() ? text[i] : QChar();
         bool tab = c == QChar('\t');
         bool line = c == QChar::LineSeparator || c == QChar(0x2029);
-        if (!tab && !line && i < text.size())
+        if (!tab && !line && i < text.size()) {
             continue;
-        if (i > start)
+        }
+        if (i > start) {
             put_chunk(QStringView(text).mid(start, i - start));
-        if (tab)
+        }
+        if (tab) {
             word("tab");
-        if (line)
+        }
+        if (line) {
             word("line");
+        }
         start = i + 1;
     }
 }
 
 void Writer::put_hidden(const QTextCharFormat& f) {
     QString text = f.property(kHiddenTextProperty).toString();
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return;
+    }
     // The group ends the hidden look, and every change of font inside it with it.
     RunLook outside = current_;
     int run_font = run_font_;
@@ -371,8 +406,9 @@ void Writer::put_hidden(const QTextCharFormat& f) {
 
 void Writer::put_paragraph_start(const QTextBlock& block, const RtfParagraphLook& para,
                                  bool changed) {
-    if (changed)
+    if (changed) {
         word("pard");
+    }
     if (para.list == RtfListKind::Bullet) {
         raw("{\\pntext\\f");
         body_ += std::to_string(bullet_font_);
@@ -383,8 +419,9 @@ void Writer::put_paragraph_start(const QTextBlock& block, const RtfParagraphLook
         body_ += std::to_string(number);
         body_ += ".\\tab}";
     }
-    if (!changed)
+    if (!changed) {
         return;
+    }
     if (para.list == RtfListKind::Bullet) {
         raw("{\\*\\pn\\pnlvlblt\\pnf");
         body_ += std::to_string(bullet_font_);
@@ -392,18 +429,24 @@ void Writer::put_paragraph_start(const QTextBlock& block, const RtfParagraphLook
     } else if (para.list == RtfListKind::Decimal) {
         raw("{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}");
     }
-    if (para.first != 0)
+    if (para.first != 0) {
         word("fi", para.first);
-    if (para.left != 0)
+    }
+    if (para.left != 0) {
         word("li", para.left);
-    if (para.right != 0)
+    }
+    if (para.right != 0) {
         word("ri", para.right);
-    if (para.align == Qt::AlignHCenter)
+    }
+    if (para.align == Qt::AlignHCenter) {
         word("qc");
-    if (para.align == Qt::AlignRight)
+    }
+    if (para.align == Qt::AlignRight) {
         word("qr");
-    if (para.align == Qt::AlignJustify)
+    }
+    if (para.align == Qt::AlignJustify) {
         word("qj");
+    }
 }
 
 std::string Writer::run() {
@@ -437,19 +480,22 @@ void Writer::put_block_text(const QTextBlock& block) {
     bool any_text = false;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         QTextFragment frag = it.fragment();
-        if (!frag.isValid())
+        if (!frag.isValid()) {
             continue;
+        }
         QTextCharFormat format = frag.charFormat();
         RunLook look = look_of(format);
         put_look(look);
-        if (format.objectType() == kHiddenTextObject)
+        if (format.objectType() == kHiddenTextObject) {
             put_hidden_run(frag.text(), format);
-        else
+        } else {
             put_text(frag.text());
+        }
         any_text = true;
     }
-    if (!any_text)
+    if (!any_text) {
         put_look(look_of(block.charFormat()));
+    }
 }
 
 // Text typed next to hidden text may take its format; only the object characters stand for
@@ -457,11 +503,13 @@ void Writer::put_block_text(const QTextBlock& block) {
 void Writer::put_hidden_run(const QString& text, const QTextCharFormat& format) {
     qsizetype start = 0;
     for (qsizetype n = 0; n <= text.size(); ++n) {
-        if (n < text.size() && text[n] != QChar::ObjectReplacementCharacter)
+        if (n < text.size() && text[n] != QChar::ObjectReplacementCharacter) {
             continue;
+        }
         put_text(text.mid(start, n - start));
-        if (n < text.size())
+        if (n < text.size()) {
             put_hidden(format);
+        }
         start = n + 1;
     }
 }

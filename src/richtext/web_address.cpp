@@ -13,11 +13,13 @@ char16_t lower(char16_t c) {
 }
 
 bool starts_with_ci(std::u16string_view text, std::u16string_view prefix) {
-    if (text.size() < prefix.size())
+    if (text.size() < prefix.size()) {
         return false;
+    }
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[i]) != prefix[i])
+        if (lower(text[i]) != prefix[i]) {
             return false;
+        }
     }
     return true;
 }
@@ -59,10 +61,12 @@ std::vector<WebAddress> find_web_addresses(std::u16string_view text) {
             continue;
         }
         std::size_t end = i + prefix;
-        while (end < text.size() && !ends_address(text[end]))
+        while (end < text.size() && !ends_address(text[end])) {
             ++end;
-        while (end > i + prefix && trailing_punctuation(text[end - 1]))
+        }
+        while (end > i + prefix && trailing_punctuation(text[end - 1])) {
             --end;
+        }
         if (end > i + prefix) {
             found.push_back({i, end - i});
             i = end;

@@ -65,18 +65,21 @@ std::vector<int> builtin_theme_write_order() {
 bool write_builtin_themes(const NoteStore& store) {
     // All twelve records as one replace of the file.
     StoreTransaction tx(store);
-    for (int number : builtin_theme_write_order())
+    for (int number : builtin_theme_write_order()) {
         tx.write_record(builtin_theme_record(kThemes[number - kDefaultThemeNumber]));
+    }
     return tx.commit(store_texts::kErrorWritingNote);
 }
 
 NoteRecord default_theme(const NoteStore& store) {
     NoteRecord record;
-    if (store.read_record(kDefaultThemeNumber, record))
+    if (store.read_record(kDefaultThemeNumber, record)) {
         return record;
+    }
     write_builtin_themes(store);
-    if (store.read_record(kDefaultThemeNumber, record))
+    if (store.read_record(kDefaultThemeNumber, record)) {
         return record;
+    }
     // The file cannot be written: the note still gets the built-in default look.
     return builtin_theme_record(builtin_themes()[0]);
 }

@@ -45,8 +45,9 @@ std::vector<std::string> saved_theme_names(const NoteStore& store) {
     const int count = bounded_saved_count(store.count_saved_themes());
     const NoteLists lists(store);
     std::vector<std::string> names;
-    for (int k = 0; k < count; ++k)
+    for (int k = 0; k < count; ++k) {
         names.push_back(lists.saved_theme_name(kFirstSavedTheme + k));
+    }
     return names;
 }
 
@@ -63,15 +64,17 @@ std::vector<ThemeRow> read_theme_rows(const NoteStore& store) {
 
 bool rename_theme_row(ThemeRow& row, std::string_view edited) {
     const std::size_t first = edited.find_first_not_of(' ');
-    if (first == std::string_view::npos)
+    if (first == std::string_view::npos) {
         return false;
+    }
     row.name = std::string(edited.substr(first));
     return true;
 }
 
 bool move_theme_row_up(std::vector<ThemeRow>& rows, int index) {
-    if (index <= 0 || index >= static_cast<int>(rows.size()))
+    if (index <= 0 || index >= static_cast<int>(rows.size())) {
         return false;
+    }
     auto& a = rows[static_cast<std::size_t>(index - 1)];
     auto& b = rows[static_cast<std::size_t>(index)];
     std::swap(a.name, b.name);
@@ -112,8 +115,9 @@ int store_theme_order(const NoteStore& store, const std::vector<ThemeRow>& rows)
     std::vector<std::pair<NoteRecord, std::string>> kept;
     for (const ThemeRow& row : rows) {
         NoteRecord r;
-        if (store.read_record(row.number, r) && kept.size() < kMaxSavedThemes)
+        if (store.read_record(row.number, r) && kept.size() < kMaxSavedThemes) {
             kept.emplace_back(std::move(r), row.name);
+        }
     }
     // One replace of the file: a crash leaves the old order or the new one, so the temporary
     // numbers are only cleared (of an older program's interrupted run), never needed.

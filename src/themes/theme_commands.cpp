@@ -34,8 +34,9 @@ std::optional<std::string> ThemeNameEntry::ask(QWidget*) {
 
 bool apply_theme(const NoteStore& store, Note& note, int number) {
     NoteRecord theme;
-    if (!store.read_record(number, theme))
+    if (!store.read_record(number, theme)) {
         return false;
+    }
     apply_theme_look(
         note, theme,
         store.settings().choice(Setting::OnChangeTheme) == store_texts::kChangeThemeColors);
@@ -52,8 +53,9 @@ void rebuild_theme_menu(const NoteStore& store, QMenu* theme_menu) {
         bool is_number = false;
         const int id = item->data().toInt(&is_number);
         const int position = id - nm::kSavedThemeFirst;
-        if (!is_number || position < 0 || position >= nm::kSavedThemeSlots)
+        if (!is_number || position < 0 || position >= nm::kSavedThemeSlots) {
             continue;
+        }
         const bool shown =
             position < static_cast<int>(names.size()) && !names[std::size_t(position)].empty();
         if (shown) {
@@ -85,12 +87,15 @@ QIcon theme_picture() {
 
 ThemeCommands::ThemeCommands(NoteServices& services, QObject* parent)
     : QObject(parent), services_(services), name_entry_(std::make_unique<ThemeNameEntry>()) {
-    for (const nm::ThemeItem& t : nm::kBuiltinThemeItems)
+    for (const nm::ThemeItem& t : nm::kBuiltinThemeItems) {
         services_.set_command_enabled(t.id, true);
-    for (int k = 0; k < kMaxSavedThemes; ++k)
+    }
+    for (int k = 0; k < kMaxSavedThemes; ++k) {
         services_.set_command_enabled(saved_theme_item(k), true);
-    for (int id : {nm::kSaveThemeAs, nm::kSaveThemeAsDefault, nm::kOrganizeThemes})
+    }
+    for (int id : {nm::kSaveThemeAs, nm::kSaveThemeAsDefault, nm::kOrganizeThemes}) {
         services_.set_command_enabled(id, true);
+    }
     connect(&services_, &NoteServices::command_requested, this, &ThemeCommands::run);
     connect(&services_, &NoteServices::theme_menu_preparing, this,
             [this](NoteView*, QMenu* menu) { rebuild_theme_menu(services_.store(), menu); });
@@ -103,8 +108,9 @@ void ThemeCommands::set_name_entry(std::unique_ptr<ThemeNameEntry> entry) {
 }
 
 void ThemeCommands::run(int id, NoteView* note) {
-    if (note == nullptr)
+    if (note == nullptr) {
         return;
+    }
     if (const std::optional<int> number = theme_number_for_item(id)) {
         apply_theme(services_.store(), note->note(), *number);
         return;
@@ -128,14 +134,16 @@ void ThemeCommands::save_theme_as(NoteView& note) {
     NoteViewPointer alive(&note);
     const std::optional<std::string> name = name_entry_->ask(note.widget());
     // The note may have gone (expired) while the dialog was open.
-    if (!name || !alive || !alive->note().saves_state())
+    if (!name || !alive || !alive->note().saves_state()) {
         return;
+    }
     kd::save_theme_as(services_.store(), alive->note().to_record(), *name);
 }
 
 void ThemeCommands::random_theme(NoteView* note) {
-    if (note == nullptr)
+    if (note == nullptr) {
         return;
+    }
     const int saved = services_.store().count_saved_themes();
     apply_theme(services_.store(), note->note(), random_theme_at(services_.clock().now(), saved));
 }

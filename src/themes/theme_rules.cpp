@@ -28,11 +28,13 @@ constexpr int kBuiltinCount = kLastBuiltinTheme - kDefaultThemeNumber;  // 11
 
 std::optional<int> theme_number_for_item(int item_id) {
     for (std::size_t i = 0; i < std::size(kBuiltinItems); ++i) {
-        if (kBuiltinItems[i] == item_id)
+        if (kBuiltinItems[i] == item_id) {
             return kDefaultThemeNumber + static_cast<int>(i);
+        }
     }
-    if (item_id >= nm::kSavedThemeFirst && item_id < nm::kSavedThemeFirst + kMaxSavedThemes)
+    if (item_id >= nm::kSavedThemeFirst && item_id < nm::kSavedThemeFirst + kMaxSavedThemes) {
         return kFirstSavedTheme + (item_id - nm::kSavedThemeFirst);
+    }
     return std::nullopt;
 }
 
@@ -61,8 +63,9 @@ void apply_theme_look(Note& note, const NoteRecord& theme, bool colours_only) {
     title.text_colour = theme.TitleTextColor;
     title.back_colour = theme.TitleBackColor;
     note.set_title_look(title);
-    if (!colours_only)
+    if (!colours_only) {
         note.apply_title_alignment();
+    }
     note.set_border(theme.Border == store_texts::kYes);
 }
 
@@ -74,10 +77,12 @@ int runtime_first_draw(std::uint32_t seed) {
 int random_theme_number(int draw, int saved_count) {
     const int saved = bounded_saved_count(saved_count);
     const int r = draw % (saved + kBuiltinCount + 1);
-    if (r >= 1 && r <= kBuiltinCount)
+    if (r >= 1 && r <= kBuiltinCount) {
         return kDefaultThemeNumber + r;
-    if (r > kBuiltinCount && r <= kBuiltinCount + saved)
+    }
+    if (r > kBuiltinCount && r <= kBuiltinCount + saved) {
         return kFirstSavedTheme + (r - kBuiltinCount - 1);
+    }
     return kDefaultThemeNumber;
 }
 

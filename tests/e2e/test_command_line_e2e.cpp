@@ -141,17 +141,9 @@ TEST_F(CommandLineProgram, NewNoteAndShowAllReachTheRunningCopy) {
 TEST_F(CommandLineProgram, WithoutATrayAPlainSecondStartShowsHiddenNotes) {
     write_notes("Yes");
     const pid_t pid = launch_showing(1);
+    // The test's own display has no tray host, so the hidden note has no icon to come back
+    // from: a plain second start is the way.
     ASSERT_TRUE(test::wait_windows(pid, 1));
-    bool tray = true;
-    for (const auto& entry : fs::directory_iterator(dirs_.root)) {
-        if (entry.path().filename().string().rfind("stderr.", 0) == 0) {
-            tray =
-                tray && read_text(entry.path()).find("no notification area") == std::string::npos;
-        }
-    }
-    if (tray) {
-        GTEST_SKIP() << "this display has a tray";
-    }
     ask_running_copy({});
     EXPECT_TRUE(test::wait_windows(pid, 2));
     EXPECT_TRUE(shown(pid, "^Tucked$"));
