@@ -96,5 +96,5 @@ int main(int argc, char** argv) {
     if (!app.start(exit_code, command.requests)) {
         return exit_code;
     }
-    return qt_app.exec();
+    return QApplication::exec();
 }

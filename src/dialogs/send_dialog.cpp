@@ -99,6 +99,7 @@ QPushButton* make_button(QWidget* parent, const char* text) {
 
 std::vector<std::string> texts_of(const QTreeWidget* list) {
     std::vector<std::string> texts;
+    texts.reserve(std::size_t(list->topLevelItemCount()));
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         texts.push_back(list->topLevelItem(i)->text(0).toStdString());
     }

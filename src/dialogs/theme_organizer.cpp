@@ -197,6 +197,7 @@ void ThemeOrganizer::delete_selected() {
         return;
     }
     std::vector<int> numbers;
+    numbers.reserve(selected.size());
     for (int r : selected) {
         numbers.push_back(rows_[std::size_t(r)].number);
     }

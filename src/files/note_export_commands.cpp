@@ -93,7 +93,7 @@ std::optional<std::string> NoteExportCommands::choose_export_file(QWidget* paren
                                                                   const std::string& proposed) {
     QPointer<QWidget> alive(parent);
     for (;;) {
-        const std::optional<std::string> path =
+        std::optional<std::string> path =
             dialogs_->save_file(parent, et::kFilter, et::kExtension, proposed);
         restore_current_folder();
         if (!path || (parent != nullptr && !alive)) {
@@ -126,8 +126,7 @@ std::optional<std::string> NoteExportCommands::choose_export_file(QWidget* paren
 
 std::optional<std::string> NoteExportCommands::choose_import_file(QWidget* parent) {
     for (;;) {
-        const std::optional<std::string> path =
-            dialogs_->open_file(parent, et::kFilter, et::kExtension);
+        std::optional<std::string> path = dialogs_->open_file(parent, et::kFilter, et::kExtension);
         restore_current_folder();
         if (!path) {
             return std::nullopt;

@@ -169,8 +169,10 @@ std::string dialog_name_filter(const std::string& bar_filter) {
         if (!out.empty()) {
             out += ";;";
         }
-        out += (paren == std::string::npos ? shown + " " : shown.substr(0, paren)) + "(" +
-               patterns + ")";
+        out += paren == std::string::npos ? shown + " " : shown.substr(0, paren);
+        out += '(';
+        out += patterns;
+        out += ')';
     }
     return out;
 }

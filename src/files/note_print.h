@@ -16,6 +16,6 @@ struct TextLook;
 QFont print_title_font(const TextLook& look, int dots_per_inch);
 
 // Prints on `printer` as set up; failures pass unreported. Gives the number of pages.
-int print_note(const NoteView& note, QPrinter& printer);
+int print_note(const NoteView& view, QPrinter& printer);
 
 }  // namespace kd

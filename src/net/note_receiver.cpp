@@ -48,8 +48,8 @@ void BurstPace::tick_ended(std::size_t taken, std::chrono::milliseconds spent) {
 }
 
 ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists, ReceivedSpool::Limits limits)
-    : lists_(lists),
-      spool_(received_spool_path(lists.ini_path()), lists.spool_taken_mark(), limits) {}
+    : lists_(std::move(lists)),
+      spool_(received_spool_path(lists_.ini_path()), lists_.spool_taken_mark(), limits) {}
 
 ReceivedSpool::Append ReceivedNoteQueue::append(std::string_view message, std::string_view from,
                                                 std::time_t arrived) {
@@ -156,26 +156,24 @@ ReceivedNote make_received_note(NoteRecord record) {
 }
 
 NoteReceiver::NoteReceiver(NoteLists lists, Options options, const Clock& clock)
-    : lists_(lists),
+    : lists_(std::move(lists)),
       options_(std::move(options)),
       clock_(clock),
-      queue_(lists, options_.queue_limits),
+      queue_(lists_, options_.queue_limits),
       server_(
-          ReceiveServer::Options{options_.bind_address,
-                                 // The lists' file rather than NoteStore's, which is IniPath.
-                                 [settings = lists.settings()] {
-                                     return static_cast<std::uint16_t>(
-                                         settings.number(Setting::CommunicationPort));
-                                 },
-                                 options_.receive_timeout,
-                                 kListenBacklog,
-                                 kMaxOpenConnections,
-                                 options_.notes_per_computer.value_or(notes_per_computer_from_text(
-                                     lists.settings().text(Setting::MaxNotesPerComputerPerMinute))),
-                                 {}},
-          [this](std::string message, const std::string& from) {
-              return keep(std::move(message), from);
-          },
+          ReceiveServer::Options{
+              options_.bind_address,
+              // The lists' file rather than NoteStore's, which is IniPath.
+              [settings = lists_.settings()] {
+                  return static_cast<std::uint16_t>(settings.number(Setting::CommunicationPort));
+              },
+              options_.receive_timeout,
+              kListenBacklog,
+              kMaxOpenConnections,
+              options_.notes_per_computer.value_or(notes_per_computer_from_text(
+                  lists_.settings().text(Setting::MaxNotesPerComputerPerMinute))),
+              {}},
+          [this](std::string message, const std::string& from) { return keep(message, from); },
           [this](const std::string& report) {
               network_available_ = false;
               std::lock_guard lock(error_mutex_);
@@ -195,7 +193,7 @@ void NoteReceiver::stop_server() {
     server_.stop();
 }
 
-bool NoteReceiver::keep(std::string message, const std::string& from) {
+bool NoteReceiver::keep(const std::string& message, const std::string& from) {
     switch (queue_.append(message, from, clock_.now())) {
         case ReceivedSpool::Append::Kept:
             return true;

@@ -199,7 +199,7 @@ private:
     std::optional<ReceivedNote> receive(std::string_view message, int hour, int minute,
                                         bool& rejected);
     // Server thread: keeps a message, telling once a minute when the queue is full.
-    bool keep(std::string message, const std::string& from);
+    bool keep(const std::string& message, const std::string& from);
     // The tick's steps: the waiting messages parsed into notes (how many were taken); the
     // e-mail mailbox, true when it is to be emptied; then stored together with the emptying
     // of their slots (false when that failed); then what the server and the attack guard have

@@ -13,8 +13,8 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
     : QObject(parent),
       host_(host),
       services_(services),
-      receiver_(
-          std::make_unique<NoteReceiver>(NoteLists(services.store()), options, services.clock())) {
+      receiver_(std::make_unique<NoteReceiver>(NoteLists(services.store()), std::move(options),
+                                               services.clock())) {
     // One message per pass; the pace says how many passes a tick makes.
     receiver_->set_notes_per_tick(1);
 }

@@ -344,13 +344,9 @@ void NoteMenus::prepare_body_menu() {
 
 void NoteMenus::rebuild_group_items() {
     for (int id : nm::kGroupItemIds) {
-        if (QAction* a = body_.take(id)) {
-            delete a;
-        }
+        delete body_.take(id);
     }
-    if (QAction* a = body_.take(nm::kGroupPlaceholder)) {
-        delete a;
-    }
+    delete body_.take(nm::kGroupPlaceholder);
     QAction* placeholder =
         add(send_menu_, body_, nm::kGroupPlaceholder, nm::group_placeholder_text(21).c_str());
 

@@ -123,7 +123,7 @@ QPixmap note_picture(NotePicture which, const QColor& ink) {
     if (drawn.size() > 256) {
         drawn.clear();
     }
-    const QPixmap pm = draw_note_picture(which, ink);
+    QPixmap pm = draw_note_picture(which, ink);
     drawn.insert(key, pm);
     return pm;
 }

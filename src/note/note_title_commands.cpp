@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPointer>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "note/note_geometry.h"
@@ -69,7 +70,7 @@ void NoteMenus::title_font() {
     }
     look.face = chosen->family().toStdString();
     // Whole points: the dialog's tenths divided by ten.
-    const int tenths = static_cast<int>(chosen->pointSizeF() * 10.0 + 0.5);
+    const int tenths = static_cast<int>(std::lround(chosen->pointSizeF() * 10.0));
     look.size = std::max(1, tenths / 10);
     look.style = nm::title_style_from_font(look.style, chosen->weight(), chosen->italic(),
                                            chosen->underline(), chosen->strikeOut());

@@ -285,7 +285,7 @@ std::string own_runtime_folder() {
     while (cache.size() > 1 && cache.back() == '/') {
         cache.pop_back();
     }
-    const std::string folder = cache + "/" + kOwnFolderName;
+    std::string folder = cache + "/" + kOwnFolderName;
     if (!make_private_folders(folder)) {
         return {};
     }

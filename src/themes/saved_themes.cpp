@@ -45,6 +45,7 @@ std::vector<std::string> saved_theme_names(const NoteStore& store) {
     const int count = bounded_saved_count(store.count_saved_themes());
     const NoteLists lists(store);
     std::vector<std::string> names;
+    names.reserve(std::size_t(count));
     for (int k = 0; k < count; ++k) {
         names.push_back(lists.saved_theme_name(kFirstSavedTheme + k));
     }
