@@ -173,7 +173,9 @@ NoteReceiver::NoteReceiver(NoteLists lists, Options options, const Clock& clock)
               options_.notes_per_computer.value_or(notes_per_computer_from_text(
                   lists_.settings().text(Setting::MaxNotesPerComputerPerMinute))),
               {}},
-          [this](std::string message, const std::string& from) { return keep(message, from); },
+          [this](const std::string& message, const std::string& from) {
+              return keep(message, from);
+          },
           [this](const std::string& report) {
               network_available_ = false;
               std::lock_guard lock(error_mutex_);
