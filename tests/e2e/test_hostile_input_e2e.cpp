@@ -245,8 +245,8 @@ TEST_F(HostileInput, FiftyIdlePeersDoNotDelayAGoodNote) {
     ASSERT_TRUE(good.valid());
     const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(good.send_all(message_sized(240, 180, 0, 0)).ok());
-    EXPECT_EQ(reply_of(good, 1s), kAcknowledgement);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    EXPECT_EQ(reply_of(good, 1s * test::kSlowdown), kAcknowledgement);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s * test::kSlowdown);
     EXPECT_TRUE(wait_for_notes(2));
     ::kill(pid, SIGTERM);
     EXPECT_EQ(test::wait_exit(pid, 10s), 0);

@@ -9,7 +9,8 @@
 namespace kd::test {
 
 // A program built with the sanitizers does the same work two to three times slower: every wait
-// for something outside the test grows by this much. What the tests assert stays the same.
+// for something outside the test, and every bound on how long the program may take, grows by
+// this much. What the tests check stays the same.
 #ifdef KD_SANITIZED
 inline constexpr int kSlowdown = 3;
 #else
