@@ -170,6 +170,8 @@ public:
     virtual NoteView* create_note() = 0;
     // The highest note number handed out.
     virtual int note_count() const = 0;
+    // Every live note, hidden and rolled-up ones too, in the order they were made.
+    virtual std::vector<NoteView*> note_views() const = 0;
 };
 
 }  // namespace kd
