@@ -95,7 +95,6 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
     link_asker_ = [](const QString&) { return false; };
     notifier_ = [](const QString&) {};
 
-    connect(document(), &QTextDocument::undoCommandAdded, this, [this] { step_undone_ = false; });
     connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::detect_links);
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         // Measured once the change is over: going back replaces the whole document.
@@ -182,8 +181,6 @@ void NoteBody::load_document(const std::string& rtf) {
     doc->setPageSize(page);
     loading_ = false;
     document()->clearUndoRedoStacks();
-    step_undone_ = false;
-    redo_available_ = false;
     detect_links();
 }
 
@@ -210,27 +207,16 @@ void NoteBody::check_capacity() {
 
 // ---- Edit commands ------------------------------------------------------------------
 
-void NoteBody::control_undo() {
-    // One undo step, as the control keeps: undoing twice puts the step back.
-    if (step_undone_) {
-        if (document()->isRedoAvailable()) {
-            redo();
-        }
-        step_undone_ = false;
-    } else if (document()->isUndoAvailable()) {
-        undo();
-        step_undone_ = true;
-    }
-}
-
 void NoteBody::undo_command() {
-    control_undo();
-    redo_available_ = true;
+    undo();
 }
 
 void NoteBody::redo_command() {
-    control_undo();
-    redo_available_ = false;
+    redo();
+}
+
+bool NoteBody::redo_available() const {
+    return document()->isRedoAvailable();
 }
 
 void NoteBody::cut_command() {
@@ -321,6 +307,7 @@ void NoteBody::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    close_typing_step(e->text());
     QTextEdit::keyPressEvent(e);
 }
 
@@ -367,19 +354,33 @@ bool NoteBody::ctrl_shortcut(int key) {
     }
 }
 
-// Undo and redo keys follow the control's single undo step; true when the key was one.
+// Ctrl+Z undoes one step; Ctrl+Shift+Z and Ctrl+Y redo it, whatever the desktop's own key
+// bindings say. True when the key was one of them.
 bool NoteBody::undo_key(QKeyEvent* e) {
+    const QKeyCombination key = e->keyCombination();
     if (e->matches(QKeySequence::Undo)) {
-        control_undo();
+        undo_command();
         return true;
     }
-    if (e->matches(QKeySequence::Redo)) {
-        if (step_undone_) {
-            control_undo();
-        }
+    if (e->matches(QKeySequence::Redo) || key == (Qt::ControlModifier | Qt::Key_Y) ||
+        key == (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z)) {
+        redo_command();
         return true;
     }
     return false;
+}
+
+// The document joins all typing up to a new paragraph into one undo step. A word typed after a
+// space starts a step of its own, so undo goes back a word at a time: the document only
+// joins an insertion to the step before while it counts itself modified.
+void NoteBody::close_typing_step(const QString& typed) {
+    if (typed.isEmpty() || typed.front().isSpace() || !typed.front().isPrint()) {
+        return;
+    }
+    const int at = textCursor().selectionStart();
+    if (at > 0 && document()->characterAt(at - 1).isSpace()) {
+        document()->setModified(false);
+    }
 }
 
 void NoteBody::keyReleaseEvent(QKeyEvent* e) {
@@ -558,6 +559,12 @@ bool NoteBody::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void NoteBody::insertFromMimeData(const QMimeData* source) {
+    insert_pasted(source);
+    // Typing after a paste is a step of its own (see close_typing_step).
+    document()->setModified(false);
+}
+
+void NoteBody::insert_pasted(const QMimeData* source) {
     // A picture cannot fit the record (a body is at most ten kilobytes): the text of the
     // paste goes in, and the user hears once that the pictures were left out.
     bool pictures = source->hasImage();

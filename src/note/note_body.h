@@ -35,12 +35,12 @@ public:
     void apply_default_format(bool colours_only = false);
 
     // The whole content as RTF in the form a rich-edit control writes, and back. Loading
-    // clears the undo step.
+    // clears the undo history.
     std::string get_rtf() const;
     void set_rtf(const std::string& rtf);
 
     // ---- Command states.
-    bool redo_available() const { return redo_available_; }
+    bool redo_available() const;
     bool stay_on_top() const { return stay_on_top_; }
     void set_stay_on_top(bool on) { stay_on_top_ = on; }
     bool reply_available() const { return reply_available_; }
@@ -156,11 +156,12 @@ private:
     void set_selection_format(const QTextCharFormat& f);
     void change_case(bool upper);
     void set_alignment(Qt::Alignment a);
-    void control_undo();
     void track_ctrl_key(int key);
     void release_ctrl();
     bool ctrl_shortcut(int key);
     bool undo_key(QKeyEvent* e);
+    void close_typing_step(const QString& typed);
+    void insert_pasted(const QMimeData* source);
     int screen_dpi() const;
     // The largest font size shown, in points at this screen's resolution.
     int largest_shown_points() const;
@@ -177,16 +178,12 @@ private:
     // shown default font may fall short of (0: the font's own).
     int default_half_points_ = 0;
 
-    bool redo_available_ = false;
     bool stay_on_top_ = false;
     bool scroll_bar_flag_ = true;
     bool reply_available_ = false;
     std::string reply_address_;
     bool sending_ = false;
     bool ctrl_down_ = false;
-    // The control keeps one undo step: true while that step is undone, so the next undo
-    // puts it back.
-    bool step_undone_ = false;
 
     FontChooser font_chooser_;
     ColourChooser colour_chooser_;

@@ -324,8 +324,7 @@ void NoteMenus::prepare_body_menu() {
     emit services.theme_menu_preparing(&note_, theme_menu_);
     send_menu_->menuAction()->setEnabled(!sending && !checking_email);
 
-    body_[nm::kUndo]->setEnabled(body->document()->isUndoAvailable() ||
-                                 body->document()->isRedoAvailable());
+    body_[nm::kUndo]->setEnabled(body->document()->isUndoAvailable());
     body_[nm::kRedo]->setEnabled(body->redo_available());
     for (int id : {nm::kCut, nm::kCopy, nm::kDelete, nm::kUppercase, nm::kLowercase}) {
         body_[id]->setEnabled(selection);
