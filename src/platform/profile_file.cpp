@@ -65,6 +65,12 @@ struct CacheEntry {
     bool lock_withheld = false;
     FileStamp stamp;
     Document doc;
+    // Set while another thread replaces the file for us (ProfileFile::defer_replaces).
+    DeferredReplaces* deferred = nullptr;
+    // The content last handed to `deferred`; `ahead` while the file does not hold it yet.
+    // The document is then what the file is about to hold and is not read from disk again.
+    std::uint64_t generation = 0;
+    bool ahead = false;
 };
 
 std::mutex& registry_mutex() {
@@ -158,6 +164,9 @@ LoadResult load_file(const std::string& path, Document& doc, FileStamp& stamp) {
 // Brings the cache entry up to date with the file on disk. Call with entry.mutex held.
 // Returns false when the file exists but cannot be read.
 bool refresh(const std::string& path, CacheEntry& entry) {
+    if (entry.ahead) {
+        return true;
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -332,6 +341,26 @@ Fd lock_for_writing(const std::string& path, std::chrono::milliseconds patience,
     }
 }
 
+// A change of a file whose replaces another thread does: the cached document takes the change
+// at once and the writer gets the whole new content. The checks that a write would fail at
+// once (unreadable file, file marked read-only) are made here, so the caller hears of them as
+// before; the replace's own failure the writer reports. Call with entry.mutex held.
+template <typename Change>
+bool modify_deferred(const std::string& given_path, const std::string& path, CacheEntry& entry,
+                     Change&& change) {
+    if (!refresh(given_path, entry) || file_refuses_writes(path)) {
+        return false;
+    }
+    if (!change(entry.doc)) {
+        return true;
+    }
+    entry.exists = true;
+    entry.valid = true;
+    entry.ahead = true;
+    entry.deferred->replace_later(entry.doc.serialize(), ++entry.generation);
+    return true;
+}
+
 // Runs one change of the file under the per-path mutex and the inter-process lock.
 template <typename Change>
 bool modify(const std::string& given_path, Change&& change) {
@@ -346,6 +375,9 @@ bool modify(const std::string& given_path, Change&& change) {
     }
     CacheEntry& entry = entry_for(given_path);
     std::lock_guard guard(entry.mutex);
+    if (entry.deferred != nullptr) {
+        return modify_deferred(given_path, path, entry, change);
+    }
 
     // Threads of this process meet at the mutex. Other processes that write the file (only one
     // Korvadesk runs per user, but there are the companion program and the user's own tools)
@@ -382,6 +414,7 @@ bool modify(const std::string& given_path, Change&& change) {
     entry.stamp = FileStamp::of(st);
     entry.exists = true;
     entry.valid = true;
+    entry.ahead = false;
     return true;
 }
 
@@ -594,10 +627,73 @@ std::vector<std::string> ProfileFile::section_names(const std::string& path) {
     return out;
 }
 
+void ProfileFile::defer_replaces(const std::string& path, DeferredReplaces* writer) {
+    CacheEntry& entry = entry_for(path);
+    std::lock_guard guard(entry.mutex);
+    entry.deferred = writer;
+}
+
+void ProfileFile::when_written(const std::string& path, std::function<void()> done) {
+    {
+        CacheEntry& entry = entry_for(path);
+        std::lock_guard guard(entry.mutex);
+        if (entry.ahead && entry.deferred != nullptr) {
+            entry.deferred->when_written(std::move(done));
+            return;
+        }
+    }
+    done();
+}
+
+bool ProfileFile::replace_now(const std::string& given_path, std::string_view content,
+                              std::uint64_t generation) {
+    const std::string path = write_target(given_path);
+    struct stat folder {};
+    if (::stat(folder_of(path).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+        return false;
+    }
+    CacheEntry& entry = entry_for(given_path);
+    bool was_withheld = false;
+    {
+        std::lock_guard guard(entry.mutex);
+        was_withheld = entry.lock_withheld;
+    }
+    // The replace runs without the entry's mutex: readers and writers of the cached document
+    // never wait for the disk. Only this thread replaces the file while it is deferred.
+    bool withheld = false;
+    const Fd lock = lock_for_writing(
+        path, was_withheld ? std::chrono::milliseconds(0) : kLockPatience, withheld);
+    if (withheld && !was_withheld) {
+        std::fprintf(stderr,
+                     "korvadesk: %s is locked by another program; written without waiting\n",
+                     path.c_str());
+    }
+    struct stat st {};
+    const bool replaced = !file_refuses_writes(path) &&
+                          replace_file_contents(path, content, ReplaceMode::KeepMode, &st);
+    std::lock_guard guard(entry.mutex);
+    entry.lock_withheld = withheld;
+    if (!replaced) {
+        return false;
+    }
+    g_replaces.fetch_add(1, std::memory_order_relaxed);
+    if (entry.ahead && entry.generation == generation) {
+        // The file now holds the cached document: later reads check the disk again.
+        entry.stamp = FileStamp::of(st);
+        entry.exists = true;
+        entry.valid = true;
+        entry.ahead = false;
+    }
+    return true;
+}
+
 void ProfileFile::clear_cache() {
     std::lock_guard lock(registry_mutex());
     for (auto& [path, entry] : registry()) {
         std::lock_guard guard(entry->mutex);
+        if (entry->ahead) {
+            continue;  // the document holds what the file does not yet
+        }
         entry->valid = false;
         entry->doc = Document{};
     }

@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -53,6 +54,20 @@ private:
         std::string value;
     };
     std::vector<Change> changes_;
+};
+
+// Replaces of a file carried out by another thread (the settings file's writer), so that no
+// caller waits for the disk. See ProfileFile::defer_replaces.
+class DeferredReplaces {
+public:
+    virtual ~DeferredReplaces() = default;
+    // The file's whole new content, to be written with ProfileFile::replace_now(path, content,
+    // generation). Called in the order of the changes with the file's cache locked: it must
+    // only take the content and return, and never call back into ProfileFile.
+    virtual void replace_later(std::string content, std::uint64_t generation) = 0;
+    // Runs `done` (on any thread) once the file holds the last content handed over, or a
+    // later one. Called with the file's cache locked, like replace_later.
+    virtual void when_written(std::function<void()> done) = 0;
 };
 
 class ProfileFile {
@@ -117,7 +132,26 @@ public:
     // The names of the file's sections in lower case, each once, in no particular order.
     static std::vector<std::string> section_names(const std::string& path);
 
-    // Drops every cached file (tests use it to start from a known state).
+    // From now on every change of the file at `path` changes its cached document at once and
+    // hands the new content to `writer` instead of replacing the file; reads see the change at
+    // once. Refusals (names, line ends, an unreadable file, one marked read-only) still fail
+    // the call; a replace that fails later is the writer's to report. While content waits, the
+    // document is not read from disk again, so a change another program makes meanwhile is
+    // lost. nullptr goes back to replacing at once: only once the writer has stopped.
+    static void defer_replaces(const std::string& path, DeferredReplaces* writer);
+
+    // Runs `done` once the file on disk holds every change made so far: at once when it does,
+    // else on the writer's thread after its replace.
+    static void when_written(const std::string& path, std::function<void()> done);
+
+    // The writer's replace of the file by `content`, under the inter-process lock. When the
+    // content is the last one handed out (`generation`), the cache takes the new file's stamp
+    // and reads from disk again from then on. False when the file cannot be written.
+    static bool replace_now(const std::string& path, std::string_view content,
+                            std::uint64_t generation);
+
+    // Drops every cached file (tests use it to start from a known state); a document that
+    // holds changes not yet written stays.
     static void clear_cache();
 
     // Replaces of files done by this process so far (benchmarks and tests count them).

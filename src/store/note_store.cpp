@@ -57,6 +57,16 @@ std::string body_from_stored(std::string_view stored) {
     return out;
 }
 
+void NoteStore::write_in_background() {
+    if (!writer_) {
+        writer_ = std::make_unique<SettingsWriter>(ini(), *errors_);
+    }
+}
+
+bool NoteStore::finish_writes(std::chrono::milliseconds limit) const {
+    return !writer_ || writer_->finish(limit);
+}
+
 std::string NoteStore::record_section(int number) {
     return std::string(t::kRecordSectionPrefix) + format_int(number);
 }

@@ -5,9 +5,11 @@
 // paths' IniPath; record operations take an optional file name (empty means IniPath).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,7 @@
 #include "store/error_reporter.h"
 #include "store/note_record.h"
 #include "store/settings.h"
+#include "store/settings_writer.h"
 #include "store/store_texts.h"
 
 namespace kd {
@@ -35,6 +38,15 @@ public:
 
     // The settings of the main section (store/settings.h).
     Settings settings() const { return Settings(ini(), *errors_); }
+
+    // From now on the settings file is written by a thread of its own (store/settings_writer.h):
+    // a change is read back at once and reaches the disk a moment later, so no caller waits for
+    // the disk. Failures of those writes are reported to errors(). The program does this once
+    // at start; without it every change is on disk when the call returns.
+    void write_in_background();
+    // Waits until the settings file on disk holds every change made so far, at most `limit`.
+    // False when it does not (a write failed or the time ran out): the caller reports it.
+    bool finish_writes(std::chrono::milliseconds limit) const;
 
     // ---- Note records ("NOTE_ID_<n>" sections).
 
@@ -72,6 +84,7 @@ private:
 
     const AppPaths* paths_;
     const ErrorReporter* errors_;
+    std::unique_ptr<SettingsWriter> writer_;
 };
 
 // Many changes of the settings file (records written or deleted, main-section keys, list
