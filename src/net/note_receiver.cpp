@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "note/note_bounds.h"
+#include "platform/profile_file.h"
 #include "platform/text_encoding.h"
 #include "store/settings.h"
 
@@ -49,11 +50,12 @@ void BurstPace::tick_ended(std::size_t taken, std::chrono::milliseconds spent) {
 
 ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists, ReceivedSpool::Limits limits)
     : lists_(std::move(lists)),
-      spool_(received_spool_path(lists_.ini_path()), lists_.spool_taken_mark(), limits) {}
+      spool_(std::make_shared<ReceivedSpool>(received_spool_path(lists_.ini_path()),
+                                             lists_.spool_taken_mark(), limits)) {}
 
 ReceivedSpool::Append ReceivedNoteQueue::append(std::string_view message, std::string_view from,
                                                 std::time_t arrived) {
-    return spool_.append(message, from, arrived);
+    return spool_->append(message, from, arrived);
 }
 
 std::vector<QueuedMessage> ReceivedNoteQueue::peek(const QueueTaking& skip, std::size_t limit) {
@@ -78,7 +80,7 @@ std::vector<QueuedMessage> ReceivedNoteQueue::peek(const QueueTaking& skip, std:
         old_slots_done_ = !any;
     }
     if (out.size() < limit) {
-        for (SpoolRecord& r : spool_.peek(skip.through, limit - out.size())) {
+        for (SpoolRecord& r : spool_->peek(skip.through, limit - out.size())) {
             out.push_back({-1, r.id, std::move(r.message), std::move(r.from), r.arrived});
         }
     }
@@ -90,13 +92,21 @@ bool ReceivedNoteQueue::commit(StoreTransaction& tx, const QueueTaking& taking) 
         lists_.take_network_mailbox(slot, tx);
     }
     if (taking.through > 0) {
-        tx.set(spool::kTakenSection, spool::kTakenKey, spool_.taken_mark(taking.through));
+        tx.set(spool::kTakenSection, spool::kTakenKey, spool_->taken_mark(taking.through));
     }
     if (!tx.commit()) {
         return false;
     }
     if (taking.through > 0) {
-        spool_.taken_through(taking.through);
+        // The records leave the spool file only once the settings file on disk holds their
+        // notes and the mark; until then a crash must find them there.
+        const std::uint64_t through = taking.through;
+        spool_->set_aside_through(through);
+        ProfileFile::when_written(tx.file(), [spool = std::weak_ptr(spool_), through] {
+            if (const auto kept = spool.lock()) {
+                kept->taken_through(through);
+            }
+        });
     }
     return true;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -102,11 +103,12 @@ public:
     // Adds the taking of `taking` to `tx` and commits it; the spool lets the records go after.
     bool commit(StoreTransaction& tx, const QueueTaking& taking);
     // Messages waiting in the spool.
-    std::size_t waiting() const { return spool_.waiting(); }
+    std::size_t waiting() const { return spool_->waiting(); }
 
 private:
     NoteLists lists_;
-    ReceivedSpool spool_;
+    // Shared with the settings file's writer, which lets records go once their mark is on disk.
+    std::shared_ptr<ReceivedSpool> spool_;
     // Until the settings file's slots were found empty once: nothing writes them any more.
     bool old_slots_done_ = false;
 };

@@ -354,14 +354,26 @@ std::string ReceivedSpool::taken_mark(std::uint64_t id) const {
     return hex64(generation_) + ':' + std::to_string(id);
 }
 
-void ReceivedSpool::taken_through(std::uint64_t id) {
-    std::lock_guard lock(mutex_);
+void ReceivedSpool::set_aside_locked(std::uint64_t id) {
     while (!waiting_.empty() && waiting_.front().id <= id) {
         taken_bytes_ += waiting_.front().size();
         waiting_bytes_ -= waiting_.front().length;
         waiting_.pop_front();
     }
-    if (fd_ < 0 || taken_bytes_ == 0) {
+    set_aside_ = std::max(set_aside_, id);
+}
+
+void ReceivedSpool::set_aside_through(std::uint64_t id) {
+    std::lock_guard lock(mutex_);
+    set_aside_locked(id);
+}
+
+void ReceivedSpool::taken_through(std::uint64_t id) {
+    std::lock_guard lock(mutex_);
+    set_aside_locked(id);
+    // A record set aside under a later mark than the one on disk stays in the file: a crash
+    // would otherwise lose it from both files.
+    if (fd_ < 0 || taken_bytes_ == 0 || id < set_aside_) {
         return;
     }
     if (waiting_.empty()) {

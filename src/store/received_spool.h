@@ -84,8 +84,13 @@ public:
     // The taken mark that names every record up to `id`, for the settings file.
     std::string taken_mark(std::uint64_t id) const;
     // The settings file holds the mark of `id`: the records up to it go. Their bytes leave
-    // the file when all are gone, or when the taken ones make up most of it.
+    // the file when all are gone, or when the taken ones make up most of it, but not while
+    // records set aside under a later mark wait for that mark to reach the disk.
     void taken_through(std::uint64_t id);
+    // The mark of `id` is written but may not be on disk yet (the settings file's writer
+    // has it): the records up to it are no longer offered and no longer count as waiting, but
+    // their bytes stay until taken_through(id).
+    void set_aside_through(std::uint64_t id);
 
     std::size_t waiting() const;
     std::size_t waiting_bytes() const;
@@ -106,6 +111,7 @@ private:
     bool open_file(bool create);
     bool start_file();
     bool compact();
+    void set_aside_locked(std::uint64_t id);
 
     std::string path_;
     Limits limits_;
@@ -117,6 +123,7 @@ private:
     std::uint64_t header_size_ = 0;
     std::uint64_t end_ = 0;          // file size as written
     std::uint64_t taken_bytes_ = 0;  // bytes of records taken but still in the file
+    std::uint64_t set_aside_ = 0;    // the highest id no longer waiting
     std::deque<Entry> waiting_;
     std::size_t waiting_bytes_ = 0;
 };

@@ -180,6 +180,34 @@ TEST_F(ReceivedSpoolTest, ALongQueueIsSqueezedWhenMostOfItWasTaken) {
     EXPECT_EQ(files, 1);
 }
 
+TEST_F(ReceivedSpoolTest, SetAsideRecordsLeaveTheFileOnlyOnceTheirLastMarkIsOnDisk) {
+    // Enough taken that squeezing is due at each step below.
+    ReceivedSpool spool(path_, "");
+    for (int n = 0; n < 40; ++n) {
+        ASSERT_EQ(spool.append(note(n, 10000), "10.0.0.1", n), ReceivedSpool::Append::Kept);
+    }
+    const auto records = spool.peek(0, 40);
+    const std::uint64_t tenth = records[9].id;
+    const std::uint64_t thirtieth = records[29].id;
+    const auto full = std::filesystem::file_size(path_);
+
+    // Ten notes stored, then twenty more, while neither mark is on disk yet.
+    spool.set_aside_through(tenth);
+    spool.set_aside_through(thirtieth);
+    EXPECT_EQ(spool.waiting(), 10u);
+    EXPECT_EQ(spool.peek(0, 40).front().message, note(30, 10000));
+    EXPECT_EQ(std::filesystem::file_size(path_), full);
+    EXPECT_EQ(ReceivedSpool(path_, "").waiting(), 40u) << "killed before any mark was on disk";
+
+    // The first mark reached the disk: the records the second names must stay.
+    spool.taken_through(tenth);
+    EXPECT_EQ(ReceivedSpool(path_, spool.taken_mark(tenth)).waiting(), 30u);
+    // The second did: the file is squeezed to the ten still waiting.
+    spool.taken_through(thirtieth);
+    EXPECT_LT(std::filesystem::file_size(path_), full / 3);
+    EXPECT_EQ(ReceivedSpool(path_, spool.taken_mark(thirtieth)).waiting(), 10u);
+}
+
 TEST_F(ReceivedSpoolTest, LinkFifoOrAnotherFileAtItsNameIsNotUsed) {
     const std::string target = dir_.file("elsewhere");
     test::write_text(target, "keep");
