@@ -132,6 +132,9 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     // Only the copy that goes on to run keeps a backup, before its first write; a failed
     // backup does not keep the user from their notes.
     keep_backups(paths_.IniPath);
+    // From here on the interface never waits for the disk: the settings file is written by a
+    // thread of its own, and the end of the program waits for it.
+    store_->write_in_background();
 
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_, &default_theme);
     sending_ = std::make_unique<DialogNoteSending>();

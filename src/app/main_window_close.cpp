@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 
 #include "app/main_window.h"
@@ -18,6 +19,14 @@
 #include "store/store_texts.h"
 
 namespace kd {
+
+namespace {
+
+// How long the end of the program waits for the settings file to reach the disk; a disk that
+// does not answer within it is reported as a failed write.
+constexpr std::chrono::milliseconds kLongestEndingWrite{4000};
+
+}  // namespace
 
 bool MainWindow::request_close() {
     if (closed_) {
@@ -50,7 +59,8 @@ bool MainWindow::save_all_notes(ErrorDisplay errors) {
     for (NoteWindow* note : notes()) {
         all.push_back(&note->note());
     }
-    if (write_notes(tx, all, {})) {
+    // The settings file is written on a thread of its own: the end waits for it, a while.
+    if (write_notes(tx, all, {}) && services_.store().finish_writes(kLongestEndingWrite)) {
         return true;
     }
     if (errors == ErrorDisplay::MessageBox) {
