@@ -1,7 +1,11 @@
 #include "mail/email_check.h"
 
+#include <atomic>
+#include <memory>
+
 #include "mail/mail_texts.h"
 #include "net/message_assembler.h"
+#include "platform/profile_file.h"
 
 namespace kd::mail {
 
@@ -64,6 +68,16 @@ bool hand_over(const NoteLists& lists, const std::string& message, const StopSig
         return false;
     }
     while (!lists.read_email_mailbox().empty()) {
+        if (stop.sleep_for(poll)) {
+            return false;
+        }
+    }
+    // The tick's taking is read back before the settings file on disk holds it (the file is
+    // written behind the interface); the e-mail may only go once the note would survive a
+    // crash.
+    const auto written = std::make_shared<std::atomic<bool>>(false);
+    ProfileFile::when_written(lists.ini_path(), [written] { written->store(true); });
+    while (!written->load()) {
         if (stop.sleep_for(poll)) {
             return false;
         }

@@ -4,12 +4,18 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "mail/email_check.h"
 #include "mail/mail_texts.h"
+#include "platform/profile_file.h"
+#include "store/settings_writer.h"
 #include "support/error_recorder.h"
 #include "support/wait_for.h"
 
@@ -36,9 +42,12 @@ struct FakeInbox : Inbox {
             return std::nullopt;
         return mails.at(id);
     }
+    std::function<void()> on_remove;
     bool remove(const std::string& id) override {
         if (fail_remove.count(id))
             return false;
+        if (on_remove)
+            on_remove();
         removed.push_back(id);
         return true;
     }
@@ -105,6 +114,47 @@ protected:
     FakeUi ui_;
     StopSignal stop_;
 };
+
+TEST_F(EmailCheckTest, AMailIsDeletedOnlyOnceTheSettingsFileOnDiskHoldsItsNote) {
+    // The settings file written behind the interface, by a writer held up by the test.
+    std::mutex gate;
+    std::condition_variable opened;
+    bool open = false;
+    std::atomic<bool> on_disk{false};
+    SettingsWriter writer(
+        lists_.ini_path(), test::store_errors(),
+        [&](const std::string& path, std::string_view content, std::uint64_t generation) {
+            std::unique_lock lock(gate);
+            opened.wait(lock, [&] { return open; });
+            const bool ok = ProfileFile::replace_now(path, content, generation);
+            on_disk = ok && lists_.read_email_mailbox().empty();
+            return ok;
+        });
+    std::atomic<bool> removed_early{false};
+    std::atomic<bool> removed{false};
+    inbox_.on_remove = [&] {
+        removed_early = !on_disk;
+        removed = true;
+    };
+    inbox_.mails["1"] = note_mail("first~");
+
+    CheckResult result;
+    std::thread check([&] { result = run_email_check(ui_, inbox_, lists_, stop_, 5ms); });
+    ASSERT_TRUE(test::wait_for([&] { return !lists_.read_email_mailbox().empty(); }, 10s, 1ms));
+    // The tick took it: read back at once, but not on disk yet.
+    ASSERT_TRUE(lists_.write_email_mailbox(""));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(removed);
+    {
+        std::lock_guard lock(gate);
+        open = true;
+    }
+    opened.notify_all();
+    check.join();
+    EXPECT_TRUE(removed);
+    EXPECT_FALSE(removed_early);
+    EXPECT_EQ(inbox_.removed, (std::vector<std::string>{"1"}));
+}
 
 TEST_F(EmailCheckTest, NoteMailsBecomeMessagesInOrderAndAreDeleted) {
     inbox_.mails["1"] = note_mail("first~");
