@@ -404,6 +404,20 @@ TEST_F(MainWindowTest, TextTypedBeforeExitFromTheTrayMenuIsSaved) {
     EXPECT_TRUE(reports_.messages.empty());
 }
 
+TEST_F(MainWindowTest, ExitWithTheSettingsFileWrittenBehindEndsWithEveryNoteOnDisk) {
+    ts_.store.write_in_background();
+    MainWindow& w = start();
+    w.notes().front()->body()->setPlainText("typed before exit");
+    w.tray_action(kCmdExit)->trigger();
+    ASSERT_TRUE(w.is_closed());
+    // Read from the disk, not from the cache the writer is behind.
+    EXPECT_NE(
+        ProfileFile::read_uncached(ini_, "NOTE_ID_1", "EditText", 10240).find("typed before exit"),
+        std::string::npos);
+    EXPECT_EQ(ProfileFile::read_uncached(ini_, "KORVADESK", "NumberOfNotes", 16), "1");
+    EXPECT_TRUE(reports_.messages.empty());
+}
+
 TEST_F(MainWindowTest, StartHideAllAndShowAllOfAHundredNotesEachReplaceTheFileOnce) {
     // A settings file as any earlier start leaves it.
     NoteStore store{app_paths(), test::store_errors()};
