@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <mutex>
 #include <random>
@@ -261,6 +262,8 @@ TEST_F(StoreDurability, RenumberingKilledAtRandomNeverLeavesANoteTwice) {
                                           .count());
         kill_now(pid);
     }
+    // The rounds take about ten times this: a time-out then shows how slow the start was.
+    std::cerr << "an undisturbed start renumbered after " << written_ms << " ms\n";
     std::mt19937 random(8122026);
     std::uniform_int_distribution<int> delay_ms(20, std::max(1500, written_ms * 3 / 2));
     int renumbered = 0;
