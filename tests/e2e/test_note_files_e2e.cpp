@@ -17,7 +17,6 @@
 
 #include "platform/paths.h"
 #include "platform/profile_file.h"
-#include "platform/socket.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/error_recorder.h"
@@ -32,13 +31,6 @@ using namespace std::chrono_literals;
 
 bool run(const std::string& command) {
     return std::system(command.c_str()) == 0;
-}
-
-// A port nobody listens on, so that the program's receiving server starts without a message.
-std::uint16_t free_port() {
-    SocketStatus status;
-    std::string step;
-    return Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
 }
 
 std::string file_text(const std::string& path) {
@@ -115,7 +107,7 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
                     .settings()
                     .set_number(Setting::NumberOfNotes, 1));
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
-                                   std::to_string(free_port())));
+                                   std::to_string(test::free_tcp_port())));
     // Links planted under the picture names of the start folder, where the pictures used to
     // be made: neither followed nor removed.
     const std::string victim = dirs_.root + "/victim";
