@@ -17,6 +17,8 @@ if [ "$mode" = test ]; then
         avahi-daemon dbus-daemon dbus-bin util-linux
         clang libclang-rt-14-dev clang-format clang-tidy ccache
         dovecot-imapd python3-aiosmtpd openssl
+        # A Wayland desktop for the place test; with Qt's Wayland plug-in, Qt would take it.
+        weston xwayland qt6-wayland
     )
 fi
 

@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
         qt_words.insert(qt_words.begin() + (qt_words.empty() ? 0 : 1), {"-platform", chosen});
     }
     std::vector<char*> qt_argv;
+    qt_argv.reserve(qt_words.size() + 1);
     for (std::string& word : qt_words) {
         qt_argv.push_back(word.data());
     }
