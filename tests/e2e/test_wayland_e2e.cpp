@@ -179,7 +179,7 @@ TEST_F(WaylandPlaces, AStoredNoteComesBackAtItsPlace) {
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, kMain, "NumberOfNotes", "1"));
     // With a taskbar button a note is an ordinary window. weston's X window manager shows a
     // utility window (a note without one) at its place inside weston's frame, whatever the
-    // program asks; GNOME's and KDE's do not.
+    // program asks; GNOME's (mutter 43) shows it where the program asks.
     ASSERT_TRUE(ProfileFile::write(dirs_.ini, kMain, "ShowTaskBar", "Yes"));
     const Point stored{kLeft, kTop};
 
