@@ -132,7 +132,8 @@ std::string display_problem() {
                "graphical session";
     }
     // Whether the display answers is left to Qt: a probe of our own would be one more
-    // connection for a busy X server to refuse.
+    // connection for a busy X server to refuse. (Only a Wayland desktop, where the answer
+    // decides the platform, asks: qt_platform_choice.)
     return {};
 }
 
