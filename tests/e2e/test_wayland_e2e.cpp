@@ -14,7 +14,6 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -53,21 +52,29 @@ std::string text(const Point& p) {
     return std::to_string(p.x) + "," + std::to_string(p.y);
 }
 
-// The two numbers of the first match of `pattern` in `output`.
-Point two_numbers(const std::string& output, const std::string& pattern) {
-    std::smatch m;
-    if (std::regex_search(output, m, std::regex(pattern))) {
-        return {std::stoi(m[1]), std::stoi(m[2])};
+// The whole number that follows `label` in `output` from `at` on (-1 when there is none);
+// `at` moves past it.
+int number_after(const std::string& output, const std::string& label, std::size_t& at) {
+    at = output.find(label, at);
+    if (at == std::string::npos) {
+        return -1;
     }
-    return {};
+    at += label.size();
+    const std::size_t digits = output.find_first_of("0123456789", at);
+    if (digits == std::string::npos) {
+        return -1;
+    }
+    at = output.find_first_not_of("0123456789", digits);
+    return std::stoi(output.substr(digits, at - digits));
 }
 
-// A corner of the window as xwininfo gives it: "Absolute" on the screen, "Relative" to its
-// parent (a window manager's frame).
-Point xwininfo_corner(const std::string& window, const std::string& kind) {
-    return two_numbers(
-        run_output("xwininfo -id " + window + " 2>/dev/null"),
-        kind + R"( upper-left X:\s*(-?\d+)\s*)" + kind + R"( upper-left Y:\s*(-?\d+))");
+// The window's place in its parent (a window manager's frame) as xwininfo gives it.
+Point place_in_frame(const std::string& window) {
+    const std::string info = run_output("xwininfo -id " + window + " 2>/dev/null");
+    std::size_t at = 0;
+    const int x = number_after(info, "Relative upper-left X:", at);
+    const int y = number_after(info, "Relative upper-left Y:", at);
+    return {x, y};
 }
 
 class WaylandPlaces : public ::testing::Test {
@@ -147,10 +154,12 @@ protected:
     // Where the compositor shows the window's top-left corner: its frame's place in the scene
     // and the window's place inside that frame.
     Point shown_at(const std::string& window, const std::string& title) const {
-        const Point frame =
-            two_numbers(scene(), "top-level window '" + title +
-                                     R"('[^\n]*\n\s*position: \((-?\d+), (-?\d+)\))");
-        const Point inside = xwininfo_corner(window, "Relative");
+        const std::string shown = scene();
+        std::size_t at = shown.find("top-level window '" + title + "'");
+        const Point frame = at == std::string::npos ? Point{}
+                                                    : Point{number_after(shown, "position: (", at),
+                                                            number_after(shown, ", ", at)};
+        const Point inside = place_in_frame(window);
         if (frame.x < 0 || inside.x < 0) {
             return {};
         }
