@@ -64,7 +64,9 @@ std::optional<std::string> convert(const std::string& to, const std::string& fro
 std::optional<DictionaryFiles> find_dictionary(const std::string& folder,
                                                const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-        DictionaryFiles files{folder + "/" + name + ".aff", folder + "/" + name + ".dic"};
+        std::string base = folder;
+        base.append("/").append(name);
+        DictionaryFiles files{base + ".aff", base + ".dic"};
         if (usable_file(files.aff) && usable_file(files.dic)) {
             return files;
         }

@@ -9,6 +9,7 @@
 
 #include <QMenu>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -133,6 +134,8 @@ TEST_F(NoteSpellingTest, MarksNeverChangeTheNoteItsFileItsUndoOrItsAutosave) {
     settle();
     const auto writes = ProfileFile::replace_count();
     const bool modified = body->document()->isModified();
+    const std::uint64_t revision = w->note().revision();
+    QSignalSpy changes(body->document(), &QTextDocument::contentsChanged);
     const std::string rtf_on = w->body_rtf();
     ASSERT_TRUE(w->save_state());
     const std::string file_on = file_bytes(app_paths().IniPath);
@@ -152,6 +155,8 @@ TEST_F(NoteSpellingTest, MarksNeverChangeTheNoteItsFileItsUndoOrItsAutosave) {
     EXPECT_FALSE(w->note().autosave_pending());
     EXPECT_FALSE(body->document()->isUndoAvailable()) << "the loaded text is no undo step";
     EXPECT_EQ(body->document()->isModified(), modified);
+    EXPECT_EQ(changes.count(), 0) << "no one heard of a change";
+    EXPECT_EQ(w->note().revision(), revision) << "the note is as it was";
 
     // Typing marks the word it completes at once, and only the typing is a change.
     QTextCursor end(body->document());
