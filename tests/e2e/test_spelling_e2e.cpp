@@ -143,9 +143,8 @@ TEST_F(SpellingRun, AMisspeltWordIsUnderlinedAndTheFirstSuggestionReplacesIt) {
     QRect red;
     // Under one word: a line a few pixels high, wider than a letter.
     const bool shown = test::wait_for([&] { return (red = red_area(note)).width() >= 30; }, 10s);
-    ASSERT_TRUE(shown)
-        << "the misspelt word shows red: " << red.x() << "," << red.y() << " " << red.width()
-        << "x" << red.height();
+    ASSERT_TRUE(shown) << "the misspelt word shows red: " << red.x() << "," << red.y() << " "
+                       << red.width() << "x" << red.height();
     EXPECT_LE(red.height(), 8);
 
     // The word is just above its underline.
