@@ -8,6 +8,9 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "app/app_texts.h"
 #include "app/dialog_wiring.h"
 #include "app/main_window.h"
@@ -24,6 +27,7 @@
 #include "mail/note_emailer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
+#include "note/body_spelling.h"
 #include "note/note_services.h"
 #include "platform/backup_files.h"
 #include "platform/clock.h"
@@ -59,6 +63,9 @@ void use_program_dialogs(NoteServices& services, ThemeCommands& themes, MessageB
 
 }  // namespace
 
+// Where Debian's hunspell-* packages put their dictionaries.
+constexpr const char* kSystemDictionaryFolder = "/usr/share/hunspell";
+
 bool sockets_available() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) {
@@ -77,6 +84,19 @@ void Application::make_mail() {
     emailer_ = std::make_unique<mail::NoteEmailer>(*mail_access_);
     services_->set_email_sending(emailer_.get());
     email_checker_ = std::make_unique<mail::EmailChecker>(*services_, *mail_access_);
+}
+
+void Application::make_spelling() {
+    SpellingSetup setup;
+    setup.dictionary_folder = kSystemDictionaryFolder;
+    setup.locale =
+        messages_locale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    setup.word_list =
+        (std::filesystem::path(paths_.IniPath).parent_path() / kWordListFileName).string();
+    spelling_ = std::make_unique<BodySpelling>(std::move(setup));
+    services_->set_spelling(spelling_.get());
+    QObject::connect(services_.get(), &NoteServices::check_spelling_changed, spelling_.get(),
+                     &BodySpelling::set_enabled);
 }
 
 void Application::connect_modules() {
@@ -134,6 +154,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     keep_backups(paths_.IniPath);
 
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_, &default_theme);
+    make_spelling();
     sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());
     file_commands_ = std::make_unique<NoteFileCommands>(*services_);
@@ -150,6 +171,8 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
         return false;
     }
     main_window_->tell_no_tray_once();
+    // The dictionary loads once the notes are up, on a thread of its own.
+    spelling_->set_enabled(store_->settings().flag(Setting::CheckSpelling));
     // With no notes stored the start shows one empty note, which is the new note asked for.
     carry_out(requests, main_window_->made_empty_note());
     return true;

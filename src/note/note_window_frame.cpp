@@ -205,7 +205,8 @@ bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
-            menus_->open_body_menu(mouse->globalPosition().toPoint());
+            menus_->open_body_menu(mouse->globalPosition().toPoint(),
+                                   body_->text_position_at(mouse->position().toPoint()));
             return true;
         }
     }
@@ -213,8 +214,8 @@ bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
         // The menu key: the menu opens at the text cursor.
         auto* request = static_cast<QContextMenuEvent*>(event);
         if (request->reason() == QContextMenuEvent::Keyboard) {
-            menus_->open_body_menu(
-                body_->viewport()->mapToGlobal(body_->cursorRect().bottomLeft()));
+            menus_->open_body_menu(body_->viewport()->mapToGlobal(body_->cursorRect().bottomLeft()),
+                                   body_->textCursor().position());
             return true;
         }
     }
