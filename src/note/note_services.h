@@ -142,6 +142,8 @@ signals:
     void show_scroll_bar_changed(bool show);
     // A ringing alarm with sound: the program's sound, started without waiting.
     void alarm_sound_wanted();
+    // An alarm rang on `note` (after the note was shown and raised, before its sound).
+    void alarm_rang(kd::NoteView* note);
 
 private:
     const NoteStore& store_;
