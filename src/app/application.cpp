@@ -11,10 +11,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/alarm_notices.h"
 #include "app/app_texts.h"
 #include "app/dialog_wiring.h"
 #include "app/main_window.h"
 #include "app/reminder_commands.h"
+#include "app/shell_texts.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
 #include "dialogs/note_list_dialog.h"
@@ -31,6 +33,7 @@
 #include "note/note_services.h"
 #include "platform/backup_files.h"
 #include "platform/clock.h"
+#include "platform/desktop_notifier.h"
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
@@ -108,6 +111,7 @@ void Application::connect_modules() {
                      &MainWindow::show_all);
     connect_receiving(*main_window_, *receiving_);
     connect_reminders(*services_);
+    connect_alarm_notices(*main_window_, *notifier_);
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_);
     connect_small_dialogs(*main_window_, *boxes_);
@@ -160,6 +164,9 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     file_commands_ = std::make_unique<NoteFileCommands>(*services_);
     themes_ = std::make_unique<ThemeCommands>(*services_);
     use_program_dialogs(*services_, *themes_, *boxes_);
+    notifier_ = std::make_unique<FreedesktopNotifier>(FreedesktopNotifier::Look{
+        QString::fromUtf8(kAppName), QString::fromUtf8(kAppIconName),
+        QString::fromUtf8(kDesktopEntryName), QString::fromUtf8(kAlarmNoticeAction)});
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_,

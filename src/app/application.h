@@ -17,6 +17,7 @@ class NoteEmailer;
 }  // namespace mail
 
 class BodySpelling;
+class DesktopNotifier;
 class ErrorReporter;
 class MainWindow;
 class MessageBoxes;
@@ -59,6 +60,8 @@ private:
     std::unique_ptr<NetworkNoteSending> sending_;
     std::unique_ptr<NoteFileCommands> file_commands_;
     std::unique_ptr<ThemeCommands> themes_;
+    // Ringing alarms on the desktop's notifications; it opens the bus at the first alarm.
+    std::unique_ptr<DesktopNotifier> notifier_;
     std::unique_ptr<MainWindow> main_window_;
     // After the main window: it makes imported notes there.
     std::unique_ptr<NoteExportCommands> exports_;

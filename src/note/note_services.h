@@ -149,6 +149,8 @@ signals:
     void check_spelling_changed(bool on);
     // A ringing alarm with sound: the program's sound, started without waiting.
     void alarm_sound_wanted();
+    // An alarm rang on `note` (after the note was shown and raised, before its sound).
+    void alarm_rang(kd::NoteView* note);
 
 private:
     const NoteStore& store_;
