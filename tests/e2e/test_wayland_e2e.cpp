@@ -130,17 +130,23 @@ protected:
 
     std::string errors() const { return dirs_.root + "/program-stderr"; }
 
-    // Starts korvadesk as a Wayland session would.
-    pid_t launch() {
+    // Starts korvadesk as a Wayland session would; `platform` forces Qt's plug-in.
+    pid_t launch(const std::string& platform = {}) {
         ProfileFile::write(dirs_.ini, kMain, "NoTrayNoticeShown", "Yes");
         ProfileFile::write(dirs_.ini, kMain, "CommunicationPort",
                            std::to_string(test::free_tcp_port()));
-        const pid_t pid =
-            test::launch_command(dirs_,
-                                 {"env", "-u", "QT_QPA_PLATFORM", "-u", "XDG_SESSION_TYPE",
-                                  std::string("WAYLAND_DISPLAY=") + kSocket,
-                                  "DISPLAY=" + x_display_, test::program_path()},
-                                 errors());
+        std::vector<std::string> command = {"env",
+                                            "-u",
+                                            "QT_QPA_PLATFORM",
+                                            "-u",
+                                            "XDG_SESSION_TYPE",
+                                            std::string("WAYLAND_DISPLAY=") + kSocket,
+                                            "DISPLAY=" + x_display_};
+        if (!platform.empty()) {
+            command.push_back("QT_QPA_PLATFORM=" + platform);
+        }
+        command.push_back(test::program_path());
+        const pid_t pid = test::launch_command(dirs_, command, errors());
         started_.push_back(pid);
         return pid;
     }
@@ -204,6 +210,29 @@ TEST_F(WaylandPlaces, AStoredNoteComesBackAtItsPlace) {
     EXPECT_EQ(ProfileFile::read(dirs_.ini, "NOTE_ID_1", "Left", 16) + "," +
                   ProfileFile::read(dirs_.ini, "NOTE_ID_1", "Top", 16),
               text(stored));
+}
+
+TEST_F(WaylandPlaces, OnQtsWaylandPlugInTheStoredPlaceIsKept) {
+    NoteRecord r = test::sample_note_record(1, kTitle);
+    r.Left = kLeft;
+    r.Top = kTop;
+    ASSERT_TRUE(NoteStore(dirs_.store_paths(), test::store_errors()).write_record(r, dirs_.ini));
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, kMain, "NumberOfNotes", "1"));
+
+    // Forced onto Wayland, the program can neither place the note nor learn where it is.
+    const pid_t pid = launch("wayland");
+    ASSERT_TRUE(wait_for(
+        [&] {
+            return scene().find("top-level window '" + std::string(kTitle)) != std::string::npos;
+        },
+        20s))
+        << "no note in weston's scene:\n"
+        << scene();
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(test::wait_exit(pid, 10s), 0);
+    EXPECT_EQ(ProfileFile::read(dirs_.ini, "NOTE_ID_1", "Left", 16) + "," +
+                  ProfileFile::read(dirs_.ini, "NOTE_ID_1", "Top", 16),
+              text(Point{kLeft, kTop}));
 }
 
 }  // namespace
