@@ -12,10 +12,12 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <cstdio>
 
+#include "note/note_search.h"
 #include "note/note_window.h"
 #include "platform/desktop_notice.h"
 #include "platform/hot_key.h"
@@ -277,6 +279,14 @@ QList<NoteWindow*> MainWindow::notes() const {
     return out;
 }
 
+std::vector<NoteView*> MainWindow::note_views() const {
+    std::vector<NoteView*> out;
+    for (NoteWindow* note : notes()) {
+        out.push_back(note);
+    }
+    return out;
+}
+
 NoteWindow* MainWindow::create_note() {
     auto* note = new NoteWindow(this, 0, services_);
     adopt_note(note);
@@ -295,6 +305,7 @@ void MainWindow::adopt_note(NoteWindow* note) {
         [this](NoteWindow* n) { place_note(n, true); }, Qt::DirectConnection);
     connect(note, &NoteWindow::off_screen, this, &MainWindow::show_off_screen_note,
             Qt::DirectConnection);
+    connect(note, &NoteWindow::note_deleted, this, &MainWindow::note_deleted);
 }
 
 void MainWindow::show_off_screen_note(NoteWindow* note) {
@@ -471,6 +482,31 @@ void MainWindow::hide_all() {
     write_notes(tx, hidden, store_texts::kErrorWritingNote);
     menu_state_.after_hide_all();
     sync_menu();
+}
+
+void MainWindow::show_note(NoteWindow* note) {
+    if (!note->isVisible()) {
+        note->show_hide_message(true);  // written at once, as the note's own Show does
+        menu_state_.enable_hide_all();
+        sync_menu();
+    }
+    note->raise();
+    note->take_keyboard();
+}
+
+void MainWindow::bring_up_note(NoteWindow* note, const QString& query) {
+    if (note->note().rolled_up()) {
+        note->toggle_roll();
+    }
+    show_note(note);
+    const std::string text = note->body_plain_text();
+    if (const std::optional<TextSpan> span = find_in_text(text, query.toStdString())) {
+        QTextCursor cursor = note->body()->textCursor();
+        cursor.setPosition(static_cast<int>(span->begin));
+        cursor.setPosition(static_cast<int>(span->end), QTextCursor::KeepAnchor);
+        note->body()->setTextCursor(cursor);
+        note->body()->ensureCursorVisible();
+    }
 }
 
 // ---- Tray, hot key, second copy, timer.

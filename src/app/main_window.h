@@ -28,6 +28,7 @@ class QTimer;
 
 namespace kd {
 
+class FindNotesWindow;
 class GlobalHotKey;
 class NoteStore;
 struct NotesToRestore;
@@ -74,6 +75,7 @@ public:
     void keep_notes_on_screens(const QScreen* leaving = nullptr);
     // The live note windows (deleted ones excluded).
     QList<NoteWindow*> notes() const;
+    std::vector<NoteView*> note_views() const override;
     int note_count() const override { return note_count_; }
     void set_note_count(int count) { note_count_ = count; }
 
@@ -89,6 +91,13 @@ public:
     void new_note();
     void show_all();
     void hide_all();
+    // "Find in notes ...": opens the search window (or brings it back up).
+    void find_notes();
+    // A note chosen from a list: shown when hidden, brought to the front with the keyboard.
+    void show_note(NoteWindow* note);
+    // A note chosen in the search window: shown, unrolled, in front, with the first place
+    // that holds `query` selected in its body.
+    void bring_up_note(NoteWindow* note, const QString& query);
     void about();
     void open_settings();
     // Close: with the attack flag set, reports it and stays open (returns false). Otherwise
@@ -103,6 +112,10 @@ public:
     QSystemTrayIcon* tray_icon() const { return tray_; }
     QMenu* tray_menu() const { return menu_; }
     QAction* tray_action(int id) const { return actions_.value(id); }
+    // The "Notes" submenu; fill_notes_menu lists the notes in it, as before it opens.
+    QMenu* notes_menu() const { return notes_menu_; }
+    void fill_notes_menu();
+    FindNotesWindow* find_window() const;
     // Refreshes the menu as before it opens; false when the menu must not open (busy).
     bool prepare_tray_menu();
     void on_tray_activated(QSystemTrayIcon::ActivationReason reason);
@@ -142,6 +155,8 @@ signals:
     void periodic_cleaning_due();  // every 101st start
     // A new note is about to be placed and shown (the store's size limit is checked next).
     void new_note_placing();
+    // A note started deleting itself (its record is gone); `number` is its NoteID.
+    void note_deleted(int number);
     // A new note was shown and RandomThemes is "Yes".
     void random_theme_wanted(kd::NoteView* note);
     void alert_sound_requested();
@@ -200,6 +215,8 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;
     QMap<int, QAction*> actions_;
+    QMenu* notes_menu_ = nullptr;
+    QPointer<FindNotesWindow> find_window_;
     QTimer* timer_ = nullptr;
     QElapsedTimer tick_clock_;
     GlobalHotKey* hot_key_ = nullptr;

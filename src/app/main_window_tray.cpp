@@ -3,13 +3,32 @@
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QTimer>
 
+#include "app/find_notes_window.h"
 #include "app/main_window.h"
 #include "app/tray_pictures.h"
 #include "note/note_window.h"
+#include "platform/window_hints.h"
+#include "richtext/qt_colour.h"
 
 namespace kd {
+
+namespace {
+
+class ScrollingMenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_Menu_Scrollable) {
+            return 1;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+}  // namespace
 
 void MainWindow::build_tray() {
     menu_ = new QMenu(this);
@@ -18,7 +37,18 @@ void MainWindow::build_tray() {
             menu_->addSeparator();
             continue;
         }
-        QAction* action = menu_->addAction(QString::fromUtf8(item.caption));
+        QAction* action = nullptr;
+        if (item.id == kCmdNotesMenu) {
+            notes_menu_ = menu_->addMenu(QString::fromUtf8(item.caption));
+            // Many notes: one column that scrolls, not columns running off the screen.
+            auto* style = new ScrollingMenuStyle;
+            style->setParent(notes_menu_);
+            notes_menu_->setStyle(style);
+            connect(notes_menu_, &QMenu::aboutToShow, this, &MainWindow::fill_notes_menu);
+            action = notes_menu_->menuAction();
+        } else {
+            action = menu_->addAction(QString::fromUtf8(item.caption));
+        }
         action->setData(item.id);
         action->setIcon(tray_picture(item.id));
         action->setIconVisibleInMenu(true);
@@ -81,6 +111,9 @@ void MainWindow::run_command(int id) {
         case kCmdHideAll:
             hide_all();
             break;
+        case kCmdFindNotes:
+            find_notes();
+            break;
         case kCmdExport:
             if (command_available(id)) {
                 emit export_requested();
@@ -108,6 +141,51 @@ void MainWindow::run_command(int id) {
         default:
             break;
     }
+}
+
+void MainWindow::fill_notes_menu() {
+    notes_menu_->clear();
+    for (NoteWindow* note : notes()) {
+        QString text = note_list_text(*note);
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));  // no accelerators from titles
+        QAction* action = notes_menu_->addAction(text);
+        action->setIcon(note_colour_picture(to_qcolor(note->note().title_look().back_colour),
+                                            to_qcolor(note->note().body_look().back_colour)));
+        action->setIconVisibleInMenu(true);
+        if (!note->isVisible()) {
+            QFont font = action->font();
+            font.setItalic(true);
+            action->setFont(font);
+        }
+        const QPointer<NoteWindow> chosen(note);
+        connect(action, &QAction::triggered, this, [this, chosen] {
+            if (chosen && !chosen->note().deleted()) {
+                show_note(chosen);
+            }
+        });
+    }
+    if (notes_menu_->isEmpty()) {
+        notes_menu_->addAction(QString::fromUtf8(kNotesMenuEmpty))->setEnabled(false);
+    }
+}
+
+FindNotesWindow* MainWindow::find_window() const {
+    return find_window_;
+}
+
+void MainWindow::find_notes() {
+    if (!find_window_) {
+        find_window_ = new FindNotesWindow(*this, this);
+        connect(find_window_, &FindNotesWindow::note_chosen, this,
+                [this](NoteView* view, const QString& query) {
+                    if (auto* note = qobject_cast<NoteWindow*>(view->widget())) {
+                        bring_up_note(note, query);
+                    }
+                });
+    }
+    find_window_->show();
+    find_window_->raise();
+    window_hints::activate(find_window_);
 }
 
 bool MainWindow::prepare_tray_menu() {

@@ -14,12 +14,31 @@ inline constexpr const char* kMainWindowTitle = kAppName;
 inline constexpr const char* kCaptionNewNote = "New note          Alt+N";
 inline constexpr const char* kCaptionShowAll = "Show all notes";
 inline constexpr const char* kCaptionHideAll = "Hide all notes";
+inline constexpr const char* kCaptionFindNotes = "Find in notes ...";
+inline constexpr const char* kCaptionNotesMenu = "Notes";
 inline constexpr const char* kCaptionExport = "Export note(s)";
 inline constexpr const char* kCaptionImport = "Import note(s)";
 inline constexpr const char* kCaptionCheckEmail = "Check for Email notes";
 inline constexpr const char* kCaptionSettings = "Settings";
 inline constexpr const char* kCaptionAbout = "About";
 inline constexpr const char* kCaptionExit = "Exit Korvadesk ...";
+
+// The "Find in notes" window and the lists of notes (the window's results, the Notes submenu).
+inline constexpr const char* kFindNotesTitle = "Find in notes";
+inline constexpr const char* kFindNotesPrompt = "Words to find in the notes' titles and text";
+inline constexpr const char* kFindNotesNoMatch = "No note holds these words.";
+// A title in a list is cut to this many characters, "..." after it.
+inline constexpr int kNoteListTitleMax = 48;
+inline constexpr const char* kNoteListUntitled = "(no title)";
+inline constexpr const char* kNoteListHiddenSuffix = "  (hidden)";
+inline constexpr const char* kNoteListRolledSuffix = "  (rolled up)";
+inline constexpr const char* kNotesMenuEmpty = "(no notes)";
+
+// The desktop notification of a ringing alarm: what a service that shows actions writes on
+// its click, and the icon and desktop entry it is shown with.
+inline constexpr const char* kAlarmNoticeAction = "Show note";
+inline constexpr const char* kAppIconName = "korvadesk";
+inline constexpr const char* kDesktopEntryName = "korvadesk";
 
 inline constexpr const char* kMsgCannotWriteIni =
     "Sorry but Korvadesk program is not working properly and it will be closed.\n"

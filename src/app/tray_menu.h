@@ -13,6 +13,8 @@ namespace kd {
 inline constexpr int kCmdNewNote = 32772;
 inline constexpr int kCmdShowAll = 32796;
 inline constexpr int kCmdHideAll = 32797;
+inline constexpr int kCmdFindNotes = 33001;
+inline constexpr int kCmdNotesMenu = 33002;  // the submenu listing every note
 inline constexpr int kCmdExport = 32957;
 inline constexpr int kCmdImport = 32958;
 inline constexpr int kCmdCheckEmail = 32901;
@@ -28,11 +30,13 @@ struct TrayMenuItem {
     const char* caption;
 };
 
-inline constexpr std::array<TrayMenuItem, 15> kTrayMenuItems{{
+inline constexpr std::array<TrayMenuItem, 17> kTrayMenuItems{{
     {kCmdNewNote, kCaptionNewNote},
     {kSeparator, nullptr},
     {kCmdShowAll, kCaptionShowAll},
     {kCmdHideAll, kCaptionHideAll},
+    {kCmdFindNotes, kCaptionFindNotes},
+    {kCmdNotesMenu, kCaptionNotesMenu},
     {kSeparator, nullptr},
     {kCmdExport, kCaptionExport},
     {kCmdImport, kCaptionImport},

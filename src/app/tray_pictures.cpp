@@ -67,6 +67,23 @@ void draw_hide_all(QPainter& p) {
     p.drawLine(QPointF(2.5, 13.5), QPointF(13.5, 2.5));
 }
 
+void draw_find_notes(QPainter& p) {
+    note_sheet(p, QRectF(1.5, 1.5, 10, 11));
+    p.setPen(pen(kBlue, 1.6));
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawEllipse(QPointF(8.5, 8.5), 3.6, 3.6);
+    p.setPen(pen(kInk, 2.2));
+    p.drawLine(QPointF(11.2, 11.2), QPointF(14.5, 14.5));
+}
+
+void draw_notes_menu(QPainter& p) {
+    note_sheet(p, QRectF(5.5, 1.5, 9, 8));
+    note_sheet(p, QRectF(1.5, 6.5, 9, 8));
+    p.setPen(pen(kInk, 1.0));
+    p.drawLine(QPointF(3.5, 11), QPointF(8.5, 11));
+    p.drawLine(QPointF(3.5, 13), QPointF(7.5, 13));
+}
+
 void tray_box(QPainter& p) {
     p.setPen(pen(kInk, 1.4));
     p.setBrush(Qt::NoBrush);
@@ -135,10 +152,12 @@ struct TrayPicture {
     Drawing draw;
 };
 
-constexpr std::array<TrayPicture, 9> kPictures{{
+constexpr std::array<TrayPicture, 11> kPictures{{
     {kCmdNewNote, "document-new", draw_new_note},
     {kCmdShowAll, "view-visible", draw_show_all},
     {kCmdHideAll, "view-hidden", draw_hide_all},
+    {kCmdFindNotes, "edit-find", draw_find_notes},
+    {kCmdNotesMenu, "view-list-text", draw_notes_menu},
     {kCmdExport, "document-export", draw_export},
     {kCmdImport, "document-import", draw_import},
     {kCmdCheckEmail, "mail-send-receive", draw_mail},
@@ -207,6 +226,18 @@ const char* tray_picture_name(int command_id) {
 QIcon drawn_tray_picture(int command_id) {
     const TrayPicture* picture = find_picture(command_id);
     return picture == nullptr ? QIcon() : QIcon(new DrawnIconEngine(picture->draw));
+}
+
+QIcon note_colour_picture(const QColor& title, const QColor& body) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QPen(QColor(90, 90, 90), 1.0));
+    p.setBrush(body);
+    p.drawRect(QRect(1, 1, 13, 13));
+    p.fillRect(QRect(2, 2, 12, 4), title);
+    p.end();
+    return QIcon(pm);
 }
 
 QIcon tray_picture(int command_id) {

@@ -10,6 +10,8 @@ inline constexpr const char* kOpenFilter =
 inline constexpr const char* kSaveFilter =
     "Text Document (*.txt)|*.txt|Rich Text Format (*.rtf)|*.rtf|Word Document (*.doc)|*.doc|";
 inline constexpr const char* kPictureFilter = "Windows bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|";
+// Offered after the pictures above: lossless, and what most programs share.
+inline constexpr const char* kPngPictureFilter = "PNG (*.png)|*.png|";
 inline constexpr const char* kTextExtension = "txt";
 inline constexpr const char* kPictureExtension = "bmp";
 
@@ -32,6 +34,7 @@ inline constexpr const char* kDeletePicturesFailed =
 inline constexpr const char* kNoteBmp = "Note.bmp";
 inline constexpr const char* kNote24Bmp = "Note24.bmp";
 inline constexpr const char* kNoteJpg = "Note.jpg";
+inline constexpr const char* kNotePng = "Note.png";
 
 // Printing.
 inline constexpr const char* kPrintDocumentName = "Korvadesk Print Note";

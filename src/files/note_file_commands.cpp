@@ -155,14 +155,19 @@ void NoteFileCommands::save_note_as(NoteView& note) {
 
 void NoteFileCommands::save_as_picture(NoteView& note) {
     QPointer<QWidget> alive(note.widget());
-    const std::optional<std::string> path = dialogs_->save_file(
-        note.widget(), ft::kPictureFilter, ft::kPictureExtension, note.note().title_text());
+    const std::optional<std::string> path =
+        dialogs_->save_file(note.widget(), std::string(ft::kPictureFilter) + ft::kPngPictureFilter,
+                            ft::kPictureExtension, note.note().title_text());
     restore_current_folder(services_);
     if (!path || !alive) {
         return;
     }
     const std::string extension = file_extension(*path);
-    if (extension != "bmp" && extension != "jpg") {
+    const char* made_name = extension == "bmp"   ? ft::kNoteBmp
+                            : extension == "jpg" ? ft::kNoteJpg
+                            : extension == "png" ? ft::kNotePng
+                                                 : nullptr;
+    if (made_name == nullptr) {
         return;
     }
     // The pictures are made in a fresh folder of our own: a file planted under one of their
@@ -171,9 +176,7 @@ void NoteFileCommands::save_as_picture(NoteView& note) {
     const std::string& folder = pictures.path();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool made = make_note_picture(note, extension, folder);
-    const bool copied =
-        made &&
-        copy_file(picture_path(folder, extension == "bmp" ? ft::kNoteBmp : ft::kNoteJpg), *path);
+    const bool copied = made && copy_file(picture_path(folder, made_name), *path);
     delete_note_pictures(services_.boxes(), note.widget(), folder);
     QApplication::restoreOverrideCursor();
     if (!copied && alive) {

@@ -183,7 +183,7 @@ std::string picture_path(const std::string& folder, const char* name) {
 
 std::string delete_picture_files(const std::string& folder) {
     std::string failed;
-    for (const char* name : {ft::kNoteBmp, ft::kNote24Bmp, ft::kNoteJpg}) {
+    for (const char* name : {ft::kNoteBmp, ft::kNote24Bmp, ft::kNoteJpg, ft::kNotePng}) {
         const std::string path = picture_path(folder, name);
         struct stat st {};
         if (::lstat(path.c_str(), &st) == 0 && std::remove(path.c_str()) != 0) {

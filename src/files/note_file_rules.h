@@ -66,7 +66,7 @@ private:
 
 // "<folder>/<name>".
 std::string picture_path(const std::string& folder, const char* name);
-// Removes the three temporary note pictures that exist; gives the names of those that could
+// Removes the temporary note pictures that exist; gives the names of those that could
 // not be removed, each followed by one blank ("" when all are gone).
 std::string delete_picture_files(const std::string& folder);
 // The message for names that delete_picture_files could not remove.

@@ -7,6 +7,7 @@
 #include "files/file_texts.h"
 #include "files/jpeg_file.h"
 #include "files/note_file_rules.h"
+#include "files/png_file.h"
 #include "note/note_view.h"
 #include "platform/message_boxes.h"
 
@@ -37,6 +38,9 @@ bool make_note_picture(NoteView& note, const std::string& format, const std::str
     const std::string bmp = picture_path(folder, ft::kNoteBmp);
     if (!write_bmp24(bmp, width, height, pixels)) {
         return false;
+    }
+    if (format == "png") {
+        return bmp_to_png(bmp, picture_path(folder, ft::kNotePng));
     }
     if (format != "jpg") {
         return true;

@@ -1,5 +1,6 @@
 #include "note/note.h"
 
+#include <atomic>
 #include <utility>
 
 #include "note/note_geometry.h"
@@ -11,6 +12,12 @@ namespace kd {
 
 namespace {
 
+// One sequence for every note: a revision names one state of one note.
+std::uint64_t next_revision() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 std::string yes_no(bool on) {
     return std::string(on ? store_texts::kYes : store_texts::kNo);
 }
@@ -18,7 +25,7 @@ std::string yes_no(bool on) {
 }  // namespace
 
 Note::Note(const NoteStore& store, const NoteSurface& surface, int number)
-    : store_(store), surface_(surface), number_(number) {}
+    : store_(store), surface_(surface), number_(number), revision_(next_revision()) {}
 
 Note::~Note() = default;
 
@@ -184,6 +191,7 @@ void Note::start_autosave(AutosaveTimer& timer, AutosaveDelays delays, AutosaveS
 }
 
 void Note::changed() {
+    revision_ = next_revision();
     if (autosave_ && !filling_ && saves_state()) {
         autosave_->changed();
     }

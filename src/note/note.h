@@ -134,6 +134,10 @@ public:
     bool stay_on_top() const { return stay_on_top_; }
     void set_stay_on_top(bool on) { stay_on_top_ = on; }
 
+    // Changes with every change of what the record holds, the body's text included; never the
+    // same for two notes, so a value seen once names one state of one note.
+    std::uint64_t revision() const { return revision_; }
+
     // ---- Saving.
     bool deleted() const { return deleted_; }
     // False once deletion started or the window is going: the note writes nothing any more.
@@ -195,6 +199,7 @@ private:
     bool sending_ = false;
     bool stay_on_top_ = false;
 
+    std::uint64_t revision_;
     bool deleted_ = false;
     bool stopped_ = false;
     bool filling_ = false;

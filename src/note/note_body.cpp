@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
@@ -17,6 +18,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "note/body_spelling.h"
+#include "note/spell_highlighter.h"
 #include "richtext/body_metrics.h"
 #include "richtext/code_page.h"
 #include "richtext/qt_colour.h"
@@ -95,7 +98,6 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
     link_asker_ = [](const QString&) { return false; };
     notifier_ = [](const QString&) {};
 
-    connect(document(), &QTextDocument::undoCommandAdded, this, [this] { step_undone_ = false; });
     connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::detect_links);
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         // Measured once the change is over: going back replaces the whole document.
@@ -170,6 +172,9 @@ void NoteBody::set_rtf(const std::string& rtf) {
 // its layout alone.
 void NoteBody::load_document(const std::string& rtf) {
     loading_ = true;
+    if (spell_marks_ != nullptr) {
+        spell_marks_->set_paused(true);
+    }
     QTextDocument* doc = document();
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
@@ -182,9 +187,11 @@ void NoteBody::load_document(const std::string& rtf) {
     doc->setPageSize(page);
     loading_ = false;
     document()->clearUndoRedoStacks();
-    step_undone_ = false;
-    redo_available_ = false;
     detect_links();
+    if (spell_marks_ != nullptr) {
+        spell_marks_->set_paused(false);
+        spell_marks_->recheck_all();
+    }
 }
 
 void NoteBody::check_capacity() {
@@ -210,27 +217,16 @@ void NoteBody::check_capacity() {
 
 // ---- Edit commands ------------------------------------------------------------------
 
-void NoteBody::control_undo() {
-    // One undo step, as the control keeps: undoing twice puts the step back.
-    if (step_undone_) {
-        if (document()->isRedoAvailable()) {
-            redo();
-        }
-        step_undone_ = false;
-    } else if (document()->isUndoAvailable()) {
-        undo();
-        step_undone_ = true;
-    }
-}
-
 void NoteBody::undo_command() {
-    control_undo();
-    redo_available_ = true;
+    undo();
 }
 
 void NoteBody::redo_command() {
-    control_undo();
-    redo_available_ = false;
+    redo();
+}
+
+bool NoteBody::redo_available() const {
+    return document()->isRedoAvailable();
 }
 
 void NoteBody::cut_command() {
@@ -321,6 +317,7 @@ void NoteBody::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    close_typing_step(e->text());
     QTextEdit::keyPressEvent(e);
 }
 
@@ -367,19 +364,33 @@ bool NoteBody::ctrl_shortcut(int key) {
     }
 }
 
-// Undo and redo keys follow the control's single undo step; true when the key was one.
+// Ctrl+Z undoes one step; Ctrl+Shift+Z and Ctrl+Y redo it, whatever the desktop's own key
+// bindings say. True when the key was one of them.
 bool NoteBody::undo_key(QKeyEvent* e) {
+    const QKeyCombination key = e->keyCombination();
     if (e->matches(QKeySequence::Undo)) {
-        control_undo();
+        undo_command();
         return true;
     }
-    if (e->matches(QKeySequence::Redo)) {
-        if (step_undone_) {
-            control_undo();
-        }
+    if (e->matches(QKeySequence::Redo) || key == (Qt::ControlModifier | Qt::Key_Y) ||
+        key == (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z)) {
+        redo_command();
         return true;
     }
     return false;
+}
+
+// The document joins all typing up to a new paragraph into one undo step. A word typed after a
+// space starts a step of its own, so undo goes back a word at a time: the document only
+// joins an insertion to the step before while it counts itself modified.
+void NoteBody::close_typing_step(const QString& typed) {
+    if (typed.isEmpty() || typed.front().isSpace() || !typed.front().isPrint()) {
+        return;
+    }
+    const int at = textCursor().selectionStart();
+    if (at > 0 && document()->characterAt(at - 1).isSpace()) {
+        document()->setModified(false);
+    }
 }
 
 void NoteBody::keyReleaseEvent(QKeyEvent* e) {
@@ -411,6 +422,11 @@ void NoteBody::inputMethodEvent(QInputMethodEvent* e) {
     if (composing != composing_) {
         composing_ = composing;
         emit composing_changed(composing);
+    }
+    // The input method's formats replaced the paragraph's marks.
+    if (!composing && spell_marks_ != nullptr) {
+        const int at = textCursor().position();
+        spell_marks_->recheck(at, at);
     }
 }
 
@@ -550,6 +566,117 @@ void NoteBody::open_link(const QString& address) {
     url_opener_(url);
 }
 
+// ---- Spelling ---------------------------------------------------------------------------
+
+void NoteBody::set_spelling(BodySpelling* spelling) {
+    if (spelling_ != nullptr) {
+        spelling_->disconnect(this);
+    }
+    delete spell_marks_;
+    spell_marks_ = nullptr;
+    spelling_ = spelling;
+    if (spelling == nullptr) {
+        return;
+    }
+    spell_marks_ = new SpellHighlighter(*document(), *spelling, this);
+    connect(spelling, &BodySpelling::changed, this, &NoteBody::spelling_changed);
+    spell_marks_->recheck_all();
+}
+
+// A hidden note is checked again when it is shown; the shown ones one by one.
+void NoteBody::spelling_changed() {
+    spell_stale_ = true;
+    if (isVisible()) {
+        queue_spell_recheck();
+    }
+}
+
+void NoteBody::queue_spell_recheck() {
+    if (spell_recheck_queued_ || spelling_ == nullptr) {
+        return;
+    }
+    spell_recheck_queued_ = true;
+    spelling_->recheck_later(this, [this] {
+        spell_recheck_queued_ = false;
+        spell_stale_ = false;
+        if (spell_marks_ != nullptr) {
+            spell_marks_->recheck_all();
+        }
+    });
+}
+
+void NoteBody::showEvent(QShowEvent* e) {
+    QTextEdit::showEvent(e);
+    if (spell_stale_) {
+        queue_spell_recheck();
+    }
+}
+
+std::optional<NoteBody::MisspeltWord> NoteBody::misspelt_word_at(int position) const {
+    SpellChecker* checker = spelling_ != nullptr ? spelling_->checker() : nullptr;
+    if (checker == nullptr || position < 0) {
+        return std::nullopt;
+    }
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid()) {
+        return std::nullopt;
+    }
+    const QString text = block.text().left(kLongestCheckedParagraph);
+    const std::u16string_view view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                   std::size_t(text.size()));
+    const std::size_t at = std::size_t(position - block.position());
+    for (const WordSpan& w : words_to_check(view, kMostCheckedWordsPerParagraph)) {
+        if (at < w.start || at > w.start + w.length) {
+            continue;
+        }
+        const std::u16string_view word = view.substr(w.start, w.length);
+        if (checker->is_correct(word)) {
+            return std::nullopt;
+        }
+        MisspeltWord found;
+        found.start = block.position() + int(w.start);
+        found.length = int(w.length);
+        found.word = text.mid(qsizetype(w.start), qsizetype(w.length));
+        for (const std::u16string& s : checker->suggestions(word)) {
+            found.suggestions.push_back(QString::fromUtf16(s.data(), qsizetype(s.size())));
+        }
+        return found;
+    }
+    return std::nullopt;
+}
+
+int NoteBody::text_position_at(const QPoint& viewport_pos) const {
+    const QPointF doc_pos(viewport_pos.x() + horizontalScrollBar()->value(),
+                          viewport_pos.y() + verticalScrollBar()->value());
+    return document()->documentLayout()->hitTest(doc_pos, Qt::ExactHit);
+}
+
+void NoteBody::replace_word(const MisspeltWord& word, const QString& with) {
+    QTextCursor c(document());
+    c.setPosition(word.start);
+    c.setPosition(word.start + word.length, QTextCursor::KeepAnchor);
+    if (c.selectedText() != word.word || with.isEmpty()) {
+        return;
+    }
+    // The format of the word's first letter, not of what comes before it.
+    QTextCursor first(document());
+    first.setPosition(word.start);
+    first.setPosition(word.start + 1, QTextCursor::KeepAnchor);
+    const QTextCharFormat format = first.charFormat();
+    c.beginEditBlock();
+    c.insertText(with, format);
+    c.endEditBlock();
+    setTextCursor(c);
+    // Typing after it is a step of its own (see close_typing_step).
+    document()->setModified(false);
+}
+
+void NoteBody::add_to_dictionary(const QString& word) {
+    if (spelling_ != nullptr) {
+        spelling_->add_word(word);
+    }
+}
+
 // ---- Paste ----------------------------------------------------------------------------
 
 bool NoteBody::canInsertFromMimeData(const QMimeData* source) const {
@@ -558,6 +685,12 @@ bool NoteBody::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void NoteBody::insertFromMimeData(const QMimeData* source) {
+    insert_pasted(source);
+    // Typing after a paste is a step of its own (see close_typing_step).
+    document()->setModified(false);
+}
+
+void NoteBody::insert_pasted(const QMimeData* source) {
     // A picture cannot fit the record (a body is at most ten kilobytes): the text of the
     // paste goes in, and the user hears once that the pictures were left out.
     bool pictures = source->hasImage();

@@ -19,6 +19,9 @@ class QMimeData;
 
 namespace kd {
 
+class BodySpelling;
+class SpellHighlighter;
+
 class NoteBody : public QTextEdit {
     Q_OBJECT
 
@@ -35,12 +38,12 @@ public:
     void apply_default_format(bool colours_only = false);
 
     // The whole content as RTF in the form a rich-edit control writes, and back. Loading
-    // clears the undo step.
+    // clears the undo history.
     std::string get_rtf() const;
     void set_rtf(const std::string& rtf);
 
     // ---- Command states.
-    bool redo_available() const { return redo_available_; }
+    bool redo_available() const;
     bool stay_on_top() const { return stay_on_top_; }
     void set_stay_on_top(bool on) { stay_on_top_ = on; }
     bool reply_available() const { return reply_available_; }
@@ -89,6 +92,26 @@ public:
         QString address;
     };
     const std::vector<Link>& links() const { return links_; }
+
+    // ---- Spelling. The program's checker; null (the default) checks nothing.
+    void set_spelling(BodySpelling* spelling);
+    BodySpelling* spelling() const { return spelling_; }
+    // A misspelt word in the text and what might have been meant.
+    struct MisspeltWord {
+        int start = 0;
+        int length = 0;
+        QString word;
+        std::vector<QString> suggestions;
+    };
+    // The misspelt word at a position of the text (its end included), if any.
+    std::optional<MisspeltWord> misspelt_word_at(int position) const;
+    // The position of the character under a point of the viewport; -1 off the text.
+    int text_position_at(const QPoint& viewport_pos) const;
+    // Puts `with` in place of the word, in the word's format, as one undo step; nothing when
+    // the text there is no longer the word.
+    void replace_word(const MisspeltWord& word, const QString& with);
+    // The word is spelt right from now on, in every note: into the personal word list.
+    void add_to_dictionary(const QString& word);
 
     FindDialog* find_dialog() const { return find_dialog_; }
     // One find-next request: direction down searches from the end of the selection to the
@@ -141,6 +164,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -156,11 +180,12 @@ private:
     void set_selection_format(const QTextCharFormat& f);
     void change_case(bool upper);
     void set_alignment(Qt::Alignment a);
-    void control_undo();
     void track_ctrl_key(int key);
     void release_ctrl();
     bool ctrl_shortcut(int key);
     bool undo_key(QKeyEvent* e);
+    void close_typing_step(const QString& typed);
+    void insert_pasted(const QMimeData* source);
     int screen_dpi() const;
     // The largest font size shown, in points at this screen's resolution.
     int largest_shown_points() const;
@@ -170,6 +195,8 @@ private:
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
     void load_document(const std::string& rtf);
+    void spelling_changed();
+    void queue_spell_recheck();
     void check_capacity();
 
     TextLook look_{0, 0xFFFFFF, "Arial", "", 10, 0};
@@ -177,16 +204,12 @@ private:
     // shown default font may fall short of (0: the font's own).
     int default_half_points_ = 0;
 
-    bool redo_available_ = false;
     bool stay_on_top_ = false;
     bool scroll_bar_flag_ = true;
     bool reply_available_ = false;
     std::string reply_address_;
     bool sending_ = false;
     bool ctrl_down_ = false;
-    // The control keeps one undo step: true while that step is undone, so the next undo
-    // puts it back.
-    bool step_undone_ = false;
 
     FontChooser font_chooser_;
     ColourChooser colour_chooser_;
@@ -207,6 +230,10 @@ private:
     QPoint press_pos_;
     bool press_on_link_ = false;
     bool composing_ = false;
+    BodySpelling* spelling_ = nullptr;
+    SpellHighlighter* spell_marks_ = nullptr;
+    bool spell_stale_ = false;  // the marks wait for the body to be shown
+    bool spell_recheck_queued_ = false;
 };
 
 }  // namespace kd

@@ -276,11 +276,12 @@ TEST_F(MainWindowTest, TrayMenuItemsIdsAndEnableStates) {
         ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
         captions.push_back(a->text().toStdString());
     }
-    EXPECT_EQ(ids, (std::vector<int>{32772, 0, 32796, 32797, 0, 32957, 32958, 0, 32901, 0, 32877, 0,
-                                     32791, 0, 32773}));
+    // "Find in notes ..." and "Notes" (33001, 33002) come after "Hide all notes".
+    EXPECT_EQ(ids, (std::vector<int>{32772, 0, 32796, 32797, 33001, 33002, 0, 32957, 32958, 0,
+                                     32901, 0, 32877, 0, 32791, 0, 32773}));
     EXPECT_EQ(captions[0], "New note          Alt+N");
     EXPECT_EQ(captions[2], "Show all notes");
-    EXPECT_EQ(captions[14], "Exit Korvadesk ...");
+    EXPECT_EQ(captions[16], "Exit Korvadesk ...");
     EXPECT_EQ(w.tray_icon()->toolTip().toStdString(), "Korvadesk 5.lan");
 
     // Features not in this build yet are greyed; Show all starts greyed.

@@ -38,6 +38,18 @@ std::string file_text(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The same size and colour in every pixel (what else the images carry aside).
+bool same_pixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (qRgb(qRed(a.pixel(x, y)), qGreen(a.pixel(x, y)), qBlue(a.pixel(x, y))) !=
+                qRgb(qRed(b.pixel(x, y)), qGreen(b.pixel(x, y)), qBlue(b.pixel(x, y))))
+                return false;
+    return true;
+}
+
 class NoteFilesRun : public test::ProgramTest {
 protected:
     NoteFilesRun() : ProgramTest("/tmp/kd-files-XXXXXX", true) {}
@@ -150,6 +162,56 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
     for (const auto& entry : std::filesystem::directory_iterator(dirs_.runtime))
         EXPECT_FALSE(entry.path().filename().string().starts_with("korvadesk-"))
             << entry.path() << " is left behind";
+    if (const char* shot = std::getenv("KD_SHOT"))
+        run("cp '" + picture + "' '" + shot + "'");
+
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+}
+
+TEST_F(NoteFilesRun, APngPictureHoldsTheNotesPixelsExactly) {
+    NoteRecord r = builtin_theme_record(builtin_themes()[1]);
+    r.NoteID = 1;
+    r.TitleText = "Shared picture";
+    r.Left = 40;
+    r.Top = 40;
+    r.Width = 333;  // an odd width: the bitmap it is made from pads its rows
+    r.Height = 211;
+    r.Minimized = "No";
+    r.Hidden = "No";
+    r.EditText =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Sharp {\\b edges} "
+        "and {\\i fine} text\\par}";
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                    .settings()
+                    .set_number(Setting::NumberOfNotes, 1));
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
+                                   std::to_string(free_port())));
+    const pid_t pid = launch();
+    ASSERT_TRUE(test::wait_windows(pid, 1)) << "the note comes back";
+    const std::string note = test::visible_windows(pid).front();
+    std::this_thread::sleep_for(500ms);
+
+    ASSERT_TRUE(run("mkdir -p '" + dirs_.root + "/out'"));
+    const std::string picture = dirs_.root + "/out/shared.png";
+    save_through_file_menu(pid, note, 2, picture);
+    ASSERT_TRUE(test::wait_for([&] { return file_text(picture).size() > 8; }, 5s));
+    EXPECT_EQ(file_text(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    const QImage saved =
+        QImage(QString::fromStdString(picture), "PNG").convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(saved.size(), QSize(333, 211));
+    // The window as the X server holds it, pixel for pixel. The caret blinks: one of a few
+    // grabs a quarter of a second apart is in the state the picture caught.
+    bool same = false;
+    QImage shown;
+    for (int attempt = 0; attempt < 8 && !same; ++attempt) {
+        shown = test::grab_window(note).convertToFormat(QImage::Format_RGB32);
+        same = same_pixels(shown, saved);
+        if (!same)
+            std::this_thread::sleep_for(250ms);
+    }
+    EXPECT_TRUE(same) << "the grab is " << shown.width() << "x" << shown.height();
     if (const char* shot = std::getenv("KD_SHOT"))
         run("cp '" + picture + "' '" + shot + "'");
 

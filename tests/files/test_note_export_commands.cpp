@@ -37,6 +37,15 @@ struct TestHost : NoteHost {
         return note;
     }
     int note_count() const override { return count; }
+    std::vector<NoteView*> note_views() const override {
+        std::vector<NoteView*> out;
+        for (const auto& note : made) {
+            if (note) {
+                out.push_back(note.data());
+            }
+        }
+        return out;
+    }
 
     NoteServices& services;
     int count = 0;

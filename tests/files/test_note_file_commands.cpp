@@ -157,8 +157,8 @@ protected:
         return note_->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     void expect_no_temporary_pictures() const {
-        for (const char* name :
-             {file_texts::kNoteBmp, file_texts::kNote24Bmp, file_texts::kNoteJpg})
+        for (const char* name : {file_texts::kNoteBmp, file_texts::kNote24Bmp, file_texts::kNoteJpg,
+                                 file_texts::kNotePng})
             EXPECT_FALSE(exists(path(name))) << name;
     }
 };
@@ -166,12 +166,30 @@ protected:
 TEST_F(NotePictureTest, BitmapShowsTheNoteExactlyAsDrawn) {
     dialogs_->answers = {path("shot.bmp")};
     choose(nm::kSaveAsPicture);
-    EXPECT_EQ(dialogs_->filters.back(), file_texts::kPictureFilter);
+    EXPECT_EQ(dialogs_->filters.back(),
+              std::string(file_texts::kPictureFilter) + file_texts::kPngPictureFilter);
     EXPECT_EQ(dialogs_->proposed.back(), note_->note().title_text()) << "the title keeps its \":\"";
     QImage saved(QString::fromStdString(path("shot.bmp")));
     ASSERT_FALSE(saved.isNull());
     EXPECT_EQ(saved.depth(), 32) << "24-bit files load as 32-bit images";
     EXPECT_EQ(saved.size(), note_->size());
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), screen_picture());
+    expect_no_temporary_pictures();
+    EXPECT_TRUE(ts_.boxes.answered_texts().empty());
+}
+
+TEST_F(NotePictureTest, PngHoldsEveryPixelOfTheNote) {
+    // A width whose 24-bit rows need padding in the bitmap it is made from.
+    note_->resize(301, 157);
+    dialogs_->answers = {path("shot.png")};
+    choose(nm::kSaveAsPicture);
+    const std::string png = file_text(path("shot.png"));
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    QImage saved(QString::fromStdString(path("shot.png")), "PNG");
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_FALSE(saved.hasAlphaChannel());
+    EXPECT_EQ(saved.size(), QSize(301, 157));
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), screen_picture());
     expect_no_temporary_pictures();
     EXPECT_TRUE(ts_.boxes.answered_texts().empty());
@@ -199,9 +217,9 @@ TEST_F(NotePictureTest, JpegDecodesToTheNotesSizeAndColours) {
 
 TEST_F(NotePictureTest, OtherExtensionsDoNothingAndFailuresAreReported) {
     test::BoxAnswerer answerer(ts_.boxes);
-    dialogs_->answers = {path("shot.png")};
+    dialogs_->answers = {path("shot.gif")};
     choose(nm::kSaveAsPicture);
-    EXPECT_FALSE(exists(path("shot.png")));
+    EXPECT_FALSE(exists(path("shot.gif")));
     EXPECT_TRUE(answerer.texts.empty());
 
     dialogs_->answers = {path("no/such/folder/shot.bmp")};

@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -280,29 +281,75 @@ TEST_F(NoteBodyTest, CaseCommandsAreOneUndoStepAndKeepTheStartFormat) {
     EXPECT_EQ(body.toPlainText(), "hello WORLD");
 }
 
-TEST_F(NoteBodyTest, UndoKeepsOneStepAndRedoTakesTheUndoBack) {
-    QTest::keyClicks(&body, "first");
-    QTest::keyClick(&body, Qt::Key_Return);  // a new paragraph closes the typing step
-    caret(body.toPlainText().size());
-    select(0, 5);
-    body.bold_command();  // second step
-    EXPECT_TRUE(bold_at(0));
-    body.undo_command();
-    EXPECT_FALSE(bold_at(0));
-    EXPECT_EQ(body.toPlainText(), "first\n");
-    EXPECT_TRUE(body.redo_available());
-    body.redo_command();
-    EXPECT_TRUE(bold_at(0));
+// "w0 w1 ... w(n-1)" with the space after the last word when `trailing_space`.
+QString words(int n, bool trailing_space = false) {
+    QStringList list;
+    for (int i = 0; i < n; ++i) {
+        list << QStringLiteral("w%1").arg(i);
+    }
+    return list.join(' ') + (trailing_space && n > 0 ? QStringLiteral(" ") : QString());
+}
+
+TEST_F(NoteBodyTest, TypedWordsUndoOneAtATimeAndRedoWithBothKeys) {
+    QTest::keyClicks(&body, words(20));
+    ASSERT_EQ(body.toPlainText(), words(20));
+    // Each undo takes back the last word; the space after the word before stays with it.
+    for (int n = 19; n >= 0; --n) {
+        QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_EQ(body.toPlainText(), words(n, true)) << n;
+    }
+    QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(body.toPlainText(), "");
+    EXPECT_FALSE(body.document()->isUndoAvailable());
+    QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);  // nothing left: nothing happens
+    EXPECT_EQ(body.toPlainText(), "");
+    for (int n = 1; n <= 20; ++n) {
+        if (n % 2 == 0) {
+            QTest::keyClick(&body, Qt::Key_Y, Qt::ControlModifier);
+        } else {
+            QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        }
+        ASSERT_EQ(body.toPlainText(), words(n, n < 20)) << n;
+    }
     EXPECT_FALSE(body.redo_available());
-    // Undo twice: the second puts the step back instead of going further.
+    // Something new after an undo drops what could have been redone.
     body.undo_command();
-    body.undo_command();
+    EXPECT_TRUE(body.redo_available());
+    QTest::keyClicks(&body, "x");
+    EXPECT_FALSE(body.redo_available());
+}
+
+TEST_F(NoteBodyTest, UndoKeepsManyStepsOfEveryKindButNotTheLoadedText) {
+    body.set_rtf("{\\rtf1\\ansi loaded\\par}");
+    EXPECT_FALSE(body.document()->isUndoAvailable()) << "loading is no step";
+    caret(body.toPlainText().size());
+    QTest::keyClicks(&body, words(110));  // 110 steps
+    select(0, 6);
+    body.bold_command();
     EXPECT_TRUE(bold_at(0));
-    EXPECT_EQ(body.toPlainText(), "first\n");
-    // The same through Ctrl+Z.
-    QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);
+    caret(body.toPlainText().size());
+    QTest::keyClick(&body, Qt::Key_Return);
+    QApplication::clipboard()->setText("pasted");
+    body.paste_command();
+    QTest::keyClicks(&body, "typed");
+    EXPECT_EQ(body.toPlainText(), "loaded" + words(110) + "\npastedtyped");
+    body.undo_command();
+    EXPECT_EQ(body.toPlainText(), "loaded" + words(110) + "\npasted") << "typing after a paste";
+    body.undo_command();
+    body.undo_command();
+    EXPECT_EQ(body.toPlainText(), "loaded" + words(110));
+    EXPECT_TRUE(bold_at(0));
+    body.undo_command();
     EXPECT_FALSE(bold_at(0));
-    QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);
+    for (int i = 0; i < 110; ++i) {
+        body.undo_command();
+    }
+    EXPECT_EQ(body.toPlainText(), "loaded");
+    EXPECT_FALSE(body.document()->isUndoAvailable());
+    for (int i = 0; i < 114; ++i) {
+        body.redo_command();
+    }
+    EXPECT_EQ(body.toPlainText(), "loaded" + words(110) + "\npastedtyped");
     EXPECT_TRUE(bold_at(0));
 }
 

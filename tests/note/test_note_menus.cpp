@@ -416,6 +416,7 @@ TEST_F(NoteMenusTest, BodyItemsFollowSelectionBorderBulletAndUndo) {
     EXPECT_EQ(m->body_action(nm::kTextColor)->text(), "Text color");
     EXPECT_FALSE(m->body_action(nm::kCut)->isEnabled());
     EXPECT_FALSE(m->body_action(nm::kUppercase)->isEnabled());
+    EXPECT_FALSE(m->body_action(nm::kUndo)->isEnabled());
     EXPECT_FALSE(m->body_action(nm::kRedo)->isEnabled());
     EXPECT_EQ(m->body_action(nm::kSetBorder)->text(), "Set border");
     EXPECT_EQ(m->body_action(nm::kBulletStyle)->text(), "Bullet style");
@@ -442,9 +443,26 @@ TEST_F(NoteMenusTest, BodyItemsFollowSelectionBorderBulletAndUndo) {
     EXPECT_EQ(m->body_action(nm::kBulletStyle)->text(), "Remove bullet style");
     EXPECT_TRUE(m->body_action(nm::kBulletStyle)->isChecked());
 
+    EXPECT_FALSE(m->body_action(nm::kRedo)->isEnabled());
+
+    // Two steps (upper case and bullet; the text set above is none): each undone in turn,
+    // then redone, the items following what is left either way.
     m->run_command(nm::kUndo);
     m->prepare_body_menu();
+    EXPECT_TRUE(m->body_action(nm::kUndo)->isEnabled());
     EXPECT_TRUE(m->body_action(nm::kRedo)->isEnabled());
+    m->run_command(nm::kUndo);
+    m->prepare_body_menu();
+    EXPECT_EQ(w->body()->toPlainText().toStdString(), "milk and bread");
+    EXPECT_FALSE(m->body_action(nm::kUndo)->isEnabled());
+    EXPECT_TRUE(m->body_action(nm::kRedo)->isEnabled());
+    m->run_command(nm::kRedo);
+    m->run_command(nm::kRedo);
+    m->prepare_body_menu();
+    EXPECT_EQ(w->body()->toPlainText().toStdString(), "MILK and bread");
+    EXPECT_TRUE(w->body()->textCursor().currentList() != nullptr);
+    EXPECT_TRUE(m->body_action(nm::kUndo)->isEnabled());
+    EXPECT_FALSE(m->body_action(nm::kRedo)->isEnabled());
 
     // Opening the menu saved the note with its border.
     NoteRecord saved;
