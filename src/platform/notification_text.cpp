@@ -1,76 +1,12 @@
 #include "platform/notification_text.h"
 
+#include "platform/text_encoding.h"
+
 namespace kd {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // U+2026
-
-// The next character of `s` from `i` (moved past it); a byte that does not start a
-// well-formed sequence (overlong, surrogate, past U+10FFFF, cut short) is one U+FFFD.
-char32_t next_char(std::string_view s, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
-    std::size_t extra = 0;
-    char32_t c = 0;
-    char32_t min = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        c = lead & 0x1F;
-        min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        c = lead & 0x0F;
-        min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        c = lead & 0x07;
-        min = 0x10000;
-    } else {
-        ++i;
-        return kReplacement;
-    }
-    if (extra > s.size() - i - 1) {
-        ++i;
-        return kReplacement;
-    }
-    for (std::size_t k = 1; k <= extra; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return kReplacement;
-        }
-        c = (c << 6) | (b & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++i;
-        return kReplacement;
-    }
-    i += extra + 1;
-    return c;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool is_line_end(char32_t c) {
     return c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029;
@@ -94,7 +30,7 @@ std::string notice_line(std::string_view utf8, std::size_t length) {
     std::size_t count = 0;
     bool pending_space = false;
     for (std::size_t i = 0; i < utf8.size();) {
-        const char32_t c = next_char(utf8, i);
+        const char32_t c = next_utf8_char(utf8, i);
         if (is_space(c)) {
             pending_space = count > 0;
             continue;
@@ -137,7 +73,7 @@ std::string notice_first_line(std::string_view text) {
     std::size_t begin = 0;
     for (std::size_t i = 0; i <= text.size();) {
         std::size_t at = i;
-        const bool end = i == text.size() || is_line_end(next_char(text, at));
+        const bool end = i == text.size() || is_line_end(next_utf8_char(text, at));
         if (end) {
             std::string line = notice_line(text.substr(begin, i - begin), kNoticeBodyLength);
             if (!line.empty() || i == text.size()) {
