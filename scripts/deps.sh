@@ -7,7 +7,7 @@ mode=${1:-test}
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libxkbcommon-dev
-    libxcb1-dev libfreeimage-dev libcurl4-openssl-dev ca-certificates
+    libxcb1-dev libfreeimage-dev libcurl4-openssl-dev libhunspell-dev ca-certificates
 )
 if [ "$mode" = test ]; then
     packages+=(
@@ -16,7 +16,9 @@ if [ "$mode" = test ]; then
         poppler-utils desktop-file-utils
         avahi-daemon dbus-daemon dbus-bin util-linux
         clang libclang-rt-14-dev clang-format clang-tidy ccache
-        dovecot-imapd python3-aiosmtpd openssl
+        dovecot-imapd python3-aiosmtpd openssl hunspell-en-us
+        # A Wayland desktop for the place test; with Qt's Wayland plug-in, Qt would take it.
+        weston xwayland qt6-wayland
     )
 fi
 

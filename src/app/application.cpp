@@ -8,10 +8,15 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/alarm_notices.h"
 #include "app/app_texts.h"
 #include "app/dialog_wiring.h"
 #include "app/main_window.h"
 #include "app/reminder_commands.h"
+#include "app/shell_texts.h"
 #include "app/single_instance.h"
 #include "app/wiring.h"
 #include "dialogs/note_list_dialog.h"
@@ -24,9 +29,11 @@
 #include "mail/note_emailer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
+#include "note/body_spelling.h"
 #include "note/note_services.h"
 #include "platform/backup_files.h"
 #include "platform/clock.h"
+#include "platform/desktop_notifier.h"
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
@@ -59,6 +66,9 @@ void use_program_dialogs(NoteServices& services, ThemeCommands& themes, MessageB
 
 }  // namespace
 
+// Where Debian's hunspell-* packages put their dictionaries.
+constexpr const char* kSystemDictionaryFolder = "/usr/share/hunspell";
+
 bool sockets_available() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) {
@@ -79,6 +89,19 @@ void Application::make_mail() {
     email_checker_ = std::make_unique<mail::EmailChecker>(*services_, *mail_access_);
 }
 
+void Application::make_spelling() {
+    SpellingSetup setup;
+    setup.dictionary_folder = kSystemDictionaryFolder;
+    setup.locale =
+        messages_locale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    setup.word_list =
+        (std::filesystem::path(paths_.IniPath).parent_path() / kWordListFileName).string();
+    spelling_ = std::make_unique<BodySpelling>(std::move(setup));
+    services_->set_spelling(spelling_.get());
+    QObject::connect(services_.get(), &NoteServices::check_spelling_changed, spelling_.get(),
+                     &BodySpelling::set_enabled);
+}
+
 void Application::connect_modules() {
     QObject::connect(instance_.get(), &SingleInstance::activation_requested, main_window_.get(),
                      &MainWindow::activate_from_second_copy);
@@ -88,6 +111,7 @@ void Application::connect_modules() {
                      &MainWindow::show_all);
     connect_receiving(*main_window_, *receiving_);
     connect_reminders(*services_);
+    connect_alarm_notices(*main_window_, *notifier_);
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_);
     connect_small_dialogs(*main_window_, *boxes_);
@@ -137,11 +161,15 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     store_->write_in_background();
 
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_, &default_theme);
+    make_spelling();
     sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());
     file_commands_ = std::make_unique<NoteFileCommands>(*services_);
     themes_ = std::make_unique<ThemeCommands>(*services_);
     use_program_dialogs(*services_, *themes_, *boxes_);
+    notifier_ = std::make_unique<FreedesktopNotifier>(FreedesktopNotifier::Look{
+        QString::fromUtf8(kAppName), QString::fromUtf8(kAppIconName),
+        QString::fromUtf8(kDesktopEntryName), QString::fromUtf8(kAlarmNoticeAction)});
     main_window_ = std::make_unique<MainWindow>(*services_);
     receiving_ = std::make_unique<NoteReceiving>(*main_window_, *services_);
     exports_ = std::make_unique<NoteExportCommands>(*services_, *main_window_,
@@ -153,6 +181,8 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
         return false;
     }
     main_window_->tell_no_tray_once();
+    // The dictionary loads once the notes are up, on a thread of its own.
+    spelling_->set_enabled(store_->settings().flag(Setting::CheckSpelling));
     // With no notes stored the start shows one empty note, which is the new note asked for.
     carry_out(requests, main_window_->made_empty_note());
     return true;

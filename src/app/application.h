@@ -16,6 +16,8 @@ class MailAccess;
 class NoteEmailer;
 }  // namespace mail
 
+class BodySpelling;
+class DesktopNotifier;
 class ErrorReporter;
 class MainWindow;
 class MessageBoxes;
@@ -44,6 +46,7 @@ private:
     void connect_modules();
     void carry_out(const std::vector<InstanceRequest>& requests, bool made_empty_note);
     void make_mail();
+    void make_spelling();
 
     AppPaths paths_;
     // Before the store and everything that writes: they report failed writes to the boxes.
@@ -52,9 +55,13 @@ private:
     std::unique_ptr<NoteStore> store_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<NoteServices> services_;
+    // Before the notes, which use it, and gone after them.
+    std::unique_ptr<BodySpelling> spelling_;
     std::unique_ptr<NetworkNoteSending> sending_;
     std::unique_ptr<NoteFileCommands> file_commands_;
     std::unique_ptr<ThemeCommands> themes_;
+    // Ringing alarms on the desktop's notifications; it opens the bus at the first alarm.
+    std::unique_ptr<DesktopNotifier> notifier_;
     std::unique_ptr<MainWindow> main_window_;
     // After the main window: it makes imported notes there.
     std::unique_ptr<NoteExportCommands> exports_;

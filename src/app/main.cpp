@@ -1,9 +1,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -17,11 +17,13 @@
 
 namespace {
 
+// The platform list Qt is given, from QT_QPA_PLATFORM or chosen by the start.
+std::string qt_platforms;
+
 // Qt reports an unreachable display as a warning and then aborts naming its platform plug-in;
 // the user is told about the display instead. Installed only while Qt starts.
 void on_qt_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    const char* platforms = std::getenv("QT_QPA_PLATFORM");
-    const bool fallback_follows = platforms != nullptr && std::strchr(platforms, ';') != nullptr;
+    const bool fallback_follows = qt_platforms.find(';') != std::string::npos;
     if (!fallback_follows && kd::is_display_refusal(text.toStdString())) {
         const char* display = std::getenv("DISPLAY");
         std::fprintf(stderr, "%s\n", kd::display_refused(display ? display : "").c_str());
@@ -88,8 +90,27 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Given to Qt as an argument rather than through QT_QPA_PLATFORM, so that what the
+    // program opens (a browser for a link) chooses its own platform.
+    const kd::DisplayEnvironment environment = kd::DisplayEnvironment::of_process();
+    const std::string chosen = kd::qt_platform_choice(environment, [](const std::string& display) {
+        return kd::x_display_answers(display, kd::kXDisplayAnswerLimit);
+    });
+    qt_platforms = chosen.empty() ? environment.qt_platform : chosen;
+    std::vector<std::string> qt_words(argv, argv + argc);
+    if (!chosen.empty()) {
+        qt_words.insert(qt_words.begin() + (qt_words.empty() ? 0 : 1), {"-platform", chosen});
+    }
+    std::vector<char*> qt_argv;
+    qt_argv.reserve(qt_words.size() + 1);
+    for (std::string& word : qt_words) {
+        qt_argv.push_back(word.data());
+    }
+    qt_argv.push_back(nullptr);
+    int qt_argc = static_cast<int>(qt_words.size());
+
     const QtMessageHandler qt_handler = qInstallMessageHandler(on_qt_message);
-    QApplication qt_app(argc, argv);
+    QApplication qt_app(qt_argc, qt_argv.data());
     qInstallMessageHandler(qt_handler);
     kd::Application app;
     int exit_code = 0;

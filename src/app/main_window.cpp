@@ -305,6 +305,7 @@ void MainWindow::adopt_note(NoteWindow* note) {
         [this](NoteWindow* n) { place_note(n, true); }, Qt::DirectConnection);
     connect(note, &NoteWindow::off_screen, this, &MainWindow::show_off_screen_note,
             Qt::DirectConnection);
+    connect(note, &NoteWindow::note_deleted, this, &MainWindow::note_deleted);
 }
 
 void MainWindow::show_off_screen_note(NoteWindow* note) {

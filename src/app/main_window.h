@@ -155,6 +155,8 @@ signals:
     void periodic_cleaning_due();  // every 101st start
     // A new note is about to be placed and shown (the store's size limit is checked next).
     void new_note_placing();
+    // A note started deleting itself (its record is gone); `number` is its NoteID.
+    void note_deleted(int number);
     // A new note was shown and RandomThemes is "Yes".
     void random_theme_wanted(kd::NoteView* note);
     void alert_sound_requested();

@@ -34,6 +34,12 @@ inline constexpr const char* kNoteListHiddenSuffix = "  (hidden)";
 inline constexpr const char* kNoteListRolledSuffix = "  (rolled up)";
 inline constexpr const char* kNotesMenuEmpty = "(no notes)";
 
+// The desktop notification of a ringing alarm: what a service that shows actions writes on
+// its click, and the icon and desktop entry it is shown with.
+inline constexpr const char* kAlarmNoticeAction = "Show note";
+inline constexpr const char* kAppIconName = "korvadesk";
+inline constexpr const char* kDesktopEntryName = "korvadesk";
+
 inline constexpr const char* kMsgCannotWriteIni =
     "Sorry but Korvadesk program is not working properly and it will be closed.\n"
     "Please check if you have rights to write on disk because program can't write data to "

@@ -83,6 +83,9 @@ void GeneralSettingsPage::build() {
     autostart_ = new QCheckBox(settings_text(st::kAutostart), this);
     autostart_->setToolTip(settings_text(st::kTipAutostart));
     grid->addWidget(autostart_, row++, 0, 1, 2);
+    spelling_ = new QCheckBox(settings_text(st::kCheckSpelling), this);
+    spelling_->setToolTip(settings_text(st::kTipCheckSpelling));
+    grid->addWidget(spelling_, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
 }
 
@@ -100,6 +103,7 @@ void GeneralSettingsPage::read_settings() {
     random_themes_->set_yes(settings.ticked(Setting::RandomThemes));
     hot_key_->setChecked(settings.ticked(Setting::DisableHotkey));
     autostart_->setChecked(autostart_enabled(config_folder_of(services_)));
+    spelling_->setChecked(settings.ticked(Setting::CheckSpelling));
     const bool locked = settings.ticked(Setting::ShowAllPasswordYesNo);
     set_lock_checked(locked);
     password_->setText(locked ? QString::fromStdString(settings.show_all_password()) : QString());
@@ -159,8 +163,10 @@ bool GeneralSettingsPage::apply() {
     v.disable_close_menu = close_menu_->is_yes();
     v.random_themes = random_themes_->is_yes();
     v.lock_checked = lock_->isChecked();
+    v.check_spelling = spelling_->isChecked();
     sr::apply_general(services_.store(), v);
     services_.set_show_scroll_bar(v.scroll_bar);
+    services_.set_check_spelling(v.check_spelling);
     emit hot_key_applied(!v.disable_hotkey);
     return apply_autostart();
 }

@@ -32,6 +32,7 @@ public:
     QLineEdit* password_field() const { return password_; }
     QCheckBox* hot_key_box() const { return hot_key_; }
     QCheckBox* autostart_box() const { return autostart_; }
+    QCheckBox* spelling_box() const { return spelling_; }
 
 signals:
     // The hot key is to be given up, and taken again when `take` is set.
@@ -60,6 +61,7 @@ private:
     QLineEdit* password_ = nullptr;
     QCheckBox* hot_key_ = nullptr;
     QCheckBox* autostart_ = nullptr;
+    QCheckBox* spelling_ = nullptr;
 };
 
 }  // namespace kd

@@ -142,6 +142,7 @@ void apply_general(const NoteStore& store, const GeneralValues& v) {
     settings.set_flag(Setting::AskBeforeDelete, v.ask_before_delete);
     settings.set_flag(Setting::DisableCloseMenu, v.disable_close_menu);
     settings.set_flag(Setting::RandomThemes, v.random_themes);
+    settings.set_flag(Setting::CheckSpelling, v.check_spelling);
     if (!v.lock_checked) {
         settings.set_show_all_lock(false, "");
     }

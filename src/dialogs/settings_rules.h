@@ -62,6 +62,7 @@ struct GeneralValues {
     bool disable_close_menu = false;
     bool random_themes = false;
     bool lock_checked = false;
+    bool check_spelling = true;
 };
 // Stores the general page in its order; always succeeds.
 void apply_general(const NoteStore& store, const GeneralValues& v);

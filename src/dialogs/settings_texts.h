@@ -44,6 +44,10 @@ inline constexpr const char* kTipTaskBar =
 inline constexpr const char* kAutostart = "Start Korvadesk when I log in";
 inline constexpr const char* kTipAutostart =
     "Select do you want Korvadesk to start by itself when you log in to the desktop.";
+inline constexpr const char* kCheckSpelling = "Underline misspelt words in notes";
+inline constexpr const char* kTipCheckSpelling =
+    "Select do you want words that the dictionary of your language does not know to be "
+    "underlined in red in notes.";
 inline constexpr const char* kTipHotKey =
     "Choose do you want hot key for new note Alt+'N' to be enabled or disabled.";
 inline constexpr const char* kTipRandomThemes =

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
@@ -17,6 +18,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "note/body_spelling.h"
+#include "note/spell_highlighter.h"
 #include "richtext/body_metrics.h"
 #include "richtext/code_page.h"
 #include "richtext/qt_colour.h"
@@ -169,6 +172,9 @@ void NoteBody::set_rtf(const std::string& rtf) {
 // its layout alone.
 void NoteBody::load_document(const std::string& rtf) {
     loading_ = true;
+    if (spell_marks_ != nullptr) {
+        spell_marks_->set_paused(true);
+    }
     QTextDocument* doc = document();
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
@@ -182,6 +188,10 @@ void NoteBody::load_document(const std::string& rtf) {
     loading_ = false;
     document()->clearUndoRedoStacks();
     detect_links();
+    if (spell_marks_ != nullptr) {
+        spell_marks_->set_paused(false);
+        spell_marks_->recheck_all();
+    }
 }
 
 void NoteBody::check_capacity() {
@@ -413,6 +423,11 @@ void NoteBody::inputMethodEvent(QInputMethodEvent* e) {
         composing_ = composing;
         emit composing_changed(composing);
     }
+    // The input method's formats replaced the paragraph's marks.
+    if (!composing && spell_marks_ != nullptr) {
+        const int at = textCursor().position();
+        spell_marks_->recheck(at, at);
+    }
 }
 
 void NoteBody::set_scroll_bar_flag(bool show) {
@@ -549,6 +564,117 @@ void NoteBody::open_link(const QString& address) {
         }
     }
     url_opener_(url);
+}
+
+// ---- Spelling ---------------------------------------------------------------------------
+
+void NoteBody::set_spelling(BodySpelling* spelling) {
+    if (spelling_ != nullptr) {
+        spelling_->disconnect(this);
+    }
+    delete spell_marks_;
+    spell_marks_ = nullptr;
+    spelling_ = spelling;
+    if (spelling == nullptr) {
+        return;
+    }
+    spell_marks_ = new SpellHighlighter(*document(), *spelling, this);
+    connect(spelling, &BodySpelling::changed, this, &NoteBody::spelling_changed);
+    spell_marks_->recheck_all();
+}
+
+// A hidden note is checked again when it is shown; the shown ones one by one.
+void NoteBody::spelling_changed() {
+    spell_stale_ = true;
+    if (isVisible()) {
+        queue_spell_recheck();
+    }
+}
+
+void NoteBody::queue_spell_recheck() {
+    if (spell_recheck_queued_ || spelling_ == nullptr) {
+        return;
+    }
+    spell_recheck_queued_ = true;
+    spelling_->recheck_later(this, [this] {
+        spell_recheck_queued_ = false;
+        spell_stale_ = false;
+        if (spell_marks_ != nullptr) {
+            spell_marks_->recheck_all();
+        }
+    });
+}
+
+void NoteBody::showEvent(QShowEvent* e) {
+    QTextEdit::showEvent(e);
+    if (spell_stale_) {
+        queue_spell_recheck();
+    }
+}
+
+std::optional<NoteBody::MisspeltWord> NoteBody::misspelt_word_at(int position) const {
+    SpellChecker* checker = spelling_ != nullptr ? spelling_->checker() : nullptr;
+    if (checker == nullptr || position < 0) {
+        return std::nullopt;
+    }
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid()) {
+        return std::nullopt;
+    }
+    const QString text = block.text().left(kLongestCheckedParagraph);
+    const std::u16string_view view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                   std::size_t(text.size()));
+    const std::size_t at = std::size_t(position - block.position());
+    for (const WordSpan& w : words_to_check(view, kMostCheckedWordsPerParagraph)) {
+        if (at < w.start || at > w.start + w.length) {
+            continue;
+        }
+        const std::u16string_view word = view.substr(w.start, w.length);
+        if (checker->is_correct(word)) {
+            return std::nullopt;
+        }
+        MisspeltWord found;
+        found.start = block.position() + int(w.start);
+        found.length = int(w.length);
+        found.word = text.mid(qsizetype(w.start), qsizetype(w.length));
+        for (const std::u16string& s : checker->suggestions(word)) {
+            found.suggestions.push_back(QString::fromUtf16(s.data(), qsizetype(s.size())));
+        }
+        return found;
+    }
+    return std::nullopt;
+}
+
+int NoteBody::text_position_at(const QPoint& viewport_pos) const {
+    const QPointF doc_pos(viewport_pos.x() + horizontalScrollBar()->value(),
+                          viewport_pos.y() + verticalScrollBar()->value());
+    return document()->documentLayout()->hitTest(doc_pos, Qt::ExactHit);
+}
+
+void NoteBody::replace_word(const MisspeltWord& word, const QString& with) {
+    QTextCursor c(document());
+    c.setPosition(word.start);
+    c.setPosition(word.start + word.length, QTextCursor::KeepAnchor);
+    if (c.selectedText() != word.word || with.isEmpty()) {
+        return;
+    }
+    // The format of the word's first letter, not of what comes before it.
+    QTextCursor first(document());
+    first.setPosition(word.start);
+    first.setPosition(word.start + 1, QTextCursor::KeepAnchor);
+    const QTextCharFormat format = first.charFormat();
+    c.beginEditBlock();
+    c.insertText(with, format);
+    c.endEditBlock();
+    setTextCursor(c);
+    // Typing after it is a step of its own (see close_typing_step).
+    document()->setModified(false);
+}
+
+void NoteBody::add_to_dictionary(const QString& word) {
+    if (spelling_ != nullptr) {
+        spelling_->add_word(word);
+    }
 }
 
 // ---- Paste ----------------------------------------------------------------------------

@@ -19,6 +19,9 @@ class QMimeData;
 
 namespace kd {
 
+class BodySpelling;
+class SpellHighlighter;
+
 class NoteBody : public QTextEdit {
     Q_OBJECT
 
@@ -90,6 +93,26 @@ public:
     };
     const std::vector<Link>& links() const { return links_; }
 
+    // ---- Spelling. The program's checker; null (the default) checks nothing.
+    void set_spelling(BodySpelling* spelling);
+    BodySpelling* spelling() const { return spelling_; }
+    // A misspelt word in the text and what might have been meant.
+    struct MisspeltWord {
+        int start = 0;
+        int length = 0;
+        QString word;
+        std::vector<QString> suggestions;
+    };
+    // The misspelt word at a position of the text (its end included), if any.
+    std::optional<MisspeltWord> misspelt_word_at(int position) const;
+    // The position of the character under a point of the viewport; -1 off the text.
+    int text_position_at(const QPoint& viewport_pos) const;
+    // Puts `with` in place of the word, in the word's format, as one undo step; nothing when
+    // the text there is no longer the word.
+    void replace_word(const MisspeltWord& word, const QString& with);
+    // The word is spelt right from now on, in every note: into the personal word list.
+    void add_to_dictionary(const QString& word);
+
     FindDialog* find_dialog() const { return find_dialog_; }
     // One find-next request: direction down searches from the end of the selection to the
     // end of the text; up takes the first match between the start of the text and the
@@ -141,6 +164,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -171,6 +195,8 @@ private:
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
     void load_document(const std::string& rtf);
+    void spelling_changed();
+    void queue_spell_recheck();
     void check_capacity();
 
     TextLook look_{0, 0xFFFFFF, "Arial", "", 10, 0};
@@ -204,6 +230,10 @@ private:
     QPoint press_pos_;
     bool press_on_link_ = false;
     bool composing_ = false;
+    BodySpelling* spelling_ = nullptr;
+    SpellHighlighter* spell_marks_ = nullptr;
+    bool spell_stale_ = false;  // the marks wait for the body to be shown
+    bool spell_recheck_queued_ = false;
 };
 
 }  // namespace kd

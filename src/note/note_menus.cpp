@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <algorithm>
 
 #include "note/note_geometry.h"
 #include "note/note_menus_model.h"
@@ -65,6 +66,9 @@ QIcon menu_icon(const char* name) {
 QString item_text(const std::string& text) {
     return QString::fromStdString(text).replace('&', QStringLiteral("&&"));
 }
+
+// A spelling item's suggestion rides on it as typed; "Add to dictionary" has none.
+constexpr const char* kSuggestionProperty = "kd_suggestion";
 
 // The whole group name rides on the item: its text would be cut for long names.
 constexpr const char* kGroupNameProperty = "kd_group_name";
@@ -412,13 +416,82 @@ void NoteMenus::exec_menu(QMenu* menu, const QPoint& global_pos) {
     run_command(chosen->data().toInt());
 }
 
-void NoteMenus::open_body_menu(const QPoint& global_pos) {
+void NoteMenus::open_body_menu(const QPoint& global_pos, int text_position) {
     if (note_.note().deleted()) {
         return;
     }
     prepare_body_menu();
+    prepare_spelling_items(text_position);
     note_.bring_to_front();
-    exec_menu(body_menu_, global_pos);
+    QPointer<NoteMenus> self(this);
+    QAction* chosen = body_menu_->exec(global_pos);
+    if (!self) {
+        return;
+    }
+    if (run_spelling_item(chosen)) {
+        return;
+    }
+    remove_spelling_items();
+    if (chosen != nullptr && chosen->data().isValid()) {
+        run_command(chosen->data().toInt());
+    }
+}
+
+// ---- Spelling ----------------------------------------------------------------------------
+
+void NoteMenus::prepare_spelling_items(int text_position) {
+    built();
+    remove_spelling_items();
+    const std::optional<NoteBody::MisspeltWord> word =
+        note_.body()->misspelt_word_at(text_position);
+    if (!word) {
+        return;
+    }
+    spelling_word_ = word->word;
+    spelling_start_ = word->start;
+    spelling_length_ = word->length;
+    QAction* first = body_menu_->actions().value(0, nullptr);
+    const auto add_item = [&](const QString& text, const QString& suggestion) {
+        auto* item = new QAction(text, body_menu_);
+        item->setProperty(kSuggestionProperty, suggestion);
+        body_menu_->insertAction(first, item);
+        spelling_items_.push_back(item);
+    };
+    for (const QString& suggestion : word->suggestions) {
+        add_item(QString(suggestion).replace('&', QStringLiteral("&&")), suggestion);
+    }
+    add_item(QString::fromUtf8(nm::kTextAddToDictionary), QString());
+    auto* separator = new QAction(body_menu_);
+    separator->setSeparator(true);
+    body_menu_->insertAction(first, separator);
+    spelling_items_.push_back(separator);
+}
+
+void NoteMenus::remove_spelling_items() {
+    for (QAction* item : spelling_items_) {
+        delete item;
+    }
+    spelling_items_.clear();
+}
+
+bool NoteMenus::run_spelling_item(QAction* chosen) {
+    if (chosen == nullptr || std::find(spelling_items_.begin(), spelling_items_.end(), chosen) ==
+                                 spelling_items_.end()) {
+        return false;
+    }
+    const QString suggestion = chosen->property(kSuggestionProperty).toString();
+    remove_spelling_items();
+    NoteBody* body = note_.body();
+    if (suggestion.isEmpty()) {
+        body->add_to_dictionary(spelling_word_);
+    } else {
+        NoteBody::MisspeltWord word;
+        word.start = spelling_start_;
+        word.length = spelling_length_;
+        word.word = spelling_word_;
+        body->replace_word(word, suggestion);
+    }
+    return true;
 }
 
 void NoteMenus::open_title_menu(const QPoint& global_pos) {

@@ -48,11 +48,18 @@ public:
 
     // Preparing steps of each menu, without showing it (the note saves itself first).
     void prepare_body_menu();
+    // Puts the spelling items for the word at `text_position` at the top of the body menu
+    // (after removing earlier ones); none when no misspelt word is there.
+    void prepare_spelling_items(int text_position);
+    // The spelling items the body menu holds now, top down.
+    const std::vector<QAction*>& spelling_items() const { return spelling_items_; }
     void prepare_title_menu();
     void prepare_close_menu();
 
-    // Prepares and shows a menu at `global_pos`, then carries out the chosen command.
-    void open_body_menu(const QPoint& global_pos);
+    // Prepares and shows a menu at `global_pos`, then carries out the chosen command. The body
+    // menu opened over a misspelt word at `text_position` (-1: none) offers its suggestions and
+    // "Add to dictionary" first.
+    void open_body_menu(const QPoint& global_pos, int text_position = -1);
     void open_title_menu(const QPoint& global_pos);
     // Left click on the close button.
     void close_button_clicked(const QPoint& global_pos);
@@ -96,6 +103,9 @@ private:
     void edit_title();
     void roll_up_or_down();  // without the saves of NoteWindow::toggle_roll
     bool dispatch_body_command(int id);
+    void remove_spelling_items();
+    // Carries out a chosen spelling item; false when `chosen` is none.
+    bool run_spelling_item(QAction* chosen);
     bool dispatch_note_command(int id);
     // In note_title_commands.cpp.
     bool dispatch_title_command(int id);
@@ -112,6 +122,11 @@ private:
     QAction* received_from_ = nullptr;
     QAction* received_from_separator_ = nullptr;
     bool built_ = false;
+    // The word the spelling items are about, and the items (the separator last).
+    QString spelling_word_;
+    int spelling_start_ = 0;
+    int spelling_length_ = 0;
+    std::vector<QAction*> spelling_items_;
 };
 
 }  // namespace kd

@@ -155,6 +155,8 @@ inline constexpr const char* kTextEditTitle = "Edit title";
 inline constexpr const char* kTextSetDateTitle = "Set date title";
 inline constexpr const char* kTextRollUp = "Roll up";
 inline constexpr const char* kTextRollDown = "Roll down";
+// Above the body menu's items when it opens on a misspelt word, after its suggestions.
+inline constexpr const char* kTextAddToDictionary = "Add to dictionary";
 
 struct ThemeItem {
     int id;

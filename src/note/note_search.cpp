@@ -4,76 +4,11 @@
 #include <functional>
 
 #include "note/note.h"
+#include "platform/text_encoding.h"
 
 namespace kd {
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one code point at `i` and moves past it; an invalid byte is U+FFFD on its own.
-char32_t next_code_point(std::string_view s, std::size_t& i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-        ++i;
-        return b0;
-    }
-    int extra = 0;
-    char32_t c = 0;
-    char32_t least = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-        extra = 1;
-        c = b0 & 0x1F;
-        least = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        extra = 2;
-        c = b0 & 0x0F;
-        least = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        extra = 3;
-        c = b0 & 0x07;
-        least = 0x10000;
-    } else {
-        ++i;
-        return kReplacement;
-    }
-    if (s.size() - i <= static_cast<std::size_t>(extra)) {
-        ++i;
-        return kReplacement;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return kReplacement;
-        }
-        c = (c << 6) | (b & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++i;
-        return kReplacement;
-    }
-    i += extra + 1;
-    return c;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Base letters of U+00C0..U+00FF and U+0100..U+017F; '.' marks a character kept as it is (or
 // handled before the table), '*' one that folds to two letters.
@@ -222,7 +157,7 @@ std::string fold(std::string_view text, std::vector<std::size_t>* starts,
             c = b;
             ++i;
         } else {
-            c = next_code_point(text, i);
+            c = next_utf8_char(text, i);
         }
         const std::size_t before = out.size();
         fold_code_point(c, out);
@@ -277,7 +212,7 @@ std::string display_title(std::string_view utf8, std::size_t max_chars) {
     bool blank_pending = false;
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const char32_t c = next_code_point(utf8, i);
+        const char32_t c = next_utf8_char(utf8, i);
         if (is_direction_mark(c)) {
             continue;
         }

@@ -25,6 +25,7 @@ class QWidget;
 
 namespace kd {
 
+class BodySpelling;
 class Clock;
 class MessageBoxes;
 class NoteStore;
@@ -127,6 +128,11 @@ public:
     // ShowScrollBar as read at start; a change reaches every note body.
     bool show_scroll_bar() const { return show_scroll_bar_; }
     void set_show_scroll_bar(bool show);
+    // Spell checking of note bodies; null while there is none. Taken by notes made afterwards.
+    BodySpelling* spelling() const { return spelling_; }
+    void set_spelling(BodySpelling* spelling) { spelling_ = spelling; }
+    // CheckSpelling as the settings page stored it: check_spelling_changed tells the checker.
+    void set_check_spelling(bool on) { emit check_spelling_changed(on); }
     // Set when any note released its topmost state; cleared when a note becomes topmost.
     bool stay_on_top_released() const { return stay_on_top_released_; }
     void set_stay_on_top_released(bool released) { stay_on_top_released_ = released; }
@@ -140,8 +146,11 @@ signals:
     // (their placeholders are hidden before); a receiver has the last word on those items.
     void theme_menu_preparing(kd::NoteView* note, QMenu* theme_menu);
     void show_scroll_bar_changed(bool show);
+    void check_spelling_changed(bool on);
     // A ringing alarm with sound: the program's sound, started without waiting.
     void alarm_sound_wanted();
+    // An alarm rang on `note` (after the note was shown and raised, before its sound).
+    void alarm_rang(kd::NoteView* note);
 
 private:
     const NoteStore& store_;
@@ -157,6 +166,7 @@ private:
     bool email_check_running_ = false;
     bool show_scroll_bar_ = true;
     bool stay_on_top_released_ = false;
+    BodySpelling* spelling_ = nullptr;
     AutosaveDelays autosave_delays_;
 };
 

@@ -139,6 +139,7 @@ void NoteWindow::build_children() {
     body_->setAutoFillBackground(true);
     body_->document()->setDocumentMargin(0);
     body_->set_scroll_bar_flag(services_.show_scroll_bar());
+    body_->set_spelling(services_.spelling());
     body_->set_notifier([this](const QString& text) {
         services_.boxes().tell(body_, QMessageBox::Information, text);
     });

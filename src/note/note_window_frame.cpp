@@ -68,7 +68,9 @@ void NoteWindow::keep_on_current_screens(const QScreen* leaving) {
         const QRect home(*kept_position_, size);
         if (note_reachable(to_note_rect(home), screens)) {
             move(*kept_position_);
-            kept_position_.reset();
+            if (window_hints::window_places_known()) {
+                kept_position_.reset();
+            }
         }
         return;
     }
@@ -145,7 +147,7 @@ void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
     }
     const QPoint delta = global - drag_start_global_;
     if (drag_ == Drag::Move) {
-        if (!delta.isNull()) {
+        if (!delta.isNull() && window_hints::window_places_known()) {
             kept_position_.reset();  // the user chose a new place
         }
         const NoteRect proposed = to_note_rect(drag_start_rect_.translated(delta));
@@ -155,7 +157,8 @@ void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
     } else {
         const NoteRect r =
             resize_rect(to_note_rect(drag_start_rect_), drag_zone_, delta.x(), delta.y());
-        if (r.left != drag_start_rect_.left() || r.top != drag_start_rect_.top()) {
+        if ((r.left != drag_start_rect_.left() || r.top != drag_start_rect_.top()) &&
+            window_hints::window_places_known()) {
             kept_position_.reset();
         }
         setGeometry(r.left, r.top, r.width(), r.height());
@@ -205,7 +208,8 @@ bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
-            menus_->open_body_menu(mouse->globalPosition().toPoint());
+            menus_->open_body_menu(mouse->globalPosition().toPoint(),
+                                   body_->text_position_at(mouse->position().toPoint()));
             return true;
         }
     }
@@ -213,8 +217,8 @@ bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
         // The menu key: the menu opens at the text cursor.
         auto* request = static_cast<QContextMenuEvent*>(event);
         if (request->reason() == QContextMenuEvent::Keyboard) {
-            menus_->open_body_menu(
-                body_->viewport()->mapToGlobal(body_->cursorRect().bottomLeft()));
+            menus_->open_body_menu(body_->viewport()->mapToGlobal(body_->cursorRect().bottomLeft()),
+                                   body_->textCursor().position());
             return true;
         }
     }

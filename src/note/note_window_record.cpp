@@ -3,6 +3,7 @@
 #include "note/note_bounds.h"
 #include "note/note_settings.h"
 #include "note/note_window.h"
+#include "platform/window_hints.h"
 
 namespace kd {
 
@@ -23,6 +24,10 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
         move(record.Left, record.Top);
         resize(record.Width, record.Height);
         keep_on_current_screens();
+        if (!window_hints::window_places_known() && !kept_position_) {
+            // Where the window's place cannot be known, the stored one is kept, not 0,0.
+            kept_position_ = QPoint(record.Left, record.Top);
+        }
         if (record.Minimized == note_settings::kYes) {
             roll_up();
         }

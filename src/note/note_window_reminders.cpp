@@ -110,6 +110,7 @@ void NoteWindow::ring_alarm(bool sound) {
         show();
     }
     bring_to_front();
+    emit services_.alarm_rang(this);
     if (sound) {
         emit services_.alarm_sound_wanted();
     }

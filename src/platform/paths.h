@@ -18,6 +18,8 @@ struct AppPaths {
 
 inline constexpr const char* kIniFileName = "Korvadesk.ini";
 inline constexpr const char* kNetListFileName = "Korvadesk.net";
+// The personal word list of spell checking, beside the settings file.
+inline constexpr const char* kWordListFileName = "Korvadesk.words";
 
 // Per-user configuration folder: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config.
 // Either argument may be null. Falls back to `fallback` when neither gives a folder.

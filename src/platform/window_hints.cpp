@@ -172,4 +172,8 @@ void activate(QWidget* window) {
 #endif
 }
 
+bool window_places_known() {
+    return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
+
 }  // namespace kd::window_hints

@@ -28,5 +28,8 @@ std::optional<QPoint> position_on_screen(const QWidget* window);
 // window is on the screen, through the window manager when one runs (as a pager asks, which
 // no focus-stealing rule refuses), else straight from the X server.
 void activate(QWidget* window);
+// Whether the windowing system lets a program place its windows and says where they are.
+// Wayland does neither: there a window's own idea of its place is 0,0, not where it is.
+bool window_places_known();
 
 }  // namespace kd::window_hints

@@ -52,6 +52,7 @@ enum class Setting {
     NmbOfProgramStarts,
     NoTrayNoticeShown,
     MaxNotesPerComputerPerMinute,
+    CheckSpelling,
     EmailSmtpUrl,
     EmailImapUrl,
     EmailUserName,
@@ -170,6 +171,9 @@ inline constexpr SettingRow kRows[] = {
     // Notes one computer may deliver a minute; read by the receiving server's own rule
     // (notes_per_computer_from_text). Not on any page.
     {Setting::MaxNotesPerComputerPerMinute, "MaxNotesPerComputerPerMinute", 10, Text{}},
+    // Misspelt words in note bodies are underlined unless this is "No" (a key of this
+    // program's own, on the general page).
+    {Setting::CheckSpelling, "CheckSpelling", 10, Flag{kUnlessNo, kUnlessNo}},
 
     // The mail account (mail/mail_account.h), in a section of its own.
     {Setting::EmailSmtpUrl, "SmtpUrl", 512, Text{}, {}, false, t::kEmailAccountSection},

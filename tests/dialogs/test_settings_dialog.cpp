@@ -163,6 +163,26 @@ TEST_F(SettingsDialogTest, AutostartBoxWritesAndRemovesTheDesktopEntry) {
     EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
+TEST_F(SettingsDialogTest, SpellingBoxStoresCheckSpellingAndTellsTheNotes) {
+    QSignalSpy told(&ts_.services, &NoteServices::check_spelling_changed);
+    auto d = open();
+    QCheckBox* box = d->general_page()->spelling_box();
+    EXPECT_TRUE(box->isChecked()) << "on while nothing is stored";
+    EXPECT_FALSE(box->text().isEmpty());
+    box->setChecked(false);
+    d->save();
+    EXPECT_EQ(store().settings().text(Setting::CheckSpelling), "No");
+    ASSERT_EQ(told.count(), 1);
+    EXPECT_FALSE(told[0][0].toBool());
+
+    auto again = open();
+    EXPECT_FALSE(again->general_page()->spelling_box()->isChecked());
+    again->general_page()->spelling_box()->setChecked(true);
+    again->save();
+    EXPECT_EQ(store().settings().text(Setting::CheckSpelling), "Yes");
+    EXPECT_TRUE(told.last()[0].toBool());
+}
+
 TEST_F(SettingsDialogTest, TheLockIsStoredAtOnceAndAWrongPasswordKeepsIt) {
     ts_.boxes.answer_all();
     auto d = open();

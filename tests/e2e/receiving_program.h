@@ -17,7 +17,6 @@
 
 #include "net/note_message.h"
 #include "platform/profile_file.h"
-#include "platform/socket.h"
 #include "store/note_record.h"
 #include "support/program_runner.h"
 #include "support/raw_peer.h"
@@ -61,9 +60,7 @@ protected:
         if (IsSkipped()) {
             return;
         }
-        SocketStatus status;
-        std::string step;
-        port_ = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+        port_ = test::free_tcp_port();
         ASSERT_NE(port_, 0);
         ASSERT_TRUE(
             ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort", std::to_string(port_)));

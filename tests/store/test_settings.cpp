@@ -254,6 +254,9 @@ TEST(SettingsTable, FlagsReadAsTheyAlwaysHave) {
     EXPECT_EQ(page_ticks<Setting::AskWhenReply>(), "-Y--");
     EXPECT_EQ(program_reads<Setting::IncludePictureAttachment>(), "YY--");
     EXPECT_EQ(page_ticks<Setting::IncludePictureAttachment>(), "-Y--");
+    // Spelling is checked unless turned off, and the page says so.
+    EXPECT_EQ(program_reads<Setting::CheckSpelling>() + page_ticks<Setting::CheckSpelling>(),
+              "YY-YYY-Y");
     EXPECT_EQ(program_reads<Setting::PlaySound>(), "YY--");
     EXPECT_EQ(page_ticks<Setting::PlaySound>(), "-Y--");
     // Exactly "Yes", for both.

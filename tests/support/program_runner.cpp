@@ -73,6 +73,10 @@ bool enter_program_folders(const ProgramFolders& folders) {
     ::setenv("XDG_CONFIG_HOME", folders.config.c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", folders.runtime.c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const std::string bus = folders.session_bus.empty()
+                                ? "unix:path=" + folders.root + "/no-session-bus"
+                                : folders.session_bus;
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
     return ::chdir(folders.root.c_str()) == 0;
 }
 

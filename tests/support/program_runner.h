@@ -24,8 +24,10 @@ const std::string& program_path();
 std::string run_output(const std::string& command);
 
 // A program's own folders: XDG_CONFIG_HOME, XDG_RUNTIME_DIR, and the settings file in them.
+// `session_bus` is the D-Bus session bus address the program gets; while it is empty the
+// program gets an address where no bus listens, so no test reaches the machine's own bus.
 struct ProgramFolders {
-    std::string root, config, runtime, ini;
+    std::string root, config, runtime, ini, session_bus;
 
     // The paths the program works with in these folders, for a store over its files.
     AppPaths store_paths() const {
