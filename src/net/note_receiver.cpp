@@ -25,29 +25,6 @@ void replace_all(std::string& text, std::string_view what, std::string_view with
 
 }  // namespace
 
-std::size_t next_notes_per_tick(std::size_t taken, std::chrono::milliseconds spent) {
-    if (taken == 0) {
-        return kFirstNotesPerTick;
-    }
-    const auto per_note =
-        std::max<std::chrono::milliseconds::rep>(spent.count(), 1) / static_cast<double>(taken);
-    const auto fit =
-        static_cast<std::size_t>(static_cast<double>(kNotesBudgetPerTick.count()) / per_note);
-    return std::clamp<std::size_t>(fit, 1, std::min(kMostNotesPerTick, 2 * taken));
-}
-
-void BurstPace::tick_started(std::chrono::milliseconds since_last) {
-    // A timer a tenth of a period late is the timer's own jitter, not the notes.
-    if (last_taken_ > 0 && since_last > kTickPeriod + kTickPeriod / 10) {
-        per_tick_ = std::min(per_tick_, next_notes_per_tick(last_taken_, since_last));
-    }
-}
-
-void BurstPace::tick_ended(std::size_t taken, std::chrono::milliseconds spent) {
-    last_taken_ = taken;
-    per_tick_ = next_notes_per_tick(taken, spent);
-}
-
 ReceivedNoteQueue::ReceivedNoteQueue(NoteLists lists, ReceivedSpool::Limits limits)
     : lists_(std::move(lists)),
       spool_(std::make_shared<ReceivedSpool>(received_spool_path(lists_.ini_path()),
@@ -182,7 +159,12 @@ NoteReceiver::NoteReceiver(NoteLists lists, Options options, const Clock& clock)
               kMaxOpenConnections,
               options_.notes_per_computer.value_or(notes_per_computer_from_text(
                   lists_.settings().text(Setting::MaxNotesPerComputerPerMinute))),
-              {}},
+              {},
+              [this] {
+                  if (arrival_) {
+                      arrival_();
+                  }
+              }},
           [this](const std::string& message, const std::string& from) {
               return keep(message, from);
           },
@@ -241,10 +223,27 @@ ReceiveTickResult NoteReceiver::tick(const NoteMaker& make_notes) {
 }
 
 ReceiveTickResult NoteReceiver::tick(int hour, int minute, const NoteMaker& make_notes) {
+    return tick_taking(hour, minute, options_.notes_per_tick, make_notes);
+}
+
+ReceiveTickResult NoteReceiver::tick_without_queue(const NoteMaker& make_notes) {
+    const std::tm local = clock_.local_now();
+    return tick_without_queue(local.tm_hour, local.tm_min, make_notes);
+}
+
+ReceiveTickResult NoteReceiver::tick_without_queue(int hour, int minute,
+                                                   const NoteMaker& make_notes) {
+    return tick_taking(hour, minute, 0, make_notes);
+}
+
+ReceiveTickResult NoteReceiver::tick_taking(int hour, int minute, std::size_t most_queued,
+                                            const NoteMaker& make_notes) {
     ReceiveTickResult result;
     bool rejected = false;
     QueueTaking taking = in_flight_;
-    result.taken = take_queued(hour, minute, result.notes, taking, rejected);
+    if (most_queued > 0) {
+        result.taken = take_queued(hour, minute, most_queued, result.notes, taking, rejected);
+    }
     const bool empty_mailbox = take_email(hour, minute, result.notes, rejected);
     if (!taking.empty() || empty_mailbox) {
         result.store_failed = !store_taken(result.notes, taking, empty_mailbox, make_notes);
@@ -265,7 +264,8 @@ ReceiveTickResult NoteReceiver::take_next(int hour, int minute, const NoteMaker&
     }
     bool rejected = false;
     QueueTaking taking;
-    result.taken = take_queued(hour, minute, result.notes, taking, rejected);
+    result.taken =
+        take_queued(hour, minute, options_.notes_per_tick, result.notes, taking, rejected);
     if (!taking.empty()) {
         result.store_failed = !store_taken(result.notes, taking, false, make_notes);
     }
@@ -285,9 +285,10 @@ void NoteReceiver::after_taking(bool rejected, ReceiveTickResult& result) {
     error_pending_.clear();
 }
 
-std::size_t NoteReceiver::take_queued(int hour, int minute, std::vector<ReceivedNote>& notes,
-                                      QueueTaking& taking, bool& rejected) {
-    const std::vector<QueuedMessage> waiting = queue_.peek(taking, options_.notes_per_tick);
+std::size_t NoteReceiver::take_queued(int hour, int minute, std::size_t most,
+                                      std::vector<ReceivedNote>& notes, QueueTaking& taking,
+                                      bool& rejected) {
+    const std::vector<QueuedMessage> waiting = queue_.peek(taking, most);
     for (const QueuedMessage& queued : waiting) {
         taking.add(queued);
         // A message that is not whole (left by an older version) is dropped.

@@ -1,7 +1,8 @@
-// Hand-off of received notes from the receiving server (and the e-mail reader) to the main
-// window's half-second tick. Network messages wait in the spool file beside the settings file
-// (store/received_spool.h), so an acknowledged note survives a crash and none is overwritten by
-// the next; the e-mail reader hands over one message at a time through "EmailNoteData".
+// Hand-off of received notes from the receiving server (and the e-mail reader) to the window
+// side, which takes them one at a time or at the main window's half-second tick. Network messages
+// wait in the spool file beside the settings file (store/received_spool.h), so an acknowledged note
+// survives a crash and none is overwritten by the next; the e-mail reader hands over one message at
+// a time through "EmailNoteData".
 #pragma once
 
 #include <algorithm>
@@ -31,37 +32,9 @@ namespace kd {
 
 inline constexpr int kTicksPerMinute = 120;
 inline constexpr std::chrono::milliseconds kTickPeriod{60000 / kTicksPerMinute};
-// Waiting messages one tick turns into notes. A burst is taken over several ticks, so the
-// timer keeps its pace; the rest wait in the file meanwhile, in their order. How many a tick
-// takes, between one and the most, follows what the ticks cost (BurstPace).
+// Waiting messages one tick takes when nothing else says how many (NoteReceiver::Options).
+// The window side takes them one at a time instead (NoteReceiving).
 inline constexpr std::size_t kMostNotesPerTick = 8;
-inline constexpr std::size_t kFirstNotesPerTick = 4;
-// What the notes of one tick may cost together: less than a period, which leaves room for a
-// machine that is busy with something else.
-inline constexpr std::chrono::milliseconds kNotesBudgetPerTick{150};
-
-// How many notes the next tick takes, given that `taken` notes cost `spent`: as many as fit
-// the budget at that pace, at least one, at most twice `taken` (a burst starts carefully) and
-// never more than kMostNotesPerTick. After a tick without notes a burst starts again from
-// kFirstNotesPerTick.
-std::size_t next_notes_per_tick(std::size_t taken, std::chrono::milliseconds spent);
-
-// The pace at which the window side takes a burst. What a note costs is more than its tick
-// shows: painting and activating its window follow the tick, and with many windows open
-// they cost more than making it. A tick that comes late shows that cost: the notes of the
-// last tick and what followed took the whole time since.
-class BurstPace {
-public:
-    // At the start of a tick, with the time since the last one started.
-    void tick_started(std::chrono::milliseconds since_last);
-    // At the end of a tick that took `taken` notes in `spent`.
-    void tick_ended(std::size_t taken, std::chrono::milliseconds spent);
-    std::size_t notes_per_tick() const { return per_tick_; }
-
-private:
-    std::size_t last_taken_ = 0;
-    std::size_t per_tick_ = kFirstNotesPerTick;
-};
 
 // One message waiting for the tick: in the spool (id), or in a "NoteData" slot of the settings
 // file that an older version left (slot).
@@ -189,6 +162,14 @@ public:
     // failed: the next tick tries that again first.
     ReceiveTickResult take_next(const NoteMaker& make_notes);
     ReceiveTickResult take_next(int hour, int minute, const NoteMaker& make_notes);
+    // The tick without the waiting messages, while passes of their own take them: the e-mail
+    // mailbox, and the store of an earlier tick that failed.
+    ReceiveTickResult tick_without_queue(const NoteMaker& make_notes);
+    ReceiveTickResult tick_without_queue(int hour, int minute, const NoteMaker& make_notes);
+
+    // Called on the server thread after each acknowledged message, so the window side need
+    // not wait for its tick. Set before start_server.
+    void set_arrival_handler(std::function<void()> handler) { arrival_ = std::move(handler); }
 
     // How many waiting messages the next tick takes (at least one).
     void set_notes_per_tick(std::size_t count) {
@@ -206,8 +187,10 @@ private:
     // e-mail mailbox, true when it is to be emptied; then stored together with the emptying
     // of their slots (false when that failed); then what the server and the attack guard have
     // to tell.
-    std::size_t take_queued(int hour, int minute, std::vector<ReceivedNote>& notes,
-                            QueueTaking& taking, bool& rejected);
+    ReceiveTickResult tick_taking(int hour, int minute, std::size_t most_queued,
+                                  const NoteMaker& make_notes);
+    std::size_t take_queued(int hour, int minute, std::size_t most,
+                            std::vector<ReceivedNote>& notes, QueueTaking& taking, bool& rejected);
     bool take_email(int hour, int minute, std::vector<ReceivedNote>& notes, bool& rejected);
     void after_taking(bool rejected, ReceiveTickResult& result);
     bool store_taken(std::vector<ReceivedNote>& notes, const QueueTaking& taking,
@@ -224,6 +207,7 @@ private:
     std::atomic<bool> network_available_{true};
     std::mutex error_mutex_;
     std::string error_pending_;
+    std::function<void()> arrival_;
     ReceiveServer server_;
 };
 

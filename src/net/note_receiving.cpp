@@ -1,12 +1,31 @@
 #include "net/note_receiving.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QLoggingCategory>
+
+#include <chrono>
 
 #include "platform/message_boxes.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
 
 namespace kd {
+
+// What each pass with a note took, off unless QT_LOGGING_RULES="korvadesk.receive.debug=true".
+Q_LOGGING_CATEGORY(lcReceive, "korvadesk.receive", QtWarningMsg)
+
+namespace {
+
+// The next pass, posted at low priority: behind the paints the last note asked for.
+const QEvent::Type kPassEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// How long a pass waits for the last note's first paint: a note that is never painted (its
+// window gone, a screen that does not show it) holds the queue no longer.
+constexpr std::chrono::milliseconds kLongestPaintWait{50};
+
+}  // namespace
 
 NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceiver::Options options,
                              QObject* parent)
@@ -15,8 +34,26 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
       services_(services),
       receiver_(std::make_unique<NoteReceiver>(NoteLists(services.store()), std::move(options),
                                                services.clock())) {
-    // One message per pass; the pace says how many passes a tick makes.
+    // One message per pass.
     receiver_->set_notes_per_tick(1);
+    paint_limit_.setSingleShot(true);
+    paint_limit_.setInterval(kLongestPaintWait);
+    connect(&paint_limit_, &QTimer::timeout, this, [this] {
+        stop_waiting_for_paint();
+        post_pass();
+    });
+    // A note that arrives is taken at once, not at the next tick. Posted once until it runs.
+    receiver_->set_arrival_handler([this] {
+        if (!wake_posted_.exchange(true)) {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    wake_posted_ = false;
+                    start_passes();
+                },
+                Qt::QueuedConnection);
+        }
+    });
 }
 
 NoteReceiving::~NoteReceiving() {
@@ -32,6 +69,7 @@ void NoteReceiving::stop_server() {
 }
 
 void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx) {
+    last_made_ = nullptr;
     for (const ReceivedNote& received : notes) {
         NoteView* note = host_.create_note();
         // Placement, bring to front and the received mark happen inside; the record carries
@@ -48,6 +86,7 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
                                                                 : std::string());
         note->note().set_received_from(received.received_from);
         unsaved_.push_back(note);
+        last_made_ = note->widget();
     }
     written_.clear();
     for (const NoteViewPointer& note : unsaved_) {
@@ -59,78 +98,105 @@ void NoteReceiving::make_notes(const std::vector<ReceivedNote>& notes, StoreTran
     tx.set_number_of_notes(host_.note_count());
 }
 
-// What each tick with notes took, off unless QT_LOGGING_RULES="korvadesk.receive.debug=true".
-Q_LOGGING_CATEGORY(lcReceive, "korvadesk.receive", QtWarningMsg)
-
 void NoteReceiving::tick() {
-    using std::chrono::milliseconds;
     // Step 1 (closing the e-mail busy window) belongs to the e-mail check.
-    end_burst();
-    // A burst is taken at the pace the machine manages now.
-    if (since_tick_.isValid()) {
-        pace_.tick_started(milliseconds(since_tick_.restart()));
-    } else {
-        since_tick_.start();
-    }
-    burst_open_ = true;
-    burst_passes_ = 1;
-    burst_notes_ = 0;
-    burst_spent_ = milliseconds(0);
-    burst_sounded_ = false;
-    receiver_->set_notes_per_tick(1);
-    QElapsedTimer spent;
-    spent.start();
-    const ReceiveTickResult result = receiver_->tick(
-        [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
-    burst_spent_ += milliseconds(spent.elapsed());
-    after_pass(result);
-    go_on_or_end_burst(result);
-}
-
-void NoteReceiving::next_note(unsigned burst) {
-    if (burst != burst_ || !burst_open_) {
+    const auto make = [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) {
+        make_notes(notes, tx);
+    };
+    if (passing_) {
+        // The passes take the queue; a note of the tick too would be a second one in this
+        // turn of the event loop.
+        after_pass(receiver_->tick_without_queue(make));
         return;
     }
-    ++burst_passes_;
+    burst_sounded_ = false;
+    const ReceiveTickResult result = receiver_->tick(make);
+    after_pass(result);
+    passing_ = true;
+    go_on_or_stop(result);
+}
+
+void NoteReceiving::start_passes() {
+    if (passing_) {
+        return;
+    }
+    passing_ = true;
+    burst_sounded_ = false;
+    post_pass();
+}
+
+void NoteReceiving::post_pass() {
+    if (!pass_posted_) {
+        pass_posted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(kPassEvent), Qt::LowEventPriority);
+    }
+}
+
+bool NoteReceiving::event(QEvent* event) {
+    if (event->type() == kPassEvent) {
+        pass_posted_ = false;
+        pass();
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void NoteReceiving::pass() {
+    if (!passing_ || painting_) {
+        return;
+    }
     QElapsedTimer spent;
     spent.start();
     const ReceiveTickResult result = receiver_->take_next(
         [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
-    burst_spent_ += std::chrono::milliseconds(spent.elapsed());
+    if (!result.notes.empty()) {
+        qCDebug(lcReceive, "%zu note in %lld ms", result.notes.size(),
+                static_cast<long long>(spent.elapsed()));
+    }
     after_pass(result);
-    go_on_or_end_burst(result);
+    go_on_or_stop(result);
 }
 
-void NoteReceiving::go_on_or_end_burst(const ReceiveTickResult& last) {
+void NoteReceiving::go_on_or_stop(const ReceiveTickResult& last) {
     // A pass that took nothing found the queue empty; a failed store waits for the next tick,
     // an attack has stopped receiving.
-    if (last.taken == 0 || last.store_failed || last.attack ||
-        burst_passes_ >= pace_.notes_per_tick()) {
-        end_burst();
+    if (last.taken == 0 || last.store_failed || last.attack) {
+        passing_ = false;
+        last_made_ = nullptr;
         return;
     }
-    // Queued behind what the event loop already holds (input, paints, the window manager's
-    // pings), so those come first.
-    QMetaObject::invokeMethod(
-        this, [this, burst = burst_] { next_note(burst); }, Qt::QueuedConnection);
+    // The next note once this one is painted: its window is shown and the X server exposes
+    // it a moment later.
+    QWidget* shown = last_made_;
+    last_made_ = nullptr;
+    QWindow* window = shown != nullptr && shown->isVisible() ? shown->windowHandle() : nullptr;
+    if (window != nullptr && !window->isExposed()) {
+        painting_ = window;
+        window->installEventFilter(this);
+        paint_limit_.start();
+        return;
+    }
+    post_pass();
 }
 
-void NoteReceiving::end_burst() {
-    if (!burst_open_) {
-        return;
+bool NoteReceiving::eventFilter(QObject* watched, QEvent* event) {
+    // The window paints as it handles its expose event, before the posted pass runs.
+    if (watched == painting_ && event->type() == QEvent::Expose) {
+        stop_waiting_for_paint();
+        post_pass();
     }
-    burst_open_ = false;
-    ++burst_;
-    pace_.tick_ended(burst_notes_, burst_spent_);
-    if (burst_notes_ > 0) {
-        qCDebug(lcReceive, "%zu notes in %zu passes, %lld ms, next tick takes up to %zu",
-                burst_notes_, burst_passes_, static_cast<long long>(burst_spent_.count()),
-                pace_.notes_per_tick());
+    return QObject::eventFilter(watched, event);
+}
+
+void NoteReceiving::stop_waiting_for_paint() {
+    paint_limit_.stop();
+    if (painting_) {
+        painting_->removeEventFilter(this);
     }
+    painting_ = nullptr;
 }
 
 void NoteReceiving::after_pass(const ReceiveTickResult& result) {
-    burst_notes_ += result.notes.size();
     if (result.store_failed) {
         // Reported once; the notes stay on screen and in the queue, and every tick tries
         // again to store them.
@@ -156,7 +222,7 @@ void NoteReceiving::after_pass(const ReceiveTickResult& result) {
         unsaved_.clear();
         store_error_shown_ = false;
     }
-    // One sound for the notes of a tick.
+    // One sound for the notes of a burst.
     if (!result.notes.empty() && result.play_sound && !burst_sounded_) {
         burst_sounded_ = true;
         emit arrival_sound_wanted();

@@ -1,14 +1,15 @@
-// The window side of receiving notes: runs the receiving server and, on each tick of the main
-// window's half-second timer, turns the waiting messages into note windows of the note host.
+// The window side of receiving notes: runs the receiving server and turns the waiting messages
+// into note windows of the note host, one per pass of the event loop, started by an
+// acknowledgement or the main window's half-second tick.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
+#include <QWindow>
 
-#include <chrono>
-
+#include <atomic>
 #include <memory>
 
 #include "net/note_receiver.h"
@@ -29,7 +30,9 @@ public:
 public slots:
     void start_server();
     void stop_server();
-    // The tick of the half-second timer: steps 2 to 6 of the hand-off.
+    // The tick of the half-second timer: steps 2 to 6 of the hand-off. It takes e-mail notes,
+    // stores again what an earlier pass could not, and starts taking waiting notes when no
+    // passes are at it.
     void tick();
 
 signals:
@@ -38,16 +41,23 @@ signals:
     // A message was rejected as an attack; receiving has stopped.
     void attack_detected();
 
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // Note windows for the received notes; their records, and those of notes an earlier tick
     // could not store, go into `tx`.
     void make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx);
-    // The notes of a burst are made one per pass of the event loop, each stored on its own:
-    // between two notes the interface paints and answers. A tick takes the first; the passes
-    // after it take the rest of what the pace allows for this tick.
-    void next_note(unsigned burst);
-    void go_on_or_end_burst(const ReceiveTickResult& last);
-    void end_burst();
+    // Waiting notes are made one per pass of the event loop, each stored on its own, until
+    // the queue is empty: a pass takes the next note once the last one is painted, so input
+    // and painting get their turn between two notes. An acknowledgement or a tick starts the
+    // passes when none are running.
+    void start_passes();
+    void pass();
+    void go_on_or_stop(const ReceiveTickResult& last);
+    void post_pass();
+    void stop_waiting_for_paint();
     // What every pass does with what it took: the store's outcome, the error, the attack.
     void after_pass(const ReceiveTickResult& result);
 
@@ -57,17 +67,18 @@ private:
     QList<NoteViewPointer> unsaved_;
     // The records of unsaved_ as the last tick's transaction holds them.
     std::vector<std::pair<NoteViewPointer, NoteRecord>> written_;
-    BurstPace pace_;
-    QElapsedTimer since_tick_;
     bool store_error_shown_ = false;
-    // The burst of the current tick: passes run, notes made, time spent in them, whether its
-    // sound was asked for; `burst_` tells a pass queued for an earlier tick to do nothing.
-    unsigned burst_ = 0;
-    bool burst_open_ = false;
-    std::size_t burst_passes_ = 0;
-    std::size_t burst_notes_ = 0;
-    std::chrono::milliseconds burst_spent_{0};
+    // Passes take the queue: one is posted, or waits for the last note's paint.
+    bool passing_ = false;
+    bool pass_posted_ = false;
+    // The window of the last note made, and the one whose first paint the next pass waits for.
+    QPointer<QWidget> last_made_;
+    QPointer<QWindow> painting_;
+    QTimer paint_limit_;
+    // One sound for the notes of a burst.
     bool burst_sounded_ = false;
+    // Set by the server thread when it posted a start of the passes not yet run.
+    std::atomic<bool> wake_posted_{false};
 };
 
 }  // namespace kd

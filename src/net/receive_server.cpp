@@ -408,6 +408,7 @@ void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) 
     }
     if (parse_note_message(message, 0, 0).rejected()) {
         c.socket.send_all(kAcknowledgement);
+        c.socket.close();
         stop_receiving = true;
         if (on_attack_) {
             on_attack_();
@@ -415,9 +416,14 @@ void ReceiveServer::finish(Connection& c, bool timed_out, bool& stop_receiving) 
         return;
     }
     // Kept first, acknowledged after: an acknowledged note survives a crash. The sink sees one
-    // message at a time, always from this thread.
+    // message at a time, always from this thread. The peer is let go at once, not after the
+    // other peers of this pass were served.
     if (sink_ && sink_(std::move(message), c.from)) {
         c.socket.send_all(kAcknowledgement);
+        c.socket.close();
+        if (options_.acknowledged) {
+            options_.acknowledged();
+        }
     }
 }
 

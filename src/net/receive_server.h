@@ -104,6 +104,9 @@ public:
         int notes_per_minute = 0;
         // Where a refusal is told (standard error when empty).
         std::function<void(const std::string& line)> tell;
+        // Called after each acknowledgement of a kept message (server thread), off the
+        // acknowledgement's path.
+        std::function<void()> acknowledged;
     };
     // Keeps one whole message from the address `from` (server thread). False when it could not
     // be kept: the sender then gets no acknowledgement and counts the note as not delivered.

@@ -294,7 +294,7 @@ ReceivedSpool::Append ReceivedSpool::append(std::string_view message, std::strin
     if (from.empty() || from.size() > 64 || from.find_first_of(" \r\n") != std::string_view::npos) {
         from = "-";
     }
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (waiting_.size() >= limits_.notes || waiting_bytes_ + message.size() > limits_.bytes) {
         return Append::Full;
     }
@@ -311,11 +311,20 @@ ReceivedSpool::Append ReceivedSpool::append(std::string_view message, std::strin
         }
     }
     const std::uint64_t id = next_id_;
+    const std::uint64_t start = end_;
+    const int fd = fd_;
     const std::string fields = record_fields(id, arrived, from, message.size());
     std::string record = "N " + fields + ' ' + hex64(fnv1a(fields, message)) + '\n';
-    const std::uint64_t offset = end_ + record.size();
+    const std::uint64_t offset = start + record.size();
     record.append(message).push_back('\n');
-    if (!write_all_at(fd_, record, end_) || ::fdatasync(fd_) != 0) {
+    // Written and synced without the lock: the tick reads and sets aside what waits meanwhile,
+    // and the file is neither cut nor squeezed until the record is in (appending_).
+    appending_ = true;
+    lock.unlock();
+    const bool written = write_all_at(fd, record, start) && ::fdatasync(fd) == 0;
+    lock.lock();
+    appending_ = false;
+    if (!written) {
         // Whatever part reached the file is cut off again; it was not acknowledged.
         if (::ftruncate(fd_, static_cast<off_t>(end_)) != 0) {
             complain(path_, "could not be repaired after a failed write");
@@ -323,7 +332,7 @@ ReceivedSpool::Append ReceivedSpool::append(std::string_view message, std::strin
         return Append::Failed;
     }
     ++next_id_;
-    waiting_.push_back(Entry{id, arrived, from == "-" ? std::string() : std::string(from), end_,
+    waiting_.push_back(Entry{id, arrived, from == "-" ? std::string() : std::string(from), start,
                              offset, message.size()});
     waiting_bytes_ += message.size();
     end_ += record.size();
@@ -376,6 +385,15 @@ void ReceivedSpool::taken_through(std::uint64_t id) {
     if (fd_ < 0 || taken_bytes_ == 0 || id < set_aside_) {
         return;
     }
+    if (appending_) {
+        // A record is being written behind the last one: the taken bytes stay until the
+        // next taking, which follows that record's.
+        return;
+    }
+    squeeze_taken();
+}
+
+void ReceivedSpool::squeeze_taken() {
     if (waiting_.empty()) {
         // The settings file names them all: no sync needed, a crash brings back only records
         // that the next start drops.

@@ -111,6 +111,9 @@ private:
     bool open_file(bool create);
     bool start_file();
     bool compact();
+    // Lets the taken records' bytes go: the file is cut after its header when nothing waits,
+    // or squeezed when they are most of it.
+    void squeeze_taken();
     void set_aside_locked(std::uint64_t id);
 
     std::string path_;
@@ -124,6 +127,7 @@ private:
     std::uint64_t end_ = 0;          // file size as written
     std::uint64_t taken_bytes_ = 0;  // bytes of records taken but still in the file
     std::uint64_t set_aside_ = 0;    // the highest id no longer waiting
+    bool appending_ = false;         // a record is being written, past end_
     std::deque<Entry> waiting_;
     std::size_t waiting_bytes_ = 0;
 };

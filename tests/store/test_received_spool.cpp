@@ -6,9 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/temp_dir.h"
@@ -206,6 +209,46 @@ TEST_F(ReceivedSpoolTest, SetAsideRecordsLeaveTheFileOnlyOnceTheirLastMarkIsOnDi
     spool.taken_through(thirtieth);
     EXPECT_LT(std::filesystem::file_size(path_), full / 3);
     EXPECT_EQ(ReceivedSpool(path_, spool.taken_mark(thirtieth)).waiting(), 10u);
+}
+
+TEST_F(ReceivedSpoolTest, TakingWhileAppendsAreSyncedKeepsEveryRecordOnce) {
+    // The server appends (and syncs outside the lock) while the tick takes, emptying the file
+    // behind it whenever it caught up: no record may be cut off, moved or kept twice.
+    constexpr int kNotes = 300;
+    constexpr std::uint64_t kTaken = 250;  // ids count from 1
+    std::string mark;
+    {
+        ReceivedSpool spool(path_, "");
+        std::thread server([&] {
+            for (int n = 0; n < kNotes; ++n) {
+                EXPECT_EQ(spool.append(note(n, 2000), "10.0.0.1", n), ReceivedSpool::Append::Kept);
+            }
+        });
+        std::uint64_t through = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (through < kTaken && std::chrono::steady_clock::now() < deadline) {
+            const auto taken = spool.peek(through, std::min<std::uint64_t>(3, kTaken - through));
+            if (taken.empty()) {
+                std::this_thread::yield();
+                continue;
+            }
+            for (const SpoolRecord& r : taken) {
+                EXPECT_EQ(r.message, note(static_cast<int>(r.id - 1), 2000));
+            }
+            through = taken.back().id;
+            spool.set_aside_through(through);
+            spool.taken_through(through);
+        }
+        server.join();
+        ASSERT_EQ(through, kTaken);
+        mark = spool.taken_mark(through);
+        EXPECT_EQ(spool.waiting(), kNotes - kTaken);
+    }
+    std::vector<std::string> expected;
+    for (int n = static_cast<int>(kTaken); n < kNotes; ++n) {
+        expected.push_back(note(n, 2000));
+    }
+    EXPECT_EQ(waiting_messages(ReceivedSpool(path_, mark)), expected);
 }
 
 TEST_F(ReceivedSpoolTest, LinkFifoOrAnotherFileAtItsNameIsNotUsed) {
