@@ -39,6 +39,8 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
     paint_limit_.setSingleShot(true);
     paint_limit_.setInterval(kLongestPaintWait);
     connect(&paint_limit_, &QTimer::timeout, this, [this] {
+        qCDebug(lcReceive, "no paint within %lld ms",
+                static_cast<long long>(kLongestPaintWait.count()));
         stop_waiting_for_paint();
         post_pass();
     });
@@ -182,6 +184,8 @@ void NoteReceiving::go_on_or_stop(const ReceiveTickResult& last) {
 bool NoteReceiving::eventFilter(QObject* watched, QEvent* event) {
     // The window paints as it handles its expose event, before the posted pass runs.
     if (watched == painting_ && event->type() == QEvent::Expose) {
+        qCDebug(lcReceive, "exposed after %d ms",
+                paint_limit_.interval() - paint_limit_.remainingTime());
         stop_waiting_for_paint();
         post_pass();
     }
