@@ -99,6 +99,8 @@ bool MainWindow::start() {
     tray_->show();
 
     const NoteStore& store = services_.store();
+    // The notes are restored from the file as it is now, read once.
+    const ProfileFile::Snapshot snapshot(store.ini_path());
     read_start_settings(store);
     count_program_start();
     restore_notes();
@@ -209,6 +211,8 @@ void MainWindow::count_program_start() {
 
 void MainWindow::restore_notes() {
     note_count_ = 0;
+    // Every note starts from the default look: read once for all of them.
+    services_.hold_default_look(true);
     const NotesToRestore plan = notes_to_restore(services_.store());
     // Every note is written under its new number in one replace of the file, together with
     // the removal of the old numbers and the new count.
@@ -228,6 +232,7 @@ void MainWindow::restore_notes() {
             return restored.back().second;
         },
         tx);
+    services_.hold_default_look(false);
     note_count_ = result.count;
     if (tx.commit(store_texts::kErrorWritingNote)) {
         // Each note knows what the file holds of it, so its first autosave writes only a
