@@ -233,6 +233,9 @@ private:
     bool thin_border_ = false;  // drawn border: the flag, or rolled up
     bool destroying_ = false;
     int shown_status_ = -1;  // the mark the status icon shows
+    // The title look the strip shows: set again unchanged, it sets nothing (palettes and
+    // fonts of six widgets, each repolished).
+    std::optional<TextLook> shown_title_look_;
     QRect unrolled_rect_;
     bool activates_when_brought_to_front_ = true;
 
