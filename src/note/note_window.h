@@ -215,6 +215,8 @@ private:
     void show_with_opacity_rule();
     void refresh_reminder_texts();
     bool take_reminders(const NoteRecord& record, bool placed_as_new, bool imported);
+    // The record's title and body looks and title text; with its body text as well.
+    void take_record_look(const NoteRecord& record);
     void apply_record_look(const NoteRecord& record);
     void carry_out(const AlarmCheck& check);
     void ring_alarm(bool sound);
