@@ -1,10 +1,13 @@
 // Resident memory of the real korvadesk with 100 stored notes against none (a fresh start
 // shows one empty note), read from /proc/<pid>/status (VmRSS) once the X server has mapped
-// every note window and the program had a second to paint them. Our floor program with 100
-// plain windows runs in the same benchmark run for scale.
+// every note window and the program had a second to paint them. Our floor program runs in the
+// same benchmark run with 1 and with 100 plain windows, which gives the floor's cost of a
+// window.
 //
-// Counters: rss_mb per program; on the 100-note run per_note_kb (the growth over the empty
-// start divided by the 99 notes more; target under 1024) and x_floor (against the floor).
+// Counters: rss_mb per program; on the floor's 100-window run per_window_kb (the growth over
+// one window divided by the 99 more); on korvadesk's 100-note run per_note_kb (the growth over
+// the empty start divided by the 99 notes more), per_note_x_floor (per_note_kb against the
+// floor's per_window_kb) and x_floor (the whole against the floor's 100 windows).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -20,7 +23,9 @@ namespace {
 using kd::bench::MapWatcher;
 using kd::bench::StoredNotes;
 
+double g_floor_one_kb = 0;
 double g_floor_kb = 0;
+double g_floor_per_window_kb = 0;
 double g_empty_kb = 0;
 
 long resident_kb(pid_t pid) {
@@ -34,7 +39,8 @@ long resident_kb(pid_t pid) {
 }
 
 // Mean resident size in kB over the iterations, 0 when it could not be measured.
-double measure(benchmark::State& state, const std::string& program, int notes, int windows) {
+double measure(benchmark::State& state, const std::string& program, int notes, int windows,
+               const std::string& argument = {}) {
     StoredNotes folders(notes);
     MapWatcher watcher;
     if (!watcher.ok()) {
@@ -44,7 +50,7 @@ double measure(benchmark::State& state, const std::string& program, int notes, i
     double total_kb = 0;
     for (auto _ : state) {
         watcher.drain();
-        const pid_t pid = kd::bench::start(program, folders);
+        const pid_t pid = kd::bench::start(program, folders, argument);
         const bool shown = watcher.wait_maps(windows);
         std::this_thread::sleep_for(std::chrono::seconds(1));
         const long kb = resident_kb(pid);
@@ -61,8 +67,20 @@ double measure(benchmark::State& state, const std::string& program, int notes, i
     return mean;
 }
 
+const std::string& floor_program() {
+    static const std::string program = std::string(KD_BENCH_DIR) + "/bench_startup_floor";
+    return program;
+}
+
+void BM_FloorResident1PlainWindow(benchmark::State& state) {
+    g_floor_one_kb = measure(state, floor_program(), 0, 1, "1");
+}
 void BM_FloorResident100PlainWindows(benchmark::State& state) {
-    g_floor_kb = measure(state, std::string(KD_BENCH_DIR) + "/bench_startup_floor", 0, 100);
+    g_floor_kb = measure(state, floor_program(), 0, 100, "100");
+    if (g_floor_kb > 0 && g_floor_one_kb > 0) {
+        g_floor_per_window_kb = (g_floor_kb - g_floor_one_kb) / 99.0;
+        state.counters["per_window_kb"] = g_floor_per_window_kb;
+    }
 }
 void BM_KorvadeskResidentNoStoredNotes(benchmark::State& state) {
     g_empty_kb = measure(state, std::string(KD_BINARY_DIR) + "/korvadesk", 0, 1);
@@ -70,14 +88,19 @@ void BM_KorvadeskResidentNoStoredNotes(benchmark::State& state) {
 void BM_KorvadeskResident100StoredNotes(benchmark::State& state) {
     const double kb = measure(state, std::string(KD_BINARY_DIR) + "/korvadesk", 100, 100);
     if (kb > 0 && g_empty_kb > 0) {
-        state.counters["per_note_kb"] = (kb - g_empty_kb) / 99.0;
+        const double per_note_kb = (kb - g_empty_kb) / 99.0;
+        state.counters["per_note_kb"] = per_note_kb;
+        if (g_floor_per_window_kb > 0) {
+            state.counters["per_note_x_floor"] = per_note_kb / g_floor_per_window_kb;
+        }
     }
     if (kb > 0 && g_floor_kb > 0) {
         state.counters["x_floor"] = kb / g_floor_kb;
     }
 }
 
-// In this order: the last one divides by the first two.
+// In this order: each one divides by those before it.
+BENCHMARK(BM_FloorResident1PlainWindow)->Iterations(3)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_FloorResident100PlainWindows)->Iterations(3)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_KorvadeskResidentNoStoredNotes)
     ->Iterations(3)

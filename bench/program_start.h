@@ -26,15 +26,23 @@
 
 namespace kd::bench {
 
-// A settings file as a user's earlier starts leave it, with `notes` notes.
+// A settings file as a user's earlier starts leave it, with `notes` notes. In a fresh
+// temporary folder, removed at the end; or in `root` (made when missing), which is kept.
 class StoredNotes {
 public:
-    explicit StoredNotes(int notes) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kdstart-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
+    explicit StoredNotes(int notes, const std::string& root = {}) : keep_(!root.empty()) {
+        if (keep_) {
+            root_ = root;
+            std::filesystem::create_directories(root_);
+            std::filesystem::permissions(root_, std::filesystem::perms::owner_all);
+        } else {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "kdstart-XXXXXX").string();
+            if (mkdtemp(pattern.data()) == nullptr) {
+                std::abort();
+            }
+            root_ = pattern;
         }
-        root_ = pattern;
         config_ = root_ + "/config";
         runtime_ = root_ + "/runtime";
         std::filesystem::create_directories(config_);
@@ -87,13 +95,20 @@ public:
             std::abort();
         }
     }
-    ~StoredNotes() { std::filesystem::remove_all(root_); }
+    ~StoredNotes() {
+        if (!keep_) {
+            std::filesystem::remove_all(root_);
+        }
+    }
+    StoredNotes(const StoredNotes&) = delete;
+    StoredNotes& operator=(const StoredNotes&) = delete;
 
     const std::string& config() const { return config_; }
     const std::string& runtime() const { return runtime_; }
     const std::string& root() const { return root_; }
 
 private:
+    bool keep_ = false;
     std::string root_, config_, runtime_;
 };
 
@@ -155,7 +170,9 @@ private:
     bool ok_ = false;
 };
 
-inline pid_t start(const std::string& program, const StoredNotes& folders) {
+// Starts `program` with the folders of `folders`, and `argument` when not empty.
+inline pid_t start(const std::string& program, const StoredNotes& folders,
+                   const std::string& argument = {}) {
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("XDG_CONFIG_HOME", folders.config().c_str(), 1);
@@ -164,7 +181,11 @@ inline pid_t start(const std::string& program, const StoredNotes& folders) {
         if (chdir(folders.root().c_str()) != 0) {
             _exit(126);
         }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        if (argument.empty()) {
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        } else {
+            execl(program.c_str(), program.c_str(), argument.c_str(), static_cast<char*>(nullptr));
+        }
         _exit(127);
     }
     return pid;

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -37,6 +38,7 @@
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
+#include "platform/profile_file.h"
 #include "store/error_reporter.h"
 #include "store/note_store.h"
 #include "themes/builtin_themes.h"
@@ -153,12 +155,14 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
         exit_code = 0;
         return false;
     }
-    // Only the copy that goes on to run keeps a backup, before its first write; a failed
-    // backup does not keep the user from their notes.
-    keep_backups(paths_.IniPath);
     // From here on the interface never waits for the disk: the settings file is written by a
-    // thread of its own, and the end of the program waits for it.
-    store_->write_in_background();
+    // thread of its own, and the end of the program waits for it. Only the copy that goes on to
+    // run keeps a backup, before its first write (a failed backup does not keep the user from
+    // their notes). The start reads the file as it found it, once, and writes it only after
+    // the notes are shown.
+    store_->write_in_background([path = paths_.IniPath] { keep_backups(path); }, true);
+    QTimer::singleShot(0, qApp, [store = store_.get()] { store->release_writes(); });
+    const ProfileFile::Snapshot snapshot(paths_.IniPath);
 
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_, &default_theme);
     make_spelling();

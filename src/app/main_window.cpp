@@ -16,6 +16,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <initializer_list>
+#include <optional>
 
 #include "note/note_search.h"
 #include "note/note_window.h"
@@ -42,13 +44,30 @@ namespace {
 
 constexpr int kProgramStartsBeforeCleaning = 100;
 
-QIcon app_icon() {
+QIcon app_icon(std::initializer_list<int> sizes = {16, 22, 32, 48, 64, 128}) {
     QIcon icon;
-    for (int size : {16, 22, 32, 48, 64, 128}) {
+    for (int size : sizes) {
         icon.addFile(QStringLiteral(":/app/korvadesk-%1.png").arg(size), QSize(size, size));
     }
     return icon;
 }
+
+// While many notes are made at once the program's icon is only the sizes a note window carries.
+// Qt sends a window the program's icon, every size, when it makes the native window, and the
+// window's own icon only after that: the six sizes were the costliest part of showing a note.
+// Windows with an icon of their own (the notes) are not touched by the change back.
+class SmallProgramIcon {
+public:
+    SmallProgramIcon() : program_(QApplication::windowIcon()) {
+        QApplication::setWindowIcon(app_icon({16, 32}));
+    }
+    ~SmallProgramIcon() { QApplication::setWindowIcon(program_); }
+    SmallProgramIcon(const SmallProgramIcon&) = delete;
+    SmallProgramIcon& operator=(const SmallProgramIcon&) = delete;
+
+private:
+    QIcon program_;
+};
 
 }  // namespace
 
@@ -99,6 +118,8 @@ bool MainWindow::start() {
     tray_->show();
 
     const NoteStore& store = services_.store();
+    // The notes are restored from the file as it is now, read once.
+    const ProfileFile::Snapshot snapshot(store.ini_path());
     read_start_settings(store);
     count_program_start();
     restore_notes();
@@ -209,6 +230,9 @@ void MainWindow::count_program_start() {
 
 void MainWindow::restore_notes() {
     note_count_ = 0;
+    // Every note starts from the default look: read once for all of them.
+    services_.hold_default_look(true);
+    std::optional<SmallProgramIcon> small_icon(std::in_place);
     const NotesToRestore plan = notes_to_restore(services_.store());
     // Every note is written under its new number in one replace of the file, together with
     // the removal of the old numbers and the new count.
@@ -228,6 +252,8 @@ void MainWindow::restore_notes() {
             return restored.back().second;
         },
         tx);
+    services_.hold_default_look(false);
+    small_icon.reset();
     note_count_ = result.count;
     if (tx.commit(store_texts::kErrorWritingNote)) {
         // Each note knows what the file holds of it, so its first autosave writes only a

@@ -184,7 +184,12 @@ void NoteBody::load_document(const std::string& rtf) {
     options.max_half_points = largest_shown_points() * 2;
     read_rtf(rtf, *doc, options);
     update_wrap_mode(doc->toRawText());
-    doc->setPageSize(page);
+    // A body that was never shown is laid out when its first resize event gives the page its
+    // width, which comes with the show whatever the size: laying it out here as well, at the
+    // width it had before, was a second layout of every restored note.
+    if (!(testAttribute(Qt::WA_PendingResizeEvent) && !isVisible())) {
+        doc->setPageSize(page);
+    }
     loading_ = false;
     document()->clearUndoRedoStacks();
     detect_links();

@@ -45,6 +45,21 @@ const AppPaths& NoteServices::paths() const {
 
 NoteServices::~NoteServices() = default;
 
+NoteRecord NoteServices::default_look() const {
+    if (!hold_default_look_) {
+        return default_look_(store_);
+    }
+    if (!held_default_look_) {
+        held_default_look_ = default_look_(store_);
+    }
+    return *held_default_look_;
+}
+
+void NoteServices::hold_default_look(bool hold) {
+    hold_default_look_ = hold;
+    held_default_look_.reset();
+}
+
 void NoteServices::set_dialogs(std::unique_ptr<NoteDialogs> dialogs) {
     dialogs_ = dialogs ? std::move(dialogs) : std::make_unique<NoteDialogs>();
 }

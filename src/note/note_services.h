@@ -98,7 +98,10 @@ public:
     const AppPaths& paths() const;
     const Clock& clock() const { return clock_; }
     MessageBoxes& boxes() const { return boxes_; }
-    NoteRecord default_look() const { return default_look_(store_); }
+    NoteRecord default_look() const;
+    // While held (the notes of the file are restored, and nothing changes the default theme
+    // meanwhile), default_look() reads the default theme once and hands out that copy.
+    void hold_default_look(bool hold);
 
     NoteDialogs& dialogs() const { return *dialogs_; }
     void set_dialogs(std::unique_ptr<NoteDialogs> dialogs);
@@ -157,6 +160,8 @@ private:
     const Clock& clock_;
     MessageBoxes& boxes_;
     DefaultLook default_look_;
+    bool hold_default_look_ = false;
+    mutable std::optional<NoteRecord> held_default_look_;
     std::unique_ptr<NoteDialogs> dialogs_;
     NoteSendingService* sending_ = nullptr;
     NoteExportWriter* export_writer_ = nullptr;

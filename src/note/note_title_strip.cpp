@@ -44,6 +44,10 @@ void NoteWindow::show_title_text() {
 
 void NoteWindow::show_title_look() {
     const TextLook& look = note_.title_look();
+    if (shown_title_look_ == look) {
+        return;
+    }
+    shown_title_look_ = look;
     QPalette pal;
     pal.setColor(QPalette::Window, to_qcolor(look.back_colour));
     pal.setColor(QPalette::WindowText, to_qcolor(look.text_colour));

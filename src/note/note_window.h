@@ -215,6 +215,8 @@ private:
     void show_with_opacity_rule();
     void refresh_reminder_texts();
     bool take_reminders(const NoteRecord& record, bool placed_as_new, bool imported);
+    // The record's title and body looks and title text; with its body text as well.
+    void take_record_look(const NoteRecord& record);
     void apply_record_look(const NoteRecord& record);
     void carry_out(const AlarmCheck& check);
     void ring_alarm(bool sound);
@@ -233,6 +235,9 @@ private:
     bool thin_border_ = false;  // drawn border: the flag, or rolled up
     bool destroying_ = false;
     int shown_status_ = -1;  // the mark the status icon shows
+    // The title look the strip shows: set again unchanged, it sets nothing (palettes and
+    // fonts of six widgets, each repolished).
+    std::optional<TextLook> shown_title_look_;
     QRect unrolled_rect_;
     bool activates_when_brought_to_front_ = true;
 

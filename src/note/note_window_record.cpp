@@ -11,7 +11,7 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
     // Whatever the record came from, the window is built from numbers it can hold.
     const NoteRecord record = bounded_note_record(from, desktop_bounds(current_screen_rects()));
     note_.begin_filling(!placed_as_new);
-    apply_record_look(record);
+    take_record_look(record);
 
     // A restored note that has expired meanwhile goes before anyone sees it.
     bool show_when_alive = false;
@@ -42,6 +42,8 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
         note_.set_border(true);
     }
     relayout();
+    // The text is laid out as it loads: once the body has its size, that is the only time.
+    body_->set_rtf(record.EditText);
 
     const bool alive = take_reminders(record, placed_as_new, imported);
     if (alive && show_when_alive && !isVisible()) {
@@ -51,11 +53,15 @@ bool NoteWindow::create_from_record(const NoteRecord& from, bool placed_as_new, 
     return alive;
 }
 
-void NoteWindow::apply_record_look(const NoteRecord& record) {
+void NoteWindow::take_record_look(const NoteRecord& record) {
     NoteRecord shown = record;
     // The title as the title strip shows it: what is no UTF-8 is kept as shown.
     shown.TitleText = QString::fromStdString(record.TitleText).toStdString();
     note_.take_record_look(shown);
+}
+
+void NoteWindow::apply_record_look(const NoteRecord& record) {
+    take_record_look(record);
     body_->set_rtf(record.EditText);
 }
 

@@ -71,6 +71,9 @@ struct CacheEntry {
     // The document is then what the file is about to hold and is not read from disk again.
     std::uint64_t generation = 0;
     bool ahead = false;
+    // ProfileFile::Snapshot scopes open on the file: reads trust a valid document without
+    // looking at the disk.
+    int snapshots = 0;
 };
 
 std::mutex& registry_mutex() {
@@ -161,12 +164,22 @@ LoadResult load_file(const std::string& path, Document& doc, FileStamp& stamp) {
     return LoadResult::Ok;
 }
 
+std::atomic<std::uint64_t> g_disk_checks{0};
+
+// Whether refresh() may take a valid document as it is inside a snapshot scope: reads may,
+// a change never does (it must not write over what another program put there meanwhile).
+enum class Look { Always, UnlessSnapshot };
+
 // Brings the cache entry up to date with the file on disk. Call with entry.mutex held.
 // Returns false when the file exists but cannot be read.
-bool refresh(const std::string& path, CacheEntry& entry) {
+bool refresh(const std::string& path, CacheEntry& entry, Look look = Look::Always) {
     if (entry.ahead) {
         return true;
     }
+    if (look == Look::UnlessSnapshot && entry.snapshots > 0 && entry.valid) {
+        return true;
+    }
+    g_disk_checks.fetch_add(1, std::memory_order_relaxed);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -479,7 +492,7 @@ std::string ProfileFile::read(const std::string& path, std::string_view section,
                               std::string_view key, std::size_t capacity) {
     CacheEntry& entry = entry_for(path);
     std::lock_guard guard(entry.mutex);
-    if (!refresh(path, entry)) {
+    if (!refresh(path, entry, Look::UnlessSnapshot)) {
         return {};
     }
     return finish_value(entry.doc.get(section, key), capacity);
@@ -590,7 +603,7 @@ bool ProfileFile::writable(const std::string& given_path) {
 std::vector<std::string> ProfileFile::keys(const std::string& path, std::string_view section) {
     CacheEntry& entry = entry_for(path);
     std::lock_guard guard(entry.mutex);
-    if (!refresh(path, entry)) {
+    if (!refresh(path, entry, Look::UnlessSnapshot)) {
         return {};
     }
     return entry.doc.key_names(section);
@@ -598,6 +611,10 @@ std::vector<std::string> ProfileFile::keys(const std::string& path, std::string_
 
 std::uint64_t ProfileFile::replace_count() {
     return g_replaces.load(std::memory_order_relaxed);
+}
+
+std::uint64_t ProfileFile::disk_check_count() {
+    return g_disk_checks.load(std::memory_order_relaxed);
 }
 
 bool ProfileFile::delete_section(const std::string& path, std::string_view section) {
@@ -610,14 +627,14 @@ bool ProfileFile::delete_section(const std::string& path, std::string_view secti
 bool ProfileFile::has_section(const std::string& path, std::string_view section) {
     CacheEntry& entry = entry_for(path);
     std::lock_guard guard(entry.mutex);
-    return refresh(path, entry) && entry.doc.has_section(section);
+    return refresh(path, entry, Look::UnlessSnapshot) && entry.doc.has_section(section);
 }
 
 std::vector<std::string> ProfileFile::section_names(const std::string& path) {
     CacheEntry& entry = entry_for(path);
     std::lock_guard guard(entry.mutex);
     std::vector<std::string> out;
-    if (!refresh(path, entry)) {
+    if (!refresh(path, entry, Look::UnlessSnapshot)) {
         return out;
     }
     out.reserve(entry.doc.sections.size());
@@ -685,6 +702,19 @@ bool ProfileFile::replace_now(const std::string& given_path, std::string_view co
         entry.ahead = false;
     }
     return true;
+}
+
+ProfileFile::Snapshot::Snapshot(std::string path) : path_(std::move(path)) {
+    CacheEntry& entry = entry_for(path_);
+    std::lock_guard guard(entry.mutex);
+    ++entry.snapshots;
+    refresh(path_, entry);
+}
+
+ProfileFile::Snapshot::~Snapshot() {
+    CacheEntry& entry = entry_for(path_);
+    std::lock_guard guard(entry.mutex);
+    --entry.snapshots;
 }
 
 void ProfileFile::clear_cache() {

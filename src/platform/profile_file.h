@@ -17,7 +17,7 @@
 // interface or the receiving server up. Readers need no lock: they always see one complete
 // file, and anything but a regular file at the path reads as unreadable instead of being
 // waited for. The parsed file is cached per path and parsed again when its inode, size, mtime
-// or ctime changed.
+// or ctime changed (a read inside a ProfileFile::Snapshot scope does not look).
 #pragma once
 
 #include <cstddef>
@@ -150,12 +150,31 @@ public:
     static bool replace_now(const std::string& path, std::string_view content,
                             std::uint64_t generation);
 
+    // While one lives, reads of the file at `path` (read, keys, has_section, section_names)
+    // take the cached document as the scope found it, with this process's own changes, and do
+    // not look at the disk again: a start reads thousands of keys, and each look was a stat of
+    // the file. A change another program makes meanwhile is seen after the last scope ends.
+    // Changes still check the file as always. Scopes may nest and live on any thread.
+    class Snapshot {
+    public:
+        explicit Snapshot(std::string path);
+        ~Snapshot();
+        Snapshot(const Snapshot&) = delete;
+        Snapshot& operator=(const Snapshot&) = delete;
+
+    private:
+        std::string path_;
+    };
+
     // Drops every cached file (tests use it to start from a known state); a document that
     // holds changes not yet written stays.
     static void clear_cache();
 
     // Replaces of files done by this process so far (benchmarks and tests count them).
     static std::uint64_t replace_count();
+    // Looks at files on disk (a stat) made by reads and changes to see whether a cached file
+    // is still current, so far in this process (tests count them).
+    static std::uint64_t disk_check_count();
 };
 
 // Cuts text to at most max_bytes bytes without splitting a UTF-8 character; bytes that are

@@ -5,10 +5,14 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
 
 #ifdef KD_HAVE_XCB
 #include <xcb/xcb.h>
@@ -19,15 +23,44 @@ namespace kd::window_hints {
 namespace {
 
 #ifdef KD_HAVE_XCB
-xcb_atom_t intern_atom(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    if (reply == nullptr) {
-        return XCB_ATOM_NONE;
+// Atoms never change while the connection lives, and every note asks for the same few when it
+// is shown: each is asked of the X server once, all of a call's names in one round trip.
+// Used on the UI thread only, like the connection's other users here.
+template <std::size_t N>
+std::array<xcb_atom_t, N> atoms(xcb_connection_t* c, const std::array<const char*, N>& names) {
+    static xcb_connection_t* known_for = nullptr;
+    static std::unordered_map<std::string, xcb_atom_t> known;
+    if (known_for != c) {
+        known.clear();
+        known_for = c;
     }
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
+    std::array<xcb_atom_t, N> out{};
+    std::array<std::optional<xcb_intern_atom_cookie_t>, N> asked{};
+    for (std::size_t i = 0; i < N; ++i) {
+        if (const auto it = known.find(names[i]); it != known.end()) {
+            out[i] = it->second;
+        } else {
+            asked[i] =
+                xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
+        }
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        if (!asked[i]) {
+            continue;
+        }
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, *asked[i], nullptr);
+        out[i] = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        // A failed answer is asked again next time.
+        if (out[i] != XCB_ATOM_NONE) {
+            known.emplace(names[i], out[i]);
+        }
+    }
+    return out;
+}
+
+xcb_atom_t intern_atom(xcb_connection_t* c, const char* name) {
+    return atoms<1>(c, {name})[0];
 }
 
 // Whether a window manager that follows the desktop conventions runs on this display.
@@ -92,9 +125,10 @@ void mark_skip_taskbar(QWidget* window) {
     }
     xcb_connection_t* c = x11->connection();
     // The toolkit keeps states it does not manage when it adds its own.
-    const xcb_atom_t state = intern_atom(c, "_NET_WM_STATE");
-    const xcb_atom_t skip[] = {intern_atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
-                               intern_atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    const auto names =
+        atoms<3>(c, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    const xcb_atom_t state = names[0];
+    const xcb_atom_t skip[] = {names[1], names[2]};
     if (state == XCB_ATOM_NONE || skip[0] == XCB_ATOM_NONE) {
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "platform/paths.h"
 #include "platform/profile_file.h"
@@ -57,9 +58,21 @@ std::string body_from_stored(std::string_view stored) {
     return out;
 }
 
-void NoteStore::write_in_background() {
-    if (!writer_) {
-        writer_ = std::make_unique<SettingsWriter>(ini(), *errors_);
+void NoteStore::write_in_background(std::function<void()> before_first_write, bool held) {
+    if (writer_) {
+        return;
+    }
+    writer_ = std::make_unique<SettingsWriter>(ini(), *errors_, SettingsWriter::Replace{},
+                                               std::move(before_first_write));
+    // Before anything can be handed over: nothing changes the file until this returns.
+    if (held) {
+        writer_->hold();
+    }
+}
+
+void NoteStore::release_writes() const {
+    if (writer_) {
+        writer_->release();
     }
 }
 

@@ -43,7 +43,11 @@ public:
     // a change is read back at once and reaches the disk a moment later, so no caller waits for
     // the disk. Failures of those writes are reported to errors(). The program does this once
     // at start; without it every change is on disk when the call returns.
-    void write_in_background();
+    // `before_first_write`, when given, runs on the writer's thread right before it first
+    // writes the file (a backup of the file as the start found it). With `held`, nothing is
+    // written until release_writes(): the start shows the notes before it writes.
+    void write_in_background(std::function<void()> before_first_write = {}, bool held = false);
+    void release_writes() const;
     // Waits until the settings file on disk holds every change made so far, at most `limit`.
     // False when it does not (a write failed or the time ran out): the caller reports it.
     bool finish_writes(std::chrono::milliseconds limit) const;

@@ -39,6 +39,7 @@ struct SettingsWriter::State {
     std::string path;
     const ErrorReporter* errors = nullptr;
     Replace replace;
+    std::function<void()> before_first_replace;  // run before the first replace, then empty
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -51,15 +52,18 @@ struct SettingsWriter::State {
     bool quiet = false;              // ending: failures are the caller's to report
     bool stopping = false;
     bool exited = false;
+    bool held = false;  // contents wait for release()
 
     bool settled() const { return !waiting && !running && !(failed && retry_now); }
 };
 
-SettingsWriter::SettingsWriter(std::string path, const ErrorReporter& errors, Replace replace)
+SettingsWriter::SettingsWriter(std::string path, const ErrorReporter& errors, Replace replace,
+                               std::function<void()> before_first_replace)
     : path_(std::move(path)), state_(std::make_shared<State>()) {
     state_->path = path_;
     state_->errors = &errors;
     state_->replace = replace ? std::move(replace) : Replace(&ProfileFile::replace_now);
+    state_->before_first_replace = std::move(before_first_replace);
     thread_ = std::thread([state = state_] { run(state); });
     ProfileFile::defer_replaces(path_, this);
 }
@@ -69,6 +73,7 @@ SettingsWriter::~SettingsWriter() {
         std::unique_lock lock(state_->mutex);
         state_->quiet = true;
         state_->stopping = true;
+        state_->held = false;
         state_->retry_now = state_->failed.has_value();
         state_->changed.notify_all();
         // A disk that does not answer must not keep the program from ending: the thread then
@@ -81,6 +86,17 @@ SettingsWriter::~SettingsWriter() {
         thread_.detach();
     }
     ProfileFile::defer_replaces(path_, nullptr);
+}
+
+void SettingsWriter::hold() {
+    std::lock_guard lock(state_->mutex);
+    state_->held = true;
+}
+
+void SettingsWriter::release() {
+    std::lock_guard lock(state_->mutex);
+    state_->held = false;
+    state_->changed.notify_all();
 }
 
 void SettingsWriter::replace_later(std::string content, std::uint64_t generation) {
@@ -114,6 +130,7 @@ void SettingsWriter::when_written(std::function<void()> done) {
 bool SettingsWriter::finish(std::chrono::milliseconds limit) {
     std::unique_lock lock(state_->mutex);
     state_->quiet = true;
+    state_->held = false;
     state_->retry_now = state_->failed.has_value();
     state_->changed.notify_all();
     state_->changed.wait_for(lock, limit, [&] { return state_->settled(); });
@@ -124,6 +141,10 @@ void SettingsWriter::run(const std::shared_ptr<State>& state) {
     State& s = *state;
     std::unique_lock lock(s.mutex);
     for (;;) {
+        if (s.held && !s.stopping) {
+            s.changed.wait(lock, [&] { return !s.held || s.stopping; });
+            continue;
+        }
         if (!s.waiting && s.failed && s.retry_now) {
             s.waiting = std::move(s.failed);
             s.failed.reset();
@@ -147,7 +168,11 @@ void SettingsWriter::run(const std::shared_ptr<State>& state) {
         s.waiting.reset();
         s.running = true;
         s.running_done = std::move(content.done);
+        std::function<void()> first = std::exchange(s.before_first_replace, nullptr);
         lock.unlock();
+        if (first) {
+            first();
+        }
         const bool written = s.replace(s.path, content.bytes, content.generation);
         lock.lock();
         s.running = false;

@@ -11,6 +11,12 @@
 // must wait until the file holds a change (the spool lets its taken records go) is run on the
 // writer's thread after the replace that wrote it.
 //
+// A start may hold the writer (hold()) while the notes come up: changes go into the cached
+// document as always and the file is written once release() comes, so that the first note is
+// not shown after a replace and two syncs. Work that must come before the first replace of the
+// file (a backup of the file as the start found it) is given to the constructor and runs on
+// the writer's thread.
+//
 // Windowless; the calls may come from any thread.
 #pragma once
 
@@ -40,12 +46,19 @@ public:
 
     // Takes over the replaces of `path` (ProfileFile::defer_replaces) and starts the thread.
     // `errors` must outlive the writer. `replace` is ProfileFile::replace_now unless a test
-    // gives its own.
-    SettingsWriter(std::string path, const ErrorReporter& errors, Replace replace = {});
+    // gives its own. `before_first_replace`, when given, runs on the writer's thread once,
+    // right before its first replace.
+    SettingsWriter(std::string path, const ErrorReporter& errors, Replace replace = {},
+                   std::function<void()> before_first_replace = {});
     // Writes what waits (at most kLongestEnd), stops the thread and gives the replaces back.
     ~SettingsWriter() override;
     SettingsWriter(const SettingsWriter&) = delete;
     SettingsWriter& operator=(const SettingsWriter&) = delete;
+
+    // While held, nothing is written: contents wait (the newest one only, as always) until
+    // release(). finish() and the end of the writer release it.
+    void hold();
+    void release();
 
     void replace_later(std::string content, std::uint64_t generation) override;
     void when_written(std::function<void()> done) override;

@@ -473,6 +473,40 @@ TEST_F(MainWindowTest, StartHideAllAndShowAllOfAHundredNotesEachReplaceTheFileOn
     EXPECT_EQ(visible_notes().size(), 100u);
 }
 
+TEST_F(MainWindowTest, ARestartReadsTheFileAndTheDefaultLookOnceForAllItsNotes) {
+    {
+        StoreTransaction tx(app_paths().IniPath, test::store_errors());
+        for (int i = 1; i <= 20; ++i) {
+            tx.write_record(sample_record(i, "note " + std::to_string(i)));
+        }
+        tx.set_number_of_notes(20);
+        tx.set_text(Setting::IniUpdate, "0111");
+        ASSERT_TRUE(tx.commit());
+    }
+    ASSERT_TRUE(write_builtin_themes(NoteStore(app_paths(), test::store_errors())));
+    int looks = 0;
+    NoteServices services(ts_.store, Clock::system(), ts_.boxes, [&](const NoteStore& store) {
+        ++looks;
+        return default_theme(store);
+    });
+    const auto checks = ProfileFile::disk_check_count();
+    window_ = std::make_unique<MainWindow>(services);
+    ASSERT_TRUE(window_->start());
+    // Each of the 20 records is 24 keys, each note reads settings: a look at the disk for
+    // each of them was thousands of stat calls a start.
+    EXPECT_LE(ProfileFile::disk_check_count() - checks, 10u);
+    EXPECT_EQ(looks, 1);
+    ASSERT_EQ(window_->notes().size(), 20);
+    EXPECT_EQ(window_->notes()[19]->note().title_text(), "note 20");
+
+    // Afterwards the file is looked at again, and a new note takes the default look as it is.
+    std::ofstream(ini_, std::ios::app) << "[OTHER]\nKey=seen\n";
+    EXPECT_EQ(ProfileFile::read(ini_, "OTHER", "Key", 16), "seen");
+    window_->new_note();
+    EXPECT_EQ(looks, 2);
+    window_.reset();
+}
+
 TEST_F(MainWindowTest, ReadOnlySettingsFileEndsTheStartAndIsNotReplaced) {
     NoteStore(app_paths(), test::store_errors()).settings().write(Setting::Version, "5.lan");
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);

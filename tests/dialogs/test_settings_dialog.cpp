@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -301,8 +302,10 @@ TEST_F(SettingsDialogTest, EveryPageShowsTheProgramsTipLook) {
         d->tabs()->setCurrentIndex(c.tab);
         QApplication::processEvents();
         ASSERT_FALSE(c.control->toolTip().isEmpty());
-        const QPoint at = c.control->mapToGlobal(c.control->rect().center());
-        QToolTip::showText(at, c.control->toolTip(), c.control);
+        // What the mouse resting on the control sends it.
+        const QPoint inside = c.control->rect().center();
+        QHelpEvent asked(QEvent::ToolTip, inside, c.control->mapToGlobal(inside));
+        QApplication::sendEvent(c.control, &asked);
         QWidget* tip = nullptr;
         for (int wait = 0; wait < 150 && tip == nullptr; ++wait) {
             QTest::qWait(20);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -12,9 +14,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWindow>
+#include <cmath>
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -344,6 +348,49 @@ TEST_F(NoteWindowTest, HiddenRecordStaysInvisibleAndSignals) {
     NoteRecord saved;
     ASSERT_TRUE(stored(1, saved));
     EXPECT_EQ(saved.Hidden, "Yes");
+}
+
+// A restored body is laid out once, when it is first shown with its size: whether shown at
+// once, shown later from hidden or unrolled, its text then wraps at the body's width.
+TEST_F(NoteWindowTest, RestoredTextIsLaidOutAtTheBodysWidthWhenFirstShown) {
+    const auto wraps_at_body_width = [](NoteWindow* w) {
+        QTextDocument* doc = w->body()->document();
+        const qreal page = doc->pageSize().width();
+        const int viewport = w->body()->viewport()->width();
+        // More than three lines of words, none wider than the body.
+        return page > 0 && std::abs(page - viewport) <= 1 && doc->size().width() <= page + 1 &&
+               doc->documentLayout()->documentSize().height() >
+                   3 * QFontMetrics(doc->defaultFont()).height();
+    };
+    NoteRecord r = sample_record(1);
+    std::string words;
+    for (int i = 0; i < 60; ++i) {
+        words += "word ";
+    }
+    r.EditText = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Tahoma;}}\\f0\\fs18 " + words + "\\par}";
+    r.Width = 260;
+    NoteWindow* shown = make_note(1);
+    ASSERT_TRUE(shown->create_from_record(r, false, false));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
+    EXPECT_TRUE(wraps_at_body_width(shown));
+
+    r.NoteID = 2;
+    r.Hidden = "Yes";
+    NoteWindow* hidden = make_note(2);
+    ASSERT_TRUE(hidden->create_from_record(r, false, false));
+    hidden->show_hide_message(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(hidden));
+    EXPECT_TRUE(wraps_at_body_width(hidden));
+
+    r.NoteID = 3;
+    r.Hidden = "No";
+    r.Minimized = "Yes";
+    NoteWindow* rolled = make_note(3);
+    ASSERT_TRUE(rolled->create_from_record(r, false, false));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(rolled));
+    rolled->toggle_roll();
+    QApplication::processEvents();
+    EXPECT_TRUE(wraps_at_body_width(rolled));
 }
 
 TEST_F(NoteWindowTest, TitleStyleLettersGiveFontAndAlignment) {

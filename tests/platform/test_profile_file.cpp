@@ -304,6 +304,43 @@ TEST_F(ProfileFileTest, SeesChangesMadeBehindItsBack) {
     EXPECT_EQ(read_text(ini), "[S]\nk=theirs\nchild=yes\nparent=yes\n");
 }
 
+TEST_F(ProfileFileTest, ASnapshotReadsWithoutLookingAtTheDiskAndTakesItsOwnChanges) {
+    write_text(ini, "[S]\nk=first\n");
+    {
+        const ProfileFile::Snapshot snapshot(ini);
+        const auto checks = ProfileFile::disk_check_count();
+        for (int i = 0; i < 100; ++i) {
+            EXPECT_EQ(ProfileFile::read(ini, "S", "k", 20), "first");
+            EXPECT_TRUE(ProfileFile::has_section(ini, "S"));
+            EXPECT_EQ(ProfileFile::keys(ini, "S").size(), 1u);
+        }
+        EXPECT_EQ(ProfileFile::disk_check_count(), checks);
+
+        // Another program's change waits for the end of the scope; our own is read at once
+        // and written over nothing of theirs.
+        const std::string other = dir.file("other.ini");
+        write_text(other, "[S]\nk=theirs\nt=yes\n");
+        std::filesystem::rename(other, ini);
+        EXPECT_EQ(ProfileFile::read(ini, "S", "k", 20), "first");
+        ASSERT_TRUE(ProfileFile::write(ini, "S", "ours", "yes"));
+        EXPECT_EQ(ProfileFile::read(ini, "S", "ours", 20), "yes");
+        EXPECT_EQ(ProfileFile::read(ini, "S", "t", 20), "yes");
+        {
+            const ProfileFile::Snapshot nested(ini);
+            write_text(ini, "[S]\nk=edited\n");
+        }
+        EXPECT_EQ(ProfileFile::read(ini, "S", "k", 20), "theirs") << "the outer scope holds";
+    }
+    EXPECT_EQ(ProfileFile::read(ini, "S", "k", 20), "edited");
+
+    // A scope on a file that is not there yet sees the file the first change makes.
+    const std::string fresh = dir.file("fresh.ini");
+    const ProfileFile::Snapshot snapshot(fresh);
+    EXPECT_EQ(ProfileFile::read(fresh, "S", "k", 20), "");
+    ASSERT_TRUE(ProfileFile::write(fresh, "S", "k", "new"));
+    EXPECT_EQ(ProfileFile::read(fresh, "S", "k", 20), "new");
+}
+
 TEST_F(ProfileFileTest, ThreadsAndProcessesDoNotLoseWrites) {
     constexpr int kWriters = 3;
     constexpr int kKeys = 15;

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/profile_file.h"
@@ -157,6 +158,37 @@ TEST_F(SettingsWriterTest, ContentsGoInOrderAndOneStillWaitingGivesWayToANewer) 
     EXPECT_EQ(disk_.written(), (std::vector<std::string>{"first", "fourth"}));
     EXPECT_EQ(third_written.count(), 1);
     EXPECT_TRUE(reports_.after(0).empty());
+}
+
+TEST_F(SettingsWriterTest, AHeldWriterWritesOnlyOnReleaseAndFirstRunsWhatComesBefore) {
+    // What must come before the first replace (the start's backup) runs once, before it.
+    std::vector<std::size_t> written_before;
+    SettingsWriter writer(path_, reports_.reporter(), disk_.replace(),
+                          [&] { written_before.push_back(disk_.written().size()); });
+    writer.hold();
+    writer.replace_later("one", 1);
+    writer.replace_later("two", 2);
+    Flag two_written;
+    writer.when_written(two_written.setter());
+    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(disk_.written().empty());
+    EXPECT_EQ(two_written.count(), 0);
+
+    writer.release();
+    ASSERT_TRUE(disk_.wrote("two"));
+    writer.replace_later("three", 3);
+    ASSERT_TRUE(writer.finish(5s));
+    EXPECT_EQ(disk_.written(), (std::vector<std::string>{"two", "three"}));
+    EXPECT_EQ(two_written.count(), 1);
+    EXPECT_EQ(written_before, std::vector<std::size_t>{0});
+
+    // A start that ends before it released the writer still writes what it changed.
+    FakeDisk other;
+    SettingsWriter ended(dir_.file("other.ini"), reports_.reporter(), other.replace());
+    ended.hold();
+    ended.replace_later("last", 1);
+    EXPECT_TRUE(ended.finish(5s));
+    EXPECT_EQ(other.written(), std::vector<std::string>{"last"});
 }
 
 TEST_F(SettingsWriterTest, ReadsSeeAChangeAtOnceWhileTheFileLagsUntilTheWriteIsDone) {
