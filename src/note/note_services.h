@@ -27,6 +27,7 @@ namespace kd {
 
 class BodySpelling;
 class Clock;
+class LibraryModules;
 class MessageBoxes;
 class NoteStore;
 struct AppPaths;
@@ -99,6 +100,9 @@ public:
     const Clock& clock() const { return clock_; }
     MessageBoxes& boxes() const { return boxes_; }
     NoteRecord default_look() const { return default_look_(store_); }
+    // The modules pictures, mail and sound are loaded from; until set, every one is missing.
+    const LibraryModules& modules() const { return *modules_; }
+    void set_modules(const LibraryModules& modules) { modules_ = &modules; }
 
     NoteDialogs& dialogs() const { return *dialogs_; }
     void set_dialogs(std::unique_ptr<NoteDialogs> dialogs);
@@ -157,6 +161,7 @@ private:
     const Clock& clock_;
     MessageBoxes& boxes_;
     DefaultLook default_look_;
+    const LibraryModules* modules_;
     std::unique_ptr<NoteDialogs> dialogs_;
     NoteSendingService* sending_ = nullptr;
     NoteExportWriter* export_writer_ = nullptr;
