@@ -7,7 +7,7 @@
 #include <utility>
 
 #ifndef KD_MODULES_FROM_PROGRAM
-#define KD_MODULES_FROM_PROGRAM "../lib/korvadesk"
+#define KD_MODULES_FROM_PROGRAM "../lib/korvadesk/modules"
 #endif
 
 namespace kd {
