@@ -42,7 +42,7 @@ std::string module_folder(const std::string& program_folder) {
     if (program_folder.empty() || program_folder.front() != '/') {
         return {};
     }
-    const std::string installed = program_folder + "/" + KD_MODULES_FROM_PROGRAM;
+    std::string installed = program_folder + "/" + KD_MODULES_FROM_PROGRAM;
     if (is_folder(installed)) {
         return installed;
     }
