@@ -109,7 +109,14 @@ protected:
         ASSERT_TRUE(run("xdotool windowfocus --sync " + dialog + " sleep 0.3 key ctrl+a type '" +
                         path + "'"));
         ASSERT_TRUE(run("xdotool key Return"));
-        ASSERT_TRUE(test::wait_windows(pid, 1)) << "the dialog closes";
+        // Gone, rather than one window left: a box may follow it at once.
+        ASSERT_TRUE(test::wait_for(
+            [&] {
+                const auto shown = test::visible_windows(pid);
+                return std::find(shown.begin(), shown.end(), dialog) == shown.end();
+            },
+            10s))
+            << "the dialog closes";
     }
 };
 
