@@ -1,8 +1,9 @@
 # What `cmake --install` puts where, and the Debian package built from it by CPack
 # (`cpack -G DEB` in the build folder). Included after every program target exists.
-include(GNUInstallDirs)
-
 install(TARGETS korvadesk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The modules lie where korvadesk looks for them from its own place (platform/library_modules.h).
+get_property(kd_modules GLOBAL PROPERTY KD_MODULES)
+install(TARGETS ${kd_modules} LIBRARY DESTINATION ${KD_MODULE_INSTALL_DIR})
 # The companion program lives beside korvadesk, where korvadesk looks for it.
 if(TARGET hostquill)
     install(TARGETS hostquill RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

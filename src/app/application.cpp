@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -35,6 +36,7 @@
 #include "platform/backup_files.h"
 #include "platform/clock.h"
 #include "platform/desktop_notifier.h"
+#include "platform/library_modules.h"
 #include "platform/message_boxes.h"
 #include "platform/os_label.h"
 #include "platform/paths.h"
@@ -165,6 +167,13 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
     const ProfileFile::Snapshot snapshot(paths_.IniPath);
 
     services_ = std::make_unique<NoteServices>(*store_, Clock::system(), *boxes_, &default_theme);
+    // A missing module is said in a box and, for whoever started the program, on standard error.
+    modules_ = std::make_unique<LibraryModules>(
+        module_folder(paths_.ProgramFolder), [boxes = boxes_.get()](const std::string& message) {
+            std::fprintf(stderr, "korvadesk: %s\n", message.c_str());
+            report_on_ui_thread(*boxes, message);
+        });
+    services_->set_modules(*modules_);
     make_spelling();
     sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());

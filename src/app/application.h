@@ -19,6 +19,7 @@ class NoteEmailer;
 class BodySpelling;
 class DesktopNotifier;
 class ErrorReporter;
+class LibraryModules;
 class MainWindow;
 class MessageBoxes;
 class NetworkNoteSending;
@@ -54,6 +55,8 @@ private:
     std::unique_ptr<ErrorReporter> errors_;
     std::unique_ptr<NoteStore> store_;
     std::unique_ptr<SingleInstance> instance_;
+    // Pictures, mail and sound, loaded at their first use; they say so in a box when missing.
+    std::unique_ptr<LibraryModules> modules_;
     std::unique_ptr<NoteServices> services_;
     // Before the notes, which use it, and gone after them.
     std::unique_ptr<BodySpelling> spelling_;

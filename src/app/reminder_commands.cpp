@@ -59,7 +59,8 @@ void connect_reminders(NoteServices& services) {
     services.set_command_enabled(note_menu::kSetAlarm, true);
     services.set_command_enabled(note_menu::kSetExpiration, true);
     QObject::connect(&services, &NoteServices::command_requested, &services, &on_command);
-    QObject::connect(&services, &NoteServices::alarm_sound_wanted, &services, &play_arrival_sound);
+    QObject::connect(&services, &NoteServices::alarm_sound_wanted, &services,
+                     [&services] { play_arrival_sound(services.modules()); });
 }
 
 }  // namespace kd

@@ -20,8 +20,9 @@ void connect_receiving(MainWindow& main, NoteReceiving& receiving) {
     QObject::connect(&main, &MainWindow::started, &receiving, &NoteReceiving::start_server);
     QObject::connect(&main, &MainWindow::closing, &receiving, &NoteReceiving::stop_server);
     QObject::connect(&main, &MainWindow::tick, &receiving, &NoteReceiving::tick);
-    QObject::connect(&main, &MainWindow::alert_sound_requested, &main, &play_arrival_sound);
-    QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &main, &play_arrival_sound);
+    const auto play = [&main] { play_arrival_sound(main.services().modules()); };
+    QObject::connect(&main, &MainWindow::alert_sound_requested, &main, play);
+    QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &main, play);
     QObject::connect(&receiving, &NoteReceiving::attack_detected, &main,
                      &MainWindow::report_attack);
 }

@@ -5,9 +5,9 @@
 
 #include "files/bmp_file.h"
 #include "files/file_texts.h"
-#include "files/jpeg_file.h"
 #include "files/note_file_rules.h"
-#include "files/png_file.h"
+#include "files/picture_module.h"
+#include "note/note_services.h"
 #include "note/note_view.h"
 #include "platform/message_boxes.h"
 
@@ -39,14 +39,19 @@ bool make_note_picture(NoteView& note, const std::string& format, const std::str
     if (!write_bmp24(bmp, width, height, pixels)) {
         return false;
     }
-    if (format == "png") {
-        return bmp_to_png(bmp, picture_path(folder, ft::kNotePng));
-    }
-    if (format != "jpg") {
+    if (format != "png" && format != "jpg") {
         return true;
     }
+    const PictureModuleTable* pictures = picture_module(note.services().modules());
+    if (pictures == nullptr) {
+        return false;
+    }
+    if (format == "png") {
+        return pictures->bmp_to_png(bmp, picture_path(folder, ft::kNotePng));
+    }
     const std::string bmp24 = picture_path(folder, ft::kNote24Bmp);
-    return convert_bmp(bmp, bmp24, 24) && bmp_to_jpeg(bmp24, picture_path(folder, ft::kNoteJpg));
+    return convert_bmp(bmp, bmp24, 24) &&
+           pictures->bmp_to_jpeg(bmp24, picture_path(folder, ft::kNoteJpg));
 }
 
 void delete_note_pictures(MessageBoxes& boxes, QWidget* parent, const std::string& folder) {

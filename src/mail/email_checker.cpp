@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "mail/mail_access.h"
+#include "mail/mail_module.h"
 #include "mail/mail_texts.h"
-#include "mail/mail_transport.h"
 #include "note/note_services.h"
 #include "platform/busy_window.h"
 #include "platform/message_boxes.h"
@@ -37,7 +37,7 @@ void EmailChecker::start() {
     stop_ = stop.get();
     const NoteLists lists(services_.store().ini_path(), {}, services_.store().errors());
     thread_ = std::thread([this, stop, lists] {
-        ImapInbox inbox(&stop->flag());
+        ModuleInbox inbox(services_.modules(), &stop->flag());
         run_email_check(*this, inbox, lists, *stop);
         thread_done_ = true;
         QMetaObject::invokeMethod(this, &EmailChecker::finished, Qt::QueuedConnection);

@@ -62,9 +62,4 @@ void MailSession::forget_password() {
     logon_.reset();
 }
 
-void wipe(std::string& secret) {
-    ::explicit_bzero(secret.data(), secret.size());
-    secret.clear();
-}
-
 }  // namespace kd::mail

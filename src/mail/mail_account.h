@@ -2,6 +2,8 @@
 // the password held only in memory for the run. Windowless.
 #pragma once
 
+#include <string.h>
+
 #include <mutex>
 #include <optional>
 #include <string>
@@ -38,7 +40,11 @@ MailAccount read_mail_account(const NoteStore& store);
 bool write_mail_account(const NoteStore& store, const MailAccount& account);
 
 // Overwrites the text's bytes before emptying it, so a secret does not linger in freed memory.
-void wipe(std::string& secret);
+// Inline: the mail module, which holds logons too, links nothing of this file.
+inline void wipe(std::string& secret) {
+    ::explicit_bzero(secret.data(), secret.size());
+    secret.clear();
+}
 
 // Every copy wipes its password when it goes.
 struct MailLogon {

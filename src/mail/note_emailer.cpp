@@ -13,8 +13,8 @@
 
 #include "files/note_picture.h"
 #include "mail/mail_access.h"
+#include "mail/mail_module.h"
 #include "mail/mail_texts.h"
-#include "mail/mail_transport.h"
 #include "mail/note_email.h"
 #include "net/identity.h"
 #include "net/note_message.h"
@@ -132,6 +132,11 @@ bool NoteEmailer::send_mail(NoteView& note, const std::vector<std::string>& addr
     mail.body = note_email_body(who, plain, message, mail.attachment.has_value());
     mail.date = mail_date();
     mail.boundary = unique_boundary();
+    // Before the logon: without the module no password is asked for in vain.
+    const MailModuleTable* transport = mail_module(note.services().modules());
+    if (transport == nullptr) {
+        return false;  // the module's box said why
+    }
     // A refused logon asks again; cancelling the logon dialog ends the send unsent.
     for (;;) {
         const auto logon = access_.logon(guard);
@@ -139,7 +144,7 @@ bool NoteEmailer::send_mail(NoteView& note, const std::vector<std::string>& addr
             return false;
         }
         mail.from = logon->account.from_address();
-        const MailResult result = transfer(*logon, mail.to, compose_mime(mail));
+        const MailResult result = transfer(*transport, *logon, mail.to, compose_mime(mail));
         switch (result) {
             case MailResult::Ok:
                 return true;
@@ -173,8 +178,8 @@ bool NoteEmailer::send_mail(NoteView& note, const std::vector<std::string>& addr
     }
 }
 
-MailResult NoteEmailer::transfer(const MailLogon& logon, const std::vector<std::string>& to,
-                                 const std::string& mime) {
+MailResult NoteEmailer::transfer(const MailModuleTable& transport, const MailLogon& logon,
+                                 const std::vector<std::string>& to, const std::string& mime) {
     std::atomic<bool> stop{false};
     MailResult result = MailResult::Failed;
     BusyWindow busy;
@@ -186,7 +191,8 @@ MailResult NoteEmailer::transfer(const MailLogon& logon, const std::vector<std::
     QEventLoop loop;
     QObject::connect(&busy, &BusyWindow::cancel_clicked, &loop, [&stop] { stop = true; });
     std::thread worker([&] {
-        result = smtp_send(logon, logon.account.from_address(), to, mime, &stop, timeouts_);
+        result =
+            transport.smtp_send(logon, logon.account.from_address(), to, mime, &stop, timeouts_);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     busy.show_at_work_area_corner(kBusyCornerInset);

@@ -19,6 +19,7 @@ class BusyWindow;
 namespace kd::mail {
 
 class MailAccess;
+struct MailModuleTable;
 struct MailAttachment;
 
 class NoteEmailer : public NoteEmailSending {
@@ -40,8 +41,8 @@ private:
                    const std::string& sender_identity, bool with_picture,
                    const std::string& picture_folder);
     // One SMTP transfer on a worker thread; the busy window's Cancel stops it.
-    MailResult transfer(const MailLogon& logon, const std::vector<std::string>& to,
-                        const std::string& mime);
+    MailResult transfer(const MailModuleTable& transport, const MailLogon& logon,
+                        const std::vector<std::string>& to, const std::string& mime);
 
     MailAccess& access_;
     MailTimeouts timeouts_;

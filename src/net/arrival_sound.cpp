@@ -1,28 +1,16 @@
 #include "net/arrival_sound.h"
 
-#include <QLoggingCategory>
-#include <QSoundEffect>
-#include <QUrl>
-
-// Resources of a static library must be registered by hand.
-static void init_sound_resources() {
-    Q_INIT_RESOURCE(sound);
-}
+#include "platform/library_modules.h"
 
 namespace kd {
 
-void play_arrival_sound() {
-    // One effect for the run: it must outlive the asynchronous play.
-    static QSoundEffect* effect = [] {
-        init_sound_resources();
-        // Playing fails silently: a computer without a sound server is no news to a person.
-        QLoggingCategory::setFilterRules(QStringLiteral("qt.multimedia*.warning=false"));
-        auto* e = new QSoundEffect();
-        e->setSource(QUrl(QStringLiteral("qrc:/sound/arrival.wav")));
-        return e;
-    }();
-    effect->stop();
-    effect->play();
+void play_arrival_sound(const LibraryModules& modules) {
+    // Looked for once: a missing module is said once, not at every note that arrives.
+    static const SoundModuleTable* const sound = static_cast<const SoundModuleTable*>(
+        modules.table(kSoundModule, kSoundModuleSymbol, kSoundFeature));
+    if (sound != nullptr) {
+        sound->play_arrival();
+    }
 }
 
 }  // namespace kd

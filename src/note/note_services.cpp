@@ -4,6 +4,7 @@
 #include <QFontDialog>
 
 #include "note/note_menus_model.h"
+#include "platform/library_modules.h"
 #include "store/note_store.h"
 
 namespace kd {
@@ -30,6 +31,16 @@ std::optional<QTextBlockFormat> NoteDialogs::edit_paragraph(QWidget*,
     return current;
 }
 
+namespace {
+
+// Services made without the program's modules: every module is missing, and nothing is said.
+const LibraryModules& no_modules() {
+    static const LibraryModules none;
+    return none;
+}
+
+}  // namespace
+
 NoteServices::NoteServices(const NoteStore& store, const Clock& clock, MessageBoxes& boxes,
                            DefaultLook default_look, QObject* parent)
     : QObject(parent),
@@ -37,6 +48,7 @@ NoteServices::NoteServices(const NoteStore& store, const Clock& clock, MessageBo
       clock_(clock),
       boxes_(boxes),
       default_look_(std::move(default_look)),
+      modules_(&no_modules()),
       dialogs_(std::make_unique<NoteDialogs>()) {}
 
 const AppPaths& NoteServices::paths() const {

@@ -27,6 +27,7 @@ namespace kd {
 
 class BodySpelling;
 class Clock;
+class LibraryModules;
 class MessageBoxes;
 class NoteStore;
 struct AppPaths;
@@ -102,6 +103,9 @@ public:
     // While held (the notes of the file are restored, and nothing changes the default theme
     // meanwhile), default_look() reads the default theme once and hands out that copy.
     void hold_default_look(bool hold);
+    // The modules pictures, mail and sound are loaded from; until set, every one is missing.
+    const LibraryModules& modules() const { return *modules_; }
+    void set_modules(const LibraryModules& modules) { modules_ = &modules; }
 
     NoteDialogs& dialogs() const { return *dialogs_; }
     void set_dialogs(std::unique_ptr<NoteDialogs> dialogs);
@@ -162,6 +166,7 @@ private:
     DefaultLook default_look_;
     bool hold_default_look_ = false;
     mutable std::optional<NoteRecord> held_default_look_;
+    const LibraryModules* modules_;
     std::unique_ptr<NoteDialogs> dialogs_;
     NoteSendingService* sending_ = nullptr;
     NoteExportWriter* export_writer_ = nullptr;

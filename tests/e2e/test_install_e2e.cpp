@@ -43,6 +43,9 @@ std::set<std::string> expected_files() {
     if (KD_HAVE_HOSTQUILL) {
         files.insert("bin/hostquill");
     }
+    for (const char* module : {"mail", "pictures", "sound"}) {
+        files.insert(std::string(KD_MODULE_INSTALL_DIR) + "/korvadesk-" + module + ".so");
+    }
     for (int size : {16, 22, 32, 48, 64, 128}) {
         const std::string s = std::to_string(size);
         files.insert("share/icons/hicolor/" + s + "x" + s + "/apps/korvadesk.png");
@@ -66,6 +69,12 @@ TEST(Install, PrefixHoldsProgramMenuEntryIconAndDocs) {
     const std::set<std::string> found = files_below(prefix.path());
     for (const std::string& file : expected_files()) {
         EXPECT_TRUE(found.count(file)) << "missing " << file;
+    }
+    // The modules lie where the installed program looks for them from its own folder.
+    for (const char* module : {"mail", "pictures", "sound"}) {
+        EXPECT_TRUE(fs::is_regular_file(prefix.file("bin/" KD_MODULES_FROM_PROGRAM "/korvadesk-") +
+                                        module + ".so"))
+            << module;
     }
 
     // The menu entry is valid, starts the installed program and names the installed icon.

@@ -1,6 +1,7 @@
 // The real korvadesk program saving a note through its body menu, driven with xdotool: the
 // text as a ".txt" file, and the note as a picture that shows the window as drawn, made in a
-// private folder whatever was planted in the start folder.
+// private folder whatever was planted in the start folder; and what it says when the module
+// that makes JPEG and PNG pictures is missing.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -108,7 +109,14 @@ protected:
         ASSERT_TRUE(run("xdotool windowfocus --sync " + dialog + " sleep 0.3 key ctrl+a type '" +
                         path + "'"));
         ASSERT_TRUE(run("xdotool key Return"));
-        ASSERT_TRUE(test::wait_windows(pid, 1)) << "the dialog closes";
+        // Gone, rather than one window left: a box may follow it at once.
+        ASSERT_TRUE(test::wait_for(
+            [&] {
+                const auto shown = test::visible_windows(pid);
+                return std::find(shown.begin(), shown.end(), dialog) == shown.end();
+            },
+            10s))
+            << "the dialog closes";
     }
 };
 
@@ -222,6 +230,72 @@ TEST_F(NoteFilesRun, APngPictureHoldsTheNotesPixelsExactly) {
     EXPECT_TRUE(same) << "the grab is " << shown.width() << "x" << shown.height();
     if (const char* shot = std::getenv("KD_SHOT"))
         run("cp '" + picture + "' '" + shot + "'");
+
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(test::wait_exit(pid, 10s), 0);
+}
+
+// A copy of the program with no module folder beside it: the PNG save names the missing module
+// in a box (and on standard error), and the program goes on; saving the text still works.
+TEST_F(NoteFilesRun, WithoutThePictureModuleAPngSaveSaysSoAndTheProgramGoesOn) {
+    NoteRecord r = builtin_theme_record(builtin_themes()[1]);
+    r.NoteID = 1;
+    r.TitleText = "No module";
+    r.Left = 40;
+    r.Top = 40;
+    r.Width = 300;
+    r.Height = 200;
+    r.Minimized = "No";
+    r.Hidden = "No";
+    r.EditText = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Still here\\par}";
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
+    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                    .settings()
+                    .set_number(Setting::NumberOfNotes, 1));
+    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
+                                   std::to_string(test::free_tcp_port())));
+    const std::string bin = dirs_.root + "/bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::copy_file(test::program_path(), bin + "/korvadesk");
+    const std::string errors = dirs_.root + "/stderr";
+    const pid_t pid = launch({bin + "/korvadesk"}, errors);
+    ASSERT_TRUE(test::wait_windows(pid, 1)) << "the note comes back";
+    const std::string note = test::visible_windows(pid).front();
+    std::this_thread::sleep_for(500ms);
+
+    ASSERT_TRUE(run("mkdir -p '" + dirs_.root + "/out'"));
+    const std::string picture = dirs_.root + "/out/shared.png";
+    save_through_file_menu(pid, note, 2, picture);
+    // The module's box; the picture's own failure box follows it.
+    for (int box = 0; box < 2; ++box) {
+        std::string shown;
+        ASSERT_TRUE(test::wait_for(
+            [&] {
+                const auto boxes = test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All);
+                if (!boxes.empty())
+                    shown = boxes.front();
+                return !boxes.empty();
+            },
+            10s))
+            << "box " << box + 1 << " did not show";
+        ASSERT_TRUE(run("xdotool windowfocus --sync " + shown + " key Return"));
+        ASSERT_TRUE(test::wait_for(
+            [&] {
+                const auto boxes = test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All);
+                return boxes.empty() || boxes.front() != shown;
+            },
+            10s));
+    }
+    const std::string said = file_text(errors);
+    EXPECT_NE(said.find(bin + "/modules/korvadesk-pictures.so"), std::string::npos) << said;
+    EXPECT_NE(said.find("could not be loaded"), std::string::npos) << said;
+    EXPECT_FALSE(std::filesystem::exists(picture));
+
+    // Alive, and what needs no module still works.
+    ASSERT_TRUE(test::wait_windows(pid, 1));
+    const std::string text = dirs_.root + "/out/still";
+    save_through_file_menu(pid, note, 1, text);
+    EXPECT_TRUE(test::wait_for([&] { return file_text(text + ".txt") == "Still here"; }, 5s));
 
     ::kill(pid, SIGTERM);
     EXPECT_EQ(test::wait_exit(pid, 10s), 0);

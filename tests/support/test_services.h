@@ -10,6 +10,7 @@
 
 #include "note/note_services.h"
 #include "platform/clock.h"
+#include "platform/library_modules.h"
 #include "platform/message_boxes.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
@@ -19,10 +20,18 @@
 namespace kd::test {
 
 struct TestServices {
-    explicit TestServices(const Clock& clock) : services(store, clock, boxes, &default_theme) {}
+    explicit TestServices(const Clock& clock) : services(store, clock, boxes, &default_theme) {
+        services.set_modules(modules);
+    }
     // Over the test's paths as they are at each call, so a fixture may set them later.
     NoteStore store{app_paths(), test::store_errors()};
     MessageBoxes boxes;
+    // The modules of this build; a module that cannot be loaded is told in a box, as the
+    // program does (a test loads modules on its UI thread, the e-mail check's aside).
+    LibraryModules modules{KD_BINARY_DIR "/modules", [this](const std::string& message) {
+                               boxes.tell(nullptr, QMessageBox::Warning,
+                                          QString::fromStdString(message));
+                           }};
     NoteServices services;
 };
 
