@@ -74,6 +74,28 @@ protected:
         set_app_paths({});
     }
 
+    // Stores one shown note of the given theme, size and rich text as the program's only
+    // note, on a port of its own.
+    void store_one_note(int theme, const std::string& title, int left, int top, int width,
+                        int height, const std::string& rtf) {
+        NoteRecord r = builtin_theme_record(builtin_themes()[theme]);
+        r.NoteID = 1;
+        r.TitleText = title;
+        r.Left = left;
+        r.Top = top;
+        r.Width = width;
+        r.Height = height;
+        r.Minimized = "No";
+        r.Hidden = "No";
+        r.EditText = rtf;
+        ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
+        ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
+                        .settings()
+                        .set_number(Setting::NumberOfNotes, 1));
+        ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
+                                       std::to_string(test::free_tcp_port())));
+    }
+
     // The visible window of the program that is none of `known`, once there is one.
     std::string new_window(pid_t pid, const std::vector<std::string>& known) {
         std::string found;
@@ -121,22 +143,9 @@ protected:
 };
 
 TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
-    NoteRecord r = builtin_theme_record(builtin_themes()[3]);  // Green
-    r.NoteID = 1;
-    r.TitleText = "Groceries: Friday";
-    r.Left = 60;
-    r.Top = 60;
-    r.Width = 300;
-    r.Height = 200;
-    r.Minimized = "No";
-    r.Hidden = "No";
-    r.EditText = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Milk\\par Bread\\par}";
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
-                    .settings()
-                    .set_number(Setting::NumberOfNotes, 1));
-    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
-                                   std::to_string(test::free_tcp_port())));
+    ASSERT_NO_FATAL_FAILURE(store_one_note(
+        3 /* Green */, "Groceries: Friday", 60, 60, 300, 200,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Milk\\par Bread\\par}"));
     // Links planted under the picture names of the start folder, where the pictures used to
     // be made: neither followed nor removed.
     const std::string victim = dirs_.root + "/victim";
@@ -185,24 +194,10 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
 }
 
 TEST_F(NoteFilesRun, APngPictureHoldsTheNotesPixelsExactly) {
-    NoteRecord r = builtin_theme_record(builtin_themes()[1]);
-    r.NoteID = 1;
-    r.TitleText = "Shared picture";
-    r.Left = 40;
-    r.Top = 40;
-    r.Width = 333;  // an odd width: the bitmap it is made from pads its rows
-    r.Height = 211;
-    r.Minimized = "No";
-    r.Hidden = "No";
-    r.EditText =
-        "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Sharp {\\b edges} "
-        "and {\\i fine} text\\par}";
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
-                    .settings()
-                    .set_number(Setting::NumberOfNotes, 1));
-    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
-                                   std::to_string(test::free_tcp_port())));
+    // An odd width: the bitmap the picture is made from pads its rows.
+    ASSERT_NO_FATAL_FAILURE(store_one_note(1, "Shared picture", 40, 40, 333, 211,
+                                           "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 "
+                                           "Sharp {\\b edges} and {\\i fine} text\\par}"));
     const pid_t pid = launch();
     ASSERT_TRUE(test::wait_windows(pid, 1)) << "the note comes back";
     const std::string note = test::visible_windows(pid).front();
@@ -238,22 +233,9 @@ TEST_F(NoteFilesRun, APngPictureHoldsTheNotesPixelsExactly) {
 // A copy of the program with no module folder beside it: the PNG save names the missing module
 // in a box (and on standard error), and the program goes on; saving the text still works.
 TEST_F(NoteFilesRun, WithoutThePictureModuleAPngSaveSaysSoAndTheProgramGoesOn) {
-    NoteRecord r = builtin_theme_record(builtin_themes()[1]);
-    r.NoteID = 1;
-    r.TitleText = "No module";
-    r.Left = 40;
-    r.Top = 40;
-    r.Width = 300;
-    r.Height = 200;
-    r.Minimized = "No";
-    r.Hidden = "No";
-    r.EditText = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Still here\\par}";
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors()).write_record(r));
-    ASSERT_TRUE(NoteStore(app_paths(), test::store_errors())
-                    .settings()
-                    .set_number(Setting::NumberOfNotes, 1));
-    ASSERT_TRUE(ProfileFile::write(dirs_.ini, "KORVADESK", "CommunicationPort",
-                                   std::to_string(test::free_tcp_port())));
+    ASSERT_NO_FATAL_FAILURE(
+        store_one_note(1, "No module", 40, 40, 300, 200,
+                       "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Still here\\par}"));
     const std::string bin = dirs_.root + "/bin";
     std::filesystem::create_directories(bin);
     std::filesystem::copy_file(test::program_path(), bin + "/korvadesk");
