@@ -242,24 +242,15 @@ void BM_ReceivedBurstShownAndAcknowledged(benchmark::State& state) {
             }
             floor = send_all(server.port());
         }
-        kd::SocketStatus status;
-        std::string step;
-        const std::uint16_t port =
-            kd::Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
-        const std::string ini = folders.config() + "/Korvadesk.ini";
-        kd::ProfileFile::write(ini, "KORVADESK", "CommunicationPort", std::to_string(port));
         // Each computer sends ten at once: within an allowance of 60 a minute.
-        kd::ProfileFile::write(ini, "KORVADESK", "MaxNotesPerComputerPerMinute", "60");
-        kd::ProfileFile::write(ini, "KORVADESK", "NoTrayNoticeShown", "Yes");
+        const std::uint16_t port = kd::bench::receiving_settings(folders, "60");
         kd::bench::MapWatcher watcher;
         kd::bench::PingProbe probe;
         if (!watcher.ok() || !probe.ok() || port == 0) {
             state.SkipWithError("no X server or no free port");
             return;
         }
-        const char* program = std::getenv("KD_PROGRAM");
-        const pid_t pid = kd::bench::start(
-            program != nullptr ? program : std::string(KD_BINARY_DIR) + "/korvadesk", folders);
+        const pid_t pid = kd::bench::start_program_under_test(folders);
         const bool started = watcher.wait_maps(1);  // the empty first note
         const xcb_window_t first_note = watcher.last_mapped();
         bool ready = false;
@@ -291,7 +282,7 @@ void BM_ReceivedBurstShownAndAcknowledged(benchmark::State& state) {
         int twice = 0;
         for (int i = 0; i < 50 && stored < kNotes; ++i) {
             std::this_thread::sleep_for(100ms);
-            count_stored(ini, stored, twice);
+            count_stored(folders.config() + "/Korvadesk.ini", stored, twice);
         }
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);

@@ -79,25 +79,15 @@ void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
     const std::string message = kd::bench::worst_message(kd::bench::kBodies[state.range(0)]);
     for (auto _ : state) {
         kd::bench::StoredNotes folders(0);
-        kd::SocketStatus status;
-        std::string step;
-        const std::uint16_t port =
-            kd::Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
-        const std::string ini = folders.config() + "/Korvadesk.ini";
-        kd::ProfileFile::write(ini, "KORVADESK", "CommunicationPort", std::to_string(port));
         // One peer sends them all.
-        kd::ProfileFile::write(ini, "KORVADESK", "MaxNotesPerComputerPerMinute", "0");
-        // The notice about the missing tray would be the first window.
-        kd::ProfileFile::write(ini, "KORVADESK", "NoTrayNoticeShown", "Yes");
+        const std::uint16_t port = kd::bench::receiving_settings(folders, "0");
         kd::bench::MapWatcher watcher;
         kd::bench::PingProbe probe;
         if (!watcher.ok() || !probe.ok() || port == 0) {
             state.SkipWithError("no X server or no free port");
             return;
         }
-        const char* program = std::getenv("KD_PROGRAM");
-        const pid_t pid = kd::bench::start(
-            program != nullptr ? program : std::string(KD_BINARY_DIR) + "/korvadesk", folders);
+        const pid_t pid = kd::bench::start_program_under_test(folders);
         bool ready = watcher.wait_maps(1);  // the empty first note
         const xcb_window_t first_note = watcher.last_mapped();
         for (int i = 0; ready && i < 100; ++i) {
@@ -119,7 +109,8 @@ void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
         }
         // Past five such notes the settings file is over its size limit and the delete list
         // opens; notes go on arriving behind it, so they are counted in the file.
-        const bool shown = delivered && wait_note_count(ini, 1 + kNotes, 120s);
+        const bool shown =
+            delivered && wait_note_count(folders.config() + "/Korvadesk.ini", 1 + kNotes, 120s);
         const auto all_shown = Clock::now();
         // What follows the last map (painting, activation) counts too.
         std::this_thread::sleep_for(1s);

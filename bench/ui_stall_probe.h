@@ -13,7 +13,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 #include <thread>
+
+#include "platform/profile_file.h"
+#include "platform/socket.h"
+#include "program_start.h"
 
 namespace kd::bench {
 
@@ -142,5 +147,25 @@ private:
     std::chrono::duration<double, std::milli> longest_{};
     long answered_ = 0;
 };
+
+// The settings a receiving benchmark starts the program with: a port of its own, the
+// per-computer allowance, and the tray notice taken as shown (it would be the first window).
+// The port, 0 when none was free.
+inline std::uint16_t receiving_settings(const StoredNotes& folders, const std::string& allowance) {
+    SocketStatus status;
+    std::string step;
+    const std::uint16_t port = Socket::listen_tcp("127.0.0.1", 0, 1, status, step).local_port();
+    const std::string ini = folders.config() + "/Korvadesk.ini";
+    ProfileFile::write(ini, "KORVADESK", "CommunicationPort", std::to_string(port));
+    ProfileFile::write(ini, "KORVADESK", "MaxNotesPerComputerPerMinute", allowance);
+    ProfileFile::write(ini, "KORVADESK", "NoTrayNoticeShown", "Yes");
+    return port;
+}
+
+// Starts this build's program, or the one KD_PROGRAM names.
+inline pid_t start_program_under_test(const StoredNotes& folders) {
+    const char* program = std::getenv("KD_PROGRAM");
+    return start(program != nullptr ? program : std::string(KD_BINARY_DIR) + "/korvadesk", folders);
+}
 
 }  // namespace kd::bench
