@@ -181,8 +181,9 @@ TEST_F(NoteFilesRun, SavesTheTextAndAPictureOfTheNote) {
     auto colour = [](std::uint32_t ref) {
         return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
     };
-    EXPECT_EQ(saved.pixelColor(150, 150), colour(r.EditBackColor));
-    EXPECT_EQ(saved.pixelColor(250, 3), colour(r.TitleBackColor));
+    const NoteRecord green = builtin_theme_record(builtin_themes()[3]);
+    EXPECT_EQ(saved.pixelColor(150, 150), colour(green.EditBackColor));
+    EXPECT_EQ(saved.pixelColor(250, 3), colour(green.TitleBackColor));
     EXPECT_EQ(file_text(victim), "precious");
     for (const char* name : {"/Note.bmp", "/Note24.bmp", "/Note.jpg"})
         EXPECT_TRUE(std::filesystem::is_symlink(dirs_.root + name)) << name;
