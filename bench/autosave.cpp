@@ -26,26 +26,6 @@ constexpr int kNotes = 100;
 constexpr int kCharsPerSecond = 10;
 constexpr auto kTyping = 60s;
 
-// User and system CPU time of the process so far, in milliseconds.
-double cpu_ms(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    // Fields after the command name, which is in parentheses and may hold blanks.
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    std::string field;
-    long long utime = 0;
-    long long stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) {
-            utime = std::stoll(field);
-        } else if (i == 15) {
-            stime = std::stoll(field);
-        }
-    }
-    return static_cast<double>(utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 // Counts the replaces of the settings file while it lives: each save renames a new file over
 // it, so its inode changes (looked at every 20 ms; saves come seconds apart).
 class ReplaceCounter {
@@ -107,7 +87,7 @@ void run(benchmark::State& state, bool typing) {
     ReplaceCounter replaces(folders.config() + "/" + kd::kIniFileName);
     replaces.take();
     for (auto _ : state) {
-        const double cpu_before = cpu_ms(pid);
+        const double cpu_before = kd::bench::cpu_ms(pid);
         const auto begin = std::chrono::steady_clock::now();
         if (typing) {
             // Ten keys each second, paced by the clock (xdotool's own delay is not a rate).
@@ -122,7 +102,7 @@ void run(benchmark::State& state, bool typing) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         // The last characters are written a quiet time after the typing.
         std::this_thread::sleep_for(2500ms);
-        const double cpu = cpu_ms(pid) - cpu_before;
+        const double cpu = kd::bench::cpu_ms(pid) - cpu_before;
         const int writes = replaces.take();
         state.SetIterationTime(seconds);
         state.counters["writes_a_minute"] = writes * 60.0 / seconds;

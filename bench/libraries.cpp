@@ -28,16 +28,6 @@ struct Reading {
 };
 Reading g_floor;
 
-long resident_kb(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
-
 std::set<std::string> mapped_libraries(pid_t pid) {
     std::set<std::string> found;
     std::ifstream in("/proc/" + std::to_string(pid) + "/maps");
@@ -69,23 +59,6 @@ int first_use_libraries(const std::set<std::string>& libraries) {
     return n;
 }
 
-pid_t start_with_argument(const std::string& program, const std::string& argument,
-                          const StoredNotes& folders) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("XDG_CONFIG_HOME", folders.config().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", folders.runtime().c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        if (chdir(folders.root().c_str()) != 0) {
-            _exit(126);
-        }
-        execl(program.c_str(), program.c_str(), argument.empty() ? nullptr : argument.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return pid;
-}
-
 // Means over the iterations; the libraries of the last one.
 Reading measure(benchmark::State& state, const std::string& program, const std::string& argument) {
     StoredNotes folders(0);
@@ -98,10 +71,10 @@ Reading measure(benchmark::State& state, const std::string& program, const std::
     double total_kb = 0;
     for (auto _ : state) {
         watcher.drain();
-        const pid_t pid = start_with_argument(program, argument, folders);
+        const pid_t pid = kd::bench::start(program, folders, argument);
         const bool shown = watcher.wait_maps(1);
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        const long kb = resident_kb(pid);
+        const long kb = kd::bench::resident_kb(pid);
         reading.libraries = mapped_libraries(pid);
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);

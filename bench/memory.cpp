@@ -28,16 +28,6 @@ double g_floor_kb = 0;
 double g_floor_per_window_kb = 0;
 double g_empty_kb = 0;
 
-long resident_kb(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
-
 // Mean resident size in kB over the iterations, 0 when it could not be measured.
 double measure(benchmark::State& state, const std::string& program, int notes, int windows,
                const std::string& argument = {}) {
@@ -53,7 +43,7 @@ double measure(benchmark::State& state, const std::string& program, int notes, i
         const pid_t pid = kd::bench::start(program, folders, argument);
         const bool shown = watcher.wait_maps(windows);
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        const long kb = resident_kb(pid);
+        const long kb = kd::bench::resident_kb(pid);
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         if (!shown || kb <= 0) {

@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 #include "platform/paths.h"
@@ -169,6 +172,33 @@ private:
     xcb_window_t last_mapped_ = 0;
     bool ok_ = false;
 };
+
+// The resident memory of `pid` in kB, -1 when it cannot be read.
+inline long resident_kb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+// CPU time the process has used so far (all its threads), in milliseconds.
+inline double cpu_ms(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Fields after the command name, which ends at the last ")": state is field 3, utime 14.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i >= 14) {
+            ticks += std::atof(field.c_str());
+        }
+    }
+    return ticks * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
 
 // Starts `program` with the folders of `folders`, and `argument` when not empty.
 inline pid_t start(const std::string& program, const StoredNotes& folders,

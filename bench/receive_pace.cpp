@@ -196,21 +196,6 @@ private:
     std::thread thread_;
 };
 
-// CPU time the process has used so far (all its threads), in milliseconds.
-double cpu_ms(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i >= 14) {
-            ticks += std::atof(field.c_str());
-        }
-    }
-    return ticks * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
 // How many of the 100 notes the settings file holds, and how many of them more than once.
 void count_stored(const std::string& ini, int& stored, int& twice) {
     std::ifstream in(ini, std::ios::binary);
@@ -265,7 +250,7 @@ void BM_ReceivedBurstShownAndAcknowledged(benchmark::State& state) {
         }
         // Let the start settle, so only the notes are measured.
         std::this_thread::sleep_for(1s);
-        const double cpu_before = cpu_ms(pid);
+        const double cpu_before = kd::bench::cpu_ms(pid);
         probe.start(first_note, 5ms);
         Clock::time_point all_mapped{};
         bool mapped = false;
@@ -277,7 +262,7 @@ void BM_ReceivedBurstShownAndAcknowledged(benchmark::State& state) {
         maps.join();
         std::this_thread::sleep_for(1s);
         probe.stop();
-        const double cpu_used = cpu_ms(pid) - cpu_before;
+        const double cpu_used = kd::bench::cpu_ms(pid) - cpu_before;
         int stored = 0;
         int twice = 0;
         for (int i = 0; i < 50 && stored < kNotes; ++i) {

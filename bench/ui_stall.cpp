@@ -47,22 +47,6 @@ bool deliver(std::uint16_t port, const std::string& message) {
     return acknowledged;
 }
 
-// CPU time the process has used so far (all its threads), in milliseconds.
-double cpu_ms(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // Fields after the command name, which ends at the last ")": state is field 3, utime 14.
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i >= 14) {
-            ticks += std::atof(field.c_str());
-        }
-    }
-    return ticks * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
 bool wait_note_count(const std::string& ini, int count, std::chrono::seconds limit) {
     const auto deadline = Clock::now() + limit;
     while (Clock::now() < deadline) {
@@ -100,7 +84,7 @@ void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
         }
         // Let the start settle, so only the notes are measured.
         std::this_thread::sleep_for(1s);
-        const double cpu_before = cpu_ms(pid);
+        const double cpu_before = kd::bench::cpu_ms(pid);
         probe.start(first_note, 5ms);
         const auto begin = Clock::now();
         bool delivered = ready;
@@ -115,7 +99,7 @@ void BM_InterfaceStallWhileReceiving(benchmark::State& state) {
         // What follows the last map (painting, activation) counts too.
         std::this_thread::sleep_for(1s);
         probe.stop();
-        const double cpu_used = cpu_ms(pid) - cpu_before;
+        const double cpu_used = kd::bench::cpu_ms(pid) - cpu_before;
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         if (!shown) {
