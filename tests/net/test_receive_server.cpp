@@ -574,7 +574,9 @@ TEST_F(ReceiveServerTest, StopWhileAPeerIsSilentIsPrompt) {
     std::this_thread::sleep_for(50ms);
     auto before = std::chrono::steady_clock::now();
     r.stop_server();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 100ms);
+    // Prompt means it does not wait out the peer's receive time-out; a busy machine may take a
+    // while to schedule the server's thread, so the bound is far from both.
+    EXPECT_LT(std::chrono::steady_clock::now() - before, kReceiveTimeout / 4);
 }
 
 TEST_F(ReceiveServerTest, BindFailureIsReportedOnceAndClearsTheNetworkFlag) {
