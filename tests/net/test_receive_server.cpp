@@ -244,7 +244,9 @@ TEST_F(ReceiveServerTest, IdlePeersDoNotDelayAGoodOneAndTheLongestSilentMakesRoo
 
     const auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(exchange(port_, {note_text("PC2", "through the crowd")}).reply, kAcknowledgement);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s) << "held up by the idle peers";
+    // Idle peers would hold it for their receive time-out.
+    EXPECT_LT(std::chrono::steady_clock::now() - before, kReceiveTimeout / 4)
+        << "held up by the idle peers";
     char c;
     ASSERT_EQ(idle[0].wait_readable(2s, nullptr), WaitResult::Ready);
     EXPECT_EQ(idle[0].receive_some(&c, 1, status), 0) << "dropped unanswered";
@@ -561,7 +563,8 @@ TEST_F(ReceiveServerTest, StopWhileWaitingInAcceptIsPrompt) {
     auto before = std::chrono::steady_clock::now();
     r.stop_server();
     auto took = std::chrono::steady_clock::now() - before;
-    EXPECT_LT(took, 100ms);
+    // Prompt: it does not wait for a connection that may never come.
+    EXPECT_LT(took, kReceiveTimeout / 4);
     EXPECT_FALSE(r.server_running());
     EXPECT_FALSE(exchange(port_, {note_text("PC", "x")}).connected);
 }
