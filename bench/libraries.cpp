@@ -95,7 +95,7 @@ void BM_FloorOnePlainWindow(benchmark::State& state) {
 }
 
 void BM_KorvadeskNoStoredNote(benchmark::State& state) {
-    const Reading k = measure(state, std::string(KD_BINARY_DIR) + "/korvadesk", {});
+    const Reading k = measure(state, kd::bench::korvadesk_program(), {});
     if (k.rss_kb <= 0) {
         return;
     }

@@ -8,6 +8,7 @@
 // one window divided by the 99 more); on korvadesk's 100-note run per_note_kb (the growth over
 // the empty start divided by the 99 notes more), per_note_x_floor (per_note_kb against the
 // floor's per_window_kb) and x_floor (the whole against the floor's 100 windows).
+// KD_PROGRAM=/path/to/korvadesk measures another build.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -73,10 +74,10 @@ void BM_FloorResident100PlainWindows(benchmark::State& state) {
     }
 }
 void BM_KorvadeskResidentNoStoredNotes(benchmark::State& state) {
-    g_empty_kb = measure(state, std::string(KD_BINARY_DIR) + "/korvadesk", 0, 1);
+    g_empty_kb = measure(state, kd::bench::korvadesk_program(), 0, 1);
 }
 void BM_KorvadeskResident100StoredNotes(benchmark::State& state) {
-    const double kb = measure(state, std::string(KD_BINARY_DIR) + "/korvadesk", 100, 100);
+    const double kb = measure(state, kd::bench::korvadesk_program(), 100, 100);
     if (kb > 0 && g_empty_kb > 0) {
         const double per_note_kb = (kb - g_empty_kb) / 99.0;
         state.counters["per_note_kb"] = per_note_kb;

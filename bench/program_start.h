@@ -200,6 +200,14 @@ inline double cpu_ms(pid_t pid) {
     return ticks * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
+// This build's korvadesk, or the one KD_PROGRAM names (to measure another build in the same
+// run of the floor).
+inline std::string korvadesk_program() {
+    const char* other = std::getenv("KD_PROGRAM");
+    return other != nullptr && *other != 0 ? std::string(other)
+                                           : std::string(KD_BINARY_DIR) + "/korvadesk";
+}
+
 // Starts `program` with the folders of `folders`, and `argument` when not empty.
 inline pid_t start(const std::string& program, const StoredNotes& folders,
                    const std::string& argument = {}) {

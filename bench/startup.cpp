@@ -10,7 +10,7 @@
 //
 // Without the benchmark, `bench_startup --make-store=N DIR` leaves a settings file with N
 // stored notes in DIR/config (XDG_CONFIG_HOME), so that a start can be looked at from outside
-// (strace, perf).
+// (strace, perf). KD_PROGRAM=/path/to/korvadesk measures another build.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -50,7 +50,7 @@ double median(std::vector<double> values) {
 void BM_StartAgainstFloor(benchmark::State& state) {
     const int notes = static_cast<int>(state.range(0));
     const std::string floor = std::string(KD_BENCH_DIR) + "/bench_startup_floor";
-    const std::string korvadesk = std::string(KD_BINARY_DIR) + "/korvadesk";
+    const std::string korvadesk = kd::bench::korvadesk_program();
     StoredNotes folders(notes);
     StoredNotes nothing(0);  // the floor reads no settings; it runs in a folder of its own
     MapWatcher watcher;

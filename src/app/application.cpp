@@ -189,11 +189,12 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
                                                     std::make_unique<DialogNoteListChooser>());
     make_mail();
     connect_modules();
+    QObject::connect(main_window_.get(), &MainWindow::start_finished, main_window_.get(),
+                     &MainWindow::tell_no_tray_once);
     if (!main_window_->start()) {
         exit_code = 1;
         return false;
     }
-    main_window_->tell_no_tray_once();
     // The dictionary loads once the notes are up, on a thread of its own.
     spelling_->set_enabled(store_->settings().flag(Setting::CheckSpelling));
     // With no notes stored the start shows one empty note, which is the new note asked for.

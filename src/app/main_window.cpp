@@ -1,5 +1,9 @@
 #include "app/main_window.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,6 +47,8 @@ namespace kd {
 namespace {
 
 constexpr int kProgramStartsBeforeCleaning = 100;
+// The longest the rest of the start waits for the first note to be painted.
+constexpr int kFinishStartLimitMs = 1000;
 
 QIcon app_icon(std::initializer_list<int> sizes = {16, 22, 32, 48, 64, 128}) {
     QIcon icon;
@@ -84,7 +90,6 @@ MainWindow::MainWindow(NoteServices& services, QWidget* parent)
     connect(timer_, &QTimer::timeout, this, &MainWindow::on_timer);
     hot_key_ = new GlobalHotKey(this);
     connect(hot_key_, &GlobalHotKey::activated, this, &MainWindow::on_hot_key);
-    build_tray();
     connect(qApp, &QGuiApplication::screenRemoved, this,
             [this](QScreen* screen) { keep_notes_on_screens(screen); });
     connect(qApp, &QGuiApplication::screenAdded, this,
@@ -113,9 +118,6 @@ bool MainWindow::start() {
     // The home-page shortcut is a Windows Internet shortcut file; Linux has none.
     setWindowTitle(kMainWindowTitle);
     hide();
-    sync_menu();
-    // Shown even without a tray: a panel that starts after us can still take the icon.
-    tray_->show();
 
     const NoteStore& store = services_.store();
     // The notes are restored from the file as it is now, read once.
@@ -139,7 +141,60 @@ bool MainWindow::start() {
         hot_key_->register_alt_key(kKeysymN);  // a key held by another program stays silent
     }
     refresh_visible_notes();
+    NoteWindow* first_shown = nullptr;
+    for (NoteWindow* note : notes()) {
+        if (note->isVisible()) {
+            first_shown = note;
+            break;
+        }
+    }
+    finish_start_after_paint(first_shown);
     return true;
+}
+
+// Making the tray icon asks the desktop (D-Bus, the X server's tray selection) and draws the
+// menu's pictures: a third of a start with one note. The notes are shown first.
+void MainWindow::finish_start_after_paint(NoteWindow* note) {
+    if (note == nullptr) {
+        QTimer::singleShot(0, this, &MainWindow::finish_start);
+        return;
+    }
+    first_painted_ = note;
+    note->installEventFilter(this);
+    // A window that is never exposed (a desktop that keeps it unmapped) does not hold the
+    // rest back for long.
+    QTimer::singleShot(kFinishStartLimitMs, this, &MainWindow::finish_start);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == first_painted_ && event->type() == QEvent::Paint) {
+        watched->removeEventFilter(this);
+        first_painted_ = nullptr;
+        // After the paint has reached the screen.
+        QTimer::singleShot(0, this, &MainWindow::finish_start);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::finish_start() {
+    if (start_finished_ || closed_) {
+        return;
+    }
+    start_finished_ = true;
+    if (first_painted_) {
+        first_painted_->removeEventFilter(this);
+        first_painted_ = nullptr;
+    }
+    build_tray();
+    // Shown even without a tray: a panel that starts after us can still take the icon.
+    tray_->show();
+    emit start_finished();
+#ifdef __GLIBC__
+    // What the start used only for a moment (the settings file's text, the first paint's
+    // buffers, font and icon loading) lies freed between what stays; the allocator keeps it
+    // resident until told, half a megabyte on a start with one note.
+    malloc_trim(0);
+#endif
 }
 
 void MainWindow::tell_no_tray_once() {

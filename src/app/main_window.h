@@ -54,6 +54,11 @@ public:
     // Without a tray, the first start says so where the person sees it (a desktop
     // notification, else a message box) and records that it did.
     void tell_no_tray_once();
+    // What the notes do not need to be seen, done once the first of them has been painted (or
+    // at once when none is shown): the tray icon, then start_finished. Runs once; start()
+    // arranges it.
+    void finish_start();
+    bool start_finished_already() const { return start_finished_; }
 
     NoteServices& services() const { return services_; }
     // Export, import, check for e-mail notes, settings and About are offered once a part of
@@ -109,11 +114,12 @@ public:
     bool is_closed() const { return closed_; }
 
     // ---- Tray.
-    QSystemTrayIcon* tray_icon() const { return tray_; }
-    QMenu* tray_menu() const { return menu_; }
-    QAction* tray_action(int id) const { return actions_.value(id); }
+    // Made when the start finishes; asking for them earlier makes them.
+    QSystemTrayIcon* tray_icon() const { return built_tray().tray_; }
+    QMenu* tray_menu() const { return built_tray().menu_; }
+    QAction* tray_action(int id) const { return built_tray().actions_.value(id); }
     // The "Notes" submenu; fill_notes_menu lists the notes in it, as before it opens.
-    QMenu* notes_menu() const { return notes_menu_; }
+    QMenu* notes_menu() const { return built_tray().notes_menu_; }
     void fill_notes_menu();
     FindNotesWindow* find_window() const;
     // Refreshes the menu as before it opens; false when the menu must not open (busy).
@@ -142,6 +148,9 @@ public slots:
 signals:
     // Start-up has restored the notes and set the timer: the receiving server may start.
     void started();
+    // The first note has been painted and the tray is up: the rest of the start (the "no
+    // tray" notice, the service announcement on the network) may follow.
+    void start_finished();
     // The half-second timer.
     void tick();
     // Close: the receiving server stops, an e-mail busy window closes.
@@ -172,6 +181,7 @@ signals:
     void about_requested();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -180,6 +190,9 @@ private:
     void on_timer();
     void count_intervals();
     void build_tray();
+    const MainWindow& built_tray() const;
+    // Calls finish_start once `note` (a note shown by the start) has been painted.
+    void finish_start_after_paint(NoteWindow* note);
     void sync_menu();
     bool command_available(int id) const;
     // Start-up steps.
@@ -211,6 +224,8 @@ private:
     bool attack_flag_ = false;
     bool closed_ = false;
     bool made_empty_note_ = false;
+    bool start_finished_ = false;
+    QPointer<NoteWindow> first_painted_;
 
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;

@@ -77,7 +77,9 @@ void MainWindow::finish_close(ErrorDisplay errors) {
     save_all_notes(errors);
     emit closing();
     hot_key_->unregister();
-    tray_->hide();
+    if (tray_ != nullptr) {
+        tray_->hide();
+    }
     // Close may run from inside the signal notifier's own emission: delete it later.
     if (termination_ != nullptr) {
         termination_->deleteLater();

@@ -30,7 +30,17 @@ public:
 
 }  // namespace
 
+const MainWindow& MainWindow::built_tray() const {
+    if (menu_ == nullptr) {
+        const_cast<MainWindow*>(this)->build_tray();
+    }
+    return *this;
+}
+
 void MainWindow::build_tray() {
+    if (menu_ != nullptr) {
+        return;
+    }
     menu_ = new QMenu(this);
     for (const TrayMenuItem& item : kTrayMenuItems) {
         if (item.id == kSeparator) {
@@ -144,6 +154,7 @@ void MainWindow::run_command(int id) {
 }
 
 void MainWindow::fill_notes_menu() {
+    build_tray();
     notes_menu_->clear();
     for (NoteWindow* note : notes()) {
         QString text = note_list_text(*note);

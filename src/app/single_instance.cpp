@@ -79,9 +79,6 @@ SingleInstance::SingleInstance(QString socket_path, QObject* parent)
 
 SingleInstance::~SingleInstance() {
     server_.close();
-    if (lock_ && lock_->isLocked()) {
-        lock_->unlock();
-    }
 }
 
 void SingleInstance::serve_line(const QByteArray& line) {
@@ -108,10 +105,9 @@ bool SingleInstance::claim(const std::vector<InstanceRequest>& requests) {
         warn(kNoInstanceFolder, {});
         return true;
     }
-    lock_ = std::make_unique<QLockFile>(socket_path_ + ".lock");
-    // A lock left by a process that no longer runs is taken over (Qt checks the owner's pid).
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0)) {
+    lock_ = std::make_unique<FileLock>((socket_path_ + ".lock").toStdString());
+    // A copy that ended in any way has given its lock back.
+    if (lock_->try_lock()) {
         listen();
         return true;
     }
@@ -119,11 +115,7 @@ bool SingleInstance::claim(const std::vector<InstanceRequest>& requests) {
         return false;
     }
     // Whoever holds the lock is no running copy of ours: it cannot keep the user from the notes.
-    qint64 holder = 0;
-    QString host;
-    QString name;
-    lock_->getLockInfo(&holder, &host, &name);
-    warn(kLockWithoutCopy, socket_path_ + ".lock (" + QString::number(holder) + " " + name + ")");
+    warn(kLockWithoutCopy, socket_path_ + ".lock (" + QString::number(lock_->holder()) + ")");
     lock_.reset();
     listen();
     return true;
@@ -133,10 +125,8 @@ bool SingleInstance::hand_over(const std::vector<InstanceRequest>& requests) {
     if (socket_path_.isEmpty()) {
         return false;
     }
-    QLockFile probe(socket_path_ + ".lock");
-    probe.setStaleLockTime(0);
-    if (probe.tryLock(0)) {
-        probe.unlock();
+    FileLock probe((socket_path_ + ".lock").toStdString());
+    if (probe.try_lock()) {
         return false;
     }
     return notify_running_copy(requests);

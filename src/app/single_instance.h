@@ -3,12 +3,13 @@
 #pragma once
 
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 #include <vector>
+
+#include "platform/private_files.h"
 
 namespace kd {
 
@@ -56,7 +57,7 @@ private:
     void listen();
 
     QString socket_path_;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<FileLock> lock_;
     QLocalServer server_;
 };
 

@@ -46,7 +46,8 @@ void connect_neighbourhood(MainWindow& main) {
     QObject::connect(&main, &MainWindow::network_read_requested, &main,
                      [&main] { read_network_neighbourhood(main.services().paths(), &main); });
     auto* publisher = new ServicePublisher(&main);
-    QObject::connect(&main, &MainWindow::started, publisher, [&main, publisher] {
+    // Announced once the notes are up: the calls to the Avahi daemon wait for its answers.
+    QObject::connect(&main, &MainWindow::start_finished, publisher, [&main, publisher] {
         const int port = main.services().store().settings().number(Setting::CommunicationPort);
         if (port > 0 && port <= 65535) {
             publisher->publish(static_cast<std::uint16_t>(port),

@@ -20,12 +20,17 @@ constexpr int kCallTimeoutMs = 3000;
 
 }  // namespace
 
-ServicePublisher::ServicePublisher(QObject* parent)
-    : ServicePublisher(QDBusConnection::systemBus(), parent) {}
+ServicePublisher::ServicePublisher(QObject* parent) : QObject(parent) {}
 
 ServicePublisher::ServicePublisher(QDBusConnection bus, QObject* parent)
-    : QObject(parent), bus_(std::move(bus)) {
-    qDBusRegisterMetaType<QList<QByteArray>>();
+    : QObject(parent), bus_(std::move(bus)) {}
+
+QDBusConnection& ServicePublisher::bus() {
+    if (!bus_) {
+        // Connecting waits for the bus daemon's answer: not before it is needed.
+        bus_ = QDBusConnection::systemBus();
+    }
+    return *bus_;
 }
 
 ServicePublisher::~ServicePublisher() {
@@ -36,7 +41,7 @@ void ServicePublisher::withdraw() {
     if (group_.isEmpty()) {
         return;
     }
-    QDBusInterface group(kAvahiService, group_, kEntryGroupInterface, bus_);
+    QDBusInterface group(kAvahiService, group_, kEntryGroupInterface, bus());
     group.setTimeout(kCallTimeoutMs);
     group.call(QStringLiteral("Free"));
     group_.clear();
@@ -45,11 +50,12 @@ void ServicePublisher::withdraw() {
 bool ServicePublisher::publish(std::uint16_t port, const QString& name) {
     withdraw();
     error_.clear();
-    if (!bus_.isConnected()) {
+    qDBusRegisterMetaType<QList<QByteArray>>();
+    if (!bus().isConnected()) {
         error_ = QStringLiteral("no system D-Bus");
         return false;
     }
-    QDBusInterface server(kAvahiService, QStringLiteral("/"), kServerInterface, bus_);
+    QDBusInterface server(kAvahiService, QStringLiteral("/"), kServerInterface, bus());
     server.setTimeout(kCallTimeoutMs);
     const QDBusReply<QDBusObjectPath> made = server.call(QStringLiteral("EntryGroupNew"));
     if (!made.isValid()) {
@@ -57,7 +63,7 @@ bool ServicePublisher::publish(std::uint16_t port, const QString& name) {
         return false;
     }
     group_ = made.value().path();
-    QDBusInterface group(kAvahiService, group_, kEntryGroupInterface, bus_);
+    QDBusInterface group(kAvahiService, group_, kEntryGroupInterface, bus());
     group.setTimeout(kCallTimeoutMs);
     const QDBusMessage added = group.call(
         QStringLiteral("AddService"), kAnyInterface, kAnyProtocol, 0u, name,

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace kd {
 
@@ -16,7 +17,7 @@ inline constexpr const char* kKorvadeskServiceType = "_korvadesk._tcp";
 class ServicePublisher : public QObject {
     Q_OBJECT
 public:
-    // The system bus unless a test gives its own.
+    // The system bus unless a test gives its own; it is opened by the first publish.
     explicit ServicePublisher(QObject* parent = nullptr);
     ServicePublisher(QDBusConnection bus, QObject* parent = nullptr);
     ~ServicePublisher() override;
@@ -29,7 +30,9 @@ public:
 private:
     void withdraw();
 
-    QDBusConnection bus_;
+    QDBusConnection& bus();
+
+    std::optional<QDBusConnection> bus_;
     QString group_;  // object path of our entry group, empty while none
     QString error_;
 };

@@ -56,8 +56,10 @@ void NoteWindow::show_title_look() {
     title_label_->setPalette(pal);
     for (NoteIcon* icon :
          {roll_down_icon_, close_button_, status_icon_, expiration_icon_, alarm_icon_}) {
-        icon->setPalette(pal);
-        icon->set_ink(ink);
+        if (icon != nullptr) {
+            icon->setPalette(pal);
+            icon->set_ink(ink);
+        }
     }
 
     const StyleLetters s = parse_style_letters(look.style);

@@ -11,6 +11,7 @@
 #include <QShowEvent>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTimerEvent>
 #include <QWindow>
 #include <algorithm>
 
@@ -91,14 +92,7 @@ NoteWindow::NoteWindow(QWidget* owner, int number, NoteServices& services)
     close_button_->setVisible(services_.store().settings().flag(Setting::ShowCloseButton));
     relayout();
 
-    note_timer_ = new QTimer(this);
-    note_timer_->setInterval(kNoteTimerMs);
-    connect(note_timer_, &QTimer::timeout, this, [this] { on_timer(); });
-    note_timer_->start();
-
-    move_check_ = new QTimer(this);
-    move_check_->setSingleShot(true);
-    connect(move_check_, &QTimer::timeout, this, [this] { confirm_reported_move(); });
+    note_timer_.start(kNoteTimerMs, this);
 
     fade_ = std::make_unique<NoteFade>(*this, services_.paths().OsLabel);
 
@@ -163,32 +157,34 @@ void NoteWindow::build_children() {
     connect(body_, &NoteBody::focus_lost, this, [this] { save_state(); });
     connect(body_, &NoteBody::back_colour_changed, this, [this] { update(); });
 
-    const QColor ink = to_qcolor(note_.title_look().text_colour);
-    roll_down_icon_ = new NoteIcon(this, NotePicture::RollDown);
-    roll_down_icon_->set_ink(ink);
-    roll_down_icon_->on_click = [this] { roll_down(); };
-    roll_down_icon_->hide();
-
     close_button_ = new NoteIcon(this, NotePicture::Close);
-    close_button_->set_ink(ink);
+    close_button_->set_ink(to_qcolor(note_.title_look().text_colour));
     close_button_->on_click = [this] { on_close_clicked(); };
+}
 
-    status_icon_ = new NoteIcon(this, NotePicture::Received);
-    status_icon_->set_ink(ink);
-    status_icon_->set_tip_style(kTipStyle);
-    status_icon_->hide();
-
-    expiration_icon_ = new NoteIcon(this, NotePicture::Expiration);
-    expiration_icon_->set_ink(ink);
-    expiration_icon_->setToolTip(reminder_texts::kExpirationIconTip);
-    expiration_icon_->set_tip_style(kTipStyle);
-    expiration_icon_->hide();
-
-    alarm_icon_ = new NoteIcon(this, NotePicture::Alarm);
-    alarm_icon_->set_ink(ink);
-    alarm_icon_->setToolTip(reminder_texts::kAlarmIconTip);
-    alarm_icon_->set_tip_style(kTipStyle);
-    alarm_icon_->hide();
+NoteIcon* NoteWindow::made_icon(NoteIcon*& icon) {
+    if (icon != nullptr) {
+        return icon;
+    }
+    if (&icon == &roll_down_icon_) {
+        icon = new NoteIcon(this, NotePicture::RollDown);
+        icon->on_click = [this] { roll_down(); };
+    } else if (&icon == &status_icon_) {
+        icon = new NoteIcon(this, NotePicture::Received);
+        icon->set_tip_style(kTipStyle);
+    } else if (&icon == &expiration_icon_) {
+        icon = new NoteIcon(this, NotePicture::Expiration);
+        icon->setToolTip(reminder_texts::kExpirationIconTip);
+        icon->set_tip_style(kTipStyle);
+    } else {
+        icon = new NoteIcon(this, NotePicture::Alarm);
+        icon->setToolTip(reminder_texts::kAlarmIconTip);
+        icon->set_tip_style(kTipStyle);
+    }
+    icon->hide();
+    icon->setPalette(title_label_->palette());
+    icon->set_ink(to_qcolor(note_.title_look().text_colour));
+    return icon;
 }
 
 int NoteWindow::frame_px() const {
@@ -256,14 +252,14 @@ void NoteWindow::relayout() {
     } else {
         const NotePoint close = close_pos_rolled_up(client.width());
         place_close_button(close.x, close.y);
-        place_child(roll_down_icon_, kRollDownIconPos.x, kRollDownIconPos.y);
+        place_child(made_icon(roll_down_icon_), kRollDownIconPos.x, kRollDownIconPos.y);
     }
     title_label_->setGeometry(f + layout.title.left, f + layout.title.top, layout.title.width(),
                               layout.title.height());
     title_label_->update();
     title_label_->lower();
     place_reminder_icons();
-    if (status_icon_->isVisible()) {
+    if (status_icon_ != nullptr && status_icon_->isVisible()) {
         const NotePoint p = note_.rolled_up() ? kStatusIconPosRolledUp : kStatusIconPos;
         place_child(status_icon_, p.x, p.y);
     }
@@ -308,7 +304,18 @@ void NoteWindow::moveEvent(QMoveEvent* event) {
         place_before_report_ = event->oldPos();
     }
     move_settled_ = false;
-    move_check_->start(0);
+    move_check_.start(0, this);
+}
+
+void NoteWindow::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == note_timer_.timerId()) {
+        on_timer();
+    } else if (event->timerId() == move_check_.timerId()) {
+        move_check_.stop();
+        confirm_reported_move();
+    } else {
+        QWidget::timerEvent(event);
+    }
 }
 
 void NoteWindow::paintEvent(QPaintEvent*) {
@@ -333,7 +340,7 @@ void NoteWindow::roll_up() {
     note_.set_rolled_up(true);
     setMinimumSize(0, 0);
     resize(width(), kTitleHeight);
-    roll_down_icon_->show();
+    made_icon(roll_down_icon_)->show();
     roll_down_icon_->raise();
     if (note_.any_status()) {
         show_status_icon_for_first_marker(true);
@@ -348,7 +355,9 @@ void NoteWindow::roll_down() {
     }
     thin_border_ = note_.has_border();
     note_.set_rolled_up(false);
-    roll_down_icon_->hide();
+    if (roll_down_icon_ != nullptr) {
+        roll_down_icon_->hide();
+    }
     setMinimumSize(kMinNoteWidth, kMinNoteHeight);
     if (unrolled_rect_.isValid()) {
         resize(unrolled_rect_.size());
@@ -380,7 +389,8 @@ void NoteWindow::show_border() {
 void NoteWindow::show_status_icon(int kind, bool rolled) {
     static constexpr NotePicture kPictures[] = {NotePicture::Received, NotePicture::Sent,
                                                 NotePicture::SendFailed};
-    status_icon_->set_picture(kPictures[kind], to_qcolor(note_.title_look().text_colour));
+    made_icon(status_icon_)
+        ->set_picture(kPictures[kind], to_qcolor(note_.title_look().text_colour));
     shown_status_ = kind;
     // Only the received mark tells where the note came from.
     const bool received = kind == static_cast<int>(NoteStatus::Received);
@@ -410,15 +420,25 @@ void NoteWindow::show_latest_status() {
 }
 
 void NoteWindow::show_received_from() {
-    if (shown_status_ == static_cast<int>(NoteStatus::Received)) {
+    if (status_icon_ != nullptr && shown_status_ == static_cast<int>(NoteStatus::Received)) {
         status_icon_->setToolTip(QString::fromStdString(note_.received_from()));
     }
 }
 
 QWidget* NoteWindow::expiration_icon() const {
+    auto& self = const_cast<NoteWindow&>(*this);
+    if (expiration_icon_ == nullptr) {
+        self.made_icon(self.expiration_icon_);
+        self.refresh_reminder_texts();
+    }
     return expiration_icon_;
 }
 QWidget* NoteWindow::alarm_icon() const {
+    auto& self = const_cast<NoteWindow&>(*this);
+    if (alarm_icon_ == nullptr) {
+        self.made_icon(self.alarm_icon_);
+        self.refresh_reminder_texts();
+    }
     return alarm_icon_;
 }
 
@@ -491,7 +511,7 @@ bool NoteWindow::delete_note(bool ask) {
     }
     // A note expired while the notes are restored leaves the store with the restore's write.
     note_.mark_deleted();
-    note_timer_->stop();
+    note_timer_.stop();
     emit note_deleted(note_.number());
     QPointer<NoteWindow> self(this);
     fade_out([self] {

@@ -15,6 +15,7 @@
 // changes).
 #pragma once
 
+#include <QBasicTimer>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -181,6 +182,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -201,6 +203,9 @@ private:
     void apply_default_title();
     void apply_taskbar_setting();
     void show_title_look();
+    // The roll-down, status and reminder icons are made when first needed (most notes never
+    // show them), with the title strip's look of the moment; `icon` is one of their members.
+    NoteIcon* made_icon(NoteIcon*& icon);
     void show_title_text();
     void place_close_button(int x, int y);
     void place_child(QWidget* child, int x, int y);
@@ -249,7 +254,8 @@ private:
     NoteIcon* expiration_icon_ = nullptr;
     NoteIcon* alarm_icon_ = nullptr;
     NoteMenus* menus_ = nullptr;
-    QTimer* note_timer_ = nullptr;
+    // The window's own timers, not timer objects: a hundred notes made two hundred of them.
+    QBasicTimer note_timer_;
     std::unique_ptr<NoteFade> fade_;
 
     // Mouse tracking for moving and sizing the frameless window ourselves.
@@ -263,7 +269,7 @@ private:
     // A move reported by the window system and not yet confirmed; the place before it.
     bool move_unconfirmed_ = false;
     QPoint place_before_report_;
-    QTimer* move_check_ = nullptr;
+    QBasicTimer move_check_;  // single shot
     int corrections_ = 0;
     bool move_settled_ = false;  // the second look at a reported move is due
 

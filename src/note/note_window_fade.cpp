@@ -24,9 +24,7 @@ bool note_uses_transparency(const std::string& os_label) {
 }
 
 NoteFade::NoteFade(QWidget& window, const std::string& os_label)
-    : window_(window), os_label_(label_or_current(os_label)), timer_(new QTimer(&window)) {
-    QObject::connect(timer_, &QTimer::timeout, &window, [this] { step(); });
-}
+    : window_(window), os_label_(label_or_current(os_label)) {}
 
 NoteFade::~NoteFade() {
     delete timer_;
@@ -44,6 +42,11 @@ void NoteFade::fade_out(std::function<void()> done) {
     frame_ = 0;
     last_frames_ = 0;
     done_ = std::move(done);
+    if (timer_ == nullptr) {
+        // Made by the first fade: most notes never fade.
+        timer_ = new QTimer(&window_);
+        QObject::connect(timer_, &QTimer::timeout, &window_, [this] { step(); });
+    }
     timer_->setInterval(plan_.pause_ms);
     step();
     timer_->start();
@@ -65,12 +68,14 @@ void NoteFade::step() {
 }
 
 void NoteFade::cancel() {
-    timer_->stop();
+    if (timer_ != nullptr) {
+        timer_->stop();
+    }
     done_ = nullptr;
 }
 
 bool NoteFade::active() const {
-    return timer_->isActive();
+    return timer_ != nullptr && timer_->isActive();
 }
 
 // --- The note window's opacity rule ----------------------------------------------------------

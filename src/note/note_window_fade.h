@@ -15,7 +15,7 @@ namespace kd {
 // Whether this system (by its label) draws windows with transparency.
 bool note_uses_transparency(const std::string& os_label);
 
-// The fade of one window; the timer is a child of the window.
+// The fade of one window; the timer is a child of the window, made by the first fade.
 class NoteFade {
 public:
     // `os_label` empty: the running system's label.

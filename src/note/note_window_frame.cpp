@@ -104,7 +104,7 @@ void NoteWindow::confirm_reported_move() {
     // X server is asked once more a moment later before the move counts.
     if (on_screen && !move_settled_) {
         move_settled_ = true;
-        move_check_->start(kPlaceSettleMs);
+        move_check_.start(kPlaceSettleMs, this);
         return;
     }
     // Confirmed, or no X server to ask: the window system moved the note.

@@ -24,28 +24,44 @@ void NoteWindow::place_reminder_icons() {
     const bool any = note_.any_status();
     const bool has_expiration = expiration_is_set(note_.expiration());
     const bool has_alarm = alarm_is_set(note_.alarm());
-    place_child(expiration_icon_, expiration_icon_x(rolled, any), kReminderIconY);
-    expiration_icon_->setVisible(has_expiration);
-    // A ringing alarm keeps its picture through rolling and layout until its counter ends.
-    alarm_icon_->set_picture(
-        note_.alarm_ring_ticks() > 0 ? NotePicture::AlarmRinging : NotePicture::Alarm,
-        to_qcolor(note_.title_look().text_colour));
-    place_child(alarm_icon_, alarm_icon_x(rolled, any, has_expiration), kReminderIconY);
-    alarm_icon_->setVisible(has_alarm);
-    expiration_icon_->raise();
-    alarm_icon_->raise();
+    const bool ringing = note_.alarm_ring_ticks() > 0;
+    // An icon never shown is never made.
+    const bool making = (has_expiration && expiration_icon_ == nullptr) ||
+                        ((has_alarm || ringing) && alarm_icon_ == nullptr);
+    if (has_expiration || expiration_icon_ != nullptr) {
+        NoteIcon* icon = made_icon(expiration_icon_);
+        place_child(icon, expiration_icon_x(rolled, any), kReminderIconY);
+        icon->setVisible(has_expiration);
+        icon->raise();
+    }
+    if (has_alarm || ringing || alarm_icon_ != nullptr) {
+        NoteIcon* icon = made_icon(alarm_icon_);
+        // A ringing alarm keeps its picture through rolling and layout until its counter ends.
+        icon->set_picture(ringing ? NotePicture::AlarmRinging : NotePicture::Alarm,
+                          to_qcolor(note_.title_look().text_colour));
+        place_child(icon, alarm_icon_x(rolled, any, has_expiration), kReminderIconY);
+        icon->setVisible(has_alarm);
+        icon->raise();
+    }
+    if (making) {
+        refresh_reminder_texts();
+    }
     update();
 }
 
 void NoteWindow::refresh_reminder_texts() {
     const std::string format = services_.store().settings().text(Setting::DefaultDateFormat);
-    expiration_icon_->setToolTip(
-        QString::fromStdString(expiration_tooltip(note_.expiration(), format)));
-    alarm_icon_->setToolTip(QString::fromStdString(alarm_tooltip(note_.alarm(), format)));
+    if (expiration_icon_ != nullptr) {
+        expiration_icon_->setToolTip(
+            QString::fromStdString(expiration_tooltip(note_.expiration(), format)));
+    }
+    if (alarm_icon_ != nullptr) {
+        alarm_icon_->setToolTip(QString::fromStdString(alarm_tooltip(note_.alarm(), format)));
+    }
 }
 
 bool NoteWindow::alarm_icon_ringing() const {
-    return alarm_icon_->picture() == NotePicture::AlarmRinging;
+    return alarm_icon_ != nullptr && alarm_icon_->picture() == NotePicture::AlarmRinging;
 }
 
 // --- Checks ---------------------------------------------------------------------------------
@@ -101,7 +117,8 @@ void NoteWindow::carry_out(const AlarmCheck& check) {
 }
 
 void NoteWindow::ring_alarm(bool sound) {
-    alarm_icon_->set_picture(NotePicture::AlarmRinging, to_qcolor(note_.title_look().text_colour));
+    made_icon(alarm_icon_)
+        ->set_picture(NotePicture::AlarmRinging, to_qcolor(note_.title_look().text_colour));
     if (!isVisible()) {
         // Shown for the alarm only: the note stays hidden in its record and for "Show all
         // notes".

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -318,6 +319,49 @@ PrivateTempFolder::~PrivateTempFolder() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
+}
+
+bool FileLock::try_lock() {
+    if (fd_ >= 0) {
+        return true;
+    }
+    // O_NONBLOCK: a FIFO planted at the name must not hang the open.
+    const int fd =
+        ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    const std::string record = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd_, 0) == 0) {
+        // Only for messages about the holder; the lock itself does not depend on it.
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd_, record.data(), record.size(), 0);
+    }
+    return true;
+}
+
+void FileLock::unlock() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+long FileLock::holder() const {
+    const int fd = open_regular_for_reading(path_);
+    if (fd < 0) {
+        return 0;
+    }
+    char text[32] = {};
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    return n > 0 ? std::strtol(text, nullptr, 10) : 0;
 }
 
 }  // namespace kd

@@ -83,6 +83,32 @@ private:
     std::string path_;
 };
 
+// A lock that one process of the user holds on a file of its own (flock): taken without
+// waiting, and given back when the object goes or the process ends in any way, so a copy that
+// crashed leaves nothing that stops the next. Nothing is synced to the disk for it: taking it is
+// a few system calls, where a lock file with a synced owner record cost a start 2 to 40 ms on a
+// busy disk. The holder writes its process id into the file, for messages about it. A name
+// that is no regular file of ours (a link, a FIFO, a folder) is never opened: the lock is then
+// not taken.
+class FileLock {
+public:
+    explicit FileLock(std::string path) : path_(std::move(path)) {}
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock() { unlock(); }
+
+    // True when this object holds the lock now (also when it already did).
+    bool try_lock();
+    void unlock();
+    bool locked() const { return fd_ >= 0; }
+    // The process id the last holder wrote into the file, 0 when none can be read.
+    long holder() const;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
 // The unique names come from a seeded sequence: the suffix of attempt `index` after seeding
 // with `seed`. Tests seed it to know the next names and plant things there.
 std::string unique_suffix(std::uint64_t seed, std::uint64_t index);

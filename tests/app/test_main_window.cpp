@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 
 #include <sys/stat.h>
 
@@ -321,6 +322,56 @@ TEST_F(MainWindowTest, TrayMenuItemsIdsAndEnableStates) {
     w.set_busy(false);
     w.on_tray_activated(QSystemTrayIcon::DoubleClick);
     EXPECT_EQ(w.notes().size(), 2);
+}
+
+TEST_F(MainWindowTest, TheTrayComesOnceTheFirstNoteIsOnTheScreenWithWhatWasSetBefore) {
+    NoteStore store{app_paths(), test::store_errors()};
+    store.settings().set_text(Setting::IniUpdate, "0111");
+    store.write_record(sample_record(1, "shown"));
+    NoteRecord hidden = sample_record(2, "hidden");
+    hidden.Hidden = "Yes";
+    store.write_record(hidden);
+    store.settings().set_number(Setting::NumberOfNotes, 2);
+
+    window_ = std::make_unique<MainWindow>(ts_.services);
+    MainWindow& w = *window_;
+    int finished = 0;
+    bool exposed_first = false;
+    QObject::connect(&w, &MainWindow::start_finished, [&] {
+        ++finished;
+        const QWindow* shown = w.notes().front()->windowHandle();
+        exposed_first = shown != nullptr && shown->isExposed();
+    });
+    w.set_command_available(kCmdExport, true);
+    ASSERT_TRUE(w.start());
+    EXPECT_FALSE(w.start_finished_already()) << "not before the notes are on the screen";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished > 0; }, 5000));
+    EXPECT_TRUE(exposed_first);
+    EXPECT_TRUE(w.tray_icon()->isVisible());
+    // What the start and the modules set before the menu existed is in it.
+    EXPECT_TRUE(w.tray_action(kCmdShowAll)->isEnabled()) << "a hidden note was restored";
+    EXPECT_TRUE(w.tray_action(kCmdExport)->isEnabled());
+    EXPECT_FALSE(w.tray_action(kCmdSettings)->isEnabled());
+    w.finish_start();
+    QApplication::processEvents();
+    EXPECT_EQ(finished, 1) << "once";
+}
+
+TEST_F(MainWindowTest, AStartWithEveryNoteHiddenFinishesToo) {
+    NoteStore store{app_paths(), test::store_errors()};
+    store.settings().set_text(Setting::IniUpdate, "0111");
+    NoteRecord hidden = sample_record(1, "hidden");
+    hidden.Hidden = "Yes";
+    store.write_record(hidden);
+    store.settings().set_number(Setting::NumberOfNotes, 1);
+
+    window_ = std::make_unique<MainWindow>(ts_.services);
+    int finished = 0;
+    QObject::connect(window_.get(), &MainWindow::start_finished, [&] { ++finished; });
+    ASSERT_TRUE(window_->start());
+    EXPECT_TRUE(visible_notes().empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished > 0; }, 5000));
+    EXPECT_TRUE(window_->tray_icon()->isVisible()) << "the only way back to the note";
 }
 
 TEST_F(MainWindowTest, CloseWithTheAttackFlagReportsFirstAndClosesOnTheSecondRequest) {

@@ -125,12 +125,8 @@ TEST(SingleInstance, ALockWhoseHolderDoesNotAnswerDoesNotStopTheStart) {
     QTemporaryDir dir;
     const QString path = dir.path() + "/instance";
     // Held by a live process that serves no socket (this one): not a running copy of ours.
-    QFile lock(path + ".lock");
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
-               QCoreApplication::applicationName().toUtf8() + "\n" +
-               QSysInfo::machineHostName().toUtf8() + "\n");
-    lock.close();
+    FileLock held((path + ".lock").toStdString());
+    ASSERT_TRUE(held.try_lock());
 
     EXPECT_FALSE(SingleInstance(path).hand_over({InstanceRequest::Activate}))
         << "nothing took the request, so this copy must go on";

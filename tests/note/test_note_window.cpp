@@ -29,9 +29,11 @@
 #include "note/note_geometry.h"
 #include "note/note_menus.h"
 #include "note/note_menus_model.h"
+#include "note/note_pictures.h"
 #include "note/note_window.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
+#include "richtext/qt_colour.h"
 #include "store/note_store.h"
 #include "support/app_paths_in.h"
 #include "support/box_answerer.h"
@@ -195,6 +197,34 @@ TEST_F(NoteWindowTest, CloseButtonAndRollDownIconPositions) {
     EXPECT_EQ(icons.close->pos(), QPoint(186, 5));
     w->note().set_border(true);
     EXPECT_EQ(icons.close->pos(), QPoint(1 + 198 - 14 - 1, 1 + 5 - 1));  // (W - 14 - b, 5 - b)
+}
+
+TEST_F(NoteWindowTest, IconsMadeWhenFirstNeededWearTheTitleLookOfThatMoment) {
+    NoteWindow* w = make_note(1);
+    w->resize(200, 150);
+    w->show();
+    TextLook look = w->note().title_look();
+    look.back_colour = 0x0000C0;  // dark red
+    look.text_colour = 0x00FFFF;  // yellow
+    w->note().set_title_look(look);
+    const QColor back = to_qcolor(look.back_colour);
+    const QImage ink = note_picture(NotePicture::RollDown, to_qcolor(look.text_colour)).toImage();
+
+    w->roll_up();
+    const Icons icons = icons_of(w);
+    ASSERT_NE(icons.roll_down, nullptr);
+    EXPECT_TRUE(icons.roll_down->isVisible());
+    EXPECT_EQ(icons.roll_down->palette().color(QPalette::Window), back);
+    EXPECT_EQ(icons.roll_down->pixmap().toImage(), ink);
+    EXPECT_EQ(icons.close->palette().color(QPalette::Window), back) << "made with the note";
+    // Made later still, then the look changes again: it follows like the others.
+    look.back_colour = 0x00C000;
+    w->note().set_title_look(look);
+    EXPECT_EQ(w->alarm_icon()->palette().color(QPalette::Window), to_qcolor(0x00C000));
+    EXPECT_FALSE(w->alarm_icon()->isVisible()) << "no alarm is set";
+    EXPECT_EQ(icons.roll_down->palette().color(QPalette::Window), to_qcolor(0x00C000));
+    w->roll_down();
+    EXPECT_FALSE(icons.roll_down->isVisible());
 }
 
 TEST_F(NoteWindowTest, RolledUpRecordShowsStripAndSavesUnrolledHeight) {

@@ -288,6 +288,64 @@ TEST_F(PrivateFilesTest, ALockHeldByAnotherProcessDelaysAWriteOnlyAMomentAndOnce
     EXPECT_EQ(ProfileFile::read(ini, "S", "k", 10), "20");
 }
 
+TEST_F(PrivateFilesTest, AFileLockIsHeldByOneAtATimeAndGoesWithItsHolder) {
+    const std::string path = dir.file("instance.lock");
+    {
+        FileLock first(path);
+        ASSERT_TRUE(first.try_lock());
+        EXPECT_EQ(mode_of(path), 0600u);
+        EXPECT_EQ(first.holder(), static_cast<long>(::getpid()));
+        FileLock second(path);
+        EXPECT_FALSE(second.try_lock()) << "held, also against this same process";
+        first.unlock();
+        EXPECT_TRUE(second.try_lock());
+    }
+    FileLock after(path);
+    EXPECT_TRUE(after.try_lock()) << "the holder's end gave it back";
+    after.unlock();
+
+    // A holder that is killed leaves its file behind, but not the lock.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileLock held(path);
+        const char ok = held.try_lock() ? '1' : '0';
+        [[maybe_unused]] const ssize_t told = ::write(ready[1], &ok, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, '1');
+    FileLock mine(path);
+    EXPECT_FALSE(mine.try_lock());
+    EXPECT_EQ(mine.holder(), static_cast<long>(child));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_TRUE(mine.try_lock());
+}
+
+TEST_F(PrivateFilesTest, AFileLockNeverOpensWhatWasPlantedAtItsName) {
+    const std::string target = dir.file("elsewhere");
+    write_text(target, "keep");
+    const std::string link = dir.file("link.lock");
+    fs::create_symlink(target, link);
+    EXPECT_FALSE(FileLock(link).try_lock());
+    EXPECT_EQ(read_text(target), "keep");
+
+    const std::string fifo = dir.file("fifo.lock");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(FileLock(fifo).try_lock()) << "refused at once, not waited for";
+    const std::string folder = dir.file("folder.lock");
+    fs::create_directory(folder);
+    EXPECT_FALSE(FileLock(folder).try_lock());
+    EXPECT_EQ(FileLock(fifo).holder(), 0);
+}
+
 TEST_F(PrivateFilesTest, RuntimeFolderIsOursAloneNeverAShared) {
     const char* old_runtime = std::getenv("XDG_RUNTIME_DIR");
     const std::string saved_runtime = old_runtime ? old_runtime : "";
