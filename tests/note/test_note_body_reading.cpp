@@ -2,6 +2,7 @@
 // the same as when it loads at once, and nothing done to the note while it is read gets lost.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,8 +11,11 @@
 #include <QThread>
 #include <climits>
 #include <string>
+#include <thread>
 
 #include "note/note_body.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 
 namespace kd {
 namespace {
@@ -143,6 +147,22 @@ TEST(NoteBodyReading, ABodyClosedWhileReadingKeepsItsTextAndGoesCleanly) {
     delete body;
     // The reading's notice, if it was already on its way, finds no body.
     QTest::qWait(300);
+}
+
+// What the reading thread does is safe there because it makes nothing of the interface
+// thread's: reading and writing a body lay nothing out (no layout, so no font engine).
+TEST(NoteBodyReading, ReadingAndWritingMakeNoLayout) {
+    const std::string rtf = long_list_body();
+    std::string written;
+    bool laid_out = true;
+    std::thread([&] {
+        QTextDocument doc;
+        read_rtf(rtf, doc);
+        written = write_rtf(doc);
+        laid_out = !doc.findChildren<QAbstractTextDocumentLayout*>().isEmpty();
+    }).join();
+    EXPECT_FALSE(written.empty());
+    EXPECT_FALSE(laid_out);
 }
 
 }  // namespace
