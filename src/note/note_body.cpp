@@ -186,6 +186,10 @@ void NoteBody::set_rtf(const std::string& rtf) {
         start_reading(rtf);
         return;
     }
+    load_at_once(rtf);
+}
+
+void NoteBody::load_at_once(const std::string& rtf) {
     load_document(rtf);
     // A body cut short in the file loads as far as it goes and is the new point to go back to.
     fitting_rtf_ = get_rtf();

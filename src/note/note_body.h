@@ -50,8 +50,10 @@ public:
     // A long list costs the square of its items to read (the document marks every item
     // changed whenever the list gains one), so a body holding one is read into a document of
     // its own on another thread and shown when it is in; until then the body shows what it
-    // showed, get_rtf() gives the body as it was set, and whatever would change or read the
-    // text waits for the rest of the reading first. Bodies with fewer paragraphs load at once.
+    // showed and get_rtf() gives the body as it was set. Whatever would change or read the
+    // text first finishes the reading (finish_reading): the read document if it is in, else
+    // the reading is given up and the body loaded at once. Bodies with fewer paragraphs load
+    // at once.
     bool reading() const { return reading_ != nullptr; }
     void finish_reading();
     void set_paragraphs_read_aside(int paragraphs) { paragraphs_read_aside_ = paragraphs; }
@@ -212,6 +214,7 @@ private:
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
     void load_document(const std::string& rtf);
+    void load_at_once(const std::string& rtf);
     void connect_document();
     RtfReadOptions read_options() const;
     RtfWriteOptions write_options() const;

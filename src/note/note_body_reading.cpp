@@ -78,7 +78,7 @@ bool NoteBody::reads_aside(std::string_view rtf, int paragraphs) {
            count_paragraphs(rtf, paragraphs) >= paragraphs;
 }
 
-// A reading still going is waited for: its thread tells this body when it is done.
+// A reading still going is given up: its thread tells nobody.
 NoteBody::~NoteBody() {
     drop_reading();
 }
@@ -99,25 +99,31 @@ void NoteBody::start_reading(const std::string& rtf) {
         auto doc = std::make_unique<QTextDocument>();
         {
             const std::lock_guard<std::mutex> one_at_a_time(reading_turn());
+            if (r->given_up()) {
+                return;
+            }
             set_up(*doc, setup);
             read_rtf(r->rtf, *doc, read);
             r->written = write_rtf(*doc, write);
             r->stored_size = body_to_stored(r->written).size();
         }
-        doc->moveToThread(home);
-        // Told while the body waits for this: it is still there to be told.
+        // The body gives a reading up under this lock, and is not told after that: while it
+        // is held here, the body is there to be told.
         const std::lock_guard<std::mutex> lock(r->mutex);
+        if (r->given_up_) {
+            return;
+        }
+        doc->moveToThread(home);
         r->document = std::move(doc);
         r->done = true;
         QMetaObject::invokeMethod(
             this, [this, serial = r->serial] { reading_done(serial); }, Qt::QueuedConnection);
-        r->done_changed.notify_all();
     }).detach();
     reading_ = std::move(reading);
 }
 
 void NoteBody::reading_done(std::uint64_t serial) {
-    if (reading_ == nullptr || reading_->serial != serial) {
+    if (reading_ == nullptr || reading_->serial != serial || !reading_->give_up_unless_done()) {
         return;
     }
     // One body per turn of the event loop: a burst of notes read at once comes in note by
@@ -134,24 +140,40 @@ void NoteBody::reading_done(std::uint64_t serial) {
     take_read_document();
 }
 
+// The interface never waits for the reading thread, which may be slow to get a core at its
+// weight: a reading not done yet is given up and the body loaded at once, as it would have
+// been without the thread.
 void NoteBody::finish_reading() {
-    if (reading_ != nullptr) {
-        take_read_document();
+    if (reading_ == nullptr) {
+        return;
     }
+    if (reading_->give_up_unless_done()) {
+        take_read_document();
+        return;
+    }
+    const std::string rtf = std::move(reading_->rtf);
+    reading_.reset();
+    load_at_once(rtf);
 }
 
 void NoteBody::drop_reading() {
-    if (reading_ != nullptr) {
-        reading_->wait_done();
-        reading_.reset();
+    if (reading_ == nullptr) {
+        return;
     }
+    // A document already read goes here, on the thread it was handed to.
+    std::unique_ptr<QTextDocument> document;
+    {
+        const std::lock_guard<std::mutex> lock(reading_->mutex);
+        reading_->given_up_ = true;
+        document = std::move(reading_->document);
+    }
+    reading_.reset();
 }
 
 // The read document takes the place of the shown one, as a body loaded at once would be:
 // no undo history, the caret at the end, addresses and spelling marked.
 void NoteBody::take_read_document() {
     const std::shared_ptr<Reading> reading = std::move(reading_);
-    reading->wait_done();
     QTextDocument* old = document();
     // The first document is the editor's own and goes with the change; later ones are ours.
     const bool ours = old->parent() == this;
