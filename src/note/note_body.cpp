@@ -19,6 +19,7 @@
 #include <iterator>
 
 #include "note/body_spelling.h"
+#include "note/note_body_reading.h"
 #include "note/spell_highlighter.h"
 #include "richtext/body_metrics.h"
 #include "richtext/code_page.h"
@@ -98,6 +99,14 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
     link_asker_ = [](const QString&) { return false; };
     notifier_ = [](const QString&) {};
 
+    connect_document();
+
+    apply_default_format();
+    apply_scroll_bar_flag();
+}
+
+void NoteBody::connect_document() {
+    connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::contents_changed);
     connect(document(), &QTextDocument::contentsChanged, this, &NoteBody::detect_links);
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         // Measured once the change is over: going back replaces the whole document.
@@ -108,12 +117,7 @@ NoteBody::NoteBody(QWidget* parent) : QTextEdit(parent) {
         QMetaObject::invokeMethod(
             this, [this] { check_capacity(); }, Qt::QueuedConnection);
     });
-
-    apply_default_format();
-    apply_scroll_bar_flag();
 }
-
-NoteBody::~NoteBody() = default;
 
 int NoteBody::screen_dpi() const {
     int dpi = logicalDpiY();
@@ -127,6 +131,8 @@ int NoteBody::largest_shown_points() const {
 void NoteBody::apply_default_format(bool colours_only) {
     QPalette pal = palette();
     if (!colours_only) {
+        // What is being read was read with the default look it had.
+        finish_reading();
         FontStyle st = parse_font_style(look_.style);
         QFont f(QString::fromStdString(look_.face));
         // Shown at most so large; the text is read and written at the size itself.
@@ -151,15 +157,39 @@ void NoteBody::apply_default_format(bool colours_only) {
     emit look_changed();
 }
 
-std::string NoteBody::get_rtf() const {
+RtfWriteOptions NoteBody::write_options() const {
     RtfWriteOptions options;
     options.default_charset = look_.char_set;
     options.code_page = kDefaultCodePage;
     options.default_half_points = default_half_points_;
-    return write_rtf(*document(), options);
+    return options;
+}
+
+RtfReadOptions NoteBody::read_options() const {
+    RtfReadOptions options;
+    options.default_charset = look_.char_set;
+    options.default_half_points = default_half_points_;
+    options.max_half_points = largest_shown_points() * 2;
+    return options;
+}
+
+std::string NoteBody::get_rtf() const {
+    if (reading_ != nullptr) {
+        return reading_rtf();
+    }
+    return write_rtf(*document(), write_options());
 }
 
 void NoteBody::set_rtf(const std::string& rtf) {
+    drop_reading();
+    if (reads_aside(rtf, paragraphs_read_aside_)) {
+        start_reading(rtf);
+        return;
+    }
+    load_at_once(rtf);
+}
+
+void NoteBody::load_at_once(const std::string& rtf) {
     load_document(rtf);
     // A body cut short in the file loads as far as it goes and is the new point to go back to.
     fitting_rtf_ = get_rtf();
@@ -178,11 +208,7 @@ void NoteBody::load_document(const std::string& rtf) {
     QTextDocument* doc = document();
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
-    RtfReadOptions options;
-    options.default_charset = look_.char_set;
-    options.default_half_points = default_half_points_;
-    options.max_half_points = largest_shown_points() * 2;
-    read_rtf(rtf, *doc, options);
+    read_rtf(rtf, *doc, read_options());
     update_wrap_mode(doc->toRawText());
     // A body that was never shown is laid out when its first resize event gives the page its
     // width, which comes with the show whatever the size: laying it out here as well, at the
@@ -223,10 +249,12 @@ void NoteBody::check_capacity() {
 // ---- Edit commands ------------------------------------------------------------------
 
 void NoteBody::undo_command() {
+    finish_reading();
     undo();
 }
 
 void NoteBody::redo_command() {
+    finish_reading();
     redo();
 }
 
@@ -235,26 +263,32 @@ bool NoteBody::redo_available() const {
 }
 
 void NoteBody::cut_command() {
+    finish_reading();
     cut();
 }
 void NoteBody::copy_command() {
+    finish_reading();
     copy();
 }
 void NoteBody::paste_command() {
+    finish_reading();
     paste();
 }
 
 void NoteBody::delete_command() {
+    finish_reading();
     QTextCursor c = textCursor();
     c.removeSelectedText();
     setTextCursor(c);
 }
 
 void NoteBody::select_all_command() {
+    finish_reading();
     selectAll();
 }
 
 void NoteBody::find_command() {
+    finish_reading();
     if (!find_dialog_) {
         find_dialog_ = new FindDialog(this);
         find_dialog_->setWindowFlag(Qt::Window);
@@ -302,6 +336,8 @@ bool NoteBody::find_next(const QString& what, bool whole_word, bool match_case, 
 // ---- Keyboard, focus, scroll bar ------------------------------------------------------
 
 void NoteBody::keyPressEvent(QKeyEvent* e) {
+    // Typed into the body as it is set, not into what it showed before.
+    finish_reading();
     const int key = e->key();
     track_ctrl_key(key);
     if (key == Qt::Key_Escape) {
@@ -421,6 +457,7 @@ void NoteBody::focusOutEvent(QFocusEvent* e) {
 }
 
 void NoteBody::inputMethodEvent(QInputMethodEvent* e) {
+    finish_reading();
     const bool composing = !e->preeditString().isEmpty();
     QTextEdit::inputMethodEvent(e);
     // Told after the event, so a committed text is in the document when composing ends.
@@ -657,6 +694,7 @@ int NoteBody::text_position_at(const QPoint& viewport_pos) const {
 }
 
 void NoteBody::replace_word(const MisspeltWord& word, const QString& with) {
+    finish_reading();
     QTextCursor c(document());
     c.setPosition(word.start);
     c.setPosition(word.start + word.length, QTextCursor::KeepAnchor);
@@ -690,6 +728,7 @@ bool NoteBody::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void NoteBody::insertFromMimeData(const QMimeData* source) {
+    finish_reading();
     insert_pasted(source);
     // Typing after a paste is a step of its own (see close_typing_step).
     document()->setModified(false);

@@ -6,14 +6,19 @@
 #include <QPointer>
 #include <QTextEdit>
 #include <QUrl>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "note/find_dialog.h"
 #include "note/paragraph_bullet.h"
 #include "note/text_look.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 
 class QMimeData;
 
@@ -41,6 +46,17 @@ public:
     // clears the undo history.
     std::string get_rtf() const;
     void set_rtf(const std::string& rtf);
+
+    // A long list costs the square of its items to read (the document marks every item
+    // changed whenever the list gains one), so a body holding one is read into a document of
+    // its own on another thread and shown when it is in; until then the body shows what it
+    // showed and get_rtf() gives the body as it was set. Whatever would change or read the
+    // text first finishes the reading (finish_reading): the read document if it is in, else
+    // the reading is given up and the body loaded at once. Bodies with fewer paragraphs load
+    // at once.
+    bool reading() const { return reading_ != nullptr; }
+    void finish_reading();
+    void set_paragraphs_read_aside(int paragraphs) { paragraphs_read_aside_ = paragraphs; }
 
     // ---- Command states.
     bool redo_available() const;
@@ -158,6 +174,9 @@ signals:
     // An input method started (true) or ended (false) composing text that is not in the
     // document yet.
     void composing_changed(bool composing);
+    // The text changed: the document's contentsChanged, whichever document the body shows,
+    // and a body read aside that came out otherwise than it was set.
+    void contents_changed();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -195,6 +214,17 @@ private:
     void update_link_marks();
     const Link* link_at(const QPoint& viewport_pos) const;
     void load_document(const std::string& rtf);
+    void load_at_once(const std::string& rtf);
+    void connect_document();
+    RtfReadOptions read_options() const;
+    RtfWriteOptions write_options() const;
+    struct Reading;
+    static bool reads_aside(std::string_view rtf, int paragraphs);
+    const std::string& reading_rtf() const;
+    void start_reading(const std::string& rtf);
+    void reading_done(std::uint64_t serial);
+    void take_read_document();
+    void drop_reading();
     void spelling_changed();
     void queue_spell_recheck();
     void check_capacity();
@@ -234,6 +264,10 @@ private:
     SpellHighlighter* spell_marks_ = nullptr;
     bool spell_stale_ = false;  // the marks wait for the body to be shown
     bool spell_recheck_queued_ = false;
+    // A body being read on another thread, and the number of the last one started.
+    std::shared_ptr<Reading> reading_;
+    std::uint64_t reading_serial_ = 0;
+    int paragraphs_read_aside_ = 400;
 };
 
 }  // namespace kd

@@ -125,6 +125,7 @@ void NoteBody::set_alignment(Qt::Alignment a) {
 // ---- Commands -------------------------------------------------------------------------
 
 void NoteBody::font_command() {
+    finish_reading();
     const QFont d = document()->defaultFont();
     if (textCursor().hasSelection()) {
         QTextCharFormat cur = effective_format_at_selection();
@@ -172,6 +173,7 @@ void NoteBody::font_command() {
 }
 
 void NoteBody::text_colour_command() {
+    finish_reading();
     if (textCursor().hasSelection()) {
         QTextCharFormat cur = effective_format_at_selection();
         QColor initial = cur.hasProperty(QTextFormat::ForegroundBrush)
@@ -195,6 +197,7 @@ void NoteBody::text_colour_command() {
 }
 
 void NoteBody::note_colour_command() {
+    finish_reading();
     auto chosen = colour_chooser_(to_qcolor(look_.back_colour));
     if (!chosen) {
         return;
@@ -205,19 +208,24 @@ void NoteBody::note_colour_command() {
 }
 
 void NoteBody::bold_command() {
+    finish_reading();
     toggle_effect(Effect::Bold);
 }
 void NoteBody::italic_command() {
+    finish_reading();
     toggle_effect(Effect::Italic);
 }
 void NoteBody::underline_command() {
+    finish_reading();
     toggle_effect(Effect::Underline);
 }
 void NoteBody::strikeout_command() {
+    finish_reading();
     toggle_effect(Effect::Strike);
 }
 
 void NoteBody::regular_command() {
+    finish_reading();
     QTextCharFormat f;
     f.setFontWeight(QFont::Normal);
     f.setFontItalic(false);
@@ -227,12 +235,14 @@ void NoteBody::regular_command() {
 }
 
 void NoteBody::increase_size_command() {
+    finish_reading();
     QTextCharFormat f;
     f.setFontPointSize(std::max(1, screen_point_size(selection_points() + 1, screen_dpi())));
     set_selection_format(f);
 }
 
 void NoteBody::decrease_size_command() {
+    finish_reading();
     QTextCharFormat f;
     int points = decreased_size(selection_points());
     f.setFontPointSize(std::max(1, screen_point_size(points, screen_dpi())));
@@ -240,16 +250,20 @@ void NoteBody::decrease_size_command() {
 }
 
 void NoteBody::left_command() {
+    finish_reading();
     set_alignment(Qt::AlignLeft);
 }
 void NoteBody::center_command() {
+    finish_reading();
     set_alignment(Qt::AlignHCenter);
 }
 void NoteBody::right_command() {
+    finish_reading();
     set_alignment(Qt::AlignRight);
 }
 
 void NoteBody::paragraph_command() {
+    finish_reading();
     QTextCursor c = textCursor();
     const bool bullet = is_bullet_list(c.currentList());
     QTextBlockFormat current = c.blockFormat();
@@ -270,6 +284,7 @@ void NoteBody::paragraph_command() {
 }
 
 void NoteBody::bullet_command() {
+    finish_reading();
     QTextCursor c = textCursor();
     bool is_bullet = is_bullet_list(c.currentList());
     c.beginEditBlock();
@@ -310,9 +325,11 @@ void NoteBody::change_case(bool upper) {
 }
 
 void NoteBody::uppercase_command() {
+    finish_reading();
     change_case(true);
 }
 void NoteBody::lowercase_command() {
+    finish_reading();
     change_case(false);
 }
 

@@ -207,10 +207,12 @@ std::string NoteWindow::body_rtf() const {
 }
 
 std::string NoteWindow::body_plain_text() const {
+    body_->finish_reading();
     return body_->toPlainText().toStdString();
 }
 
 std::unique_ptr<QTextDocument> NoteWindow::body_document() const {
+    body_->finish_reading();
     return std::unique_ptr<QTextDocument>(body_->document()->clone());
 }
 
@@ -220,6 +222,7 @@ void NoteWindow::set_body_rtf(const std::string& rtf) {
 
 void NoteWindow::set_body_text(const std::string& utf8) {
     // The editor's own setPlainText would keep the look at its cursor.
+    body_->finish_reading();
     body_->document()->setPlainText(QString::fromStdString(utf8));
     body_->apply_default_format();
 }

@@ -42,7 +42,7 @@ void NoteWindow::start_autosave() {
         }
     });
     note_.start_autosave(*autosave_timer_, services_.autosave_delays(), monotonic_ms);
-    connect(body_->document(), &QTextDocument::contentsChanged, this, [this] { note_.changed(); });
+    connect(body_, &NoteBody::contents_changed, this, [this] { note_.changed(); });
     connect(body_, &NoteBody::look_changed, this, [this] { note_.take_body_look(body_->look()); });
     connect(body_, &NoteBody::composing_changed, this,
             [this](bool composing) { note_.set_composing(composing); });
