@@ -32,6 +32,7 @@
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/body_spelling.h"
+#include "note/note_body.h"
 #include "note/note_services.h"
 #include "platform/backup_files.h"
 #include "platform/clock.h"
@@ -72,6 +73,9 @@ void use_program_dialogs(NoteServices& services, ThemeCommands& themes, MessageB
 
 // Where Debian's hunspell-* packages put their dictionaries.
 constexpr const char* kSystemDictionaryFolder = "/usr/share/hunspell";
+// The longest the end waits for note bodies still being read on their threads (a list of a
+// few thousand items takes a fraction of a second).
+constexpr std::chrono::milliseconds kReadingsAtEnd{3000};
 
 bool sockets_available() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -85,6 +89,10 @@ bool sockets_available() {
 Application::Application() = default;
 
 Application::~Application() = default;
+
+Application::ReadingsAtEnd::~ReadingsAtEnd() {
+    NoteBody::wait_for_readings(kReadingsAtEnd);
+}
 
 void Application::make_mail() {
     mail_access_ = std::make_unique<mail::MailAccess>(*store_);

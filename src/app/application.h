@@ -65,6 +65,14 @@ private:
     std::unique_ptr<ThemeCommands> themes_;
     // Ringing alarms on the desktop's notifications; it opens the bus at the first alarm.
     std::unique_ptr<DesktopNotifier> notifier_;
+    // Goes after the notes: a body still being read on its thread is given up with its note,
+    // but the thread must not outlive Qt.
+    struct ReadingsAtEnd {
+        ReadingsAtEnd() = default;
+        ReadingsAtEnd(const ReadingsAtEnd&) = delete;
+        ReadingsAtEnd& operator=(const ReadingsAtEnd&) = delete;
+        ~ReadingsAtEnd();
+    } readings_at_end_;
     std::unique_ptr<MainWindow> main_window_;
     // After the main window: it makes imported notes there.
     std::unique_ptr<NoteExportCommands> exports_;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTextEdit>
 #include <QUrl>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -56,6 +57,9 @@ public:
     // at once.
     bool reading() const { return reading_ != nullptr; }
     void finish_reading();
+    // Waits, at most `limit`, until no reading thread runs any more: the program calls it at
+    // its end, after its notes are gone, so that no thread still reads while Qt goes.
+    static bool wait_for_readings(std::chrono::milliseconds limit);
     void set_paragraphs_read_aside(int paragraphs) { paragraphs_read_aside_ = paragraphs; }
 
     // ---- Command states.

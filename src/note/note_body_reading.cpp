@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <cctype>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -49,6 +50,19 @@ void set_up(QTextDocument& doc, const DocumentSetup& setup) {
 std::mutex& reading_turn() {
     static std::mutex turn;
     return turn;
+}
+
+// The reading threads still running. Made once and never freed: a thread may end after the
+// statics of the program are gone.
+struct LiveReadings {
+    std::mutex mutex;
+    std::condition_variable none;
+    int count = 0;
+};
+
+LiveReadings& live_readings() {
+    static auto* live = new LiveReadings;
+    return *live;
 }
 
 bool& handed_over_this_turn() {
@@ -91,35 +105,53 @@ void NoteBody::start_reading(const std::string& rtf) {
     auto reading = std::make_shared<Reading>();
     reading->rtf = rtf;
     reading->serial = ++reading_serial_;
-    std::thread([this, r = reading, home = thread(), setup = setup_of(*document()),
-                 read = read_options(), write = write_options()] {
-        // Below the interface thread, and one body at a time: a burst of received notes must
-        // not take the cores from the interface.
-        lower_this_thread_priority();
-        auto doc = std::make_unique<QTextDocument>();
-        {
-            const std::lock_guard<std::mutex> one_at_a_time(reading_turn());
-            if (r->given_up()) {
+    {
+        const std::lock_guard<std::mutex> lock(live_readings().mutex);
+        ++live_readings().count;
+    }
+    std::thread([this, reading, home = thread(), setup = setup_of(*document()),
+                 read = read_options(), write = write_options()]() mutable {
+        // What the thread holds goes with this block, before it counts itself out.
+        [this, r = std::move(reading), home, setup = std::move(setup), read = std::move(read),
+         write = std::move(write)] {
+            // Below the interface thread, and one body at a time: a burst of received notes
+            // must not take the cores from the interface.
+            lower_this_thread_priority();
+            auto doc = std::make_unique<QTextDocument>();
+            {
+                const std::lock_guard<std::mutex> one_at_a_time(reading_turn());
+                if (r->given_up()) {
+                    return;
+                }
+                set_up(*doc, setup);
+                read_rtf(r->rtf, *doc, read);
+                r->written = write_rtf(*doc, write);
+                r->stored_size = body_to_stored(r->written).size();
+            }
+            // The body gives a reading up under this lock, and is not told after that: while
+            // it is held here, the body is there to be told.
+            const std::lock_guard<std::mutex> lock(r->mutex);
+            if (r->given_up_) {
                 return;
             }
-            set_up(*doc, setup);
-            read_rtf(r->rtf, *doc, read);
-            r->written = write_rtf(*doc, write);
-            r->stored_size = body_to_stored(r->written).size();
+            doc->moveToThread(home);
+            r->document = std::move(doc);
+            r->done = true;
+            QMetaObject::invokeMethod(
+                this, [this, serial = r->serial] { reading_done(serial); }, Qt::QueuedConnection);
+        }();
+        // Last: everything of this reading is gone by now.
+        const std::lock_guard<std::mutex> lock(live_readings().mutex);
+        if (--live_readings().count == 0) {
+            live_readings().none.notify_all();
         }
-        // The body gives a reading up under this lock, and is not told after that: while it
-        // is held here, the body is there to be told.
-        const std::lock_guard<std::mutex> lock(r->mutex);
-        if (r->given_up_) {
-            return;
-        }
-        doc->moveToThread(home);
-        r->document = std::move(doc);
-        r->done = true;
-        QMetaObject::invokeMethod(
-            this, [this, serial = r->serial] { reading_done(serial); }, Qt::QueuedConnection);
     }).detach();
     reading_ = std::move(reading);
+}
+
+bool NoteBody::wait_for_readings(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lock(live_readings().mutex);
+    return live_readings().none.wait_for(lock, limit, [] { return live_readings().count == 0; });
 }
 
 void NoteBody::reading_done(std::uint64_t serial) {

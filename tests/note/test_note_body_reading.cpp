@@ -147,6 +147,8 @@ TEST(NoteBodyReading, ABodyClosedWhileReadingKeepsItsTextAndGoesCleanly) {
     delete body;
     // The reading's notice, if it was already on its way, finds no body.
     QTest::qWait(300);
+    // The program's end waits for the given-up reading's thread, which does end.
+    EXPECT_TRUE(NoteBody::wait_for_readings(std::chrono::seconds(30)));
 }
 
 // What the reading thread does is safe there because it makes nothing of the interface
