@@ -29,6 +29,7 @@
 #include "mail/email_checker.h"
 #include "mail/mail_access.h"
 #include "mail/note_emailer.h"
+#include "net/arrival_sound.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
 #include "note/body_spelling.h"
@@ -121,8 +122,8 @@ void Application::connect_modules() {
                      &MainWindow::on_hot_key);
     QObject::connect(instance_.get(), &SingleInstance::show_all_requested, main_window_.get(),
                      &MainWindow::show_all);
-    connect_receiving(*main_window_, *receiving_);
-    connect_reminders(*services_);
+    connect_receiving(*main_window_, *receiving_, *sound_);
+    connect_reminders(*services_, *sound_);
     connect_alarm_notices(*main_window_, *notifier_);
     connect_themes(*main_window_, *themes_, *boxes_);
     connect_neighbourhood(*main_window_);
@@ -182,6 +183,7 @@ bool Application::start(int& exit_code, const std::vector<InstanceRequest>& requ
             report_on_ui_thread(*boxes, message);
         });
     services_->set_modules(*modules_);
+    sound_ = std::make_unique<ArrivalSound>(*modules_);
     make_spelling();
     sending_ = std::make_unique<DialogNoteSending>();
     services_->set_sending(sending_.get());

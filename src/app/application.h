@@ -19,6 +19,7 @@ class NoteEmailer;
 class BodySpelling;
 class DesktopNotifier;
 class ErrorReporter;
+class ArrivalSound;
 class LibraryModules;
 class MainWindow;
 class MessageBoxes;
@@ -58,6 +59,7 @@ private:
     // Pictures, mail and sound, loaded at their first use; they say so in a box when missing.
     std::unique_ptr<LibraryModules> modules_;
     std::unique_ptr<NoteServices> services_;
+    std::unique_ptr<ArrivalSound> sound_;
     // Before the notes, which use it, and gone after them.
     std::unique_ptr<BodySpelling> spelling_;
     std::unique_ptr<NetworkNoteSending> sending_;

@@ -49,6 +49,9 @@ namespace {
 constexpr int kProgramStartsBeforeCleaning = 100;
 // The longest the rest of the start waits for the first note to be painted.
 constexpr int kFinishStartLimitMs = 1000;
+// How long after the last note made one after another (a burst received) the program's icon
+// stays small.
+constexpr int kSmallIconAfterLastNoteMs = 2000;
 
 QIcon app_icon(std::initializer_list<int> sizes = {16, 22, 32, 48, 64, 128}) {
     QIcon icon;
@@ -84,6 +87,15 @@ MainWindow::MainWindow(NoteServices& services, QWidget* parent)
     // Every window without an icon of its own (About box, message boxes, small dialogs, notes
     // in the taskbar) shows the program's.
     QApplication::setWindowIcon(app_icon());
+    program_icon_back_ = new QTimer(this);
+    program_icon_back_->setSingleShot(true);
+    program_icon_back_->setInterval(kSmallIconAfterLastNoteMs);
+    connect(program_icon_back_, &QTimer::timeout, this, [this] {
+        if (program_icon_) {
+            QApplication::setWindowIcon(*program_icon_);
+            program_icon_.reset();
+        }
+    });
     install_tip_look();
     timer_ = new QTimer(this);
     timer_->setInterval(kMainTimerPeriodMs);
@@ -369,9 +381,21 @@ std::vector<NoteView*> MainWindow::note_views() const {
 }
 
 NoteWindow* MainWindow::create_note() {
+    keep_program_icon_small();
     auto* note = new NoteWindow(this, 0, services_);
     adopt_note(note);
     return note;
+}
+
+void MainWindow::keep_program_icon_small() {
+    // As while notes are restored: each new window would be sent the program's six sizes
+    // first, the costliest part of showing a received note. Changing the program's icon
+    // touches every window, so it changes once for the burst, not for each note.
+    if (!program_icon_) {
+        program_icon_ = QApplication::windowIcon();
+        QApplication::setWindowIcon(app_icon({16, 32}));
+    }
+    program_icon_back_->start();
 }
 
 void MainWindow::adopt_note(NoteWindow* note) {

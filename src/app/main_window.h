@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QList>
 #include <QMap>
 #include <QPointer>
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void keep_program_icon_small();
     void on_timer();
     void count_intervals();
     void build_tray();
@@ -233,6 +236,10 @@ private:
     QMenu* notes_menu_ = nullptr;
     QPointer<FindNotesWindow> find_window_;
     QTimer* timer_ = nullptr;
+    // The program's icon while notes made one after another keep it small, and when it comes
+    // back.
+    std::optional<QIcon> program_icon_;
+    QTimer* program_icon_back_ = nullptr;
     QElapsedTimer tick_clock_;
     GlobalHotKey* hot_key_ = nullptr;
     TerminationSignals* termination_ = nullptr;

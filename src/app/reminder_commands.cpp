@@ -55,12 +55,11 @@ void on_command(int id, NoteView* note) {
 
 }  // namespace
 
-void connect_reminders(NoteServices& services) {
+void connect_reminders(NoteServices& services, ArrivalSound& sound) {
     services.set_command_enabled(note_menu::kSetAlarm, true);
     services.set_command_enabled(note_menu::kSetExpiration, true);
     QObject::connect(&services, &NoteServices::command_requested, &services, &on_command);
-    QObject::connect(&services, &NoteServices::alarm_sound_wanted, &services,
-                     [&services] { play_arrival_sound(services.modules()); });
+    QObject::connect(&services, &NoteServices::alarm_sound_wanted, &sound, &ArrivalSound::play);
 }
 
 }  // namespace kd

@@ -4,8 +4,9 @@
 
 namespace kd {
 
+class ArrivalSound;
 class NoteServices;
 
-void connect_reminders(NoteServices& services);
+void connect_reminders(NoteServices& services, ArrivalSound& sound);
 
 }  // namespace kd

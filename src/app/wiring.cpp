@@ -16,13 +16,12 @@
 
 namespace kd {
 
-void connect_receiving(MainWindow& main, NoteReceiving& receiving) {
+void connect_receiving(MainWindow& main, NoteReceiving& receiving, ArrivalSound& sound) {
     QObject::connect(&main, &MainWindow::started, &receiving, &NoteReceiving::start_server);
     QObject::connect(&main, &MainWindow::closing, &receiving, &NoteReceiving::stop_server);
     QObject::connect(&main, &MainWindow::tick, &receiving, &NoteReceiving::tick);
-    const auto play = [&main] { play_arrival_sound(main.services().modules()); };
-    QObject::connect(&main, &MainWindow::alert_sound_requested, &main, play);
-    QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &main, play);
+    QObject::connect(&main, &MainWindow::alert_sound_requested, &sound, &ArrivalSound::play);
+    QObject::connect(&receiving, &NoteReceiving::arrival_sound_wanted, &sound, &ArrivalSound::play);
     QObject::connect(&receiving, &NoteReceiving::attack_detected, &main,
                      &MainWindow::report_attack);
 }

@@ -4,6 +4,7 @@
 
 namespace kd {
 
+class ArrivalSound;
 class MainWindow;
 class MessageBoxes;
 class NoteExportCommands;
@@ -17,7 +18,7 @@ class EmailChecker;
 // The server starts once the notes are restored and the timer runs; it stops when the program
 // closes. Each timer tick hands the waiting notes over; arrivals play the sound, and an attack
 // is reported at the next close.
-void connect_receiving(MainWindow& main, NoteReceiving& receiving);
+void connect_receiving(MainWindow& main, NoteReceiving& receiving, ArrivalSound& sound);
 
 // New notes get a random theme when the main window asks for one; "Organize themes" opens the
 // organise-themes dialog over the note it was chosen in.

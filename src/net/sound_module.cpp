@@ -4,7 +4,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-#include "net/arrival_sound.h"
+#include "net/sound_module.h"
 #include "platform/library_modules.h"
 
 // Q_INIT_RESOURCE declares the resource's function: it must stand outside any namespace.

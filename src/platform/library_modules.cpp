@@ -58,8 +58,17 @@ std::string LibraryModules::path(const std::string& name) const {
 
 const void* LibraryModules::table(const std::string& name, const char* symbol,
                                   const std::string& feature) const {
-    const std::string file = path(name);
     std::string reason;
+    const void* found = find(name, symbol, reason);
+    if (found == nullptr) {
+        report_missing(name, feature, reason);
+    }
+    return found;
+}
+
+const void* LibraryModules::find(const std::string& name, const char* symbol,
+                                 std::string& reason) const {
+    const std::string file = path(name);
     if (folder_.empty() || folder_.front() != '/') {
         reason = "The program's module folder is not known.";
     } else if (void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
@@ -77,10 +86,14 @@ const void* LibraryModules::table(const std::string& name, const char* symbol,
         const char* error = ::dlerror();  // this thread's own
         reason = error != nullptr ? error : "The module cannot be opened.";
     }
-    if (report_) {
-        report_(module_missing_message(feature, file, reason));
-    }
     return nullptr;
+}
+
+void LibraryModules::report_missing(const std::string& name, const std::string& feature,
+                                    const std::string& reason) const {
+    if (report_) {
+        report_(module_missing_message(feature, path(name), reason));
+    }
 }
 
 }  // namespace kd

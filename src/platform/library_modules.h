@@ -40,6 +40,12 @@ public:
     // program ends.
     const void* table(const std::string& name, const char* symbol,
                       const std::string& feature) const;
+    // As table(), but says nothing: why the module cannot be used goes to `reason`. For a
+    // module opened on a thread of its own, whose failure is told at its first use.
+    const void* find(const std::string& name, const char* symbol, std::string& reason) const;
+    // Tells what find() gave as `reason`, as table() tells a failure.
+    void report_missing(const std::string& name, const std::string& feature,
+                        const std::string& reason) const;
 
     // The module's file: "<folder>/korvadesk-<name>.so".
     std::string path(const std::string& name) const;

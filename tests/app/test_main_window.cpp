@@ -133,6 +133,22 @@ TEST_F(MainWindowTest, NewNotesCascadeFromTheFirstNote) {
     EXPECT_DOUBLE_EQ(w.notes()[2]->windowOpacity(), 1.0);
 }
 
+TEST_F(MainWindowTest, NotesMadeOneAfterAnotherKeepTheProgramIconSmallUntilTheyStop) {
+    start();
+    const QList<QSize> program = QApplication::windowIcon().availableSizes();
+    ASSERT_GT(program.size(), 2);
+    // A burst received: the windows made meanwhile carry their own two sizes.
+    NoteView* first = window_->create_note();
+    NoteView* second = window_->create_note();
+    EXPECT_EQ(QApplication::windowIcon().availableSizes().size(), 2);
+    for (NoteView* note : {first, second}) {
+        EXPECT_EQ(note->widget()->windowIcon().availableSizes().size(), 2);
+    }
+    // Once no note has been made for a while, every other window gets all sizes again.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QApplication::windowIcon().availableSizes() == program; }, 5000));
+}
+
 TEST_F(MainWindowTest, NewNoteTakesTheStoredDefaultSize) {
     NoteStore(app_paths(), test::store_errors()).settings().set_default_size("260", "150");
     MainWindow& w = start();

@@ -20,6 +20,7 @@
 #include "app/reminder_commands.h"
 #include "dialogs/alarm_dialog.h"
 #include "dialogs/expiration_dialog.h"
+#include "net/arrival_sound.h"
 #include "note/note_menus.h"
 #include "note/note_menus_model.h"
 #include "note/note_window.h"
@@ -171,7 +172,7 @@ protected:
         ReminderDialogs::SetUp();
         ASSERT_TRUE(dir_.isValid());
         set_app_paths(test::app_paths_in(dir_.path().toStdString()));
-        connect_reminders(ts_.services);
+        connect_reminders(ts_.services, sound_);
     }
 
     // Runs `answer` on the dialog the command opens.
@@ -189,6 +190,7 @@ protected:
 
     QTemporaryDir dir_;
     test::TestServices ts_{clock_};
+    ArrivalSound sound_{ts_.modules};
     test::ErrorRecorder errors_;
 };
 

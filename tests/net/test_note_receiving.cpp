@@ -19,6 +19,7 @@
 
 #include "app/main_window.h"
 #include "app/wiring.h"
+#include "net/arrival_sound.h"
 #include "net/note_message.h"
 #include "net/note_receiving.h"
 #include "note/note_menus.h"
@@ -110,7 +111,7 @@ protected:
         NoteReceiver::Options o;
         o.bind_address = "127.0.0.1";
         receiving_ = new NoteReceiving(*main_, ts_.services, o, main_.get());
-        connect_receiving(*main_, *receiving_);
+        connect_receiving(*main_, *receiving_, sound_);
         // The sounds are counted instead of played.
         QObject::disconnect(receiving_, &NoteReceiving::arrival_sound_wanted, nullptr, nullptr);
         QObject::disconnect(main_.get(), &MainWindow::alert_sound_requested, nullptr, nullptr);
@@ -127,6 +128,7 @@ protected:
 
     test::TempDir dir_;
     test::TestServices ts_{Clock::system()};
+    ArrivalSound sound_{ts_.modules};
     std::uint16_t port_ = 0;
     std::unique_ptr<MainWindow> main_;
     NoteReceiving* receiving_ = nullptr;  // owned by the main window

@@ -16,6 +16,7 @@
 
 #include "app/main_window.h"
 #include "app/wiring.h"
+#include "net/arrival_sound.h"
 #include "net/loopback_peer.h"
 #include "net/note_receiving.h"
 #include "net/note_sending.h"
@@ -224,7 +225,8 @@ TEST_F(NoteSendingTest, NoteSentToOurOwnPortArrivesInThisProcess) {
     NoteReceiver::Options o;
     o.bind_address = "127.0.0.1";
     auto* receiving = new NoteReceiving(*main, ts_.services, o, main.get());
-    connect_receiving(*main, *receiving);
+    ArrivalSound sound(ts_.modules);
+    connect_receiving(*main, *receiving, sound);
     receiving->start_server();
     test::wait_for([&] { return receiving->receiver().listening_port() == port; }, 2500ms, 5ms);
 

@@ -9,7 +9,7 @@
 
 #include "files/picture_module.h"
 #include "mail/mail_module.h"
-#include "net/arrival_sound.h"
+#include "net/sound_module.h"
 #include "platform/library_modules.h"
 
 namespace kd {
@@ -63,6 +63,22 @@ TEST(LibraryModules, WhatCannotBeLoadedIsSaidEachTimeWithItsPathAndReason) {
     EXPECT_NE(first.find("No such file"), std::string::npos) << first;
     EXPECT_NE(said.messages[2].find("korvadesk-mail.so"), std::string::npos);
     std::filesystem::remove_all(made);
+}
+
+TEST(LibraryModules, FindSaysNothingAndItsReasonIsToldLaterAsTableTellsIt) {
+    Said said;
+    const LibraryModules modules(::testing::TempDir() + "kd-no-modules", said.reporter());
+    std::string reason;
+    EXPECT_EQ(modules.find(kSoundModule, kSoundModuleSymbol, reason), nullptr);
+    EXPECT_TRUE(said.messages.empty());
+    EXPECT_NE(reason.find("No such file"), std::string::npos) << reason;
+    modules.report_missing(kSoundModule, kSoundFeature, reason);
+    EXPECT_EQ(modules.table(kSoundModule, kSoundModuleSymbol, kSoundFeature), nullptr);
+    ASSERT_EQ(said.messages.size(), 2u);
+    EXPECT_EQ(said.messages[0], said.messages[1]);
+
+    const LibraryModules ours(kModules, said.reporter());
+    EXPECT_NE(ours.find(kSoundModule, kSoundModuleSymbol, reason), nullptr);
 }
 
 TEST(LibraryModules, AModuleOfAnotherLayoutOrAFolderNotAbsoluteIsRefused) {
