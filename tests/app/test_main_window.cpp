@@ -60,6 +60,15 @@ NoteRecord sample_record(int number, const std::string& title) {
     return r;
 }
 
+// One stored note, hidden, in a file of today's version: the tray is then the only way back.
+void store_one_hidden_note(const NoteStore& store) {
+    store.settings().set_text(Setting::IniUpdate, "0111");
+    NoteRecord hidden = sample_record(1, "hidden");
+    hidden.Hidden = "Yes";
+    store.write_record(hidden);
+    store.settings().set_number(Setting::NumberOfNotes, 1);
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -251,11 +260,7 @@ TEST_F(MainWindowTest, HiddenNotesEnableShowAllAndShowAllBringsThemBack) {
 
 TEST_F(MainWindowTest, ShowAllLockCancelLeavesNotesHiddenAndWrongPasswordIsRefused) {
     NoteStore store{app_paths(), test::store_errors()};
-    store.settings().set_text(Setting::IniUpdate, "0111");
-    NoteRecord hidden = sample_record(1, "hidden");
-    hidden.Hidden = "Yes";
-    store.write_record(hidden);
-    store.settings().set_number(Setting::NumberOfNotes, 1);
+    store_one_hidden_note(store);
     store.settings().set_show_all_lock(true, "secret");
 
     MainWindow& w = start();
@@ -375,11 +380,7 @@ TEST_F(MainWindowTest, TheTrayComesOnceTheFirstNoteIsOnTheScreenWithWhatWasSetBe
 
 TEST_F(MainWindowTest, AStartWithEveryNoteHiddenFinishesToo) {
     NoteStore store{app_paths(), test::store_errors()};
-    store.settings().set_text(Setting::IniUpdate, "0111");
-    NoteRecord hidden = sample_record(1, "hidden");
-    hidden.Hidden = "Yes";
-    store.write_record(hidden);
-    store.settings().set_number(Setting::NumberOfNotes, 1);
+    store_one_hidden_note(store);
 
     window_ = std::make_unique<MainWindow>(ts_.services);
     int finished = 0;
