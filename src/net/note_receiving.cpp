@@ -25,6 +25,10 @@ const QEvent::Type kPassEvent = static_cast<QEvent::Type>(QEvent::registerEventT
 // window gone, a screen that does not show it) holds the queue no longer.
 constexpr std::chrono::milliseconds kLongestPaintWait{50};
 
+// A pass goes on taking notes while they come cheap and it has run less than this.
+constexpr std::chrono::milliseconds kPassTime{8};
+constexpr std::chrono::milliseconds kCheapNote{4};
+
 }  // namespace
 
 NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceiver::Options options,
@@ -34,8 +38,10 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
       services_(services),
       receiver_(std::make_unique<NoteReceiver>(NoteLists(services.store()), std::move(options),
                                                services.clock())) {
-    // One message per pass.
+    // One message a take; a pass takes several while they come cheap.
     receiver_->set_notes_per_tick(1);
+    settle_.setSingleShot(true);
+    connect(&settle_, &QTimer::timeout, this, [this] { post_pass(); });
     paint_limit_.setSingleShot(true);
     paint_limit_.setInterval(kLongestPaintWait);
     connect(&paint_limit_, &QTimer::timeout, this, [this] {
@@ -46,6 +52,7 @@ NoteReceiving::NoteReceiving(NoteHost& host, NoteServices& services, NoteReceive
     });
     // A note that arrives is taken at once, not at the next tick. Posted once until it runs.
     receiver_->set_arrival_handler([this] {
+        hold_.arrived(std::chrono::steady_clock::now());
         if (!wake_posted_.exchange(true)) {
             QMetaObject::invokeMethod(
                 this,
@@ -144,18 +151,41 @@ bool NoteReceiving::event(QEvent* event) {
 }
 
 void NoteReceiving::pass() {
-    if (!passing_ || painting_) {
+    if (!passing_ || painting_ || settle_.isActive()) {
+        return;
+    }
+    if (const auto wait = hold_.wait_at(std::chrono::steady_clock::now()); wait.count() > 0) {
+        settle_.start(wait);
         return;
     }
     QElapsedTimer spent;
     spent.start();
-    const ReceiveTickResult result = receiver_->take_next(
-        [this](std::vector<ReceivedNote>& notes, StoreTransaction& tx) { make_notes(notes, tx); });
-    if (!result.notes.empty()) {
-        qCDebug(lcReceive, "%zu note in %lld ms", result.notes.size(),
-                static_cast<long long>(spent.elapsed()));
+    ReceiveTickResult result;
+    QPointer<QWidget> made;
+    int taken = 0;
+    for (;;) {
+        QElapsedTimer one;
+        one.start();
+        result = receiver_->take_next([this](std::vector<ReceivedNote>& notes,
+                                             StoreTransaction& tx) { make_notes(notes, tx); });
+        const qint64 cost = one.elapsed();
+        if (last_made_) {
+            made = last_made_;
+        }
+        taken += static_cast<int>(result.notes.size());
+        after_pass(result);
+        // Cheap notes go several to a pass: each waits for its paint otherwise, and a burst
+        // would wait for the X server a hundred times. A costly one ends the pass, so a pass
+        // holds input back hardly longer than its costliest note.
+        if (result.taken == 0 || result.store_failed || result.attack || !passing_ ||
+            cost >= kCheapNote.count() || spent.elapsed() >= kPassTime.count()) {
+            break;
+        }
     }
-    after_pass(result);
+    if (taken > 0) {
+        qCDebug(lcReceive, "%d note(s) in %lld ms", taken, static_cast<long long>(spent.elapsed()));
+    }
+    last_made_ = made;
     go_on_or_stop(result);
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "net/note_receiver.h"
+#include "net/pass_hold.h"
 #include "note/note_services.h"
 #include "note/note_view.h"
 
@@ -49,10 +50,11 @@ private:
     // Note windows for the received notes; their records, and those of notes an earlier tick
     // could not store, go into `tx`.
     void make_notes(const std::vector<ReceivedNote>& notes, StoreTransaction& tx);
-    // Waiting notes are made one per pass of the event loop, each stored on its own, until
-    // the queue is empty: a pass takes the next note once the last one is painted, so input
-    // and painting get their turn between two notes. An acknowledgement or a tick starts the
-    // passes when none are running.
+    // Waiting notes are made in passes of the event loop, each note stored on its own, until
+    // the queue is empty: a pass takes the next notes once the last one is painted, so input
+    // and painting get their turn between two passes. A pass takes one note, and more while
+    // they come cheap, for a few milliseconds at most. An acknowledgement or a tick starts the
+    // passes when none are running; while notes still come in, they wait for a quiet moment.
     void start_passes();
     void pass();
     void go_on_or_stop(const ReceiveTickResult& last);
@@ -79,6 +81,9 @@ private:
     bool burst_sounded_ = false;
     // Set by the server thread when it posted a start of the passes not yet run.
     std::atomic<bool> wake_posted_{false};
+    // While notes still come in, the passes wait on `settle_`.
+    PassHold hold_;
+    QTimer settle_;
 };
 
 }  // namespace kd
