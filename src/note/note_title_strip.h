@@ -45,17 +45,17 @@ public:
     }
     NotePicture picture() const { return picture_; }
     std::function<void()> on_click;
-    // The style of the icon's tips, applied when the icon is first shown: a style sheet costs
-    // a polish through it, and most notes never show their reminder icons.
+    // The style of the icon's tips, applied when its tip is first asked for: a style sheet
+    // costs a polish through it, every received note shows its mark, and few tips are read.
     void set_tip_style(const char* style) { tip_style_ = style; }
 
 protected:
-    void showEvent(QShowEvent* event) override {
-        if (tip_style_ != nullptr) {
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::ToolTip && tip_style_ != nullptr) {
             setStyleSheet(QString::fromUtf8(tip_style_));
             tip_style_ = nullptr;
         }
-        QLabel::showEvent(event);
+        return QLabel::event(event);
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && on_click) {

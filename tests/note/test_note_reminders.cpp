@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,8 +111,14 @@ TEST_F(NoteReminders, PassedOneTimeAlarmAtCreationIsClearedSilentlyForTheRestore
     w->note().apply_alarm(alarm_value(10, 3, 9, 31, AlarmRepeat::None, false));
     EXPECT_EQ(stored(2)->Alarm, w->note().alarm());
     EXPECT_TRUE(w->alarm_icon()->isVisible());
-    // Its tips are styled from the moment it shows (pale yellow, at most 200 pixels wide).
+    // Its tips are styled (pale yellow, at most 200 pixels wide) from the first one asked for,
+    // not before: the style sheet's polish is a cost of every shown icon otherwise.
+    EXPECT_FALSE(w->alarm_icon()->styleSheet().contains("QToolTip"));
+    QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), w->alarm_icon()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(w->alarm_icon(), &tip);
     EXPECT_TRUE(w->alarm_icon()->styleSheet().contains("QToolTip"));
+    EXPECT_TRUE(QToolTip::isVisible());
+    QToolTip::hideText();
     clock_.set(at(2026, 3, 10, 9, 31, 5));
     EXPECT_FALSE(w->reminder_tick());
     EXPECT_TRUE(w->alarm_icon_ringing());
