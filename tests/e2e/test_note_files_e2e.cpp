@@ -251,23 +251,7 @@ TEST_F(NoteFilesRun, WithoutThePictureModuleAPngSaveSaysSoAndTheProgramGoesOn) {
     save_through_file_menu(pid, note, 2, picture);
     // The module's box; the picture's own failure box follows it.
     for (int box = 0; box < 2; ++box) {
-        std::string shown;
-        ASSERT_TRUE(test::wait_for(
-            [&] {
-                const auto boxes = test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All);
-                if (!boxes.empty())
-                    shown = boxes.front();
-                return !boxes.empty();
-            },
-            10s))
-            << "box " << box + 1 << " did not show";
-        ASSERT_TRUE(run("xdotool windowfocus --sync " + shown + " key Return"));
-        ASSERT_TRUE(test::wait_for(
-            [&] {
-                const auto boxes = test::visible_windows(pid, "^Korvadesk$", test::NameMatch::All);
-                return boxes.empty() || boxes.front() != shown;
-            },
-            10s));
+        ASSERT_NE(test::answer_box(pid, 10s), "") << "box " << box + 1;
     }
     const std::string said = file_text(errors);
     EXPECT_NE(said.find(bin + "/modules/korvadesk-pictures.so"), std::string::npos) << said;

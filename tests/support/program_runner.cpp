@@ -149,6 +149,20 @@ std::vector<std::string> visible_windows(pid_t pid, const std::string& name, Nam
     return ids;
 }
 
+std::string answer_box(pid_t pid, std::chrono::milliseconds appear) {
+    const auto box_now = [pid] {
+        const auto boxes = visible_windows(pid, "^Korvadesk$", NameMatch::All);
+        return boxes.empty() ? std::string() : boxes.front();
+    };
+    std::string shown;
+    if (!wait_for([&] { return !(shown = box_now()).empty(); }, appear)) {
+        return {};
+    }
+    run_output("xdotool windowfocus --sync " + shown + " key Return 2>/dev/null");
+    const bool gone = wait_for([&] { return box_now() != shown; }, std::chrono::seconds(10));
+    return gone ? shown : std::string();
+}
+
 bool wait_windows(pid_t pid, std::size_t count, std::chrono::milliseconds limit) {
     return wait_for([&] { return visible_windows(pid).size() == count; }, limit);
 }

@@ -65,6 +65,11 @@ enum class NameMatch { Any, All };
 std::vector<std::string> visible_windows(pid_t pid, const std::string& name = {},
                                          NameMatch match = NameMatch::Any);
 
+// Waits (at most `appear`) for a message box of the process (a window named "Korvadesk"),
+// answers it with Return and waits until it has gone. The box's window, "" when none came or
+// it stayed.
+std::string answer_box(pid_t pid, std::chrono::milliseconds appear);
+
 // Waits until the process shows exactly `count` visible windows.
 bool wait_windows(pid_t pid, std::size_t count,
                   std::chrono::milliseconds limit = std::chrono::seconds(10));
