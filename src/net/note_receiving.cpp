@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/message_boxes.h"
@@ -28,6 +29,7 @@ constexpr std::chrono::milliseconds kLongestPaintWait{50};
 // A pass goes on taking notes while they come cheap and it has run less than this.
 constexpr std::chrono::milliseconds kPassTime{8};
 constexpr std::chrono::milliseconds kCheapNote{4};
+constexpr std::size_t kShortBody = 2048;
 
 }  // namespace
 
@@ -169,6 +171,11 @@ void NoteReceiving::pass() {
         result = receiver_->take_next([this](std::vector<ReceivedNote>& notes,
                                              StoreTransaction& tx) { make_notes(notes, tx); });
         const qint64 cost = one.elapsed();
+        // A long body costs more after the take: it may be read on a thread and laid out
+        // when it is handed over, and two such in one turn of the loop would be one stall.
+        const bool short_body = std::all_of(
+            result.notes.begin(), result.notes.end(),
+            [](const ReceivedNote& n) { return n.record.EditText.size() <= kShortBody; });
         if (last_made_) {
             made = last_made_;
         }
@@ -178,7 +185,7 @@ void NoteReceiving::pass() {
         // would wait for the X server a hundred times. A costly one ends the pass, so a pass
         // holds input back hardly longer than its costliest note.
         if (result.taken == 0 || result.store_failed || result.attack || !passing_ ||
-            cost >= kCheapNote.count() || spent.elapsed() >= kPassTime.count()) {
+            cost >= kCheapNote.count() || !short_body || spent.elapsed() >= kPassTime.count()) {
             break;
         }
     }
