@@ -1,7 +1,5 @@
 #include "net/pass_hold.h"
 
-#include <algorithm>
-
 namespace kd {
 
 void PassHold::arrived(Time at) {
@@ -9,14 +7,15 @@ void PassHold::arrived(Time at) {
 }
 
 std::chrono::milliseconds PassHold::wait_at(Time now) {
-    const Time last{Time::duration(last_arrival_.load())};
-    if (last_arrival_.load() != 0 && now - last < kQuiet) {
+    const Time::rep last = last_arrival_.load();
+    const auto quiet_for = now - Time(Time::duration(last));
+    if (last != 0 && quiet_for < kQuiet) {
         if (!held_since_) {
             held_since_ = now;
         }
         if (now - *held_since_ < kLongestHold) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(kQuiet - (now - last));
-            return std::max(left, std::chrono::milliseconds(1));
+            // At least a millisecond, since what is left of the quiet is more than nothing.
+            return std::chrono::ceil<std::chrono::milliseconds>(kQuiet - quiet_for);
         }
     }
     held_since_.reset();
