@@ -183,7 +183,9 @@ void NoteBody::finish_reading() {
         take_read_document();
         return;
     }
-    const std::string rtf = std::move(reading_->rtf);
+    // Copied, not moved: giving up stops a reading only before it starts, so its thread may
+    // be reading this text still.
+    const std::string rtf = reading_->rtf;
     reading_.reset();
     load_at_once(rtf);
 }

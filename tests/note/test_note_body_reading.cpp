@@ -126,6 +126,23 @@ TEST_F(NoteBodyReadingTest, TypingAndCommandsWhileReadingGoIntoTheBodyAsSet) {
     EXPECT_TRUE(aside.document()->isUndoAvailable());
 }
 
+// Typing gives up a reading that may be half way through: the body loads its text at once,
+// and the thread goes on reading the same text to the end, so the body must not take it
+// away (under the sanitizers, a text freed beneath the thread is a report; the thread must
+// then be still reading when the body has loaded it, which a busy machine makes likely).
+TEST_F(NoteBodyReadingTest, TypingWhileTheThreadReadsGivesItUpAndBothGoOnCleanly) {
+    for (const int wait_ms : {2, 10, 30, 80}) {
+        aside.set_rtf(rtf);
+        ASSERT_TRUE(aside.reading());
+        std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
+        aside.setFocus();
+        QTest::keyClicks(&aside, "Z");
+        EXPECT_FALSE(aside.reading());
+        EXPECT_TRUE(aside.toPlainText().endsWith("endZ")) << "after " << wait_ms << " ms";
+    }
+    EXPECT_TRUE(NoteBody::wait_for_readings(std::chrono::seconds(30)));
+}
+
 TEST_F(NoteBodyReadingTest, ABodySetWhileAnotherIsReadReplacesIt) {
     aside.set_rtf(rtf);
     ASSERT_TRUE(aside.reading());
